@@ -1,0 +1,44 @@
+# make test  - installs what is missing, builds both configurations, runs every test
+#              natively and under Wine.
+# make demo  - builds, makes a fresh demo installation and runs the updater on it.
+JOBS ?= $(shell nproc)
+LINUX := build/linux
+WINDOWS := build/windows
+
+.PHONY: all bootstrap linux windows test test-linux test-windows demo clean
+
+all: linux windows
+
+bootstrap:
+	@bash tools/bootstrap.sh
+
+linux: bootstrap
+	@cmake -S . -B $(LINUX) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake --build $(LINUX) -j $(JOBS)
+
+windows: bootstrap
+	@cmake -S . -B $(WINDOWS) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	    -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64.cmake >/dev/null
+	@cmake --build $(WINDOWS) -j $(JOBS)
+	@bash tools/wine-prefix.sh
+
+test-linux: linux
+	@echo "== native tests =="
+	@cd $(LINUX) && ctest --output-on-failure -j $(JOBS)
+
+test-windows: windows
+	@echo "== Windows tests under Wine =="
+	@cd $(WINDOWS) && ctest --output-on-failure -j $(JOBS)
+
+test: bootstrap
+	@$(MAKE) --no-print-directory linux windows
+	@status=0; \
+	 echo "== native tests =="; (cd $(LINUX) && ctest --output-on-failure -j $(JOBS)) || status=1; \
+	 echo "== Windows tests under Wine =="; (cd $(WINDOWS) && ctest --output-on-failure -j $(JOBS)) || status=1; \
+	 exit $$status
+
+demo: linux
+	@bash tools/demo.sh
+
+clean:
+	rm -rf build
