@@ -1,0 +1,69 @@
+// File-system operations on whole files and folders: rename, copy, erase,
+// existence, folders, current directory, the program's own file name, short
+// path names and the file-handle allowance. win32_fs.cpp / posix_fs.cpp.
+//
+// Paths are resolved with resolvePath (os/path.h) on POSIX. On POSIX, rename,
+// copy and erase honour the sharing rules of os/file.h the way Windows does:
+// a file open exclusively through os::File cannot be copied from (32), and a
+// file open through os::File in any mode cannot be renamed, erased or
+// replaced by a copy (32).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "os/status.h"
+
+namespace os {
+
+// Renames or moves a file or folder. Fails with 183 when `to` exists (it is
+// never replaced), 2/3 when `from` is missing, 17 across volumes, 32 when the
+// file is open.
+Status renameFile(const std::string& from, const std::string& to);
+
+// Copies the file `from` to `to`, replacing `to` when it exists (its name
+// keeps its spelling on disk). Errors: 2/3 for a missing source or target
+// folder, 5, 32, 112. On failure `to` may be left partly written.
+Status copyFile(const std::string& from, const std::string& to);
+
+// Erases a file. Errors: 2, 3, 5 (a folder or read-only file), 32 (open).
+Status eraseFile(const std::string& path);
+
+bool fileExists(const std::string& path);    // true for an existing non-folder
+bool folderExists(const std::string& path);  // true for an existing folder
+
+// Creates one folder; its parent must exist (3 otherwise). 183 when the name exists.
+Status makeFolder(const std::string& path);
+
+// Removes an empty folder. Errors: 2/3, 145 when not empty.
+Status removeFolder(const std::string& path);
+
+struct FolderEntry {
+    std::string name;    // as spelled on disk
+    bool isFolder;
+    uint64_t sizeBytes;  // 0 for folders
+};
+
+// Lists the entries of a folder, sorted by name (byte order), without "." and "..".
+Result<std::vector<FolderEntry>> listFolder(const std::string& path);
+
+// The process's current directory, full path without a trailing separator
+// (except at a root: "C:\\" or "/").
+Result<std::string> currentDirectory();
+Status setCurrentDirectory(const std::string& path);
+
+// Full file name of the running executable (GetModuleFileNameA / /proc/self/exe).
+Result<std::string> programFileName();
+
+// The 8.3 short form of an existing path (GetShortPathNameA); on POSIX the
+// resolved path itself. Errors: 2/3 when the path does not exist.
+Result<std::string> shortPathName(const std::string& path);
+
+// Asks for an allowance of `count` simultaneously open files and returns the
+// number granted. Windows: SetHandleCount (returns its argument today). POSIX:
+// raises the soft RLIMIT_NOFILE towards `count` (up to the hard limit) and
+// returns min(count, the resulting soft limit).
+uint32_t setHandleCount(uint32_t count);
+
+}  // namespace os
