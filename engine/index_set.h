@@ -1,0 +1,191 @@
+// The open index bags (CDX files) of one table: the structural bag and any
+// bag opened later, the list of orders (tags) they hold, the controlling
+// order, navigation in it, and the hooks that keep every tag exact while the
+// table changes.
+//
+// Threading: one thread. An IndexSet belongs to one open table, which calls
+// the hooks below at the moments they name; nothing here reads the DBF.
+//
+// Every call returns a Result (result_codes.h). On failure lastErrorText()
+// tells what went wrong ("file: detail"); files are left as they were before
+// the failing call (a corrupt page is detected before anything is written).
+//
+// Orders are numbered from 1 across the open bags: the structural bag first,
+// then the others in the order they were opened; inside a bag, tags come in
+// creation order. Order 0 is the natural record order.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/record_view.h"
+#include "engine/result_codes.h"
+
+namespace engine {
+
+class CdxBag;
+
+// Hands the table's records to a bulk build (createTag, rebuildAll).
+class RecordSource {
+public:
+    virtual ~RecordSource() = default;
+    // Records in the table, deleted ones included.
+    virtual uint32_t recordCount() const = 0;
+    // Reads record `recordNumber` (1-based) and points *view at it; the view
+    // stays valid until the next call. REQUIRES: 1 <= recordNumber <= count.
+    virtual Result readRecord(uint32_t recordNumber, const RecordView** view) = 0;
+};
+
+// Called during a bulk build with the records read so far and the total;
+// its result is ignored. Called at most about 100 times per build, and
+// always once at the end with done == total.
+using IndexBuildProgress = std::function<void(uint32_t done, uint32_t total)>;
+
+// What the table (and ORDER-style queries) can learn about one order.
+struct OrderInfo {
+    std::string tag;        // upper case, at most 10 characters
+    std::string bagPath;    // the CDX file holding it
+    std::string keyExpr;    // source text as stored in the tag header
+    std::string forExpr;    // "" when the tag has no FOR condition
+    char keyType = 'C';     // 'C' text, 'N' number, 'D' date, 'L' logical, 'I' integer, '?' unknown
+    int keyLength = 0;      // bytes per key
+    bool unique = false;
+    bool descending = false;
+    bool stale = false;     // the bag does not match the table (see IndexSet::openStructural)
+};
+
+// Open flags of a bag.
+struct IndexOpenMode {
+    bool readOnly = false;  // no hook may write; createTag/zap fail with kReadOnly
+    bool shared = false;    // other processes may change the file: see sync()
+};
+
+class IndexSet {
+public:
+    IndexSet();
+    ~IndexSet();
+    IndexSet(const IndexSet&) = delete;
+    IndexSet& operator=(const IndexSet&) = delete;
+
+    // ---- Bags -------------------------------------------------------------
+
+    // Opens the structural bag of the table at `tablePath` (same folder and
+    // base name, extension .cdx in any case) when that file exists; when it
+    // does not, returns kOk with no bag open (a header flag announcing a
+    // structural index whose file is gone is no error). `schema` is any record
+    // of the table (only its field list is used) and `recordCount` the
+    // table's record count: a tag that cannot belong to a table of that size
+    // (keys of records beyond the count, or a plain tag whose key count differs
+    // from the record count) marks the bag stale: its orders open, but setting
+    // one as controlling order or seeking in it returns kCorruptIndex with a
+    // text saying to rebuild it; onZap() and rebuildAll() repair it.
+    // kCorruptIndex when the file's header or tag directory is damaged,
+    // kBadExpression when a tag's key expression does not compile.
+    Result openStructural(std::string_view tablePath, const RecordView& schema,
+                          uint32_t recordCount, IndexOpenMode mode);
+    // Opens another bag and appends its tags to the order list.
+    // kIndexAlreadyOpen when that file is open already, kNotFound when missing.
+    Result openBag(std::string_view path, const RecordView& schema, uint32_t recordCount,
+                   IndexOpenMode mode);
+    // Writes every pending page and closes every bag (the structural one too);
+    // natural order afterwards.
+    Result closeAll();
+    // Writes every pending page of every bag to disk (pages first, headers last).
+    Result flush();
+    // Shared mode: call after taking a table lock or record lock; drops cached
+    // pages of bags that another process changed since we last read them.
+    Result sync();
+    bool hasStructural() const;
+    // Path of the structural bag ("" when none is open).
+    std::string structuralPath() const;
+
+    // ---- Orders -----------------------------------------------------------
+
+    int orderCount() const;
+    // REQUIRES: 1 <= order <= orderCount(); else kNoOrder.
+    Result orderInfo(int order, OrderInfo* info) const;
+    // Order number of `tag` (case ignored, trailing blanks ignored), 0 when none.
+    int findOrder(std::string_view tag) const;
+    // 0 = natural order. kNoOrder for an unknown number (previous order kept),
+    // kCorruptIndex for a stale order (previous order kept).
+    Result setOrder(int order);
+    int currentOrder() const;
+
+    // ---- Hooks the table calls -------------------------------------------
+
+    // After a record was appended (blank or filled): adds its keys.
+    Result onAppend(const RecordView& record);
+    // Before the first change to the current record's buffer, and after the
+    // change is complete (written or about to be written). afterWrite moves
+    // the record's keys in every tag whose key or FOR result changed. A second
+    // beforeWrite for the same record before afterWrite is ignored.
+    Result beforeWrite(const RecordView& record);
+    Result afterWrite(const RecordView& record);
+    // After the delete flag of `record` changed: updates tags whose key or
+    // FOR condition reads DELETED().
+    Result onDeleteRecall(const RecordView& record);
+    // After the table was emptied: every tag of every open bag becomes empty
+    // and each file is rewritten compactly (this also repairs a stale bag).
+    Result onZap();
+    // After a pack (or for a reindex): rebuilds every tag of every open bag
+    // from the table's records.
+    Result rebuildAll(RecordSource& records, const IndexBuildProgress& progress);
+    // Creates (or replaces) tag `tag` in the bag `bagPath` ("" = the
+    // structural bag; created when missing, so is a named bag) from a scan of
+    // `records`, and makes it the controlling order; *order gets its number.
+    // Records whose `forExpr` (when not empty) is false get no key. Unique:
+    // only the first record with a given key is kept. kBadExpression,
+    // kKeyTooLong (more than 240 bytes), kInvalidArgument (bad tag name),
+    // kReadOnly.
+    Result createTag(std::string_view bagPath, std::string_view tag, std::string_view keyExpr,
+                     std::string_view forExpr, bool unique, bool descending,
+                     RecordSource& records, const IndexBuildProgress& progress, int* order);
+
+    // ---- Navigation in the controlling order ---------------------------------
+    // A record number of 0 means "none": past the end (or before the start).
+    // All return kNoOrder when the order is natural.
+
+    Result top(uint32_t* recordNumber);
+    Result bottom(uint32_t* recordNumber);
+    // The record after (direction > 0) or before (direction < 0) `current` in
+    // the order. `current` need not be in the tag (a FOR condition may leave
+    // it out): the step starts where its key would be.
+    Result skip(const RecordView& current, int direction, uint32_t* recordNumber);
+    // Seeks `key`: keyType kKeyText (bytes compared over their own length,
+    // or padded to the key length when `exact`), or kKeyDouble (8 bytes of a
+    // native double: numbers, dates as Julian day numbers). Finds the first
+    // match (the last when `last`); without a match, *found is false and the
+    // position is the next key in the order with `soft`, else 0.
+    Result seek(std::string_view key, int keyType, bool soft, bool last, bool exact,
+                uint32_t* recordNumber, bool* found);
+    // Keys in the controlling order.
+    Result keyCount(uint32_t* count);
+    // Keys in `order` (1-based).
+    Result keyCountOf(int order, uint32_t* count);
+
+    // Text of the last failure of any call above ("" after success).
+    const std::string& lastErrorText() const { return error_; }
+
+private:
+    struct Order;
+    struct PendingWrite;
+
+    Result fail(Result code, std::string text);
+    Result openAny(std::string_view path, const RecordView& schema, uint32_t recordCount,
+                   IndexOpenMode mode, bool structural);
+    void listOrders();
+    Order* controlling();
+
+    std::vector<std::unique_ptr<CdxBag>> bags_;  // [0] is the structural bag when open
+    bool hasStructural_ = false;
+    std::vector<Order> orders_;                  // 1-based order n at orders_[n-1]
+    int current_ = 0;
+    std::unique_ptr<PendingWrite> pending_;
+    std::string error_;
+};
+
+}  // namespace engine
