@@ -37,6 +37,12 @@ public:
     virtual int32_t julianDay(int i) const = 0;  // D and the date part of T; 0 = empty date
     virtual bool logical(int i) const = 0;       // L
 
+    // D and T as a Julian day with the time of day as its fraction (T only);
+    // 0 = empty. The default suits tables whose views only know whole days.
+    virtual double dateTime(int i) const { return julianDay(i); }
+    // True when field i holds NULL (nullable fields of VFP tables).
+    virtual bool isNull(int i) const { (void)i; return false; }
+
     virtual bool deleted() const = 0;
     virtual uint32_t recordNumber() const = 0;
 };
