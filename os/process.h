@@ -37,7 +37,7 @@ public:
     // Errors: 2/3 when the program is missing, 5.
     static Result<Process> start(const std::string& program, const std::vector<std::string>& args);
 
-    bool valid() const { return handle_ != 0; }  // started and not yet reaped
+    bool valid() const { return handle_ != 0; }  // owns a started child (reaped or not)
     uint32_t id() const { return id_; }
 
     // Waits for the child to end and returns its exit code (kKilledExitCode
