@@ -1,0 +1,61 @@
+// What the update run shows while it works: two meters, the list of companies
+// with their done marks, an animated picture and the message pump. The progress
+// dialog and the console both implement it, so the run itself needs no window.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace updater {
+
+// The two meters of the run, numbered as the meter counters are.
+enum class Meter { kCompany = 0, kFile = 1 };
+
+// What happened to one table of a company, for the summary after it.
+struct TableReport {
+    std::string name;        // file name as the run names it ("TDiaNew.Dbf")
+    long copied = 0;         // records written into the fresh table
+    long marked = 0;         // rows whose L340 the run set
+    bool refilled = false;   // the refill ran to its end without an error
+    bool backupKept = false; // the backup stays for the next run
+    std::string note;        // why a table was skipped or a backup kept
+};
+
+// One linked accounting journal.
+struct JournalReport {
+    std::string path;        // the journal's table name, without extension
+    bool visited = false;    // opened and walked
+    long marked = 0;
+    std::string why;         // why it was skipped
+};
+
+struct CompanyReport {
+    std::string code;
+    std::string name;
+    std::string linkNote;    // why no journal was visited, when none was
+    std::vector<JournalReport> journals;
+    std::vector<TableReport> tables;
+};
+
+class Progress {
+public:
+    virtual ~Progress() = default;
+
+    virtual void setCaption(Meter meter, std::string_view text) = 0;
+    virtual void setTotal(Meter meter, long total) = 0;
+    // Shows `value`; the run has already stored it in the meter counters.
+    virtual void setValue(Meter meter, long value) = 0;
+    // The company list redraws; rows whose code is <= currentCode are done.
+    virtual void refreshCompanies(std::string_view currentCode) = 0;
+    // The animation picture shows "ACTUA" + frame.
+    virtual void showFrame(int frame) = 0;
+    // Handles whatever is pending (window messages, console output).
+    virtual void pump() = 0;
+
+    // A company's migration begins and ends; the dialog ignores these.
+    virtual void companyStarted(std::string_view code, std::string_view name) = 0;
+    virtual void companyDone(const CompanyReport& report) = 0;
+};
+
+}  // namespace updater

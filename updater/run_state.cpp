@@ -1,0 +1,56 @@
+// The run state, the animation tick and the meter counters.
+#include "updater/run_state.h"
+
+#include <chrono>
+
+namespace updater {
+namespace {
+
+constexpr uint32_t kFrameMs = 400;
+constexpr int kFrames = 10;
+
+RunState gState;
+TickSource gTickSource = nullptr;
+
+uint32_t systemTick() {
+    using namespace std::chrono;
+    // Truncated to 32 bits on purpose: the pacing must hold across the wrap.
+    auto ms = duration_cast<milliseconds>(steady_clock::now().time_since_epoch());
+    return static_cast<uint32_t>(ms.count());
+}
+
+}  // namespace
+
+RunState& runState() { return gState; }
+
+void resetRunState() { gState = RunState{}; }
+
+Progress* OWND() { return gState.dialog; }
+
+void setTickSource(TickSource source) { gTickSource = source; }
+
+uint32_t tickNow() { return gTickSource ? gTickSource() : systemTick(); }
+
+bool tickDue(uint32_t lastMs, uint32_t nowMs) {
+    return static_cast<uint32_t>(nowMs - lastMs) >= kFrameMs;
+}
+
+bool LCAMBIAICO() {
+    RunState& s = gState;
+    uint32_t now = tickNow();
+    if (tickDue(s.lastTickMs, now)) {
+        s.lastTickMs = now;
+        if (s.frame == kFrames) s.frame = 0;
+        if (s.hasPicture && s.dialog) s.dialog->showFrame(s.frame);
+        ++s.frame;
+    }
+    if (s.dialog) s.dialog->pump();
+    return true;
+}
+
+void setMeter(Meter meter, long value) {
+    gState.meterCounters[static_cast<int>(meter)] = value;
+    if (gState.dialog) gState.dialog->setValue(meter, value);
+}
+
+}  // namespace updater
