@@ -1,0 +1,130 @@
+// Whole-file and folder operations on Windows (ANSI calls); error numbers are
+// GetLastError() as is.
+#include <windows.h>
+
+#include <algorithm>
+
+#include "os/fault.h"
+#include "os/fs.h"
+#include "os/path.h"
+
+namespace os {
+namespace {
+
+Status lastError(const char* operation, const std::string& path) {
+    return Status(static_cast<uint32_t>(::GetLastError()), std::string(operation) + " " + path);
+}
+
+// Calls `fill(buffer, capacity)`, which returns the length written or, when the
+// buffer is too small, the capacity needed; 0 means failure.
+template <class Fill>
+Result<std::string> fetchString(const char* operation, const std::string& path, Fill fill) {
+    std::string buffer(MAX_PATH, '\0');
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        DWORD n = fill(buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (n == 0) return lastError(operation, path);
+        if (n < buffer.size()) {
+            buffer.resize(n);
+            return buffer;
+        }
+        buffer.resize(static_cast<size_t>(n) + 1);
+    }
+    return Status(kErrFilenameTooLong, std::string(operation) + " " + path);
+}
+
+}  // namespace
+
+Status renameFile(const std::string& from, const std::string& to) {
+    DWORD attributes = ::GetFileAttributesA(from.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return lastError("rename", from);
+    Status fault = checkWriteFault("rename", from);
+    if (!fault.ok()) return fault;
+    if (!::MoveFileA(from.c_str(), to.c_str())) return lastError("rename", to);
+    return Status();
+}
+
+Status copyFile(const std::string& from, const std::string& to) {
+    Status fault = checkWriteFault("copy", to);
+    if (!fault.ok()) return fault;
+    if (!::CopyFileA(from.c_str(), to.c_str(), FALSE)) return lastError("copy", to);
+    return Status();
+}
+
+Status eraseFile(const std::string& path) {
+    DWORD attributes = ::GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return lastError("erase", path);
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return Status(kErrAccessDenied, "erase " + path);
+    Status fault = checkWriteFault("erase", path);
+    if (!fault.ok()) return fault;
+    if (!::DeleteFileA(path.c_str())) return lastError("erase", path);
+    return Status();
+}
+
+bool fileExists(const std::string& path) {
+    DWORD attributes = ::GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool folderExists(const std::string& path) {
+    DWORD attributes = ::GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+Status makeFolder(const std::string& path) {
+    if (path.empty()) return Status(kErrInvalidName, "make folder (empty name)");
+    Status fault = checkWriteFault("make folder", path);
+    if (!fault.ok()) return fault;
+    if (!::CreateDirectoryA(path.c_str(), nullptr)) return lastError("make folder", path);
+    return Status();
+}
+
+Status removeFolder(const std::string& path) {
+    if (!::RemoveDirectoryA(path.c_str())) return lastError("remove folder", path);
+    return Status();
+}
+
+Result<std::vector<FolderEntry>> listFolder(const std::string& path) {
+    WIN32_FIND_DATAA data;
+    HANDLE find = ::FindFirstFileA(joinPath(path.empty() ? "." : path, "*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return lastError("list folder", path);
+    std::vector<FolderEntry> entries;
+    do {
+        std::string name = data.cFileName;
+        if (name == "." || name == "..") continue;
+        bool folder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        uint64_t size = folder ? 0 : (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+        entries.push_back({std::move(name), folder, size});
+    } while (::FindNextFileA(find, &data));
+    ::FindClose(find);
+    std::sort(entries.begin(), entries.end(),
+              [](const FolderEntry& a, const FolderEntry& b) { return a.name < b.name; });
+    return entries;
+}
+
+Result<std::string> currentDirectory() {
+    return fetchString("current directory", ".", [](char* buffer, DWORD capacity) {
+        return ::GetCurrentDirectoryA(capacity, buffer);
+    });
+}
+
+Status setCurrentDirectory(const std::string& path) {
+    if (!::SetCurrentDirectoryA(path.c_str())) return lastError("set current directory", path);
+    return Status();
+}
+
+Result<std::string> programFileName() {
+    return fetchString("program file name", "", [](char* buffer, DWORD capacity) -> DWORD {
+        DWORD n = ::GetModuleFileNameA(nullptr, buffer, capacity);
+        return n == capacity ? capacity * 2 : n;  // truncated: ask for more room
+    });
+}
+
+Result<std::string> shortPathName(const std::string& path) {
+    return fetchString("short path", path, [&path](char* buffer, DWORD capacity) {
+        return ::GetShortPathNameA(path.c_str(), buffer, capacity);
+    });
+}
+
+uint32_t setHandleCount(uint32_t count) { return ::SetHandleCount(count); }
+
+}  // namespace os
