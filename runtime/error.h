@@ -97,10 +97,10 @@ struct ErrorOutcome {
     Value value;  // the handler's answer
 };
 
-// Hands err to the installed error block and checks its answer:
-//   - CanSubstitute true: any answer is accepted as the substitute result;
-//   - answer true: accepted only when CanRetry is true (Tries += 1);
-//   - answer false: accepted only when CanDefault is true;
+// Hands err to the installed error block and checks its answer, in order:
+//   - answer true and CanRetry true: Retry (Tries += 1);
+//   - answer false and CanDefault true: Default;
+//   - CanSubstitute true: the answer, whatever it is, is the Substitute;
 //   - anything else ends the program with the unrecoverable error
 //     "Error recovery failure" (exit code 1).
 // At most kMaxHandlerDepth launches may be active at once (an error raised

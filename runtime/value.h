@@ -87,7 +87,7 @@ public:
 
     static Value number(double d, int width, int decimals) { return Number{d, width, decimals}; }
     static Value memo(std::string s);
-    static Value array(Array items = {});  // a new shared array
+    static Value newArray(Array items = {});  // a new shared array
 
     Type type() const;
     char typeLetter() const;  // "U C N L D A B O M"
