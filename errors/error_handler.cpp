@@ -1,0 +1,171 @@
+// The process-wide error handler: silent answers, the report and the dialog.
+#include "errors/error_handler.h"
+
+#include <exception>
+#include <fstream>
+
+#include "errors/error_dialog.h"
+#include "errors/error_message.h"
+#include "errors/report_facts.h"
+#include "os/path.h"
+#include "runtime/error.h"
+#include "runtime/frames.h"
+#include "runtime/neterr.h"
+#include "tables/ads.h"
+
+namespace errors {
+namespace {
+
+constexpr const char* kLogFileName = "Error.log";
+
+struct HandlerState {
+    bool lwRunning = false;
+    bool dialogUp = false;  // the error dialog is showing
+    ResourceReleaser releaser;
+    EngineErrorSource engineError;
+};
+
+HandlerState& state() {
+    static HandlerState s;
+    return s;
+}
+
+int engineLastError() {
+    const auto& source = state().engineError;
+    return source ? source() : tables::ADSGETLASTERROR();
+}
+
+void releaseResources() {
+    if (state().releaser) state().releaser();
+}
+
+// Ends the program after "&Salir" (or its equivalents): resources released,
+// exit code 1.
+[[noreturn]] void endProgram() {
+    releaseResources();
+    runtime::ERRORLEVEL(1);
+    runtime::__QUIT();
+}
+
+bool isOneOf(int code, std::initializer_list<int> codes) {
+    for (int c : codes)
+        if (c == code) return true;
+    return false;
+}
+
+// The silent cases: table failures that the calling code tests through
+// NETERR. Returns true when the error was answered silently.
+bool answeredSilently(const runtime::ObjectPtr& err) {
+    const int genCode = static_cast<int>(err->get("GenCode").numOr(0));
+    const int osCode = static_cast<int>(err->get("OsCode").numOr(0));
+    const bool openFailure = genCode == runtime::gen::kOpen && isOneOf(osCode, {32, 5, 4, 2, 3});
+    const bool createFailure = genCode == runtime::gen::kCreate && isOneOf(osCode, {3, 4, 5, 2});
+    if (openFailure || createFailure) {
+        runtime::NETERR(true);
+        runtime::NERRORCODE(osCode);
+        return true;
+    }
+    if (genCode == runtime::gen::kAppendLock) {
+        runtime::NETERR(true);
+        return true;
+    }
+    return false;
+}
+
+// Writes the report in the current folder, replacing any earlier file. Any
+// failure, including an error raised meanwhile, is dropped: the error block
+// is swapped for one that leaves the protected block.
+void writeReport(const std::string& text) {
+    runtime::Block previous = runtime::ERRORBLOCK(
+        runtime::Block([](std::span<const runtime::Value>) -> runtime::Value { runtime::DOBREAK(); }));
+    runtime::runProtected([&] {
+        try {
+            std::ofstream out(os::resolvePath(kLogFileName), std::ios::binary | std::ios::trunc);
+            out.write(text.data(), static_cast<std::streamsize>(text.size()));
+        } catch (const std::exception&) {
+            // The report is a courtesy; the dialog still names the file.
+        }
+    });
+    runtime::ERRORBLOCK(previous);
+}
+
+DialogAnswer askUser(const DialogRequest& request) {
+    state().dialogUp = true;
+    DialogAnswer answer;
+    try {
+        answer = errorDialog().show(request);
+    } catch (...) {
+        state().dialogUp = false;
+        throw;
+    }
+    state().dialogUp = false;
+    return answer;
+}
+
+}  // namespace
+
+std::optional<int> osCodeForEngineError(int engineCode) {
+    switch (engineCode) {
+        case 7004: return 4;
+        case 7008: return 5;
+        case 5004: return 2;
+        case 7040: return 5;
+        default: return std::nullopt;
+    }
+}
+
+runtime::Value ERRORDIALOG(const runtime::ObjectPtr& oError) {
+    runtime::Frame frame("ERRORDIALOG", __LINE__);
+    if (state().dialogUp) {
+        // A second error while the dialog is up: nothing more can be shown.
+        releaseResources();
+        runtime::quitNow(1);
+    }
+    const bool ntFamily = ISWINNT();
+    ReportFacts facts = gatherFacts();
+    facts.description = ERRORMESSAGE(oError);
+    facts.args = oError->get("Args");
+    std::string head = reportHead(facts);
+
+    if (oError->get("GenCode").numOr(0) == runtime::gen::kZeroDiv) return runtime::Value(0);
+
+    if (auto mapped = osCodeForEngineError(engineLastError())) oError->set("OsCode", *mapped);
+    oError->set("CanDefault", true);
+    if (answeredSilently(oError)) return runtime::Value(false);
+
+    DialogRequest request;
+    request.description = " Descripci\xF3n del error: " + facts.description;
+    request.callStack = callStackLines(facts.frames);
+    request.offerRetry = oError->get("CanRetry").logicalOr(false);
+    request.ntFamily = ntFamily;
+
+    frame.setLine(__LINE__);
+    writeReport(head + reportTail(facts) + '\x1A');
+
+    DialogAnswer answer = askUser(request);
+    if (answer == DialogAnswer::Retry && !request.offerRetry) answer = DialogAnswer::Exit;
+    if (answer == DialogAnswer::Exit || (answer == DialogAnswer::Retry && !LWRUNNING())) endProgram();
+    return runtime::Value(answer == DialogAnswer::Retry);
+}
+
+void ERRORSYS() {
+    runtime::ERRORBLOCK(runtime::Block([](std::span<const runtime::Value> args) -> runtime::Value {
+        runtime::Frame frame("(b)ERRORSYS", __LINE__);
+        if (args.empty() || !args[0].isObject()) return runtime::Value(false);
+        return ERRORDIALOG(args[0].object());
+    }));
+}
+
+bool LWRUNNING() { return state().lwRunning; }
+
+bool setLwRunning(bool running) { return std::exchange(state().lwRunning, running); }
+
+ResourceReleaser setResourceReleaser(ResourceReleaser releaser) {
+    return std::exchange(state().releaser, std::move(releaser));
+}
+
+EngineErrorSource setEngineErrorSource(EngineErrorSource source) {
+    return std::exchange(state().engineError, std::move(source));
+}
+
+}  // namespace errors
