@@ -25,6 +25,7 @@ struct RunState {
     // True when a backup of the migration list was already there before this
     // run's backup pass for the current company: an earlier run stopped half way.
     bool resumed = false;
+    CompanyReport report;               // what the company in work has done so far
 };
 
 // The process's run state.
