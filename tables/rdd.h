@@ -1,0 +1,170 @@
+// Table drivers: the interface an open table offers its work area
+// (AreaDriver), the driver that opens tables (Rdd), and the process-wide
+// registry of driver names with the default driver (RDDREGISTER,
+// RDDSETDEFAULT, DBSETDRIVER).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "runtime/value.h"
+
+namespace tables {
+
+// Driver kinds as RDDREGISTER takes them.
+constexpr int kRddTable = 1;  // full table drivers ("DBF", "DBFNTX", "ADS")
+constexpr int kRddText = 2;   // text-file transfer drivers ("DELIM", "SDF")
+
+// One column of an open table.
+struct FieldInfo {
+    std::string name;  // upper case, no padding
+    char type = 'C';   // C N L D M (and the engine's other letters: F I B Y T ...)
+    int length = 0;
+    int decimals = 0;
+};
+
+// Conditions of the next order creation (ORDCONDSET); reset after each
+// ORDCREATE. Only forText, evalBlock, evalInterval and descending reach the
+// engine; the scope arguments are kept for callers that inspect them.
+struct OrderCondition {
+    std::string forText;
+    runtime::Block forBlock;
+    bool all = false;
+    runtime::Block whileBlock;
+    runtime::Block evalBlock;  // called during the build as a progress callback
+    int evalInterval = 0;      // records between calls; 0 = every progress step
+    uint32_t startRecord = 0;
+    int nextCount = 0;
+    uint32_t recordNumber = 0;
+    bool rest = false;
+    bool descending = false;
+};
+
+// Kinds of lock request a driver serves.
+enum class LockMethod { Record, MultiRecord, Table, Other };
+
+// What DBUSEAREA hands a driver.
+struct OpenRequest {
+    std::string fileName;  // as given: maybe relative, maybe without extension
+    std::string alias;     // already checked: legal and not in use
+    bool shared = false;
+    bool readOnly = false;
+};
+
+// One open table, owned by its work area. Field numbers are 1-based.
+// Operations that fail raise runtime errors themselves (through the error
+// handler) or report failure by their result, as each says; none of them
+// writes anything to the table when it fails.
+class AreaDriver {
+public:
+    virtual ~AreaDriver() = default;
+
+    virtual std::string rddName() const = 0;  // as RDDNAME() reports it ("ADSCDX")
+    virtual const std::string& fileName() const = 0;  // full name as opened
+    virtual bool shared() const = 0;
+    virtual bool readOnly() const = 0;
+    virtual const std::vector<FieldInfo>& fields() const = 0;
+
+    // Navigation; the controlling order and the DELETED setting apply.
+    virtual void goTop() = 0;
+    virtual void goBottom() = 0;
+    virtual void goTo(uint32_t recNo) = 0;
+    virtual void skip(int64_t count) = 0;
+    virtual bool bof() const = 0;
+    virtual bool eof() const = 0;
+    virtual bool found() const = 0;
+    virtual uint32_t recNo() = 0;
+    virtual uint32_t recCount() = 0;
+    // Key value in the controlling order; false when there is no order or
+    // the key type cannot be searched (no error is raised then).
+    virtual bool seek(const runtime::Value& key, bool soft, bool last) = 0;
+
+    // Fields of the current record. getValue on the phantom record gives
+    // blank values. putValue raises "Data type error" for a value of the
+    // wrong type and writes nothing then; returns whether it wrote.
+    virtual runtime::Value getValue(int field) = 0;
+    virtual bool putValue(int field, const runtime::Value& value) = 0;
+
+    // Records. append returns false when it could not append (locked by
+    // another user): no error is raised.
+    virtual bool append(bool releaseLocks) = 0;
+    virtual void deleteRecord() = 0;
+    virtual void recall() = 0;
+    virtual bool deleted() = 0;
+    virtual void flush() = 0;
+    virtual bool zap() = 0;
+    virtual bool pack() = 0;
+
+    // Locks: recNo 0 means the current record. Never waits.
+    virtual bool lock(LockMethod method, uint32_t recNo) = 0;
+    virtual void unlockAll() = 0;
+    virtual std::vector<uint32_t> lockList() = 0;  // locked records, ascending
+
+    // Orders (1-based; 0 = natural order).
+    virtual int orderCount() = 0;
+    virtual int currentOrder() = 0;
+    virtual std::string orderName(int order) = 0;
+    virtual std::string orderKey(int order) = 0;
+    virtual bool setOrder(int order) = 0;                // failure keeps the previous order
+    virtual bool setOrder(std::string_view tagName) = 0;
+    virtual bool orderListAdd(std::string_view bagName) = 0;
+    virtual void orderListClear() = 0;
+    virtual bool orderListRebuild() = 0;  // rebuilds every open order
+    virtual bool orderCreate(std::string_view bagName, std::string_view tagName,
+                             std::string_view keyText, bool unique, const OrderCondition& cond) = 0;
+    // Keys in the given order (0: the controlling order; natural: records).
+    virtual uint32_t keyCount(int order) = 0;
+
+    // Closes the table; the area is released whatever happens.
+    virtual void close() = 0;
+};
+
+// A registered driver: opens tables for work areas.
+class Rdd {
+public:
+    virtual ~Rdd() = default;
+    virtual std::string name() const = 0;  // the registered name ("ADS")
+    virtual int kind() const = 0;          // kRddTable or kRddText
+    // Opens the table. Returns nullptr when it failed: either silently (the
+    // caller then sets NETERR) or after raising an error through the handler.
+    virtual std::unique_ptr<AreaDriver> open(const OpenRequest& request) = 0;
+    // Creates a table from a structure {name, type, length, decimals}.
+    // Returns whether it was created.
+    virtual bool create(std::string_view fileName, const std::vector<FieldInfo>& fields) = 0;
+};
+
+// Makes a driver implementation known under its name, so that RDDREGISTER
+// can register it. The built-in drivers and "ADS" are known from the start.
+using RddFactory = std::function<std::unique_ptr<Rdd>()>;
+void addRddImplementation(std::string_view name, RddFactory factory);
+
+// RDDREGISTER(cName, nKind): registers a known driver under cName (any
+// case). Returns 0 when registered, 1 when it already was, 3 when no driver
+// of that name is known or the kind is not 1 or 2.
+int RDDREGISTER(std::string_view cName, int nKind);
+
+// RDDSETDEFAULT([cName]) / DBSETDRIVER([cName]): with a registered name
+// makes it the default driver; an unregistered name raises "Argument error"
+// (1, subcode 1015) and keeps the default. Returns the default driver name
+// (after the change).
+std::string RDDSETDEFAULT(std::optional<std::string_view> cName = std::nullopt);
+std::string DBSETDRIVER(std::optional<std::string_view> cName = std::nullopt);
+
+// RDDLIST([nKind]): names of the registered drivers of that kind (0: all),
+// in registration order.
+std::vector<std::string> RDDLIST(int nKind = 0);
+
+// The registered driver of that name (any case), nullptr when none.
+Rdd* findRdd(std::string_view name);
+
+// Puts the registry back to the state at program start: "DBF", "DBFNTX"
+// (kind 1), "DELIM", "SDF" (kind 2) registered, default "DBFNTX". For tests
+// and a fresh start-up; open areas must be closed first.
+void resetRddRegistry();
+
+}  // namespace tables
