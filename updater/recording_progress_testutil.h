@@ -1,0 +1,48 @@
+// A Progress for tests: records every report as a line of text.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "updater/progress.h"
+
+namespace updater {
+
+class RecordingProgress : public Progress {
+public:
+    std::vector<std::string> events;
+    std::vector<CompanyReport> reports;
+    int pumps = 0;
+
+    void setCaption(Meter m, std::string_view text) override {
+        events.push_back(meter(m) + " caption " + std::string(text));
+    }
+    void setTotal(Meter m, long total) override {
+        events.push_back(meter(m) + " total " + std::to_string(total));
+    }
+    void setValue(Meter m, long value) override {
+        events.push_back(meter(m) + " value " + std::to_string(value));
+    }
+    void refreshCompanies(std::string_view code) override {
+        events.push_back("browse " + std::string(code));
+    }
+    void showFrame(int frame) override { events.push_back("ACTUA" + std::to_string(frame)); }
+    void pump() override { ++pumps; }
+    void companyStarted(std::string_view code, std::string_view) override {
+        events.push_back("start " + std::string(code));
+    }
+    void companyDone(const CompanyReport& report) override { reports.push_back(report); }
+
+    // The events that begin with `prefix`, in order.
+    std::vector<std::string> only(const std::string& prefix) const {
+        std::vector<std::string> out;
+        for (const std::string& e : events)
+            if (e.rfind(prefix, 0) == 0) out.push_back(e);
+        return out;
+    }
+
+private:
+    static std::string meter(Meter m) { return m == Meter::kCompany ? "company" : "file"; }
+};
+
+}  // namespace updater
