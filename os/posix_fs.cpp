@@ -161,6 +161,7 @@ Status removeFolder(const std::string& path) {
 Result<std::vector<FolderEntry>> listFolder(const std::string& path) {
     std::string native = resolvePath(path);
     DIR* dir = ::opendir(native.empty() ? "." : native.c_str());
+    if (dir == nullptr && errno == ENOENT) return Status(kErrPathNotFound, "list folder " + path);
     if (dir == nullptr) return posix::errnoStatus(errno, "list folder", path, native);
     std::vector<FolderEntry> entries;
     while (const dirent* entry = ::readdir(dir)) {

@@ -32,6 +32,18 @@ Result<std::string> fetchString(const char* operation, const std::string& path, 
     return Status(kErrFilenameTooLong, std::string(operation) + " " + path);
 }
 
+// Gives a file a name that differs only in case. Some file systems treat that
+// as a rename onto itself and keep the old spelling, so go through a
+// temporary name.
+Status renameCaseOnly(const std::string& from, const std::string& to) {
+    std::string temporary = from + ".~" + std::to_string(::GetCurrentProcessId());
+    if (!::MoveFileA(from.c_str(), temporary.c_str())) return lastError("rename", from);
+    if (::MoveFileA(temporary.c_str(), to.c_str())) return Status();
+    Status failed = lastError("rename", to);
+    ::MoveFileA(temporary.c_str(), from.c_str());
+    return failed;
+}
+
 }  // namespace
 
 Status renameFile(const std::string& from, const std::string& to) {
@@ -39,6 +51,7 @@ Status renameFile(const std::string& from, const std::string& to) {
     if (attributes == INVALID_FILE_ATTRIBUTES) return lastError("rename", from);
     Status fault = checkWriteFault("rename", from);
     if (!fault.ok()) return fault;
+    if (from != to && ::lstrcmpiA(from.c_str(), to.c_str()) == 0) return renameCaseOnly(from, to);
     if (!::MoveFileA(from.c_str(), to.c_str())) return lastError("rename", to);
     return Status();
 }
