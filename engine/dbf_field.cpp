@@ -1,0 +1,283 @@
+// Field value encoding and decoding (rules in dbf_field.h).
+#include "engine/dbf_field.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "engine/byte_order.h"
+
+namespace engine {
+namespace {
+
+const double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9, 1e10,
+                         1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20};
+
+bool isDigit(uint8_t c) { return c >= '0' && c <= '9'; }
+
+// Fast path for the usual "  -123.45": at most 15 significant digits, so the
+// integer and the power of ten are exact and one division rounds correctly.
+bool parseSimple(const char* s, size_t n, double* out) {
+    size_t i = 0;
+    while (i < n && s[i] == ' ') ++i;
+    bool neg = false;
+    if (i < n && (s[i] == '-' || s[i] == '+')) neg = s[i++] == '-';
+    int64_t mant = 0;
+    int digits = 0, frac = 0;
+    bool dot = false, any = false;
+    for (; i < n; ++i) {
+        char c = s[i];
+        if (c >= '0' && c <= '9') {
+            if (++digits > 15) return false;
+            mant = mant * 10 + (c - '0');
+            if (dot) ++frac;
+            any = true;
+        } else if (c == '.' && !dot) {
+            dot = true;
+        } else {
+            break;
+        }
+    }
+    while (i < n && s[i] == ' ') ++i;
+    if (!any || i != n) return false;
+    double v = double(mant) / kPow10[frac];
+    *out = neg ? -v : v;
+    return true;
+}
+
+bool allSpaces(const uint8_t* p, size_t n) {
+    for (size_t i = 0; i < n; ++i)
+        if (p[i] != ' ') return false;
+    return true;
+}
+
+bool allZero(const uint8_t* p, size_t n) {
+    for (size_t i = 0; i < n; ++i)
+        if (p[i] != 0) return false;
+    return true;
+}
+
+// Right-aligns `text` in the field; false when it does not fit.
+bool putRight(uint8_t* p, const FieldDesc& f, const char* text, size_t len) {
+    if (len > f.length) return false;
+    std::memset(p, ' ', f.length - len);
+    std::memcpy(p + f.length - len, text, len);
+    return true;
+}
+
+// Formats value with `dec` decimals into buf (at least 64 bytes).
+size_t formatFixed(char* buf, double value, int dec) {
+    double scaled = std::fabs(value) * kPow10[dec];
+    if (scaled < 1e15) {
+        auto n = uint64_t(std::llround(scaled));
+        bool zero = n == 0;
+        char tmp[40];
+        int k = 0;
+        for (int d = 0; d < dec; ++d, n /= 10) tmp[k++] = char('0' + n % 10);
+        if (dec > 0) tmp[k++] = '.';
+        do {
+            tmp[k++] = char('0' + n % 10);
+            n /= 10;
+        } while (n > 0);
+        size_t len = 0;
+        if (value < 0 && !zero) buf[len++] = '-';
+        while (k > 0) buf[len++] = tmp[--k];
+        return len;
+    }
+    int len = std::snprintf(buf, 64, "%.*f", dec, value);
+    return len < 0 ? 0 : size_t(len);
+}
+
+}  // namespace
+
+int32_t julianFromDate(int y, int m, int d) {
+    if (y < 1 || y > 9999 || m < 1 || m > 12 || d < 1 || d > 31) return 0;
+    int a = (14 - m) / 12;
+    int yy = y + 4800 - a;
+    int mm = m + 12 * a - 3;
+    return d + (153 * mm + 2) / 5 + 365 * yy + yy / 4 - yy / 100 + yy / 400 - 32045;
+}
+
+void dateFromJulian(int32_t j, int* year, int* month, int* day) {
+    int64_t a = int64_t(j) + 32044;
+    int64_t b = (4 * a + 3) / 146097;
+    int64_t c = a - 146097 * b / 4;
+    int64_t d = (4 * c + 3) / 1461;
+    int64_t e = c - 1461 * d / 4;
+    int64_t m = (5 * e + 2) / 153;
+    *day = int(e - (153 * m + 2) / 5 + 1);
+    *month = int(m + 3 - 12 * (m / 10));
+    *year = int(100 * b + d - 4800 + m / 10);
+}
+
+int32_t julianFromText(std::string_view s) {
+    if (s.size() != 8) return 0;
+    for (char c : s)
+        if (c < '0' || c > '9') return 0;
+    auto num = [&](int from, int len) {
+        int v = 0;
+        for (int i = from; i < from + len; ++i) v = v * 10 + (s[i] - '0');
+        return v;
+    };
+    return julianFromDate(num(0, 4), num(4, 2), num(6, 2));
+}
+
+std::string textFromJulian(int32_t julian) {
+    if (julian <= 0) return std::string();
+    int y, m, d;
+    dateFromJulian(julian, &y, &m, &d);
+    if (y < 0 || y > 9999) return std::string();
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%04d%02d%02d", y, m, d);
+    return buf;
+}
+
+bool isNumericType(char t) { return t == 'N' || t == 'F' || t == 'I' || t == 'B' || t == 'Y'; }
+bool isMemoType(char t) { return t == 'M' || t == 'G' || t == 'P' || t == 'W'; }
+
+bool parseNumberText(std::string_view text, double* value) {
+    if (parseSimple(text.data(), text.size(), value)) return true;
+    std::string s(text);
+    size_t b = s.find_first_not_of(' ');
+    if (b == std::string::npos) return false;
+    char* end = nullptr;
+    double v = std::strtod(s.c_str() + b, &end);
+    while (end && *end == ' ') ++end;
+    if (!end || *end != '\0' || end == s.c_str() + b) return false;
+    *value = v;
+    return true;
+}
+
+double readNumber(const uint8_t* p, const FieldDesc& f) {
+    switch (f.type) {
+        case 'I': return double(int32_t(getU32le(p)));
+        case 'B': {
+            double v;
+            uint64_t bits = getU64le(p);
+            std::memcpy(&v, &bits, 8);
+            return std::isfinite(v) ? v : 0.0;
+        }
+        case 'Y': return double(int64_t(getU64le(p))) / 10000.0;
+        case 'N': case 'F': {
+            double v = 0;
+            if (!parseSimple(reinterpret_cast<const char*>(p), f.length, &v) &&
+                !parseNumberText(std::string_view(reinterpret_cast<const char*>(p), f.length), &v))
+                return 0.0;  // blank, or stars of an overflowed value
+            return v;
+        }
+        default: return 0.0;
+    }
+}
+
+bool readLogical(const uint8_t* p, const FieldDesc&) {
+    return p[0] == 'T' || p[0] == 't' || p[0] == 'Y' || p[0] == 'y';
+}
+
+int32_t readJulian(const uint8_t* p, const FieldDesc& f) {
+    if (f.type == 'T') return int32_t(getU32le(p)) > 0 ? int32_t(getU32le(p)) : 0;
+    if (f.type != 'D') return 0;
+    return julianFromText(std::string_view(reinterpret_cast<const char*>(p), 8));
+}
+
+int32_t readMillis(const uint8_t* p, const FieldDesc& f) {
+    return f.type == 'T' ? int32_t(getU32le(p + 4)) : 0;
+}
+
+uint32_t readMemoBlock(const uint8_t* p, const FieldDesc& f) {
+    if (f.length == 4) return getU32le(p);
+    uint64_t v = 0;
+    for (uint16_t i = 0; i < f.length; ++i) {
+        if (p[i] == ' ' || p[i] == 0) continue;
+        if (!isDigit(p[i])) return 0;
+        v = v * 10 + (p[i] - '0');
+        if (v > 0xFFFFFFFFu) return 0;
+    }
+    return uint32_t(v);
+}
+
+bool isBlank(const uint8_t* p, const FieldDesc& f) {
+    switch (f.type) {
+        case 'I': case 'B': case 'Y': case 'T': return allZero(p, f.length);
+        case 'M': case 'G': case 'P': case 'W': return readMemoBlock(p, f) == 0;
+        default: return allSpaces(p, f.length);
+    }
+}
+
+Result writeNumber(uint8_t* p, const FieldDesc& f, double value) {
+    if (!std::isfinite(value)) return kValueTooWide;
+    switch (f.type) {
+        case 'I': {
+            double r = std::nearbyint(value);
+            if (r < -2147483648.0 || r > 2147483647.0) return kValueTooWide;
+            putU32le(p, uint32_t(int32_t(r)));
+            return kOk;
+        }
+        case 'B': {
+            uint64_t bits;
+            std::memcpy(&bits, &value, 8);
+            putU64le(p, bits);
+            return kOk;
+        }
+        case 'Y': {
+            double r = std::nearbyint(value * 10000.0);
+            if (std::fabs(r) >= 9.2e18) return kValueTooWide;
+            putU64le(p, uint64_t(int64_t(r)));
+            return kOk;
+        }
+        case 'N': case 'F': {
+            char buf[80];
+            int dec = f.decimals > 18 ? 18 : f.decimals;
+            if (dec >= f.length) dec = 0;
+            size_t len = formatFixed(buf, value, dec);
+            return putRight(p, f, buf, len) ? kOk : kValueTooWide;
+        }
+        default: return kTypeMismatch;
+    }
+}
+
+void writeLogical(uint8_t* p, const FieldDesc&, bool value) { p[0] = value ? 'T' : 'F'; }
+
+void writeJulian(uint8_t* p, const FieldDesc& f, int32_t julian) {
+    if (f.type == 'T') {
+        putU32le(p, uint32_t(julian > 0 ? julian : 0));
+        putU32le(p + 4, 0);
+        return;
+    }
+    std::string t = textFromJulian(julian);
+    if (t.empty()) t.assign(8, ' ');
+    std::memcpy(p, t.data(), 8);
+}
+
+void writeMemoBlock(uint8_t* p, const FieldDesc& f, uint32_t block) {
+    if (f.length == 4) {
+        putU32le(p, block);
+        return;
+    }
+    if (block == 0) {
+        std::memset(p, ' ', f.length);
+        return;
+    }
+    char buf[16];
+    int len = std::snprintf(buf, sizeof buf, "%u", block);
+    putRight(p, f, buf, size_t(len));
+}
+
+void writeText(uint8_t* p, const FieldDesc& f, std::string_view text) {
+    size_t n = text.size() < f.length ? text.size() : f.length;
+    std::memcpy(p, text.data(), n);
+    std::memset(p + n, ' ', f.length - n);
+}
+
+void writeBlank(uint8_t* p, const FieldDesc& f) {
+    switch (f.type) {
+        case 'I': case 'B': case 'Y': case 'T': case '0': std::memset(p, 0, f.length); break;
+        case 'M': case 'G': case 'P': case 'W':
+            if (f.length == 4) std::memset(p, 0, 4);
+            else std::memset(p, ' ', f.length);
+            break;
+        default: std::memset(p, ' ', f.length);
+    }
+}
+
+}  // namespace engine

@@ -1,0 +1,61 @@
+// Encoding and decoding of one field's bytes inside a record buffer, for
+// every field type (storage rules per type):
+//
+//   TYPE LEN    STORED AS                                  BLANK READS AS
+//   C    1-254  text, space padded                         spaces
+//   N F  1-20   ASCII number right-aligned, '.' decimals   0
+//   L    1      T t Y y = true, F f N n = false            false (space, '?')
+//   D    8      ASCII YYYYMMDD                             empty date
+//   M G  10     memo block number, ASCII right-aligned     no memo (spaces, 0)
+//   M G  4      memo block number, uint32 LE (newer tables)no memo (0)
+//   I    4      int32 LE                                   0
+//   B    8      IEEE double LE                             0
+//   Y    8      int64 LE = value x 10000                   0
+//   T    8      int32 LE Julian day, int32 LE ms of day    empty (day 0)
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "engine/record_view.h"
+#include "engine/result_codes.h"
+
+namespace engine {
+
+// Julian day number of a Gregorian date; 0 for an impossible date.
+int32_t julianFromDate(int year, int month, int day);
+void dateFromJulian(int32_t julian, int* year, int* month, int* day);
+// "YYYYMMDD" -> Julian day; 0 for blank or malformed text.
+int32_t julianFromText(std::string_view yyyymmdd);
+// Julian day -> "YYYYMMDD"; "" for 0.
+std::string textFromJulian(int32_t julian);
+
+// True when the field type holds a number (getDouble/setDouble).
+bool isNumericType(char type);
+bool isMemoType(char type);
+
+// Field values from the field's bytes at `p` (the field's own offset).
+double readNumber(const uint8_t* p, const FieldDesc& f);
+bool readLogical(const uint8_t* p, const FieldDesc& f);
+int32_t readJulian(const uint8_t* p, const FieldDesc& f);   // D, T
+int32_t readMillis(const uint8_t* p, const FieldDesc& f);   // T: ms since midnight
+// Memo block number, 0 when the field holds none (blank or malformed).
+uint32_t readMemoBlock(const uint8_t* p, const FieldDesc& f);
+// True when the field's bytes are its blank value.
+bool isBlank(const uint8_t* p, const FieldDesc& f);
+
+// Writers. writeNumber fails with kValueTooWide (field unchanged) when the
+// value does not fit the width; N/F round to the field's decimals.
+Result writeNumber(uint8_t* p, const FieldDesc& f, double value);
+void writeLogical(uint8_t* p, const FieldDesc& f, bool value);
+void writeJulian(uint8_t* p, const FieldDesc& f, int32_t julian);  // 0 = blank
+void writeMemoBlock(uint8_t* p, const FieldDesc& f, uint32_t block);
+// Text into a C field: truncated or space padded to the width.
+void writeText(uint8_t* p, const FieldDesc& f, std::string_view text);
+// The blank value of the field.
+void writeBlank(uint8_t* p, const FieldDesc& f);
+// Parses a number written as text ("  -12.50"); false when it is not one.
+bool parseNumberText(std::string_view text, double* value);
+
+}  // namespace engine

@@ -1,0 +1,76 @@
+// One record's bytes with the table's layout: the RecordView that key and
+// FOR expressions read, and typed access by user field index. The layout
+// hides the system field of null flags and knows each nullable field's bit.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/dbf_header.h"
+#include "engine/record_view.h"
+
+namespace engine {
+
+class MemoFile;
+
+// The user-visible field list of a table, derived from its header.
+struct TableLayout {
+    DbfHeader header;
+    std::string alias;             // upper case
+    std::vector<FieldDesc> user;   // user fields in order (offsets into the record)
+    std::vector<int> nullBit;      // per user field: bit in the null flags, -1 none
+    std::vector<int> varBit;       // per user field: varlength bit (V, Q), -1 none
+    int nullFlagsOffset = -1;      // record offset of the null flags, -1 none
+    uint16_t nullFlagsBytes = 0;
+
+    // Builds the user list and bit numbers from `header`.
+    void build(const DbfHeader& h, std::string_view aliasName);
+    // User field index of `name` (case and trailing blanks ignored, also
+    // "ALIAS->NAME"), -1 when none.
+    int find(std::string_view name) const;
+};
+
+class DbfRecord : public RecordView {
+public:
+    DbfRecord(const TableLayout* layout, MemoFile* memo);
+    // Sizes the buffer for the layout's record length (after the layout
+    // was built) and blanks it.
+    void attach();
+
+    uint8_t* data() { return bytes_.data(); }
+    const uint8_t* data() const { return bytes_.data(); }
+    size_t size() const { return bytes_.size(); }
+    void setRecordNumber(uint32_t n) { recno_ = n; }
+    // Every field blank, not deleted.
+    void clear();
+    // Raw bytes of user field i (fixed width, as stored).
+    std::string_view raw(int i) const;
+    const FieldDesc& user(int i) const { return layout_->user[size_t(i)]; }
+    // Memo text of user field i; false (and empty text) when the memo
+    // file is unreadable at that block.
+    bool memoText(int i, std::string* text, std::string* why) const;
+    void setNull(int i, bool null);
+
+    // RecordView
+    int fieldCount() const override { return int(layout_->user.size()); }
+    const FieldDesc& field(int i) const override { return layout_->user[size_t(i)]; }
+    int findField(std::string_view name) const override { return layout_->find(name); }
+    std::string text(int i) const override;
+    double number(int i) const override;
+    int32_t julianDay(int i) const override;
+    bool logical(int i) const override;
+    double dateTime(int i) const override;
+    bool isNull(int i) const override;
+    bool deleted() const override { return bytes_[0] == '*'; }
+    uint32_t recordNumber() const override { return recno_; }
+
+private:
+    const TableLayout* layout_;
+    MemoFile* memo_;
+    std::vector<uint8_t> bytes_;
+    uint32_t recno_ = 0;
+};
+
+}  // namespace engine

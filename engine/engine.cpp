@@ -1,0 +1,209 @@
+// The public API over Table objects: handles, the last error, settings,
+// name resolution and table creation.
+#include "engine/engine.h"
+
+#include <cctype>
+#include <memory>
+#include <vector>
+
+#include "engine/dbf_field.h"
+#include "engine/error_map.h"
+#include "engine/engine_state.h"
+#include "engine/table.h"
+#include "os/fs.h"
+#include "os/path.h"
+
+namespace engine {
+namespace {
+
+bool isAbsolute(const std::string& p) {
+    return (!p.empty() && (p[0] == '/' || p[0] == '\\')) ||
+           (p.size() >= 2 && std::isalpha(uint8_t(p[0])) && p[1] == ':');
+}
+
+bool hasExtension(const std::string& p) {
+    size_t slash = p.find_last_of("/\\");
+    size_t dot = p.find_last_of('.');
+    return dot != std::string::npos && (slash == std::string::npos || dot > slash);
+}
+
+// Adds the extension and applies the default folder and the search path.
+std::string resolveName(std::string_view name, const char* ext) {
+    std::string p(name);
+    if (!hasExtension(p)) p += ext;
+    if (isAbsolute(p)) return p;
+    const State& s = state();
+    std::string first = s.defaultFolder.empty() ? p : os::joinPath(s.defaultFolder, p);
+    if (os::fileExists(first) || s.searchPath.empty()) return first;
+    size_t start = 0;
+    while (start <= s.searchPath.size()) {
+        size_t end = s.searchPath.find_first_of(";,", start);
+        if (end == std::string::npos) end = s.searchPath.size();
+        std::string folder = s.searchPath.substr(start, end - start);
+        if (!folder.empty() && os::fileExists(os::joinPath(folder, p)))
+            return os::joinPath(folder, p);
+        start = end + 1;
+    }
+    return first;
+}
+
+std::string baseName(const std::string& path) {
+    size_t slash = path.find_last_of("/\\");
+    std::string b = slash == std::string::npos ? path : path.substr(slash + 1);
+    size_t dot = b.find_last_of('.');
+    return dot == std::string::npos ? b : b.substr(0, dot);
+}
+
+}  // namespace
+
+Result openTable(std::string_view path, std::string_view alias, int tableType, int options,
+                 Handle* table) {
+    begin();
+    *table = 0;
+    if (path.empty()) return setError(kInvalidArgument, "open: no file name");
+    if (tableType == kTypeAdt) return setError(kNotSupported, "open: table type 3 not supported");
+    if (tableType != kTypeNtx && tableType != kTypeCdx)
+        return setError(kInvalidArgument, "open: unknown table type");
+    OpenParams p;
+    p.path = resolveName(path, ".dbf");
+    p.alias = alias.empty() ? baseName(p.path) : std::string(alias);
+    p.shared = (options & kOpenShared) != 0;
+    p.readOnly = (options & kOpenReadOnly) != 0;
+    p.dbtMemo = tableType == kTypeNtx;
+    std::unique_ptr<Table> t;
+    std::string why;
+    if (Result r = Table::open(p, &t, &why)) return setError(r, why);
+    auto& v = state().tables;
+    for (size_t i = 0; i < v.size(); ++i)
+        if (!v[i]) {
+            v[i] = std::move(t);
+            *table = Handle(i + 1);
+            return kOk;
+        }
+    v.push_back(std::move(t));
+    *table = Handle(v.size());
+    return kOk;
+}
+
+Result closeTable(Handle h) {
+    TABLE_OR_FAIL(h, t);
+    Result r = report(t->close(), t);
+    state().tables[h - 1].reset();
+    return r;
+}
+
+Result createTable(std::string_view path, std::string_view fieldList, int tableType,
+                   uint16_t memoBlockSize) {
+    begin();
+    if (tableType != kTypeNtx && tableType != kTypeCdx)
+        return setError(kNotSupported, "create: unsupported table type");
+    std::string file = resolveName(path, ".dbf");
+    DbfHeader h;
+    std::string why;
+    if (Result r = buildDbfHeader(fieldList, false, &h, &why)) return setError(r, file + ": " + why);
+    if (h.hasMemoFields()) {
+        std::string memo = file.substr(0, file.find_last_of('.')) + ".fpt";
+        if (Result r = MemoFile::create(memo, memoBlockSize, &why)) return setError(r, why);
+    }
+    auto f = os::File::open(file, os::Access::ReadWrite, os::Share::Exclusive,
+                            os::Disposition::CreateAlways);
+    if (!f.ok()) return setError(resultFromOs(f.code()), f.status().message());
+    std::string bytes = encodeDbfHeader(h);
+    bytes.push_back(char(kDbfEof));
+    os::Status s = f->write(0, bytes.data(), bytes.size());
+    if (!s.ok()) return setError(resultFromOs(s.code()), s.message());
+    s = f->flush();
+    return s.ok() ? kOk : setError(resultFromOs(s.code()), s.message());
+}
+
+Result fieldCount(Handle h, int* count) {
+    TABLE_OR_FAIL(h, t);
+    *count = t->fieldCount();
+    return kOk;
+}
+
+Result fieldName(Handle h, int field, std::string* name) {
+    TABLE_OR_FAIL(h, t);
+    if (!fieldOk(t, field)) return badField(field);
+    *name = t->layout().user[size_t(field - 1)].name;
+    return kOk;
+}
+
+Result fieldType(Handle h, int field, char* type) {
+    TABLE_OR_FAIL(h, t);
+    if (!fieldOk(t, field)) return badField(field);
+    *type = t->layout().user[size_t(field - 1)].type;
+    return kOk;
+}
+
+Result fieldLength(Handle h, int field, int* length) {
+    TABLE_OR_FAIL(h, t);
+    if (!fieldOk(t, field)) return badField(field);
+    *length = t->layout().user[size_t(field - 1)].length;
+    return kOk;
+}
+
+Result fieldDecimals(Handle h, int field, int* decimals) {
+    TABLE_OR_FAIL(h, t);
+    if (!fieldOk(t, field)) return badField(field);
+    *decimals = t->layout().user[size_t(field - 1)].decimals;
+    return kOk;
+}
+
+Result fieldNumber(Handle h, std::string_view name, int* field) {
+    TABLE_OR_FAIL(h, t);
+    int i = t->layout().find(name);
+    *field = i + 1;
+    if (i < 0) return setError(kFieldNotFound, "no field named " + std::string(name));
+    return kOk;
+}
+
+Result goTop(Handle h) {
+    TABLE_OR_FAIL(h, t);
+    return report(t->goTop(), t);
+}
+
+Result goBottom(Handle h) {
+    TABLE_OR_FAIL(h, t);
+    return report(t->goBottom(), t);
+}
+
+Result skip(Handle h, int64_t count) {
+    TABLE_OR_FAIL(h, t);
+    return report(t->skip(count), t);
+}
+
+Result gotoRecord(Handle h, uint32_t recno) {
+    TABLE_OR_FAIL(h, t);
+    return report(t->gotoRecord(recno), t);
+}
+
+Result refreshRecord(Handle h) {
+    TABLE_OR_FAIL(h, t);
+    return report(t->refresh(), t);
+}
+
+Result atBof(Handle h, bool* bof) {
+    TABLE_OR_FAIL(h, t);
+    *bof = t->bof();
+    return kOk;
+}
+
+Result atEof(Handle h, bool* eof) {
+    TABLE_OR_FAIL(h, t);
+    *eof = t->eof();
+    return kOk;
+}
+
+Result recordCount(Handle h, uint32_t* count) {
+    TABLE_OR_FAIL(h, t);
+    return report(t->count(count), t);
+}
+
+Result recordNumber(Handle h, uint32_t* recno) {
+    TABLE_OR_FAIL(h, t);
+    *recno = t->recno();
+    return kOk;
+}
+
+}  // namespace engine

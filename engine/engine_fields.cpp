@@ -1,0 +1,129 @@
+// The public API's field reads and writes on the current record.
+#include "engine/dbf_field.h"
+#include "engine/engine.h"
+#include "engine/engine_state.h"
+
+namespace engine {
+namespace {
+
+Result mismatch(Table* t, int field, const char* want) {
+    const FieldDesc& f = t->layout().user[size_t(field - 1)];
+    return setError(kTypeMismatch, t->path() + ": field " + f.name + " (type " + f.type +
+                                       ") is not " + want);
+}
+
+}  // namespace
+
+Result getString(Handle h, int field, std::string* value) {
+    TABLE_OR_FAIL(h, t);
+    if (!fieldOk(t, field)) return badField(field);
+    const DbfRecord& r = t->record();
+    const FieldDesc& f = r.user(field - 1);
+    if (isMemoType(f.type)) {
+        Result res = t->memo(field - 1, value);
+        return res == kAtEof ? kOk : report(res, t);
+    }
+    if (f.type == 'L') {
+        value->assign(1, r.logical(field - 1) ? 'T' : 'F');
+        return kOk;
+    }
+    *value = r.text(field - 1);
+    return kOk;
+}
+
+Result getDouble(Handle h, int field, double* value) {
+    TABLE_OR_FAIL(h, t);
+    if (!fieldOk(t, field)) return badField(field);
+    if (!isNumericType(t->record().user(field - 1).type)) return mismatch(t, field, "numeric");
+    *value = t->record().number(field - 1);
+    return kOk;
+}
+
+Result getLogical(Handle h, int field, bool* value) {
+    TABLE_OR_FAIL(h, t);
+    if (!fieldOk(t, field)) return badField(field);
+    if (t->record().user(field - 1).type != 'L') return mismatch(t, field, "logical");
+    *value = t->record().logical(field - 1);
+    if (t->eof()) return setError(kAtEof, t->path() + ": logical read at end of file");
+    return kOk;
+}
+
+Result getJulian(Handle h, int field, int32_t* julianDay) {
+    TABLE_OR_FAIL(h, t);
+    if (!fieldOk(t, field)) return badField(field);
+    char type = t->record().user(field - 1).type;
+    if (type != 'D' && type != 'T') return mismatch(t, field, "a date");
+    *julianDay = t->record().julianDay(field - 1);
+    return kOk;
+}
+
+Result getDate(Handle h, int field, std::string* yyyymmdd) {
+    int32_t j = 0;
+    Result r = getJulian(h, field, &j);
+    *yyyymmdd = r == kOk ? textFromJulian(j) : std::string();
+    return r;
+}
+
+Result getMemoLength(Handle h, int field, uint32_t* length) {
+    TABLE_OR_FAIL(h, t);
+    *length = 0;
+    if (!fieldOk(t, field)) return badField(field);
+    if (!isMemoType(t->record().user(field - 1).type)) return mismatch(t, field, "a memo");
+    Result r = t->memoLength(field - 1, length);
+    if (r == kAtEof) return setError(kAtEof, t->path() + ": memo read at end of file");
+    return report(r, t);
+}
+
+Result getMemo(Handle h, int field, std::string* value) {
+    TABLE_OR_FAIL(h, t);
+    value->clear();
+    if (!fieldOk(t, field)) return badField(field);
+    if (!isMemoType(t->record().user(field - 1).type)) return mismatch(t, field, "a memo");
+    Result r = t->memo(field - 1, value);
+    if (r == kAtEof) return setError(kAtEof, t->path() + ": memo read at end of file");
+    return report(r, t);
+}
+
+Result isNull(Handle h, int field, bool* null) {
+    TABLE_OR_FAIL(h, t);
+    if (!fieldOk(t, field)) return badField(field);
+    *null = t->record().isNull(field - 1);
+    return kOk;
+}
+
+Result setString(Handle h, int field, std::string_view value) {
+    TABLE_OR_FAIL(h, t);
+    if (!fieldOk(t, field)) return badField(field);
+    return report(t->setText(field - 1, value), t);
+}
+
+Result setDouble(Handle h, int field, double value) {
+    TABLE_OR_FAIL(h, t);
+    if (!fieldOk(t, field)) return badField(field);
+    return report(t->setNumber(field - 1, value), t);
+}
+
+Result setLogical(Handle h, int field, bool value) {
+    TABLE_OR_FAIL(h, t);
+    if (!fieldOk(t, field)) return badField(field);
+    return report(t->setLogical(field - 1, value), t);
+}
+
+Result setJulian(Handle h, int field, int32_t julianDay) {
+    TABLE_OR_FAIL(h, t);
+    if (!fieldOk(t, field)) return badField(field);
+    return report(t->setJulian(field - 1, julianDay), t);
+}
+
+Result setDate(Handle h, int field, std::string_view yyyymmdd) {
+    std::string_view v = yyyymmdd;
+    while (!v.empty() && v.back() == ' ') v.remove_suffix(1);
+    int32_t j = julianFromText(v);
+    if (j == 0 && !v.empty()) {
+        begin();
+        return setError(kTypeMismatch, "not a date: " + std::string(yyyymmdd));
+    }
+    return setJulian(h, field, j);
+}
+
+}  // namespace engine

@@ -1,0 +1,90 @@
+// Memo files: FPT (read and write) and DBT (read only). Every block number
+// and length read from a file is checked against the file's size.
+//
+//   FPT header, 512 bytes, integers big-endian
+//   OFFSET SIZE DESCRIPTION
+//        0    4 next free block (where the next new memo goes)
+//        4    2 unused
+//        6    2 block size in bytes
+//        8  504 unused
+//
+//   FPT item, at block b = byte b x blockSize, occupying
+//   ceil((8 + n) / blockSize) blocks
+//        0    4 type: 0 picture, 1 text, 2 object
+//        4    4 data length n
+//        8    n data
+//
+//   DBT (dBASE III): 512-byte blocks; header bytes 0-3 next free block (LE);
+//   an item is plain text up to 0x1A (0x1A 0x1A). dBASE IV items start with
+//   FF FF 08 00 and a 4-byte LE length that counts those 8 bytes.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "engine/result_codes.h"
+#include "os/file.h"
+
+namespace engine {
+
+constexpr uint32_t kFptHeaderBytes = 512;
+constexpr uint16_t kFptDefaultBlockSize = 64;
+constexpr uint32_t kFptTextType = 1;
+
+// Parsed FPT header fields; pure, used by the file class and the fuzzer.
+struct FptHeader {
+    uint32_t nextFree = 0;
+    uint32_t blockSize = 0;
+};
+// kCorruptMemo when the header is short, the block size is 0, or next free
+// lies before the header's end or far beyond the file.
+Result parseFptHeader(std::string_view bytes, uint64_t fileBytes, FptHeader* h, std::string* why);
+// Where block `block`'s item lies and how long its data is; kCorruptMemo
+// when it does not fit the file. `item` is the first 8 bytes of the block.
+Result checkFptItem(const FptHeader& h, uint32_t block, std::string_view item, uint64_t fileBytes,
+                    uint32_t* dataBytes, std::string* why);
+// Length of a DBT item's text in `bytes` (the file from the item's start):
+// up to the first 0x1A, or a dBASE IV length prefix.
+Result dbtItemLength(std::string_view bytes, uint32_t* length, uint32_t* skip, std::string* why);
+
+class MemoFile {
+public:
+    MemoFile() = default;
+    MemoFile(const MemoFile&) = delete;
+    MemoFile& operator=(const MemoFile&) = delete;
+
+    // Creates an empty FPT with `blockSize` bytes per block (0 -> 64).
+    static Result create(const std::string& path, uint32_t blockSize, std::string* why);
+    // Opens an existing memo file; `dbt` chooses the DBT reader.
+    Result open(const std::string& path, bool dbt, os::Access access, os::Share share,
+                std::string* why);
+    void close() { file_.close(); }
+    bool isOpen() const { return file_.isOpen(); }
+
+    // Reads the item at `block` (0: empty text).
+    Result read(uint32_t block, std::string* text, std::string* why);
+    Result length(uint32_t block, uint32_t* bytes, std::string* why);
+    // Stores `text`: in place over `oldBlock` when it fits the blocks it
+    // had, else appended at the next free block (data written before the
+    // header's next-free pointer). Empty text gives block 0.
+    Result write(uint32_t oldBlock, std::string_view text, uint32_t* block, std::string* why);
+    // Empties the file (header only).
+    Result zap(std::string* why);
+    // Re-reads the header (shared tables: another process may have appended).
+    Result refresh(std::string* why);
+    Result flush(std::string* why);
+    uint32_t blockSize() const { return header_.blockSize; }
+
+private:
+    Result readHeader(std::string* why);
+    Result writeHeader(std::string* why);
+    Result ioError(const os::Status& s, std::string* why);
+
+    os::File file_;
+    FptHeader header_;
+    bool dbt_ = false;
+    uint64_t fileBytes_ = 0;
+};
+
+}  // namespace engine

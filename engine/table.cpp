@@ -1,0 +1,290 @@
+// Table: opening and closing, field writes, append, delete and flush.
+#include "engine/table.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "engine/dbf_field.h"
+#include "engine/error_map.h"
+
+namespace engine {
+namespace {
+
+constexpr size_t kHeaderReadBytes = 16384;  // more than any valid header
+
+// The memo file's name: the table's with the memo extension, same case style.
+std::string memoPath(const std::string& tablePath, bool dbt) {
+    size_t slash = tablePath.find_last_of("/\\");
+    size_t dot = tablePath.find_last_of('.');
+    std::string base = (dot != std::string::npos && (slash == std::string::npos || dot > slash))
+                           ? tablePath.substr(0, dot)
+                           : tablePath;
+    return base + (dbt ? ".dbt" : ".fpt");
+}
+
+}  // namespace
+
+TableSettings& tableSettings() {
+    static TableSettings settings;
+    return settings;
+}
+
+Table::Table(const OpenParams& p)
+    : path_(p.path),
+      shared_(p.shared),
+      readOnly_(p.readOnly),
+      indexes_(std::make_unique<IndexSet>()),
+      rec_(&layout_, &memo_),
+      scan_(&layout_, &memo_) {}
+
+Table::~Table() { close(); }
+
+Result Table::fail(Result code, std::string text) {
+    why_ = path_ + ": " + std::move(text);
+    return code;
+}
+
+Result Table::ioFail(const os::Status& s) {
+    why_ = s.message();
+    return resultFromOs(s.code());
+}
+
+Result Table::indexFail(Result code) {
+    why_ = indexes_->lastErrorText();
+    return code;
+}
+
+Result Table::open(const OpenParams& p, std::unique_ptr<Table>* out, std::string* why) {
+    std::unique_ptr<Table> t(new Table(p));
+    Result r = t->openFiles(p);
+    if (r != kOk) {
+        *why = t->why_;
+        t->dbf_.close();  // nothing was written: skip close()'s flushing
+        t->memo_.close();
+        t->indexes_.reset();
+        return r;
+    }
+    *out = std::move(t);
+    return kOk;
+}
+
+Result Table::openFiles(const OpenParams& p) {
+    auto f = os::File::open(p.path, p.readOnly ? os::Access::Read : os::Access::ReadWrite,
+                            p.shared ? os::Share::Shared : os::Share::Exclusive,
+                            os::Disposition::OpenExisting);
+    if (!f.ok()) return ioFail(f.status());
+    dbf_ = std::move(f.value());
+    auto size = dbf_.size();
+    if (!size.ok()) return ioFail(size.status());
+    fileBytes_ = size.value();
+    std::string head(size_t(std::min<uint64_t>(fileBytes_, kHeaderReadBytes)), '\0');
+    auto got = dbf_.read(0, head.data(), head.size());
+    if (!got.ok()) return ioFail(got.status());
+    head.resize(got.value());
+    DbfHeader h;
+    std::string why;
+    if (Result r = parseDbfHeader(head, fileBytes_, &h, &why)) return fail(r, why);
+    layout_.build(h, p.alias);
+    rec_.attach();
+    scan_.attach();
+    count_ = countOnDisk_ = h.recordCount;
+    if (Result r = openMemo(p)) return r;
+    IndexOpenMode mode;
+    mode.readOnly = readOnly_;
+    mode.shared = shared_;
+    if (Result r = indexes_->openStructural(path_, rec_, count_, mode)) return indexFail(r);
+    return goTop() == kCorruptTable ? kCorruptTable : kOk;
+}
+
+Result Table::openMemo(const OpenParams& p) {
+    MemoKind kind = layout_.header.memoKind();
+    if (kind == MemoKind::None) return kOk;
+    bool dbt = kind == MemoKind::Dbt;
+    std::string mp = memoPath(path_, dbt);
+    std::string why;
+    Result r = memo_.open(mp, dbt, p.readOnly ? os::Access::Read : os::Access::ReadWrite,
+                          p.shared ? os::Share::Shared : os::Share::Exclusive, &why);
+    if (r == kNotFound) return fail(kCorruptMemo, "memo file " + mp + " is missing");
+    if (r != kOk) {
+        why_ = why;
+        return r;
+    }
+    return kOk;
+}
+
+Result Table::close() {
+    if (!dbf_.isOpen()) return kOk;
+    Result first = kOk;
+    if (!readOnly_) first = flush();
+    if (indexes_) {
+        Result r = indexes_->closeAll();
+        if (first == kOk && r != kOk) first = indexFail(r);
+    }
+    releaseAllLocks();
+    memo_.close();
+    dbf_.close();
+    return first;
+}
+
+Result Table::memo(int field, std::string* text) {
+    if (eof_) {
+        text->clear();
+        return kAtEof;
+    }
+    std::string why;
+    if (!rec_.memoText(field, text, &why)) return fail(kCorruptMemo, why);
+    return kOk;
+}
+
+Result Table::memoLength(int field, uint32_t* length) {
+    *length = 0;
+    if (eof_) return kAtEof;
+    const FieldDesc& f = rec_.user(field);
+    uint32_t block = readMemoBlock(rec_.data() + f.offset, f);
+    std::string why;
+    if (block != 0 && memo_.length(block, length, &why) != kOk) return fail(kCorruptMemo, why);
+    return kOk;
+}
+
+// Checks that the current record may change and tells the indexes the
+// record's old keys before its first change.
+Result Table::beginChange() {
+    if (readOnly_) return fail(kReadOnly, "table is open read-only");
+    if (eof_) return fail(kAtEof, "no current record (end of file)");
+    if (!isNew_ && !indexNotified_ && indexes_->orderCount() > 0) {
+        if (Result r = indexes_->beforeWrite(rec_)) return indexFail(r);
+        indexNotified_ = true;
+    }
+    dirty_ = true;
+    return kOk;
+}
+
+Result Table::checkWritable(int field) {
+    if (field < 0 || field >= fieldCount()) return fail(kFieldNotFound, "no such field");
+    return beginChange();
+}
+
+Result Table::setText(int field, std::string_view value) {
+    if (Result r = checkWritable(field)) return r;
+    const FieldDesc& f = rec_.user(field);
+    uint8_t* p = rec_.data() + f.offset;
+    if (isMemoType(f.type)) {
+        std::string why;
+        uint32_t block = 0;
+        if (Result r = memo_.write(readMemoBlock(p, f), value, &block, &why)) {
+            why_ = why;
+            return r;
+        }
+        writeMemoBlock(p, f, block);
+    } else if (f.type == 'C' || f.type == 'V' || f.type == 'Q') {
+        writeText(p, f, value);
+    } else if (f.type == 'D' || f.type == 'T') {
+        std::string_view v = value;
+        while (!v.empty() && v.back() == ' ') v.remove_suffix(1);
+        int32_t j = julianFromText(v);
+        if (j == 0 && !v.empty()) return fail(kTypeMismatch, "not a date: " + std::string(value));
+        writeJulian(p, f, j);
+    } else if (f.type == 'L') {
+        char c = value.empty() ? ' ' : value[0];
+        writeLogical(p, f, c == 'T' || c == 't' || c == 'Y' || c == 'y');
+    } else if (isNumericType(f.type)) {
+        double d = 0;
+        if (!value.empty() && value.find_first_not_of(' ') != std::string_view::npos &&
+            !parseNumberText(value, &d))
+            return fail(kTypeMismatch, "not a number: " + std::string(value));
+        if (Result r = writeNumber(p, f, d)) return fail(r, "value too wide for " + f.name);
+    } else {
+        return fail(kTypeMismatch, "field " + f.name + " cannot take text");
+    }
+    rec_.setNull(field, false);
+    return kOk;
+}
+
+Result Table::setNumber(int field, double value) {
+    if (Result r = checkWritable(field)) return r;
+    const FieldDesc& f = rec_.user(field);
+    if (!isNumericType(f.type)) return fail(kTypeMismatch, "field " + f.name + " is not numeric");
+    if (Result r = writeNumber(rec_.data() + f.offset, f, value))
+        return fail(r, "value too wide for " + f.name);
+    rec_.setNull(field, false);
+    return kOk;
+}
+
+Result Table::setLogical(int field, bool value) {
+    if (Result r = checkWritable(field)) return r;
+    const FieldDesc& f = rec_.user(field);
+    if (f.type != 'L') return fail(kTypeMismatch, "field " + f.name + " is not logical");
+    writeLogical(rec_.data() + f.offset, f, value);
+    rec_.setNull(field, false);
+    return kOk;
+}
+
+Result Table::setJulian(int field, int32_t julian) {
+    if (Result r = checkWritable(field)) return r;
+    const FieldDesc& f = rec_.user(field);
+    if (f.type != 'D' && f.type != 'T') return fail(kTypeMismatch, "field " + f.name + " is not a date");
+    writeJulian(rec_.data() + f.offset, f, julian);
+    rec_.setNull(field, false);
+    return kOk;
+}
+
+Result Table::append() {
+    if (readOnly_) return fail(kReadOnly, "table is open read-only");
+    if (Result r = commit()) return r;
+    uint32_t recno = 0;
+    if (shared_) {
+        bool taken = false;
+        if (Result r = lockAppend(&taken)) return r;
+        Result r = rereadCount();
+        if (r == kOk) {
+            rec_.clear();
+            recno = count_ + 1;
+            r = writeRecordBytes(recno, rec_.data());
+            if (r == kOk) {
+                count_ = recno;
+                r = writeCount();
+            }
+        }
+        unlockAppend(taken);
+        if (r != kOk) return r;
+    } else {
+        if (appendBuf_.size() >= (size_t(1) << 20))
+            if (Result r = flushAppends()) return r;
+        rec_.clear();
+        recno = count_ + 1;
+        if (appendBuf_.empty()) appendFirst_ = recno;
+        appendBuf_.insert(appendBuf_.end(), rec_.data(), rec_.data() + rec_.size());
+        count_ = recno;
+        headerDirty_ = true;
+    }
+    rec_.setRecordNumber(recno);
+    eof_ = bof_ = false;
+    isNew_ = dirty_ = true;
+    indexNotified_ = false;
+    return kOk;
+}
+
+Result Table::setDeleted(bool deleted) {
+    if (Result r = beginChange()) return r;
+    // afterWrite at commit sees the new flag (tags that read DELETED()).
+    rec_.data()[0] = deleted ? '*' : ' ';
+    return kOk;
+}
+
+Result Table::flush() {
+    if (readOnly_ || !dbf_.isOpen()) return kOk;
+    if (Result r = commit()) return r;
+    if (Result r = flushAppends()) return r;
+    if (Result r = indexes_->flush()) return indexFail(r);
+    if (headerDirty_)
+        if (Result r = writeCount()) return r;
+    std::string why;
+    if (Result r = memo_.flush(&why)) {
+        why_ = why;
+        return r;
+    }
+    os::Status s = dbf_.flush();
+    return s.ok() ? kOk : ioFail(s);
+}
+
+}  // namespace engine

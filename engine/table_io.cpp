@@ -1,0 +1,165 @@
+// Table: record reads through the read-ahead block, record writes, the
+// append buffer and the header's record count.
+#include "engine/table.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "engine/byte_order.h"
+#include "engine/error_map.h"
+
+namespace engine {
+namespace {
+
+constexpr size_t kReadAheadBytes = 64 * 1024;
+
+}  // namespace
+
+Result Table::loadRecord(uint32_t recno, DbfRecord* into) {
+    const size_t rb = layout_.header.recordBytes;
+    into->setRecordNumber(recno);
+    if (appendFirst_ != 0 && recno >= appendFirst_ && recno <= count_) {
+        std::memcpy(into->data(), appendBuf_.data() + (recno - appendFirst_) * rb, rb);
+        return kOk;
+    }
+    if (!shared_ && recno >= cacheFirst_ && recno < cacheFirst_ + cacheCount_) {
+        std::memcpy(into->data(), cache_.data() + (recno - cacheFirst_) * rb, rb);
+        return kOk;
+    }
+    uint64_t offset = layout_.header.headerBytes + uint64_t(recno - 1) * rb;
+    if (shared_) {
+        auto got = dbf_.read(offset, into->data(), rb);
+        if (!got.ok()) return ioFail(got.status());
+        if (got.value() != rb)
+            return fail(kCorruptTable, "record " + std::to_string(recno) + " beyond end of file");
+        return kOk;
+    }
+    uint32_t lastOnDisk = appendFirst_ != 0 ? appendFirst_ - 1 : count_;
+    uint32_t n = uint32_t(std::max<size_t>(1, kReadAheadBytes / rb));
+    n = std::min<uint32_t>(n, lastOnDisk - recno + 1);
+    cache_.resize(size_t(n) * rb);
+    cacheCount_ = 0;
+    auto got = dbf_.read(offset, cache_.data(), cache_.size());
+    if (!got.ok()) return ioFail(got.status());
+    if (got.value() < rb)
+        return fail(kCorruptTable, "record " + std::to_string(recno) + " beyond end of file");
+    cacheFirst_ = recno;
+    cacheCount_ = uint32_t(got.value() / rb);
+    std::memcpy(into->data(), cache_.data(), rb);
+    return kOk;
+}
+
+Result Table::writeRecordBytes(uint32_t recno, const uint8_t* bytes) {
+    const size_t rb = layout_.header.recordBytes;
+    if (appendFirst_ != 0 && recno >= appendFirst_ && recno <= count_) {
+        std::memcpy(appendBuf_.data() + (recno - appendFirst_) * rb, bytes, rb);
+        return kOk;
+    }
+    uint64_t offset = layout_.header.headerBytes + uint64_t(recno - 1) * rb;
+    os::Status s;
+    if (recno >= count_) {
+        // The last record (or a new one): its end-of-file marker goes with it.
+        std::vector<uint8_t> buf(bytes, bytes + rb);
+        buf.push_back(kDbfEof);
+        s = dbf_.write(offset, buf.data(), buf.size());
+    } else {
+        s = dbf_.write(offset, bytes, rb);
+    }
+    if (!s.ok()) return ioFail(s);
+    if (offset + rb + 1 > fileBytes_) fileBytes_ = offset + rb + 1;
+    if (recno >= cacheFirst_ && recno < cacheFirst_ + cacheCount_)
+        std::memcpy(cache_.data() + (recno - cacheFirst_) * rb, bytes, rb);
+    return kOk;
+}
+
+// Writes the current record if it changed and brings the indexes up to date.
+Result Table::commit() {
+    if (!dirty_) return kOk;
+    if (Result r = writeRecordBytes(rec_.recordNumber(), rec_.data())) return r;
+    dirty_ = false;
+    if (isNew_) {
+        isNew_ = false;
+        if (Result r = indexes_->onAppend(rec_)) return indexFail(r);
+    } else if (indexNotified_) {
+        indexNotified_ = false;
+        if (Result r = indexes_->afterWrite(rec_)) return indexFail(r);
+    }
+    return kOk;
+}
+
+// Writes the buffered appended records in one piece, with the end marker.
+Result Table::flushAppends() {
+    if (appendBuf_.empty()) return kOk;
+    const size_t rb = layout_.header.recordBytes;
+    uint64_t offset = layout_.header.headerBytes + uint64_t(appendFirst_ - 1) * rb;
+    appendBuf_.push_back(kDbfEof);
+    os::Status s = dbf_.write(offset, appendBuf_.data(), appendBuf_.size());
+    appendBuf_.pop_back();
+    if (!s.ok()) return ioFail(s);
+    fileBytes_ = std::max<uint64_t>(fileBytes_, offset + appendBuf_.size() + 1);
+    appendBuf_.clear();
+    appendFirst_ = 0;
+    headerDirty_ = true;
+    return kOk;
+}
+
+// Date and record count, bytes 1..7 of the header. Callers write the
+// records first, so the count never covers bytes that are not there.
+Result Table::writeCount() {
+    DbfHeader& h = layout_.header;
+    stampDbfDate(&h);
+    uint32_t onDisk = appendFirst_ != 0 ? appendFirst_ - 1 : count_;
+    h.recordCount = onDisk;
+    std::string bytes = encodeDbfCountBytes(h);
+    os::Status s = dbf_.write(1, bytes.data(), bytes.size());
+    if (!s.ok()) return ioFail(s);
+    countOnDisk_ = onDisk;
+    headerDirty_ = appendFirst_ != 0;
+    return kOk;
+}
+
+// Shared tables: another process may have appended or zapped.
+Result Table::rereadCount() {
+    if (!shared_) return kOk;
+    uint8_t b[4];
+    auto got = dbf_.read(kDbfRecordCountOffset, b, 4);
+    if (!got.ok()) return ioFail(got.status());
+    if (got.value() != 4) return fail(kCorruptTable, "header truncated");
+    uint32_t n = getU32le(b);
+    auto size = dbf_.size();
+    if (!size.ok()) return ioFail(size.status());
+    fileBytes_ = size.value();
+    uint64_t need = layout_.header.headerBytes + uint64_t(n) * layout_.header.recordBytes;
+    if (need > fileBytes_)
+        return fail(kCorruptTable, "record count " + std::to_string(n) + " beyond end of file");
+    count_ = countOnDisk_ = n;
+    layout_.header.recordCount = n;
+    return kOk;
+}
+
+Result Table::count(uint32_t* n) {
+    Result r = rereadCount();
+    *n = count_;
+    return r;
+}
+
+void Table::setPhantom() {
+    rec_.clear();
+    rec_.setRecordNumber(count_ + 1);
+    eof_ = true;
+    dirty_ = isNew_ = indexNotified_ = false;
+}
+
+Result Table::readRecord(uint32_t recordNumber, const RecordView** view) {
+    if (recordNumber == 0 || recordNumber > count_)
+        return fail(kInvalidArgument, "record " + std::to_string(recordNumber) + " out of range");
+    if (recordNumber == rec_.recordNumber() && dirty_) {
+        *view = &rec_;
+        return kOk;
+    }
+    Result r = loadRecord(recordNumber, &scan_);
+    *view = &scan_;
+    return r;
+}
+
+}  // namespace engine
