@@ -1,0 +1,82 @@
+// The pages of one CDX file: reads, writes held back until flush(), page
+// allocation from the free list or the end of the file, and release of pages
+// to the free list. The compound header's free-list head (bytes 4..7) and
+// change counter (8..11) are kept here; the rest of the header belongs to
+// the caller.
+//
+// Write order on flush(): pages that extend the file first, then changed
+// pages in place, the compound header last, then a flush to the disk; a
+// crash part-way leaves at worst an index that disagrees with its table,
+// which a zap or a rebuild rewrites from the tag definitions.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <string>
+
+#include "engine/result_codes.h"
+#include "os/file.h"
+
+namespace engine {
+
+class CdxFile {
+public:
+    CdxFile() = default;
+    CdxFile(const CdxFile&) = delete;
+    CdxFile& operator=(const CdxFile&) = delete;
+
+    // Opens an existing file. kNotFound, kAccessDenied, kLocked, kCorruptIndex
+    // (shorter than the compound header, or a free-list head outside it).
+    Result open(const std::string& path, bool readOnly, bool shared, std::string* error);
+    // Creates (or truncates) a file holding only a zeroed compound header.
+    Result create(const std::string& path, bool shared, std::string* error);
+    void close();
+
+    const std::string& path() const { return path_; }
+    bool readOnly() const { return readOnly_; }
+    // Size of the file including pages not yet written.
+    uint64_t sizeBytes() const { return sizeBytes_; }
+
+    // Reads one page (or the first page of a header) into `page`.
+    // REQUIRES: offset is page aligned and below sizeBytes().
+    Result readPage(uint32_t offset, uint8_t* page, std::string* error);
+    // Stores a page to be written at the next flush (or sooner when many
+    // pages wait). REQUIRES: offset page aligned, below sizeBytes().
+    Result writePage(uint32_t offset, const uint8_t* page, std::string* error);
+    // A page for new data: the head of the free list, else a new page at the end.
+    Result allocate(uint32_t* offset, std::string* error);
+    // Two adjacent new pages at the end of the file (a tag header).
+    uint32_t allocateHeader();
+    // Puts a page on the free list.
+    Result release(uint32_t offset, std::string* error);
+    // Drops the free list and cuts the file to `sizeBytes` (used when a bag
+    // is rewritten whole). REQUIRES: no page above it is referenced.
+    void resetTo(uint32_t sizeBytes);
+
+    // Writes pending pages and the compound header's list head and counter.
+    Result flush(std::string* error);
+    // True when another process changed the file since we last read or wrote
+    // its counter; then every cached page must be dropped (the caller does).
+    Result changedOnDisk(bool* changed, std::string* error);
+    uint32_t freeListHead() const { return freeHead_; }
+
+private:
+    using Page = std::array<uint8_t, 512>;
+    static constexpr size_t kMaxPending = 4096;  // pages held before an early write
+
+    Result writeOut(bool includeHeader, std::string* error);
+    Result ioError(const os::Status& st, std::string* error);
+
+    os::File file_;
+    std::string path_;
+    bool readOnly_ = false;
+    uint64_t sizeBytes_ = 0;
+    uint64_t diskBytes_ = 0;
+    uint32_t freeHead_ = 0;
+    uint32_t counter_ = 0;
+    bool dirty_ = false;
+    std::map<uint32_t, Page> pending_;
+};
+
+}  // namespace engine

@@ -1,0 +1,258 @@
+// Encoding and decoding of CDX headers and nodes (layout in cdx_page.h).
+#include "engine/cdx_page.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace engine {
+
+namespace {
+
+int bitsFor(uint32_t v) {
+    int n = 1;
+    while (n < 32 && (v >> n) != 0) ++n;
+    return n;
+}
+
+std::string at(uint32_t offset) { return "node at " + std::to_string(offset) + ": "; }
+
+bool pointerOk(uint32_t p, uint64_t fileBytes) {
+    return p == kCdxNone || (p % kCdxPageSize == 0 && p >= kCdxPageSize && p + uint64_t(kCdxPageSize) <= fileBytes);
+}
+
+struct LeafLayout {
+    int r, d, t, e;
+};
+
+LeafLayout leafLayout(const CdxNode& node, int keyLength) {
+    uint32_t maxRec = 0;
+    for (uint32_t r : node.recnos) maxRec = std::max(maxRec, r);
+    LeafLayout l;
+    l.d = l.t = bitsFor(static_cast<uint32_t>(keyLength));
+    int r = bitsFor(maxRec);
+    l.e = (r + l.d + l.t + 7) / 8;
+    l.r = std::min(32, 8 * l.e - l.d - l.t);
+    return l;
+}
+
+size_t trailingPad(std::string_view key, uint8_t pad) {
+    size_t n = 0;
+    while (n < key.size() && static_cast<uint8_t>(key[key.size() - 1 - n]) == pad) ++n;
+    return n;
+}
+
+size_t commonPrefix(std::string_view a, std::string_view b) {
+    size_t n = 0, m = std::min(a.size(), b.size());
+    while (n < m && a[n] == b[n]) ++n;
+    return n;
+}
+
+bool decodeLeaf(const uint8_t* page, uint32_t offset, int keyLength, uint8_t pad, size_t count,
+                CdxNode* node, std::string* error) {
+    uint32_t recMask = cdxLe32(page + 14);
+    uint32_t dupMask = page[18], trailMask = page[19];
+    int r = page[20], d = page[21], t = page[22], e = page[23];
+    if (e < 1 || e > 8 || r > 32 || d > 8 || t > 8 || r + d + t > 8 * e) {
+        *error = at(offset) + "leaf bit widths out of range";
+        return false;
+    }
+    if (count * static_cast<size_t>(e) > static_cast<size_t>(kCdxLeafArea)) {
+        *error = at(offset) + "leaf key count beyond the page";
+        return false;
+    }
+    size_t limit = 24 + count * static_cast<size_t>(e);
+    size_t p = kCdxPageSize;
+    size_t kl = static_cast<size_t>(keyLength);
+    node->keys.assign(count * kl, '\0');
+    node->recnos.resize(count);
+    for (size_t i = 0; i < count; ++i) {
+        uint64_t v = 0;
+        for (int b = e - 1; b >= 0; --b) v = v << 8 | page[24 + i * static_cast<size_t>(e) + static_cast<size_t>(b)];
+        size_t dup = static_cast<size_t>((v >> r) & dupMask);
+        size_t trail = static_cast<size_t>((v >> (r + d)) & trailMask);
+        if (dup + trail > kl || (i == 0 && dup > 0)) {
+            *error = at(offset) + "leaf entry " + std::to_string(i) + " has bad counts";
+            return false;
+        }
+        size_t n = kl - dup - trail;
+        if (p < limit + n) {
+            *error = at(offset) + "leaf key bytes overlap its entries";
+            return false;
+        }
+        p -= n;
+        char* key = &node->keys[i * kl];
+        if (dup > 0) std::memcpy(key, key - kl, dup);
+        std::memcpy(key + dup, page + p, n);
+        std::memset(key + dup + n, pad, trail);
+        node->recnos[i] = static_cast<uint32_t>(v & recMask);
+    }
+    return true;
+}
+
+bool decodeInterior(const uint8_t* page, uint32_t offset, int keyLength, uint64_t fileBytes,
+                    size_t count, CdxNode* node, std::string* error) {
+    size_t kl = static_cast<size_t>(keyLength), step = kl + 8;
+    if (count == 0 || count * step > static_cast<size_t>(kCdxInteriorArea)) {
+        *error = at(offset) + "interior key count out of range";
+        return false;
+    }
+    node->keys.resize(count * kl);
+    node->recnos.resize(count);
+    node->children.resize(count);
+    for (size_t i = 0; i < count; ++i) {
+        const uint8_t* entry = page + 12 + i * step;
+        std::memcpy(&node->keys[i * kl], entry, kl);
+        node->recnos[i] = cdxBe32(entry + kl);
+        uint32_t child = cdxBe32(entry + kl + 4);
+        if (child == kCdxNone || !pointerOk(child, fileBytes) || child == offset) {
+            *error = at(offset) + "child pointer " + std::to_string(child) + " outside the file";
+            return false;
+        }
+        node->children[i] = child;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool cdxPoolFits(std::string_view keyExpr, std::string_view forExpr) {
+    return keyExpr.size() + 1 + forExpr.size() + 1 <= static_cast<size_t>(kCdxPoolSize);
+}
+
+bool parseCdxHeader(const uint8_t* b, CdxHeader* h, std::string* error) {
+    h->root = cdxLe32(b);
+    h->freeList = cdxLe32(b + 4);
+    h->counter = cdxBe32(b + 8);
+    h->keyLength = cdxLe16(b + 12);
+    h->options = b[14];
+    h->signature = b[15];
+    h->descending = cdxLe16(b + 502) != 0;
+    if (h->keyLength < 1 || h->keyLength > kCdxMaxKeyLength) {
+        *error = "key length " + std::to_string(h->keyLength) + " out of range";
+        return false;
+    }
+    uint16_t forLen = cdxLe16(b + 506), keyLen = cdxLe16(b + 510);
+    const char* pool = reinterpret_cast<const char*>(b + 512);
+    size_t keyEnd = std::find(pool, pool + kCdxPoolSize, '\0') - pool;
+    if (keyLen > kCdxPoolSize || forLen > kCdxPoolSize) {
+        *error = "expression lengths beyond the pool";
+        return false;
+    }
+    h->keyExpr.assign(pool, keyEnd);
+    h->forExpr.clear();
+    if (keyEnd + 1 < static_cast<size_t>(kCdxPoolSize)) {
+        const char* f = pool + keyEnd + 1;
+        size_t forEnd = std::find(f, pool + kCdxPoolSize, '\0') - f;
+        h->forExpr.assign(f, forEnd);
+    }
+    return true;
+}
+
+void writeCdxHeader(const CdxHeader& h, uint8_t* b) {
+    std::memset(b, 0, kCdxHeaderSize);
+    cdxPutLe32(b, h.root);
+    cdxPutLe32(b + 4, h.freeList);
+    cdxPutBe32(b + 8, h.counter);
+    cdxPutLe16(b + 12, h.keyLength);
+    b[14] = h.options;
+    b[15] = h.signature;
+    uint16_t keyLen = static_cast<uint16_t>(h.keyExpr.size() + 1);
+    uint16_t forLen = static_cast<uint16_t>(h.forExpr.size() + 1);
+    cdxPutLe16(b + 502, h.descending ? 1 : 0);
+    cdxPutLe16(b + 504, static_cast<uint16_t>(keyLen + forLen - 1));
+    cdxPutLe16(b + 506, forLen);
+    cdxPutLe16(b + 510, keyLen);
+    std::memcpy(b + 512, h.keyExpr.data(), h.keyExpr.size());
+    std::memcpy(b + 512 + keyLen, h.forExpr.data(), h.forExpr.size());
+}
+
+bool decodeCdxNode(const uint8_t* page, uint32_t offset, int keyLength, uint8_t pad,
+                   uint64_t fileBytes, CdxNode* node, std::string* error) {
+    uint16_t attr = cdxLe16(page);
+    size_t count = cdxLe16(page + 2);
+    if (attr > 3) {
+        *error = at(offset) + "unknown node attributes " + std::to_string(attr);
+        return false;
+    }
+    node->leaf = (attr & kCdxAttrLeaf) != 0;
+    node->root = (attr & kCdxAttrRoot) != 0;
+    node->left = cdxLe32(page + 4);
+    node->right = cdxLe32(page + 8);
+    node->children.clear();
+    if (!pointerOk(node->left, fileBytes) || !pointerOk(node->right, fileBytes)) {
+        *error = at(offset) + "sibling pointer outside the file";
+        return false;
+    }
+    if (node->leaf) return decodeLeaf(page, offset, keyLength, pad, count, node, error);
+    return decodeInterior(page, offset, keyLength, fileBytes, count, node, error);
+}
+
+int cdxLeafBytes(const CdxNode& node, int keyLength, uint8_t pad) {
+    LeafLayout l = leafLayout(node, keyLength);
+    size_t total = node.count() * static_cast<size_t>(l.e);
+    std::string_view prev;
+    for (size_t i = 0; i < node.count(); ++i) {
+        std::string_view key = node.key(i, keyLength);
+        size_t trail = trailingPad(key, pad);
+        size_t dup = i == 0 ? 0 : std::min(commonPrefix(prev, key), key.size() - trail);
+        total += key.size() - dup - trail;
+        prev = key;
+    }
+    return static_cast<int>(std::min<size_t>(total, 1 << 20));
+}
+
+int cdxLeafEntryBytes(uint32_t maxRecno, int keyLength) {
+    int d = bitsFor(static_cast<uint32_t>(keyLength));
+    return (bitsFor(maxRecno) + 2 * d + 7) / 8;
+}
+
+int cdxTailBytes(std::string_view prev, std::string_view key, uint8_t pad) {
+    size_t trail = trailingPad(key, pad);
+    size_t dup = prev.empty() ? 0 : std::min(commonPrefix(prev, key), key.size() - trail);
+    return static_cast<int>(key.size() - dup - trail);
+}
+
+int cdxInteriorCapacity(int keyLength) { return kCdxInteriorArea / (keyLength + 8); }
+
+void encodeCdxNode(const CdxNode& node, int keyLength, uint8_t pad, uint8_t* page) {
+    std::memset(page, 0, kCdxPageSize);
+    uint16_t attr = static_cast<uint16_t>((node.leaf ? kCdxAttrLeaf : 0) | (node.root ? kCdxAttrRoot : 0));
+    cdxPutLe16(page, attr);
+    cdxPutLe16(page + 2, static_cast<uint16_t>(node.count()));
+    cdxPutLe32(page + 4, node.left);
+    cdxPutLe32(page + 8, node.right);
+    size_t kl = static_cast<size_t>(keyLength);
+    if (!node.leaf) {
+        for (size_t i = 0; i < node.count(); ++i) {
+            uint8_t* entry = page + 12 + i * (kl + 8);
+            std::memcpy(entry, node.keys.data() + i * kl, kl);
+            cdxPutBe32(entry + kl, node.recnos[i]);
+            cdxPutBe32(entry + kl + 4, node.children[i]);
+        }
+        return;
+    }
+    LeafLayout l = leafLayout(node, keyLength);
+    page[20] = static_cast<uint8_t>(l.r);
+    page[21] = static_cast<uint8_t>(l.d);
+    page[22] = static_cast<uint8_t>(l.t);
+    page[23] = static_cast<uint8_t>(l.e);
+    cdxPutLe32(page + 14, l.r >= 32 ? 0xFFFFFFFFu : (1u << l.r) - 1);
+    page[18] = static_cast<uint8_t>((1u << l.d) - 1);
+    page[19] = static_cast<uint8_t>((1u << l.t) - 1);
+    size_t p = kCdxPageSize;
+    std::string_view prev;
+    for (size_t i = 0; i < node.count(); ++i) {
+        std::string_view key = node.key(i, keyLength);
+        size_t trail = trailingPad(key, pad);
+        size_t dup = i == 0 ? 0 : std::min(commonPrefix(prev, key), key.size() - trail);
+        size_t n = key.size() - dup - trail;
+        p -= n;
+        std::memcpy(page + p, key.data() + dup, n);
+        uint64_t v = uint64_t(node.recnos[i]) | uint64_t(dup) << l.r | uint64_t(trail) << (l.r + l.d);
+        for (int b = 0; b < l.e; ++b) page[24 + i * static_cast<size_t>(l.e) + static_cast<size_t>(b)] = static_cast<uint8_t>(v >> (8 * b));
+        prev = key;
+    }
+    cdxPutLe16(page + 12, static_cast<uint16_t>(p - 24 - node.count() * static_cast<size_t>(l.e)));
+}
+
+}  // namespace engine

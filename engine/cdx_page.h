@@ -1,0 +1,138 @@
+// The bytes of a CDX compound index file: 512-byte pages, every pointer an
+// absolute file offset (a multiple of 512), integers little-endian unless
+// said otherwise.
+//
+// Header (the compound header at offset 0, and every tag header), 1024 bytes:
+//   OFFSET SIZE DESCRIPTION
+//        0    4 offset of the root node
+//        4    4 free-page list head (compound header only; 0 or -1 = none).
+//               A free page holds the next free page's offset in bytes 0..3
+//               (0 ends the list) and zeros elsewhere.
+//        8    4 change counter, big-endian; bumped on every flush
+//       12    2 key length in bytes (10 for the tag directory)
+//       14    1 options: 0x01 unique, 0x08 FOR clause, 0x20 compact, 0x40 compound,
+//               0x80 structural (compound header of a structural bag)
+//       15    1 signature (1)
+//      502    2 order: 0 ascending, 1 descending
+//      504    2 total length of the expression pool in use
+//      506    2 FOR expression length including its NUL (1 when none)
+//      510    2 key expression length including its NUL
+//      512  512 pool: key expression, NUL, FOR expression, NUL
+// Node header (every node), 12 bytes:
+//        0    2 attributes: 1 root, 2 leaf (3 = root leaf), 0 interior
+//        2    2 number of keys
+//        4    4 left sibling, -1 none
+//        8    4 right sibling, -1 none
+// Interior node: from byte 12, `count` entries of key bytes (key length),
+// then record number and child offset, both big-endian; an entry carries
+// the greatest key (and its record number) of the child's subtree.
+// Leaf node:
+//       12    2 free bytes
+//       14    4 record-number mask
+//       18    1 duplicate-count mask
+//       19    1 trailing-count mask
+//       20    1 record-number bits R
+//       21    1 duplicate-count bits D
+//       22    1 trailing-count bits T
+//       23    1 bytes per entry E
+//       24  488 entries (E bytes each, little-endian: rec | dup << R | trail << (R+D))
+//               growing upwards, key tails growing down from byte 511
+// Keys sort by unsigned bytes, equal keys by record number; descending tags
+// are stored ascending and walked backwards.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace engine {
+
+constexpr uint32_t kCdxPageSize = 512;
+constexpr uint32_t kCdxHeaderSize = 1024;
+constexpr uint32_t kCdxNone = 0xFFFFFFFF;
+constexpr int kCdxMaxKeyLength = 240;
+constexpr int kCdxLeafArea = 488;       // bytes for entries and key tails
+constexpr int kCdxInteriorArea = 500;   // bytes for interior entries
+constexpr int kCdxPoolSize = 512;
+
+constexpr uint8_t kCdxUnique = 0x01;
+constexpr uint8_t kCdxHasFor = 0x08;
+constexpr uint8_t kCdxCompact = 0x20;
+constexpr uint8_t kCdxCompound = 0x40;
+constexpr uint8_t kCdxStructural = 0x80;
+
+constexpr uint16_t kCdxAttrRoot = 1;
+constexpr uint16_t kCdxAttrLeaf = 2;
+
+struct CdxHeader {
+    uint32_t root = 0;
+    uint32_t freeList = 0;
+    uint32_t counter = 0;
+    uint16_t keyLength = 0;
+    uint8_t options = kCdxCompact | kCdxCompound;
+    uint8_t signature = 1;
+    bool descending = false;
+    std::string keyExpr;
+    std::string forExpr;
+};
+
+// Reads a header from `bytes` (kCdxHeaderSize of them). Returns false with
+// *error set when the key length or the expression pool is out of range.
+bool parseCdxHeader(const uint8_t* bytes, CdxHeader* header, std::string* error);
+// Writes `header` into 1024 bytes. REQUIRES: the expressions fit the pool.
+void writeCdxHeader(const CdxHeader& header, uint8_t* bytes);
+// True when key and FOR text (with their NULs) fit the 512-byte pool.
+bool cdxPoolFits(std::string_view keyExpr, std::string_view forExpr);
+
+// One node, decoded: entries in stored order with their full keys.
+struct CdxNode {
+    bool leaf = true;
+    bool root = false;
+    uint32_t left = kCdxNone;
+    uint32_t right = kCdxNone;
+    std::string keys;                // count * keyLength bytes
+    std::vector<uint32_t> recnos;    // count
+    std::vector<uint32_t> children;  // interior nodes: count child offsets
+
+    size_t count() const { return recnos.size(); }
+    std::string_view key(size_t i, int keyLength) const {
+        return std::string_view(keys).substr(i * static_cast<size_t>(keyLength), static_cast<size_t>(keyLength));
+    }
+};
+
+// Decodes the 512 bytes of a node. `pad` fills stripped trailing bytes.
+// Every count, width and length is checked against the page; a pointer is
+// checked to be page-aligned and below `fileBytes`. Returns false with
+// *error set ("node at N: ...") when the node is damaged.
+bool decodeCdxNode(const uint8_t* page, uint32_t pageOffset, int keyLength, uint8_t pad,
+                   uint64_t fileBytes, CdxNode* node, std::string* error);
+
+// Bytes a leaf holding `node`'s entries needs in its 488-byte area; more
+// than kCdxLeafArea means it does not fit.
+int cdxLeafBytes(const CdxNode& node, int keyLength, uint8_t pad);
+// Bytes of one packed leaf entry for the greatest record number of a leaf.
+int cdxLeafEntryBytes(uint32_t maxRecno, int keyLength);
+// Key-tail bytes a leaf stores for `key` after `prev` (prev empty for the
+// first key of a leaf): the key length less shared prefix and trailing pad.
+int cdxTailBytes(std::string_view prev, std::string_view key, uint8_t pad);
+// Greatest number of interior entries per node for a key length.
+int cdxInteriorCapacity(int keyLength);
+
+// Encodes `node` into 512 bytes. REQUIRES: it fits (cdxLeafBytes <=
+// kCdxLeafArea, or count <= cdxInteriorCapacity).
+void encodeCdxNode(const CdxNode& node, int keyLength, uint8_t pad, uint8_t* page);
+
+// Helpers for little- and big-endian integers.
+inline uint32_t cdxLe32(const uint8_t* p) {
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+inline uint16_t cdxLe16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
+inline uint32_t cdxBe32(const uint8_t* p) {
+    return uint32_t(p[3]) | uint32_t(p[2]) << 8 | uint32_t(p[1]) << 16 | uint32_t(p[0]) << 24;
+}
+inline void cdxPutLe32(uint8_t* p, uint32_t v) { for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i)); }
+inline void cdxPutLe16(uint8_t* p, uint16_t v) { p[0] = static_cast<uint8_t>(v); p[1] = static_cast<uint8_t>(v >> 8); }
+inline void cdxPutBe32(uint8_t* p, uint32_t v) { for (int i = 0; i < 4; ++i) p[3 - i] = static_cast<uint8_t>(v >> (8 * i)); }
+
+}  // namespace engine

@@ -1,0 +1,107 @@
+// Bulk building and clearing of a CDX tag's B+-tree (see cdx_tree.h): leaves
+// are filled left to right from sorted entries, then each interior level is
+// built over the one below, so a build writes every page exactly once.
+#include "engine/cdx_tree.h"
+
+#include <algorithm>
+#include <unordered_set>
+
+namespace engine {
+
+Result CdxTree::collectPages(uint32_t offset, int depth, std::vector<uint32_t>* pages, std::string* error) {
+    if (depth >= kCdxMaxDepth) return corrupt(error, "tree deeper than " + std::to_string(kCdxMaxDepth) + " levels");
+    Cached* c;
+    Result r = load(offset, &c, error);
+    if (r != kOk) return r;
+    pages->push_back(offset);
+    if (c->node.leaf) return kOk;
+    std::vector<uint32_t> children = c->node.children;
+    for (uint32_t child : children)
+        if ((r = collectPages(child, depth + 1, pages, error)) != kOk) return r;
+    return kOk;
+}
+
+Result CdxTree::clear(std::string* error) {
+    return build(std::string(), std::vector<uint32_t>(), error);
+}
+
+Result CdxTree::writeLevel(std::vector<CdxNode>& nodes, std::vector<uint32_t>* offsets, std::string* error) {
+    offsets->resize(nodes.size());
+    for (size_t i = 0; i < nodes.size(); ++i) {
+        Result r = file_->allocate(&(*offsets)[i], error);
+        if (r != kOk) return r;
+    }
+    uint8_t page[kCdxPageSize];
+    for (size_t i = 0; i < nodes.size(); ++i) {
+        nodes[i].left = i > 0 ? (*offsets)[i - 1] : kCdxNone;
+        nodes[i].right = i + 1 < nodes.size() ? (*offsets)[i + 1] : kCdxNone;
+        nodes[i].root = nodes.size() == 1;
+        encodeCdxNode(nodes[i], keyLength(), pad_, page);
+        Result r = file_->writePage((*offsets)[i], page, error);
+        if (r != kOk) return r;
+    }
+    return kOk;
+}
+
+Result CdxTree::build(const std::string& keys, const std::vector<uint32_t>& recnos, std::string* error) {
+    // Free the old pages first (each once; a page reached twice means damage).
+    std::vector<uint32_t> pages;
+    Result r = collectPages(header_.root, 0, &pages, error);
+    if (r != kOk) return r;
+    std::unordered_set<uint32_t> seen(pages.begin(), pages.end());
+    if (seen.size() != pages.size()) return corrupt(error, "a node is reached twice in the tree");
+    cache_.clear();
+    for (uint32_t p : pages)
+        if ((r = file_->release(p, error)) != kOk) return r;
+
+    size_t kl = static_cast<size_t>(keyLength()), n = recnos.size();
+    std::vector<CdxNode> level(1);
+    int tail = 0;
+    uint32_t maxRec = 0;
+    for (size_t i = 0; i < n; ++i) {
+        std::string_view key(keys.data() + i * kl, kl);
+        CdxNode* cur = &level.back();
+        std::string_view prev = cur->count() ? cur->key(cur->count() - 1, keyLength()) : std::string_view();
+        int cost = cdxTailBytes(prev, key, pad_);
+        uint32_t m = std::max(maxRec, recnos[i]);
+        size_t need = (cur->count() + 1) * static_cast<size_t>(cdxLeafEntryBytes(m, keyLength())) +
+                      static_cast<size_t>(tail + cost);
+        if (cur->count() > 0 && need > static_cast<size_t>(kCdxLeafArea)) {
+            level.emplace_back();
+            cur = &level.back();
+            cost = cdxTailBytes(std::string_view(), key, pad_);
+            tail = 0;
+            m = recnos[i];
+        }
+        cur->keys.append(key);
+        cur->recnos.push_back(recnos[i]);
+        tail += cost;
+        maxRec = m;
+    }
+    std::vector<uint32_t> offsets;
+    if ((r = writeLevel(level, &offsets, error)) != kOk) return r;
+    size_t cap = static_cast<size_t>(cdxInteriorCapacity(keyLength()));
+    for (int depth = 0; level.size() > 1; ++depth) {
+        if (depth >= kCdxMaxDepth) return corrupt(error, "tree would be too deep");
+        std::vector<CdxNode> upper;
+        for (size_t i = 0; i < level.size(); ++i) {
+            if (i % cap == 0) {
+                upper.emplace_back();
+                upper.back().leaf = false;
+            }
+            const CdxNode& child = level[i];
+            upper.back().keys.append(child.key(child.count() - 1, keyLength()));
+            upper.back().recnos.push_back(child.recnos.back());
+            upper.back().children.push_back(offsets[i]);
+        }
+        level.swap(upper);
+        if ((r = writeLevel(level, &offsets, error)) != kOk) return r;
+    }
+    header_.root = offsets[0];
+    headerDirty_ = true;
+    count_ = static_cast<int64_t>(n);
+    ++version_;
+    return kOk;
+}
+
+}  // namespace engine

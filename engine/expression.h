@@ -1,0 +1,46 @@
+// A compiled key or FOR expression of an index tag: parsed once against the
+// table's field list, then evaluated against any record of that table.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "engine/expr_ast.h"
+#include "engine/expr_value.h"
+#include "engine/record_view.h"
+
+namespace engine {
+
+class Expression {
+public:
+    // Compiles `source` against the fields of `schema`. On failure returns
+    // nullptr and sets *error to a text naming the position.
+    static std::unique_ptr<Expression> compile(std::string_view source, const RecordView& schema,
+                                               std::string* error);
+
+    const std::string& source() const { return source_; }
+    ExprType type() const { return root_->type; }
+    // Greatest length of a character result when it is known from the text
+    // alone (field widths, constant arguments); -1 otherwise.
+    int staticLength() const { return root_->length; }
+    // True when the value depends on the delete flag (DELETED() appears).
+    bool usesDeleted() const { return usesDeleted_; }
+    // The field the whole expression consists of (alias->field counts), or -1.
+    int bareField() const { return root_->kind == ExprNode::Kind::Field ? root_->field : -1; }
+    char bareFieldType() const { return root_->fieldType; }
+
+    // Evaluates against `record` (a record of the table compiled against).
+    // Returns false with *error set when a value has no result (division by
+    // zero, a text longer than 64 KB).
+    bool evaluate(const RecordView& record, ExprValue* out, std::string* error) const;
+
+private:
+    Expression() = default;
+
+    std::string source_;
+    std::unique_ptr<ExprNode> root_;
+    bool usesDeleted_ = false;
+};
+
+}  // namespace engine
