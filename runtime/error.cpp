@@ -120,6 +120,17 @@ ObjectPtr makeError(const ErrorSpec& spec) {
     return e;
 }
 
+ObjectPtr makeError(int genCode, int subCode, std::string_view subSystem,
+                    std::string_view operation, std::string_view fileName) {
+    ErrorSpec spec;
+    spec.genCode = genCode;
+    spec.subCode = subCode;
+    spec.subSystem = std::string(subSystem);
+    spec.operation = std::string(operation);
+    spec.fileName = std::string(fileName);
+    return makeError(spec);
+}
+
 Block ERRORBLOCK(std::optional<Block> bNew) {
     Block old = g_errorBlock;
     if (bNew) g_errorBlock = std::move(*bNew);

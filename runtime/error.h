@@ -65,6 +65,8 @@ constexpr int kSeverityCatastrophic = 3;
 
 // Everything a raiser usually fills in; makeError() turns it into an error
 // object whose Description is genCodeDescription(genCode) unless given.
+// Fill it member by member: designated initialisers that leave members out
+// warn under -Wextra with the compilers we use.
 struct ErrorSpec {
     int genCode = 0;
     int subCode = 0;
@@ -80,6 +82,10 @@ struct ErrorSpec {
     std::optional<Array> args;               // Args stays 0 when absent
 };
 ObjectPtr makeError(const ErrorSpec& spec);
+// The common case: severity 2 (error), no retry/default/substitute, no OS
+// code; set further fields on the returned object.
+ObjectPtr makeError(int genCode, int subCode, std::string_view subSystem,
+                    std::string_view operation = {}, std::string_view fileName = {});
 
 // ERRORBLOCK([bNew]): the installed error block (called with the error
 // object as its one argument). With an argument, installs it. Returns the

@@ -105,7 +105,7 @@ bool fillNumberMask(const std::string& mask, double x, std::string& out) {
 std::string numberOverflow(const std::string& mask) {
     std::string out = mask;
     for (auto& c : out) {
-        if (isDigitPlace(c) || c == ',') c = '*';
+        if (isDigitPlace(c)) c = '*';
     }
     return out;
 }

@@ -1,0 +1,60 @@
+// Tests of call frames: nesting, names and lines by level, variables, and
+// unwinding by exceptions.
+#include "runtime/frames.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+namespace runtime {
+namespace {
+
+void inner(std::vector<FrameInfo>& seen) {
+    Frame f("TABLAS", 120);
+    f.param("cCodEmp", "0001").local("nRec", 1);
+    f.local("NREC", 2);  // same local, other case
+    f.setLine(125);
+    seen = callStack();
+}
+
+TEST(FramesTest, StackListsInnermostFirstWithVariables) {
+    const int base = frameDepth();
+    std::vector<FrameInfo> seen;
+    {
+        Frame outer("ACTUA", 40);
+        inner(seen);
+        EXPECT_EQ(PROCNAME(), "ACTUA");
+        EXPECT_EQ(PROCLINE(), 40);
+    }
+    EXPECT_EQ(frameDepth(), base);
+    ASSERT_GE(seen.size(), 2u);
+    EXPECT_EQ(seen[0].name, "TABLAS");
+    EXPECT_EQ(seen[0].line, 125);
+    ASSERT_EQ(seen[0].params.size(), 1u);
+    EXPECT_EQ(seen[0].params[0].value.text(), "0001");
+    ASSERT_EQ(seen[0].locals.size(), 1u);
+    EXPECT_EQ(seen[0].locals[0].value.num(), 2);
+    EXPECT_EQ(seen[1].name, "ACTUA");
+}
+
+TEST(FramesTest, LevelsBeyondTheOutermostAreEmpty) {
+    Frame f("MAIN", 1);
+    EXPECT_EQ(PROCNAME(0), "MAIN");
+    EXPECT_EQ(PROCNAME(frameDepth()), "");
+    EXPECT_EQ(PROCLINE(frameDepth() + 5), 0);
+    EXPECT_EQ(frameAt(-1), nullptr);
+}
+
+TEST(FramesTest, ExceptionsPopTheFramesTheyLeave) {
+    const int base = frameDepth();
+    try {
+        Frame a("A");
+        Frame b("B");
+        throw std::runtime_error("x");
+    } catch (const std::runtime_error&) {
+    }
+    EXPECT_EQ(frameDepth(), base);
+}
+
+}  // namespace
+}  // namespace runtime
