@@ -17,17 +17,21 @@ TEST(ClockTest, TickCountAndMonotonicClockAdvanceAcrossASleep) {
     sleepMs(60);
     uint64_t m1 = monotonicMs();
     int32_t t1 = tickCount();
-    EXPECT_GE(m1 - m0, 50u);  // timer granularity may shave a few milliseconds
+    // Both counters may advance in steps of about 16 ms, so allow for one
+    // step lost at each end of the sleep.
+    EXPECT_GE(m1 - m0, 25u);
     // Differences taken modulo 2^32, as a caller comparing ticks must.
     uint32_t tickDelta = static_cast<uint32_t>(t1) - static_cast<uint32_t>(t0);
-    EXPECT_GE(tickDelta, 50u);
+    EXPECT_GE(tickDelta, 25u);
     EXPECT_LT(tickDelta, 60u * 1000u);
 }
 
 TEST(ClockTest, TickCountIsTheLowHalfOfTheMonotonicCounter) {
     uint32_t low = static_cast<uint32_t>(monotonicMs());
     uint32_t tick = static_cast<uint32_t>(tickCount());
-    EXPECT_LT(tick - low, 1000u);
+    // The tick may lag by one update step, so the difference can be negative.
+    int32_t apart = static_cast<int32_t>(tick - low);
+    EXPECT_LT(apart < 0 ? -apart : apart, 1000);
 }
 
 TEST(ClockTest, MonotonicClockNeverGoesBack) {

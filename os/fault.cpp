@@ -7,11 +7,11 @@ namespace os {
 namespace {
 
 std::mutex gMutex;
-uint64_t gCalls = 0;        // counted calls since start
-uint32_t gCountdown = 0;    // 0 = disarmed; 1 = the next call fails
+uint64_t gCalls = 0;      // counted calls since start
+uint32_t gCountdown = 0;  // 0 = disarmed; 1 = the next call fails
 uint32_t gCode = kErrWriteFault;
 bool gPersistent = false;
-bool gTripped = false;      // persistent fault already reached
+bool gTripped = false;  // persistent fault already reached
 uint32_t gInjected = 0;
 
 }  // namespace

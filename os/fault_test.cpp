@@ -18,8 +18,8 @@ protected:
 };
 
 TEST_F(FaultTest, NthWriteFailsAndLeavesTheFileAlone) {
-    Result<File> f = File::open(dir_.file("T.DBF"), Access::ReadWrite, Share::Exclusive,
-                                Disposition::CreateNew);
+    Result<File> f =
+        File::open(dir_.file("T.DBF"), Access::ReadWrite, Share::Exclusive, Disposition::CreateNew);
     ASSERT_TRUE(f.ok());
     armWriteFault(2);
     EXPECT_TRUE(f->write(0, "aaaa", 4).ok());

@@ -29,7 +29,9 @@ File& File::operator=(File&& other) noexcept {
     return *this;
 }
 
-File::~File() { close(); }
+File::~File() {
+    close();
+}
 
 // Both platforms refuse a lock that overlaps one the same handle holds, so the
 // table layer sees the same answer everywhere (POSIX would merge the ranges).
@@ -39,6 +41,8 @@ bool File::overlapsHeldLock(uint64_t offset, uint64_t length) const {
     return false;
 }
 
-void File::forgetLock(size_t index) { locks_.erase(locks_.begin() + static_cast<long>(index)); }
+void File::forgetLock(size_t index) {
+    locks_.erase(locks_.begin() + static_cast<long>(index));
+}
 
 }  // namespace os

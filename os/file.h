@@ -123,7 +123,7 @@ private:
     intptr_t handle_ = kInvalidHandle;  // fd on POSIX, HANDLE on Windows
     std::string path_;                  // as given to open(), for messages
     Access access_ = Access::Read;
-    std::vector<LockRange> locks_;      // ranges this handle holds
+    std::vector<LockRange> locks_;  // ranges this handle holds
 };
 
 }  // namespace os

@@ -12,7 +12,8 @@ namespace {
 
 class FileTest : public ::testing::Test {
 protected:
-    Result<File> open(Access access, Share share, Disposition disposition = Disposition::OpenExisting) {
+    Result<File> open(Access access, Share share,
+                      Disposition disposition = Disposition::OpenExisting) {
         return File::open(path_, access, share, disposition);
     }
     File openShared() {
@@ -58,8 +59,8 @@ TEST_F(FileTest, DispositionsCreateTruncateOrRefuse) {
 
 TEST_F(FileTest, OpeningAFolderIsAccessDenied) {
     ASSERT_TRUE(makeFolder(dir_.file("SUB")).ok());
-    Result<File> f = File::open(dir_.file("SUB"), Access::Read, Share::Shared,
-                                Disposition::OpenExisting);
+    Result<File> f =
+        File::open(dir_.file("SUB"), Access::Read, Share::Shared, Disposition::OpenExisting);
     EXPECT_EQ(f.code(), kErrAccessDenied);
 }
 
@@ -68,9 +69,9 @@ TEST_F(FileTest, ReadsAndWritesAtOffsets) {
     ASSERT_TRUE(f.write(0, "0123456789", 10).ok());
     ASSERT_TRUE(f.write(4, "ab", 2).ok());
     EXPECT_EQ(read(f, 0, 10), "0123ab6789");
-    EXPECT_EQ(read(f, 8, 10), "89");  // short read at the end
-    EXPECT_EQ(read(f, 10, 4), "");    // at the end
-    EXPECT_EQ(read(f, 1000, 4), "");  // past the end
+    EXPECT_EQ(read(f, 8, 10), "89");        // short read at the end
+    EXPECT_EQ(read(f, 10, 4), "");          // at the end
+    EXPECT_EQ(read(f, 1000, 4), "");        // past the end
     ASSERT_TRUE(f.write(14, "Z", 1).ok());  // a write past the end fills with zeros
     EXPECT_EQ(read(f, 8, 10), std::string("89\0\0\0\0Z", 7));
     EXPECT_EQ(*f.size(), 15u);
@@ -145,7 +146,8 @@ TEST_F(FileTest, LocksConflictBetweenHandlesOfOneProcess) {
 TEST_F(FileTest, LocksAtFarOffsets) {
     File a = openShared();
     File b = openShared();
-    const uint64_t kRecordLockBase = 0x7FFFFFFEull;  // the table conventions lock downward from here
+    const uint64_t kRecordLockBase =
+        0x7FFFFFFEull;  // the table conventions lock downward from here
     ASSERT_TRUE(a.lock(kRecordLockBase - 5, 1).ok());
     EXPECT_EQ(b.lock(kRecordLockBase - 5, 1).code(), kErrLockViolation);
     EXPECT_TRUE(b.lock(kRecordLockBase - 4, 1).ok());
@@ -160,7 +162,7 @@ TEST_F(FileTest, LockBookkeepingIsTheSameOnEveryPlatform) {
     File a = openShared();
     ASSERT_TRUE(a.lock(0, 10).ok());
     EXPECT_EQ(a.lock(5, 10).code(), kErrLockViolation);  // own overlapping range
-    EXPECT_EQ(a.unlock(0, 5).code(), kErrNotLocked);      // not the range as locked
+    EXPECT_EQ(a.unlock(0, 5).code(), kErrNotLocked);     // not the range as locked
     EXPECT_EQ(a.unlock(50, 1).code(), kErrNotLocked);
     EXPECT_EQ(a.lock(20, 0).code(), kErrInvalidParameter);
     EXPECT_TRUE(a.unlock(0, 10).ok());

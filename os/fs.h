@@ -40,7 +40,7 @@ Status makeFolder(const std::string& path);
 Status removeFolder(const std::string& path);
 
 struct FolderEntry {
-    std::string name;    // as spelled on disk
+    std::string name;  // as spelled on disk
     bool isFolder;
     uint64_t sizeBytes;  // 0 for folders
 };

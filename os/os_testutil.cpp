@@ -27,10 +27,13 @@ TempFolder::~TempFolder() {
     std::filesystem::remove_all(path_, ignored);
 }
 
-std::string TempFolder::file(const std::string& name) const { return joinPath(path_, name); }
+std::string TempFolder::file(const std::string& name) const {
+    return joinPath(path_, name);
+}
 
 void writeWholeFile(const std::string& path, const std::string& bytes) {
-    Result<File> f = File::open(path, Access::ReadWrite, Share::Exclusive, Disposition::CreateAlways);
+    Result<File> f =
+        File::open(path, Access::ReadWrite, Share::Exclusive, Disposition::CreateAlways);
     ASSERT_TRUE(f.ok()) << f.status().message();
     Status s = f->write(0, bytes.data(), bytes.size());
     ASSERT_TRUE(s.ok()) << s.message();

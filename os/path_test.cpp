@@ -36,11 +36,14 @@ TEST_F(PathTest, NewFileKeepsItsSpellingInAnExistingFolder) {
 }
 
 TEST_F(PathTest, OperationsFindFilesWithoutCase) {
-    ASSERT_TRUE(copyFile(dir_.file("datos\\emp01\\empresa.dbf"), dir_.file("datos\\Copia.dbf")).ok());
+    ASSERT_TRUE(
+        copyFile(dir_.file("datos\\emp01\\empresa.dbf"), dir_.file("datos\\Copia.dbf")).ok());
     ASSERT_TRUE(renameFile(dir_.file("DATOS\\copia.DBF"), dir_.file("Datos\\Otra.dbf")).ok());
-    ASSERT_TRUE(copyFile(dir_.file("DATOS\\Emp01\\Empresa.dbf"), dir_.file("datos\\OTRA.DBF")).ok());
+    ASSERT_TRUE(
+        copyFile(dir_.file("DATOS\\Emp01\\Empresa.dbf"), dir_.file("datos\\OTRA.DBF")).ok());
     // The copy replaced the file found without regard to case; no second file.
-    EXPECT_EQ(test::folderNames(dir_.file("DATOS")), (std::vector<std::string>{"EMP01", "Otra.dbf"}));
+    EXPECT_EQ(test::folderNames(dir_.file("DATOS")),
+              (std::vector<std::string>{"EMP01", "Otra.dbf"}));
     ASSERT_TRUE(eraseFile(dir_.file("datos\\otra.dbf")).ok());
     EXPECT_EQ(test::folderNames(dir_.file("DATOS")), std::vector<std::string>{"EMP01"});
 }

@@ -20,10 +20,14 @@ constexpr uint64_t kMaxOffset = static_cast<uint64_t>(std::numeric_limits<off_t>
 
 int creationFlags(Disposition disposition) {
     switch (disposition) {
-        case Disposition::OpenExisting: return 0;
-        case Disposition::OpenAlways: return O_CREAT;
-        case Disposition::CreateNew: return O_CREAT | O_EXCL;
-        case Disposition::CreateAlways: return O_CREAT;  // truncated once the open is granted
+        case Disposition::OpenExisting:
+            return 0;
+        case Disposition::OpenAlways:
+            return O_CREAT;
+        case Disposition::CreateNew:
+            return O_CREAT | O_EXCL;
+        case Disposition::CreateAlways:
+            return O_CREAT;  // truncated once the open is granted
     }
     return 0;
 }
@@ -41,7 +45,9 @@ int openDescriptor(const std::string& native, Access access, Disposition disposi
     return fd;
 }
 
-bool isWritableDescriptor(int fd) { return (::fcntl(fd, F_GETFL) & O_ACCMODE) == O_RDWR; }
+bool isWritableDescriptor(int fd) {
+    return (::fcntl(fd, F_GETFL) & O_ACCMODE) == O_RDWR;
+}
 
 struct flock rangeLock(short type, uint64_t offset, uint64_t length) {
     struct flock fl = {};
@@ -111,8 +117,8 @@ Status File::write(uint64_t offset, const void* buffer, size_t bytes) {
                              static_cast<off_t>(offset + done));
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) {
-            uint32_t code = (errno == ENOSPC || errno == EDQUOT || errno == EFBIG)
-                                ? kErrDiskFull : kErrWriteFault;
+            uint32_t code = (errno == ENOSPC || errno == EDQUOT || errno == EFBIG) ? kErrDiskFull
+                                                                                   : kErrWriteFault;
             return Status(code, "write " + path_);
         }
         done += static_cast<size_t>(n);

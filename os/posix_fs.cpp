@@ -24,7 +24,8 @@ std::string lastComponent(const std::string& path) {
     size_t end = path.find_last_not_of("/\\");
     if (end == std::string::npos) return std::string();
     size_t start = path.find_last_of("/\\", end);
-    return path.substr(start == std::string::npos ? 0 : start + 1, end - (start == std::string::npos ? 0 : start + 1) + 1);
+    return path.substr(start == std::string::npos ? 0 : start + 1,
+                       end - (start == std::string::npos ? 0 : start + 1) + 1);
 }
 
 bool sameFile(const std::string& a, const std::string& b) {
@@ -77,7 +78,8 @@ Status renameFile(const std::string& from, const std::string& to) {
     if (posix::isOpenByAnyone(nativeFrom, false)) return sharingViolation("rename", from);
     Status fault = checkWriteFault("rename", from);
     if (!fault.ok()) return fault;
-    if (::renameat2(AT_FDCWD, nativeFrom.c_str(), AT_FDCWD, nativeTo.c_str(), RENAME_NOREPLACE) == 0)
+    if (::renameat2(AT_FDCWD, nativeFrom.c_str(), AT_FDCWD, nativeTo.c_str(), RENAME_NOREPLACE) ==
+        0)
         return Status();
     if (errno == EEXIST) return Status(kErrAlreadyExists, "rename " + to);
     if (errno == EINVAL || errno == ENOSYS) {  // file system without RENAME_NOREPLACE
@@ -139,7 +141,9 @@ bool fileExists(const std::string& path) {
     return ::stat(resolvePath(path).c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
-bool folderExists(const std::string& path) { return posix::isFolder(resolvePath(path)); }
+bool folderExists(const std::string& path) {
+    return posix::isFolder(resolvePath(path));
+}
 
 Status makeFolder(const std::string& path) {
     if (path.empty()) return Status(kErrInvalidName, "make folder (empty name)");
@@ -205,7 +209,8 @@ Result<std::string> programFileName() {
 Result<std::string> shortPathName(const std::string& path) {
     std::string native = resolvePath(path);
     struct stat st;
-    if (::stat(native.c_str(), &st) != 0) return posix::errnoStatus(errno, "short path", path, native);
+    if (::stat(native.c_str(), &st) != 0)
+        return posix::errnoStatus(errno, "short path", path, native);
     return native;
 }
 

@@ -27,28 +27,43 @@ std::string parentOf(const std::string& nativePath) {
 
 uint32_t mapErrno(int err, const std::string& nativePath) {
     switch (err) {
-        case 0: return kErrNone;
-        case ENOENT: return isFolder(parentOf(nativePath)) ? kErrFileNotFound : kErrPathNotFound;
-        case ENOTDIR: return kErrPathNotFound;
+        case 0:
+            return kErrNone;
+        case ENOENT:
+            return isFolder(parentOf(nativePath)) ? kErrFileNotFound : kErrPathNotFound;
+        case ENOTDIR:
+            return kErrPathNotFound;
         case EMFILE:
-        case ENFILE: return kErrTooManyOpenFiles;
+        case ENFILE:
+            return kErrTooManyOpenFiles;
         case EACCES:
         case EPERM:
         case EISDIR:
         case EROFS:
-        case ETXTBSY: return kErrAccessDenied;
-        case EBADF: return kErrInvalidHandle;
-        case ENOMEM: return kErrNotEnoughMemory;
-        case EXDEV: return kErrNotSameDevice;
-        case EEXIST: return kErrFileExists;
-        case ENOTEMPTY: return kErrDirNotEmpty;
-        case EINVAL: return kErrInvalidParameter;
+        case ETXTBSY:
+            return kErrAccessDenied;
+        case EBADF:
+            return kErrInvalidHandle;
+        case ENOMEM:
+            return kErrNotEnoughMemory;
+        case EXDEV:
+            return kErrNotSameDevice;
+        case EEXIST:
+            return kErrFileExists;
+        case ENOTEMPTY:
+            return kErrDirNotEmpty;
+        case EINVAL:
+            return kErrInvalidParameter;
         case ENOSPC:
         case EDQUOT:
-        case EFBIG: return kErrDiskFull;
-        case ENAMETOOLONG: return kErrFilenameTooLong;
-        case EAGAIN: return kErrLockViolation;
-        default: return 1117;  // I/O device error
+        case EFBIG:
+            return kErrDiskFull;
+        case ENAMETOOLONG:
+            return kErrFilenameTooLong;
+        case EAGAIN:
+            return kErrLockViolation;
+        default:
+            return 1117;  // I/O device error
     }
 }
 

@@ -31,7 +31,8 @@ TEST(PosixPathTest, ResolvesExistingPartsAndKeepsTheRest) {
 TEST(PosixPathTest, ExactMatchWinsThenFirstInByteOrder) {
     test::TempFolder dir;
     // Written around resolvePath, which would find the first file again.
-    for (const char* name : {"abc.dbf", "ABC.dbf", "Abc.dbf"}) std::ofstream(dir.file(name)) << name;
+    for (const char* name : {"abc.dbf", "ABC.dbf", "Abc.dbf"})
+        std::ofstream(dir.file(name)) << name;
     EXPECT_EQ(resolvePath(dir.file("abc.dbf")), dir.file("abc.dbf"));
     EXPECT_EQ(resolvePath(dir.file("Abc.dbf")), dir.file("Abc.dbf"));
     EXPECT_EQ(resolvePath(dir.file("ABC.DBF")), dir.file("ABC.dbf"));

@@ -23,7 +23,9 @@ int exitCodeOf(int status) {
 
 }  // namespace
 
-uint32_t processId() { return static_cast<uint32_t>(::getpid()); }
+uint32_t processId() {
+    return static_cast<uint32_t>(::getpid());
+}
 
 Result<Process> Process::start(const std::string& program, const std::vector<std::string>& args) {
     std::vector<char*> argv;

@@ -20,6 +20,8 @@ Process& Process::operator=(Process&& other) noexcept {
     return *this;
 }
 
-Process::~Process() { release(); }
+Process::~Process() {
+    release();
+}
 
 }  // namespace os

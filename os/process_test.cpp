@@ -25,8 +25,8 @@ TEST(ProcessTest, ExitCodeReachesTheParent) {
 
 TEST(ProcessTest, ArgumentsSurviveQuoting) {
     test::TempFolder dir;
-    std::vector<std::string> args = {"plain", "two words", "quote\"inside", "trailing\\",
-                                     "back\\\\slash\\\"quote", ""};
+    std::vector<std::string> args = {
+        "plain", "two words", "quote\"inside", "trailing\\", "back\\\\slash\\\"quote", ""};
     std::vector<std::string> all = {"write-args", dir.file("ARGS.TXT")};
     all.insert(all.end(), args.begin(), args.end());
     Result<Process> child = startChild(all);

@@ -27,8 +27,9 @@ constexpr ErrorEntry kErrorTexts[] = {
     {29, "The system cannot write to the specified device."},
     {30, "The system cannot read from the specified device."},
     {32, "The process cannot access the file because it is being used by another process."},
-    {33, "The process cannot access the file because another process has locked a portion "
-         "of the file."},
+    {33,
+     "The process cannot access the file because another process has locked a portion "
+     "of the file."},
     {38, "Reached the end of the file."},
     {39, "The disk is full."},
     {50, "The request is not supported."},

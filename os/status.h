@@ -31,7 +31,7 @@ inline constexpr uint32_t kErrNotSupported = 50;
 inline constexpr uint32_t kErrFileExists = 80;        // create-new of an existing file
 inline constexpr uint32_t kErrInvalidParameter = 87;  // bad argument (offset out of range, ...)
 inline constexpr uint32_t kErrDiskFull = 112;
-inline constexpr uint32_t kErrInvalidName = 123;    // empty or malformed path
+inline constexpr uint32_t kErrInvalidName = 123;  // empty or malformed path
 inline constexpr uint32_t kErrDirNotEmpty = 145;
 inline constexpr uint32_t kErrNotLocked = 158;      // unlock of a range this handle did not lock
 inline constexpr uint32_t kErrAlreadyExists = 183;  // rename/make-folder onto an existing name
@@ -74,9 +74,18 @@ public:
     uint32_t code() const { return status_.code(); }
     const Status& status() const { return status_; }
 
-    T& value() & { assert(ok()); return value_; }
-    const T& value() const& { assert(ok()); return value_; }
-    T&& value() && { assert(ok()); return std::move(value_); }
+    T& value() & {
+        assert(ok());
+        return value_;
+    }
+    const T& value() const& {
+        assert(ok());
+        return value_;
+    }
+    T&& value() && {
+        assert(ok());
+        return std::move(value_);
+    }
     T* operator->() { return &value(); }
     const T* operator->() const { return &value(); }
     T& operator*() & { return value(); }

@@ -6,10 +6,16 @@
 
 namespace os {
 
-int32_t tickCount() { return static_cast<int32_t>(::GetTickCount()); }
+int32_t tickCount() {
+    return static_cast<int32_t>(::GetTickCount());
+}
 
-uint64_t monotonicMs() { return ::GetTickCount64(); }
+uint64_t monotonicMs() {
+    return ::GetTickCount64();
+}
 
-void sleepMs(uint32_t ms) { ::Sleep(ms); }
+void sleepMs(uint32_t ms) {
+    ::Sleep(ms);
+}
 
 }  // namespace os

@@ -8,7 +8,9 @@
 namespace os {
 namespace {
 
-HANDLE asHandle(intptr_t h) { return reinterpret_cast<HANDLE>(h); }
+HANDLE asHandle(intptr_t h) {
+    return reinterpret_cast<HANDLE>(h);
+}
 
 Status lastError(const char* operation, const std::string& path) {
     return Status(static_cast<uint32_t>(::GetLastError()), std::string(operation) + " " + path);
@@ -16,10 +18,14 @@ Status lastError(const char* operation, const std::string& path) {
 
 DWORD creationDisposition(Disposition disposition) {
     switch (disposition) {
-        case Disposition::OpenExisting: return OPEN_EXISTING;
-        case Disposition::OpenAlways: return OPEN_ALWAYS;
-        case Disposition::CreateNew: return CREATE_NEW;
-        case Disposition::CreateAlways: return CREATE_ALWAYS;
+        case Disposition::OpenExisting:
+            return OPEN_EXISTING;
+        case Disposition::OpenAlways:
+            return OPEN_ALWAYS;
+        case Disposition::CreateNew:
+            return CREATE_NEW;
+        case Disposition::CreateAlways:
+            return CREATE_ALWAYS;
     }
     return OPEN_EXISTING;
 }

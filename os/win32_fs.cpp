@@ -105,7 +105,8 @@ Result<std::vector<FolderEntry>> listFolder(const std::string& path) {
         std::string name = data.cFileName;
         if (name == "." || name == "..") continue;
         bool folder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        uint64_t size = folder ? 0 : (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+        uint64_t size =
+            folder ? 0 : (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
         entries.push_back({std::move(name), folder, size});
     } while (::FindNextFileA(find, &data));
     ::FindClose(find);
@@ -138,6 +139,8 @@ Result<std::string> shortPathName(const std::string& path) {
     });
 }
 
-uint32_t setHandleCount(uint32_t count) { return ::SetHandleCount(count); }
+uint32_t setHandleCount(uint32_t count) {
+    return ::SetHandleCount(count);
+}
 
 }  // namespace os

@@ -4,7 +4,9 @@
 
 namespace os {
 
-std::string resolvePath(const std::string& path) { return path; }
+std::string resolvePath(const std::string& path) {
+    return path;
+}
 
 std::string joinPath(const std::string& folder, const std::string& name) {
     if (folder.empty()) return name;

@@ -7,7 +7,9 @@
 namespace os {
 namespace {
 
-HANDLE asHandle(intptr_t h) { return reinterpret_cast<HANDLE>(h); }
+HANDLE asHandle(intptr_t h) {
+    return reinterpret_cast<HANDLE>(h);
+}
 
 // Quotes one argument so that the child's command-line parser gives it back
 // unchanged: backslashes double only before a quote or the closing quote.
@@ -30,7 +32,9 @@ std::string quoteArgument(const std::string& arg) {
 
 }  // namespace
 
-uint32_t processId() { return static_cast<uint32_t>(::GetCurrentProcessId()); }
+uint32_t processId() {
+    return static_cast<uint32_t>(::GetCurrentProcessId());
+}
 
 Result<Process> Process::start(const std::string& program, const std::vector<std::string>& args) {
     std::string commandLine = quoteArgument(program);
