@@ -86,11 +86,6 @@ const char* const kSeries[] = {"A", "B", "C", "R", "Z", "AB", "RZ", "", "D", "a"
 template <class T, size_t N>
 const T& pick(const T (&list)[N], uint32_t r) { return list[r % N]; }
 
-uint32_t nextRandom(uint32_t& state) {
-    state = state * 1664525u + 1013904223u;
-    return state >> 8;
-}
-
 void writeRow(Table& t, const Row& row) {
     t.append();
     t.number("NUMASIEN", row.number);
@@ -115,26 +110,35 @@ std::string withSlash(const std::string& folder) {
 
 }  // namespace
 
+uint32_t RowSource::random() {
+    state_ = state_ * 1664525u + 1013904223u;
+    return state_ >> 8;
+}
+
+Row RowSource::next() {
+    Row r;
+    long i = index_++;
+    r.number = i + 1;
+    // The first rows walk through every value of every list in step, so
+    // that a small table still reaches each branch; then values mix.
+    bool walk = i < 64;
+    uint32_t k = walk ? static_cast<uint32_t>(i) : random();
+    r.contra = pick(kContras, k);
+    r.factura = pick(kFacturas, walk ? k / 3 : random());
+    r.nfactick = pick(kTickets, walk ? k / 2 : random());
+    r.documento = pick(kDocumentos, walk ? k / 5 : random());
+    r.serie = pick(kSeries, walk ? k : random());
+    r.l340 = random() % 10 == 0;
+    r.deleted = random() % 20 == 0;
+    if (i % 7 == 0) r.notas = "Nota del asiento " + std::to_string(r.number);
+    return r;
+}
+
 std::vector<Row> makeRows(long count, uint32_t seed) {
     std::vector<Row> rows;
     rows.reserve(static_cast<size_t>(count));
-    uint32_t state = seed;
-    for (long i = 0; i < count; ++i) {
-        Row r;
-        r.number = i + 1;
-        // The first rows walk through every value of every list in step, so
-        // that a small table still reaches each branch; then values mix.
-        uint32_t k = i < 64 ? static_cast<uint32_t>(i) : nextRandom(state);
-        r.contra = pick(kContras, k);
-        r.factura = pick(kFacturas, k / 3 + (i < 64 ? 0 : nextRandom(state)));
-        r.nfactick = pick(kTickets, k / 2 + (i < 64 ? 0 : nextRandom(state)));
-        r.documento = pick(kDocumentos, k / 5 + (i < 64 ? 0 : nextRandom(state)));
-        r.serie = pick(kSeries, k + (i < 64 ? 0 : nextRandom(state)));
-        r.l340 = nextRandom(state) % 10 == 0;
-        r.deleted = nextRandom(state) % 20 == 0;
-        if (i % 7 == 0) r.notas = "Nota del asiento " + std::to_string(r.number);
-        rows.push_back(std::move(r));
-    }
+    RowSource source(seed);
+    for (long i = 0; i < count; ++i) rows.push_back(source.next());
     return rows;
 }
 
@@ -142,6 +146,13 @@ void writeTable(const std::string& path, const char* fields, const std::vector<R
     check(engine::createTable(path, fields, engine::kTypeCdx, 0), path);
     Table t(path);
     for (const Row& row : rows) writeRow(t, row);
+}
+
+void writeTable(const std::string& path, const char* fields, long count, uint32_t seed) {
+    check(engine::createTable(path, fields, engine::kTypeCdx, 0), path);
+    Table t(path);
+    RowSource source(seed);
+    for (long i = 0; i < count; ++i) writeRow(t, source.next());
 }
 
 void writeRegister(const std::string& root, const std::vector<std::vector<std::string>>& companies,

@@ -35,8 +35,20 @@ struct Row {
     std::string notas;          // memo text (tables with NOTAS)
 };
 
-// `count` rows that cover every branch of the marking rule in a mixed order,
-// about one in twenty deleted; the same seed gives the same rows.
+// Rows that cover every branch of the marking rule in a mixed order, about
+// one in twenty deleted; the same seed gives the same rows.
+class RowSource {
+public:
+    explicit RowSource(uint32_t seed) : state_(seed) {}
+    Row next();
+
+private:
+    uint32_t random();
+    uint32_t state_;
+    long index_ = 0;
+};
+
+// The first `count` rows of RowSource(seed).
 std::vector<Row> makeRows(long count, uint32_t seed);
 
 struct KeyRecord {              // one record of Claves
@@ -48,6 +60,8 @@ struct KeyRecord {              // one record of Claves
 
 // Every call throws std::runtime_error naming the table when the engine fails.
 void writeTable(const std::string& path, const char* fields, const std::vector<Row>& rows);
+// The same with the first `count` rows of RowSource(seed), without holding them.
+void writeTable(const std::string& path, const char* fields, long count, uint32_t seed);
 void writeRegister(const std::string& root, const std::vector<std::vector<std::string>>& companies,
                    const std::vector<bool>& deleted);
 void writeKeys(const std::string& companyFolder, const std::vector<KeyRecord>& records);

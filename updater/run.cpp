@@ -4,6 +4,7 @@
 #include "runtime/codepage.h"
 #include "runtime/error.h"
 #include "runtime/settings.h"
+#include "startup/arranque.h"
 #include "tables/ads.h"
 #include "tables/dbcmd.h"
 #include "tables/rdd.h"
@@ -16,9 +17,6 @@ namespace updater {
 namespace {
 
 using runtime::Value;
-
-// The start-up sequence: process settings and the current directory.
-void startArranque() {}
 
 std::string registerText(const char* field) {
     return tables::aliasField("Empresa", field).textOr();
@@ -77,7 +75,7 @@ std::optional<std::string> prepareRun(const std::optional<std::string>& cPath,
     runtime::SET(runtime::Set::Epoch, Value(1950));
     RunState& s = runState();
     s.meterCounters = {0, 0};
-    startArranque();
+    startup::ARRANQUE();
     if (!cPath) {
         // LEN() of the missing argument: the runtime's argument error.
         runtime::ErrorSpec spec;

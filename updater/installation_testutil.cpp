@@ -1,0 +1,144 @@
+// Dumps and snapshots of installations for the tests.
+#include "updater/installation_testutil.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "engine/engine.h"
+#include "os/process.h"
+#include "updater/l340_rule.h"
+
+namespace updater::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct RowView : L340Row {
+    explicit RowView(const demo::Row& r) : row(r) {}
+    const demo::Row& row;
+    bool hasL340() override { return true; }
+    std::string contra() override { return row.contra; }
+    double factura() override { return row.factura; }
+    double nfactick() override { return row.nfactick; }
+    bool documentoEmpty() override { return textEmpty(row.documento); }
+    std::string serie() override { return row.serie; }
+};
+
+std::string lower(std::string s) {
+    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+std::string recordText(engine::Handle h, int fieldCount, const std::vector<char>& types) {
+    bool deleted = false;
+    engine::isDeleted(h, &deleted);
+    std::string text = deleted ? "*" : " ";
+    for (int f = 1; f <= fieldCount; ++f) {
+        std::string v;
+        if (types[static_cast<size_t>(f - 1)] == 'M') engine::getMemo(h, f, &v);
+        else engine::getString(h, f, &v);
+        text += v;
+        text += '|';
+    }
+    return text;
+}
+
+void readOrder(engine::Handle h, TableDump& d) {
+    int orders = 0;
+    if (engine::orderCount(h, &orders) != engine::kOk || orders == 0) return;
+    engine::setOrder(h, 1);
+    engine::keyCount(h, &d.keyCount);
+    for (engine::goTop(h);;) {
+        bool eof = true;
+        engine::atEof(h, &eof);
+        if (eof) break;
+        uint32_t rec = 0;
+        engine::recordNumber(h, &rec);
+        d.keyOrder.push_back(rec);
+        if (engine::skip(h, 1) != engine::kOk) break;
+    }
+}
+
+}  // namespace
+
+std::string TableDump::value(size_t index, const std::string& field) const {
+    std::string rec = records.at(index).substr(1);
+    for (const std::string& f : fields) {
+        size_t bar = rec.find('|');
+        if (f.substr(0, f.find(':')) == field) return rec.substr(0, bar);
+        rec = rec.substr(bar + 1);
+    }
+    ADD_FAILURE() << "no field " << field;
+    return "";
+}
+
+TableDump dumpTable(const std::string& path) {
+    TableDump d;
+    engine::Handle h = 0;
+    engine::Result r = engine::openTable(path, "", engine::kTypeCdx, engine::kOpenExclusive, &h);
+    if (r != engine::kOk) {
+        d.error = "open " + std::to_string(r);
+        return d;
+    }
+    int n = 0;
+    engine::fieldCount(h, &n);
+    std::vector<char> types;
+    for (int f = 1; f <= n; ++f) {
+        std::string name;
+        char type = 'C';
+        engine::fieldName(h, f, &name);
+        engine::fieldType(h, f, &type);
+        d.fields.push_back(name + ":" + type);
+        types.push_back(type);
+    }
+    uint32_t count = 0;
+    engine::recordCount(h, &count);
+    for (uint32_t rec = 1; rec <= count; ++rec) {
+        engine::gotoRecord(h, rec);
+        d.records.push_back(recordText(h, n, types));
+    }
+    readOrder(h, d);
+    engine::closeTable(h);
+    return d;
+}
+
+std::map<std::string, TableDump> snapshot(const std::string& root) {
+    std::map<std::string, TableDump> all;
+    for (const auto& e : fs::recursive_directory_iterator(root)) {
+        if (!e.is_regular_file() || lower(e.path().extension().string()) != ".dbf") continue;
+        all[lower(fs::relative(e.path(), root).generic_string())] = dumpTable(e.path().string());
+    }
+    return all;
+}
+
+std::vector<std::string> leftoverBackups(const std::string& root) {
+    std::vector<std::string> found;
+    for (const auto& e : fs::recursive_directory_iterator(root))
+        if (e.path().filename().string().rfind('_', 0) == 0)
+            found.push_back(fs::relative(e.path(), root).generic_string());
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
+bool ruleHolds(const demo::Row& row) {
+    RowView view(row);
+    return L340Holds(view);
+}
+
+TempFolder::TempFolder(const std::string& tag) {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = "updater_" + std::to_string(os::processId()) + "_" +
+                       (info ? std::string(info->name()) : std::string("suite")) + tag;
+    path_ = (fs::temp_directory_path() / name).string();
+    fs::remove_all(path_);
+    fs::create_directories(path_);
+}
+
+TempFolder::~TempFolder() {
+    std::error_code ec;
+    fs::remove_all(path_, ec);
+}
+
+}  // namespace updater::testing

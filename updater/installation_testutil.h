@@ -1,0 +1,51 @@
+// Test helpers over generated installations: dumps of tables read straight
+// through the engine, snapshots of a whole installation, leftover backups,
+// and the marking rule applied to a generated row.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "updater/demo_installation.h"
+
+namespace updater::testing {
+
+struct TableDump {
+    std::string error;                 // empty when the table could be read
+    std::vector<std::string> fields;   // "NAME:T"
+    std::vector<std::string> records;  // "*" or " ", then every field's text joined by '|'
+    std::vector<uint32_t> keyOrder;    // record numbers in order 1 (empty without orders)
+    uint32_t keyCount = 0;             // keys in order 1
+
+    // The text of `field` in record `index` (0-based).
+    std::string value(size_t index, const std::string& field) const;
+    bool operator==(const TableDump&) const = default;
+};
+
+TableDump dumpTable(const std::string& path);
+
+// Every table file under root by path relative to it, lower-cased.
+std::map<std::string, TableDump> snapshot(const std::string& root);
+
+// Files whose name begins with "_" anywhere under root.
+std::vector<std::string> leftoverBackups(const std::string& root);
+
+bool ruleHolds(const demo::Row& row);
+
+// A fresh temporary folder named after the running test; removed by the
+// destructor.
+class TempFolder {
+public:
+    explicit TempFolder(const std::string& tag = "");
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+}  // namespace updater::testing

@@ -1,0 +1,104 @@
+// Benchmark of the update run: one company whose TDiaNew and TempDia hold
+// N rows each (default 1,000,000), migrated in console mode; prints the
+// run's time and its ratio to copying the same table files with the
+// operating system's copy. run_bench [rows]
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "errors/error_handler.h"
+#include "os/clock.h"
+#include "os/fs.h"
+#include "os/process.h"
+#include "runtime/error.h"
+#include "updater/demo_installation.h"
+#include "updater/progress.h"
+#include "updater/run.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace updater;
+
+// Counts pumps and keeps quiet.
+class QuietProgress : public Progress {
+public:
+    long pumps = 0;
+    void setCaption(Meter, std::string_view) override {}
+    void setTotal(Meter, long) override {}
+    void setValue(Meter, long) override {}
+    void refreshCompanies(std::string_view) override {}
+    void showFrame(int) override {}
+    void pump() override { ++pumps; }
+    void companyStarted(std::string_view, std::string_view) override {}
+    void companyDone(const CompanyReport& r) override { report = r; }
+    CompanyReport report;
+};
+
+uint64_t bytesOf(const std::string& path) {
+    std::error_code ec;
+    auto n = fs::file_size(path, ec);
+    return ec ? 0 : n;
+}
+
+void build(const std::string& root, long rows) {
+    fs::create_directories(root + "/DBF");
+    demo::writeTemplates(root);
+    demo::writeRegister(root, {{"001", "Benchmark"}}, {});
+    std::string folder = demo::companyFolder(root, "001");
+    fs::create_directories(folder);
+    demo::writeKeys(folder, {{0, "", "", ""}});
+    demo::writeTable(folder + "TDiaNew.Dbf", demo::kOldTDiaNewFields, rows, 77);
+    demo::indexByNumber(folder + "TDiaNew.Dbf");
+    demo::writeTable(folder + "TempDia.Dbf", demo::kOldTempDiaFields, rows, 78);
+}
+
+// Copies the company's table files (and memo) once with the system copy.
+uint64_t copyMs(const std::string& folder, uint64_t* bytes) {
+    uint64_t start = os::monotonicMs();
+    for (const char* name : {"TDiaNew.Dbf", "TDiaNew.fpt", "TDiaNew.cdx", "TempDia.Dbf"}) {
+        *bytes += bytesOf(folder + name);
+        (void)os::copyFile(folder + name, folder + "copy_" + name);
+    }
+    uint64_t ms = os::monotonicMs() - start;
+    for (const char* name : {"TDiaNew.Dbf", "TDiaNew.fpt", "TDiaNew.cdx", "TempDia.Dbf"})
+        (void)os::eraseFile(folder + "copy_" + name);
+    return ms;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    long rows = argc > 1 ? std::atol(argv[1]) : 1000000;
+    std::string root = (fs::temp_directory_path() / ("updater_bench_" + std::to_string(os::processId()))).string();
+    fs::remove_all(root);
+    uint64_t t0 = os::monotonicMs();
+    build(root, rows);
+    std::string folder = demo::companyFolder(root, "001");
+    std::printf("generated %ld rows per table in %llu ms\n", rows,
+                static_cast<unsigned long long>(os::monotonicMs() - t0));
+
+    uint64_t bytes = 0;
+    uint64_t copy = copyMs(folder, &bytes);
+
+    errors::ERRORSYS();
+    QuietProgress progress;
+    uint64_t start = os::monotonicMs();
+    int code = 0;
+    try {
+        MAIN(root + "\\BIN", "FA", progress);
+    } catch (const runtime::ProgramExit& e) {
+        code = e.code;
+    }
+    uint64_t run = os::monotonicMs() - start;
+    long copied = 0;
+    for (const TableReport& t : progress.report.tables) copied += t.copied;
+    std::printf("update run: %llu ms, exit code %d, %ld records copied, %ld pumps\n",
+                static_cast<unsigned long long>(run), code, copied, progress.pumps);
+    std::printf("system copy of the same files (%llu bytes): %llu ms\n",
+                static_cast<unsigned long long>(bytes), static_cast<unsigned long long>(copy));
+    std::printf("ratio run / copy: %.1f\n", copy ? static_cast<double>(run) / static_cast<double>(copy) : 0.0);
+    fs::remove_all(root);
+    return code;
+}

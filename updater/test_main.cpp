@@ -1,0 +1,39 @@
+// The updater's test program. Started as "--run-updater <root> <log>" it is
+// the updater itself in console mode, writing its progress lines to <log>
+// unbuffered: the crash test starts it that way and kills it.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "errors/error_handler.h"
+#include "runtime/error.h"
+#include "updater/console_progress.h"
+#include "updater/run.h"
+
+namespace {
+
+int runUpdaterChild(const std::string& root, const char* logPath) {
+    std::FILE* log = std::fopen(logPath, "w");
+    if (!log) return 3;
+    std::setvbuf(log, nullptr, _IONBF, 0);
+    errors::ERRORSYS();
+    updater::ConsoleProgress progress(log);
+    int code = 0;
+    try {
+        updater::MAIN(root + "\\BIN", "FA", progress);
+    } catch (const runtime::ProgramExit& e) {
+        code = e.code;
+    }
+    std::fclose(log);
+    return code;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 4 && std::strcmp(argv[1], "--run-updater") == 0) return runUpdaterChild(argv[2], argv[3]);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
