@@ -31,6 +31,8 @@ struct DialogSpec {
     int resourceId = 0;        // dialog template of the shared resources
     int helpId = 0;            // 0: none
     bool defaultFont = true;   // CFONTNAME()/NFONTVSIZE()/NFONTHSIZE()
+    bool boldLines = false;    // the lines in the default face made bold
+    int lineHeightDelta = 0;   // added to NFONTHSIZE() for the lines' font
     std::vector<DialogLine> lines;
     int bitmapId = 0;          // bitmap control id
     std::string bitmap;        // bitmap resource name shown in it
@@ -81,5 +83,12 @@ constexpr int kDeleteTouchTemplate = 20014;
 constexpr int kDeleteConfirmButton = 552;
 constexpr int kDeleteCancelButton = 553;
 DialogSpec deleteConfirmDialog(bool touchMode);
+
+// Integrity check confirmation: template 20200, six lines in 90..95
+// (maroon, bold, height NFONTHSIZE() - 2), 400 accepts, 401 cancels.
+constexpr int kIntegrityTemplate = 20200;
+constexpr int kIntegrityAcceptButton = 400;
+constexpr int kIntegrityCancelButton = 401;
+DialogSpec integrityCheckDialog();
 
 }  // namespace tables

@@ -17,6 +17,8 @@ namespace tables {
 // INDEXEXT() of the product [".CDX"].
 void setIndexExtHook(std::function<std::string()> hook);
 std::string indexExt();
+std::string startPath();
+bool touchMode();
 // CPATHSTART() of the start-up settings [""].
 void setStartPathHook(std::function<std::string()> hook);
 // The framework's touch-screen list mode [false].

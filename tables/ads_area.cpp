@@ -1,0 +1,386 @@
+// The engine-backed work area: opening, navigation, field reads and writes,
+// appending and the other record operations. Locks and orders are in
+// ads_area_orders.cpp.
+#include "tables/ads_area.h"
+
+#include <cstring>
+
+#include "runtime/alert.h"
+#include "runtime/dates.h"
+#include "runtime/error.h"
+#include "tables/dberror.h"
+
+namespace tables {
+
+namespace {
+
+bool hasExtension(std::string_view name) {
+    size_t slash = name.find_last_of("\\/:");
+    size_t dot = name.rfind('.');
+    return dot != std::string_view::npos && (slash == std::string_view::npos || dot > slash);
+}
+
+// The engine's date format is switched to "YYYYMMDD" while a date field is
+// read or written, and put back afterwards, so that the text the engine
+// exchanges never depends on SET DATEFORMAT.
+class DateFormatSwitch {
+public:
+    DateFormatSwitch() {
+        engine::getDateFormat(&saved_);
+        engine::setDateFormat("YYYYMMDD");
+    }
+    ~DateFormatSwitch() { engine::setDateFormat(saved_); }
+    DateFormatSwitch(const DateFormatSwitch&) = delete;
+    DateFormatSwitch& operator=(const DateFormatSwitch&) = delete;
+
+private:
+    std::string saved_;
+};
+
+// Display width and decimals of numbers read from a field.
+runtime::Value numberFor(const FieldInfo& f, double d) {
+    switch (f.type) {
+        case 'I': return runtime::Value::number(d, 10, 0);
+        case 'Y': return runtime::Value::number(d, 20, 4);
+        case 'B': return runtime::Value::number(d, 20, f.decimals);
+        default: return runtime::Value::number(d, f.length, f.decimals);
+    }
+}
+
+bool isNumberType(char t) { return t == 'N' || t == 'F' || t == 'I' || t == 'B' || t == 'Y'; }
+bool isTextType(char t) { return t == 'C' || t == 'M' || t == 'G' || t == 'P' || t == 'V' || t == 'Q'; }
+
+}  // namespace
+
+std::string withTableExtension(std::string_view fileName, int tableType) {
+    std::string name(fileName);
+    if (!hasExtension(name)) name += (tableType == 3) ? ".adt" : ".dbf";
+    return name;
+}
+
+void showEngineError(const std::string& title) {
+    engine::Result code = 0;
+    std::string text;
+    engine::lastError(&code, &text);
+    runtime::MSGSTOP(runtime::Value(text), runtime::Value(title));
+}
+
+AdsArea::AdsArea(engine::Handle handle, std::string fileName, std::string driverName,
+                 int tableType, bool shared, bool readOnly)
+    : handle_(handle),
+      fileName_(std::move(fileName)),
+      driverName_(std::move(driverName)),
+      tableType_(tableType),
+      shared_(shared),
+      readOnly_(readOnly) {}
+
+AdsArea::~AdsArea() {
+    if (handle_ != 0) close();
+}
+
+std::unique_ptr<AdsArea> AdsArea::open(const OpenRequest& request, int tableType,
+                                       const std::string& driverName) {
+    std::string file = withTableExtension(request.fileName, tableType);
+    int options = request.shared ? engine::kOpenShared : engine::kOpenExclusive;
+    if (request.readOnly) options |= engine::kOpenReadOnly;
+    engine::Handle h = 0;
+    engine::Result r = engine::openTable(file, request.alias, tableType, options, &h);
+    if (r == engine::kOpenRefused) return nullptr;
+    if (r != engine::kOk) {
+        raiseDriverError(driverName, runtime::gen::kOpen, r, file);
+        return nullptr;
+    }
+    std::unique_ptr<AdsArea> area(
+        new AdsArea(h, file, driverName, tableType, request.shared, request.readOnly));
+    if (!area->readFields()) {
+        area->raiseEngine(runtime::gen::kOpen, engine::kCorruptTable);
+        return nullptr;
+    }
+    area->refreshCount();
+    area->goTop();  // an open table stands on its first visible record
+    return area;
+}
+
+bool AdsArea::readFields() {
+    int n = 0;
+    if (engine::fieldCount(handle_, &n) != engine::kOk) return false;
+    fields_.resize(n);
+    for (int i = 1; i <= n; ++i) {
+        FieldInfo& f = fields_[i - 1];
+        if (engine::fieldName(handle_, i, &f.name) != engine::kOk ||
+            engine::fieldType(handle_, i, &f.type) != engine::kOk ||
+            engine::fieldLength(handle_, i, &f.length) != engine::kOk ||
+            engine::fieldDecimals(handle_, i, &f.decimals) != engine::kOk)
+            return false;
+    }
+    return true;
+}
+
+void AdsArea::raiseEngine(int genCode, engine::Result r) {
+    switch (r) {
+        case engine::kReadOnly: genCode = runtime::gen::kReadOnly; break;
+        case engine::kExclusiveRequired: genCode = runtime::gen::kShared; break;
+        case engine::kCorruptTable:
+        case engine::kCorruptMemo:
+        case engine::kCorruptIndex: genCode = runtime::gen::kCorruption; break;
+        case engine::kValueTooWide: genCode = runtime::gen::kDataWidth; break;
+        case engine::kTypeMismatch: genCode = runtime::gen::kDataType; break;
+        default: break;
+    }
+    raiseDriverError(driverName_, genCode, r, fileName_);
+}
+
+// ---- Navigation ------------------------------------------------------------------
+
+void AdsArea::readFlags() {
+    bool b = false, e = false;
+    engine::atBof(handle_, &b);
+    engine::atEof(handle_, &e);
+    bof_ = b;
+    eof_ = e;
+}
+
+void AdsArea::afterTopOrBottom() {
+    readFlags();
+    // At the beginning but not at the end: the engine stands before the
+    // first visible record; one step forward lands on it (or at the end).
+    if (bof_ && !eof_) {
+        if (engine::skip(handle_, 1) == engine::kAtEof) eof_ = true;
+        else readFlags();
+    }
+}
+
+void AdsArea::goTop() {
+    engine::goTop(handle_);
+    afterTopOrBottom();
+}
+
+void AdsArea::goBottom() {
+    engine::goBottom(handle_);
+    afterTopOrBottom();
+}
+
+void AdsArea::goTo(uint32_t recNo) {
+    uint32_t current = 0;
+    engine::recordNumber(handle_, &current);
+    if (recNo > cachedCount_ && shared_) refreshCount();
+    if (recNo == current && recNo <= cachedCount_) {
+        engine::refreshRecord(handle_);
+    } else {
+        engine::gotoRecord(handle_, recNo);
+    }
+    readFlags();
+    if (recNo > cachedCount_ || recNo == 0) eof_ = true;
+    found_ = false;
+}
+
+void AdsArea::skip(int64_t count) {
+    if (count == 0) {
+        engine::skip(handle_, 0);
+        engine::refreshRecord(handle_);
+        readFlags();
+        return;
+    }
+    int step = count > 0 ? 1 : -1;
+    for (int64_t i = 0; i != count; i += step) {
+        bool wasEof = eof_;
+        engine::Result r = engine::skip(handle_, step);
+        readFlags();
+        if (r == engine::kAtEof) eof_ = true;
+        if (step < 0 && wasEof && bof_) {
+            // Backwards from the phantom record onto the beginning: the step
+            // means "the last visible record", so go there instead.
+            engine::goBottom(handle_);
+            readFlags();
+        }
+        if ((step > 0 && eof_) || (step < 0 && bof_)) break;
+    }
+    found_ = false;
+}
+
+uint32_t AdsArea::refreshCount() {
+    uint32_t n = 0;
+    if (engine::recordCount(handle_, &n) == engine::kOk) cachedCount_ = n;
+    return cachedCount_;
+}
+
+uint32_t AdsArea::recNo() {
+    uint32_t n = 0;
+    engine::recordNumber(handle_, &n);
+    return n;
+}
+
+uint32_t AdsArea::recCount() { return refreshCount(); }
+
+bool AdsArea::seek(const runtime::Value& key, bool soft, bool last) {
+    int order = 0;
+    engine::currentOrder(handle_, &order);
+    if (order == 0) return false;
+    std::string bytes;
+    int keyType = engine::kKeyText;
+    if (key.isText()) {
+        bytes = key.text();
+    } else if (key.isNumber() || key.isDate()) {
+        double d = key.isNumber() ? key.num() : static_cast<double>(key.date().julian);
+        bytes.resize(sizeof d);
+        std::memcpy(bytes.data(), &d, sizeof d);
+        keyType = engine::kKeyDouble;
+    } else if (key.isLogical()) {
+        bytes = key.logical() ? "T" : "F";
+    } else {
+        return false;
+    }
+    bool f = false;
+    engine::seek(handle_, bytes, keyType, soft, last, &f);
+    engine::found(handle_, &f);
+    found_ = f;
+    readFlags();
+    return found_;
+}
+
+// ---- Fields -------------------------------------------------------------------------
+
+runtime::Value AdsArea::readDate(int field) {
+    std::string text;
+    {
+        DateFormatSwitch sw;
+        engine::getDate(handle_, field, &text);
+    }
+    return runtime::Value(runtime::STOD(text));
+}
+
+runtime::Value AdsArea::readMemo(int field) {
+    uint32_t length = 0;
+    engine::Result r = engine::getMemoLength(handle_, field, &length);
+    std::string text;
+    if (r == engine::kOk && length > 0) r = engine::getMemo(handle_, field, &text);
+    if (r == engine::kAtEof) return runtime::Value::memo("");
+    if (r != engine::kOk) {
+        raiseEngine(runtime::gen::kRead, r);
+        return runtime::Value::memo("");
+    }
+    return runtime::Value::memo(std::move(text));
+}
+
+runtime::Value AdsArea::getValue(int field) {
+    if (field < 1 || field > static_cast<int>(fields_.size())) return {};
+    const FieldInfo& f = fields_[field - 1];
+    if (f.type == 'M' || f.type == 'G' || f.type == 'P') return readMemo(field);
+    if (f.type == 'D' || f.type == 'T') return readDate(field);
+    if (f.type == 'L') {
+        bool b = false;
+        if (engine::getLogical(handle_, field, &b) == engine::kAtEof) {
+            eof_ = true;
+            return runtime::Value(false);
+        }
+        return runtime::Value(b);
+    }
+    if (isNumberType(f.type)) {
+        double d = 0;
+        engine::getDouble(handle_, field, &d);
+        return numberFor(f, d);
+    }
+    std::string s;
+    engine::Result r = engine::getString(handle_, field, &s);
+    if (r != engine::kOk && r != engine::kAtEof) raiseEngine(runtime::gen::kRead, r);
+    if (r == engine::kAtEof && s.size() < static_cast<size_t>(f.length))
+        s.assign(static_cast<size_t>(f.length), ' ');
+    return runtime::Value(std::move(s));
+}
+
+bool AdsArea::writeValue(int field, char type, const runtime::Value& value) {
+    engine::Result r = engine::kOk;
+    if (isTextType(type)) {
+        r = engine::setString(handle_, field, value.text());
+    } else if (isNumberType(type)) {
+        r = engine::setDouble(handle_, field, value.num());
+    } else if (type == 'L') {
+        r = engine::setLogical(handle_, field, value.logical());
+    } else {
+        DateFormatSwitch sw;
+        std::string text = value.date().empty() ? std::string() : runtime::DTOS(value.date());
+        r = engine::setDate(handle_, field, text);
+    }
+    if (r == engine::kOk) return true;
+    if (r != engine::kAtEof) raiseEngine(runtime::gen::kWrite, r);
+    return false;
+}
+
+bool AdsArea::putValue(int field, const runtime::Value& value) {
+    if (field < 1 || field > static_cast<int>(fields_.size())) return false;
+    char type = fields_[field - 1].type;
+    bool suits = (isTextType(type) && value.isText()) ||
+                 (isNumberType(type) && value.isNumber()) ||
+                 (type == 'L' && value.isLogical()) ||
+                 ((type == 'D' || type == 'T') && value.isDate());
+    if (!suits) {
+        raiseDriverError(driverName_, runtime::gen::kDataType, 1020, fileName_);
+        return false;
+    }
+    return writeValue(field, type, value);
+}
+
+// ---- Records ---------------------------------------------------------------------------
+
+bool AdsArea::append(bool releaseLocks) {
+    if (releaseLocks) unlockAll();
+    if (engine::append(handle_) != engine::kOk) return false;
+    refreshCount();
+    bof_ = eof_ = found_ = false;
+    return true;
+}
+
+void AdsArea::deleteRecord() {
+    engine::Result r = engine::deleteRecord(handle_);
+    if (r != engine::kOk && r != engine::kAtEof) raiseEngine(runtime::gen::kWrite, r);
+}
+
+void AdsArea::recall() {
+    engine::Result r = engine::recall(handle_);
+    if (r != engine::kOk && r != engine::kAtEof) raiseEngine(runtime::gen::kWrite, r);
+}
+
+bool AdsArea::deleted() {
+    bool d = false;
+    engine::isDeleted(handle_, &d);
+    return d;
+}
+
+void AdsArea::flush() {
+    engine::Result r = engine::flush(handle_);
+    if (r != engine::kOk) raiseEngine(runtime::gen::kWrite, r);
+}
+
+bool AdsArea::zap() {
+    if (shared_) {
+        raiseDriverError(driverName_, runtime::gen::kShared, 1023, fileName_);
+        return false;
+    }
+    if (readOnly_) return false;
+    engine::Result r = engine::zap(handle_);
+    if (r != engine::kOk) {
+        raiseEngine(runtime::gen::kWrite, r);
+        return false;
+    }
+    refreshCount();
+    goTop();
+    return true;
+}
+
+bool AdsArea::pack() {
+    if (shared_) {
+        raiseDriverError(driverName_, runtime::gen::kShared, 1023, fileName_);
+        return false;
+    }
+    if (readOnly_) return false;
+    engine::Result r = engine::pack(handle_);
+    if (r != engine::kOk) {
+        raiseEngine(runtime::gen::kWrite, r);
+        return false;
+    }
+    refreshCount();
+    goTop();
+    return true;
+}
+
+}  // namespace tables

@@ -1,0 +1,114 @@
+// One table opened through the client table engine: the per-area state the
+// driver keeps (engine handle, cached record count, begin/end/found flags,
+// table type, open mode, table-lock mark) and the AreaDriver operations,
+// each mapped onto the engine calls in a fixed order. Internal to tables/.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/engine.h"
+#include "tables/rdd.h"
+
+namespace tables {
+
+class AdsArea : public AreaDriver {
+public:
+    // Opens `request` through the engine as `tableType`. `driverName` names
+    // the driver in errors and RDDNAME(). Returns nullptr on failure: silent
+    // for the engine's "refused" result, else after raising "Open error"
+    // (21, subcode = engine code, FileName = the table file).
+    static std::unique_ptr<AdsArea> open(const OpenRequest& request, int tableType,
+                                         const std::string& driverName);
+    ~AdsArea() override;
+
+    std::string rddName() const override { return driverName_; }
+    const std::string& fileName() const override { return fileName_; }
+    bool shared() const override { return shared_; }
+    bool readOnly() const override { return readOnly_; }
+    const std::vector<FieldInfo>& fields() const override { return fields_; }
+
+    void goTop() override;
+    void goBottom() override;
+    void goTo(uint32_t recNo) override;
+    void skip(int64_t count) override;
+    bool bof() const override { return bof_; }
+    bool eof() const override { return eof_; }
+    bool found() const override { return found_; }
+    uint32_t recNo() override;
+    uint32_t recCount() override;
+    bool seek(const runtime::Value& key, bool soft, bool last) override;
+
+    runtime::Value getValue(int field) override;
+    bool putValue(int field, const runtime::Value& value) override;
+
+    bool append(bool releaseLocks) override;
+    void deleteRecord() override;
+    void recall() override;
+    bool deleted() override;
+    void flush() override;
+    bool zap() override;
+    bool pack() override;
+
+    bool lock(LockMethod method, uint32_t recNo) override;
+    void unlockAll() override;
+    std::vector<uint32_t> lockList() override;
+
+    int orderCount() override;
+    int currentOrder() override;
+    std::string orderName(int order) override;
+    std::string orderKey(int order) override;
+    bool setOrder(int order) override;
+    bool setOrder(std::string_view tagName) override;
+    bool orderListAdd(std::string_view bagName) override;
+    void orderListClear() override;
+    bool orderListRebuild() override;
+    bool orderCreate(std::string_view bagName, std::string_view tagName, std::string_view keyText,
+                     bool unique, const OrderCondition& cond) override;
+    uint32_t keyCount(int order) override;
+
+    void close() override;
+
+    engine::Handle handle() const { return handle_; }
+    int tableType() const { return tableType_; }
+    bool tableLocked() const { return tableLocked_; }
+
+private:
+    AdsArea(engine::Handle handle, std::string fileName, std::string driverName, int tableType,
+            bool shared, bool readOnly);
+    bool readFields();
+    void readFlags();          // bof/eof from the engine (4, 5)
+    void afterTopOrBottom();   // the flag rule shared by go top, go bottom and seek
+    uint32_t refreshCount();   // 84, cached
+    runtime::Value readDate(int field);
+    runtime::Value readMemo(int field);
+    bool writeValue(int field, char type, const runtime::Value& value);
+    // Raises a driver error for an engine failure of a data operation.
+    void raiseEngine(int genCode, engine::Result r);
+    bool releaseRecordLocks();
+    std::string indexFileFor(std::string_view bagName) const;
+
+    engine::Handle handle_ = 0;
+    std::string fileName_;
+    std::string driverName_;
+    int tableType_ = 2;
+    bool shared_ = false;
+    bool readOnly_ = false;
+    bool tableLocked_ = false;  // whole table locked by this area
+    bool bof_ = true;
+    bool eof_ = true;
+    bool found_ = false;
+    uint32_t cachedCount_ = 0;  // record count as last read
+    std::vector<FieldInfo> fields_;
+};
+
+// Shows the engine's last error text in a stop box under `title` (the
+// engine's own error box).
+void showEngineError(const std::string& title);
+
+// Adds the table type's extension when the file name has none.
+std::string withTableExtension(std::string_view fileName, int tableType);
+
+}  // namespace tables

@@ -1,0 +1,158 @@
+// The "ADS" driver object (open, create), its driver-wide settings (table
+// type, the runtime settings passed on to the engine), the functions the
+// program calls directly (ADSSETSERVERTYPE, ADSSETFILETYPE, ADSGETLASTERROR,
+// ADSKEYCOUNT, ADSSHUTDOWN) and the trace log.
+#include "tables/ads.h"
+
+#include <cstdio>
+#include <iostream>
+
+#include "engine/engine.h"
+#include "runtime/error.h"
+#include "runtime/settings.h"
+#include "tables/ads_area.h"
+#include "tables/dberror.h"
+#include "tables/workarea.h"
+
+namespace tables {
+
+namespace {
+
+int g_tableType = kAdsCdx;  // driver-wide default table type
+
+TraceSink& traceSink() {
+    static TraceSink sink = [](std::string_view line) { std::cerr << line << '\n'; };
+    return sink;
+}
+
+// Passes a runtime setting on to the engine when it changes.
+void passSetting(runtime::Set id, const runtime::Value& v) {
+    switch (id) {
+        case runtime::Set::Exact: engine::setExact(v.logicalOr(false)); break;
+        case runtime::Set::DateFormat: engine::setDateFormat(v.textOr()); break;
+        case runtime::Set::Epoch: engine::setEpoch(static_cast<int>(v.numOr(1900))); break;
+        case runtime::Set::Path: engine::setPath(v.textOr()); break;
+        case runtime::Set::Default: engine::setDefault(v.textOr()); break;
+        case runtime::Set::Deleted: engine::setDeleted(v.logicalOr(false)); break;
+        default: break;
+    }
+}
+
+// Installs the settings hook once and hands the engine the current values.
+void hookSettingsOnce() {
+    static bool hooked = false;
+    if (hooked) return;
+    hooked = true;
+    runtime::addSettingHook(passSetting);
+    for (runtime::Set id : {runtime::Set::Exact, runtime::Set::DateFormat, runtime::Set::Epoch,
+                            runtime::Set::Path, runtime::Set::Default, runtime::Set::Deleted})
+        passSetting(id, runtime::SET(id));
+}
+
+std::string fieldListText(const std::vector<FieldInfo>& fields) {
+    std::string list;
+    char buf[64];
+    for (const FieldInfo& f : fields) {
+        if (f.type == 'D' || f.type == 'L' || f.type == 'M')
+            std::snprintf(buf, sizeof buf, "%s,%c;", f.name.c_str(), f.type);
+        else
+            std::snprintf(buf, sizeof buf, "%s,%c,%d,%d;", f.name.c_str(), f.type, f.length,
+                          f.decimals);
+        list += buf;
+    }
+    return list;
+}
+
+class AdsRdd : public Rdd {
+public:
+    AdsRdd() { hookSettingsOnce(); }
+    std::string name() const override { return "ADS"; }
+    int kind() const override { return kRddTable; }
+    std::unique_ptr<AreaDriver> open(const OpenRequest& request) override {
+        return AdsArea::open(request, g_tableType, adsDriverName());
+    }
+    bool create(std::string_view fileName, const std::vector<FieldInfo>& fields) override {
+        std::string file = withTableExtension(fileName, g_tableType);
+        if (engine::createTable(file, fieldListText(fields), g_tableType, 0) != engine::kOk) {
+            showEngineError("Error");
+            return false;
+        }
+        return true;
+    }
+};
+
+}  // namespace
+
+void traceLog(std::string_view line) {
+    if (traceSink()) traceSink()(line);
+}
+
+TraceSink setTraceSink(TraceSink sink) {
+    TraceSink previous = std::move(traceSink());
+    traceSink() = std::move(sink);
+    return previous;
+}
+
+std::unique_ptr<Rdd> makeAdsRdd() { return std::make_unique<AdsRdd>(); }
+
+std::string adsVersion() { return "ADS RDD 1.12"; }
+
+std::string adsDriverName(std::optional<int> tableType) {
+    switch (tableType.value_or(g_tableType)) {
+        case kAdsNtx: return "ADSNTX";
+        case kAdsAdt: return "ADSADT";
+        default: return "ADSCDX";
+    }
+}
+
+int ADSSETSERVERTYPE(std::optional<int> n) {
+    if (!n) return 999999;
+    // The engine runs inside the process; it serves the local type only.
+    return *n == 1 ? engine::kOk : engine::kInvalidArgument;
+}
+
+int ADSSETFILETYPE(std::optional<int> n) {
+    int previous = g_tableType;
+    if (n && *n >= kAdsNtx && *n <= kAdsAdt) g_tableType = *n;
+    return previous;
+}
+
+int ADSGETLASTERROR(std::string* cText) {
+    engine::Result code = 0;
+    std::string text;
+    engine::lastError(&code, &text);
+    if (text.size() > 600) text.resize(600);
+    if (cText) *cText = text;
+    return code;
+}
+
+uint32_t ADSKEYCOUNT(const runtime::Value& xOrder, const runtime::Value& cBag,
+                     const runtime::Value& nOption) {
+    (void)cBag;
+    (void)nOption;  // every option asks the engine's own count
+    AreaDriver* t = currentTable();
+    if (!t) {
+        raiseCommandError(runtime::gen::kNoTable, 2001, "ADSKEYCOUNT");
+        return 0;
+    }
+    if (xOrder.isNil()) return t->keyCount(0);
+    if (xOrder.isNumber()) {
+        int order = static_cast<int>(xOrder.num());
+        if (order < 1 || order > t->orderCount()) return 0;
+        return t->keyCount(order);
+    }
+    if (xOrder.isText()) {
+        for (int i = 1, n = t->orderCount(); i <= n; ++i)
+            if (runtime::sameName(t->orderName(i), xOrder.text())) return t->keyCount(i);
+        return 0;
+    }
+    raiseCommandError(runtime::gen::kArg, 1014, "ADSKEYCOUNT");
+    return 0;
+}
+
+void ADSSHUTDOWN() {
+    DBCLOSEALL();
+    engine::shutdown();
+}
+
+}  // namespace tables

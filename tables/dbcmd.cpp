@@ -1,0 +1,194 @@
+// Table commands of the current work area: navigation, fields, records and
+// locks. Orders are in dborder.cpp, append-from in dbapp.cpp.
+#include "tables/dbcmd.h"
+
+#include "runtime/codepage.h"
+#include "runtime/error.h"
+#include "runtime/settings.h"
+#include "tables/dberror.h"
+#include "tables/workarea.h"
+
+namespace tables {
+
+namespace {
+
+// The current table, or nullptr after raising "Workarea not in use".
+AreaDriver* tableFor(std::string_view operation) {
+    AreaDriver* t = currentTable();
+    if (!t) raiseNoTable(operation);
+    return t;
+}
+
+}  // namespace
+
+// ---- Navigation ------------------------------------------------------------------
+
+void DBGOTOP() {
+    if (AreaDriver* t = currentTable()) t->goTop();
+}
+
+void DBGOBOTTOM() {
+    if (AreaDriver* t = currentTable()) t->goBottom();
+}
+
+void DBGOTO(uint32_t nRecord) {
+    if (AreaDriver* t = currentTable()) t->goTo(nRecord);
+}
+
+void DBSKIP(int64_t nRecords) {
+    if (AreaDriver* t = currentTable()) t->skip(nRecords);
+}
+
+bool EOF_() {
+    AreaDriver* t = currentTable();
+    return !t || t->eof();
+}
+
+bool BOF() {
+    AreaDriver* t = currentTable();
+    return !t || t->bof();
+}
+
+bool FOUND() {
+    AreaDriver* t = currentTable();
+    return t && t->found();
+}
+
+uint32_t RECNO() {
+    AreaDriver* t = currentTable();
+    return t ? t->recNo() : 0;
+}
+
+uint32_t RECCOUNT() {
+    AreaDriver* t = currentTable();
+    return t ? t->recCount() : 0;
+}
+
+uint32_t LASTREC() { return RECCOUNT(); }
+
+bool DBSEEK(const runtime::Value& key, std::optional<bool> lSoftSeek, std::optional<bool> lLast) {
+    AreaDriver* t = tableFor("DBSEEK");
+    if (!t) return false;
+    return t->seek(key, lSoftSeek.value_or(runtime::isSoftSeek()), lLast.value_or(false));
+}
+
+// ---- Fields -----------------------------------------------------------------------
+
+int FCOUNT() {
+    AreaDriver* t = currentTable();
+    return t ? static_cast<int>(t->fields().size()) : 0;
+}
+
+int FIELDPOS(std::string_view name) {
+    AreaDriver* t = currentTable();
+    if (!t) return 0;
+    std::string wanted = runtime::RTRIM(name);
+    const auto& fields = t->fields();
+    for (size_t i = 0; i < fields.size(); ++i)
+        if (runtime::sameName(fields[i].name, wanted)) return static_cast<int>(i) + 1;
+    return 0;
+}
+
+std::string FIELDNAME(int nPos) {
+    AreaDriver* t = currentTable();
+    if (!t || nPos < 1 || nPos > static_cast<int>(t->fields().size())) return {};
+    return t->fields()[nPos - 1].name;
+}
+
+runtime::Value FIELDGET(int nPos) {
+    AreaDriver* t = currentTable();
+    if (!t || nPos < 1 || nPos > static_cast<int>(t->fields().size())) return {};
+    return t->getValue(nPos);
+}
+
+runtime::Value FIELDPUT(int nPos, const runtime::Value& value) {
+    AreaDriver* t = currentTable();
+    if (!t || nPos < 1 || nPos > static_cast<int>(t->fields().size()) || t->eof()) return {};
+    return t->putValue(nPos, value) ? value : runtime::Value();
+}
+
+runtime::Value DBSTRUCT() {
+    runtime::Value list = runtime::Value::newArray();
+    AreaDriver* t = currentTable();
+    if (!t) return list;
+    for (const FieldInfo& f : t->fields()) {
+        list.array()->push_back(runtime::Value::newArray(runtime::Array
+            {runtime::Value(f.name), runtime::Value(std::string(1, f.type)),
+             runtime::Value(f.length), runtime::Value(f.decimals)}));
+    }
+    return list;
+}
+
+// ---- Records ----------------------------------------------------------------------
+
+void DBAPPEND(bool lReleaseLocks) {
+    AreaDriver* t = tableFor("DBAPPEND");
+    if (!t) return;
+    NETERR(false);
+    if (!t->append(lReleaseLocks)) NETERR(true);
+}
+
+void DBDELETE() {
+    if (AreaDriver* t = tableFor("DBDELETE")) t->deleteRecord();
+}
+
+void DBRECALL() {
+    if (AreaDriver* t = tableFor("DBRECALL")) t->recall();
+}
+
+bool DELETED() {
+    AreaDriver* t = currentTable();
+    return t && t->deleted();
+}
+
+void DBCOMMIT() {
+    if (AreaDriver* t = tableFor("DBCOMMIT")) t->flush();
+}
+
+void DBCOMMITALL() {
+    for (int i = 1; i <= kMaxAreas; ++i)
+        if (AreaDriver* t = tableInArea(i)) t->flush();
+}
+
+void __DBZAP() {
+    if (AreaDriver* t = tableFor("__DBZAP")) t->zap();
+}
+
+void __DBPACK() {
+    if (AreaDriver* t = tableFor("__DBPACK")) t->pack();
+}
+
+// ---- Locks ------------------------------------------------------------------------
+
+bool RLOCK() {
+    AreaDriver* t = tableFor("RLOCK");
+    return t && t->lock(LockMethod::Record, 0);
+}
+
+bool FLOCK() {
+    AreaDriver* t = tableFor("FLOCK");
+    return t && t->lock(LockMethod::Table, 0);
+}
+
+bool DBRLOCK(std::optional<uint32_t> nRecord) {
+    AreaDriver* t = tableFor("DBRLOCK");
+    if (!t) return false;
+    if (!nRecord) return t->lock(LockMethod::Record, 0);
+    return t->lock(LockMethod::MultiRecord, *nRecord);
+}
+
+void DBUNLOCK() {
+    if (AreaDriver* t = currentTable()) t->unlockAll();
+}
+
+void DBUNLOCKALL() {
+    for (int i = 1; i <= kMaxAreas; ++i)
+        if (AreaDriver* t = tableInArea(i)) t->unlockAll();
+}
+
+std::vector<uint32_t> DBRLOCKLIST() {
+    AreaDriver* t = currentTable();
+    return t ? t->lockList() : std::vector<uint32_t>();
+}
+
+}  // namespace tables
