@@ -31,11 +31,14 @@ std::string journalLine(const JournalReport& j) {
 
 }  // namespace
 
-ConsoleProgress::ConsoleProgress(std::FILE* out) : out_(out ? out : stdout) {}
+ConsoleProgress::ConsoleProgress(std::FILE* out, bool utf8) : out_(out ? out : stdout), utf8_(utf8) {}
+
+void ConsoleProgress::write(const std::string& text) {
+    std::fputs(utf8_ ? toUtf8(text).c_str() : text.c_str(), out_);
+}
 
 void ConsoleProgress::setCaption(Meter meter, std::string_view text) {
-    if (meter == Meter::kCompany)
-        std::fprintf(out_, "%.*s\n", static_cast<int>(text.size()), text.data());
+    if (meter == Meter::kCompany) write(std::string(text) + "\n");
 }
 
 void ConsoleProgress::setTotal(Meter meter, long total) {
@@ -57,12 +60,11 @@ void ConsoleProgress::pump() { std::fflush(out_); }
 
 void ConsoleProgress::companyStarted(std::string_view code, std::string_view name) {
     fileSteps_ = 0;
-    std::fprintf(out_, "Empresa %.*s - %.*s\n", static_cast<int>(code.size()), code.data(),
-                 static_cast<int>(name.size()), name.data());
+    write("Empresa " + std::string(code) + " - " + std::string(name) + "\n");
 }
 
 void ConsoleProgress::companyDone(const CompanyReport& report) {
-    std::fputs(formatReport(report).c_str(), out_);
+    write(formatReport(report));
     std::fflush(out_);
 }
 
@@ -72,6 +74,30 @@ std::string formatReport(const CompanyReport& report) {
     for (const JournalReport& j : report.journals) text += journalLine(j) + "\n";
     for (const TableReport& t : report.tables) text += tableLine(t) + "\n";
     return text;
+}
+
+std::string toUtf8(std::string_view text) {
+    // 0x80..0x9F hold the typographic characters of Windows-1252; the rest
+    // of the upper half is Latin-1. Unassigned bytes become U+FFFD.
+    static const char16_t k80[32] = {
+        0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+        0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD, 0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
+    std::string out;
+    for (unsigned char c : text) {
+        char32_t u = c < 0x80 ? c : c < 0xA0 ? k80[c - 0x80] : c;
+        if (u < 0x80) {
+            out += static_cast<char>(u);
+        } else if (u < 0x800) {
+            out += static_cast<char>(0xC0 | (u >> 6));
+            out += static_cast<char>(0x80 | (u & 0x3F));
+        } else {
+            out += static_cast<char>(0xE0 | (u >> 12));
+            out += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (u & 0x3F));
+        }
+    }
+    return out;
 }
 
 }  // namespace updater

@@ -11,8 +11,9 @@ namespace updater {
 
 class ConsoleProgress : public Progress {
 public:
-    // Writes to `out` (not owned); stdout when null.
-    explicit ConsoleProgress(std::FILE* out = nullptr);
+    // Writes to `out` (not owned); stdout when null. Texts are Windows-1252;
+    // with `utf8` they are converted for a UTF-8 terminal.
+    explicit ConsoleProgress(std::FILE* out = nullptr, bool utf8 = false);
 
     void setCaption(Meter meter, std::string_view text) override;
     void setTotal(Meter meter, long total) override;
@@ -24,12 +25,18 @@ public:
     void companyDone(const CompanyReport& report) override;
 
 private:
+    void write(const std::string& text);
+
     std::FILE* out_;
+    bool utf8_;
     long totals_[2] = {100, 100};
     long fileSteps_ = 0;   // file meter steps seen in the current company
 };
 
 // The summary lines printed after a company, one string per line.
 std::string formatReport(const CompanyReport& report);
+
+// Windows-1252 text as UTF-8.
+std::string toUtf8(std::string_view text);
 
 }  // namespace updater

@@ -25,7 +25,11 @@ int main(int argc, char** argv) {
 #endif
     (void)console;
     errors::ERRORSYS();
+#ifdef _WIN32
     updater::ConsoleProgress progress;
+#else
+    updater::ConsoleProgress progress(stdout, true);
+#endif
     try {
         updater::MAIN(args[0], args[1], progress);
     } catch (const runtime::ProgramExit& e) {
