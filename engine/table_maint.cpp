@@ -65,7 +65,7 @@ Result Table::pack() {
             if (out != i) std::memmove(buf.data() + out * rb, r, rb);
             ++out;
         }
-        if (out > 0 && write != read) {
+        if (out > 0 && (write != read || out != n)) {
             os::Status s = dbf_.write(base + uint64_t(write - 1) * rb, buf.data(), out * rb);
             if (!s.ok()) return ioFail(s);
         }

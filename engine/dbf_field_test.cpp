@@ -1,0 +1,92 @@
+// Field encodings: numbers, dates, logicals and memo pointers written and
+// read back at the byte level, with the blank and overflow cases.
+#include "engine/dbf_field.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace engine {
+namespace {
+
+FieldDesc field(char type, uint16_t len, uint8_t dec = 0) {
+    FieldDesc f;
+    f.type = type;
+    f.length = len;
+    f.decimals = dec;
+    return f;
+}
+
+std::string bytesOf(const uint8_t* p, size_t n) { return std::string(reinterpret_cast<const char*>(p), n); }
+
+TEST(DbfFieldTest, NumericTextRoundTripsRightAligned) {
+    uint8_t b[10];
+    FieldDesc f = field('N', 8, 2);
+    ASSERT_EQ(writeNumber(b, f, -12.5), kOk);
+    EXPECT_EQ(bytesOf(b, 8), "  -12.50");
+    EXPECT_DOUBLE_EQ(readNumber(b, f), -12.5);
+    ASSERT_EQ(writeNumber(b, f, 0.004), kOk);
+    EXPECT_EQ(bytesOf(b, 8), "    0.00");  // no "-0.00" either
+    ASSERT_EQ(writeNumber(b, f, -0.001), kOk);
+    EXPECT_EQ(bytesOf(b, 8), "    0.00");
+    FieldDesc i = field('N', 3, 0);
+    ASSERT_EQ(writeNumber(b, i, 999), kOk);
+    EXPECT_EQ(bytesOf(b, 3), "999");
+    EXPECT_EQ(writeNumber(b, i, 1000), kValueTooWide);
+    EXPECT_EQ(bytesOf(b, 3), "999");  // unchanged after the failure
+}
+
+TEST(DbfFieldTest, BlankAndDamagedNumbersReadAsZero) {
+    FieldDesc f = field('N', 5, 1);
+    EXPECT_EQ(readNumber(reinterpret_cast<const uint8_t*>("     "), f), 0.0);
+    EXPECT_EQ(readNumber(reinterpret_cast<const uint8_t*>("*****"), f), 0.0);
+    EXPECT_EQ(readNumber(reinterpret_cast<const uint8_t*>("1 2 3"), f), 0.0);
+    EXPECT_DOUBLE_EQ(readNumber(reinterpret_cast<const uint8_t*>(" 12.5"), f), 12.5);
+    double v = 0;
+    EXPECT_TRUE(parseNumberText("  123456789012345678.5", &v));  // beyond the fast path
+    EXPECT_DOUBLE_EQ(v, 123456789012345678.5);
+}
+
+TEST(DbfFieldTest, BinaryNumbersUseTheirOwnEncodings) {
+    uint8_t b[8];
+    ASSERT_EQ(writeNumber(b, field('Y', 8, 4), 12.4301), kOk);
+    EXPECT_EQ(bytesOf(b, 8), std::string("\x8D\xE5\x01\x00\x00\x00\x00\x00", 8));
+    ASSERT_EQ(writeNumber(b, field('B', 8), 2.5), kOk);
+    EXPECT_EQ(bytesOf(b, 8), std::string("\x00\x00\x00\x00\x00\x00\x04\x40", 8));
+    ASSERT_EQ(writeNumber(b, field('I', 4), -2), kOk);
+    EXPECT_EQ(readNumber(b, field('I', 4)), -2.0);
+    EXPECT_EQ(writeNumber(b, field('I', 4), 3e9), kValueTooWide);
+}
+
+TEST(DbfFieldTest, DatesAndDateTimes) {
+    EXPECT_EQ(julianFromDate(2000, 1, 1), 2451545);
+    EXPECT_EQ(julianFromDate(1970, 1, 1), 2440588);
+    EXPECT_EQ(textFromJulian(2451545), "20000101");
+    EXPECT_EQ(julianFromText("20240229"), julianFromDate(2024, 2, 29));
+    EXPECT_EQ(julianFromText("2024022x"), 0);
+    EXPECT_EQ(textFromJulian(0), "");
+    uint8_t d[8];
+    writeJulian(d, field('D', 8), 0);
+    EXPECT_EQ(bytesOf(d, 8), "        ");
+    EXPECT_EQ(readJulian(d, field('D', 8)), 0);
+    const uint8_t t[8] = {0x59, 0x68, 0x25, 0x00, 0x95, 0x2C, 0xB3, 0x02};
+    EXPECT_EQ(readJulian(t, field('T', 8)), 2451545);
+    EXPECT_EQ(readMillis(t, field('T', 8)), 45296789);
+}
+
+TEST(DbfFieldTest, LogicalsAndMemoPointers) {
+    FieldDesc l = field('L', 1);
+    for (char c : std::string("TtYy")) EXPECT_TRUE(readLogical(reinterpret_cast<uint8_t*>(&c), l));
+    for (char c : std::string("FfNn ?")) EXPECT_FALSE(readLogical(reinterpret_cast<uint8_t*>(&c), l));
+    uint8_t m[10];
+    writeMemoBlock(m, field('M', 10), 1234);
+    EXPECT_EQ(bytesOf(m, 10), "      1234");
+    EXPECT_EQ(readMemoBlock(m, field('M', 10)), 1234u);
+    writeMemoBlock(m, field('M', 4), 70000);
+    EXPECT_EQ(readMemoBlock(m, field('M', 4)), 70000u);
+    EXPECT_EQ(readMemoBlock(reinterpret_cast<const uint8_t*>("   12x4   "), field('M', 10)), 0u);
+    EXPECT_EQ(readMemoBlock(reinterpret_cast<const uint8_t*>("9999999999"), field('M', 10)), 0u);
+}
+
+}  // namespace
+}  // namespace engine

@@ -1,0 +1,304 @@
+// Tables through the public API: create, write every type, reopen, blank
+// reads, navigation with hidden deleted records, memos, zap, pack, errors.
+#include <gtest/gtest.h>
+
+#include "engine/dbf_testutil.h"
+#include "engine/engine.h"
+
+namespace engine {
+namespace {
+using test::lastErrorString;
+
+class TableTest : public ::testing::Test {
+protected:
+    void TearDown() override {
+        shutdown();
+        setDeleted(false);
+    }
+    std::string makeTable(std::string_view fields, const char* name = "t") {
+        std::string p = dir_.file(std::string(name) + ".dbf");
+        EXPECT_EQ(createTable(p, fields, kTypeCdx, 0), kOk) << lastErrorString();
+        return p;
+    }
+    // Appends records whose first field (C) holds the given texts.
+    void appendNames(Handle h, std::initializer_list<const char*> names) {
+        for (const char* n : names) {
+            ASSERT_EQ(append(h), kOk);
+            ASSERT_EQ(setString(h, 1, n), kOk);
+        }
+    }
+    std::string name(Handle h) {
+        std::string v;
+        EXPECT_EQ(getString(h, 1, &v), kOk);
+        return v;
+    }
+    uint32_t recno(Handle h) {
+        uint32_t n = 0;
+        recordNumber(h, &n);
+        return n;
+    }
+    bool eof(Handle h) {
+        bool e = false;
+        atEof(h, &e);
+        return e;
+    }
+    bool bof(Handle h) {
+        bool b = false;
+        atBof(h, &b);
+        return b;
+    }
+    test::ScratchDir dir_;
+};
+
+TEST_F(TableTest, EveryTypeSurvivesCloseAndReopen) {
+    std::string p = makeTable("NAME,C,10,0;QTY,N,8,2;OK,L;DAY,D;NOTE,M;CNT,I;DBL,B;PRICE,Y;WHEN,T");
+    Handle h = test::openOrDie(p);
+    ASSERT_EQ(append(h), kOk);
+    ASSERT_EQ(setString(h, 1, "Alfa"), kOk);
+    ASSERT_EQ(setDouble(h, 2, -12.5), kOk);
+    ASSERT_EQ(setLogical(h, 3, true), kOk);
+    ASSERT_EQ(setDate(h, 4, "20240229"), kOk);
+    ASSERT_EQ(setString(h, 5, "a memo\r\nof two lines"), kOk);
+    ASSERT_EQ(setDouble(h, 6, 42), kOk);
+    ASSERT_EQ(setDouble(h, 7, 0.25), kOk);
+    ASSERT_EQ(setDouble(h, 8, 12.4301), kOk);
+    ASSERT_EQ(setDate(h, 9, "20000101"), kOk);
+    ASSERT_EQ(closeTable(h), kOk);
+
+    h = test::openOrDie(p);
+    uint32_t n = 0;
+    ASSERT_EQ(recordCount(h, &n), kOk);
+    EXPECT_EQ(n, 1u);
+    std::string s;
+    double d = 0;
+    bool b = false;
+    EXPECT_EQ(name(h), "Alfa      ");
+    EXPECT_EQ(getDouble(h, 2, &d), kOk);
+    EXPECT_EQ(d, -12.5);
+    EXPECT_EQ(getLogical(h, 3, &b), kOk);
+    EXPECT_TRUE(b);
+    EXPECT_EQ(getDate(h, 4, &s), kOk);
+    EXPECT_EQ(s, "20240229");
+    EXPECT_EQ(getMemo(h, 5, &s), kOk);
+    EXPECT_EQ(s, "a memo\r\nof two lines");
+    uint32_t len = 0;
+    EXPECT_EQ(getMemoLength(h, 5, &len), kOk);
+    EXPECT_EQ(len, 20u);
+    getDouble(h, 6, &d);
+    EXPECT_EQ(d, 42);
+    getDouble(h, 7, &d);
+    EXPECT_EQ(d, 0.25);
+    getDouble(h, 8, &d);
+    EXPECT_DOUBLE_EQ(d, 12.4301);
+    EXPECT_EQ(getDate(h, 9, &s), kOk);
+    EXPECT_EQ(s, "20000101");
+    char type = 0;
+    int width = 0;
+    fieldType(h, 5, &type);
+    fieldLength(h, 5, &width);
+    EXPECT_EQ(type, 'M');
+    EXPECT_EQ(width, 4);  // the newer format stores 4-byte memo pointers
+}
+
+TEST_F(TableTest, BlankValuesAndThePhantomRecord) {
+    std::string p = makeTable("NAME,C,5,0;QTY,N,5,0;OK,L;DAY,D;NOTE,M");
+    Handle h = test::openOrDie(p);
+    ASSERT_EQ(append(h), kOk);
+    double d = 1;
+    bool b = true;
+    std::string s = "x";
+    EXPECT_EQ(getDouble(h, 2, &d), kOk);
+    EXPECT_EQ(d, 0);
+    EXPECT_EQ(getLogical(h, 3, &b), kOk);
+    EXPECT_FALSE(b);
+    EXPECT_EQ(getDate(h, 4, &s), kOk);
+    EXPECT_EQ(s, "");
+    EXPECT_EQ(getMemo(h, 5, &s), kOk);
+    EXPECT_EQ(s, "");
+    ASSERT_EQ(skip(h, 1), kAtEof);
+    EXPECT_TRUE(eof(h));
+    EXPECT_EQ(recno(h), 2u);
+    EXPECT_EQ(getLogical(h, 3, &b), kAtEof);
+    EXPECT_FALSE(b);
+    EXPECT_EQ(getMemo(h, 5, &s), kAtEof);
+    EXPECT_EQ(s, "");
+    EXPECT_EQ(setString(h, 1, "x"), kAtEof);  // nothing is written on the phantom
+    EXPECT_EQ(name(h), "     ");
+    ASSERT_EQ(gotoRecord(h, 99), kOk);
+    EXPECT_TRUE(eof(h));
+    EXPECT_EQ(recno(h), 2u);
+}
+
+TEST_F(TableTest, NavigationHidesDeletedRecordsWhenAsked) {
+    std::string p = makeTable("NAME,C,5,0");
+    Handle h = test::openOrDie(p);
+    appendNames(h, {"A", "B", "C", "D"});
+    gotoRecord(h, 1);
+    deleteRecord(h);
+    gotoRecord(h, 4);
+    deleteRecord(h);
+    setDeleted(true);
+    ASSERT_EQ(goTop(h), kOk);
+    EXPECT_EQ(recno(h), 2u);
+    ASSERT_EQ(goBottom(h), kOk);
+    EXPECT_EQ(recno(h), 3u);
+    EXPECT_EQ(skip(h, 1), kAtEof);
+    EXPECT_TRUE(eof(h));
+    ASSERT_EQ(skip(h, -1), kOk);  // back from the end: the last visible record
+    EXPECT_EQ(recno(h), 3u);
+    ASSERT_EQ(skip(h, -5), kOk);  // before the first: stays on it with bof
+    EXPECT_TRUE(bof(h));
+    EXPECT_EQ(recno(h), 2u);
+    uint32_t n = 0;
+    recordCount(h, &n);
+    EXPECT_EQ(n, 4u);  // deleted records still count
+    gotoRecord(h, 2);
+    deleteRecord(h);
+    gotoRecord(h, 3);
+    deleteRecord(h);
+    ASSERT_EQ(goTop(h), kOk);
+    EXPECT_TRUE(eof(h));
+    setDeleted(false);
+    ASSERT_EQ(goTop(h), kOk);
+    EXPECT_EQ(recno(h), 1u);
+    bool del = false;
+    isDeleted(h, &del);
+    EXPECT_TRUE(del);
+    ASSERT_EQ(recall(h), kOk);
+    isDeleted(h, &del);
+    EXPECT_FALSE(del);
+}
+
+TEST_F(TableTest, MemoReplacedInPlaceWhenItFitsElseAppended) {
+    std::string p = makeTable("NOTE,M");
+    std::string memo = dir_.file("t.fpt");
+    Handle h = test::openOrDie(p);
+    ASSERT_EQ(append(h), kOk);
+    ASSERT_EQ(setString(h, 1, std::string(40, 'a')), kOk);  // 48 bytes: one 64-byte block
+    flush(h);
+    size_t size1 = test::readFile(memo).size();
+    ASSERT_EQ(setString(h, 1, std::string(56, 'b')), kOk);  // 64 bytes: still one block
+    flush(h);
+    EXPECT_EQ(test::readFile(memo).size(), size1);
+    ASSERT_EQ(setString(h, 1, std::string(100, 'c')), kOk);  // two blocks: appended
+    flush(h);
+    EXPECT_EQ(test::readFile(memo).size(), size1 + 128);
+    std::string s;
+    ASSERT_EQ(getMemo(h, 1, &s), kOk);
+    EXPECT_EQ(s, std::string(100, 'c'));
+    ASSERT_EQ(setString(h, 1, ""), kOk);
+    ASSERT_EQ(getMemo(h, 1, &s), kOk);
+    EXPECT_EQ(s, "");
+}
+
+TEST_F(TableTest, ZapEmptiesTableAndMemo) {
+    std::string p = makeTable("NAME,C,5,0;NOTE,M");
+    Handle h = test::openOrDie(p);
+    for (int i = 0; i < 50; ++i) {
+        append(h);
+        setString(h, 2, std::string(300, 'x'));
+    }
+    ASSERT_EQ(zap(h), kOk) << lastErrorString();
+    uint32_t n = 9;
+    recordCount(h, &n);
+    EXPECT_EQ(n, 0u);
+    EXPECT_TRUE(eof(h));
+    closeTable(h);
+    EXPECT_EQ(test::readFile(dir_.file("t.fpt")).size(), 512u);
+    std::string dbf = test::readFile(p);
+    EXPECT_EQ(test::fileU32(p, 4), 0u);
+    EXPECT_EQ(uint8_t(dbf.back()), 0x1A);
+    h = test::openOrDie(p, kOpenShared);
+    EXPECT_EQ(zap(h), kExclusiveRequired);
+}
+
+TEST_F(TableTest, PackKeepsLiveRecordsInOrderWithTheirMemos) {
+    std::string p = makeTable("NAME,C,5,0;NOTE,M");
+    Handle h = test::openOrDie(p);
+    for (int i = 1; i <= 2000; ++i) {
+        append(h);
+        setString(h, 1, std::to_string(i));
+        setString(h, 2, "memo " + std::to_string(i));
+        if (i % 3 == 0) deleteRecord(h);
+    }
+    ASSERT_EQ(pack(h), kOk) << lastErrorString();
+    uint32_t n = 0;
+    recordCount(h, &n);
+    EXPECT_EQ(n, 1334u);
+    closeTable(h);
+    h = test::openOrDie(p);
+    int expect = 1;
+    for (goTop(h); !eof(h); skip(h, 1)) {
+        if (expect % 3 == 0) ++expect;
+        std::string s;
+        getMemo(h, 2, &s);
+        ASSERT_EQ(s, "memo " + std::to_string(expect));
+        ++expect;
+    }
+    EXPECT_EQ(test::readFile(p).size(), size_t(test::fileU32(p, 8) & 0xFFFF) + 1334u * 16u + 1u);
+}
+
+TEST_F(TableTest, WrongTypesReadOnlyAndBadHandlesAreErrors) {
+    std::string p = makeTable("NAME,C,5,0;QTY,N,3,0");
+    Handle h = test::openOrDie(p);
+    append(h);
+    EXPECT_EQ(setDouble(h, 1, 1.0), kTypeMismatch);
+    EXPECT_EQ(setString(h, 2, "abc"), kTypeMismatch);
+    EXPECT_EQ(setDouble(h, 2, 1234), kValueTooWide);
+    EXPECT_EQ(setString(h, 3, "x"), kFieldNotFound);
+    Result code = 0;
+    std::string text;
+    lastError(&code, &text);
+    EXPECT_EQ(code, kFieldNotFound);
+    EXPECT_FALSE(text.empty());
+    ASSERT_EQ(setString(h, 1, "ok"), kOk);
+    lastError(&code, &text);
+    EXPECT_EQ(code, kOk);  // the last error describes the latest call
+    closeTable(h);
+    EXPECT_EQ(goTop(h), kInvalidHandle);
+    h = test::openOrDie(p, kOpenExclusive | kOpenReadOnly);
+    EXPECT_EQ(setString(h, 1, "no"), kReadOnly);
+    EXPECT_EQ(append(h), kReadOnly);
+    Handle missing = 0;
+    EXPECT_EQ(openTable(dir_.file("nothere"), "", kTypeCdx, kOpenExclusive, &missing), kNotFound);
+    EXPECT_EQ(createTable(dir_.file("bad"), "NAME,C,300,0", kTypeCdx, 0), kInvalidArgument);
+    EXPECT_EQ(createTable(dir_.file("bad"), "NAME,C,5,0;NAME,N,3,0", kTypeCdx, 0), kInvalidArgument);
+}
+
+TEST_F(TableTest, ExtensionAddedAndSecondExclusiveOpenRefused) {
+    makeTable("NAME,C,5,0", "Diario");
+    Handle a = 0, b = 0;
+    ASSERT_EQ(openTable(dir_.file("Diario"), "", kTypeCdx, kOpenExclusive, &a), kOk);
+    EXPECT_EQ(openTable(dir_.file("Diario"), "", kTypeCdx, kOpenShared, &b), kLocked);
+    closeTable(a);
+    ASSERT_EQ(openTable(dir_.file("Diario"), "", kTypeCdx, kOpenShared, &a), kOk);
+    ASSERT_EQ(openTable(dir_.file("Diario"), "", kTypeCdx, kOpenShared, &b), kOk);
+    EXPECT_EQ(pack(b), kExclusiveRequired);
+}
+
+TEST_F(TableTest, LockListComesInBatchesWithMoreLocksResult) {
+    std::string p = makeTable("NAME,C,5,0");
+    Handle h = test::openOrDie(p);
+    appendNames(h, {"A", "B", "C", "D", "E", "F", "G"});
+    closeTable(h);
+    h = test::openOrDie(p, kOpenShared);
+    for (uint32_t r = 1; r <= 7; ++r) ASSERT_EQ(lockRecord(h, r), kOk);
+    uint32_t list[5];
+    uint16_t n = 0;
+    ASSERT_EQ(lockedRecords(h, list, 5, &n), kMoreLocks);
+    ASSERT_EQ(n, 5);
+    EXPECT_EQ(list[0], 1u);
+    for (uint16_t i = 0; i < n; ++i) EXPECT_EQ(unlockRecord(h, list[i]), kOk);
+    ASSERT_EQ(lockedRecords(h, list, 5, &n), kOk);
+    EXPECT_EQ(n, 2);
+    EXPECT_EQ(unlockRecord(h, 1), kRecordNotLocked);
+    EXPECT_EQ(unlockTable(h), kTableNotLocked);
+    ASSERT_EQ(lockRecord(h, 3), kOk);
+    ASSERT_EQ(lockTable(h), kOk);  // over a record lock of our own
+    EXPECT_EQ(unlockTable(h), kOk);
+    ASSERT_EQ(lockedRecords(h, list, 5, &n), kOk);
+    EXPECT_EQ(n, 0);
+}
+
+}  // namespace
+}  // namespace engine
