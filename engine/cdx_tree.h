@@ -66,6 +66,8 @@ public:
     Result build(const std::string& keys, const std::vector<uint32_t>& recnos, std::string* error);
     // Frees every page of the tree, leaving an empty root leaf.
     Result clear(std::string* error);
+    // Frees every page of the tree, leaving no root (the tag is being dropped).
+    Result releaseAll(std::string* error);
     // Sets the header fields other than the root (expressions, options).
     void setHeader(const CdxHeader& h);
 

@@ -21,6 +21,23 @@ Result CdxTree::collectPages(uint32_t offset, int depth, std::vector<uint32_t>* 
     return kOk;
 }
 
+Result CdxTree::releaseAll(std::string* error) {
+    if (header_.root == 0) return kOk;
+    std::vector<uint32_t> pages;
+    Result r = collectPages(header_.root, 0, &pages, error);
+    if (r != kOk) return r;
+    std::unordered_set<uint32_t> seen(pages.begin(), pages.end());
+    if (seen.size() != pages.size()) return corrupt(error, "a node is reached twice in the tree");
+    cache_.clear();
+    for (uint32_t p : pages)
+        if ((r = file_->release(p, error)) != kOk) return r;
+    header_.root = 0;
+    headerDirty_ = true;
+    count_ = -1;
+    ++version_;
+    return kOk;
+}
+
 Result CdxTree::clear(std::string* error) {
     return build(std::string(), std::vector<uint32_t>(), error);
 }
@@ -45,14 +62,8 @@ Result CdxTree::writeLevel(std::vector<CdxNode>& nodes, std::vector<uint32_t>* o
 
 Result CdxTree::build(const std::string& keys, const std::vector<uint32_t>& recnos, std::string* error) {
     // Free the old pages first (each once; a page reached twice means damage).
-    std::vector<uint32_t> pages;
-    Result r = collectPages(header_.root, 0, &pages, error);
+    Result r = releaseAll(error);
     if (r != kOk) return r;
-    std::unordered_set<uint32_t> seen(pages.begin(), pages.end());
-    if (seen.size() != pages.size()) return corrupt(error, "a node is reached twice in the tree");
-    cache_.clear();
-    for (uint32_t p : pages)
-        if ((r = file_->release(p, error)) != kOk) return r;
 
     size_t kl = static_cast<size_t>(keyLength()), n = recnos.size();
     std::vector<CdxNode> level(1);

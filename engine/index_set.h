@@ -28,6 +28,7 @@
 namespace engine {
 
 class CdxBag;
+struct CdxTag;
 
 // Hands the table's records to a bulk build (createTag, rebuildAll).
 class RecordSource {
@@ -83,8 +84,11 @@ public:
     // from the record count) marks the bag stale: its orders open, but setting
     // one as controlling order or seeking in it returns kCorruptIndex with a
     // text saying to rebuild it; onZap() and rebuildAll() repair it.
-    // kCorruptIndex when the file's header or tag directory is damaged,
-    // kBadExpression when a tag's key expression does not compile.
+    // A damaged tree is treated the same way. kCorruptIndex when the file's
+    // header or tag directory is damaged. A tag whose key or FOR expression
+    // does not compile opens for navigation only; hooks then fail with
+    // kBadExpression. `schema` must stay valid while the IndexSet is used
+    // (createTag compiles against it); the table passes its record view.
     Result openStructural(std::string_view tablePath, const RecordView& schema,
                           uint32_t recordCount, IndexOpenMode mode);
     // Opens another bag and appends its tags to the order list.
@@ -178,13 +182,27 @@ private:
     Result openAny(std::string_view path, const RecordView& schema, uint32_t recordCount,
                    IndexOpenMode mode, bool structural);
     void listOrders();
-    Order* controlling();
+    Result usable(const Order** order);
+    Result noteKeys(const RecordView& record, std::vector<std::string>* keys, std::vector<char>* in);
+    Result moveKeys(const RecordView& record, const std::vector<std::string>& oldKeys,
+                    const std::vector<char>& oldIn);
+    Result addKey(CdxTag& tag, const std::string& key, uint32_t recno);
+    Result seekKey(const Order& o, const std::string& prefix, bool soft, bool last,
+                   uint32_t* recordNumber, bool* found);
+    bool isStale(const CdxBag* bag) const;
+    Result markStaleIfNeeded(CdxBag* bag, uint32_t recordCount);
+    Result flushQuiet();
 
     std::vector<std::unique_ptr<CdxBag>> bags_;  // [0] is the structural bag when open
     bool hasStructural_ = false;
     std::vector<Order> orders_;                  // 1-based order n at orders_[n-1]
     int current_ = 0;
     std::unique_ptr<PendingWrite> pending_;
+    std::vector<const CdxBag*> stale_;           // bags that do not match the table
+    std::string staleWhy_;
+    const RecordView* schema_ = nullptr;         // the table's record view
+    std::string structuralPath_;                 // where the structural bag is (or would be)
+    IndexOpenMode mode_;
     std::string error_;
 };
 

@@ -1,0 +1,84 @@
+// One open CDX file (an index bag): its tag directory and its tags, each
+// with its tree and compiled key and FOR expressions. Creating and replacing
+// tags, and rewriting the whole file empty or rebuilt, happen here; keeping
+// tags in step with record changes is IndexSet's job.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/cdx_file.h"
+#include "engine/cdx_key.h"
+#include "engine/cdx_tree.h"
+#include "engine/expression.h"
+#include "engine/index_set.h"
+
+namespace engine {
+
+struct CdxTag {
+    std::string name;                    // upper case, no padding
+    std::unique_ptr<CdxTree> tree;
+    std::unique_ptr<Expression> key;     // nullptr: did not compile (see exprError)
+    std::unique_ptr<Expression> filter;  // nullptr: no FOR condition (or see exprError)
+    std::string exprError;               // why the tag cannot be maintained ("" when it can)
+    CdxKeyFormat format;
+
+    bool unique() const { return (tree->header().options & kCdxUnique) != 0; }
+    bool descending() const { return tree->header().descending; }
+    bool maintainable() const { return exprError.empty(); }
+};
+
+class CdxBag {
+public:
+    // Opens an existing bag. Tags whose expressions do not compile against
+    // `schema` open for reading only (exprError says why). kCorruptIndex for
+    // a damaged header, directory or tag header.
+    static Result open(const std::string& path, const RecordView& schema, IndexOpenMode mode,
+                       std::unique_ptr<CdxBag>* out, std::string* error);
+    // Creates an empty bag (replacing any file of that name).
+    static Result create(const std::string& path, bool structural, bool shared,
+                         std::unique_ptr<CdxBag>* out, std::string* error);
+
+    const std::string& path() const { return file_.path(); }
+    bool readOnly() const { return file_.readOnly(); }
+    // Tags in creation order.
+    const std::vector<std::unique_ptr<CdxTag>>& tags() const { return tags_; }
+    CdxTag* find(std::string_view name) const;
+
+    // Creates tag `name` or replaces the tag of that name, filled from
+    // `records`. *tag points at it afterwards.
+    Result createTag(std::string_view name, std::string_view keyExpr, std::string_view forExpr,
+                     bool unique, bool descending, const RecordView& schema, RecordSource& records,
+                     const IndexBuildProgress& progress, CdxTag** tag, std::string* error);
+    // Rewrites the file with every tag empty (zap), or filled from `records`
+    // (reindex). Tags that cannot be maintained make this fail up front.
+    Result rewrite(RecordSource* records, const IndexBuildProgress& progress, std::string* error);
+
+    Result flush(std::string* error);
+    // Drops cached pages when another process changed the file.
+    Result sync(std::string* error);
+    CdxFile& file() { return file_; }
+    CdxTree& directory() { return *directory_; }
+
+private:
+    CdxBag() = default;
+    Result loadTags(const RecordView& schema, std::string* error);
+    Result readTagHeader(uint32_t offset, CdxHeader* header, std::string* error);
+    Result scan(RecordSource& records, const std::vector<CdxTag*>& tags, const IndexBuildProgress& progress,
+                std::vector<std::string>* keys, std::vector<std::vector<uint32_t>>* recnos, std::string* error);
+    Result fillTree(CdxTag& tag, std::string& keys, std::vector<uint32_t>& recnos, std::string* error);
+
+    CdxFile file_;
+    bool structural_ = false;
+    std::unique_ptr<CdxTree> directory_;
+    std::vector<std::unique_ptr<CdxTag>> tags_;
+};
+
+// Compiles `keyExpr` and `forExpr` for `tag` against `schema` and sets its
+// key format; on failure sets tag.exprError and *error and returns the code.
+Result cdxPrepareTag(CdxTag& tag, std::string_view keyExpr, std::string_view forExpr,
+                     const RecordView& schema, std::string* error);
+
+}  // namespace engine

@@ -1,0 +1,99 @@
+// Key formats and key bytes of index tags (see cdx_key.h).
+#include "engine/cdx_key.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+
+#include "engine/cdx_page.h"
+
+namespace engine {
+
+std::string cdxNumberKey(double v) {
+    if (v == 0) v = 0;  // -0.0 sorts with 0.0
+    uint64_t bits;
+    std::memcpy(&bits, &v, sizeof bits);
+    bits = (bits >> 63) ? ~bits : bits | (uint64_t(1) << 63);
+    std::string out(8, '\0');
+    for (int i = 0; i < 8; ++i) out[static_cast<size_t>(i)] = static_cast<char>(bits >> (56 - 8 * i));
+    return out;
+}
+
+namespace {
+
+std::string intKey(double v) {
+    double t = std::trunc(v);
+    int32_t i = t >= 2147483647.0 ? INT32_MAX : t <= -2147483648.0 ? INT32_MIN : static_cast<int32_t>(t);
+    uint32_t u = static_cast<uint32_t>(i) ^ 0x80000000u;
+    std::string out(4, '\0');
+    for (int b = 0; b < 4; ++b) out[static_cast<size_t>(b)] = static_cast<char>(u >> (24 - 8 * b));
+    return out;
+}
+
+}  // namespace
+
+std::string cdxValueKey(const CdxKeyFormat& f, const ExprValue& v) {
+    std::string key;
+    size_t body = static_cast<size_t>(f.length - (f.nullable ? 1 : 0));
+    switch (f.type) {
+    case 'C':
+        key = v.text.substr(0, body);
+        key.resize(body, ' ');
+        break;
+    case 'I': key = intKey(v.number); break;
+    case 'L': key = v.logical ? "T" : "F"; break;
+    default: key = cdxNumberKey(v.number); break;
+    }
+    return f.nullable ? "\x80" + key : key;
+}
+
+Result cdxKeyFormatFor(const Expression& key, const RecordView& sample, CdxKeyFormat* f, std::string* error) {
+    int field = key.bareField();
+    f->nullable = field >= 0 && (sample.field(field).flags & 0x02) != 0;
+    int extra = f->nullable ? 1 : 0;
+    switch (key.type()) {
+    case ExprType::Numeric:
+        f->type = field >= 0 && key.bareFieldType() == 'I' ? 'I' : 'N';
+        f->length = (f->type == 'I' ? 4 : 8) + extra;
+        return kOk;
+    case ExprType::Date: f->type = 'D'; f->length = 8 + extra; return kOk;
+    case ExprType::Logical: f->type = 'L'; f->length = 1 + extra; return kOk;
+    case ExprType::Character: break;
+    }
+    f->type = 'C';
+    int length = key.staticLength();
+    if (length < 0) {
+        ExprValue v;
+        if (!key.evaluate(sample, &v, error)) return kBadExpression;
+        length = static_cast<int>(std::min<size_t>(v.text.size(), 100000));
+    }
+    if (length == 0) {
+        *error = "key expression " + key.source() + " gives an empty text";
+        return kBadExpression;
+    }
+    f->length = length + extra;
+    if (f->length > kCdxMaxKeyLength) {
+        *error = "key of " + key.source() + " is " + std::to_string(f->length) + " bytes long (at most 240)";
+        return kKeyTooLong;
+    }
+    return kOk;
+}
+
+Result cdxRecordKey(const Expression& key, const CdxKeyFormat& f, const RecordView& record,
+                    std::string* out, std::string* error) {
+    int field = key.bareField();
+    if (f.nullable && field >= 0 && record.isNull(field)) {
+        out->assign(static_cast<size_t>(f.length), '\0');
+        return kOk;
+    }
+    ExprValue v;
+    if (!key.evaluate(record, &v, error)) {
+        *error = "key " + key.source() + " of record " + std::to_string(record.recordNumber()) + ": " + *error;
+        return kBadExpression;
+    }
+    *out = cdxValueKey(f, v);
+    return kOk;
+}
+
+}  // namespace engine

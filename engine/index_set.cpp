@@ -1,0 +1,208 @@
+// The open index bags of a table: opening, orders and the change hooks
+// (see index_set.h). Navigation is in index_set_nav.cpp.
+#include "engine/index_set.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "engine/cdx_bag.h"
+#include "engine/index_set_internal.h"
+#include "os/fs.h"
+#include "os/path.h"
+
+namespace engine {
+
+IndexSet::IndexSet() = default;
+
+IndexSet::~IndexSet() { flushQuiet(); }
+
+Result IndexSet::fail(Result code, std::string text) {
+    error_ = std::move(text);
+    if (error_.size() > 600) error_.resize(600);
+    return code;
+}
+
+Result IndexSet::flushQuiet() {
+    std::string ignored;
+    Result first = kOk;
+    for (auto& b : bags_) {
+        if (b->readOnly()) continue;
+        Result r = b->flush(&ignored);
+        if (first == kOk) first = r;
+    }
+    return first;
+}
+
+bool IndexSet::isStale(const CdxBag* bag) const {
+    return std::find(stale_.begin(), stale_.end(), bag) != stale_.end();
+}
+
+void IndexSet::listOrders() {
+    orders_.clear();
+    for (auto& b : bags_)
+        for (auto& t : b->tags()) orders_.push_back(Order{b.get(), t.get()});
+    if (current_ > static_cast<int>(orders_.size())) current_ = 0;
+}
+
+// A bag disagrees with its table when a tag holds a record number beyond the
+// table, or a tag without FOR or UNIQUE holds another number of keys than
+// the table has records (each record, deleted or not, has exactly one key).
+Result IndexSet::markStaleIfNeeded(CdxBag* bag, uint32_t recordCount) {
+    std::string why;
+    for (auto& t : bag->tags()) {
+        CdxCursor c;
+        uint64_t n = 0;
+        Result r = t->tree->first(&c, &why);
+        while (r == kOk && c.valid) {
+            if (c.recno == 0 || c.recno > recordCount) {
+                why = "tag " + t->name + " holds record " + std::to_string(c.recno) + " of a table of " +
+                      std::to_string(recordCount);
+                r = kCorruptIndex;
+                break;
+            }
+            ++n;
+            r = t->tree->next(&c, &why);
+        }
+        bool plain = !t->unique() && (t->tree->header().options & kCdxHasFor) == 0;
+        if (r == kOk && plain && n != recordCount) {
+            why = "tag " + t->name + " holds " + std::to_string(n) + " keys for " + std::to_string(recordCount) +
+                  " records";
+            r = kCorruptIndex;
+        }
+        if (r != kOk) {
+            stale_.push_back(bag);
+            staleWhy_ = bag->path() + ": index does not match its table (" + why + "); rebuild it";
+            return kOk;
+        }
+    }
+    return kOk;
+}
+
+Result IndexSet::openAny(std::string_view path, const RecordView& schema, uint32_t recordCount,
+                         IndexOpenMode mode, bool structural) {
+    std::string p(path);
+    std::string resolved = os::resolvePath(p);
+    for (auto& b : bags_)
+        if (os::resolvePath(b->path()) == resolved) return fail(kIndexAlreadyOpen, p + ": index already open");
+    std::unique_ptr<CdxBag> bag;
+    std::string why;
+    Result r = CdxBag::open(p, schema, mode, &bag, &why);
+    if (r != kOk) return fail(r, why);
+    schema_ = &schema;
+    mode_ = mode;
+    if ((r = markStaleIfNeeded(bag.get(), recordCount)) != kOk) return r;
+    if (structural) {
+        bags_.insert(bags_.begin(), std::move(bag));
+        hasStructural_ = true;
+    } else {
+        bags_.push_back(std::move(bag));
+    }
+    listOrders();
+    error_.clear();
+    return kOk;
+}
+
+Result IndexSet::openStructural(std::string_view tablePath, const RecordView& schema, uint32_t recordCount,
+                                IndexOpenMode mode) {
+    std::string base(tablePath);
+    size_t slash = base.find_last_of("/\\");
+    size_t dot = base.find_last_of('.');
+    if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) base.resize(dot);
+    schema_ = &schema;
+    mode_ = mode;
+    structuralPath_ = base + ".cdx";
+    for (const char* ext : {".cdx", ".CDX", ".Cdx"}) {
+        std::string candidate = base + ext;
+        if (os::fileExists(candidate)) {
+            structuralPath_ = candidate;
+            return openAny(candidate, schema, recordCount, mode, true);
+        }
+    }
+    error_.clear();
+    return kOk;  // no structural index: the table opens without one
+}
+
+Result IndexSet::openBag(std::string_view path, const RecordView& schema, uint32_t recordCount,
+                         IndexOpenMode mode) {
+    std::string p(path);
+    size_t slash = p.find_last_of("/\\"), dot = p.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) p += ".cdx";
+    if (!os::fileExists(p)) return fail(kNotFound, p + ": index file not found");
+    return openAny(p, schema, recordCount, mode, false);
+}
+
+Result IndexSet::closeAll() {
+    Result r = flushQuiet();
+    std::string why = r != kOk ? "writing the index before closing failed" : "";
+    bags_.clear();
+    orders_.clear();
+    stale_.clear();
+    pending_.reset();
+    hasStructural_ = false;
+    current_ = 0;
+    return r != kOk ? fail(r, why) : kOk;
+}
+
+Result IndexSet::flush() {
+    std::string why;
+    for (auto& b : bags_) {
+        if (b->readOnly()) continue;
+        Result r = b->flush(&why);
+        if (r != kOk) return fail(r, why);
+    }
+    error_.clear();
+    return kOk;
+}
+
+Result IndexSet::sync() {
+    if (!mode_.shared) return kOk;
+    std::string why;
+    for (auto& b : bags_) {
+        Result r = b->sync(&why);
+        if (r != kOk) return fail(r, why);
+    }
+    return kOk;
+}
+
+bool IndexSet::hasStructural() const { return hasStructural_; }
+
+std::string IndexSet::structuralPath() const { return hasStructural_ ? bags_[0]->path() : std::string(); }
+
+int IndexSet::orderCount() const { return static_cast<int>(orders_.size()); }
+
+Result IndexSet::orderInfo(int order, OrderInfo* info) const {
+    if (order < 1 || order > orderCount()) return kNoOrder;
+    const Order& o = orders_[static_cast<size_t>(order - 1)];
+    const CdxHeader& h = o.tag->tree->header();
+    info->tag = o.tag->name;
+    info->bagPath = o.bag->path();
+    info->keyExpr = h.keyExpr;
+    info->forExpr = h.forExpr;
+    info->keyType = o.tag->key ? o.tag->format.type : '?';
+    info->keyLength = h.keyLength;
+    info->unique = o.tag->unique();
+    info->descending = o.tag->descending();
+    info->stale = isStale(o.bag);
+    return kOk;
+}
+
+int IndexSet::findOrder(std::string_view tag) const {
+    std::string want(tag);
+    while (!want.empty() && want.back() == ' ') want.pop_back();
+    for (char& c : want) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (size_t i = 0; i < orders_.size(); ++i)
+        if (orders_[i].tag->name == want) return static_cast<int>(i + 1);
+    return 0;
+}
+
+Result IndexSet::setOrder(int order) {
+    if (order < 0 || order > orderCount()) return fail(kNoOrder, "no order " + std::to_string(order));
+    if (order > 0 && isStale(orders_[static_cast<size_t>(order - 1)].bag)) return fail(kCorruptIndex, staleWhy_);
+    current_ = order;
+    error_.clear();
+    return kOk;
+}
+
+int IndexSet::currentOrder() const { return current_; }
+
+}  // namespace engine

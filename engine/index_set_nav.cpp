@@ -1,0 +1,154 @@
+// IndexSet: navigation, seek and key count in the controlling order (see
+// index_set.h). Descending tags are stored ascending: their logical order is
+// the physical order walked backwards.
+#include <cstring>
+
+#include "engine/index_set.h"
+#include "engine/engine.h"
+#include "engine/index_set_internal.h"
+
+namespace engine {
+
+Result IndexSet::usable(const Order** order) {
+    if (current_ == 0) return fail(kNoOrder, "no controlling order");
+    const Order& o = orders_[static_cast<size_t>(current_ - 1)];
+    if (isStale(o.bag)) return fail(kCorruptIndex, staleWhy_);
+    *order = &o;
+    return kOk;
+}
+
+Result IndexSet::top(uint32_t* recordNumber) {
+    const Order* o;
+    Result r = usable(&o);
+    if (r != kOk) return r;
+    CdxCursor c;
+    std::string why;
+    r = o->tag->descending() ? o->tag->tree->last(&c, &why) : o->tag->tree->first(&c, &why);
+    if (r != kOk) return fail(r, why);
+    *recordNumber = c.valid ? c.recno : 0;
+    return kOk;
+}
+
+Result IndexSet::bottom(uint32_t* recordNumber) {
+    const Order* o;
+    Result r = usable(&o);
+    if (r != kOk) return r;
+    CdxCursor c;
+    std::string why;
+    r = o->tag->descending() ? o->tag->tree->first(&c, &why) : o->tag->tree->last(&c, &why);
+    if (r != kOk) return fail(r, why);
+    *recordNumber = c.valid ? c.recno : 0;
+    return kOk;
+}
+
+Result IndexSet::skip(const RecordView& current, int direction, uint32_t* recordNumber) {
+    const Order* o;
+    Result r = usable(&o);
+    if (r != kOk) return r;
+    CdxTag& t = *o->tag;
+    if (!t.key) return fail(kBadExpression, o->bag->path() + ": tag " + t.name + ": " + t.exprError);
+    std::string key, why;
+    if ((r = cdxRecordKey(*t.key, t.format, current, &key, &why)) != kOk) return fail(r, why);
+    key.resize(static_cast<size_t>(t.tree->keyLength()), static_cast<char>(t.tree->pad()));
+    bool forward = (direction > 0) != t.descending();
+    uint32_t recno = current.recordNumber();
+    CdxCursor c;
+    if (forward) {
+        r = t.tree->seek(key, recno, true, &c, &why);
+    } else {
+        r = t.tree->seek(key, recno, false, &c, &why);
+        if (r == kOk) r = c.valid ? t.tree->prev(&c, &why) : t.tree->last(&c, &why);
+    }
+    if (r != kOk) return fail(r, why);
+    *recordNumber = c.valid ? c.recno : 0;
+    return kOk;
+}
+
+// Finds the entries whose key begins with `prefix`: the first and last of
+// them in logical order, or the soft-seek position when there is none.
+Result IndexSet::seekKey(const Order& o, const std::string& prefix, bool soft, bool last,
+                         uint32_t* recordNumber, bool* found) {
+    CdxTree& tree = *o.tag->tree;
+    size_t kl = static_cast<size_t>(tree.keyLength());
+    std::string p = prefix.substr(0, kl);
+    std::string low = p + std::string(kl - p.size(), '\0');
+    std::string high = p + std::string(kl - p.size(), '\xFF');
+    auto matches = [&](const CdxCursor& c) { return c.valid && c.key.compare(0, p.size(), p) == 0; };
+    std::string why;
+    CdxCursor first, after;
+    Result r = tree.seek(low, 0, false, &first, &why);
+    if (r != kOk) return fail(r, why);
+    *found = matches(first);
+    bool wantPhysicalLast = last != o.tag->descending();
+    if (*found) {
+        if (!wantPhysicalLast) {
+            *recordNumber = first.recno;
+            return kOk;
+        }
+        if ((r = tree.seek(high, 0xFFFFFFFFu, true, &after, &why)) != kOk) return fail(r, why);
+        r = after.valid ? tree.prev(&after, &why) : tree.last(&after, &why);
+        if (r != kOk) return fail(r, why);
+        *recordNumber = after.recno;
+        return kOk;
+    }
+    *recordNumber = 0;
+    if (!soft) return kOk;
+    if (!o.tag->descending()) {
+        *recordNumber = first.valid ? first.recno : 0;
+        return kOk;
+    }
+    // Descending: the next key in the order is the greatest one below the prefix.
+    r = first.valid ? tree.prev(&first, &why) : tree.last(&first, &why);
+    if (r != kOk) return fail(r, why);
+    *recordNumber = first.valid ? first.recno : 0;
+    return kOk;
+}
+
+Result IndexSet::seek(std::string_view key, int keyType, bool soft, bool last, bool exact,
+                      uint32_t* recordNumber, bool* found) {
+    const Order* o;
+    Result r = usable(&o);
+    if (r != kOk) return r;
+    *recordNumber = 0;
+    *found = false;
+    const CdxKeyFormat& f = o->tag->format;
+    char type = o->tag->key ? f.type : 'C';
+    std::string prefix;
+    if (keyType == kKeyDouble) {
+        if (key.size() != 8 || type == 'C' || type == 'L')
+            return fail(kTypeMismatch, "tag " + o->tag->name + ": a number does not match a key of type " +
+                                           std::string(1, type));
+        double d;
+        std::memcpy(&d, key.data(), 8);
+        prefix = cdxValueKey(f, ExprValue::ofNumber(d));
+    } else if (type == 'L') {
+        bool t = !key.empty() && (key[0] == 'T' || key[0] == 't' || key[0] == 'Y' || key[0] == 'y' ||
+                                   (key.size() > 1 && key[0] == '.' && (key[1] == 'T' || key[1] == 't')));
+        prefix = cdxValueKey(f, ExprValue::ofLogical(t));
+    } else {
+        if (type != 'C') return fail(kTypeMismatch, "tag " + o->tag->name + ": text does not match a key of type " +
+                                                        std::string(1, type));
+        prefix = (o->tag->key && f.nullable ? "\x80" : "") + std::string(key);
+        if (exact) prefix.resize(static_cast<size_t>(o->tag->tree->keyLength()), ' ');
+    }
+    r = seekKey(*o, prefix, soft, last, recordNumber, found);
+    if (r == kOk) error_.clear();
+    return r;
+}
+
+Result IndexSet::keyCountOf(int order, uint32_t* count) {
+    if (order < 1 || order > orderCount()) return fail(kNoOrder, "no order " + std::to_string(order));
+    const Order& o = orders_[static_cast<size_t>(order - 1)];
+    std::string why;
+    Result r = o.tag->tree->count(count, &why);
+    return r == kOk ? kOk : fail(r, why);
+}
+
+Result IndexSet::keyCount(uint32_t* count) {
+    const Order* o;
+    Result r = usable(&o);
+    if (r != kOk) return r;
+    return keyCountOf(current_, count);
+}
+
+}  // namespace engine
