@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "runtime/arith.h"
+
 namespace runtime {
 namespace {
 
@@ -163,6 +165,23 @@ TEST_F(ErrorTest, BreakLeavesTheInnermostProtectedBlock) {
         EXPECT_EQ(nested->num(), 5);
     });
     EXPECT_FALSE(inner.has_value());
+}
+
+TEST_F(ErrorTest, DivisionByZeroTakesTheHandlersAnswer) {
+    answerWith(0);
+    EXPECT_EQ(divide(7, 2), 3.5);
+    EXPECT_EQ(calls_, 0);
+    EXPECT_EQ(divide(7, 0), 0);
+    ASSERT_EQ(calls_, 1);
+    const ObjectPtr& e = last_.object();
+    EXPECT_EQ(e->get("GenCode").num(), gen::kZeroDiv);
+    EXPECT_EQ(e->get("Description").text(), "Zero divisor");
+    EXPECT_EQ(e->get("Operation").text(), "/");
+    EXPECT_EQ(e->get("Args").array()->at(0).num(), 7);
+    EXPECT_TRUE(e->get("CanSubstitute").logical());
+    answerWith("not a number");
+    EXPECT_EQ(modulus(7, 0), 0);
+    EXPECT_EQ(modulus(-7, 3), -1);
 }
 
 TEST_F(ErrorTest, QuitUsesTheErrorLevel) {
