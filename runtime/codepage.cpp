@@ -85,25 +85,22 @@ std::string HB_SETCODEPAGE(std::optional<std::string_view> name) {
     return previous;
 }
 
-unsigned char upperByte(unsigned char c) {
-    if (c >= 'a' && c <= 'z') return static_cast<unsigned char>(c - 32);
-    return page().upper[c];
-}
+unsigned char upperByte(unsigned char c) { return page().upper[c]; }
 
-unsigned char lowerByte(unsigned char c) {
-    if (c >= 'A' && c <= 'Z') return static_cast<unsigned char>(c + 32);
-    return page().lower[c];
-}
+unsigned char lowerByte(unsigned char c) { return page().lower[c]; }
 
+// Both pages map a-z and A-Z, so the tables alone give the result.
 std::string UPPER(std::string_view s) {
+    const auto& table = page().upper;
     std::string out(s);
-    for (auto& c : out) c = static_cast<char>(upperByte(static_cast<unsigned char>(c)));
+    for (auto& c : out) c = static_cast<char>(table[static_cast<unsigned char>(c)]);
     return out;
 }
 
 std::string LOWER(std::string_view s) {
+    const auto& table = page().lower;
     std::string out(s);
-    for (auto& c : out) c = static_cast<char>(lowerByte(static_cast<unsigned char>(c)));
+    for (auto& c : out) c = static_cast<char>(table[static_cast<unsigned char>(c)]);
     return out;
 }
 
@@ -167,13 +164,19 @@ std::string STUFF(std::string_view s, int nStart, int nDelete, std::string_view 
 
 int letterWeight(unsigned char c) { return page().weight[c]; }
 
-int compareBytes(unsigned char a, unsigned char b) {
+namespace {
+
+int compareBytesIn(const CodePage& p, unsigned char a, unsigned char b) {
     if (a == b) return 0;
-    const int wa = letterWeight(a);
-    const int wb = letterWeight(b);
+    const int wa = p.weight[a];
+    const int wb = p.weight[b];
     if (wa >= 0 && wb >= 0) return wa < wb ? -1 : 1;
     return a < b ? -1 : 1;
 }
+
+}  // namespace
+
+int compareBytes(unsigned char a, unsigned char b) { return compareBytesIn(page(), a, b); }
 
 int compareTextWith(std::string_view a, std::string_view b, bool exactOp, bool exactSetting) {
     const bool exact = exactOp || exactSetting;
@@ -181,9 +184,10 @@ int compareTextWith(std::string_view a, std::string_view b, bool exactOp, bool e
         a = stripTrailingSpaces(a);
         b = stripTrailingSpaces(b);
     }
+    const CodePage& p = page();
     const size_t m = a.size() < b.size() ? a.size() : b.size();
     for (size_t i = 0; i < m; ++i) {
-        int r = compareBytes(static_cast<unsigned char>(a[i]), static_cast<unsigned char>(b[i]));
+        int r = compareBytesIn(p, static_cast<unsigned char>(a[i]), static_cast<unsigned char>(b[i]));
         if (r != 0) return r;
     }
     if (a.size() == b.size()) return 0;
