@@ -37,9 +37,9 @@ Result parseFptHeader(std::string_view bytes, uint64_t fileBytes, FptHeader* h,
 
 Result checkFptItem(const FptHeader& h, uint32_t block, std::string_view item,
                     uint64_t fileBytes, uint32_t* dataBytes, std::string* why) {
+    // A block inside the header is read like any other (other writers leave
+    // such pointers to empty values); it is never written in place.
     uint64_t offset = uint64_t(block) * h.blockSize;
-    if (offset < kFptHeaderBytes)
-        return corrupt(why, "memo block " + std::to_string(block) + " inside the header");
     if (offset + 8 > fileBytes || item.size() < 8)
         return corrupt(why, "memo block " + std::to_string(block) + " beyond end of file");
     uint32_t len = getU32be(reinterpret_cast<const uint8_t*>(item.data()) + 4);
@@ -192,7 +192,8 @@ Result MemoFile::write(uint32_t oldBlock, std::string_view text, uint32_t* block
     uint32_t target = 0;
     uint32_t oldLen = 0;
     std::string ignored;
-    if (oldBlock != 0 && length(oldBlock, &oldLen, &ignored) == kOk &&
+    if (oldBlock != 0 && uint64_t(oldBlock) * bs >= kFptHeaderBytes &&
+        length(oldBlock, &oldLen, &ignored) == kOk &&
         need <= blocksFor(8 + uint64_t(oldLen), bs))
         target = oldBlock;  // rewrite in place
     bool appending = target == 0;

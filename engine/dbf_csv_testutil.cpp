@@ -1,0 +1,134 @@
+// CSV reading and value rendering for the corpus comparisons.
+#include "engine/dbf_csv_testutil.h"
+
+#include <cstdint>
+#include <cstdio>
+
+#include "engine/dbf_field.h"
+
+namespace engine::test {
+namespace {
+
+const uint16_t kCp1252High[32] = {
+    0x20AC, 0x81,   0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x8D,   0x017D, 0x8F,   0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D,   0x017E, 0x0178};
+
+void putUtf8(std::string* out, uint32_t cp) {
+    if (cp < 0x80) {
+        out->push_back(char(cp));
+    } else if (cp < 0x800) {
+        out->push_back(char(0xC0 | (cp >> 6)));
+        out->push_back(char(0x80 | (cp & 0x3F)));
+    } else {
+        out->push_back(char(0xE0 | (cp >> 12)));
+        out->push_back(char(0x80 | ((cp >> 6) & 0x3F)));
+        out->push_back(char(0x80 | (cp & 0x3F)));
+    }
+}
+
+std::string unhexOrSame(const std::string& s) {
+    if (s.rfind("hex:", 0) != 0) return s;
+    std::string out;
+    for (size_t i = 4; i + 1 < s.size(); i += 2)
+        out.push_back(char(std::stoi(s.substr(i, 2), nullptr, 16)));
+    return out;
+}
+
+}  // namespace
+
+std::vector<std::vector<std::string>> readCsv(std::string_view t) {
+    std::vector<std::vector<std::string>> rows(1);
+    std::string cell;
+    bool quoted = false;
+    for (size_t i = 0; i < t.size(); ++i) {
+        char c = t[i];
+        if (quoted) {
+            if (c == '"' && i + 1 < t.size() && t[i + 1] == '"') {
+                cell += '"';
+                ++i;
+            } else if (c == '"') {
+                quoted = false;
+            } else {
+                cell += c;
+            }
+        } else if (c == '"') {
+            quoted = true;
+        } else if (c == ',') {
+            rows.back().push_back(cell);
+            cell.clear();
+        } else if (c == '\r' && i + 1 < t.size() && t[i + 1] == '\n') {
+            rows.back().push_back(cell);
+            cell.clear();
+            rows.emplace_back();
+            ++i;
+        } else {
+            cell += c;
+        }
+    }
+    if (!cell.empty() || !rows.back().empty()) rows.back().push_back(cell);
+    if (rows.back().empty()) rows.pop_back();
+    return rows;
+}
+
+std::string renderText(std::string_view bytes, bool cp1252) {
+    std::string out;
+    for (unsigned char c : bytes) {
+        if (cp1252 && c >= 0x80 && c < 0xA0) putUtf8(&out, kCp1252High[c - 0x80]);
+        else putUtf8(&out, c);
+    }
+    return out;
+}
+
+std::string rstripBlanks(std::string_view s) {
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\0')) s.remove_suffix(1);
+    return std::string(s);
+}
+
+std::string hex(std::string_view bytes) {
+    std::string out;
+    char buf[3];
+    for (unsigned char c : bytes) {
+        std::snprintf(buf, sizeof buf, "%02x", c);
+        out += buf;
+    }
+    return out;
+}
+
+std::string renderDate(const std::string& d) {
+    if (d.size() != 8) return "\\N";
+    return d.substr(0, 4) + "-" + d.substr(4, 2) + "-" + d.substr(6, 2);
+}
+
+std::string renderDateTime(std::string_view raw) {
+    if (raw.size() != 8) return "?";
+    auto u32 = [&](size_t at) {
+        uint32_t v = 0;
+        for (int i = 3; i >= 0; --i) v = (v << 8) | uint8_t(raw[at + size_t(i)]);
+        return v;
+    };
+    uint32_t day = u32(0), ms = u32(4);
+    if (day == 0) return "\\N";
+    int y, m, d;
+    dateFromJulian(int32_t(day + ms / 86400000u), &y, &m, &d);
+    ms %= 86400000u;
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "%04d-%02d-%02dT%02u:%02u:%02u.%03u", y, m, d, ms / 3600000u,
+                  ms / 60000u % 60u, ms / 1000u % 60u, ms % 1000u);
+    return buf;
+}
+
+bool sameVarField(const std::string& ours, const std::string& expected, bool cp1252) {
+    std::string exp = unhexOrSame(expected);
+    bool wasHex = exp.size() != expected.size() || expected.rfind("hex:", 0) == 0;
+    auto same = [&](const std::string& a) {
+        return wasHex ? a == exp : renderText(rstripBlanks(a), cp1252) == rstripBlanks(expected);
+    };
+    if (same(ours)) return true;
+    // Expected keeps the stored bytes: the length byte at the end gives the value.
+    size_t n = exp.empty() ? 0 : uint8_t(exp.back());
+    if (!wasHex) return n < exp.size() && exp.substr(0, n) == renderText(ours, cp1252);
+    return n < exp.size() && exp.substr(0, n) == ours;
+}
+
+}  // namespace engine::test
