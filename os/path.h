@@ -14,7 +14,8 @@ namespace os {
 // POSIX: every backslash is a separator, like '/'; a path that starts with a
 // separator is absolute, otherwise relative to the current directory
 // ("Datos\\Emp01\\TDiaNew.dbf" -> "Datos/Emp01/TDiaNew.dbf"). Each component
-// that exists on disk is matched without regard to ASCII case, so a program
+// that exists on disk is matched without regard to case (ASCII and the
+// Windows-1252 letters), so a program
 // asking for "Empresa.Dbf" finds "EMPRESA.DBF"; an exact match wins, and among
 // several case-insensitive matches the first in byte order wins. From the
 // first component that does not exist onwards, components keep the spelling

@@ -15,14 +15,30 @@ bool isSeparator(char c) {
     return c == '/' || c == '\\';
 }
 
-char foldAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+// Folds a name byte to lower case the way Windows compares names: ASCII and
+// the Windows-1252 letters (the program writes its names in that code page).
+unsigned char foldByte(unsigned char c) {
+    if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7)) return c + 0x20;
+    switch (c) {
+        case 0x8A:
+            return 0x9A;  // S caron
+        case 0x8C:
+            return 0x9C;  // OE
+        case 0x8E:
+            return 0x9E;  // Z caron
+        case 0x9F:
+            return 0xFF;  // Y diaeresis
+        default:
+            return c;
+    }
 }
 
 bool equalsIgnoringCase(const std::string& a, const char* b) {
     size_t i = 0;
     for (; i < a.size() && b[i] != '\0'; ++i)
-        if (foldAscii(a[i]) != foldAscii(b[i])) return false;
+        if (foldByte(static_cast<unsigned char>(a[i])) !=
+            foldByte(static_cast<unsigned char>(b[i])))
+            return false;
     return i == a.size() && b[i] == '\0';
 }
 

@@ -36,6 +36,10 @@ TEST(PosixPathTest, ExactMatchWinsThenFirstInByteOrder) {
     EXPECT_EQ(resolvePath(dir.file("abc.dbf")), dir.file("abc.dbf"));
     EXPECT_EQ(resolvePath(dir.file("Abc.dbf")), dir.file("Abc.dbf"));
     EXPECT_EQ(resolvePath(dir.file("ABC.DBF")), dir.file("ABC.dbf"));
+    std::ofstream(dir.file("A\xD1O.DBF")) << "year";  // Windows-1252 capital N tilde
+    EXPECT_EQ(resolvePath(dir.file("a\xF1o.dbf")), dir.file("A\xD1O.DBF"));
+    std::ofstream(dir.file("A\xD7O.DBF")) << "times";  // multiplication sign: not a letter
+    EXPECT_EQ(resolvePath(dir.file("a\xF7o.dbf")), dir.file("a\xF7o.dbf"));
 }
 
 }  // namespace
