@@ -1,0 +1,144 @@
+// The CDX bag checker (see cdx_check.h).
+#include "engine/cdx_check.h"
+
+#include <cstring>
+#include <set>
+#include <vector>
+
+namespace engine {
+
+namespace {
+
+struct Expect {
+    uint32_t offset;
+    std::string maxKey;  // empty: no expectation (the root)
+    uint32_t maxRecno;
+};
+
+class TreeChecker {
+public:
+    TreeChecker(CdxFile& file, std::set<uint32_t>& used, std::string* error)
+        : file_(file), used_(used), error_(error) {}
+
+    Result check(const std::string& what, uint32_t root, int keyLength, uint8_t pad, uint64_t* keys) {
+        what_ = what;
+        kl_ = static_cast<size_t>(keyLength);
+        std::vector<Expect> level = {{root, std::string(), 0}};
+        *keys = 0;
+        for (int depth = 0; !level.empty(); ++depth) {
+            if (depth >= kCdxMaxDepth) return bad("deeper than " + std::to_string(kCdxMaxDepth) + " levels");
+            std::vector<Expect> below;
+            bool leafLevel = false;
+            std::string lastKey;
+            uint32_t lastRec = 0;
+            bool haveLast = false;
+            for (size_t i = 0; i < level.size(); ++i) {
+                const Expect& e = level[i];
+                if (!used_.insert(e.offset).second) return bad("page " + std::to_string(e.offset) + " used twice");
+                uint8_t page[kCdxPageSize];
+                Result r = file_.readPage(e.offset, page, error_);
+                if (r != kOk) return r;
+                CdxNode n;
+                std::string why;
+                if (!decodeCdxNode(page, e.offset, keyLength, pad, file_.sizeBytes(), &n, &why)) return bad(why);
+                if (i == 0) leafLevel = n.leaf;
+                if (n.leaf != leafLevel) return bad("leaves at different depths");
+                if (n.root != (depth == 0)) return bad("root flag wrong at " + std::to_string(e.offset));
+                uint32_t wantLeft = i > 0 ? level[i - 1].offset : kCdxNone;
+                uint32_t wantRight = i + 1 < level.size() ? level[i + 1].offset : kCdxNone;
+                if (n.left != wantLeft || n.right != wantRight)
+                    return bad("sibling links wrong at " + std::to_string(e.offset));
+                if (n.count() == 0 && depth > 0) return bad("empty node at " + std::to_string(e.offset));
+                for (size_t k = 0; k < n.count(); ++k) {
+                    std::string key(n.key(k, keyLength));
+                    if (haveLast && (key < lastKey || (key == lastKey && n.recnos[k] <= lastRec)))
+                        return bad("keys out of order at " + std::to_string(e.offset));
+                    lastKey = key;
+                    lastRec = n.recnos[k];
+                    haveLast = true;
+                    if (!n.leaf) below.push_back({n.children[k], key, n.recnos[k]});
+                }
+                if (!e.maxKey.empty() &&
+                    (n.count() == 0 || std::string(n.key(n.count() - 1, keyLength)) != e.maxKey ||
+                     n.recnos.back() != e.maxRecno))
+                    return bad("parent entry differs from the greatest key of " + std::to_string(e.offset));
+                if (n.leaf) *keys += n.count();
+            }
+            if (leafLevel) break;
+            level.swap(below);
+        }
+        return kOk;
+    }
+
+private:
+    Result bad(const std::string& what) {
+        *error_ = file_.path() + ": " + what_ + ": " + what;
+        return kCorruptIndex;
+    }
+
+    CdxFile& file_;
+    std::set<uint32_t>& used_;
+    std::string* error_;
+    std::string what_;
+    size_t kl_ = 0;
+};
+
+Result checkFreeList(CdxFile& file, std::set<uint32_t>& used, std::string* error) {
+    uint32_t p = file.freeListHead();
+    std::set<uint32_t> seen;
+    while (p != 0 && p != kCdxNone) {
+        if (p % kCdxPageSize != 0 || p < kCdxHeaderSize || p >= file.sizeBytes() || used.count(p) || !seen.insert(p).second) {
+            *error = file.path() + ": free list broken at " + std::to_string(p);
+            return kCorruptIndex;
+        }
+        uint8_t page[kCdxPageSize];
+        Result r = file.readPage(p, page, error);
+        if (r != kOk) return r;
+        p = cdxLe32(page);
+    }
+    used.insert(seen.begin(), seen.end());
+    return kOk;
+}
+
+}  // namespace
+
+Result cdxCheckBag(CdxBag& bag, std::string* error) {
+    Result r = bag.flush(error);
+    if (r != kOk) return r;
+    CdxFile& file = bag.file();
+    std::set<uint32_t> used = {0, kCdxPageSize};
+    TreeChecker checker(file, used, error);
+    uint64_t keys = 0;
+    if ((r = checker.check("tag directory", bag.directory().header().root, 10, 0x20, &keys)) != kOk) return r;
+    if (keys != bag.tags().size()) {
+        *error = file.path() + ": directory lists " + std::to_string(keys) + " tags, " +
+                 std::to_string(bag.tags().size()) + " open";
+        return kCorruptIndex;
+    }
+    for (const auto& t : bag.tags()) {
+        uint32_t h = t->tree->headerOffset();
+        if (!used.insert(h).second || !used.insert(h + kCdxPageSize).second) {
+            *error = file.path() + ": tag header of " + t->name + " overlaps another page";
+            return kCorruptIndex;
+        }
+        if ((r = checker.check("tag " + t->name, t->tree->header().root, t->tree->keyLength(), t->tree->pad(), &keys)) != kOk)
+            return r;
+        uint32_t counted = 0;
+        if ((r = t->tree->count(&counted, error)) != kOk) return r;
+        if (counted != keys) {
+            *error = file.path() + ": tag " + t->name + " counts " + std::to_string(counted) + " keys, holds " +
+                     std::to_string(keys);
+            return kCorruptIndex;
+        }
+    }
+    if ((r = checkFreeList(file, used, error)) != kOk) return r;
+    for (uint64_t p = 0; p < file.sizeBytes(); p += kCdxPageSize) {
+        if (!used.count(static_cast<uint32_t>(p))) {
+            *error = file.path() + ": page " + std::to_string(p) + " is neither used nor free";
+            return kCorruptIndex;
+        }
+    }
+    return kOk;
+}
+
+}  // namespace engine
