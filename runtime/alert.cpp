@@ -36,7 +36,9 @@ std::string replaceAll(std::string s, std::string_view from, std::string_view to
     return s;
 }
 
-std::string messageText(const Value& v) { return v.isText() ? v.text() : CVALTOCHAR(v); }
+std::string messageText(const Value& v) {
+    return v.isText() ? v.text() : CVALTOCHAR(v);
+}
 
 std::string titleOr(const Value& title, std::string_view fallback) {
     return title.isText() ? title.text() : std::string(fallback);
@@ -59,7 +61,9 @@ AlertUi* setAlertUi(AlertUi* ui) {
     return old == &consoleUi() ? nullptr : old;
 }
 
-AlertUi& alertUi() { return g_ui ? *g_ui : consoleUi(); }
+AlertUi& alertUi() {
+    return g_ui ? *g_ui : consoleUi();
+}
 
 int ConsoleAlertUi::answerFor(const AlertRequest& request) {
     if (request.timeoutSeconds > 0 || request.buttons.empty()) return 0;
@@ -114,7 +118,8 @@ int _ALERT(const Value& message, const Value& buttons, const Value& title, const
         r.buttons = {"&Aceptar"};
     }
     const bool several = buttons.isArray() && buttons.array()->size() > 1;
-    r.kind = kind.isNumber() ? static_cast<int>(kind.num()) : (several ? kAlertQuestion : kAlertStop);
+    r.kind =
+        kind.isNumber() ? static_cast<int>(kind.num()) : (several ? kAlertQuestion : kAlertStop);
     if (r.kind < kAlertStop || r.kind > kAlertInformation) r.kind = kAlertStop;
     const int answer = alertUi().show(r);
     return answer >= 0 && answer <= static_cast<int>(r.buttons.size()) ? answer : 0;

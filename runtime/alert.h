@@ -101,9 +101,9 @@ int _ALERT(const Value& message = {}, const Value& buttons = {}, const Value& ti
 // Console answers (ConsoleAlertUi): MSGINFO/MSGSTOP/MSGALERT press their
 // one button; MSGYESNO answers "&No" (false); MSGNOYES answers "&No"
 // (true: the first button); MSGRETRYCANCEL answers "Cancelar" (false).
-void MSGINFO(const Value& message = {}, const Value& title = {});  // kind 4, "Información"
-int MSGSTOP(const Value& message = {}, const Value& title = {});   // kind 1, "Información"
-int MSGALERT(const Value& message = {}, const Value& title = {});  // kind 3, "Información"
+void MSGINFO(const Value& message = {}, const Value& title = {});   // kind 4, "Información"
+int MSGSTOP(const Value& message = {}, const Value& title = {});    // kind 1, "Información"
+int MSGALERT(const Value& message = {}, const Value& title = {});   // kind 3, "Información"
 bool MSGYESNO(const Value& message = {}, const Value& title = {});  // "&Sí","&No"; "Información"
 bool MSGNOYES(const Value& message = {}, const Value& title = {});  // "&No","&Sí"; "Atención"
 bool MSGRETRYCANCEL(const Value& message = {},

@@ -24,7 +24,7 @@ TEST_F(AlertTest, AlertDefaults) {
     _ALERT("x", Value::newArray({"&Uno", "&Dos"}));
     EXPECT_EQ(lastBox().kind, kAlertQuestion);  // several captions: a question
     _ALERT("x", Value::newArray({"&Uno", "&Dos"}), "T", 7);
-    EXPECT_EQ(lastBox().kind, kAlertStop);       // unknown kinds are a stop box
+    EXPECT_EQ(lastBox().kind, kAlertStop);  // unknown kinds are a stop box
 }
 
 TEST_F(AlertTest, MessageLineBreaksAreNormalised) {

@@ -63,9 +63,13 @@ const CodePage& pageEsWin() {
 
 const CodePage* g_page = nullptr;
 
-const CodePage& page() { return g_page ? *g_page : pageEn(); }
+const CodePage& page() {
+    return g_page ? *g_page : pageEn();
+}
 
-bool isWhite(unsigned char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+bool isWhite(unsigned char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
 
 std::string_view stripTrailingSpaces(std::string_view s) {
     size_t n = s.size();
@@ -85,9 +89,13 @@ std::string HB_SETCODEPAGE(std::optional<std::string_view> name) {
     return previous;
 }
 
-unsigned char upperByte(unsigned char c) { return page().upper[c]; }
+unsigned char upperByte(unsigned char c) {
+    return page().upper[c];
+}
 
-unsigned char lowerByte(unsigned char c) { return page().lower[c]; }
+unsigned char lowerByte(unsigned char c) {
+    return page().lower[c];
+}
 
 // Both pages map a-z and A-Z, so the tables alone give the result.
 std::string UPPER(std::string_view s) {
@@ -104,9 +112,13 @@ std::string LOWER(std::string_view s) {
     return out;
 }
 
-std::string RTRIM(std::string_view s) { return std::string(stripTrailingSpaces(s)); }
+std::string RTRIM(std::string_view s) {
+    return std::string(stripTrailingSpaces(s));
+}
 
-std::string TRIM(std::string_view s) { return RTRIM(s); }
+std::string TRIM(std::string_view s) {
+    return RTRIM(s);
+}
 
 std::string LTRIM(std::string_view s) {
     size_t i = 0;
@@ -114,7 +126,9 @@ std::string LTRIM(std::string_view s) {
     return std::string(s.substr(i));
 }
 
-std::string ALLTRIM(std::string_view s) { return LTRIM(stripTrailingSpaces(s)); }
+std::string ALLTRIM(std::string_view s) {
+    return LTRIM(stripTrailingSpaces(s));
+}
 
 bool emptyText(std::string_view s) {
     for (char c : s) {
@@ -125,15 +139,22 @@ bool emptyText(std::string_view s) {
 
 bool EMPTY(const Value& v) {
     switch (v.type()) {
-        case Type::kNil: return true;
+        case Type::kNil:
+            return true;
         case Type::kText:
-        case Type::kMemo: return emptyText(v.text());
-        case Type::kNumber: return v.num() == 0;
-        case Type::kLogical: return !v.logical();
-        case Type::kDate: return v.date().empty();
-        case Type::kArray: return v.array()->empty();
+        case Type::kMemo:
+            return emptyText(v.text());
+        case Type::kNumber:
+            return v.num() == 0;
+        case Type::kLogical:
+            return !v.logical();
+        case Type::kDate:
+            return v.date().empty();
+        case Type::kArray:
+            return v.array()->empty();
         case Type::kBlock:
-        case Type::kObject: return false;
+        case Type::kObject:
+            return false;
     }
     return false;
 }
@@ -162,7 +183,9 @@ std::string STUFF(std::string_view s, int nStart, int nDelete, std::string_view 
     return out;
 }
 
-int letterWeight(unsigned char c) { return page().weight[c]; }
+int letterWeight(unsigned char c) {
+    return page().weight[c];
+}
 
 namespace {
 
@@ -176,7 +199,9 @@ int compareBytesIn(const CodePage& p, unsigned char a, unsigned char b) {
 
 }  // namespace
 
-int compareBytes(unsigned char a, unsigned char b) { return compareBytesIn(page(), a, b); }
+int compareBytes(unsigned char a, unsigned char b) {
+    return compareBytesIn(page(), a, b);
+}
 
 int compareTextWith(std::string_view a, std::string_view b, bool exactOp, bool exactSetting) {
     const bool exact = exactOp || exactSetting;
@@ -187,7 +212,8 @@ int compareTextWith(std::string_view a, std::string_view b, bool exactOp, bool e
     const CodePage& p = page();
     const size_t m = a.size() < b.size() ? a.size() : b.size();
     for (size_t i = 0; i < m; ++i) {
-        int r = compareBytesIn(p, static_cast<unsigned char>(a[i]), static_cast<unsigned char>(b[i]));
+        int r =
+            compareBytesIn(p, static_cast<unsigned char>(a[i]), static_cast<unsigned char>(b[i]));
         if (r != 0) return r;
     }
     if (a.size() == b.size()) return 0;
@@ -206,12 +232,18 @@ namespace {
 bool applyOrder(int r, CompareOp op) {
     switch (op) {
         case CompareOp::Equal:
-        case CompareOp::ExactEqual: return r == 0;
-        case CompareOp::NotEqual: return r != 0;
-        case CompareOp::Less: return r < 0;
-        case CompareOp::LessEqual: return r <= 0;
-        case CompareOp::Greater: return r > 0;
-        case CompareOp::GreaterEqual: return r >= 0;
+        case CompareOp::ExactEqual:
+            return r == 0;
+        case CompareOp::NotEqual:
+            return r != 0;
+        case CompareOp::Less:
+            return r < 0;
+        case CompareOp::LessEqual:
+            return r <= 0;
+        case CompareOp::Greater:
+            return r > 0;
+        case CompareOp::GreaterEqual:
+            return r >= 0;
     }
     return false;
 }

@@ -53,14 +53,14 @@ TEST_F(CodePageTest, UnderPlainPageOnlyAsciiLettersChangeCase) {
 }
 
 TEST_F(CodePageTest, CollationFollowsTheSpanishAlphabet) {
-    EXPECT_LT(compareBytes('N', 0xD1), 0);     // N < N-tilde
-    EXPECT_LT(compareBytes(0xD1, 'O'), 0);     // N-tilde < O
-    EXPECT_LT(compareBytes('A', 0xC1), 0);     // A < A-acute
-    EXPECT_LT(compareBytes(0xC1, 'B'), 0);     // A-acute < B
-    EXPECT_LT(compareBytes('Z', 'a'), 0);      // every upper before every lower
-    EXPECT_LT(compareBytes(0xDC, 'a'), 0);     // even U-diaeresis before a
-    EXPECT_LT(compareBytes('1', 'A'), 0);      // a non-letter compares by byte value
-    EXPECT_GT(compareBytes(0xE7, 'z'), 0);     // c cedilla is not a letter here
+    EXPECT_LT(compareBytes('N', 0xD1), 0);  // N < N-tilde
+    EXPECT_LT(compareBytes(0xD1, 'O'), 0);  // N-tilde < O
+    EXPECT_LT(compareBytes('A', 0xC1), 0);  // A < A-acute
+    EXPECT_LT(compareBytes(0xC1, 'B'), 0);  // A-acute < B
+    EXPECT_LT(compareBytes('Z', 'a'), 0);   // every upper before every lower
+    EXPECT_LT(compareBytes(0xDC, 'a'), 0);  // even U-diaeresis before a
+    EXPECT_LT(compareBytes('1', 'A'), 0);   // a non-letter compares by byte value
+    EXPECT_GT(compareBytes(0xE7, 'z'), 0);  // c cedilla is not a letter here
     EXPECT_TRUE(rel("CA\xD1O", CompareOp::Less, "CAO"));
 }
 
@@ -94,7 +94,7 @@ TEST_F(CodePageTest, TrailingBlanks) {
     EXPECT_TRUE(rel("ABC  ", CompareOp::Equal, "ABC"));
     EXPECT_FALSE(rel("ABC", CompareOp::Equal, "ABC  "));  // right side longer
     SET(Set::Exact, true);
-    EXPECT_TRUE(rel("ABC", CompareOp::Equal, "ABC  "));   // blanks ignored both sides
+    EXPECT_TRUE(rel("ABC", CompareOp::Equal, "ABC  "));  // blanks ignored both sides
     EXPECT_TRUE(rel("ABC  ", CompareOp::Equal, "ABC"));
     EXPECT_FALSE(rel("ABC  ", CompareOp::ExactEqual, "ABC"));  // == keeps them
 }
@@ -110,7 +110,9 @@ TEST_F(CodePageTest, ExactOnComparesWholeTexts) {
 
 TEST_F(CodePageTest, EqualWidthCodesOrderByDigitsThenAlphabet) {
     EXPECT_TRUE(rel("0009", CompareOp::LessEqual, "0010"));
-    EXPECT_TRUE(rel("00A1", CompareOp::LessEqual, "00\xC1" "0"));
+    EXPECT_TRUE(rel("00A1", CompareOp::LessEqual,
+                    "00\xC1"
+                    "0"));
     EXPECT_FALSE(rel("0011", CompareOp::LessEqual, "0010"));
 }
 

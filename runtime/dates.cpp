@@ -45,7 +45,9 @@ bool isDateLetter(char c) {
     return c == 'd' || c == 'D' || c == 'm' || c == 'M' || c == 'y' || c == 'Y';
 }
 
-char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+char lowerAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+}
 
 // One field of a date format: which part, and how many characters it shows.
 struct FormatField {
@@ -108,7 +110,9 @@ std::vector<DigitRun> digitRuns(std::string_view text) {
 
 }  // namespace
 
-bool isLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+bool isLeapYear(int year) {
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
 
 int daysInMonth(int year, int month) {
     static const int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -123,10 +127,18 @@ Date makeDate(int year, int month, int day) {
     return Date{toJulian(year, month, day)};
 }
 
-int YEAR(Date d) { return d.empty() ? 0 : fromJulian(d.julian).year; }
-int MONTH(Date d) { return d.empty() ? 0 : fromJulian(d.julian).month; }
-int DAY(Date d) { return d.empty() ? 0 : fromJulian(d.julian).day; }
-int DOW(Date d) { return d.empty() ? 0 : (d.julian + 1) % 7 + 1; }
+int YEAR(Date d) {
+    return d.empty() ? 0 : fromJulian(d.julian).year;
+}
+int MONTH(Date d) {
+    return d.empty() ? 0 : fromJulian(d.julian).month;
+}
+int DAY(Date d) {
+    return d.empty() ? 0 : fromJulian(d.julian).day;
+}
+int DOW(Date d) {
+    return d.empty() ? 0 : (d.julian + 1) % 7 + 1;
+}
 
 Date addDays(Date d, int days) {
     if (d.empty()) return {};
@@ -183,7 +195,9 @@ std::string dateToText(Date d, std::string_view format) {
     return out;
 }
 
-std::string DTOC(Date d) { return dateToText(d, dateFormat()); }
+std::string DTOC(Date d) {
+    return dateToText(d, dateFormat());
+}
 
 int expandYear(int twoDigitYear, int epoch) {
     int year = epoch / 100 * 100 + twoDigitYear;
@@ -214,7 +228,9 @@ Date textToDate(std::string_view text, std::string_view format, int epoch) {
     return makeDate(p.year, p.month, p.day);
 }
 
-Date CTOD(std::string_view text) { return textToDate(text, dateFormat(), epochYear()); }
+Date CTOD(std::string_view text) {
+    return textToDate(text, dateFormat(), epochYear());
+}
 
 std::string DTOS(Date d) {
     if (d.empty()) return std::string(8, ' ');

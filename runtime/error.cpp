@@ -45,41 +45,76 @@ std::string numberText(const Value& v) {
 
 std::string_view genCodeDescription(int genCode) {
     switch (genCode) {
-        case gen::kArg: return "Argument error";
-        case gen::kBound: return "Bound error";
-        case gen::kStrOverflow: return "String overflow";
-        case gen::kNumOverflow: return "Numeric overflow";
-        case gen::kZeroDiv: return "Zero divisor";
-        case gen::kNumErr: return "Numeric error";
-        case gen::kSyntax: return "Syntax error";
-        case gen::kComplexity: return "Operation too complex";
-        case gen::kMem: return "Memory low";
-        case gen::kNoFunc: return "Undefined function";
-        case gen::kNoMethod: return "No exported method";
-        case gen::kNoVar: return "Variable does not exist";
-        case gen::kNoAlias: return "Alias does not exist";
-        case gen::kNoVarMethod: return "No exported variable";
-        case gen::kBadAlias: return "Illegal characters in alias";
-        case gen::kDupAlias: return "Alias already in use";
-        case gen::kCreate: return "Create error";
-        case gen::kOpen: return "Open error";
-        case gen::kClose: return "Close error";
-        case gen::kRead: return "Read error";
-        case gen::kWrite: return "Write error";
-        case gen::kPrint: return "Print error";
-        case gen::kUnsupported: return "Operation not supported";
-        case gen::kLimit: return "Limit exceeded";
-        case gen::kCorruption: return "Corruption detected";
-        case gen::kDataType: return "Data type error";
-        case gen::kDataWidth: return "Data width error";
-        case gen::kNoTable: return "Workarea not in use";
-        case gen::kNoOrder: return "Workarea not indexed";
-        case gen::kShared: return "Exclusive required";
-        case gen::kUnlocked: return "Lock required";
-        case gen::kReadOnly: return "Write not allowed";
-        case gen::kAppendLock: return "Append lock failed";
-        case gen::kLock: return "Lock Failure";
-        default: return "";
+        case gen::kArg:
+            return "Argument error";
+        case gen::kBound:
+            return "Bound error";
+        case gen::kStrOverflow:
+            return "String overflow";
+        case gen::kNumOverflow:
+            return "Numeric overflow";
+        case gen::kZeroDiv:
+            return "Zero divisor";
+        case gen::kNumErr:
+            return "Numeric error";
+        case gen::kSyntax:
+            return "Syntax error";
+        case gen::kComplexity:
+            return "Operation too complex";
+        case gen::kMem:
+            return "Memory low";
+        case gen::kNoFunc:
+            return "Undefined function";
+        case gen::kNoMethod:
+            return "No exported method";
+        case gen::kNoVar:
+            return "Variable does not exist";
+        case gen::kNoAlias:
+            return "Alias does not exist";
+        case gen::kNoVarMethod:
+            return "No exported variable";
+        case gen::kBadAlias:
+            return "Illegal characters in alias";
+        case gen::kDupAlias:
+            return "Alias already in use";
+        case gen::kCreate:
+            return "Create error";
+        case gen::kOpen:
+            return "Open error";
+        case gen::kClose:
+            return "Close error";
+        case gen::kRead:
+            return "Read error";
+        case gen::kWrite:
+            return "Write error";
+        case gen::kPrint:
+            return "Print error";
+        case gen::kUnsupported:
+            return "Operation not supported";
+        case gen::kLimit:
+            return "Limit exceeded";
+        case gen::kCorruption:
+            return "Corruption detected";
+        case gen::kDataType:
+            return "Data type error";
+        case gen::kDataWidth:
+            return "Data width error";
+        case gen::kNoTable:
+            return "Workarea not in use";
+        case gen::kNoOrder:
+            return "Workarea not indexed";
+        case gen::kShared:
+            return "Exclusive required";
+        case gen::kUnlocked:
+            return "Lock required";
+        case gen::kReadOnly:
+            return "Write not allowed";
+        case gen::kAppendLock:
+            return "Append lock failed";
+        case gen::kLock:
+            return "Lock Failure";
+        default:
+            return "";
     }
 }
 
@@ -137,7 +172,9 @@ Block ERRORBLOCK(std::optional<Block> bNew) {
     return old;
 }
 
-int handlerDepth() { return g_handlerDepth; }
+int handlerDepth() {
+    return g_handlerDepth;
+}
 
 ErrorOutcome launchError(const ObjectPtr& err) {
     if (g_handlerDepth >= kMaxHandlerDepth) {
@@ -165,7 +202,9 @@ int ERRORLEVEL(std::optional<int> nNew) {
     return old;
 }
 
-void __QUIT() { throw ProgramExit{g_errorLevel}; }
+void __QUIT() {
+    throw ProgramExit{g_errorLevel};
+}
 
 void quitNow(int code) {
     std::cout.flush();
@@ -180,8 +219,12 @@ void unrecoverableError(std::string_view text) {
     throw ProgramExit{1};
 }
 
-void BREAK(Value value) { throw Break{std::move(value)}; }
+void BREAK(Value value) {
+    throw Break{std::move(value)};
+}
 
-void DOBREAK() { throw Break{}; }
+void DOBREAK() {
+    throw Break{};
+}
 
 }  // namespace runtime

@@ -111,11 +111,9 @@ TEST_F(ErrorTest, ForbiddenAnswersEndWithRecoveryFailure) {
     answerWith(true);  // retry without CanRetry
     EXPECT_EQ(exitCodeOf([] { launchError(err(gen::kOpen)); }), 1);
     answerWith(false);  // default without CanDefault
-    EXPECT_EQ(exitCodeOf([] { launchError(err(gen::kOpen, "CanRetry")); }),
-              1);
+    EXPECT_EQ(exitCodeOf([] { launchError(err(gen::kOpen, "CanRetry")); }), 1);
     answerWith(7);  // a value without CanSubstitute
-    EXPECT_EQ(exitCodeOf([] { launchError(err(gen::kArg, "CanDefault")); }),
-              1);
+    EXPECT_EQ(exitCodeOf([] { launchError(err(gen::kArg, "CanDefault")); }), 1);
     EXPECT_EQ(handlerDepth(), 0);  // the depth count unwound
 }
 
@@ -138,8 +136,7 @@ TEST_F(ErrorTest, EightNestedCallsAreAllowed) {
         if (remaining-- > 0) launchError(err(gen::kArg, "CanDefault"));
         return false;
     }));
-    EXPECT_EQ(launchError(err(gen::kArg, "CanDefault")).action,
-              Recovery::Default);
+    EXPECT_EQ(launchError(err(gen::kArg, "CanDefault")).action, Recovery::Default);
 }
 
 TEST_F(ErrorTest, WithoutHandlerTheProgramEnds) {

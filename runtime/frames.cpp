@@ -34,7 +34,9 @@ Frame& Frame::local(std::string_view name, Value v) {
     return *this;
 }
 
-int frameDepth() { return static_cast<int>(t_frames.size()); }
+int frameDepth() {
+    return static_cast<int>(t_frames.size());
+}
 
 const FrameInfo* frameAt(int level) {
     if (level < 0 || level >= frameDepth()) return nullptr;

@@ -45,7 +45,7 @@ TEST(ParseRobustnessTest, RandomInputKeepsResultsWellFormed) {
         EXPECT_EQ(STR(n.value, 12, 3).size(), 12u);
         TRANSFORM(a, b);
         EXPECT_EQ(STUFF(a, static_cast<int>(rng() % 40) - 5, static_cast<int>(rng() % 40) - 5, b)
-                      .size() <= a.size() + b.size(),
+                          .size() <= a.size() + b.size(),
                   true);
         // The order is antisymmetric under exact comparison.
         EXPECT_EQ(compareText(a, b, true), -compareText(b, a, true)) << a << "|" << b;

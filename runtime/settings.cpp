@@ -86,7 +86,9 @@ SettingsState& state() {
     return s;
 }
 
-int index(Set id) { return static_cast<int>(id) - 1; }
+int index(Set id) {
+    return static_cast<int>(id) - 1;
+}
 
 // Converts a value given to SET into the setting's kind; nothing when it
 // does not fit.
@@ -146,7 +148,9 @@ std::optional<bool> centuryOf(std::string_view format) {
 
 }  // namespace
 
-std::string_view settingName(Set id) { return definitions()[index(id)].name; }
+std::string_view settingName(Set id) {
+    return definitions()[index(id)].name;
+}
 
 std::optional<Set> settingByNumber(int number) {
     if (number < kFirstSetting || number > kLastSetting) return std::nullopt;
@@ -192,17 +196,39 @@ bool SETCENTURY(std::optional<bool> on) {
     return old;
 }
 
-bool isExact() { return state().values[index(Set::Exact)].logical(); }
-bool isSoftSeek() { return state().values[index(Set::SoftSeek)].logical(); }
-bool isUnique() { return state().values[index(Set::Unique)].logical(); }
-bool isDeleted() { return state().values[index(Set::Deleted)].logical(); }
-bool isExclusive() { return state().values[index(Set::Exclusive)].logical(); }
-bool isCentury() { return state().century; }
-int decimalsSetting() { return static_cast<int>(state().values[index(Set::Decimals)].num()); }
-int epochYear() { return static_cast<int>(state().values[index(Set::Epoch)].num()); }
-std::string dateFormat() { return state().values[index(Set::DateFormat)].text(); }
-std::string defaultFolder() { return state().values[index(Set::Default)].text(); }
-std::string searchPath() { return state().values[index(Set::Path)].text(); }
+bool isExact() {
+    return state().values[index(Set::Exact)].logical();
+}
+bool isSoftSeek() {
+    return state().values[index(Set::SoftSeek)].logical();
+}
+bool isUnique() {
+    return state().values[index(Set::Unique)].logical();
+}
+bool isDeleted() {
+    return state().values[index(Set::Deleted)].logical();
+}
+bool isExclusive() {
+    return state().values[index(Set::Exclusive)].logical();
+}
+bool isCentury() {
+    return state().century;
+}
+int decimalsSetting() {
+    return static_cast<int>(state().values[index(Set::Decimals)].num());
+}
+int epochYear() {
+    return static_cast<int>(state().values[index(Set::Epoch)].num());
+}
+std::string dateFormat() {
+    return state().values[index(Set::DateFormat)].text();
+}
+std::string defaultFolder() {
+    return state().values[index(Set::Default)].text();
+}
+std::string searchPath() {
+    return state().values[index(Set::Path)].text();
+}
 
 int addSettingHook(SettingHook hook) {
     int id = state().nextHookId++;
@@ -215,6 +241,8 @@ void removeSettingHook(int hookId) {
     std::erase_if(hooks, [hookId](const HookEntry& h) { return h.id == hookId; });
 }
 
-void resetSettings() { state().reset(); }
+void resetSettings() {
+    state().reset();
+}
 
 }  // namespace runtime

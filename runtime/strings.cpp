@@ -12,7 +12,9 @@
 namespace runtime {
 namespace {
 
-int clampDecimals(int d) { return d < 0 ? 0 : (d > 15 ? 15 : d); }
+int clampDecimals(int d) {
+    return d < 0 ? 0 : (d > 15 ? 15 : d);
+}
 
 // Rounds to `decimals` places, half away from zero. The small tolerance
 // makes 1.005 round to 1.01 as a person reading the decimal text expects,
@@ -32,14 +34,16 @@ std::string fixedText(double x, int decimals) {
     if (!std::isfinite(x)) return "";
     double r = roundHalfAway(x, decimals);
     if (!std::isfinite(r)) r = x;  // too large for the scaling: already whole
-    if (r == 0) r = 0;              // no "-0"
+    if (r == 0) r = 0;             // no "-0"
     // Up to 309 integer digits, a point and 15 decimals.
     char buf[400];
     std::snprintf(buf, sizeof buf, "%.*f", clampDecimals(decimals), r);
     return buf;
 }
 
-bool isIntegral(double x) { return std::isfinite(x) && x == std::floor(x); }
+bool isIntegral(double x) {
+    return std::isfinite(x) && x == std::floor(x);
+}
 
 constexpr int kDefaultIntWidth = 10;
 
@@ -61,7 +65,9 @@ Picture splitPicture(std::string_view pic) {
     return p;
 }
 
-bool isDigitPlace(char c) { return c == '9' || c == '#'; }
+bool isDigitPlace(char c) {
+    return c == '9' || c == '#';
+}
 
 // Fills a numeric template. Digit places and commas left of the decimal
 // point take the integer digits from the right; places right of it take the
@@ -131,8 +137,8 @@ std::string transformText(const std::string& s, const Picture& p) {
     size_t si = 0;
     for (char c : p.mask) {
         const char u = static_cast<char>(upperByte(static_cast<unsigned char>(c)));
-        const bool place = u == '!' || u == 'X' || u == '9' || u == '#' || u == 'A' ||
-                           u == 'N' || u == 'L' || u == 'Y';
+        const bool place = u == '!' || u == 'X' || u == '9' || u == '#' || u == 'A' || u == 'N' ||
+                           u == 'L' || u == 'Y';
         if (!place) {
             out.push_back(c);
             continue;
@@ -167,7 +173,8 @@ std::string STR(const Number& n, std::optional<int> width, std::optional<int> de
     }
     if (w <= 0) return "";
     std::string s = fixedText(n.value, dec);
-    if (s.empty() || static_cast<int>(s.size()) > w) return std::string(static_cast<size_t>(w), '*');
+    if (s.empty() || static_cast<int>(s.size()) > w)
+        return std::string(static_cast<size_t>(w), '*');
     return std::string(static_cast<size_t>(w) - s.size(), ' ') + s;
 }
 
@@ -192,29 +199,41 @@ Number VAL(std::string_view text) {
 std::string TRANSFORM(const Value& v, std::string_view picture) {
     const Picture p = splitPicture(picture);
     switch (v.type()) {
-        case Type::kNumber: return transformNumber(v.numberInfo(), p);
+        case Type::kNumber:
+            return transformNumber(v.numberInfo(), p);
         case Type::kText:
-        case Type::kMemo: return transformText(v.text(), p);
+        case Type::kMemo:
+            return transformText(v.text(), p);
         case Type::kLogical: {
             const bool yn = UPPER(p.mask).find('Y') != std::string::npos;
             return v.logical() ? (yn ? "Y" : "T") : (yn ? "N" : "F");
         }
-        case Type::kDate: return DTOC(v.date());
-        default: return CVALTOCHAR(v);
+        case Type::kDate:
+            return DTOC(v.date());
+        default:
+            return CVALTOCHAR(v);
     }
 }
 
 std::string CVALTOCHAR(const Value& v) {
     switch (v.type()) {
-        case Type::kNil: return "NIL";
+        case Type::kNil:
+            return "NIL";
         case Type::kText:
-        case Type::kMemo: return v.text();
-        case Type::kNumber: return ALLTRIM(STR(v.numberInfo()));
-        case Type::kLogical: return v.logical() ? ".T." : ".F.";
-        case Type::kDate: return DTOC(v.date());
-        case Type::kArray: return "{ Array }";
-        case Type::kBlock: return "{|| ... }";
-        case Type::kObject: return "Object";
+        case Type::kMemo:
+            return v.text();
+        case Type::kNumber:
+            return ALLTRIM(STR(v.numberInfo()));
+        case Type::kLogical:
+            return v.logical() ? ".T." : ".F.";
+        case Type::kDate:
+            return DTOC(v.date());
+        case Type::kArray:
+            return "{ Array }";
+        case Type::kBlock:
+            return "{|| ... }";
+        case Type::kObject:
+            return "Object";
     }
     return "";
 }
@@ -247,7 +266,9 @@ std::string REPLICATE(std::string_view s, int count) {
     return out;
 }
 
-std::string SPACE(int count) { return count > 0 ? std::string(static_cast<size_t>(count), ' ') : ""; }
+std::string SPACE(int count) {
+    return count > 0 ? std::string(static_cast<size_t>(count), ' ') : "";
+}
 
 std::string SUBSTR(std::string_view s, int start, std::optional<int> count) {
     const int len = static_cast<int>(s.size());
@@ -260,7 +281,9 @@ std::string SUBSTR(std::string_view s, int start, std::optional<int> count) {
     return std::string(s.substr(static_cast<size_t>(from), static_cast<size_t>(n)));
 }
 
-std::string LEFT(std::string_view s, int count) { return SUBSTR(s, 1, count < 0 ? 0 : count); }
+std::string LEFT(std::string_view s, int count) {
+    return SUBSTR(s, 1, count < 0 ? 0 : count);
+}
 
 std::string RIGHT(std::string_view s, int count) {
     if (count <= 0) return "";

@@ -21,12 +21,12 @@ protected:
 TEST_F(StringsTest, StrWidthsDecimalsAndRounding) {
     EXPECT_EQ(STR(42), "        42");
     EXPECT_EQ(STR(-42), "       -42");
-    EXPECT_EQ(STR(1.5), "         1.50");    // 10 places + SET DECIMALS 2 for a fraction
-    EXPECT_EQ(STR(2.5, 3), "  3");           // half away from zero
+    EXPECT_EQ(STR(1.5), "         1.50");  // 10 places + SET DECIMALS 2 for a fraction
+    EXPECT_EQ(STR(2.5, 3), "  3");         // half away from zero
     EXPECT_EQ(STR(-2.5, 3), " -3");
-    EXPECT_EQ(STR(1.005, 6, 2), "  1.01");   // decimal reading, not binary
-    EXPECT_EQ(STR(-0.001, 5, 2), " 0.00");   // no negative zero
-    EXPECT_EQ(STR(123456, 5), "*****");      // overflow
+    EXPECT_EQ(STR(1.005, 6, 2), "  1.01");  // decimal reading, not binary
+    EXPECT_EQ(STR(-0.001, 5, 2), " 0.00");  // no negative zero
+    EXPECT_EQ(STR(123456, 5), "*****");     // overflow
     EXPECT_EQ(STR(12345, 5), "12345");
     EXPECT_EQ(STR(3, 0), "");
     EXPECT_EQ(STR(Number{7.25, 8, 3}), "   7.250");  // the number's own width
@@ -41,7 +41,7 @@ TEST_F(StringsTest, ValReadsTheLeadingNumber) {
     EXPECT_EQ(VAL("+3.").value, 3);
     EXPECT_EQ(VAL("").value, 0);
     EXPECT_EQ(VAL("abc").value, 0);
-    EXPECT_EQ(VAL("1e5").value, 1);  // no exponents
+    EXPECT_EQ(VAL("1e5").value, 1);                  // no exponents
     EXPECT_EQ(STR(VAL("3.125")), "         3.125");  // keeps the decimals read
 }
 

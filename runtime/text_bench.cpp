@@ -27,8 +27,10 @@ std::vector<std::string> makeNames(int n) {
     std::vector<std::string> v;
     v.reserve(static_cast<size_t>(n));
     for (int i = 0; i < n; ++i) {
-        v.push_back("Compa\xF1\xED" "a n\xFAmero " + std::to_string(i * 7919 % 100000) +
-                    std::string(20, ' '));
+        v.push_back(
+            "Compa\xF1\xED"
+            "a n\xFAmero " +
+            std::to_string(i * 7919 % 100000) + std::string(20, ' '));
     }
     return v;
 }
@@ -61,7 +63,8 @@ int main() {
         size_t s = 0;
         runtime::Date d = runtime::makeDate(1990, 1, 1);
         for (int i = 0; i < n; ++i) {
-            s += static_cast<size_t>(runtime::CTOD(runtime::DTOC(runtime::addDays(d, i % 9000))).julian);
+            s += static_cast<size_t>(
+                runtime::CTOD(runtime::DTOC(runtime::addDays(d, i % 9000))).julian);
         }
         return s;
     });

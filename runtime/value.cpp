@@ -12,7 +12,9 @@ Value Block::eval(std::span<const Value> args) const {
     return (*fn_)(args);
 }
 
-Value Block::eval() const { return eval(std::span<const Value>{}); }
+Value Block::eval() const {
+    return eval(std::span<const Value>{});
+}
 
 Value Block::eval(std::initializer_list<Value> args) const {
     return eval(std::span<const Value>(args.begin(), args.size()));
@@ -24,32 +26,51 @@ Value Value::memo(std::string s) {
     return v;
 }
 
-Value Value::newArray(Array items) { return Value(std::make_shared<Array>(std::move(items))); }
+Value Value::newArray(Array items) {
+    return Value(std::make_shared<Array>(std::move(items)));
+}
 
 Type Value::type() const {
     switch (v_.index()) {
-        case 0: return Type::kNil;
-        case 1: return std::get<Text>(v_).memo ? Type::kMemo : Type::kText;
-        case 2: return Type::kNumber;
-        case 3: return Type::kLogical;
-        case 4: return Type::kDate;
-        case 5: return Type::kArray;
-        case 6: return Type::kBlock;
-        default: return Type::kObject;
+        case 0:
+            return Type::kNil;
+        case 1:
+            return std::get<Text>(v_).memo ? Type::kMemo : Type::kText;
+        case 2:
+            return Type::kNumber;
+        case 3:
+            return Type::kLogical;
+        case 4:
+            return Type::kDate;
+        case 5:
+            return Type::kArray;
+        case 6:
+            return Type::kBlock;
+        default:
+            return Type::kObject;
     }
 }
 
 char Value::typeLetter() const {
     switch (type()) {
-        case Type::kNil: return 'U';
-        case Type::kText: return 'C';
-        case Type::kNumber: return 'N';
-        case Type::kLogical: return 'L';
-        case Type::kDate: return 'D';
-        case Type::kArray: return 'A';
-        case Type::kBlock: return 'B';
-        case Type::kObject: return 'O';
-        case Type::kMemo: return 'M';
+        case Type::kNil:
+            return 'U';
+        case Type::kText:
+            return 'C';
+        case Type::kNumber:
+            return 'N';
+        case Type::kLogical:
+            return 'L';
+        case Type::kDate:
+            return 'D';
+        case Type::kArray:
+            return 'A';
+        case Type::kBlock:
+            return 'B';
+        case Type::kObject:
+            return 'O';
+        case Type::kMemo:
+            return 'M';
     }
     return 'U';
 }
@@ -98,11 +119,17 @@ std::string Value::textOr(std::string_view fallback) const {
     return isText() ? text() : std::string(fallback);
 }
 
-double Value::numOr(double fallback) const { return isNumber() ? num() : fallback; }
+double Value::numOr(double fallback) const {
+    return isNumber() ? num() : fallback;
+}
 
-bool Value::logicalOr(bool fallback) const { return isLogical() ? logical() : fallback; }
+bool Value::logicalOr(bool fallback) const {
+    return isLogical() ? logical() : fallback;
+}
 
-std::string VALTYPE(const Value& v) { return std::string(1, v.typeLetter()); }
+std::string VALTYPE(const Value& v) {
+    return std::string(1, v.typeLetter());
+}
 
 bool sameName(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;

@@ -76,8 +76,8 @@ public:
     Value(const char* s) : v_(Text{std::string(s), false}) {}
     Value(double d) : v_(Number{d, -1, -1}) {}
     template <std::integral T>
-        requires(!std::same_as<T, bool> && !std::same_as<T, char>)
-    Value(T n) : v_(Number{static_cast<double>(n), -1, 0}) {}
+    requires(!std::same_as<T, bool> && !std::same_as<T, char>) Value(T n)
+        : v_(Number{static_cast<double>(n), -1, 0}) {}
     Value(Number n) : v_(n) {}
     Value(bool b) : v_(b) {}
     Value(Date d) : v_(d) {}
