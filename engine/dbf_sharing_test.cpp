@@ -1,0 +1,126 @@
+// Two processes on one table: exclusive opens, record locks, the table lock
+// and the append lock are honoured by another process running the engine.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "engine/dbf_child_testutil.h"
+#include "engine/dbf_testutil.h"
+#include "engine/engine.h"
+
+namespace engine {
+namespace {
+using test::runEngineChildToEnd;
+
+class SharingTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        path_ = dir_.file("shared.dbf");
+        ASSERT_EQ(createTable(path_, "NAME,C,12,0;QTY,N,5,0", kTypeCdx, 0), kOk);
+        Handle h = test::openOrDie(path_);
+        for (int i = 0; i < 5; ++i) append(h);
+        closeTable(h);
+    }
+    void TearDown() override { shutdown(); }
+    // Starts a child holding `what` and waits until it holds it.
+    os::Process hold(const std::string& what) {
+        ready_ = dir_.file("ready" + std::to_string(serial_));
+        release_ = dir_.file("release" + std::to_string(serial_++));
+        os::Process p = test::startEngineChild({"hold", path_, what, ready_, release_});
+        EXPECT_TRUE(test::waitForFile(ready_));
+        return p;
+    }
+    int release(os::Process& p) {
+        test::writeFile(release_, "go");
+        auto code = p.waitFor(60000);
+        return code.ok() && code.value() ? **code : -1;
+    }
+    test::ScratchDir dir_;
+    std::string path_, ready_, release_;
+    int serial_ = 0;
+};
+
+TEST_F(SharingTest, ExclusiveOpenKeepsTheOtherProcessOut) {
+    Handle h = test::openOrDie(path_, kOpenExclusive);
+    EXPECT_EQ(runEngineChildToEnd({"open", path_, "shared"}), 1);
+    EXPECT_EQ(runEngineChildToEnd({"open", path_, "exclusive"}), 1);
+    closeTable(h);
+    h = test::openOrDie(path_, kOpenShared);
+    EXPECT_EQ(runEngineChildToEnd({"open", path_, "shared"}), 0);
+    EXPECT_EQ(runEngineChildToEnd({"open", path_, "exclusive"}), 1);
+    closeTable(h);
+    os::Process child = hold("exclusive");
+    Handle other = 0;
+    EXPECT_EQ(openTable(path_, "", kTypeCdx, kOpenShared, &other), kLocked);
+    EXPECT_EQ(release(child), 0);
+    EXPECT_EQ(runEngineChildToEnd({"open", path_, "exclusive"}), 0);
+}
+
+TEST_F(SharingTest, RecordLockIsHonouredBothWays) {
+    Handle h = test::openOrDie(path_, kOpenShared);
+    ASSERT_EQ(lockRecord(h, 2), kOk);
+    EXPECT_EQ(runEngineChildToEnd({"try", path_, "record:2"}), 1);
+    EXPECT_EQ(runEngineChildToEnd({"try", path_, "record:3"}), 0);
+    EXPECT_EQ(runEngineChildToEnd({"try", path_, "table"}), 1);
+    EXPECT_EQ(runEngineChildToEnd({"try", path_, "append"}), 0);  // appends do not need record 2
+    ASSERT_EQ(unlockRecord(h, 2), kOk);
+    EXPECT_EQ(runEngineChildToEnd({"try", path_, "record:2"}), 0);
+    os::Process child = hold("record:4");
+    EXPECT_EQ(lockRecord(h, 4), kLocked);
+    EXPECT_EQ(lockRecord(h, 5), kOk);
+    EXPECT_EQ(lockTable(h), kLocked);
+    EXPECT_EQ(release(child), 0);
+    EXPECT_EQ(lockRecord(h, 4), kOk);
+}
+
+TEST_F(SharingTest, TableLockKeepsOutRecordLocksAndAppends) {
+    Handle h = test::openOrDie(path_, kOpenShared);
+    ASSERT_EQ(lockRecord(h, 1), kOk);
+    ASSERT_EQ(lockTable(h), kOk);
+    EXPECT_EQ(runEngineChildToEnd({"try", path_, "record:1"}), 1);
+    EXPECT_EQ(runEngineChildToEnd({"try", path_, "record:5"}), 1);
+    EXPECT_EQ(runEngineChildToEnd({"try", path_, "table"}), 1);
+    EXPECT_EQ(runEngineChildToEnd({"try", path_, "append"}), 1);
+    ASSERT_EQ(unlockTable(h), kOk);
+    EXPECT_EQ(runEngineChildToEnd({"try", path_, "table"}), 0);
+    os::Process child = hold("table");
+    EXPECT_EQ(lockRecord(h, 3), kLocked);
+    EXPECT_EQ(append(h), kLocked);
+    uint32_t n = 0;
+    recordCount(h, &n);
+    EXPECT_EQ(n, 5u);
+    EXPECT_EQ(release(child), 0);
+    EXPECT_EQ(append(h), kOk);
+}
+
+TEST_F(SharingTest, ConcurrentAppendsLoseNoRecord) {
+    os::Process child = test::startEngineChild({"append", path_, "300", "child"});
+    Handle h = test::openOrDie(path_, kOpenShared);
+    for (int i = 0; i < 300; ++i) {
+        Result r = append(h);
+        for (int tries = 0; r == kLocked && tries < 40; ++tries) r = append(h);
+        ASSERT_EQ(r, kOk) << test::lastErrorString();
+        uint32_t recno = 0;
+        recordNumber(h, &recno);
+        ASSERT_EQ(lockRecord(h, recno), kOk);
+        ASSERT_EQ(setString(h, 1, "parent" + std::to_string(i)), kOk);
+        ASSERT_EQ(unlockRecord(h, recno), kOk);
+    }
+    auto code = child.waitFor(60000);
+    ASSERT_TRUE(code.ok() && code.value());
+    EXPECT_EQ(**code, 0);
+    std::set<std::string> names;
+    uint32_t n = 0;
+    recordCount(h, &n);
+    EXPECT_EQ(n, 605u);
+    for (uint32_t r = 6; r <= n; ++r) {
+        gotoRecord(h, r);
+        std::string s;
+        getString(h, 1, &s);
+        names.insert(s);
+    }
+    EXPECT_EQ(names.size(), 600u);  // every record written once, none blank
+}
+
+}  // namespace
+}  // namespace engine
