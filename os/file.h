@@ -8,7 +8,8 @@
 //   - Share::Shared conflicts only with an existing exclusive open (32).
 // On POSIX each open takes an open-file-description lock on one reserved byte
 // at kOpenModeLockOffset (read lock = shared, write lock = exclusive); so an
-// exclusive open is only seen by programs that use this layer.
+// exclusive open is only seen by programs that use this layer, and on a file
+// system without such locks (some network mounts) opens do not conflict.
 //
 // Byte-range locks are per File (per handle, like LockFileEx): two Files of
 // the same process conflict exactly as two processes do. A lock request never

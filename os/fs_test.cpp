@@ -129,14 +129,19 @@ TEST_F(FsTest, FoldersAndExistence) {
 TEST_F(FsTest, CurrentDirectoryFollowsSetAndRelativePaths) {
     Result<std::string> before = currentDirectory();
     ASSERT_TRUE(before.ok());
+    struct Restore {  // the temp folder goes away; later tests need a valid current directory
+        std::string path;
+        ~Restore() { (void)setCurrentDirectory(path); }
+    } restore{*before};
     ASSERT_TRUE(makeFolder(at("WORK")).ok());
     ASSERT_TRUE(setCurrentDirectory(at("WORK")).ok());
     writeWholeFile("REL.TXT", "relative");
     EXPECT_TRUE(fileExists(at("WORK\\REL.TXT")));
     Result<std::string> now = currentDirectory();
-    EXPECT_TRUE(now.ok() && now->size() > 4 && now->substr(now->size() - 4) == "WORK") << *now;
+    ASSERT_TRUE(now.ok());
+    EXPECT_TRUE(now->size() > 4 && now->substr(now->size() - 4) == "WORK") << *now;
     EXPECT_EQ(setCurrentDirectory(at("NOFOLDER")).code(), kErrFileNotFound);
-    ASSERT_TRUE(setCurrentDirectory(*before).ok());
+    EXPECT_EQ(setCurrentDirectory(at("NOFOLDER\\SUB")).code(), kErrPathNotFound);
 }
 
 TEST_F(FsTest, ProgramAndShortNamesNameExistingFiles) {

@@ -78,7 +78,10 @@ bool takeOpenModeLock(int fd, bool exclusive) {
     fl.l_whence = SEEK_SET;
     fl.l_start = static_cast<off_t>(kOpenModeLockOffset);
     fl.l_len = 1;
-    return ::fcntl(fd, F_OFD_SETLK, &fl) == 0;
+    if (::fcntl(fd, F_OFD_SETLK, &fl) == 0) return true;
+    // A file system without these locks (some network and FUSE mounts) cannot
+    // arbitrate opens; refusing every open there would make the data unusable.
+    return errno == ENOLCK || errno == EOPNOTSUPP || errno == EINVAL;
 }
 
 bool isOpenByAnyone(const std::string& nativePath, bool exclusiveOnly) {

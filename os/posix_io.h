@@ -21,6 +21,7 @@ Status errnoStatus(int err, const char* operation, const std::string& path,
 // Takes the open-mode lock on `fd` without waiting: a read lock for a shared
 // open, a write lock for an exclusive one. Returns false on a conflict (errno
 // set: EAGAIN/EACCES) or when the descriptor does not allow the lock (EBADF).
+// On a file system that has no such locks it returns true without a lock.
 bool takeOpenModeLock(int fd, bool exclusive);
 
 // True when some open file description (of any process) holds the open-mode
