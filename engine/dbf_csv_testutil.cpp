@@ -1,10 +1,17 @@
 // CSV reading and value rendering for the corpus comparisons.
 #include "engine/dbf_csv_testutil.h"
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 
 #include "engine/dbf_field.h"
+#include "engine/dbf_testutil.h"
+#include "engine/engine.h"
 
 namespace engine::test {
 namespace {
@@ -129,6 +136,92 @@ bool sameVarField(const std::string& ours, const std::string& expected, bool cp1
     size_t n = exp.empty() ? 0 : uint8_t(exp.back());
     if (!wasHex) return n < exp.size() && exp.substr(0, n) == renderText(ours, cp1252);
     return n < exp.size() && exp.substr(0, n) == ours;
+}
+
+namespace {
+
+bool sameNumber(const std::string& expected, double ours) {
+    char* end = nullptr;
+    double e = std::strtod(expected.c_str(), &end);
+    if (end == expected.c_str()) return false;
+    return e == ours || std::fabs(e - ours) <= 1e-9 * std::max(1.0, std::fabs(e));
+}
+
+// Compares one field of the current record; returns "" or a description.
+std::string compareField(Handle h, int field, const std::string& expected, bool cp1252) {
+    char type = 0;
+    fieldType(h, field, &type);
+    std::string raw;
+    getString(h, field, &raw);
+    if (type == 'C') {
+        return renderText(rstripBlanks(raw), cp1252) == expected ? "" : "text " + raw;
+    }
+    if (type == 'V' || type == 'Q') return sameVarField(raw, expected, cp1252) ? "" : "var " + raw;
+    if (type == 'N' || type == 'F' || type == 'I' || type == 'B' || type == 'Y') {
+        double d = 0;
+        getDouble(h, field, &d);
+        if (expected == "\\N") return raw.find_first_not_of(' ') == std::string::npos ? "" : "blank";
+        return sameNumber(expected, d) ? "" : "number " + std::to_string(d);
+    }
+    if (type == 'L') {
+        bool b = false;
+        getLogical(h, field, &b);
+        if (expected == "\\N") return (raw == "F" && !b) ? "" : "logical";
+        return expected == (b ? "T" : "F") ? "" : "logical " + raw;
+    }
+    if (type == 'D') {
+        std::string d;
+        getDate(h, field, &d);
+        return renderDate(d) == expected ? "" : "date " + d;
+    }
+    if (type == 'T') return renderDateTime(raw) == expected ? "" : "datetime";
+    if (type == 'M' || type == 'G' || type == 'P' || type == 'W') {
+        std::string m;
+        if (getMemo(h, field, &m) != kOk) return "memo read failed " + lastErrorString();
+        if (expected == "\\N") return m.empty() ? "" : "memo not empty";
+        if (expected.rfind("hex:", 0) == 0) return "hex:" + hex(m) == expected ? "" : "memo bytes";
+        return renderText(m, cp1252) == expected ? "" : "memo text";
+    }
+    return "unknown type";
+}
+
+}  // namespace
+
+void expectTableMatchesCsv(const std::string& dbf, const std::string& csvPath) {
+    SCOPED_TRACE(dbf);
+    auto rows = readCsv(readFile(csvPath));
+    ASSERT_GE(rows.size(), 1u);
+    Handle h = 0;
+    ASSERT_EQ(openTable(dbf, "", kTypeCdx, kOpenShared | kOpenReadOnly, &h), kOk)
+        << lastErrorString();
+    bool cp1252 = uint8_t(readFile(dbf)[29]) == 0x03;
+    const auto& head = rows[0];
+    int n = 0;
+    fieldCount(h, &n);
+    std::vector<int> column;  // csv column of field i+1
+    for (int f = 1; f <= n; ++f) {
+        std::string name;
+        fieldName(h, f, &name);
+        auto it = std::find(head.begin(), head.end(), name);
+        ASSERT_NE(it, head.end()) << name;
+        column.push_back(int(it - head.begin()));
+    }
+    uint32_t count = 0;
+    recordCount(h, &count);
+    ASSERT_EQ(count + 1, rows.size());
+    for (uint32_t r = 1; r <= count; ++r) {
+        ASSERT_EQ(gotoRecord(h, r), kOk) << lastErrorString();
+        const auto& row = rows[r];
+        bool del = false;
+        isDeleted(h, &del);
+        EXPECT_EQ(row[1], del ? "1" : "0") << "record " << r;
+        for (int f = 1; f <= n; ++f) {
+            std::string diff = compareField(h, f, row[size_t(column[size_t(f - 1)])], cp1252);
+            EXPECT_EQ(diff, "") << "record " << r << " field " << head[size_t(column[size_t(f - 1)])]
+                                << " expected " << row[size_t(column[size_t(f - 1)])].substr(0, 80);
+        }
+    }
+    closeTable(h);
 }
 
 }  // namespace engine::test

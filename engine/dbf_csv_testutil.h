@@ -23,4 +23,8 @@ std::string renderDateTime(std::string_view raw);
 // expected raw field, which keeps the length byte at its end.
 bool sameVarField(const std::string& ours, const std::string& expected, bool cp1252);
 
+// Opens `dbf` read-only and expects every record (physical order, delete
+// flag, every user field) to match the CSV written by the dbfread oracle.
+void expectTableMatchesCsv(const std::string& dbf, const std::string& csvPath);
+
 }  // namespace engine::test
