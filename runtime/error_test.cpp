@@ -107,6 +107,15 @@ TEST_F(ErrorTest, DefaultAndSubstituteAreAcceptedWhenAllowed) {
     EXPECT_EQ(r.value.num(), 0);
 }
 
+TEST_F(ErrorTest, PermissionsAreReadAfterTheHandlerRan) {
+    // A handler may grant the default itself before answering false.
+    ERRORBLOCK(Block([](std::span<const Value> args) -> Value {
+        args[0].object()->set("CanDefault", true);
+        return false;
+    }));
+    EXPECT_EQ(launchError(err(gen::kCreate)).action, Recovery::Default);
+}
+
 TEST_F(ErrorTest, ForbiddenAnswersEndWithRecoveryFailure) {
     answerWith(true);  // retry without CanRetry
     EXPECT_EQ(exitCodeOf([] { launchError(err(gen::kOpen)); }), 1);
