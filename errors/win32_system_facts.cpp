@@ -47,9 +47,10 @@ ProcessMemory processMemory() {
 std::vector<std::string> GETTASKS() {
     std::vector<std::string> titles;
     std::set<std::string> seen;
+    // Window order starts at the first window of the active window's order
+    // (the topmost ones when nothing is active).
     HWND start = GetForegroundWindow();
-    if (!start) start = GetDesktopWindow() ? GetTopWindow(nullptr) : nullptr;
-    HWND w = start ? GetWindow(start, GW_HWNDFIRST) : nullptr;
+    HWND w = start ? GetWindow(start, GW_HWNDFIRST) : GetTopWindow(nullptr);
     for (; w; w = GetWindow(w, GW_HWNDNEXT)) {
         if (!IsWindowVisible(w)) continue;
         char title[256] = {};
