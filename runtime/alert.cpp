@@ -10,6 +10,14 @@ namespace runtime {
 namespace {
 
 constexpr size_t kMaxButtons = 5;
+constexpr int kMaxTimeoutSeconds = 24 * 3600;
+
+// A number argument as an int within [lo, hi] (NaN gives lo).
+int clampToInt(double v, int lo, int hi) {
+    if (!(v >= lo)) return lo;
+    if (v > hi) return hi;
+    return static_cast<int>(v);
+}
 
 ConsoleAlertUi& consoleUi() {
     static ConsoleAlertUi ui;
@@ -106,8 +114,7 @@ int _ALERT(const Value& message, const Value& buttons, const Value& title, const
     r.title = titleOr(title, "Atenci\xF3n");
     if (buttons.isNumber()) {
         r.buttons = {"&Aceptar"};
-        r.timeoutSeconds = static_cast<int>(buttons.num());
-        if (r.timeoutSeconds < 1) r.timeoutSeconds = 1;
+        r.timeoutSeconds = clampToInt(buttons.num(), 1, kMaxTimeoutSeconds);
     } else if (buttons.isArray()) {
         for (const Value& b : *buttons.array()) {
             if (r.buttons.size() == kMaxButtons) break;
@@ -119,7 +126,7 @@ int _ALERT(const Value& message, const Value& buttons, const Value& title, const
     }
     const bool several = buttons.isArray() && buttons.array()->size() > 1;
     r.kind =
-        kind.isNumber() ? static_cast<int>(kind.num()) : (several ? kAlertQuestion : kAlertStop);
+        kind.isNumber() ? clampToInt(kind.num(), 0, 5) : (several ? kAlertQuestion : kAlertStop);
     if (r.kind < kAlertStop || r.kind > kAlertInformation) r.kind = kAlertStop;
     const int answer = alertUi().show(r);
     return answer >= 0 && answer <= static_cast<int>(r.buttons.size()) ? answer : 0;

@@ -214,11 +214,19 @@ bool isExclusive() {
 bool isCentury() {
     return state().century;
 }
+// A number setting as an int within [lo, hi]: a stored value out of range
+// must not turn into undefined behaviour when converted.
+int clampedNumber(Set id, int lo, int hi) {
+    const double v = state().values[index(id)].num();
+    if (!(v >= lo)) return lo;
+    if (v > hi) return hi;
+    return static_cast<int>(v);
+}
 int decimalsSetting() {
-    return static_cast<int>(state().values[index(Set::Decimals)].num());
+    return clampedNumber(Set::Decimals, 0, 15);
 }
 int epochYear() {
-    return static_cast<int>(state().values[index(Set::Epoch)].num());
+    return clampedNumber(Set::Epoch, 100, 9900);
 }
 std::string dateFormat() {
     return state().values[index(Set::DateFormat)].text();

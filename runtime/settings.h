@@ -87,8 +87,8 @@ bool isUnique();
 bool isDeleted();
 bool isExclusive();
 bool isCentury();
-int decimalsSetting();
-int epochYear();
+int decimalsSetting();     // clamped to 0..15
+int epochYear();           // clamped to 100..9900
 std::string dateFormat();  // as stored, e.g. "dd-mm-yy"
 std::string defaultFolder();
 std::string searchPath();

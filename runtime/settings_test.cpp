@@ -59,6 +59,10 @@ TEST_F(SettingsTest, SetReturnsOldValueAndCoercesOnOff) {
     EXPECT_FALSE(isExact());
     SET(Set::Epoch, 1920);
     EXPECT_EQ(epochYear(), 1920);
+    SET(Set::Epoch, 1e12);  // absurd values are read clamped
+    EXPECT_EQ(epochYear(), 9900);
+    SET(Set::Decimals, -3);
+    EXPECT_EQ(decimalsSetting(), 0);
 }
 
 TEST_F(SettingsTest, CenturyAndDateFormatFollowEachOther) {
