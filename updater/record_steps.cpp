@@ -4,10 +4,10 @@
 #include "os/fs.h"
 #include "runtime/codepage.h"
 #include "tables/dbcmd.h"
-#include "tables/fieldlist.h"
 #include "tables/workarea.h"
 #include "updater/error_watch.h"
 #include "updater/file_steps.h"
+#include "updater/hooks.h"
 #include "updater/l340_rule.h"
 #include "updater/run_state.h"
 
@@ -103,7 +103,7 @@ bool refill(const std::string& name, TableReport& t) {
         while (!tables::inAlias(backupAlias, [] { return tables::EOF_(); })) {
             tables::DBAPPEND();
             if (tables::NETERR()) { complete = false; break; }
-            tables::RECCOPY(backupAlias);
+            RECCOPY(backupAlias);
             ++t.copied;
             if (marker.apply()) ++t.marked;
             tables::inAlias(backupAlias, [] { tables::DBSKIP(); });

@@ -10,6 +10,7 @@
 #include "tables/rdd.h"
 #include "tables/workarea.h"
 #include "updater/file_steps.h"
+#include "updater/hooks.h"
 #include "updater/record_steps.h"
 #include "updater/run_state.h"
 
@@ -67,6 +68,7 @@ void migrateCompany(const std::string& cRoot) {
 
 std::optional<std::string> prepareRun(const std::optional<std::string>& cPath,
                                       const std::optional<std::string>& cVariant) {
+    installProductHooks();
     runtime::HB_SETCODEPAGE("ESWIN");
     tables::RDDREGISTER("ADS", tables::kRddTable);
     tables::RDDSETDEFAULT("ADS");
