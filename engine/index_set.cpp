@@ -6,6 +6,7 @@
 #include <cctype>
 
 #include "engine/cdx_bag.h"
+#include "engine/cdx_check.h"
 #include "engine/index_set_internal.h"
 #include "os/fs.h"
 #include "os/path.h"
@@ -159,6 +160,15 @@ Result IndexSet::sync() {
     std::string why;
     for (auto& b : bags_) {
         Result r = b->sync(&why);
+        if (r != kOk) return fail(r, why);
+    }
+    return kOk;
+}
+
+Result IndexSet::checkAll() {
+    std::string why;
+    for (auto& b : bags_) {
+        Result r = cdxCheckBag(*b, &why);
         if (r != kOk) return fail(r, why);
     }
     return kOk;

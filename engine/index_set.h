@@ -171,6 +171,10 @@ public:
     // Keys in `order` (1-based).
     Result keyCountOf(int order, uint32_t* count);
 
+    // Flushes, then runs the consistency checker (cdx_check.h) over every
+    // open bag: kOk or kCorruptIndex with the fault in lastErrorText().
+    Result checkAll();
+
     // Text of the last failure of any call above ("" after success).
     const std::string& lastErrorText() const { return error_; }
 
