@@ -95,6 +95,11 @@ Result CdxBag::loadTags(const RecordView& schema, std::string* error) {
         if ((r = readTagHeader(c.recno, &h, error)) != kOk) return r;
         std::string ignored;
         cdxPrepareTag(*tag, h.keyExpr, h.forExpr, schema, &ignored);
+        // Candidate keys of nullable columns carry no null marker.
+        if (tag->maintainable() && tag->format.nullable && tag->format.length == h.keyLength + 1) {
+            tag->format.nullable = false;
+            tag->format.length = h.keyLength;
+        }
         if (tag->maintainable() && tag->format.length != h.keyLength) {
             if (tag->format.type == 'C' && !tag->format.nullable) tag->format.length = h.keyLength;
             else tag->exprError = "key length in the file (" + std::to_string(h.keyLength) +

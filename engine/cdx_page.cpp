@@ -170,7 +170,8 @@ bool decodeCdxNode(const uint8_t* page, uint32_t offset, int keyLength, uint8_t 
                    uint64_t fileBytes, CdxNode* node, std::string* error) {
     uint16_t attr = cdxLe16(page);
     size_t count = cdxLe16(page + 2);
-    if (attr > 3) {
+    // Bit 0x04 is set by some writers on root leaves; it carries nothing we need.
+    if (attr > 7) {
         *error = at(offset) + "unknown node attributes " + std::to_string(attr);
         return false;
     }

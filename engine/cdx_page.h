@@ -19,7 +19,8 @@
 //      510    2 key expression length including its NUL
 //      512  512 pool: key expression, NUL, FOR expression, NUL
 // Node header (every node), 12 bytes:
-//        0    2 attributes: 1 root, 2 leaf (3 = root leaf), 0 interior
+//        0    2 attributes: 1 root, 2 leaf (3 = root leaf), 0 interior; 4 is
+//               set by some writers and ignored
 //        2    2 number of keys
 //        4    4 left sibling, -1 none
 //        8    4 right sibling, -1 none
