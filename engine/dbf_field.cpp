@@ -128,9 +128,10 @@ std::string textFromJulian(int32_t julian) {
     int y, m, d;
     dateFromJulian(julian, &y, &m, &d);
     if (y < 0 || y > 9999) return std::string();
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "%04d%02d%02d", y, m, d);
-    return buf;
+    char buf[8] = {char('0' + y / 1000),      char('0' + y / 100 % 10), char('0' + y / 10 % 10),
+                   char('0' + y % 10),        char('0' + m / 10),       char('0' + m % 10),
+                   char('0' + d / 10),        char('0' + d % 10)};
+    return std::string(buf, 8);
 }
 
 bool isNumericType(char t) { return t == 'N' || t == 'F' || t == 'I' || t == 'B' || t == 'Y'; }

@@ -27,6 +27,10 @@ Result getString(Handle h, int field, std::string* value) {
         value->assign(1, r.logical(field - 1) ? 'T' : 'F');
         return kOk;
     }
+    if (f.type == 'C') {
+        value->assign(r.raw(field - 1));  // keeps the caller's buffer
+        return kOk;
+    }
     *value = r.text(field - 1);
     return kOk;
 }
@@ -58,6 +62,14 @@ Result getJulian(Handle h, int field, int32_t* julianDay) {
 }
 
 Result getDate(Handle h, int field, std::string* yyyymmdd) {
+    Table* t = findTable(h);
+    if (t && fieldOk(t, field) && t->record().user(field - 1).type == 'D') {
+        begin();
+        std::string_view raw = t->record().raw(field - 1);
+        if (julianFromText(raw) != 0) yyyymmdd->assign(raw);  // stored form is the answer
+        else yyyymmdd->clear();
+        return kOk;
+    }
     int32_t j = 0;
     Result r = getJulian(h, field, &j);
     *yyyymmdd = r == kOk ? textFromJulian(j) : std::string();

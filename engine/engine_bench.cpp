@@ -1,0 +1,183 @@
+// Table engine benchmark: makes its own table of about 200-byte records and
+// prints the time of a sequential scan, a refill by field position into a
+// plain table and into one with a two-tag structural index, a tag build and
+// random seeks, each also as a ratio to copying the table file with the OS.
+//
+//   engine_bench [records]      (default 1000000)
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "engine/engine.h"
+#include "os/fs.h"
+
+namespace {
+namespace fs = std::filesystem;
+using engine::Handle;
+
+const char* kFields =
+    "NAME,C,40,0;ADDR,C,50,0;CITY,C,30,0;CODE,C,10,0;QTY,N,10,2;PRICE,N,12,2;TOTAL,N,14,2;"
+    "DAY,D;OK,L;NOTE,C,30,0";
+
+double now() {
+    using namespace std::chrono;
+    return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
+void check(engine::Result r, const char* what) {
+    if (r == engine::kOk) return;
+    engine::Result code = 0;
+    std::string text;
+    engine::lastError(&code, &text);
+    std::fprintf(stderr, "%s failed: %d %s\n", what, code, text.c_str());
+    std::exit(1);
+}
+
+uint32_t next(uint32_t* seed) {
+    *seed = *seed * 1664525u + 1013904223u;
+    return *seed >> 8;
+}
+
+std::string word(uint32_t* seed, size_t len) {
+    std::string s;
+    for (size_t i = 0; i < len; ++i) s += char('A' + next(seed) % 26);
+    return s;
+}
+
+std::string codeOf(uint32_t i) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "K%08u", i);
+    return buf;
+}
+
+void fill(const std::string& path, uint32_t records) {
+    check(engine::createTable(path, kFields, engine::kTypeCdx, 0), "create");
+    Handle h = 0;
+    check(engine::openTable(path, "", engine::kTypeCdx, engine::kOpenExclusive, &h), "open");
+    uint32_t seed = 12345;
+    for (uint32_t i = 0; i < records; ++i) {
+        check(engine::append(h), "append");
+        engine::setString(h, 1, word(&seed, 12) + " " + word(&seed, 20));
+        engine::setString(h, 2, word(&seed, 35));
+        engine::setString(h, 3, word(&seed, 10));
+        engine::setString(h, 4, codeOf(next(&seed) % records));
+        engine::setDouble(h, 5, (next(&seed) % 100000) / 100.0);
+        engine::setDouble(h, 6, (next(&seed) % 1000000) / 100.0);
+        engine::setDouble(h, 7, (next(&seed) % 10000000) / 100.0);
+        engine::setJulian(h, 8, int32_t(2451545 + next(&seed) % 9000));
+        engine::setLogical(h, 9, next(&seed) % 2 == 0);
+        engine::setString(h, 10, word(&seed, 25));
+    }
+    check(engine::closeTable(h), "close");
+}
+
+// Reads every field of every record; returns a checksum so nothing is elided.
+double scan(const std::string& path) {
+    Handle h = 0;
+    check(engine::openTable(path, "", engine::kTypeCdx, engine::kOpenExclusive, &h), "open");
+    double sum = 0;
+    std::string s;
+    bool eof = false, b = false;
+    for (engine::goTop(h), engine::atEof(h, &eof); !eof; engine::skip(h, 1), engine::atEof(h, &eof)) {
+        for (int f : {1, 2, 3, 4, 10}) {
+            engine::getString(h, f, &s);
+            sum += s.size();
+        }
+        for (int f : {5, 6, 7}) {
+            double d = 0;
+            engine::getDouble(h, f, &d);
+            sum += d;
+        }
+        engine::getDate(h, 8, &s);
+        engine::getLogical(h, 9, &b);
+        sum += b;
+    }
+    engine::closeTable(h);
+    return sum;
+}
+
+// Copies every record of `from` into `to` by field position, as the record
+// copy of the updater does: read each value, append, write each value.
+void refill(const std::string& from, const std::string& to) {
+    Handle src = 0, dst = 0;
+    check(engine::openTable(from, "", engine::kTypeCdx, engine::kOpenExclusive, &src), "open");
+    check(engine::openTable(to, "", engine::kTypeCdx, engine::kOpenExclusive, &dst), "open");
+    std::vector<std::string> text(11);
+    double num[11] = {};
+    bool ok = false;
+    bool eof = false;
+    for (engine::goTop(src), engine::atEof(src, &eof); !eof;
+         engine::skip(src, 1), engine::atEof(src, &eof)) {
+        for (int f : {1, 2, 3, 4, 10}) engine::getString(src, f, &text[size_t(f)]);
+        for (int f : {5, 6, 7}) engine::getDouble(src, f, &num[f]);
+        engine::getDate(src, 8, &text[8]);
+        engine::getLogical(src, 9, &ok);
+        check(engine::append(dst), "append");
+        for (int f : {1, 2, 3, 4, 10}) engine::setString(dst, f, text[size_t(f)]);
+        for (int f : {5, 6, 7}) check(engine::setDouble(dst, f, num[f]), "setDouble");
+        engine::setDate(dst, 8, text[8]);
+        engine::setLogical(dst, 9, ok);
+    }
+    engine::closeTable(src);
+    check(engine::closeTable(dst), "close");
+}
+
+double timed(const char* label, double copySeconds, const std::function<void()>& work) {
+    double t0 = now();
+    work();
+    double s = now() - t0;
+    std::printf("%-38s %8.3f s   %6.2fx copy\n", label, s, copySeconds > 0 ? s / copySeconds : 0.0);
+    std::fflush(stdout);
+    return s;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    uint32_t records = argc > 1 ? uint32_t(std::strtoul(argv[1], nullptr, 10)) : 1000000u;
+    fs::path dir = fs::temp_directory_path() / ("engine_bench_" + std::to_string(std::rand()));
+    fs::create_directories(dir);
+    std::string src = (dir / "src.dbf").string(), dst = (dir / "dst.dbf").string();
+    std::string idx = (dir / "idx.dbf").string(), copy = (dir / "copy.dbf").string();
+    std::printf("engine_bench: %u records of %s\n", records, "206 bytes");
+    double t0 = now();
+    fill(src, records);
+    std::printf("%-38s %8.3f s\n", "make the table (append + write)", now() - t0);
+    t0 = now();
+    if (!os::copyFile(src, copy).ok()) return 1;
+    double copySeconds = now() - t0;
+    std::printf("%-38s %8.3f s   (%.1f MB)\n", "OS file copy", copySeconds,
+                double(fs::file_size(src)) / 1e6);
+    timed("sequential scan (every field)", copySeconds, [&] { scan(src); });
+    check(engine::createTable(dst, kFields, engine::kTypeCdx, 0), "create");
+    timed("refill by position, no index", copySeconds, [&] { refill(src, dst); });
+    check(engine::createTable(idx, kFields, engine::kTypeCdx, 0), "create");
+    Handle h = 0;
+    int order = 0;
+    check(engine::openTable(idx, "", engine::kTypeCdx, engine::kOpenExclusive, &h), "open");
+    check(engine::createIndex(h, "", "NAME", "UPPER(NAME)", "", 0, nullptr, &order), "index");
+    check(engine::createIndex(h, "", "CODE", "CODE+DTOS(DAY)", "", 0, nullptr, &order), "index");
+    engine::closeTable(h);
+    timed("refill by position, two tags", copySeconds, [&] { refill(src, idx); });
+    check(engine::openTable(src, "", engine::kTypeCdx, engine::kOpenExclusive, &h), "open");
+    timed("build a tag over every record (CODE)", copySeconds, [&] {
+        check(engine::createIndex(h, "", "CODE", "CODE", "", 0, nullptr, &order), "index");
+    });
+    uint32_t seed = 777, hits = 0;
+    timed("100,000 random seeks", copySeconds, [&] {
+        for (int i = 0; i < 100000; ++i) {
+            bool found = false;
+            std::string key = codeOf(next(&seed) % records);
+            check(engine::seek(h, key, engine::kKeyText, false, false, &found), "seek");
+            hits += found;
+        }
+    });
+    std::printf("seeks that found their key: %u\n", hits);
+    engine::shutdown();
+    fs::remove_all(dir);
+    return 0;
+}
