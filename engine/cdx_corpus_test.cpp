@@ -6,6 +6,7 @@
 // engine refuses to navigate by it.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -19,6 +20,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
+bool sameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i]))) return false;
+    return true;
+}
+
 // The field list of a DBF file, enough to compile its tags' expressions.
 class DbfSchema : public RecordView {
 public:
@@ -26,7 +34,8 @@ public:
         std::string b = test::readFileBytes(path);
         for (size_t p = 32; p + 32 <= b.size() && b[p] != '\x0D'; p += 32) {
             FieldDesc f;
-            f.name = std::string(b.data() + p, strnlen(b.data() + p, 11));
+            f.name = std::string(b.data() + p, 11);
+            f.name.resize(f.name.find('\0') == std::string::npos ? 11 : f.name.find('\0'));
             f.type = b[p + 11];
             f.length = static_cast<uint8_t>(b[p + 16]);
             f.decimals = static_cast<uint8_t>(b[p + 17]);
@@ -40,7 +49,7 @@ public:
     const FieldDesc& field(int i) const override { return fields_[static_cast<size_t>(i)]; }
     int findField(std::string_view name) const override {
         for (size_t i = 0; i < fields_.size(); ++i)
-            if (strncasecmp(fields_[i].name.c_str(), std::string(name).c_str(), 11) == 0) return static_cast<int>(i);
+            if (sameName(fields_[i].name, name)) return static_cast<int>(i);
         return -1;
     }
     std::string text(int i) const override { return std::string(field(i).length, ' '); }
