@@ -21,57 +21,6 @@ AreaDriver* tableFor(std::string_view operation) {
 
 }  // namespace
 
-// ---- Navigation ------------------------------------------------------------------
-
-void DBGOTOP() {
-    if (AreaDriver* t = currentTable()) t->goTop();
-}
-
-void DBGOBOTTOM() {
-    if (AreaDriver* t = currentTable()) t->goBottom();
-}
-
-void DBGOTO(uint32_t nRecord) {
-    if (AreaDriver* t = currentTable()) t->goTo(nRecord);
-}
-
-void DBSKIP(int64_t nRecords) {
-    if (AreaDriver* t = currentTable()) t->skip(nRecords);
-}
-
-bool EOF_() {
-    AreaDriver* t = currentTable();
-    return !t || t->eof();
-}
-
-bool BOF() {
-    AreaDriver* t = currentTable();
-    return !t || t->bof();
-}
-
-bool FOUND() {
-    AreaDriver* t = currentTable();
-    return t && t->found();
-}
-
-uint32_t RECNO() {
-    AreaDriver* t = currentTable();
-    return t ? t->recNo() : 0;
-}
-
-uint32_t RECCOUNT() {
-    AreaDriver* t = currentTable();
-    return t ? t->recCount() : 0;
-}
-
-uint32_t LASTREC() { return RECCOUNT(); }
-
-bool DBSEEK(const runtime::Value& key, std::optional<bool> lSoftSeek, std::optional<bool> lLast) {
-    AreaDriver* t = tableFor("DBSEEK");
-    if (!t) return false;
-    return t->seek(key, lSoftSeek.value_or(runtime::isSoftSeek()), lLast.value_or(false));
-}
-
 // ---- Fields -----------------------------------------------------------------------
 
 int FCOUNT() {

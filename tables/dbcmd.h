@@ -18,7 +18,9 @@
 namespace tables {
 
 // ---- Navigation ---------------------------------------------------------------
-// Without a table: nothing happens (no error).
+// Without a table: nothing happens (no error). A filter (DBSETFILTER) hides
+// the records for which it is not true; after every move the areas related
+// to this one (DBSETRELATION) follow.
 void DBGOTOP();
 void DBGOBOTTOM();
 void DBGOTO(uint32_t nRecord);  // any record, deleted or not; beyond the last: end of file
@@ -124,5 +126,33 @@ void ORDCREATE(std::string_view cBag, std::string_view cTag, std::string_view cK
 // DBCREATEINDEX(cFile, cKey, bKey, lUnique, cTag) = ORDCREATE(cFile, cTag, cKey, bKey, lUnique).
 void DBCREATEINDEX(std::string_view cFile, std::string_view cKey, const runtime::Block& bKey = {},
                    std::optional<bool> lUnique = std::nullopt, std::string_view cTag = {});
+
+// ---- Filters and relations ---------------------------------------------------------
+// DBSETFILTER(bCondition, [cCondition]): records for which the block is not
+// true are skipped by navigation in the current area.
+void DBSETFILTER(const runtime::Block& bCondition, std::string_view cCondition = {});
+void DBCLEARFILTER();
+std::string DBFILTER();  // the filter's text; "" when none
+// DBSETRELATION(xChild, bKey, [cKey]): the child area (alias or number)
+// follows the current area: it seeks bKey's value (goes to that record
+// number in natural order; to its end when the parent is at its end).
+// An unknown alias raises 15/1002.
+void DBSETRELATION(const runtime::Value& child, const runtime::Block& bKey,
+                   std::string_view cKey = {});
+void DBCLEARRELATION();
+std::string DBRELATION(int nRelation = 1);  // key text of that relation; "" none
+int DBRSELECT(int nRelation = 1);           // child area of that relation; 0 none
+
+// ---- Information -------------------------------------------------------------------------
+// DBFIELDINFO(nInfo, nField): 1 name, 2 type letter, 3 length, 4 decimals.
+runtime::Value DBFIELDINFO(int nInfo, int nField);
+// DBORDERINFO(nInfo, [cBag], [xOrder]): 1 FOR condition (""), 2 key text,
+// 3 position in the order (record number here), 4 record number, 5 name,
+// 6 number, 7 bag name, 8 bag extension, 9 order count, 26 key count.
+runtime::Value DBORDERINFO(int nInfo, const runtime::Value& cBag = {},
+                           const runtime::Value& xOrder = {});
+// DBRECORDINFO(nInfo, [nRecord]): 1 deleted, 2 locked, 3 record size,
+// 4 record number. Another record is visited and left again.
+runtime::Value DBRECORDINFO(int nInfo, const runtime::Value& nRecord = {});
 
 }  // namespace tables

@@ -17,6 +17,7 @@ struct Area {
     std::string alias;  // upper case as given
     std::unique_ptr<AreaDriver> table;
     OrderCondition orderCondition;
+    AreaExtras extras;
 };
 
 struct Areas {
@@ -42,6 +43,12 @@ void closeArea(int n) {
     area.table.reset();
     area.alias.clear();
     area.orderCondition = OrderCondition{};
+    area.extras = AreaExtras{};
+    // Relations into the closed area end with it.
+    for (Area& other : areas().slots) {
+        auto& rel = other.extras.relations;
+        std::erase_if(rel, [n](const Relation& r) { return r.childArea == n; });
+    }
 }
 
 // The base name of a file: without folder and without extension.
@@ -263,5 +270,12 @@ AreaDriver* tableInArea(int area) {
 }
 
 OrderCondition& pendingOrderCondition() { return areas().slots[areas().current].orderCondition; }
+
+AreaExtras& areaExtras(int area) {
+    if (area < 1 || area > kMaxAreas) area = 0;
+    return areas().slots[area].extras;
+}
+
+AreaExtras& currentExtras() { return areaExtras(areas().current); }
 
 }  // namespace tables

@@ -13,6 +13,7 @@
 #include <string_view>
 #include <type_traits>
 #include <utility>
+#include <vector>
 
 #include "runtime/neterr.h"
 #include "runtime/value.h"
@@ -123,5 +124,24 @@ AreaDriver* currentTable();
 AreaDriver* tableInArea(int area);
 // The pending ORDCONDSET conditions of the current area (reset after use).
 OrderCondition& pendingOrderCondition();
+
+// A relation from an area into a child area: after the parent moves, the
+// child seeks the key (or goes to the record number in natural order).
+struct Relation {
+    int childArea = 0;
+    runtime::Block key;
+    std::string keyText;
+};
+
+// What the table commands keep per area beside the driver: the filter, the
+// relations, and the beginning-of-file mark a filtered skip leaves.
+struct AreaExtras {
+    runtime::Block filter;
+    std::string filterText;
+    std::vector<Relation> relations;
+    bool filteredBof = false;
+};
+AreaExtras& areaExtras(int area);  // REQUIRES: 1 <= area <= kMaxAreas
+AreaExtras& currentExtras();
 
 }  // namespace tables

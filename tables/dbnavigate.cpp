@@ -1,0 +1,150 @@
+// Navigation of the current work area: the driver moves, the area's filter
+// hides records, and related areas follow every move.
+#include "runtime/settings.h"
+#include "tables/dbcmd.h"
+#include "tables/dberror.h"
+#include "tables/workarea.h"
+
+namespace tables {
+
+namespace {
+
+// Whether the current record passes the area's filter (no filter: true).
+bool passesFilter(AreaDriver* t) {
+    const AreaExtras& x = currentExtras();
+    if (!x.filter || t->eof()) return true;
+    runtime::Value v = x.filter.eval();
+    return v.isLogical() && v.logical();
+}
+
+bool filtered() { return static_cast<bool>(currentExtras().filter); }
+
+void settleForward(AreaDriver* t) {
+    while (!t->eof() && !passesFilter(t)) t->skip(1);
+}
+
+void goTopFiltered(AreaDriver* t) {
+    t->goTop();
+    settleForward(t);
+}
+
+// One step backwards under the filter; before the first visible record the
+// area stands on it with the beginning-of-file mark.
+bool stepBack(AreaDriver* t) {
+    do {
+        t->skip(-1);
+    } while (!t->bof() && !passesFilter(t));
+    if (t->bof()) {
+        if (!passesFilter(t)) goTopFiltered(t);
+        currentExtras().filteredBof = true;
+        return false;
+    }
+    return true;
+}
+
+// The child areas follow the current area's record.
+void syncRelations(AreaDriver* parent) {
+    std::vector<Relation> relations = currentExtras().relations;
+    for (const Relation& r : relations) {
+        AreaDriver* child = tableInArea(r.childArea);
+        if (!child) continue;
+        runtime::Value key = parent->eof() ? runtime::Value() : r.key.eval();
+        AreaSwitch sw(r.childArea);
+        if (parent->eof()) DBGOTO(child->recCount() + 1);
+        else if (child->currentOrder() > 0) DBSEEK(key, false);
+        else DBGOTO(static_cast<uint32_t>(key.numOr(0)));
+    }
+}
+
+AreaDriver* startMove() {
+    AreaDriver* t = currentTable();
+    if (t) currentExtras().filteredBof = false;
+    return t;
+}
+
+}  // namespace
+
+void DBGOTOP() {
+    AreaDriver* t = startMove();
+    if (!t) return;
+    goTopFiltered(t);
+    syncRelations(t);
+}
+
+void DBGOBOTTOM() {
+    AreaDriver* t = startMove();
+    if (!t) return;
+    t->goBottom();
+    while (!t->bof() && !passesFilter(t)) t->skip(-1);
+    if (!passesFilter(t)) t->goTo(t->recCount() + 1);
+    syncRelations(t);
+}
+
+void DBGOTO(uint32_t nRecord) {
+    AreaDriver* t = startMove();
+    if (!t) return;
+    t->goTo(nRecord);
+    syncRelations(t);
+}
+
+void DBSKIP(int64_t nRecords) {
+    AreaDriver* t = startMove();
+    if (!t) return;
+    if (!filtered()) {
+        t->skip(nRecords);
+    } else if (nRecords == 0) {
+        t->skip(0);
+    } else {
+        for (int64_t i = 0; i < nRecords && !t->eof(); ++i) {
+            t->skip(1);
+            settleForward(t);
+        }
+        for (int64_t i = 0; i > nRecords; --i)
+            if (!stepBack(t)) break;
+    }
+    syncRelations(t);
+}
+
+bool EOF_() {
+    AreaDriver* t = currentTable();
+    return !t || t->eof();
+}
+
+bool BOF() {
+    AreaDriver* t = currentTable();
+    return !t || t->bof() || currentExtras().filteredBof;
+}
+
+bool FOUND() {
+    AreaDriver* t = currentTable();
+    return t && t->found();
+}
+
+uint32_t RECNO() {
+    AreaDriver* t = currentTable();
+    return t ? t->recNo() : 0;
+}
+
+uint32_t RECCOUNT() {
+    AreaDriver* t = currentTable();
+    return t ? t->recCount() : 0;
+}
+
+uint32_t LASTREC() { return RECCOUNT(); }
+
+bool DBSEEK(const runtime::Value& key, std::optional<bool> lSoftSeek, std::optional<bool> lLast) {
+    AreaDriver* t = startMove();
+    if (!t) {
+        raiseNoTable("DBSEEK");
+        return false;
+    }
+    bool found = t->seek(key, lSoftSeek.value_or(runtime::isSoftSeek()), lLast.value_or(false));
+    if (!passesFilter(t)) {
+        settleForward(t);
+        found = false;
+    }
+    syncRelations(t);
+    return found;
+}
+
+}  // namespace tables
