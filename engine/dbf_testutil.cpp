@@ -38,6 +38,12 @@ std::string readFile(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+uint64_t fileSize(const std::string& path) {
+    std::error_code ec;
+    auto n = fs::file_size(path, ec);
+    return ec ? 0 : uint64_t(n);
+}
+
 void writeFile(const std::string& path, std::string_view bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), std::streamsize(bytes.size()));

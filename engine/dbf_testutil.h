@@ -25,6 +25,8 @@ private:
 };
 
 std::string readFile(const std::string& path);
+// Size without opening the file (works while the engine holds it exclusive).
+uint64_t fileSize(const std::string& path);
 void writeFile(const std::string& path, std::string_view bytes);
 void patchU32(const std::string& path, uint64_t offset, uint32_t value);
 void patchByte(const std::string& path, uint64_t offset, uint8_t value);
