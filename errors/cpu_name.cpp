@@ -30,11 +30,16 @@ bool hasCeleronCache(const std::array<uint32_t, 4>& regs) {
 
 const char* nameFromBrandIndex(uint32_t index) {
     switch (index) {
-        case 1: return "Intel Celeron";
-        case 2: return "Intel Pentium III";
-        case 3: return "Intel Pentium III Xeon";
-        case 8: return "Intel Pentium IV";
-        default: return nullptr;
+        case 1:
+            return "Intel Celeron";
+        case 2:
+            return "Intel Pentium III";
+        case 3:
+            return "Intel Pentium III Xeon";
+        case 8:
+            return "Intel Pentium IV";
+        default:
+            return nullptr;
     }
 }
 
@@ -101,13 +106,19 @@ std::string cpuNameFrom(const CpuProbe& p) {
     if (p.maxLeaf < 1) return kFailed;
     if (const char* brand = nameFromBrandIndex(p.leaf1Ebx & 0xFF)) return brand;
     switch ((p.leaf1Eax >> 8) & 0xF) {
-        case 4: return "486";
-        case 5: return (p.leaf1Edx & kMmxBit) ? "Pentium MMX" : "Pentium classic";
-        case 6: return nameFromFamily6(p);
-        default: return kFailed;
+        case 4:
+            return "486";
+        case 5:
+            return (p.leaf1Edx & kMmxBit) ? "Pentium MMX" : "Pentium classic";
+        case 6:
+            return nameFromFamily6(p);
+        default:
+            return kFailed;
     }
 }
 
-std::string GETCPU() { return cpuNameFrom(probeCpu()); }
+std::string GETCPU() {
+    return cpuNameFrom(probeCpu());
+}
 
 }  // namespace errors

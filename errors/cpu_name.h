@@ -12,12 +12,12 @@ namespace errors {
 // What the identification instruction told us. Filled by probeCpu(); tests
 // build it by hand to reach every branch of the decoder.
 struct CpuProbe {
-    bool hasCpuid = false;         // the identification instruction exists
-    bool alignCheckToggles = false;  // AC flag of EFLAGS can be changed (486+)
-    uint32_t maxLeaf = 0;          // leaf 0, EAX
-    uint32_t leaf1Eax = 0;         // family/model/stepping
-    uint32_t leaf1Ebx = 0;         // low byte: brand index
-    uint32_t leaf1Edx = 0;         // feature bits
+    bool hasCpuid = false;            // the identification instruction exists
+    bool alignCheckToggles = false;   // AC flag of EFLAGS can be changed (486+)
+    uint32_t maxLeaf = 0;             // leaf 0, EAX
+    uint32_t leaf1Eax = 0;            // family/model/stepping
+    uint32_t leaf1Ebx = 0;            // low byte: brand index
+    uint32_t leaf1Edx = 0;            // feature bits
     std::array<uint32_t, 4> leaf2{};  // cache descriptors, EAX EBX ECX EDX
 };
 

@@ -21,7 +21,9 @@ std::shared_ptr<ErrorDialog> setErrorDialog(std::shared_ptr<ErrorDialog> dialog)
     return previous;
 }
 
-ErrorDialog& errorDialog() { return *installed(); }
+ErrorDialog& errorDialog() {
+    return *installed();
+}
 
 std::vector<DialogButton> dialogButtons(bool canRetry, bool ntFamily) {
     const int row = ntFamily ? 111 : 87;
@@ -36,6 +38,8 @@ std::vector<DialogButton> dialogButtons(bool canRetry, bool ntFamily) {
     return buttons;
 }
 
-int dialogHeight(bool ntFamily) { return ntFamily ? 250 : 200; }
+int dialogHeight(bool ntFamily) {
+    return ntFamily ? 250 : 200;
+}
 
 }  // namespace errors

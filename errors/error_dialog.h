@@ -48,7 +48,9 @@ struct DialogButton {
 std::vector<DialogButton> dialogButtons(bool canRetry, bool ntFamily);
 
 // The caption and pixel size of the dialog window.
-inline constexpr const char* kDialogCaption = "Norvento: Librer\xED" "a para Windows";
+inline constexpr const char* kDialogCaption =
+    "Norvento: Librer\xED"
+    "a para Windows";
 inline constexpr int kDialogWidth = 300;
 int dialogHeight(bool ntFamily);
 

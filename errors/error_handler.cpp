@@ -75,9 +75,22 @@ bool answeredSilently(const runtime::ObjectPtr& err) {
 // Writes the report in the current folder, replacing any earlier file. Any
 // failure, including an error raised meanwhile, is dropped: the error block
 // is swapped for one that leaves the protected block.
+// Puts the installed error block back when it leaves scope, however it is left.
+class ErrorBlockSwap {
+public:
+    explicit ErrorBlockSwap(runtime::Block temporary)
+        : previous_(runtime::ERRORBLOCK(std::move(temporary))) {}
+    ~ErrorBlockSwap() { runtime::ERRORBLOCK(previous_); }
+    ErrorBlockSwap(const ErrorBlockSwap&) = delete;
+    ErrorBlockSwap& operator=(const ErrorBlockSwap&) = delete;
+
+private:
+    runtime::Block previous_;
+};
+
 void writeReport(const std::string& text) {
-    runtime::Block previous = runtime::ERRORBLOCK(
-        runtime::Block([](std::span<const runtime::Value>) -> runtime::Value { runtime::DOBREAK(); }));
+    ErrorBlockSwap swap(runtime::Block(
+        [](std::span<const runtime::Value>) -> runtime::Value { runtime::DOBREAK(); }));
     runtime::runProtected([&] {
         try {
             std::ofstream out(os::resolvePath(kLogFileName), std::ios::binary | std::ios::trunc);
@@ -86,7 +99,6 @@ void writeReport(const std::string& text) {
             // The report is a courtesy; the dialog still names the file.
         }
     });
-    runtime::ERRORBLOCK(previous);
 }
 
 DialogAnswer askUser(const DialogRequest& request) {
@@ -106,11 +118,16 @@ DialogAnswer askUser(const DialogRequest& request) {
 
 std::optional<int> osCodeForEngineError(int engineCode) {
     switch (engineCode) {
-        case 7004: return 4;
-        case 7008: return 5;
-        case 5004: return 2;
-        case 7040: return 5;
-        default: return std::nullopt;
+        case 7004:
+            return 4;
+        case 7008:
+            return 5;
+        case 5004:
+            return 2;
+        case 7040:
+            return 5;
+        default:
+            return std::nullopt;
     }
 }
 
@@ -144,7 +161,8 @@ runtime::Value ERRORDIALOG(const runtime::ObjectPtr& oError) {
 
     DialogAnswer answer = askUser(request);
     if (answer == DialogAnswer::Retry && !request.offerRetry) answer = DialogAnswer::Exit;
-    if (answer == DialogAnswer::Exit || (answer == DialogAnswer::Retry && !LWRUNNING())) endProgram();
+    if (answer == DialogAnswer::Exit || (answer == DialogAnswer::Retry && !LWRUNNING()))
+        endProgram();
     return runtime::Value(answer == DialogAnswer::Retry);
 }
 
@@ -156,9 +174,13 @@ void ERRORSYS() {
     }));
 }
 
-bool LWRUNNING() { return state().lwRunning; }
+bool LWRUNNING() {
+    return state().lwRunning;
+}
 
-bool setLwRunning(bool running) { return std::exchange(state().lwRunning, running); }
+bool setLwRunning(bool running) {
+    return std::exchange(state().lwRunning, running);
+}
 
 ResourceReleaser setResourceReleaser(ResourceReleaser releaser) {
     return std::exchange(state().releaser, std::move(releaser));

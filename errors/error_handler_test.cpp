@@ -9,6 +9,7 @@
 #include "errors/console_dialog.h"
 #include "errors/error_dialog.h"
 #include "errors/handler_testutil.h"
+#include "runtime/arith.h"
 #include "runtime/frames.h"
 #include "runtime/neterr.h"
 
@@ -34,6 +35,8 @@ TEST_F(HandlerTest, DivisionByZeroYieldsZeroAndNothingElse) {
     runtime::Value answer = ERRORDIALOG(err);
     ASSERT_TRUE(answer.isNumber());
     EXPECT_EQ(answer.num(), 0);
+    EXPECT_EQ(runtime::divide(7, 0), 0);  // the runtime's own division
+    EXPECT_EQ(runtime::modulus(7, 0), 0);
     EXPECT_FALSE(logExists());
     EXPECT_TRUE(dialog_->shown().empty());
 }
@@ -101,8 +104,9 @@ TEST_F(HandlerTest, EngineCodeIsMappedForEveryErrorButNotDescribed) {
     ASSERT_EQ(dialog_->shown().size(), 1u);
     EXPECT_EQ(dialog_->shown()[0].description,
               " Descripci\xF3n del error: Error ADSCDX/1020 Data type error");
-    EXPECT_NE(readLog().find("\r\n Descripci\xF3n del error: Error ADSCDX/1020 Data type error\r\n"),
-              std::string::npos);
+    EXPECT_NE(
+        readLog().find("\r\n Descripci\xF3n del error: Error ADSCDX/1020 Data type error\r\n"),
+        std::string::npos);
 }
 
 TEST_F(HandlerTest, AppendLockFailureIsSilentAndKeepsOpenCode) {

@@ -48,7 +48,9 @@ std::string sizePicture(uint64_t n) {
 }
 
 // The picture "99999": five places, asterisks when it does not fit.
-std::string fivePlaces(long n) { return inPlaces(n, 5); }
+std::string fivePlaces(long n) {
+    return inPlaces(n, 5);
+}
 
 void applicationSection(Lines& out, const ReportFacts& f) {
     out << "Aplicacion"
@@ -75,7 +77,9 @@ void errorSection(Lines& out, const ReportFacts& f) {
 
 void systemSection(Lines& out, const ReportFacts& f) {
     uint64_t memory = f.physicalMemoryBytes + 768;
-    out << "" << "Sistema" << "======="
+    out << ""
+        << "Sistema"
+        << "======="
         << " Tipo de CPU: " + f.cpuName
         << " Memoria Hardware : " + std::to_string(memory) + " (" +
                std::to_string(memory / 1048576) + " megas)"
@@ -84,16 +88,20 @@ void systemSection(Lines& out, const ReportFacts& f) {
         << " Recursos GDI : % "
         << " Recursos usuario : % "
         << ""
-        << " Versiones Windows y MsDos: " + inPlaces(f.os.major, 2) + "." + inPlaces(f.os.minor, 2) +
-               ", " + inPlaces(f.os.build, 2) + "." + inPlaces(f.os.platformId, 2)
+        << " Versiones Windows y MsDos: " + inPlaces(f.os.major, 2) + "." +
+               inPlaces(f.os.minor, 2) + ", " + inPlaces(f.os.build, 2) + "." +
+               inPlaces(f.os.platformId, 2)
         << " Total aplicaciones Windows activas: " + inPlaces(f.numTasks, 3);
     for (size_t i = 0; i < f.tasks.size(); ++i)
         out << " " + inPlaces(static_cast<int64_t>(i + 1), 3) + " " + f.tasks[i];
 }
 
 void variablesSection(Lines& out, const ReportFacts& f) {
-    out << "" << "Variables en uso" << "================"
-        << " Procedimiento Tipo Valor" << " ==========================";
+    out << ""
+        << "Variables en uso"
+        << "================"
+        << " Procedimiento Tipo Valor"
+        << " ==========================";
     for (const auto& frame : f.frames) {
         out << " " + runtime::RTRIM(frame.name);
         for (size_t j = 0; j < frame.params.size(); ++j)
@@ -106,7 +114,9 @@ void variablesSection(Lines& out, const ReportFacts& f) {
 }
 
 void driversSection(Lines& out, const ReportFacts& f) {
-    out << "" << "RDDs Enlazados" << "==============";
+    out << ""
+        << "RDDs Enlazados"
+        << "==============";
     for (const auto& name : f.tables.fullDrivers) out << " " + name;
 }
 
@@ -125,7 +135,8 @@ void workArea(Lines& out, const WorkAreaFacts& a) {
         out << std::string(8, ' ') + (o.controlling ? "=> " : " ") + padRight(o.keyExpression, 35) +
                    o.tagName;
     }
-    out << "" << " Relaciones en uso";
+    out << ""
+        << " Relaciones en uso";
     for (const auto& r : a.relations) {
         if (r.childAlias.empty()) continue;
         out << std::string(8, ' ') + std::to_string(r.number) + ": " + "TO " + r.expression +
@@ -135,17 +146,20 @@ void workArea(Lines& out, const WorkAreaFacts& a) {
 
 void memorySection(Lines& out, const ReportFacts& f) {
     int64_t statics = f.staticCount;
-    out << "" << "An\xE1lisis de memoria" << "==================="
+    out << ""
+        << "An\xE1lisis de memoria"
+        << "==================="
         << " Consumo de memoria est\xE1tica "
         << " Segmento DATOS : 64k"
         << " Tama\xF1o Inicial: 0 bytes (SYMP=0, Stack=0, Heap=0)"
         << " Stack : " + std::to_string(65535 - 14 * statics) + " bytes"
-        << " " + std::to_string(statics) + " Variables est\xE1ticas: " +
-               std::to_string(14 * statics) + " bytes"
+        << " " + std::to_string(statics) +
+               " Variables est\xE1ticas: " + std::to_string(14 * statics) + " bytes"
         << ""
         << " Consumo de Memorica Din\xE1mica :"
         << " Valor Actual : " + inPlaces(static_cast<int64_t>(f.memory.currentBytes), 10) + " bytes"
-        << " Valor m\xE1ximo : " + inPlaces(static_cast<int64_t>(f.memory.peakBytes), 10) + " bytes";
+        << " Valor m\xE1ximo : " + inPlaces(static_cast<int64_t>(f.memory.peakBytes), 10) +
+               " bytes";
 }
 
 }  // namespace
@@ -168,7 +182,9 @@ std::string reportHead(const ReportFacts& f) {
     Lines out;
     applicationSection(out, f);
     errorSection(out, f);
-    out << "" << "Secuencia de llamadas" << "=====================";
+    out << ""
+        << "Secuencia de llamadas"
+        << "=====================";
     for (const auto& line : callStackLines(f.frames)) out << line;
     systemSection(out, f);
     return out.take();
@@ -178,13 +194,19 @@ std::string reportTail(const ReportFacts& f) {
     Lines out;
     variablesSection(out, f);
     driversSection(out, f);
-    out << "" << "Bases de datos en uso" << "=====================";
+    out << ""
+        << "Bases de datos en uso"
+        << "=====================";
     for (const auto& area : f.tables.areas) workArea(out, area);
-    out << "" << "Clases en uso :" << "===============";
+    out << ""
+        << "Clases en uso :"
+        << "===============";
     memorySection(out, f);
     return out.take();
 }
 
-std::string reportFile(const ReportFacts& f) { return reportHead(f) + reportTail(f) + '\x1A'; }
+std::string reportFile(const ReportFacts& f) {
+    return reportHead(f) + reportTail(f) + '\x1A';
+}
 
 }  // namespace errors

@@ -28,11 +28,11 @@ struct ReportFacts {
     uint64_t exeSizeBytes = 0;
     std::string exeDate;  // in the current date format
     int handleCount = 0;
-    std::string today;      // in the current date format
-    std::string timeOfDay;  // "hh:mm:ss"
-    std::string versionSection;  // INFOVERSION()
-    std::string description;     // ERRORMESSAGE(oError)
-    runtime::Value args;         // listed only when it is an array
+    std::string today;               // in the current date format
+    std::string timeOfDay;           // "hh:mm:ss"
+    std::string versionSection;      // INFOVERSION()
+    std::string description;         // ERRORMESSAGE(oError)
+    runtime::Value args;             // listed only when it is an array
     std::vector<FrameFacts> frames;  // caller levels, innermost first
     std::string cpuName;
     uint64_t physicalMemoryBytes = 0;

@@ -46,7 +46,8 @@ ReportFacts knownFacts() {
     area.rddName = "ADSCDX";
     area.recNo = 3;
     area.recCount = 12;
-    area.orders = {{"CODIGO", "CODIGO", true}, {"", "HUECO", false}, {"UPPER(NOMBRE)", "NOMBRE", false}};
+    area.orders = {
+        {"CODIGO", "CODIGO", true}, {"", "HUECO", false}, {"UPPER(NOMBRE)", "NOMBRE", false}};
     area.relations = {{1, "CODIGO", "DIARIO"}, {2, "X", ""}};
     f.tables = {{"DBF", "DBFNTX", "ADS"}, {area}};
     f.staticCount = 10;
@@ -56,88 +57,90 @@ ReportFacts knownFacts() {
 
 TEST(ErrorReportTest, WholeFileForKnownFacts) {
     const std::string pad35 = std::string(35 - 6, ' ');
-    const std::string expected = joinLines({
-        "Aplicacion",
-        "==========",
-        " Ruta y Nombre: C:\\NV\\ACTUA.EXE",
-        " Tama\xF1o: 1,234,567 bytes Fecha : 07-12-26",
-        "   Maximo n\xBA manejadores de ficheros: ( SetHandleCount() )  0",
-        " Error ocurrido el: 08-12-26, 09:15:02",
-        "",
-        "Informaci\xF3n sobre la versi\xF3n.",
-        "=============================",
-        " Version: 6.1",
-        "",
-        " Descripci\xF3n del error: Error ADSCDX/1001 Open error: X.DBF",
-        " Args:",
-        " [   1] = C ABC",
-        " [   2] = N 5",
-        " [   3] = L .t.",
-        "",
-        "Secuencia de llamadas",
-        "=====================",
-        " Llamado desde COPIAEMP(120)",
-        " Llamado desde ACTUA(40)",
-        "",
-        "Sistema",
-        "=======",
-        " Tipo de CPU: Pentium IV",
-        " Memoria Hardware : 1073741824 (1024 megas)",
-        "",
-        " Recursos sistema libres: % ",
-        " Recursos GDI : % ",
-        " Recursos usuario : % ",
-        "",
-        " Versiones Windows y MsDos:  5. 1, **. 2",
-        " Total aplicaciones Windows activas:   0",
-        "   1 Actualizacion",
-        "",
-        "Variables en uso",
-        "================",
-        " Procedimiento Tipo Valor",
-        " ==========================",
-        " COPIAEMP",
-        " Param   1: C \"001\"",
-        " Local   1: N 5",
-        " Local   2: U ",
-        " ACTUA",
-        "",
-        "RDDs Enlazados",
-        "==============",
-        " DBF",
-        " DBFNTX",
-        " ADS",
-        "",
-        "Bases de datos en uso",
-        "=====================",
-        "",
-        "  1: => EMPRESAS       " + std::string(20, ' ') + "RddName: ADSCDX",
-        " ==============================",
-        " RecNo RecCount BOF EOF",
-        "     3    12 .f. .f.",
-        "",
-        " Indices en uso " + std::string(23, ' ') + "TagName",
-        "        => CODIGO" + pad35 + "CODIGO",
-        "         UPPER(NOMBRE)" + std::string(35 - 13, ' ') + "NOMBRE",
-        "",
-        " Relaciones en uso",
-        "        1: TO CODIGO INTO DIARIO",
-        "",
-        "Clases en uso :",
-        "===============",
-        "",
-        "An\xE1lisis de memoria",
-        "===================",
-        " Consumo de memoria est\xE1tica ",
-        " Segmento DATOS : 64k",
-        " Tama\xF1o Inicial: 0 bytes (SYMP=0, Stack=0, Heap=0)",
-        " Stack : 65395 bytes",
-        " 10 Variables est\xE1ticas: 140 bytes",
-        "",
-        " Consumo de Memorica Din\xE1mica :",
-        " Valor Actual :    5242880 bytes",
-        " Valor m\xE1ximo :    6291456 bytes",
-    }) + "\x1A";
+    const std::string expected =
+        joinLines({
+            "Aplicacion",
+            "==========",
+            " Ruta y Nombre: C:\\NV\\ACTUA.EXE",
+            " Tama\xF1o: 1,234,567 bytes Fecha : 07-12-26",
+            "   Maximo n\xBA manejadores de ficheros: ( SetHandleCount() )  0",
+            " Error ocurrido el: 08-12-26, 09:15:02",
+            "",
+            "Informaci\xF3n sobre la versi\xF3n.",
+            "=============================",
+            " Version: 6.1",
+            "",
+            " Descripci\xF3n del error: Error ADSCDX/1001 Open error: X.DBF",
+            " Args:",
+            " [   1] = C ABC",
+            " [   2] = N 5",
+            " [   3] = L .t.",
+            "",
+            "Secuencia de llamadas",
+            "=====================",
+            " Llamado desde COPIAEMP(120)",
+            " Llamado desde ACTUA(40)",
+            "",
+            "Sistema",
+            "=======",
+            " Tipo de CPU: Pentium IV",
+            " Memoria Hardware : 1073741824 (1024 megas)",
+            "",
+            " Recursos sistema libres: % ",
+            " Recursos GDI : % ",
+            " Recursos usuario : % ",
+            "",
+            " Versiones Windows y MsDos:  5. 1, **. 2",
+            " Total aplicaciones Windows activas:   0",
+            "   1 Actualizacion",
+            "",
+            "Variables en uso",
+            "================",
+            " Procedimiento Tipo Valor",
+            " ==========================",
+            " COPIAEMP",
+            " Param   1: C \"001\"",
+            " Local   1: N 5",
+            " Local   2: U ",
+            " ACTUA",
+            "",
+            "RDDs Enlazados",
+            "==============",
+            " DBF",
+            " DBFNTX",
+            " ADS",
+            "",
+            "Bases de datos en uso",
+            "=====================",
+            "",
+            "  1: => EMPRESAS       " + std::string(20, ' ') + "RddName: ADSCDX",
+            " ==============================",
+            " RecNo RecCount BOF EOF",
+            "     3    12 .f. .f.",
+            "",
+            " Indices en uso " + std::string(23, ' ') + "TagName",
+            "        => CODIGO" + pad35 + "CODIGO",
+            "         UPPER(NOMBRE)" + std::string(35 - 13, ' ') + "NOMBRE",
+            "",
+            " Relaciones en uso",
+            "        1: TO CODIGO INTO DIARIO",
+            "",
+            "Clases en uso :",
+            "===============",
+            "",
+            "An\xE1lisis de memoria",
+            "===================",
+            " Consumo de memoria est\xE1tica ",
+            " Segmento DATOS : 64k",
+            " Tama\xF1o Inicial: 0 bytes (SYMP=0, Stack=0, Heap=0)",
+            " Stack : 65395 bytes",
+            " 10 Variables est\xE1ticas: 140 bytes",
+            "",
+            " Consumo de Memorica Din\xE1mica :",
+            " Valor Actual :    5242880 bytes",
+            " Valor m\xE1ximo :    6291456 bytes",
+        }) +
+        "\x1A";
     EXPECT_EQ(reportFile(knownFacts()), expected);
 }
 
@@ -152,7 +155,8 @@ TEST(ErrorReportTest, WithoutArgsTablesOrTasksOnlyHeadingsRemain) {
     EXPECT_TRUE(head.ends_with(" Total aplicaciones Windows activas:   0\r\n"));
     const std::string tail = reportTail(f);
     EXPECT_NE(tail.find("=====================\r\n\r\nClases en uso :\r\n"), std::string::npos);
-    EXPECT_NE(tail.find("RDDs Enlazados\r\n==============\r\n\r\nBases de datos"), std::string::npos);
+    EXPECT_NE(tail.find("RDDs Enlazados\r\n==============\r\n\r\nBases de datos"),
+              std::string::npos);
 }
 
 TEST(ErrorReportTest, NumbersTooWideForTheirFieldsPrintAsAsterisks) {
@@ -169,7 +173,8 @@ TEST(ErrorReportTest, NumbersTooWideForTheirFieldsPrintAsAsterisks) {
 }
 
 TEST(ErrorMessageTest, BuildsFromTheErrorFields) {
-    auto open = runtime::makeError(errorSpec(runtime::gen::kOpen, 1001, "ADSCDX", "C:\\D\\DIARIO.DBF"));
+    auto open =
+        runtime::makeError(errorSpec(runtime::gen::kOpen, 1001, "ADSCDX", "C:\\D\\DIARIO.DBF"));
     EXPECT_EQ(ERRORMESSAGE(open), "Error ADSCDX/1001 Open error: C:\\D\\DIARIO.DBF");
     open->set("OsCode", 32);
     EXPECT_EQ(ERRORMESSAGE(open), "(Error DOS 32) ADSCDX/1001 Open error: C:\\D\\DIARIO.DBF");
@@ -185,9 +190,13 @@ TEST(ErrorMessageTest, BuildsFromTheErrorFields) {
     bare->set("SubCode", "x");
     bare->set("Description", Value());
     bare->set("Operation", "DBUSEAREA");
-    EXPECT_EQ(ERRORMESSAGE(bare), "Atenci\xF3n ???" "/???: DBUSEAREA");
+    EXPECT_EQ(ERRORMESSAGE(bare),
+              "Atenci\xF3n ???"
+              "/???: DBUSEAREA");
     bare->set("FileName", "   ");  // a blank file name counts as none
-    EXPECT_EQ(ERRORMESSAGE(bare), "Atenci\xF3n ???" "/???: DBUSEAREA");
+    EXPECT_EQ(ERRORMESSAGE(bare),
+              "Atenci\xF3n ???"
+              "/???: DBUSEAREA");
 }
 
 TEST(ValueTextTest, PrintableFormsOfEveryType) {
@@ -209,13 +218,15 @@ TEST(ValueTextTest, PrintableFormsOfEveryType) {
 }
 
 TEST(InfoVersionTest, EntriesCapitalisedAndNonListCountsAsEmpty) {
-    const std::string empty = "\r\nInformaci\xF3n sobre la versi\xF3n.\r\n=============================\r\n\r\n";
+    const std::string empty =
+        "\r\nInformaci\xF3n sobre la versi\xF3n.\r\n=============================\r\n\r\n";
     AKWVERSION(Value());
     EXPECT_EQ(INFOVERSION(), empty);
     AKWVERSION(Value::newArray({Value::newArray({Value("vERSI\xD3N"), Value(7)}),
-                             Value::newArray({Value("fecha"), Value("2026")})}));
-    EXPECT_EQ(INFOVERSION(), "\r\nInformaci\xF3n sobre la versi\xF3n.\r\n=============================\r\n"
-                             " Versi\xD3n: 7\r\n Fecha: 2026\r\n\r\n");
+                                Value::newArray({Value("fecha"), Value("2026")})}));
+    EXPECT_EQ(INFOVERSION(),
+              "\r\nInformaci\xF3n sobre la versi\xF3n.\r\n=============================\r\n"
+              " Versi\xD3n: 7\r\n Fecha: 2026\r\n\r\n");
     AKWVERSION(Value());
 }
 

@@ -10,11 +10,11 @@ namespace errors {
 
 // Toolkit error codes for _QXGENERROR.
 namespace toolkit_error {
-constexpr int kNonDefinedId = 1;      // "Non defined Id"
-constexpr int kDuplicatedId = 2;      // "Duplicated Id"
+constexpr int kNonDefinedId = 1;        // "Non defined Id"
+constexpr int kDuplicatedId = 2;        // "Duplicated Id"
 constexpr int kCannotCreateDialog = 3;  // "Cannot create Dialog Box"
-constexpr int kMemoryLow = 4;         // "Memory Low" (BASE/5300, a warning)
-constexpr int kGpf = 5;               // "GPF occurred"
+constexpr int kMemoryLow = 4;           // "Memory Low" (BASE/5300, a warning)
+constexpr int kGpf = 5;                 // "GPF occurred"
 constexpr int kCannotCreateWindow = 6;  // "Cannot create window or control"
 }  // namespace toolkit_error
 

@@ -60,7 +60,9 @@ int HandlerTest::raiseExpectingExit(const runtime::ErrorSpec& spec) {
     return -1;
 }
 
-bool HandlerTest::logExists() const { return std::filesystem::exists(folder_ / "Error.log"); }
+bool HandlerTest::logExists() const {
+    return std::filesystem::exists(folder_ / "Error.log");
+}
 
 std::string HandlerTest::readLog() const {
     std::ifstream in(folder_ / "Error.log", std::ios::binary);

@@ -11,11 +11,16 @@ runtime::Value& versionList() {
     return list;
 }
 
-char upperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
-char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+char upperAscii(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+}
+char lowerAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+}
 
 std::string capitalised(std::string name) {
-    for (size_t i = 0; i < name.size(); ++i) name[i] = i == 0 ? upperAscii(name[i]) : lowerAscii(name[i]);
+    for (size_t i = 0; i < name.size(); ++i)
+        name[i] = i == 0 ? upperAscii(name[i]) : lowerAscii(name[i]);
     return name;
 }
 
@@ -37,7 +42,8 @@ runtime::Value AKWVERSION(std::optional<runtime::Value> aNew) {
 }
 
 std::string INFOVERSION() {
-    std::string out = "\r\nInformaci\xF3n sobre la versi\xF3n.\r\n=============================\r\n";
+    std::string out =
+        "\r\nInformaci\xF3n sobre la versi\xF3n.\r\n=============================\r\n";
     runtime::Value list = AKWVERSION();
     if (list.isArray())
         for (const auto& entry : *list.array()) out += entryLine(entry) + "\r\n";

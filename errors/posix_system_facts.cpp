@@ -36,9 +36,13 @@ OsVersion GETVERSION() {
     return v;
 }
 
-bool ISWINNT() { return false; }
+bool ISWINNT() {
+    return false;
+}
 
-uint64_t physicalMemoryBytes() { return procKilobytes("/proc/meminfo", "MemTotal:") * 1024; }
+uint64_t physicalMemoryBytes() {
+    return procKilobytes("/proc/meminfo", "MemTotal:") * 1024;
+}
 
 ProcessMemory processMemory() {
     ProcessMemory m;
@@ -47,8 +51,12 @@ ProcessMemory processMemory() {
     return m;
 }
 
-std::vector<std::string> GETTASKS() { return {}; }
+std::vector<std::string> GETTASKS() {
+    return {};
+}
 
-int handleCountAnswer() { return 0; }
+int handleCountAnswer() {
+    return 0;
+}
 
 }  // namespace errors

@@ -26,7 +26,8 @@ protected:
     }
 
     int runChild(const std::string& scenario) {
-        auto child = os::Process::start(os::programFileName().value(), {"--errors-child=" + scenario});
+        auto child =
+            os::Process::start(os::programFileName().value(), {"--errors-child=" + scenario});
         if (!child.ok()) {
             ADD_FAILURE() << "cannot start the child";
             return -1;

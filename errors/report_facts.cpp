@@ -36,7 +36,8 @@ void executableFacts(ReportFacts& f) {
 #else
     localtime_r(&modified, &local);
 #endif
-    f.exeDate = runtime::DTOC(runtime::makeDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday));
+    f.exeDate =
+        runtime::DTOC(runtime::makeDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday));
 }
 
 }  // namespace

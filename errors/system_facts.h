@@ -39,7 +39,9 @@ ProcessMemory processMemory();
 std::vector<std::string> GETTASKS();
 
 // The task counter of the old 16-bit systems; always 0 here.
-inline int GETNUMTASKS() { return 0; }
+inline int GETNUMTASKS() {
+    return 0;
+}
 
 // The file-handle allowance as the platform answers a request for 0 handles
 // (the Windows call answers the number it was given).

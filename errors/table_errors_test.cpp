@@ -63,13 +63,21 @@ TEST_F(TableErrorsTest, OpenAreasAreListedWithDriverPositionsAndOrders) {
     const std::string section =
         "\r\nRDDs Enlazados\r\n==============\r\n DBF\r\n DBFNTX\r\n ADS\r\n"
         "\r\nBases de datos en uso\r\n=====================\r\n"
-        "\r\n  1: => EMP            " + std::string(20, ' ') + "RddName: ADSCDX\r\n"
+        "\r\n  1: => EMP            " +
+        std::string(20, ' ') +
+        "RddName: ADSCDX\r\n"
         " ==============================\r\n"
         " RecNo RecCount BOF EOF\r\n"
         "     2     2 .f. .f.\r\n"
-        "\r\n Indices en uso " + std::string(23, ' ') + "TagName\r\n"
-        "        => CODIGO" + std::string(29, ' ') + "CODIGO\r\n"
-        "         UPPER(NOMBRE)" + std::string(22, ' ') + "NOMBRE\r\n"
+        "\r\n Indices en uso " +
+        std::string(23, ' ') +
+        "TagName\r\n"
+        "        => CODIGO" +
+        std::string(29, ' ') +
+        "CODIGO\r\n"
+        "         UPPER(NOMBRE)" +
+        std::string(22, ' ') +
+        "NOMBRE\r\n"
         "\r\n Relaciones en uso\r\n"
         "\r\nClases en uso :\r\n";
     EXPECT_NE(log.find(section), std::string::npos) << log;

@@ -14,14 +14,22 @@ using runtime::Value;
 std::string asText(const Value& v) {
     switch (v.type()) {
         case Type::kText:
-        case Type::kMemo: return v.text();
-        case Type::kNumber: return runtime::ALLTRIM(runtime::STR(v.numberInfo()));
-        case Type::kLogical: return v.logical() ? ".t." : ".f.";
-        case Type::kDate: return runtime::DTOC(v.date());
-        case Type::kBlock: return "{|| ... }";
-        case Type::kArray: return "{ ... }";
-        case Type::kObject: return "Object";
-        case Type::kNil: return "";
+        case Type::kMemo:
+            return v.text();
+        case Type::kNumber:
+            return runtime::ALLTRIM(runtime::STR(v.numberInfo()));
+        case Type::kLogical:
+            return v.logical() ? ".t." : ".f.";
+        case Type::kDate:
+            return runtime::DTOC(v.date());
+        case Type::kBlock:
+            return "{|| ... }";
+        case Type::kArray:
+            return "{ ... }";
+        case Type::kObject:
+            return "Object";
+        case Type::kNil:
+            return "";
     }
     return "";
 }

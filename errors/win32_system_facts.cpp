@@ -1,5 +1,6 @@
 // System facts on Windows: version, memory figures, top-level window titles.
 #include <windows.h>
+// psapi.h needs the types of windows.h first.
 #include <psapi.h>
 
 #include <set>
@@ -24,7 +25,9 @@ OsVersion GETVERSION() {
     return v;
 }
 
-bool ISWINNT() { return GETVERSION().platformId == VER_PLATFORM_WIN32_NT; }
+bool ISWINNT() {
+    return GETVERSION().platformId == VER_PLATFORM_WIN32_NT;
+}
 
 uint64_t physicalMemoryBytes() {
     MEMORYSTATUSEX status{};
