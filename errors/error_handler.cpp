@@ -138,17 +138,22 @@ runtime::Value ERRORDIALOG(const runtime::ObjectPtr& oError) {
         releaseResources();
         runtime::quitNow(1);
     }
-    const bool ntFamily = ISWINNT();
-    ReportFacts facts = gatherFacts();
-    facts.description = ERRORMESSAGE(oError);
-    facts.args = oError->get("Args");
-    std::string head = reportHead(facts);
+    // The description is taken before the engine's code is mapped, so it
+    // shows the OS code as the raiser set it.
+    const std::string description = ERRORMESSAGE(oError);
 
     if (oError->get("GenCode").numOr(0) == runtime::gen::kZeroDiv) return runtime::Value(0);
 
     if (auto mapped = osCodeForEngineError(engineLastError())) oError->set("OsCode", *mapped);
     oError->set("CanDefault", true);
     if (answeredSilently(oError)) return runtime::Value(false);
+
+    // Only a reported error gathers the facts: the silent cases arrive in
+    // the middle of a table open, where the work areas must not be walked.
+    ReportFacts facts = gatherFacts();
+    facts.description = description;
+    facts.args = oError->get("Args");
+    const bool ntFamily = ISWINNT();
 
     DialogRequest request;
     request.description = " Descripci\xF3n del error: " + facts.description;
@@ -157,7 +162,7 @@ runtime::Value ERRORDIALOG(const runtime::ObjectPtr& oError) {
     request.ntFamily = ntFamily;
 
     frame.setLine(__LINE__);
-    writeReport(head + reportTail(facts) + '\x1A');
+    writeReport(reportFile(facts));
 
     DialogAnswer answer = askUser(request);
     if (answer == DialogAnswer::Retry && !request.offerRetry) answer = DialogAnswer::Exit;
