@@ -166,6 +166,26 @@ TEST_F(NetUseTest, LockQuestionRepeatsUntilGiveUp) {
     EXPECT_EQ(d.bitmap, "BMP_STOP");
 }
 
+TEST_F(NetUseTest, AppendToATableLockedByAnotherProcessFailsSoftly) {
+    createPeople("Diario", 2);
+    HeldTable held(path("Diario"), "table", 0, dir_.string());
+    ASSERT_TRUE(held.ready());
+    use("Diario", true);
+    DBAPPEND();
+    EXPECT_TRUE(NETERR());
+    EXPECT_EQ(RECCOUNT(), 2u);
+    EXPECT_FALSE(FILLOCK(1));
+    EXPECT_EQ(recordedWaits(), (std::vector<double>{0.5, 0.5}));
+    ASSERT_EQ(alerts_.shown.size(), 1u);
+    EXPECT_EQ(alerts_.shown[0].message, "El fichero que se intenta procesar est\xE1 bloqueado");
+    recordedWaits().clear();
+    EXPECT_FALSE(LNETRECADD());
+    EXPECT_EQ(recordedWaits(), (std::vector<double>{0.5, 0.5}));
+    EXPECT_EQ(alerts_.shown.size(), 1u);  // no message of its own
+    EXPECT_EQ(RECCOUNT(), 2u);
+    EXPECT_TRUE(recorder_->errors.empty());
+}
+
 TEST_F(NetUseTest, RecAddOnExclusiveTableSucceedsAtOnce) {
     createPeople("T", 2);
     use("T");

@@ -1,6 +1,6 @@
 // Entry of the table layer's test program. With "--hold" it is the second
 // process of the sharing tests instead: it opens a table (exclusive, or
-// shared with one record locked), says so through a ready file and keeps it
+// shared with one record or the whole table locked), says so through a ready file and keeps it
 // until a release file appears.
 #include <cstring>
 #include <string>
@@ -17,7 +17,7 @@
 
 namespace {
 
-// argv: --hold <table> <exclusive|lock> <recno> <ready file> <release file>
+// argv: --hold <table> <exclusive|lock|table> <recno> <ready file> <release file>
 int holdTable(char** argv) {
     std::string table = argv[2], mode = argv[3], ready = argv[5], release = argv[6];
     tables::RDDREGISTER("ADS", tables::kRddTable);
@@ -25,9 +25,11 @@ int holdTable(char** argv) {
     bool exclusive = mode == "exclusive";
     tables::DBUSEAREA(true, std::nullopt, table, "HELD", !exclusive, false);
     if (!tables::USED()) return 2;
-    if (!exclusive) {
+    if (mode == "lock") {
         tables::DBGOTO(static_cast<uint32_t>(std::stoul(argv[4])));
         if (!tables::RLOCK()) return 3;
+    } else if (mode == "table" && !tables::FLOCK()) {
+        return 3;
     }
     {
         auto made = os::File::open(ready, os::Access::ReadWrite, os::Share::Shared,
