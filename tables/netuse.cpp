@@ -28,10 +28,19 @@ std::string displayName(std::string_view file) {
     return name;
 }
 
+// The folder as the messages name it: up to and including the last
+// separator, upper case; a bare name gives its drive (if any) and a backslash.
+std::string messageFolder(std::string_view file) {
+    std::string folder = fileFolder(file);
+    if (!folder.empty()) return folder;
+    std::string drive = file.size() >= 2 && file[1] == ':' ? runtime::UPPER(file.substr(0, 2)) : "";
+    return drive + "\\";
+}
+
 // Shows the message for a recognised open failure; false when the code is
 // not one of them (the caller then waits and tries again).
 bool reportOpenFailure(int code, std::string_view file) {
-    std::string folder = fileFolder(file);
+    std::string folder = messageFolder(file);
     std::string name = displayName(file);
     switch (code) {
         case 2:
