@@ -301,5 +301,63 @@ TEST_F(TableTest, LockListComesInBatchesWithMoreLocksResult) {
     EXPECT_EQ(n, 0);
 }
 
+TEST_F(TableTest, DbtMemosReadAndAreNotWritten) {
+    // A dBASE III table: NAME C(5), NOTE M(10); memos in 512-byte blocks
+    // ending at 0x1A, and one in the dBASE IV form with a length prefix.
+    std::string h(32, '\0');
+    h[0] = char(0x83);
+    h[4] = 3;
+    h[8] = char(32 + 64 + 1);
+    h[10] = 16;
+    auto field = [](const char* name, char type, int len) {
+        std::string d(32, '\0');
+        for (int i = 0; name[i]; ++i) d[size_t(i)] = name[i];
+        d[11] = type;
+        d[16] = char(len);
+        return d;
+    };
+    std::string dbf = h + field("NAME", 'C', 5) + field("NOTE", 'M', 10) + "\r" +
+                      " ONE           1" + " TWO           2" + " THREE          " + "\x1A";
+    std::string dbt(512 * 3, '\0');
+    dbt[0] = 3;
+    dbt.replace(512, 14, "first memo\x1A\x1A");
+    dbt.replace(1024, 14, std::string("\xFF\xFF\x08\x00\x0E\x00\x00\x00second", 14));
+    test::writeFile(dir_.file("old.dbf"), dbf);
+    test::writeFile(dir_.file("old.dbt"), dbt);
+    Handle t = test::openOrDie(dir_.file("old.dbf"));
+    std::string m;
+    gotoRecord(t, 1);
+    ASSERT_EQ(getMemo(t, 2, &m), kOk) << lastErrorString();
+    EXPECT_EQ(m, "first memo");
+    gotoRecord(t, 2);
+    ASSERT_EQ(getMemo(t, 2, &m), kOk);
+    EXPECT_EQ(m, "second");
+    gotoRecord(t, 3);
+    ASSERT_EQ(getMemo(t, 2, &m), kOk);
+    EXPECT_EQ(m, "");
+    EXPECT_EQ(setString(t, 2, "new"), kNotSupported);
+}
+
+TEST_F(TableTest, NullFlagsOfNewerTablesRead) {
+    // issue115: nullable fields CONT_VAN..MASINA, BLOCAT; record 2 has the
+    // null bit of MASINA (bit 5) set.
+    Handle t = test::openOrDie(std::string(TESTDATA_DIR) + "/corpus/php-xbase/issue115.dbf",
+                               kOpenShared | kOpenReadOnly);
+    int masina = 0, cod = 0, n = 0;
+    ASSERT_EQ(fieldNumber(t, "masina", &masina), kOk);
+    ASSERT_EQ(fieldNumber(t, "COD", &cod), kOk);
+    fieldCount(t, &n);
+    EXPECT_EQ(n, 9);  // the null-flags field is not listed
+    bool null = true;
+    gotoRecord(t, 1);
+    isNull(t, masina, &null);
+    EXPECT_FALSE(null);
+    gotoRecord(t, 2);
+    isNull(t, masina, &null);
+    EXPECT_TRUE(null);
+    isNull(t, cod, &null);
+    EXPECT_FALSE(null);
+}
+
 }  // namespace
 }  // namespace engine
