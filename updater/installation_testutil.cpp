@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 
 #include "engine/engine.h"
@@ -35,10 +36,28 @@ std::string recordText(engine::Handle h, int fieldCount, const std::vector<char>
     bool deleted = false;
     engine::isDeleted(h, &deleted);
     std::string text = deleted ? "*" : " ";
+    // Values as the program reads them, so that a blank number equals 0 and
+    // a blank logical equals false (a table refilled twice holds the latter).
     for (int f = 1; f <= fieldCount; ++f) {
         std::string v;
-        if (types[static_cast<size_t>(f - 1)] == 'M') engine::getMemo(h, f, &v);
-        else engine::getString(h, f, &v);
+        switch (types[static_cast<size_t>(f - 1)]) {
+        case 'M': engine::getMemo(h, f, &v); break;
+        case 'L': {
+            bool b = false;
+            engine::getLogical(h, f, &b);
+            v = b ? "T" : "F";
+            break;
+        }
+        case 'N': case 'F': {
+            double d = 0;
+            engine::getDouble(h, f, &d);
+            char buf[64];
+            std::snprintf(buf, sizeof buf, "%.4f", d);
+            v = buf;
+            break;
+        }
+        default: engine::getString(h, f, &v);
+        }
         text += v;
         text += '|';
     }

@@ -15,7 +15,9 @@ namespace updater::testing {
 struct TableDump {
     std::string error;                 // empty when the table could be read
     std::vector<std::string> fields;   // "NAME:T"
-    std::vector<std::string> records;  // "*" or " ", then every field's text joined by '|'
+    // "*" or " ", then every field's value joined by '|': text as stored,
+    // numbers with four decimals, logicals "T"/"F", memos their text.
+    std::vector<std::string> records;
     std::vector<uint32_t> keyOrder;    // record numbers in order 1 (empty without orders)
     uint32_t keyCount = 0;             // keys in order 1
 

@@ -63,7 +63,7 @@ void expectRefilled(const std::string& path, const std::vector<demo::Row>& sourc
     ASSERT_EQ(d.records.size(), rows.size()) << path;
     for (size_t i = 0; i < rows.size(); ++i) {
         EXPECT_EQ(d.records[i][0], ' ') << path;
-        EXPECT_EQ(std::stol(d.value(i, "NUMASIEN")), rows[i].number) << path << " record " << i;
+        EXPECT_EQ(std::stod(d.value(i, "NUMASIEN")), rows[i].number) << path << " record " << i;
         EXPECT_EQ(d.value(i, "L340"), ruleHolds(rows[i]) ? "T" : "F") << path << " record " << i;
         if (hasMemo) {
             EXPECT_EQ(d.value(i, "NOTAS"), rows[i].notas) << path << " record " << i;
@@ -174,7 +174,7 @@ TEST_F(DemoRunTest, TDiaNicRebuiltOnTemplateLayoutByName) {
     std::vector<demo::Row> rows = visible(demo::makeRows(kRows / 4, 9));
     ASSERT_EQ(d.records.size(), rows.size());
     for (size_t i = 0; i < rows.size(); ++i) {
-        EXPECT_EQ(std::stol(d.value(i, "NUMASIEN")), rows[i].number);
+        EXPECT_EQ(std::stod(d.value(i, "NUMASIEN")), rows[i].number);
         EXPECT_EQ(d.value(i, "SERIE").substr(0, rows[i].serie.size()), rows[i].serie);
         EXPECT_EQ(d.value(i, "L340"), "F");  // the rule is not applied here
         EXPECT_EQ(d.value(i, "NUMFRA340"), std::string(12, ' '));
