@@ -23,7 +23,8 @@ namespace startup {
 // (NHANDLERS) is the allowance granted; the printing destinations are
 // computed. Always returns false.
 bool ARRANQUE(std::optional<std::string> cPath = std::nullopt,
-              std::optional<bool> lNetwork = std::nullopt, std::optional<bool> lBasic = std::nullopt);
+              std::optional<bool> lNetwork = std::nullopt,
+              std::optional<bool> lBasic = std::nullopt);
 
 // The start path used when none is given, from CURDIR().
 std::string defaultStartPath(std::string_view curDir);

@@ -30,14 +30,30 @@ void defaultTo(std::optional<T>& member, T value) {
 
 }  // namespace
 
-std::optional<std::string> CPATHDBF(std::optional<std::string> c) { return getSet(context().pathDbf, std::move(c)); }
-std::optional<std::string> CPATHTMP(std::optional<std::string> c) { return getSet(context().pathTmp, std::move(c)); }
-std::optional<std::string> CDBFCONTA(std::optional<std::string> c) { return getSet(context().dbfConta, std::move(c)); }
-std::optional<std::string> CDBFCONTA2(std::optional<std::string> c) { return getSet(context().dbfConta2, std::move(c)); }
-std::optional<std::string> CCODEMP(std::optional<std::string> c) { return getSet(context().codEmp, std::move(c)); }
-std::optional<std::string> CCODEMP2(std::optional<std::string> c) { return getSet(context().codEmp2, std::move(c)); }
-std::optional<bool> LNEWCONTA(std::optional<bool> l) { return getSet(context().newConta, l); }
-std::optional<bool> LBALDRIMEX(std::optional<bool> l) { return getSet(context().perCompanyLayout, l); }
+std::optional<std::string> CPATHDBF(std::optional<std::string> c) {
+    return getSet(context().pathDbf, std::move(c));
+}
+std::optional<std::string> CPATHTMP(std::optional<std::string> c) {
+    return getSet(context().pathTmp, std::move(c));
+}
+std::optional<std::string> CDBFCONTA(std::optional<std::string> c) {
+    return getSet(context().dbfConta, std::move(c));
+}
+std::optional<std::string> CDBFCONTA2(std::optional<std::string> c) {
+    return getSet(context().dbfConta2, std::move(c));
+}
+std::optional<std::string> CCODEMP(std::optional<std::string> c) {
+    return getSet(context().codEmp, std::move(c));
+}
+std::optional<std::string> CCODEMP2(std::optional<std::string> c) {
+    return getSet(context().codEmp2, std::move(c));
+}
+std::optional<bool> LNEWCONTA(std::optional<bool> l) {
+    return getSet(context().newConta, l);
+}
+std::optional<bool> LBALDRIMEX(std::optional<bool> l) {
+    return getSet(context().perCompanyLayout, l);
+}
 
 void defaultCompanyContext() {
     CompanyContext& c = context();
@@ -48,6 +64,8 @@ void defaultCompanyContext() {
     defaultTo(c.perCompanyLayout, false);
 }
 
-void clearCompanyContext() { context() = CompanyContext(); }
+void clearCompanyContext() {
+    context() = CompanyContext();
+}
 
 }  // namespace startup

@@ -32,7 +32,9 @@ bool bindKernel() {
     return false;
 }
 
-bool isSeparator(char ch) { return ch == '\\' || ch == '/'; }
+bool isSeparator(char ch) {
+    return ch == '\\' || ch == '/';
+}
 
 }  // namespace
 
@@ -78,6 +80,8 @@ int SETHANDLECOUNT(int nFiles) {
     return static_cast<int>(os::setHandleCount(static_cast<uint32_t>(nFiles)));
 }
 
-void setLibraryLoader(LibraryLoader fn) { loader() = std::move(fn); }
+void setLibraryLoader(LibraryLoader fn) {
+    loader() = std::move(fn);
+}
 
 }  // namespace startup

@@ -55,9 +55,13 @@ WorkingDateLayout workingDateLayout() {
     return layout;
 }
 
-WorkingDateUi* setWorkingDateUi(WorkingDateUi* ui) { return std::exchange(installedUi(), ui); }
+WorkingDateUi* setWorkingDateUi(WorkingDateUi* ui) {
+    return std::exchange(installedUi(), ui);
+}
 
-void setMenuRightsCheck(MenuRightsCheck check) { rightsCheck() = std::move(check); }
+void setMenuRightsCheck(MenuRightsCheck check) {
+    rightsCheck() = std::move(check);
+}
 
 runtime::Value DGETDATE(std::optional<WindowRef> oWnd) {
     if (!mayUse("dGetDate")) return runtime::Value(false);

@@ -12,10 +12,16 @@ constexpr int kDefaultHeight = -11;
 
 }  // namespace
 
-std::string CFONTNAME() { return kDefaultFace; }
+std::string CFONTNAME() {
+    return kDefaultFace;
+}
 
-int NFONTVSIZE() { return 0; }
+int NFONTVSIZE() {
+    return 0;
+}
 
-int NFONTHSIZE() { return kDefaultHeight; }
+int NFONTHSIZE() {
+    return kDefaultHeight;
+}
 
 }  // namespace startup

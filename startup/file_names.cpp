@@ -57,7 +57,9 @@ std::string CFILENOPATH(std::string_view c, PathStyle style) {
     return upperName(c, style);
 }
 
-std::string CFILENAME(std::string_view c, PathStyle style) { return CFILENOPATH(c, style); }
+std::string CFILENAME(std::string_view c, PathStyle style) {
+    return CFILENOPATH(c, style);
+}
 
 std::string CFILEMASK(std::string_view c, PathStyle style) {
     std::string name = CFILENOPATH(c, style);

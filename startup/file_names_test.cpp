@@ -77,7 +77,8 @@ TEST(FileNamesTest, UpperCasingFollowsTheStyle) {
 
 TEST(FileNamesTest, IsDirLeavesCurrentDirectoryAlone) {
     namespace fs = std::filesystem;
-    fs::path dir = fs::temp_directory_path() / ("startup_lisdir_" + std::to_string(os::processId()));
+    fs::path dir =
+        fs::temp_directory_path() / ("startup_lisdir_" + std::to_string(os::processId()));
     fs::create_directories(dir);
     std::string before = os::currentDirectory().value();
     EXPECT_TRUE(LISDIR(dir.string()));

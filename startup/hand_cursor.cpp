@@ -32,7 +32,9 @@ void applyCursor(const runtime::Value& control, bool remove) {
 
 }  // namespace
 
-void setCursorLoader(CursorLoader fn) { loader() = std::move(fn); }
+void setCursorLoader(CursorLoader fn) {
+    loader() = std::move(fn);
+}
 
 runtime::ObjectPtr makeResourceCursor(std::string_view resourceName) {
     intptr_t handle = loader() ? loader()(resourceName) : 0;
@@ -42,7 +44,9 @@ runtime::ObjectPtr makeResourceCursor(std::string_view resourceName) {
     return cursor;
 }
 
-void setHandCursor(runtime::ObjectPtr cursor) { handCursor() = std::move(cursor); }
+void setHandCursor(runtime::ObjectPtr cursor) {
+    handCursor() = std::move(cursor);
+}
 
 runtime::Value OHAND() {
     if (!handCursor()) return {};

@@ -3,6 +3,8 @@
 
 namespace startup {
 
-PathStyle nativePathStyle() { return PathStyle::kPosix; }
+PathStyle nativePathStyle() {
+    return PathStyle::kPosix;
+}
 
 }  // namespace startup

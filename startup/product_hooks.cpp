@@ -12,7 +12,9 @@ ProductHooks& installed() {
 }
 }  // namespace
 
-void setProductHooks(ProductHooks hooks) { installed() = std::move(hooks); }
+void setProductHooks(ProductHooks hooks) {
+    installed() = std::move(hooks);
+}
 
 std::string productName() {
     const auto& hook = installed().productName;

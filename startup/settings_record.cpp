@@ -66,9 +66,15 @@ std::optional<std::string> CPATHDBFDELEGACION(std::optional<std::string> cPath) 
     return getSet(record().branchFolder, std::move(cPath));
 }
 
-std::optional<bool> LNETWORK(std::optional<bool> lOn) { return getSet(record().network, lOn); }
-std::optional<bool> LZENTA(std::optional<bool> lOn) { return getSet(record().network, lOn); }
-std::optional<bool> LBASICA(std::optional<bool> lOn) { return getSet(record().basic, lOn); }
+std::optional<bool> LNETWORK(std::optional<bool> lOn) {
+    return getSet(record().network, lOn);
+}
+std::optional<bool> LZENTA(std::optional<bool> lOn) {
+    return getSet(record().network, lOn);
+}
+std::optional<bool> LBASICA(std::optional<bool> lOn) {
+    return getSet(record().basic, lOn);
+}
 
 runtime::Value AMENUMODE(const runtime::Value& nEntry, const runtime::Value& xValue) {
     runtime::Value& list = record().menuMode;
@@ -78,11 +84,21 @@ runtime::Value AMENUMODE(const runtime::Value& nEntry, const runtime::Value& xVa
     return list;
 }
 
-std::optional<bool> LDEST_PANTALLA() { return record().destScreen; }
-std::optional<bool> LDEST_IMPRESORA() { return record().destPrinter; }
-std::optional<bool> LDEST_FICHERO() { return record().destFile; }
-std::optional<bool> LDEST_HTML() { return record().destHtml; }
-std::optional<bool> LDEST_EXCEL() { return record().destSpreadsheet; }
+std::optional<bool> LDEST_PANTALLA() {
+    return record().destScreen;
+}
+std::optional<bool> LDEST_IMPRESORA() {
+    return record().destPrinter;
+}
+std::optional<bool> LDEST_FICHERO() {
+    return record().destFile;
+}
+std::optional<bool> LDEST_HTML() {
+    return record().destHtml;
+}
+std::optional<bool> LDEST_EXCEL() {
+    return record().destSpreadsheet;
+}
 
 int NHANDLERS(std::optional<int> nBudget) {
     if (nBudget) record().handleBudget = *nBudget;
@@ -96,7 +112,9 @@ void initStartupRecord() {
     r.destScreen = r.destPrinter = r.destFile = r.destHtml = r.destSpreadsheet = true;
 }
 
-void resetMenuMode() { record().menuMode = runtime::Value::newArray(runtime::Array(3)); }
+void resetMenuMode() {
+    record().menuMode = runtime::Value::newArray(runtime::Array(3));
+}
 
 void UPDATEPRINTINGOPTIONS() {
     StartupRecord& r = record();
@@ -105,6 +123,8 @@ void UPDATEPRINTINGOPTIONS() {
     if (productWithoutHtml(productName())) r.destHtml = false;
 }
 
-void clearStartupRecord() { record() = StartupRecord(); }
+void clearStartupRecord() {
+    record() = StartupRecord();
+}
 
 }  // namespace startup

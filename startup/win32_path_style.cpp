@@ -3,6 +3,8 @@
 
 namespace startup {
 
-PathStyle nativePathStyle() { return PathStyle::kWindows; }
+PathStyle nativePathStyle() {
+    return PathStyle::kWindows;
+}
 
 }  // namespace startup

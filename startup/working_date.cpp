@@ -16,12 +16,14 @@ std::optional<runtime::Date>& workingDate() {
 }
 
 constexpr std::array<const char*, 12> kMonthNames = {
-    "Enero ", "Febrero ", "Marzo ",      "Abril ",   "Mayo ",      "Junio ",
+    "Enero ", "Febrero ", "Marzo ",     "Abril ",   "Mayo ",      "Junio ",
     "Julio ", "Agosto ",  "Septiembre", "Octubre ", "Noviembre ", "Diciembre ",
 };
 
 // Floor division for month counts that may be negative.
-int64_t floorDiv(int64_t a, int64_t b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); }
+int64_t floorDiv(int64_t a, int64_t b) {
+    return a / b - ((a % b != 0) && ((a < 0) != (b < 0)));
+}
 
 }  // namespace
 
@@ -30,7 +32,9 @@ std::optional<runtime::Date> DSETDATE(std::optional<runtime::Date> dDate) {
     return workingDate();
 }
 
-void clearWorkingDate() { workingDate().reset(); }
+void clearWorkingDate() {
+    workingDate().reset();
+}
 
 std::string CMES(int nMonth) {
     if (nMonth < 1 || nMonth > 12) return {};

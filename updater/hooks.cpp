@@ -27,7 +27,9 @@ std::string asText(const Value& v) {
     return runtime::CVALTOCHAR(v);
 }
 
-std::string comparable(const std::string& s) { return runtime::ALLTRIM(runtime::UPPER(s)); }
+std::string comparable(const std::string& s) {
+    return runtime::ALLTRIM(runtime::UPPER(s));
+}
 
 const Value& arg(std::span<const Value> args, size_t i) {
     static const Value nothing;
@@ -51,7 +53,8 @@ const std::array<NamedHook, 16> kHooks = {{
     {"__PRODUCT", [](std::span<const Value>) { return Value(__PRODUCT()); }},
     {"APPMAINEXENAME", [](std::span<const Value>) { return Value(APPMAINEXENAME()); }},
     {"RECCOPY", [](std::span<const Value> a) { return Value(RECCOPY(arg(a, 0).textOr())); }},
-    {"TI_COMPARE", [](std::span<const Value> a) { return Value(TI_COMPARE(arg(a, 0), arg(a, 1))); }},
+    {"TI_COMPARE",
+     [](std::span<const Value> a) { return Value(TI_COMPARE(arg(a, 0), arg(a, 1))); }},
     {"NLENNUMTICKETS",
      [](std::span<const Value> a) { return Value(NLENNUMTICKETS(optionalInt(arg(a, 0)))); }},
     {"AINDEXCHAIN", [](std::span<const Value>) { return AINDEXCHAIN(); }},
@@ -68,9 +71,15 @@ const std::array<NamedHook, 16> kHooks = {{
 
 }  // namespace
 
-std::string INDEXEXT() { return ".CDX"; }
-std::string __PRODUCT() { return "BALDRIMEX"; }
-std::string APPMAINEXENAME() { return "BALDRIMW.EXE"; }
+std::string INDEXEXT() {
+    return ".CDX";
+}
+std::string __PRODUCT() {
+    return "BALDRIMEX";
+}
+std::string APPMAINEXENAME() {
+    return "BALDRIMW.EXE";
+}
 
 bool RECCOPY(std::string_view cAlias) {
     Value values = tables::inAlias(cAlias, [] { return tables::ACAMPOSLEE(); });
@@ -92,16 +101,36 @@ int NLENNUMTICKETS(std::optional<int> nKind) {
     return (kind == 0 || kind == 1) ? 9 : 0;
 }
 
-Value AINDEXCHAIN() { return {}; }
-Value DICTREINDEX(const Value&, const Value&) { return {}; }
-Value KW_ACONFIG() { return {}; }
-Value KW_USERCONFIG(const Value&) { return {}; }
-Value LSWLOGO(const Value&) { return {}; }
-Value WL_AWLIST() { return {}; }
-Value CCODEMPRESA() { return {}; }
-Value CNOMEMPRESA() { return {}; }
-Value _STPUPR() { return {}; }
-Value PTS2EUROS(const Value&) { return {}; }
+Value AINDEXCHAIN() {
+    return {};
+}
+Value DICTREINDEX(const Value&, const Value&) {
+    return {};
+}
+Value KW_ACONFIG() {
+    return {};
+}
+Value KW_USERCONFIG(const Value&) {
+    return {};
+}
+Value LSWLOGO(const Value&) {
+    return {};
+}
+Value WL_AWLIST() {
+    return {};
+}
+Value CCODEMPRESA() {
+    return {};
+}
+Value CNOMEMPRESA() {
+    return {};
+}
+Value _STPUPR() {
+    return {};
+}
+Value PTS2EUROS(const Value&) {
+    return {};
+}
 
 runtime::Block productHook(std::string_view name) {
     for (const NamedHook& hook : kHooks) {

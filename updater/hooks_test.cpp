@@ -116,7 +116,8 @@ protected:
         tables::DBUSEAREA(true, std::nullopt, file, alias, false, false);
         ASSERT_FALSE(tables::NETERR());
         tables::DBAPPEND();
-        for (size_t i = 0; i < record.size(); ++i) tables::FIELDPUT(static_cast<int>(i + 1), record[i]);
+        for (size_t i = 0; i < record.size(); ++i)
+            tables::FIELDPUT(static_cast<int>(i + 1), record[i]);
     }
     std::filesystem::path dir_;
 };
