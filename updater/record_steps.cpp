@@ -57,6 +57,13 @@ std::string journalPath(const std::string& pathConta, const std::string& code) {
 bool visitJournal(const std::string& pathConta, const std::string& code, CompanyReport& report) {
     JournalReport j;
     j.path = journalPath(pathConta, code);
+    // A journal that is not there is skipped without a message; testing for
+    // the file first keeps that silent whatever the open would report.
+    if (!os::fileExists(j.path + ".dbf")) {
+        j.why = "no existe";
+        report.journals.push_back(std::move(j));
+        return false;
+    }
     bool opened = openArea(j.path, "Diario");
     if (opened) {
         j.visited = true;
