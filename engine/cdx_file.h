@@ -63,7 +63,7 @@ public:
 
 private:
     using Page = std::array<uint8_t, 512>;
-    static constexpr size_t kMaxPending = 4096;  // pages held before an early write
+    static constexpr size_t kMaxPending = 8192;  // pages held before an early write
 
     Result writeOut(bool includeHeader, std::string* error);
     Result ioError(const os::Status& st, std::string* error);

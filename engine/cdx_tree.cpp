@@ -8,7 +8,9 @@
 namespace engine {
 
 namespace {
-constexpr size_t kMaxCachedNodes = 2048;
+// Decoded nodes kept per tree (about 1-2 KB each). Past this, changed nodes
+// are handed to the file and half of the cache is dropped.
+constexpr size_t kMaxCachedNodes = 8192;
 }  // namespace
 
 CdxTree::CdxTree(CdxFile* file, uint32_t headerOffset, const CdxHeader& header, uint8_t pad)
@@ -82,7 +84,11 @@ Result CdxTree::newNode(bool leaf, Cached** out, uint32_t* offset, std::string* 
 
 void CdxTree::trimCache(std::string* error) {
     if (cache_.size() <= kMaxCachedNodes) return;
-    if (flush(error) == kOk) cache_.clear();
+    if (flush(error) != kOk) return;
+    for (auto it = cache_.begin(); it != cache_.end() && cache_.size() > kMaxCachedNodes / 2;) {
+        if (it->first == header_.root) ++it;
+        else it = cache_.erase(it);
+    }
 }
 
 void CdxTree::dropCache() {
