@@ -70,16 +70,26 @@ bool putRight(uint8_t* p, const FieldDesc& f, const char* text, size_t len) {
 size_t formatFixed(char* buf, double value, int dec) {
     double scaled = std::fabs(value) * kPow10[dec];
     if (scaled < 1e15) {
-        auto n = uint64_t(std::llround(scaled));
+        auto n = uint64_t(scaled + 0.5);  // scaled >= 0: rounds half up like llround
         bool zero = n == 0;
         char tmp[40];
         int k = 0;
-        for (int d = 0; d < dec; ++d, n /= 10) tmp[k++] = char('0' + n % 10);
-        if (dec > 0) tmp[k++] = '.';
-        do {
-            tmp[k++] = char('0' + n % 10);
-            n /= 10;
-        } while (n > 0);
+        if (n <= 0xFFFFFFFFu) {  // 32-bit division is much cheaper
+            auto m = uint32_t(n);
+            for (int d = 0; d < dec; ++d, m /= 10) tmp[k++] = char('0' + m % 10);
+            if (dec > 0) tmp[k++] = '.';
+            do {
+                tmp[k++] = char('0' + m % 10);
+                m /= 10;
+            } while (m > 0);
+        } else {
+            for (int d = 0; d < dec; ++d, n /= 10) tmp[k++] = char('0' + n % 10);
+            if (dec > 0) tmp[k++] = '.';
+            do {
+                tmp[k++] = char('0' + n % 10);
+                n /= 10;
+            } while (n > 0);
+        }
         size_t len = 0;
         if (value < 0 && !zero) buf[len++] = '-';
         while (k > 0) buf[len++] = tmp[--k];
@@ -96,7 +106,13 @@ int32_t julianFromDate(int y, int m, int d) {
     int a = (14 - m) / 12;
     int yy = y + 4800 - a;
     int mm = m + 12 * a - 3;
-    return d + (153 * mm + 2) / 5 + 365 * yy + yy / 4 - yy / 100 + yy / 400 - 32045;
+    int32_t j = d + (153 * mm + 2) / 5 + 365 * yy + yy / 4 - yy / 100 + yy / 400 - 32045;
+    if (d > 28) {  // 29..31 exist only in some months
+        int y2, m2, d2;
+        dateFromJulian(j, &y2, &m2, &d2);
+        if (m2 != m) return 0;
+    }
+    return j;
 }
 
 void dateFromJulian(int32_t j, int* year, int* month, int* day) {
@@ -134,8 +150,6 @@ std::string textFromJulian(int32_t julian) {
     return std::string(buf, 8);
 }
 
-bool isNumericType(char t) { return t == 'N' || t == 'F' || t == 'I' || t == 'B' || t == 'Y'; }
-bool isMemoType(char t) { return t == 'M' || t == 'G' || t == 'P' || t == 'W'; }
 
 bool parseNumberText(std::string_view text, double* value) {
     if (parseSimple(text.data(), text.size(), value)) return true;

@@ -32,8 +32,8 @@ int32_t julianFromText(std::string_view yyyymmdd);
 std::string textFromJulian(int32_t julian);
 
 // True when the field type holds a number (getDouble/setDouble).
-bool isNumericType(char type);
-bool isMemoType(char type);
+inline bool isNumericType(char t) { return t == 'N' || t == 'F' || t == 'I' || t == 'B' || t == 'Y'; }
+inline bool isMemoType(char t) { return t == 'M' || t == 'G' || t == 'P' || t == 'W'; }
 
 // Field values from the field's bytes at `p` (the field's own offset).
 double readNumber(const uint8_t* p, const FieldDesc& f);

@@ -64,6 +64,8 @@ TEST(DbfFieldTest, DatesAndDateTimes) {
     EXPECT_EQ(textFromJulian(2451545), "20000101");
     EXPECT_EQ(julianFromText("20240229"), julianFromDate(2024, 2, 29));
     EXPECT_EQ(julianFromText("2024022x"), 0);
+    EXPECT_EQ(julianFromText("20230229"), 0);  // no 29 February in 2023
+    EXPECT_EQ(julianFromText("20240431"), 0);
     EXPECT_EQ(textFromJulian(0), "");
     uint8_t d[8];
     writeJulian(d, field('D', 8), 0);

@@ -22,6 +22,9 @@ void TableLayout::build(const DbfHeader& h, std::string_view aliasName) {
         nullFlagsOffset = int(h.fields[size_t(h.nullFlagsField)].offset);
         nullFlagsBytes = h.fields[size_t(h.nullFlagsField)].length;
     }
+    blank.assign(h.recordBytes, ' ');
+    for (const FieldDesc& f : h.fields)
+        if (f.offset + f.length <= blank.size()) writeBlank(blank.data() + f.offset, f);
     int bit = 0;
     for (const FieldDesc& f : h.fields) {
         if (f.flags & kFieldSystem) continue;
@@ -72,6 +75,10 @@ void DbfRecord::attach() {
 }
 
 void DbfRecord::clear() {
+    if (layout_->blank.size() == bytes_.size()) {
+        std::memcpy(bytes_.data(), layout_->blank.data(), bytes_.size());
+        return;
+    }
     std::memset(bytes_.data(), ' ', bytes_.size());
     for (const FieldDesc& f : layout_->header.fields) writeBlank(bytes_.data() + f.offset, f);
 }
@@ -96,7 +103,7 @@ bool DbfRecord::memoText(int i, std::string* text, std::string* why) const {
     return true;
 }
 
-void DbfRecord::setNull(int i, bool null) {
+void DbfRecord::setNullBit(int i, bool null) {
     int bit = layout_->nullBit[size_t(i)];
     if (bit < 0) return;
     uint8_t& b = bytes_[size_t(layout_->nullFlagsOffset) + size_t(bit / 8)];

@@ -24,6 +24,7 @@ struct TableLayout {
     std::vector<int> varBit;       // per user field: varlength bit (V, Q), -1 none
     int nullFlagsOffset = -1;      // record offset of the null flags, -1 none
     uint16_t nullFlagsBytes = 0;
+    std::vector<uint8_t> blank;    // a record with every field blank, not deleted
 
     // Builds the user list and bit numbers from `header`.
     void build(const DbfHeader& h, std::string_view aliasName);
@@ -51,7 +52,9 @@ public:
     // Memo text of user field i; false (and empty text) when the memo
     // file is unreadable at that block.
     bool memoText(int i, std::string* text, std::string* why) const;
-    void setNull(int i, bool null);
+    void setNull(int i, bool null) {
+        if (layout_->nullFlagsOffset >= 0) setNullBit(i, null);
+    }
 
     // RecordView
     int fieldCount() const override { return int(layout_->user.size()); }
@@ -67,6 +70,8 @@ public:
     uint32_t recordNumber() const override { return recno_; }
 
 private:
+    void setNullBit(int i, bool null);
+
     const TableLayout* layout_;
     MemoFile* memo_;
     std::vector<uint8_t> bytes_;

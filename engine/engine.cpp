@@ -14,6 +14,9 @@
 #include "os/path.h"
 
 namespace engine {
+
+State gState;
+
 namespace {
 
 bool isAbsolute(const std::string& p) {

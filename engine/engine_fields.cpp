@@ -128,6 +128,12 @@ Result setJulian(Handle h, int field, int32_t julianDay) {
 }
 
 Result setDate(Handle h, int field, std::string_view yyyymmdd) {
+    Table* t = findTable(h);
+    if (t && fieldOk(t, field) && t->record().user(field - 1).type == 'D' &&
+        julianFromText(yyyymmdd) != 0) {
+        begin();
+        return report(t->setText(field - 1, yyyymmdd), t);  // already the stored form
+    }
     std::string_view v = yyyymmdd;
     while (!v.empty() && v.back() == ' ') v.remove_suffix(1);
     int32_t j = julianFromText(v);

@@ -23,10 +23,8 @@ struct State {
     std::string defaultFolder;
 };
 
-inline State& state() {
-    static State s;
-    return s;
-}
+extern State gState;  // defined in engine.cpp
+inline State& state() { return gState; }
 
 // Every call starts here: the last error describes the latest call only.
 inline void begin() { state().lastCode = kOk; }

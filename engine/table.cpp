@@ -183,7 +183,8 @@ Result Table::setText(int field, std::string_view value) {
         while (!v.empty() && v.back() == ' ') v.remove_suffix(1);
         int32_t j = julianFromText(v);
         if (j == 0 && !v.empty()) return fail(kTypeMismatch, "not a date: " + std::string(value));
-        writeJulian(p, f, j);
+        if (f.type == 'D' && j != 0) std::memcpy(p, v.data(), 8);  // already the stored form
+        else writeJulian(p, f, j);
     } else if (f.type == 'L') {
         char c = value.empty() ? ' ' : value[0];
         writeLogical(p, f, c == 'T' || c == 't' || c == 'Y' || c == 'y');
