@@ -54,9 +54,15 @@ bool CdxTree::fits(const Cached& c) const {
 }
 
 Result CdxTree::load(uint32_t offset, Cached** out, std::string* error) {
+    auto& slot = recent_[(offset / kCdxPageSize) % kRecent];
+    if (slot.second && slot.first == offset) {
+        *out = slot.second;
+        return kOk;
+    }
     auto it = cache_.find(offset);
     if (it != cache_.end()) {
         *out = &it->second;
+        slot = {offset, *out};
         return kOk;
     }
     if (offset < kCdxHeaderSize) return corrupt(error, "node pointer " + std::to_string(offset) + " inside the header");
@@ -69,6 +75,7 @@ Result CdxTree::load(uint32_t offset, Cached** out, std::string* error) {
         return corrupt(error, why);
     if (c.node.leaf) recomputeLeaf(&c);
     *out = &cache_.emplace(offset, std::move(c)).first->second;
+    slot = {offset, *out};
     return kOk;
 }
 
@@ -85,6 +92,7 @@ Result CdxTree::newNode(bool leaf, Cached** out, uint32_t* offset, std::string* 
 void CdxTree::trimCache(std::string* error) {
     if (cache_.size() <= kMaxCachedNodes) return;
     if (flush(error) != kOk) return;
+    forgetRecent();
     for (auto it = cache_.begin(); it != cache_.end() && cache_.size() > kMaxCachedNodes / 2;) {
         if (it->first == header_.root) ++it;
         else it = cache_.erase(it);
@@ -92,6 +100,7 @@ void CdxTree::trimCache(std::string* error) {
 }
 
 void CdxTree::dropCache() {
+    forgetRecent();
     cache_.clear();
     count_ = -1;
     ++version_;
@@ -370,6 +379,7 @@ Result CdxTree::removeNode(std::vector<Step>& path, size_t level, std::string* e
         sibling->node.left = left;
         sibling->dirty = true;
     }
+    forgetRecent();
     cache_.erase(offset);
     if ((r = file_->release(offset, error)) != kOk) return r;
     Cached* parent;
@@ -404,6 +414,7 @@ Result CdxTree::collapseRoot(std::string* error) {
         c->node.root = true;
         c->node.left = c->node.right = kCdxNone;
         c->dirty = true;
+        forgetRecent();
         cache_.erase(old);
         if ((r = file_->release(old, error)) != kOk) return r;
         header_.root = child;

@@ -118,6 +118,11 @@ private:
     int64_t count_ = -1;
     uint64_t version_ = 1;
     std::unordered_map<uint32_t, Cached> cache_;
+    // Recently loaded nodes, direct-mapped by page number: most loads hit the
+    // same few pages (the path to the rightmost leaf during appends).
+    static constexpr size_t kRecent = 64;
+    std::pair<uint32_t, Cached*> recent_[kRecent] = {};
+    void forgetRecent() { for (auto& r : recent_) r = {0, nullptr}; }
 };
 
 }  // namespace engine

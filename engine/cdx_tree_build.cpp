@@ -28,6 +28,7 @@ Result CdxTree::releaseAll(std::string* error) {
     if (r != kOk) return r;
     std::unordered_set<uint32_t> seen(pages.begin(), pages.end());
     if (seen.size() != pages.size()) return corrupt(error, "a node is reached twice in the tree");
+    forgetRecent();
     cache_.clear();
     for (uint32_t p : pages)
         if ((r = file_->release(p, error)) != kOk) return r;
@@ -112,6 +113,7 @@ Result CdxTree::build(const std::string& keys, const std::vector<uint32_t>& recn
     headerDirty_ = true;
     count_ = static_cast<int64_t>(n);
     ++version_;
+    forgetRecent();
     return kOk;
 }
 
