@@ -57,6 +57,7 @@ int roleAppend(const std::vector<std::string>& a) {
         recordNumber(h, &recno);
         if (r != kOk || lockRecord(h, recno) != kOk) return 2;
         if (setString(h, 1, a[3] + std::to_string(i)) != kOk) return 2;
+        if (setString(h, 3, "memo " + a[3] + std::to_string(i)) != kOk) return 2;
         if (unlockRecord(h, recno) != kOk) return 2;
     }
     return closeTable(h) == kOk ? 0 : 2;

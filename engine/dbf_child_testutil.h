@@ -9,7 +9,8 @@
 //                                         open and lock, create READY, wait for
 //                                         RELEASE (at most 60 s), close
 //   append PATH COUNT TAG                 open shared, append COUNT records whose
-//                                         first field is TAG + number
+//                                         first field is TAG + number and third
+//                                         (a memo) "memo " + the same
 #pragma once
 
 #include <string>

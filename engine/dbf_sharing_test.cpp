@@ -16,9 +16,11 @@ class SharingTest : public ::testing::Test {
 protected:
     void SetUp() override {
         path_ = dir_.file("shared.dbf");
-        ASSERT_EQ(createTable(path_, "NAME,C,12,0;QTY,N,5,0", kTypeCdx, 0), kOk);
+        ASSERT_EQ(createTable(path_, "NAME,C,12,0;QTY,N,5,0;NOTE,M", kTypeCdx, 0), kOk);
         Handle h = test::openOrDie(path_);
         for (int i = 0; i < 5; ++i) append(h);
+        int order = 0;
+        ASSERT_EQ(createIndex(h, "", "NAME", "NAME", "", 0, nullptr, &order), kOk);
         closeTable(h);
     }
     void TearDown() override { shutdown(); }
@@ -104,6 +106,7 @@ TEST_F(SharingTest, ConcurrentAppendsLoseNoRecord) {
         recordNumber(h, &recno);
         ASSERT_EQ(lockRecord(h, recno), kOk);
         ASSERT_EQ(setString(h, 1, "parent" + std::to_string(i)), kOk);
+        ASSERT_EQ(setString(h, 3, "memo parent" + std::to_string(i)), kOk);
         ASSERT_EQ(unlockRecord(h, recno), kOk);
     }
     auto code = child.waitFor(60000);
@@ -115,11 +118,25 @@ TEST_F(SharingTest, ConcurrentAppendsLoseNoRecord) {
     EXPECT_EQ(n, 605u);
     for (uint32_t r = 6; r <= n; ++r) {
         gotoRecord(h, r);
-        std::string s;
+        std::string s, memo;
         getString(h, 1, &s);
         names.insert(s);
+        ASSERT_EQ(getMemo(h, 3, &memo), kOk) << test::lastErrorString();
+        EXPECT_EQ("memo " + s.substr(0, s.find(' ')), memo);  // memos did not overwrite each other
     }
     EXPECT_EQ(names.size(), 600u);  // every record written once, none blank
+    // The index took every key from both processes, in order.
+    ASSERT_EQ(setOrder(h, 1), kOk);
+    uint32_t keys = 0;
+    keyCount(h, &keys);
+    EXPECT_EQ(keys, 605u);
+    std::string prev, cur;
+    bool eof = false;
+    for (goTop(h), atEof(h, &eof); !eof; skip(h, 1), atEof(h, &eof)) {
+        getString(h, 1, &cur);
+        EXPECT_LE(prev, cur);
+        prev = cur;
+    }
 }
 
 }  // namespace

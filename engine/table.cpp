@@ -169,9 +169,17 @@ Result Table::setText(int field, std::string_view value) {
     const FieldDesc& f = rec_.user(field);
     uint8_t* p = rec_.data() + f.offset;
     if (isMemoType(f.type)) {
+        // Shared: another process may append memos too; take the header lock
+        // and start from the memo header as it is on disk.
+        bool taken = false;
+        if (shared_)
+            if (Result r = lockAppend(&taken)) return r;
         std::string why;
         uint32_t block = 0;
-        if (Result r = memo_.write(readMemoBlock(p, f), value, &block, &why)) {
+        Result r = shared_ ? memo_.refresh(&why) : kOk;
+        if (r == kOk) r = memo_.write(readMemoBlock(p, f), value, &block, &why);
+        unlockAppend(taken);
+        if (r != kOk) {
             why_ = why;
             return r;
         }

@@ -129,6 +129,7 @@ private:
     // Record I/O (table_io.cpp).
     Result loadRecord(uint32_t recno, DbfRecord* into);
     Result commit();
+    Result commitLocked();
     Result writeRecordBytes(uint32_t recno, const uint8_t* bytes);
     Result flushAppends();
     Result writeCount();

@@ -73,8 +73,25 @@ Result Table::writeRecordBytes(uint32_t recno, const uint8_t* bytes) {
 }
 
 // Writes the current record if it changed and brings the indexes up to date.
+// Shared tables change their index files under the header lock, starting
+// from what is on disk and writing everything before the lock is released,
+// so that two processes never interleave page writes.
 Result Table::commit() {
     if (!dirty_) return kOk;
+    bool indexed = indexes_->orderCount() > 0 && (isNew_ || indexNotified_);
+    bool taken = false;
+    if (shared_ && indexed)
+        if (Result r = lockAppend(&taken)) return r;  // still dirty: a later commit retries
+    Result r = commitLocked();
+    if (r == kOk && shared_ && indexed) {
+        Result f = indexes_->flush();
+        if (f != kOk) r = indexFail(f);
+    }
+    unlockAppend(taken);
+    return r;
+}
+
+Result Table::commitLocked() {
     if (Result r = writeRecordBytes(rec_.recordNumber(), rec_.data())) return r;
     dirty_ = false;
     if (isNew_) {
