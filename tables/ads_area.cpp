@@ -226,7 +226,7 @@ bool AdsArea::seek(const runtime::Value& key, bool soft, bool last) {
         std::memcpy(bytes.data(), &d, sizeof d);
         keyType = engine::kKeyDouble;
     } else if (key.isLogical()) {
-        bytes = key.logical() ? "T" : "F";
+        bytes.assign(1, key.logical() ? 'T' : 'F');
     } else {
         return false;
     }
@@ -234,7 +234,7 @@ bool AdsArea::seek(const runtime::Value& key, bool soft, bool last) {
     engine::seek(handle_, bytes, keyType, soft, last, &f);
     engine::found(handle_, &f);
     found_ = f;
-    readFlags();
+    afterTopOrBottom();
     return found_;
 }
 
