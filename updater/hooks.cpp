@@ -3,6 +3,7 @@
 #include "updater/hooks.h"
 
 #include <array>
+#include <cmath>
 #include <span>
 #include <utility>
 
@@ -38,7 +39,10 @@ const Value& arg(std::span<const Value> args, size_t i) {
 
 std::optional<int> optionalInt(const Value& v) {
     if (!v.isNumber()) return std::nullopt;
-    return static_cast<int>(v.num());
+    double n = v.num();
+    // Only whole numbers can equal a kind; anything else is no known kind.
+    if (n != std::floor(n) || n < -1e9 || n > 1e9) return -1;
+    return static_cast<int>(n);
 }
 
 using HookFn = Value (*)(std::span<const Value> args);

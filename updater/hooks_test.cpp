@@ -65,6 +65,8 @@ TEST(ProductHookTest, HooksAreReachableByNameInAnyCase) {
     EXPECT_TRUE(productHook("TI_COMPARE").eval({Value(" ab "), Value("AB")}).logical());
     EXPECT_EQ(productHook("NLENNUMTICKETS").eval().num(), 9);
     EXPECT_EQ(productHook("NLENNUMTICKETS").eval({Value(2)}).num(), 0);
+    EXPECT_EQ(productHook("NLENNUMTICKETS").eval({Value(1.5)}).num(), 0);
+    EXPECT_EQ(productHook("NLENNUMTICKETS").eval({Value(1e300)}).num(), 0);
     for (const char* name : {"AINDEXCHAIN", "DICTREINDEX", "KW_ACONFIG", "KW_USERCONFIG", "LSWLOGO",
                              "WL_AWLIST", "CCODEMPRESA", "CNOMEMPRESA", "_STPUPR", "PTS2EUROS"}) {
         runtime::Block hook = productHook(name);
