@@ -6,7 +6,7 @@
 # fresh installation under Wine with --console.
 set -e
 here=$(cd "$(dirname "$0")/.." && pwd)
-bin=$here/build/linux/bin
+bin=${DEMO_BIN:-$here/build/linux/bin}
 if [ ! -x "$bin/updater" ] || [ ! -x "$bin/demo_install" ]; then
   echo "demo: the updater is not built yet" >&2
   exit 1
@@ -22,9 +22,10 @@ done
 left=$(find "$here/build/demo" -name '_*' | wc -l)
 echo "backups left: $left"
 
-if [ "${DEMO_WINE:-0}" = 1 ] && [ -x "$here/build/windows/bin/updater.exe" ]; then
+winbin=${DEMO_WINBIN:-$here/build/windows/bin}
+if [ "${DEMO_WINE:-0}" = 1 ] && [ -x "$winbin/updater.exe" ]; then
   rm -rf "$here/build/demo-win"
   "$bin/demo_install" "$here/build/demo-win" "$rows"
   root=$(winepath -w "$here/build/demo-win" 2>/dev/null || echo "Z:${here//\//\\}\\build\\demo-win")
-  bash "$here/tools/wine-run.sh" "$here/build/windows/bin/updater.exe" --console "$root\\BIN" FA
+  bash "$here/tools/wine-run.sh" "$winbin/updater.exe" --console "$root\\BIN" FA
 fi

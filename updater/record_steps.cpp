@@ -17,6 +17,13 @@ namespace {
 using runtime::Value;
 
 constexpr const char* kNic = "TDiaNic.dbf";
+// Records between two pumps in the long record loops, so that the dialog
+// keeps painting through a journal or table of a million rows.
+constexpr long kRecordsPerPump = 256;
+
+void pumpEvery(long count) {
+    if (count % kRecordsPerPump == 0 && runState().dialog) runState().dialog->pump();
+}
 constexpr const char* kNicTemplate = "TempDia.dbf";
 
 // The current record of the current area as the rule reads it. A field the
@@ -111,8 +118,8 @@ bool refill(const std::string& name, TableReport& t) {
             tables::DBAPPEND();
             if (tables::NETERR()) { complete = false; break; }
             RECCOPY(backupAlias);
-            ++t.copied;
             if (marker.apply()) ++t.marked;
+            pumpEvery(++t.copied);
             tables::inAlias(backupAlias, [] { tables::DBSKIP(); });
         }
     }
@@ -174,11 +181,13 @@ bool L340Marker::apply() {
 
 long markPass() {
     long marked = 0;
+    long seen = 0;
     tables::DBGOTOP();
     L340Marker marker;
     while (!tables::EOF_()) {
         if (marker.apply()) ++marked;
         tables::DBSKIP();
+        pumpEvery(++seen);
     }
     return marked;
 }
