@@ -292,6 +292,19 @@ TEST_F(CompanyTest, LowerCaseL340FieldIsMarked) {
     EXPECT_GT(marked, 0);
 }
 
+// Only link type 1 reaches the journals, and only the first Claves record counts.
+TEST_F(CompanyTest, OtherLinkTypeVisitsNoJournal) {
+    std::string conta = root() + "/CONTA/";
+    fs::create_directories(conta + "Emp0001");
+    std::string journal = conta + "Emp0001/Diario.dbf";
+    demo::writeTable(journal, demo::kJournalFields, rows_);
+    TableDump before = dumpTable(journal);
+    demo::writeKeys(folder(), {{2, conta, "0001", "0001"}, {1, conta, "0001", ""}});
+    ASSERT_EQ(runUpdater(root(), progress_), 0);
+    EXPECT_TRUE(dumpTable(journal) == before);
+    EXPECT_TRUE(progress_.reports.at(0).journals.empty());
+}
+
 TEST_F(CompanyTest, MissingPathArgumentEndsWithExitCodeOne) {
     resetRunState();
     errors::setErrorDialog(std::make_shared<errors::ScriptedDialog>(errors::DialogAnswer::Exit));
