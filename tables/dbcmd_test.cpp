@@ -122,7 +122,7 @@ TEST_F(DbCmdTest, FieldValuesRoundTripByType) {
     EXPECT_EQ(FIELDGET(5).typeLetter(), 'M');
 }
 
-TEST_F(DbCmdTest, WrongTypeRaisesDataTypeErrorAndWritesNothing) {
+TEST_F(DbCmdTest, WrongTypeOrWidthRaisesAndWritesNothing) {
     createPeople("T", 1);
     use("T");
     DBGOTOP();
@@ -131,6 +131,10 @@ TEST_F(DbCmdTest, WrongTypeRaisesDataTypeErrorAndWritesNothing) {
     EXPECT_EQ(recorder_->errors[0].genCode, 33);
     EXPECT_EQ(recorder_->errors[0].subCode, 1020);
     EXPECT_EQ(recorder_->errors[0].subSystem, "ADSCDX");
+    EXPECT_EQ(FIELDGET(2).num(), 10);
+    EXPECT_TRUE(FIELDPUT(2, runtime::Value(123456)).isNil());  // does not fit N3
+    ASSERT_EQ(recorder_->errors.size(), 2u);
+    EXPECT_EQ(recorder_->errors[1].genCode, 34);
     EXPECT_EQ(FIELDGET(2).num(), 10);
 }
 
