@@ -342,6 +342,49 @@ TEST_F(IndexSetTest, DamagedNodeIsReportedAndTheFileLeftAlone) {
     EXPECT_EQ(test::readFileBytes(path), bytes);
 }
 
+TEST_F(IndexSetTest, DeleteAndRecallHookMovesDeletedAwareTags) {
+    open();
+    fillFive();
+    create("LIVE", "UPPER(name)", ".NOT. DELETED()");
+    create("FLAG", "IIF(DELETED(), 'D', 'L') + UPPER(name)");
+    table_.setDeleted(2, true);
+    ASSERT_EQ(set_->onDeleteRecall(table_.record(2)), kOk) << set_->lastErrorText();
+    EXPECT_EQ(walk(), (std::vector<uint32_t>{2, 3, 1, 5, 4}));  // "D..." before "L..."
+    ASSERT_EQ(set_->setOrder(1), kOk);
+    EXPECT_EQ(walk(), (std::vector<uint32_t>{3, 1, 5, 4}));
+    table_.setDeleted(2, false);
+    ASSERT_EQ(set_->onDeleteRecall(table_.record(2)), kOk);
+    EXPECT_EQ(walk(), (std::vector<uint32_t>{3, 1, 2, 5, 4}));
+    checkBags();
+}
+
+TEST_F(IndexSetTest, SharedReaderSeesAnotherWritersChangesAfterSync) {
+    open();
+    fillFive();
+    create("NAME", "UPPER(name)");
+    ASSERT_EQ(set_->closeAll(), kOk);
+    IndexOpenMode shared{false, true};
+    IndexSet writer, reader;
+    ASSERT_EQ(writer.openStructural(dir_.file("people.dbf"), table_.schema(), 5, shared), kOk)
+        << writer.lastErrorText();
+    ASSERT_EQ(reader.openStructural(dir_.file("people.dbf"), table_.schema(), 5, shared), kOk);
+    ASSERT_EQ(reader.setOrder(1), kOk);
+    uint32_t r = 0;
+    ASSERT_EQ(reader.top(&r), kOk);
+    EXPECT_EQ(r, 3u);
+    for (int i = 0; i < 2000; ++i) {  // enough for the root to split
+        uint32_t recno = table_.append({"aa" + std::to_string(i), "1", "", "T", "1"});
+        ASSERT_EQ(writer.onAppend(table_.record(recno)), kOk);
+    }
+    ASSERT_EQ(writer.flush(), kOk);
+    ASSERT_EQ(reader.sync(), kOk);
+    ASSERT_EQ(reader.top(&r), kOk);
+    EXPECT_EQ(r, 6u);  // "AA0"
+    uint32_t n = 0;
+    ASSERT_EQ(reader.keyCount(&n), kOk);
+    EXPECT_EQ(n, 2005u);
+}
+
 TEST_F(IndexSetTest, ProgressReachesTheTotalAndNamedBagsOpen) {
     open();
     for (int i = 0; i < 1000; ++i) add("x" + std::to_string(i % 37), "1", "", true, i);
