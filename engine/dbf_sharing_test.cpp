@@ -64,7 +64,12 @@ TEST_F(SharingTest, RecordLockIsHonouredBothWays) {
     EXPECT_EQ(runEngineChildToEnd({"try", path_, "record:2"}), 1);
     EXPECT_EQ(runEngineChildToEnd({"try", path_, "record:3"}), 0);
     EXPECT_EQ(runEngineChildToEnd({"try", path_, "table"}), 1);
+    ASSERT_EQ(gotoRecord(h, 5), kOk);
     EXPECT_EQ(runEngineChildToEnd({"try", path_, "append"}), 0);  // appends do not need record 2
+    EXPECT_EQ(skip(h, 1), kOk);  // the other process's new record is seen
+    uint32_t recno = 0;
+    recordNumber(h, &recno);
+    EXPECT_EQ(recno, 6u);
     ASSERT_EQ(unlockRecord(h, 2), kOk);
     EXPECT_EQ(runEngineChildToEnd({"try", path_, "record:2"}), 0);
     os::Process child = hold("record:4");
@@ -96,8 +101,9 @@ TEST_F(SharingTest, TableLockKeepsOutRecordLocksAndAppends) {
 }
 
 TEST_F(SharingTest, ConcurrentAppendsLoseNoRecord) {
-    os::Process child = test::startEngineChild({"append", path_, "300", "child"});
     Handle h = test::openOrDie(path_, kOpenShared);
+    ASSERT_EQ(setOrder(h, 1), kOk);
+    os::Process child = test::startEngineChild({"append", path_, "300", "child"});
     for (int i = 0; i < 300; ++i) {
         Result r = append(h);
         for (int tries = 0; r == kLocked && tries < 40; ++tries) r = append(h);
@@ -126,7 +132,6 @@ TEST_F(SharingTest, ConcurrentAppendsLoseNoRecord) {
     }
     EXPECT_EQ(names.size(), 600u);  // every record written once, none blank
     // The index took every key from both processes, in order.
-    ASSERT_EQ(setOrder(h, 1), kOk);
     uint32_t keys = 0;
     keyCount(h, &keys);
     EXPECT_EQ(keys, 605u);

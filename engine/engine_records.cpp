@@ -169,10 +169,7 @@ Result found(Handle h, bool* isFound) {
 
 Result keyCount(Handle h, uint32_t* count) {
     TABLE_OR_FAIL(h, t);
-    if (t->indexes().currentOrder() == 0) return report(t->count(count), t);
-    Result r = t->indexes().keyCount(count);
-    if (r != kOk) return setError(r, t->indexes().lastErrorText());
-    return kOk;
+    return report(t->keyCount(count), t);
 }
 
 Result setExact(bool on) {

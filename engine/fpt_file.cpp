@@ -135,6 +135,12 @@ Result MemoFile::length(uint32_t block, uint32_t* bytes, std::string* why) {
         return r;
     }
     uint64_t offset = uint64_t(block) * header_.blockSize;
+    if (offset + 8 > fileBytes_) {
+        // Another process sharing the file may have appended since we looked.
+        auto size = file_.size();
+        if (!size.ok()) return ioError(size.status(), why);
+        fileBytes_ = size.value();
+    }
     char item[8] = {};
     size_t got = 0;
     if (offset + 8 <= fileBytes_) {
@@ -150,6 +156,7 @@ Result MemoFile::read(uint32_t block, std::string* text, std::string* why) {
     if (block == 0) return kOk;
     uint64_t offset = uint64_t(block) * header_.blockSize;
     if (dbt_) {
+        if (offset >= fileBytes_ && refresh(why) != kOk) return kCorruptMemo;
         if (offset >= fileBytes_ || offset < header_.blockSize)
             return corrupt(why, "memo block " + std::to_string(block) + " beyond end of file");
         std::string raw(size_t(fileBytes_ - offset), '\0');

@@ -113,6 +113,7 @@ public:
     Result closeIndexes();
     Result setOrder(int order);
     Result seek(std::string_view key, int keyType, bool soft, bool last, bool* isFound);
+    Result keyCount(uint32_t* count);
 
     // RecordSource, for index builds.
     uint32_t recordCount() const override { return count_; }
@@ -145,6 +146,7 @@ private:
     Result stepOrdered(int dir, bool* moved);
     Result settleForward();
     Result settleBackward();
+    Result syncIndexes();
 
     // Locks (table_lock.cpp).
     uint64_t maxRecords() const;

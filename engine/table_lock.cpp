@@ -8,7 +8,9 @@
 namespace engine {
 namespace {
 
-constexpr uint32_t kAppendLockWaitMs = 500;  // another process appends for a moment only
+// Another process holds the header lock only while it appends or writes a
+// memo or index pages (which includes a flush to disk): wait that long.
+constexpr uint32_t kAppendLockWaitMs = 3000;
 
 }  // namespace
 

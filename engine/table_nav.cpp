@@ -26,6 +26,8 @@ Result Table::moveTo(uint32_t recno) {
 Result Table::stepNatural(int dir, bool* moved) {
     uint32_t cur = rec_.recordNumber();
     *moved = false;
+    if (dir > 0 && cur >= count_ && shared_)
+        if (Result r = rereadCount()) return r;  // another process may have appended
     if (dir > 0 ? cur >= count_ : cur <= 1) return kOk;
     *moved = true;
     return moveTo(dir > 0 ? cur + 1 : cur - 1);
@@ -62,9 +64,26 @@ Result Table::settleBackward() {
     return kOk;
 }
 
+// Shared: another process may have changed the index files; positioning
+// calls start from what is on disk (a cheap header check when nothing changed).
+Result Table::syncIndexes() {
+    if (!shared_ || indexes_->currentOrder() == 0) return kOk;
+    Result r = indexes_->sync();
+    return r == kOk ? kOk : indexFail(r);
+}
+
+Result Table::keyCount(uint32_t* n) {
+    if (indexes_->currentOrder() == 0) return count(n);
+    if (Result r = commit()) return r;
+    if (Result r = syncIndexes()) return r;
+    Result r = indexes_->keyCount(n);
+    return r == kOk ? kOk : indexFail(r);
+}
+
 Result Table::goTop() {
     if (Result r = commit()) return r;
     if (Result r = rereadCount()) return r;
+    if (Result r = syncIndexes()) return r;
     uint32_t first = count_ > 0 ? 1 : 0;
     if (indexes_->currentOrder() != 0)
         if (Result r = indexes_->top(&first)) return indexFail(r);
@@ -78,6 +97,7 @@ Result Table::goTop() {
 Result Table::goBottom() {
     if (Result r = commit()) return r;
     if (Result r = rereadCount()) return r;
+    if (Result r = syncIndexes()) return r;
     uint32_t last = count_;
     if (indexes_->currentOrder() != 0)
         if (Result r = indexes_->bottom(&last)) return indexFail(r);
@@ -150,6 +170,8 @@ Result Table::seek(std::string_view key, int keyType, bool soft, bool last, bool
     *isFound = found_ = false;
     bof_ = false;
     if (indexes_->currentOrder() == 0) return fail(kNoOrder, "seek without a controlling order");
+    if (Result r = rereadCount()) return r;
+    if (Result r = syncIndexes()) return r;
     uint32_t recno = 0;
     bool hit = false;
     if (Result r = indexes_->seek(key, keyType, soft, last, tableSettings().exact, &recno, &hit))
