@@ -20,16 +20,16 @@ int main(int argc, char** argv) {
         else if (n < 2) args[n++] = argv[i];
     }
 #ifdef _WIN32
+    // The progress dialog comes with the window toolkit; until then the
+    // Windows program runs in console mode either way.
     if (!console)
         std::fprintf(stderr, "updater: this build has no progress dialog; running in console mode\n");
-#endif
-    (void)console;
-    errors::ERRORSYS();
-#ifdef _WIN32
     updater::ConsoleProgress progress;
 #else
+    (void)console;  // always console mode here
     updater::ConsoleProgress progress(stdout, true);
 #endif
+    errors::ERRORSYS();
     try {
         updater::MAIN(args[0], args[1], progress);
     } catch (const runtime::ProgramExit& e) {
