@@ -7,7 +7,7 @@
 #                                                (test_main.cpp replaces gtest_main)
 #   *_fuzz.cpp                                 -> left out (tools/fuzz builds them with clang)
 #   *_bench.cpp                                -> one benchmark program each, named after the file
-#   main*.cpp                                  -> left out (the folder's CMakeLists adds programs)
+#   main.cpp, main_*.cpp                       -> left out (the folder's CMakeLists adds programs)
 #   win32_*.cpp / posix_*.cpp                  -> only on Windows / only elsewhere
 function(add_layer name)
   cmake_parse_arguments(L "" "" "DEPS" ${ARGN})
