@@ -3,6 +3,8 @@
 
 #include <chrono>
 
+#include "runtime/codepage.h"
+
 namespace updater {
 namespace {
 
@@ -46,6 +48,10 @@ bool LCAMBIAICO() {
     }
     if (s.dialog) s.dialog->pump();
     return true;
+}
+
+bool companyReached(std::string_view code, std::string_view currentCode) {
+    return runtime::textRelation(code, runtime::CompareOp::LessEqual, currentCode);
 }
 
 void setMeter(Meter meter, long value) {

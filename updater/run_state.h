@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "updater/progress.h"
 
@@ -48,6 +49,10 @@ bool tickDue(uint32_t lastMs, uint32_t nowMs);
 
 // One animation tick: a new frame at most every 400 ms, then a pump. True.
 bool LCAMBIAICO();
+
+// The company list's mark for a row: done when its code is <= the current
+// company code under the text comparison rules (exact comparison off).
+bool companyReached(std::string_view code, std::string_view currentCode);
 
 // Stores a meter's value in the counters and shows it.
 void setMeter(Meter meter, long value);

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "runtime/codepage.h"
 #include "updater/recording_progress_testutil.h"
 
 namespace updater {
@@ -89,6 +90,20 @@ TEST(RunStateTest, OwndIsEmptyUntilADialogExists) {
     runState().dialog = &p;
     EXPECT_EQ(OWND(), &p);
     resetRunState();
+}
+
+TEST(CompanyMarkTest, RowsUpToTheCurrentCodeAreDone) {
+    runtime::HB_SETCODEPAGE("ESWIN");
+    EXPECT_FALSE(companyReached("001", " "));  // before the first company
+    EXPECT_FALSE(companyReached("0 4", " "));
+    EXPECT_TRUE(companyReached("001", "002"));
+    EXPECT_TRUE(companyReached("002", "002"));
+    EXPECT_FALSE(companyReached("003", "002"));
+    EXPECT_TRUE(companyReached("0 4", "001"));  // a blank sorts before digits
+    EXPECT_TRUE(companyReached("A01", "a01"));  // capitals before small letters
+    // The code page sorts N-tilde between N and O, not by its byte value.
+    EXPECT_TRUE(companyReached("\xD1" "01", "O01"));
+    EXPECT_FALSE(companyReached("\xD1" "01", "N99"));
 }
 
 }  // namespace
