@@ -6,7 +6,9 @@
 
 namespace engine {
 
-inline uint16_t getU16le(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
+inline uint16_t getU16le(const uint8_t* p) {
+    return uint16_t(p[0] | (p[1] << 8));
+}
 inline uint32_t getU32le(const uint8_t* p) {
     return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
 }
@@ -16,7 +18,9 @@ inline uint64_t getU64le(const uint8_t* p) {
 inline uint32_t getU32be(const uint8_t* p) {
     return uint32_t(p[3]) | uint32_t(p[2]) << 8 | uint32_t(p[1]) << 16 | uint32_t(p[0]) << 24;
 }
-inline uint16_t getU16be(const uint8_t* p) { return uint16_t(p[1] | (p[0] << 8)); }
+inline uint16_t getU16be(const uint8_t* p) {
+    return uint16_t(p[1] | (p[0] << 8));
+}
 
 inline void putU16le(uint8_t* p, uint16_t v) {
     p[0] = uint8_t(v);

@@ -11,7 +11,9 @@
 namespace engine::test {
 namespace {
 
-int exitFor(Result r) { return r == kOk ? 0 : (r == kLocked ? 1 : 2); }
+int exitFor(Result r) {
+    return r == kOk ? 0 : (r == kLocked ? 1 : 2);
+}
 
 Result takeLock(Handle h, const std::string& what) {
     if (what == "table") return lockTable(h);
@@ -38,7 +40,8 @@ int roleTry(const std::vector<std::string>& a) {
 int roleHold(const std::vector<std::string>& a) {
     Handle h = 0;
     bool exclusive = a[2] == "exclusive";
-    if (openTable(a[1], "", kTypeCdx, exclusive ? kOpenExclusive : kOpenShared, &h) != kOk) return 2;
+    if (openTable(a[1], "", kTypeCdx, exclusive ? kOpenExclusive : kOpenShared, &h) != kOk)
+        return 2;
     if (!exclusive && takeLock(h, a[2]) != kOk) return 2;
     writeFile(a[3], "ready");
     bool released = waitForFile(a[4]);
@@ -52,7 +55,8 @@ int roleAppend(const std::vector<std::string>& a) {
     int n = std::stoi(a[2]);
     for (int i = 0; i < n; ++i) {
         Result r = append(h);
-        for (int tries = 0; r == kLocked && tries < 40; ++tries) r = append(h);  // the other appends
+        for (int tries = 0; r == kLocked && tries < 40; ++tries)
+            r = append(h);  // the other appends
         uint32_t recno = 0;
         recordNumber(h, &recno);
         if (r != kOk || lockRecord(h, recno) != kOk) return 2;

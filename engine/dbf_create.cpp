@@ -45,11 +45,19 @@ bool parseInt(const std::string& s, int* v) {
 // Fixed lengths of the types that take no length; 0 for C, N, F.
 int fixedLength(char type, bool visual) {
     switch (type) {
-        case 'D': case 'B': case 'Y': case 'T': return 8;
-        case 'L': return 1;
-        case 'I': return 4;
-        case 'M': return visual ? 4 : 10;
-        default: return 0;
+        case 'D':
+        case 'B':
+        case 'Y':
+        case 'T':
+            return 8;
+        case 'L':
+            return 1;
+        case 'I':
+            return 4;
+        case 'M':
+            return visual ? 4 : 10;
+        default:
+            return 0;
     }
 }
 
@@ -93,8 +101,7 @@ Result parseField(const std::string& spec, bool visual, FieldDesc* f, std::strin
 
 }  // namespace
 
-Result buildDbfHeader(std::string_view fieldList, bool memoAsDbt, DbfHeader* h,
-                      std::string* why) {
+Result buildDbfHeader(std::string_view fieldList, bool memoAsDbt, DbfHeader* h, std::string* why) {
     *h = DbfHeader();
     std::vector<std::string> specs;
     for (std::string& s : split(fieldList, ';'))
@@ -110,7 +117,8 @@ Result buildDbfHeader(std::string_view fieldList, bool memoAsDbt, DbfHeader* h,
     bool visual = false;
     for (const std::string& s : specs) {
         std::vector<std::string> p = split(s, ',');
-        if (p.size() >= 2 && p[1].size() == 1 && std::string("IBYTibyt").find(p[1][0]) != std::string::npos)
+        if (p.size() >= 2 && p[1].size() == 1 &&
+            std::string("IBYTibyt").find(p[1][0]) != std::string::npos)
             visual = true;
     }
     std::set<std::string> names;
@@ -139,8 +147,8 @@ Result buildDbfHeader(std::string_view fieldList, bool memoAsDbt, DbfHeader* h,
         h->version = memo ? (memoAsDbt ? 0x83 : 0xF5) : 0x03;
     }
     h->recordBytes = uint16_t(offset);
-    h->headerBytes = uint16_t(kDbfHeaderBytes + kDbfDescriptorBytes * h->fields.size() + 1 +
-                              h->extra.size());
+    h->headerBytes =
+        uint16_t(kDbfHeaderBytes + kDbfDescriptorBytes * h->fields.size() + 1 + h->extra.size());
     h->codePage = 0x03;
     stampDbfDate(h);
     return kOk;

@@ -16,10 +16,10 @@
 namespace engine::test {
 namespace {
 
-const uint16_t kCp1252High[32] = {
-    0x20AC, 0x81,   0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x8D,   0x017D, 0x8F,   0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D,   0x017E, 0x0178};
+const uint16_t kCp1252High[32] = {0x20AC, 0x81,   0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                  0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x8D,   0x017D, 0x8F,
+                                  0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                  0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D,   0x017E, 0x0178};
 
 void putUtf8(std::string* out, uint32_t cp) {
     if (cp < 0x80) {
@@ -81,8 +81,10 @@ std::vector<std::vector<std::string>> readCsv(std::string_view t) {
 std::string renderText(std::string_view bytes, bool cp1252) {
     std::string out;
     for (unsigned char c : bytes) {
-        if (cp1252 && c >= 0x80 && c < 0xA0) putUtf8(&out, kCp1252High[c - 0x80]);
-        else putUtf8(&out, c);
+        if (cp1252 && c >= 0x80 && c < 0xA0)
+            putUtf8(&out, kCp1252High[c - 0x80]);
+        else
+            putUtf8(&out, c);
     }
     return out;
 }
@@ -160,7 +162,8 @@ std::string compareField(Handle h, int field, const std::string& expected, bool 
     if (type == 'N' || type == 'F' || type == 'I' || type == 'B' || type == 'Y') {
         double d = 0;
         getDouble(h, field, &d);
-        if (expected == "\\N") return raw.find_first_not_of(' ') == std::string::npos ? "" : "blank";
+        if (expected == "\\N")
+            return raw.find_first_not_of(' ') == std::string::npos ? "" : "blank";
         return sameNumber(expected, d) ? "" : "number " + std::to_string(d);
     }
     if (type == 'L') {
@@ -217,8 +220,9 @@ void expectTableMatchesCsv(const std::string& dbf, const std::string& csvPath) {
         EXPECT_EQ(row[1], del ? "1" : "0") << "record " << r;
         for (int f = 1; f <= n; ++f) {
             std::string diff = compareField(h, f, row[size_t(column[size_t(f - 1)])], cp1252);
-            EXPECT_EQ(diff, "") << "record " << r << " field " << head[size_t(column[size_t(f - 1)])]
-                                << " expected " << row[size_t(column[size_t(f - 1)])].substr(0, 80);
+            EXPECT_EQ(diff, "") << "record " << r << " field "
+                                << head[size_t(column[size_t(f - 1)])] << " expected "
+                                << row[size_t(column[size_t(f - 1)])].substr(0, 80);
         }
     }
     closeTable(h);

@@ -56,7 +56,8 @@ TEST_F(DbfDamageTest, RecordCountPastEndIsCorrupt) {
     test::patchU32(path_, 4, 1000);
     before_ = test::readFile(path_);
     EXPECT_EQ(openTable(), kCorruptTable);
-    EXPECT_NE(errorText().find("record count 1000 beyond end of file"), std::string::npos) << errorText();
+    EXPECT_NE(errorText().find("record count 1000 beyond end of file"), std::string::npos)
+        << errorText();
     expectUnchanged();
 }
 
@@ -68,13 +69,13 @@ TEST_F(DbfDamageTest, HeaderDamageIsCorrupt) {
         uint8_t value;
         const char* text;
     } cases[] = {
-        {0, 0x07, "unknown file type"},             // version byte
-        {9, 0x7F, "header length beyond end"},      // header length high byte
-        {8, 0x10, "header length too small"},       // header length 16
-        {32 + 32 + 16, 3, "impossible length 3"},   // the D field 3 bytes long
-        {32 + 16, 0, "impossible length 0"},        // a C field of no bytes
-        {32 + 16, 200, "longer than the record"},   // fields beyond the record length
-        {10, 1, "impossible record length"},        // record length 1 (with high byte 0)
+        {0, 0x07, "unknown file type"},            // version byte
+        {9, 0x7F, "header length beyond end"},     // header length high byte
+        {8, 0x10, "header length too small"},      // header length 16
+        {32 + 32 + 16, 3, "impossible length 3"},  // the D field 3 bytes long
+        {32 + 16, 0, "impossible length 0"},       // a C field of no bytes
+        {32 + 16, 200, "longer than the record"},  // fields beyond the record length
+        {10, 1, "impossible record length"},       // record length 1 (with high byte 0)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);

@@ -14,7 +14,9 @@ namespace {
 const double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9, 1e10,
                          1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20};
 
-bool isDigit(uint8_t c) { return c >= '0' && c <= '9'; }
+bool isDigit(uint8_t c) {
+    return c >= '0' && c <= '9';
+}
 
 // Fast path for the usual "  -123.45": at most 15 significant digits, so the
 // integer and the power of ten are exact and one division rounds correctly.
@@ -144,12 +146,11 @@ std::string textFromJulian(int32_t julian) {
     int y, m, d;
     dateFromJulian(julian, &y, &m, &d);
     if (y < 0 || y > 9999) return std::string();
-    char buf[8] = {char('0' + y / 1000),      char('0' + y / 100 % 10), char('0' + y / 10 % 10),
-                   char('0' + y % 10),        char('0' + m / 10),       char('0' + m % 10),
-                   char('0' + d / 10),        char('0' + d % 10)};
+    char buf[8] = {char('0' + y / 1000), char('0' + y / 100 % 10), char('0' + y / 10 % 10),
+                   char('0' + y % 10),   char('0' + m / 10),       char('0' + m % 10),
+                   char('0' + d / 10),   char('0' + d % 10)};
     return std::string(buf, 8);
 }
-
 
 bool parseNumberText(std::string_view text, double* value) {
     if (parseSimple(text.data(), text.size(), value)) return true;
@@ -166,22 +167,26 @@ bool parseNumberText(std::string_view text, double* value) {
 
 double readNumber(const uint8_t* p, const FieldDesc& f) {
     switch (f.type) {
-        case 'I': return double(int32_t(getU32le(p)));
+        case 'I':
+            return double(int32_t(getU32le(p)));
         case 'B': {
             double v;
             uint64_t bits = getU64le(p);
             std::memcpy(&v, &bits, 8);
             return std::isfinite(v) ? v : 0.0;
         }
-        case 'Y': return double(int64_t(getU64le(p))) / 10000.0;
-        case 'N': case 'F': {
+        case 'Y':
+            return double(int64_t(getU64le(p))) / 10000.0;
+        case 'N':
+        case 'F': {
             double v = 0;
             if (!parseSimple(reinterpret_cast<const char*>(p), f.length, &v) &&
                 !parseNumberText(std::string_view(reinterpret_cast<const char*>(p), f.length), &v))
                 return 0.0;  // blank, or stars of an overflowed value
             return v;
         }
-        default: return 0.0;
+        default:
+            return 0.0;
     }
 }
 
@@ -213,9 +218,18 @@ uint32_t readMemoBlock(const uint8_t* p, const FieldDesc& f) {
 
 bool isBlank(const uint8_t* p, const FieldDesc& f) {
     switch (f.type) {
-        case 'I': case 'B': case 'Y': case 'T': return allZero(p, f.length);
-        case 'M': case 'G': case 'P': case 'W': return readMemoBlock(p, f) == 0;
-        default: return allSpaces(p, f.length);
+        case 'I':
+        case 'B':
+        case 'Y':
+        case 'T':
+            return allZero(p, f.length);
+        case 'M':
+        case 'G':
+        case 'P':
+        case 'W':
+            return readMemoBlock(p, f) == 0;
+        default:
+            return allSpaces(p, f.length);
     }
 }
 
@@ -240,18 +254,22 @@ Result writeNumber(uint8_t* p, const FieldDesc& f, double value) {
             putU64le(p, uint64_t(int64_t(r)));
             return kOk;
         }
-        case 'N': case 'F': {
+        case 'N':
+        case 'F': {
             char buf[80];
             int dec = f.decimals > 18 ? 18 : f.decimals;
             if (dec >= f.length) dec = 0;
             size_t len = formatFixed(buf, value, dec);
             return putRight(p, f, buf, len) ? kOk : kValueTooWide;
         }
-        default: return kTypeMismatch;
+        default:
+            return kTypeMismatch;
     }
 }
 
-void writeLogical(uint8_t* p, const FieldDesc&, bool value) { p[0] = value ? 'T' : 'F'; }
+void writeLogical(uint8_t* p, const FieldDesc&, bool value) {
+    p[0] = value ? 'T' : 'F';
+}
 
 void writeJulian(uint8_t* p, const FieldDesc& f, int32_t julian) {
     if (f.type == 'T') {
@@ -286,12 +304,24 @@ void writeText(uint8_t* p, const FieldDesc& f, std::string_view text) {
 
 void writeBlank(uint8_t* p, const FieldDesc& f) {
     switch (f.type) {
-        case 'I': case 'B': case 'Y': case 'T': case '0': std::memset(p, 0, f.length); break;
-        case 'M': case 'G': case 'P': case 'W':
-            if (f.length == 4) std::memset(p, 0, 4);
-            else std::memset(p, ' ', f.length);
+        case 'I':
+        case 'B':
+        case 'Y':
+        case 'T':
+        case '0':
+            std::memset(p, 0, f.length);
             break;
-        default: std::memset(p, ' ', f.length);
+        case 'M':
+        case 'G':
+        case 'P':
+        case 'W':
+            if (f.length == 4)
+                std::memset(p, 0, 4);
+            else
+                std::memset(p, ' ', f.length);
+            break;
+        default:
+            std::memset(p, ' ', f.length);
     }
 }
 

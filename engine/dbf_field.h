@@ -32,14 +32,18 @@ int32_t julianFromText(std::string_view yyyymmdd);
 std::string textFromJulian(int32_t julian);
 
 // True when the field type holds a number (getDouble/setDouble).
-inline bool isNumericType(char t) { return t == 'N' || t == 'F' || t == 'I' || t == 'B' || t == 'Y'; }
-inline bool isMemoType(char t) { return t == 'M' || t == 'G' || t == 'P' || t == 'W'; }
+inline bool isNumericType(char t) {
+    return t == 'N' || t == 'F' || t == 'I' || t == 'B' || t == 'Y';
+}
+inline bool isMemoType(char t) {
+    return t == 'M' || t == 'G' || t == 'P' || t == 'W';
+}
 
 // Field values from the field's bytes at `p` (the field's own offset).
 double readNumber(const uint8_t* p, const FieldDesc& f);
 bool readLogical(const uint8_t* p, const FieldDesc& f);
-int32_t readJulian(const uint8_t* p, const FieldDesc& f);   // D, T
-int32_t readMillis(const uint8_t* p, const FieldDesc& f);   // T: ms since midnight
+int32_t readJulian(const uint8_t* p, const FieldDesc& f);  // D, T
+int32_t readMillis(const uint8_t* p, const FieldDesc& f);  // T: ms since midnight
 // Memo block number, 0 when the field holds none (blank or malformed).
 uint32_t readMemoBlock(const uint8_t* p, const FieldDesc& f);
 // True when the field's bytes are its blank value.

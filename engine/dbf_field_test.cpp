@@ -17,7 +17,9 @@ FieldDesc field(char type, uint16_t len, uint8_t dec = 0) {
     return f;
 }
 
-std::string bytesOf(const uint8_t* p, size_t n) { return std::string(reinterpret_cast<const char*>(p), n); }
+std::string bytesOf(const uint8_t* p, size_t n) {
+    return std::string(reinterpret_cast<const char*>(p), n);
+}
 
 TEST(DbfFieldTest, NumericTextRoundTripsRightAligned) {
     uint8_t b[10];
@@ -79,7 +81,8 @@ TEST(DbfFieldTest, DatesAndDateTimes) {
 TEST(DbfFieldTest, LogicalsAndMemoPointers) {
     FieldDesc l = field('L', 1);
     for (char c : std::string("TtYy")) EXPECT_TRUE(readLogical(reinterpret_cast<uint8_t*>(&c), l));
-    for (char c : std::string("FfNn ?")) EXPECT_FALSE(readLogical(reinterpret_cast<uint8_t*>(&c), l));
+    for (char c : std::string("FfNn ?"))
+        EXPECT_FALSE(readLogical(reinterpret_cast<uint8_t*>(&c), l));
     uint8_t m[10];
     writeMemoBlock(m, field('M', 10), 1234);
     EXPECT_EQ(bytesOf(m, 10), "      1234");

@@ -12,8 +12,17 @@ namespace {
 
 bool knownVersion(uint8_t v) {
     switch (v) {
-        case 0x03: case 0x30: case 0x31: case 0x32: case 0x43: case 0x63:
-        case 0x83: case 0x8B: case 0xCB: case 0xF5: case 0xFB:
+        case 0x03:
+        case 0x30:
+        case 0x31:
+        case 0x32:
+        case 0x43:
+        case 0x63:
+        case 0x83:
+        case 0x8B:
+        case 0xCB:
+        case 0xF5:
+        case 0xFB:
             return true;
         default:
             return false;
@@ -23,17 +32,34 @@ bool knownVersion(uint8_t v) {
 // Length rules per type; `visual` allows the 4-byte memo pointers.
 bool lengthFits(char type, uint32_t len, bool visual) {
     switch (type) {
-        case 'C': return len >= 1 && len <= 65535;
-        case 'N': case 'F': return len >= 1 && len <= 32;
-        case 'L': return len == 1;
-        case 'D': return len == 8;
-        case 'M': case 'G': case 'P': return len == 10 || (visual && len == 4);
-        case 'W': return len == 4;
-        case 'I': return len == 4;
-        case 'B': case 'Y': case 'T': return len == 8;
-        case 'V': case 'Q': return len >= 1 && len <= 254;
-        case '0': return len >= 1 && len <= 32;
-        default: return false;
+        case 'C':
+            return len >= 1 && len <= 65535;
+        case 'N':
+        case 'F':
+            return len >= 1 && len <= 32;
+        case 'L':
+            return len == 1;
+        case 'D':
+            return len == 8;
+        case 'M':
+        case 'G':
+        case 'P':
+            return len == 10 || (visual && len == 4);
+        case 'W':
+            return len == 4;
+        case 'I':
+            return len == 4;
+        case 'B':
+        case 'Y':
+        case 'T':
+            return len == 8;
+        case 'V':
+        case 'Q':
+            return len >= 1 && len <= 254;
+        case '0':
+            return len >= 1 && len <= 32;
+        default:
+            return false;
     }
 }
 
@@ -110,8 +136,7 @@ static Result layoutFields(DbfHeader* h, std::string* why) {
             f.length = uint16_t(f.length + 256u * f.decimals);
             f.decimals = 0;
         }
-        if (!lengthFits(f.type, f.length, h->isVisual()) &&
-            !(f.type == 'C' && f.length > 0))
+        if (!lengthFits(f.type, f.length, h->isVisual()) && !(f.type == 'C' && f.length > 0))
             return corrupt(why, "field " + f.name + " has an impossible length " +
                                     std::to_string(f.length) + " for type " + f.type);
         f.offset = offset;
@@ -119,13 +144,12 @@ static Result layoutFields(DbfHeader* h, std::string* why) {
         if (f.type == '0' && (f.flags & kFieldSystem)) h->nullFlagsField = int(i);
     }
     if (offset > h->recordBytes)
-        return corrupt(why, "fields are longer than the record length " +
-                                std::to_string(h->recordBytes));
+        return corrupt(
+            why, "fields are longer than the record length " + std::to_string(h->recordBytes));
     return kOk;
 }
 
-Result parseDbfHeader(std::string_view bytes, uint64_t fileBytes, DbfHeader* h,
-                      std::string* why) {
+Result parseDbfHeader(std::string_view bytes, uint64_t fileBytes, DbfHeader* h, std::string* why) {
     *h = DbfHeader();
     if (bytes.size() < kDbfHeaderBytes || fileBytes < kDbfHeaderBytes)
         return corrupt(why, "file shorter than a table header");
@@ -150,8 +174,8 @@ Result parseDbfHeader(std::string_view bytes, uint64_t fileBytes, DbfHeader* h,
     if (Result r = layoutFields(h, why)) return r;
     uint64_t need = uint64_t(h->headerBytes) + uint64_t(h->recordCount) * h->recordBytes;
     if (need > fileBytes)
-        return corrupt(why, "record count " + std::to_string(h->recordCount) +
-                                " beyond end of file");
+        return corrupt(why,
+                       "record count " + std::to_string(h->recordCount) + " beyond end of file");
     return kOk;
 }
 

@@ -63,9 +63,9 @@ struct DbfHeader {
     uint16_t recordBytes = 0;
     uint8_t flags = 0;
     uint8_t codePage = 0x03;
-    std::vector<FieldDesc> fields;     // every descriptor, system ones included
-    std::vector<uint8_t> extra;        // bytes between 0x0D and headerBytes (back-link)
-    int nullFlagsField = -1;           // index in fields of _NullFlags, -1 none
+    std::vector<FieldDesc> fields;  // every descriptor, system ones included
+    std::vector<uint8_t> extra;     // bytes between 0x0D and headerBytes (back-link)
+    int nullFlagsField = -1;        // index in fields of _NullFlags, -1 none
 
     // True for the 0x30/0x31/0x32 family (4-byte binary memo pointers).
     bool isVisual() const { return version == 0x30 || version == 0x31 || version == 0x32; }

@@ -15,9 +15,13 @@ namespace fs = std::filesystem;
 
 const char* kPython = "/usr/bin/python3";
 
-std::string oracleDir() { return (fs::path(TESTDATA_DIR).parent_path() / "tools" / "oracle").string(); }
+std::string oracleDir() {
+    return (fs::path(TESTDATA_DIR).parent_path() / "tools" / "oracle").string();
+}
 
-std::string quote(const std::string& s) { return "'" + s + "'"; }
+std::string quote(const std::string& s) {
+    return "'" + s + "'";
+}
 
 class OracleTest : public ::testing::Test {
 protected:
@@ -29,7 +33,9 @@ protected:
             GTEST_SKIP() << "python3-dbfread is not installed (apt-get install python3-dbfread)";
 #endif
     }
-    void TearDown() override { shutdown(); }
+    void TearDown() override {
+        shutdown();
+    }
 
     // Fills a table with blanks, extremes, a deleted record and memos of
     // several sizes (one exactly filling a 64-byte block).
@@ -43,8 +49,10 @@ protected:
             setString(h, 1, "Caf\xE9 n\xBA " + std::to_string(i));
             setDouble(h, 2, i * 1.25 - 7);
             setLogical(h, 3, i % 2 == 0);
-            setDate(h, 4, i == 5 ? "" : "2024" + std::string(i < 10 ? "010" : "01") + std::to_string(i));
-            std::string memo = i == 7 ? std::string(56, 'x') : "line 1\r\nline " + std::to_string(i);
+            setDate(h, 4,
+                    i == 5 ? "" : "2024" + std::string(i < 10 ? "010" : "01") + std::to_string(i));
+            std::string memo =
+                i == 7 ? std::string(56, 'x') : "line 1\r\nline " + std::to_string(i);
             if (i % 4 != 1) setString(h, 5, i == 9 ? std::string(5000, 'm') : memo);
             if (visual) {
                 setDouble(h, 6, i * 100000);  // XBase.pm reads I unsigned
@@ -60,8 +68,9 @@ protected:
 
     void checkWithDbfread(const std::string& dbf) {
         std::string csv = dbf + ".csv";
-        std::string cmd = std::string(kPython) + " " + quote(oracleDir() + "/dbf_expected_dbfread.py") +
-                          " " + quote(dbf) + " " + quote(csv);
+        std::string cmd = std::string(kPython) + " " +
+                          quote(oracleDir() + "/dbf_expected_dbfread.py") + " " + quote(dbf) + " " +
+                          quote(csv);
         ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
         test::expectTableMatchesCsv(dbf, csv);
     }

@@ -107,8 +107,10 @@ void DbfRecord::setNullBit(int i, bool null) {
     int bit = layout_->nullBit[size_t(i)];
     if (bit < 0) return;
     uint8_t& b = bytes_[size_t(layout_->nullFlagsOffset) + size_t(bit / 8)];
-    if (null) b = uint8_t(b | (1u << (bit % 8)));
-    else b = uint8_t(b & ~(1u << (bit % 8)));
+    if (null)
+        b = uint8_t(b | (1u << (bit % 8)));
+    else
+        b = uint8_t(b & ~(1u << (bit % 8)));
 }
 
 bool DbfRecord::isNull(int i) const {
@@ -137,7 +139,9 @@ std::string DbfRecord::text(int i) const {
     return std::string(r);
 }
 
-double DbfRecord::number(int i) const { return readNumber(bytes_.data() + user(i).offset, user(i)); }
+double DbfRecord::number(int i) const {
+    return readNumber(bytes_.data() + user(i).offset, user(i));
+}
 
 int32_t DbfRecord::julianDay(int i) const {
     return readJulian(bytes_.data() + user(i).offset, user(i));

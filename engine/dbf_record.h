@@ -18,13 +18,13 @@ class MemoFile;
 // The user-visible field list of a table, derived from its header.
 struct TableLayout {
     DbfHeader header;
-    std::string alias;             // upper case
-    std::vector<FieldDesc> user;   // user fields in order (offsets into the record)
-    std::vector<int> nullBit;      // per user field: bit in the null flags, -1 none
-    std::vector<int> varBit;       // per user field: varlength bit (V, Q), -1 none
-    int nullFlagsOffset = -1;      // record offset of the null flags, -1 none
+    std::string alias;            // upper case
+    std::vector<FieldDesc> user;  // user fields in order (offsets into the record)
+    std::vector<int> nullBit;     // per user field: bit in the null flags, -1 none
+    std::vector<int> varBit;      // per user field: varlength bit (V, Q), -1 none
+    int nullFlagsOffset = -1;     // record offset of the null flags, -1 none
     uint16_t nullFlagsBytes = 0;
-    std::vector<uint8_t> blank;    // a record with every field blank, not deleted
+    std::vector<uint8_t> blank;  // a record with every field blank, not deleted
 
     // Builds the user list and bit numbers from `header`.
     void build(const DbfHeader& h, std::string_view aliasName);

@@ -17,9 +17,9 @@ namespace fs = std::filesystem;
 ScratchDir::ScratchDir() {
     static std::atomic<int> serial{0};
     auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-    fs::path p = fs::temp_directory_path() /
-                 ("engdbf_" + std::to_string(os::processId()) + "_" + std::to_string(stamp) + "_" +
-                  std::to_string(serial++));
+    fs::path p =
+        fs::temp_directory_path() / ("engdbf_" + std::to_string(os::processId()) + "_" +
+                                     std::to_string(stamp) + "_" + std::to_string(serial++));
     fs::create_directories(p);
     path_ = p.string();
 }

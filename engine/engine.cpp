@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "engine/dbf_field.h"
-#include "engine/error_map.h"
 #include "engine/engine_state.h"
+#include "engine/error_map.h"
 #include "engine/table.h"
 #include "os/fs.h"
 #include "os/path.h"
@@ -103,7 +103,8 @@ Result createTable(std::string_view path, std::string_view fieldList, int tableT
     std::string file = resolveName(path, ".dbf");
     DbfHeader h;
     std::string why;
-    if (Result r = buildDbfHeader(fieldList, false, &h, &why)) return setError(r, file + ": " + why);
+    if (Result r = buildDbfHeader(fieldList, false, &h, &why))
+        return setError(r, file + ": " + why);
     if (h.hasMemoFields()) {
         std::string memo = file.substr(0, file.find_last_of('.')) + ".fpt";
         if (Result r = MemoFile::create(memo, memoBlockSize, &why)) return setError(r, why);

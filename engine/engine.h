@@ -98,10 +98,10 @@ Result recordNumber(Handle table, uint32_t* recordNumber);
 // Text of any field: C as stored (trailing blanks kept), M the memo text,
 // N/F the digits as stored, D "YYYYMMDD", L "T"/"F"; others their raw bytes.
 Result getString(Handle table, int field, std::string* value);
-Result getDouble(Handle table, int field, double* value);     // N F I B Y
-Result getLogical(Handle table, int field, bool* value);      // L
+Result getDouble(Handle table, int field, double* value);        // N F I B Y
+Result getLogical(Handle table, int field, bool* value);         // L
 Result getDate(Handle table, int field, std::string* yyyymmdd);  // D, date of T; "" when blank
-Result getJulian(Handle table, int field, int32_t* julianDay);  // D, T; 0 when blank
+Result getJulian(Handle table, int field, int32_t* julianDay);   // D, T; 0 when blank
 Result getMemoLength(Handle table, int field, uint32_t* length);
 Result getMemo(Handle table, int field, std::string* value);
 Result isNull(Handle table, int field, bool* null);
@@ -109,11 +109,11 @@ Result isNull(Handle table, int field, bool* null);
 // Writes into the current record (kAtEof on the phantom record, kReadOnly,
 // kTypeMismatch for an unsuitable field type). In a shared table the record
 // should be locked by the caller; writing does not lock it.
-Result setString(Handle table, int field, std::string_view value);  // C M; N F D parse the text
-Result setDouble(Handle table, int field, double value);            // N F I B Y
-Result setLogical(Handle table, int field, bool value);             // L
-Result setDate(Handle table, int field, std::string_view yyyymmdd); // D T; "" blanks it
-Result setJulian(Handle table, int field, int32_t julianDay);       // D T; 0 blanks it
+Result setString(Handle table, int field, std::string_view value);   // C M; N F D parse the text
+Result setDouble(Handle table, int field, double value);             // N F I B Y
+Result setLogical(Handle table, int field, bool value);              // L
+Result setDate(Handle table, int field, std::string_view yyyymmdd);  // D T; "" blanks it
+Result setJulian(Handle table, int field, int32_t julianDay);        // D T; 0 blanks it
 
 // ---- Records ----------------------------------------------------------------
 
@@ -181,7 +181,7 @@ Result setExact(bool on);
 Result setDateFormat(std::string_view format);  // e.g. "DD/MM/YYYY"; stored for expressions
 Result getDateFormat(std::string* format);
 Result setEpoch(int year);
-Result setDeleted(bool hideDeleted);  // true: navigation skips deleted records
+Result setDeleted(bool hideDeleted);          // true: navigation skips deleted records
 Result setPath(std::string_view searchPath);  // folders separated by ';' or ','
 Result setDefault(std::string_view folder);
 

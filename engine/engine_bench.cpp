@@ -5,9 +5,9 @@
 //
 //   engine_bench [records]      (default 1000000)
 #include <chrono>
-#include <ctime>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -83,7 +83,8 @@ double scan(const std::string& path) {
     double sum = 0;
     std::string s;
     bool eof = false, b = false;
-    for (engine::goTop(h), engine::atEof(h, &eof); !eof; engine::skip(h, 1), engine::atEof(h, &eof)) {
+    for (engine::goTop(h), engine::atEof(h, &eof); !eof;
+         engine::skip(h, 1), engine::atEof(h, &eof)) {
         for (int f : {1, 2, 3, 4, 10}) {
             engine::getString(h, f, &s);
             sum += s.size();

@@ -8,8 +8,8 @@ namespace {
 
 Result mismatch(Table* t, int field, const char* want) {
     const FieldDesc& f = t->layout().user[size_t(field - 1)];
-    return setError(kTypeMismatch, t->path() + ": field " + f.name + " (type " + f.type +
-                                       ") is not " + want);
+    return setError(kTypeMismatch,
+                    t->path() + ": field " + f.name + " (type " + f.type + ") is not " + want);
 }
 
 }  // namespace
@@ -66,8 +66,10 @@ Result getDate(Handle h, int field, std::string* yyyymmdd) {
     if (t && fieldOk(t, field) && t->record().user(field - 1).type == 'D') {
         begin();
         std::string_view raw = t->record().raw(field - 1);
-        if (julianFromText(raw) != 0) yyyymmdd->assign(raw);  // stored form is the answer
-        else yyyymmdd->clear();
+        if (julianFromText(raw) != 0)
+            yyyymmdd->assign(raw);  // stored form is the answer
+        else
+            yyyymmdd->clear();
         return kOk;
     }
     int32_t j = 0;

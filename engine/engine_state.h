@@ -24,10 +24,14 @@ struct State {
 };
 
 extern State gState;  // defined in engine.cpp
-inline State& state() { return gState; }
+inline State& state() {
+    return gState;
+}
 
 // Every call starts here: the last error describes the latest call only.
-inline void begin() { state().lastCode = kOk; }
+inline void begin() {
+    state().lastCode = kOk;
+}
 
 inline Result setError(Result code, std::string text) {
     if (text.size() > kMaxErrorText) text.resize(kMaxErrorText);
@@ -47,15 +51,17 @@ inline Table* findTable(Handle h) {
     return v[h - 1].get();
 }
 
-#define TABLE_OR_FAIL(h, t)                                                 \
-    begin();                                                                \
-    Table* t = findTable(h);                                                     \
+#define TABLE_OR_FAIL(h, t)  \
+    begin();                 \
+    Table* t = findTable(h); \
     if (!t) return setError(kInvalidHandle, "invalid table handle " + std::to_string(h))
 
 inline Result badField(int field) {
     return setError(kFieldNotFound, "no field number " + std::to_string(field));
 }
 
-inline bool fieldOk(Table* t, int field) { return field >= 1 && field <= t->fieldCount(); }
+inline bool fieldOk(Table* t, int field) {
+    return field >= 1 && field <= t->fieldCount();
+}
 
 }  // namespace engine

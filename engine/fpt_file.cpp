@@ -23,8 +23,7 @@ Result corrupt(std::string* why, std::string text) {
 
 }  // namespace
 
-Result parseFptHeader(std::string_view bytes, uint64_t fileBytes, FptHeader* h,
-                      std::string* why) {
+Result parseFptHeader(std::string_view bytes, uint64_t fileBytes, FptHeader* h, std::string* why) {
     if (bytes.size() < 8 || fileBytes < 8) return corrupt(why, "memo file header truncated");
     const auto* p = reinterpret_cast<const uint8_t*>(bytes.data());
     h->nextFree = getU32be(p);
@@ -35,8 +34,8 @@ Result parseFptHeader(std::string_view bytes, uint64_t fileBytes, FptHeader* h,
     return kOk;
 }
 
-Result checkFptItem(const FptHeader& h, uint32_t block, std::string_view item,
-                    uint64_t fileBytes, uint32_t* dataBytes, std::string* why) {
+Result checkFptItem(const FptHeader& h, uint32_t block, std::string_view item, uint64_t fileBytes,
+                    uint32_t* dataBytes, std::string* why) {
     // A block inside the header is read like any other (other writers leave
     // such pointers to empty values); it is never written in place.
     uint64_t offset = uint64_t(block) * h.blockSize;
@@ -49,8 +48,7 @@ Result checkFptItem(const FptHeader& h, uint32_t block, std::string_view item,
     return kOk;
 }
 
-Result dbtItemLength(std::string_view bytes, uint32_t* length, uint32_t* skip,
-                     std::string* why) {
+Result dbtItemLength(std::string_view bytes, uint32_t* length, uint32_t* skip, std::string* why) {
     const auto* p = reinterpret_cast<const uint8_t*>(bytes.data());
     if (bytes.size() >= 8 && p[0] == 0xFF && p[1] == 0xFF && p[2] == 0x08 && p[3] == 0x00) {
         uint32_t total = getU32le(p + 4);
@@ -123,7 +121,9 @@ Result MemoFile::readHeader(std::string* why) {
     return parseFptHeader(bytes, fileBytes_, &header_, why);
 }
 
-Result MemoFile::refresh(std::string* why) { return readHeader(why); }
+Result MemoFile::refresh(std::string* why) {
+    return readHeader(why);
+}
 
 Result MemoFile::length(uint32_t block, uint32_t* bytes, std::string* why) {
     *bytes = 0;
@@ -200,8 +200,7 @@ Result MemoFile::write(uint32_t oldBlock, std::string_view text, uint32_t* block
     uint32_t oldLen = 0;
     std::string ignored;
     if (oldBlock != 0 && uint64_t(oldBlock) * bs >= kFptHeaderBytes &&
-        length(oldBlock, &oldLen, &ignored) == kOk &&
-        need <= blocksFor(8 + uint64_t(oldLen), bs))
+        length(oldBlock, &oldLen, &ignored) == kOk && need <= blocksFor(8 + uint64_t(oldLen), bs))
         target = oldBlock;  // rewrite in place
     bool appending = target == 0;
     if (appending) {

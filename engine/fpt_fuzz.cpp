@@ -21,7 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (size_t i = 0; i + 4 <= size && i < 4096; i += 4) {
         uint32_t block = engine::getU32be(data + i);
         uint64_t offset = uint64_t(block) * h.blockSize;
-        std::string_view item = offset < size ? bytes.substr(size_t(offset), 8) : std::string_view();
+        std::string_view item =
+            offset < size ? bytes.substr(size_t(offset), 8) : std::string_view();
         uint32_t n = 0;
         if (engine::checkFptItem(h, block, item, size, &n, &why) != engine::kOk) continue;
         if (offset + 8 + n > size) __builtin_trap();

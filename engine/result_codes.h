@@ -8,16 +8,16 @@ using Result = int;
 
 // Codes callers rely on by number.
 constexpr Result kOk = 0;
-constexpr Result kOpenRefused = 1001;        // open failed without an error worth raising
-constexpr Result kNotFound = 5004;           // file or folder not found
-constexpr Result kMoreLocks = 5005;          // lockedRecords: more locks than returned
-constexpr Result kAtEof = 5068;              // read on the phantom record, step past the end
-constexpr Result kTableNotLocked = 5064;     // unlockTable without a table lock (success)
-constexpr Result kIndexAlreadyOpen = 5065;   // openIndex of a bag that is open already
-constexpr Result kRecordNotLocked = 5087;    // unlockRecord of a record not locked (success)
-constexpr Result kTooManyOpenFiles = 7004;   // the OS refused another file handle
-constexpr Result kLocked = 7008;             // in use by another (sharing conflict) or locked
-constexpr Result kAccessDenied = 7040;       // the OS denied access to the file
+constexpr Result kOpenRefused = 1001;       // open failed without an error worth raising
+constexpr Result kNotFound = 5004;          // file or folder not found
+constexpr Result kMoreLocks = 5005;         // lockedRecords: more locks than returned
+constexpr Result kAtEof = 5068;             // read on the phantom record, step past the end
+constexpr Result kTableNotLocked = 5064;    // unlockTable without a table lock (success)
+constexpr Result kIndexAlreadyOpen = 5065;  // openIndex of a bag that is open already
+constexpr Result kRecordNotLocked = 5087;   // unlockRecord of a record not locked (success)
+constexpr Result kTooManyOpenFiles = 7004;  // the OS refused another file handle
+constexpr Result kLocked = 7008;            // in use by another (sharing conflict) or locked
+constexpr Result kAccessDenied = 7040;      // the OS denied access to the file
 
 // Our own codes.
 constexpr Result kInvalidHandle = 5010;      // handle not open (or never was)
@@ -40,6 +40,8 @@ constexpr Result kLimitExceeded = 5052;      // too many fields, record too long
 constexpr Result kNotSupported = 5053;       // table type / field type this engine cannot write
 
 // True for results that mean success (0 and the two harmless unlock results).
-inline bool succeeded(Result r) { return r == kOk || r == kTableNotLocked || r == kRecordNotLocked; }
+inline bool succeeded(Result r) {
+    return r == kOk || r == kTableNotLocked || r == kRecordNotLocked;
+}
 
 }  // namespace engine

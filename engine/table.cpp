@@ -37,7 +37,9 @@ Table::Table(const OpenParams& p)
       rec_(&layout_, &memo_),
       scan_(&layout_, &memo_) {}
 
-Table::~Table() { close(); }
+Table::~Table() {
+    close();
+}
 
 Result Table::fail(Result code, std::string text) {
     why_ = path_ + ": " + std::move(text);
@@ -191,8 +193,10 @@ Result Table::setText(int field, std::string_view value) {
         while (!v.empty() && v.back() == ' ') v.remove_suffix(1);
         int32_t j = julianFromText(v);
         if (j == 0 && !v.empty()) return fail(kTypeMismatch, "not a date: " + std::string(value));
-        if (f.type == 'D' && j != 0) std::memcpy(p, v.data(), 8);  // already the stored form
-        else writeJulian(p, f, j);
+        if (f.type == 'D' && j != 0)
+            std::memcpy(p, v.data(), 8);  // already the stored form
+        else
+            writeJulian(p, f, j);
     } else if (f.type == 'L') {
         char c = value.empty() ? ' ' : value[0];
         writeLogical(p, f, c == 'T' || c == 't' || c == 'Y' || c == 'y');
@@ -231,7 +235,8 @@ Result Table::setLogical(int field, bool value) {
 Result Table::setJulian(int field, int32_t julian) {
     if (Result r = checkWritable(field)) return r;
     const FieldDesc& f = rec_.user(field);
-    if (f.type != 'D' && f.type != 'T') return fail(kTypeMismatch, "field " + f.name + " is not a date");
+    if (f.type != 'D' && f.type != 'T')
+        return fail(kTypeMismatch, "field " + f.name + " is not a date");
     writeJulian(rec_.data() + f.offset, f, julian);
     rec_.setNull(field, false);
     return kOk;

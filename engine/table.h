@@ -37,9 +37,9 @@ namespace engine {
 constexpr uint64_t kHeaderLockOffset = 0x7FFFFFFEull;
 
 struct OpenParams {
-    std::string path;       // resolved, with extension
+    std::string path;  // resolved, with extension
     std::string alias;
-    bool dbtMemo = false;   // the table type asks for .dbt memos
+    bool dbtMemo = false;  // the table type asks for .dbt memos
     bool shared = false;
     bool readOnly = false;
 };
@@ -57,8 +57,7 @@ public:
     Table(const Table&) = delete;
     Table& operator=(const Table&) = delete;
 
-    static Result open(const OpenParams& params, std::unique_ptr<Table>* table,
-                       std::string* why);
+    static Result open(const OpenParams& params, std::unique_ptr<Table>* table, std::string* why);
     // Writes everything and closes the files; safe to call twice.
     Result close();
 
@@ -163,15 +162,15 @@ private:
     std::unique_ptr<IndexSet> indexes_;
     TableLayout layout_;
     uint64_t fileBytes_ = 0;
-    uint32_t count_ = 0;            // records, those in the append buffer included
-    uint32_t countOnDisk_ = 0;      // the header's count as last written or read
-    DbfRecord rec_;                 // current record (or the phantom)
-    DbfRecord scan_;                // record read for index builds
+    uint32_t count_ = 0;        // records, those in the append buffer included
+    uint32_t countOnDisk_ = 0;  // the header's count as last written or read
+    DbfRecord rec_;             // current record (or the phantom)
+    DbfRecord scan_;            // record read for index builds
     bool bof_ = false, eof_ = true, found_ = false;
-    bool dirty_ = false;            // rec_ changed since loaded
-    bool isNew_ = false;            // rec_ is an appended record not yet in the indexes
-    bool indexNotified_ = false;    // beforeWrite sent for rec_
-    bool headerDirty_ = false;      // date/count need writing
+    bool dirty_ = false;          // rec_ changed since loaded
+    bool isNew_ = false;          // rec_ is an appended record not yet in the indexes
+    bool indexNotified_ = false;  // beforeWrite sent for rec_
+    bool headerDirty_ = false;    // date/count need writing
     // Read-ahead block (exclusive / read-only): records [cacheFirst_, +cacheCount_).
     std::vector<uint8_t> cache_;
     uint32_t cacheFirst_ = 0, cacheCount_ = 0;

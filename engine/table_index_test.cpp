@@ -54,7 +54,8 @@ TEST_F(TableIndexTest, TagFollowsAppendsWritesAndDeletes) {
     add("PEAR", 3);
     add("APPLE", 1);
     int order = 0;
-    ASSERT_EQ(createIndex(h_, "", "NAME", "NAME", "", 0, nullptr, &order), kOk) << lastErrorString();
+    ASSERT_EQ(createIndex(h_, "", "NAME", "NAME", "", 0, nullptr, &order), kOk)
+        << lastErrorString();
     EXPECT_EQ(order, 1);
     add("MANGO", 2);
     add("BANANA", 4);
@@ -138,7 +139,8 @@ TEST_F(TableIndexTest, BadKeyExpressionChangesNothing) {
     add("A", 1);
     int order = 0;
     EXPECT_EQ(createIndex(h_, "", "BAD", "NAME +", "", 0, nullptr, &order), kBadExpression);
-    EXPECT_EQ(createIndex(h_, "", "LONG", "REPLICATE(NAME, 40)", "", 0, nullptr, &order), kKeyTooLong);
+    EXPECT_EQ(createIndex(h_, "", "LONG", "REPLICATE(NAME, 40)", "", 0, nullptr, &order),
+              kKeyTooLong);
     int count = 9;
     orderCount(h_, &count);
     EXPECT_EQ(count, 0);

@@ -1,12 +1,11 @@
 // Table: record reads through the read-ahead block, record writes, the
 // append buffer and the header's record count.
-#include "engine/table.h"
-
 #include <algorithm>
 #include <cstring>
 
 #include "engine/byte_order.h"
 #include "engine/error_map.h"
+#include "engine/table.h"
 
 namespace engine {
 namespace {

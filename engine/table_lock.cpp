@@ -2,7 +2,6 @@
 // the DBF (offsets in table.h). Only shared tables take OS locks; an
 // exclusive open already keeps every other process out.
 #include "engine/table.h"
-
 #include "os/clock.h"
 
 namespace engine {
@@ -29,7 +28,8 @@ Result Table::lockRecord(uint32_t recno) {
         return kOk;
     }
     os::Status s = dbf_.lock(kHeaderLockOffset - recno, 1);
-    if (!s.ok()) return fail(kLocked, "record " + std::to_string(recno) + " is locked by another user");
+    if (!s.ok())
+        return fail(kLocked, "record " + std::to_string(recno) + " is locked by another user");
     recordLocks_.insert(recno);
     if (Result r = indexes_->sync()) return indexFail(r);
     // What we read before holding the lock may be stale.

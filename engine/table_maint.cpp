@@ -1,8 +1,8 @@
 // Table: zap, pack and the index operations that involve the whole table.
-#include "engine/table.h"
-
 #include <algorithm>
 #include <cstring>
+
+#include "engine/table.h"
 
 namespace engine {
 namespace {
@@ -57,7 +57,8 @@ Result Table::pack() {
         uint32_t n = uint32_t(std::min<uint64_t>(perChunk, count_ - read + 1));
         auto got = dbf_.read(base + uint64_t(read - 1) * rb, buf.data(), size_t(n) * rb);
         if (!got.ok()) return ioFail(got.status());
-        if (got.value() != size_t(n) * rb) return fail(kCorruptTable, "table shorter than its count");
+        if (got.value() != size_t(n) * rb)
+            return fail(kCorruptTable, "table shorter than its count");
         size_t out = 0;
         for (uint32_t i = 0; i < n; ++i) {
             const uint8_t* r = buf.data() + size_t(i) * rb;
@@ -93,8 +94,8 @@ Result Table::createIndex(std::string_view bag, std::string_view tag, std::strin
     if (Result r = commit()) return r;
     if (Result r = flushAppends()) return r;
     if (Result r = rereadCount()) return r;
-    Result r = indexes_->createTag(bag, tag, key, forExpr, unique, descending, *this, progress,
-                                   order);
+    Result r =
+        indexes_->createTag(bag, tag, key, forExpr, unique, descending, *this, progress, order);
     if (r != kOk) return indexFail(r);
     if (bag.empty() && !(layout_.header.flags & kDbfFlagCdx)) {
         // Announce the structural index in the header.

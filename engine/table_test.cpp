@@ -263,7 +263,8 @@ TEST_F(TableTest, WrongTypesReadOnlyAndBadHandlesAreErrors) {
     Handle missing = 0;
     EXPECT_EQ(openTable(dir_.file("nothere"), "", kTypeCdx, kOpenExclusive, &missing), kNotFound);
     EXPECT_EQ(createTable(dir_.file("bad"), "NAME,C,300,0", kTypeCdx, 0), kInvalidArgument);
-    EXPECT_EQ(createTable(dir_.file("bad"), "NAME,C,5,0;NAME,N,3,0", kTypeCdx, 0), kInvalidArgument);
+    EXPECT_EQ(createTable(dir_.file("bad"), "NAME,C,5,0;NAME,N,3,0", kTypeCdx, 0),
+              kInvalidArgument);
 }
 
 TEST_F(TableTest, ExtensionAddedAndSecondExclusiveOpenRefused) {
