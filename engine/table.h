@@ -9,7 +9,10 @@
 //   the records it counts (a longer file than the count is a valid table).
 // - Shared tables read each record from disk when they move to it, write a
 //   changed record when they leave it or flush, and write the count on every
-//   append while holding the append lock.
+//   append while holding the header lock. Memo writes and index changes are
+//   made under the same lock, starting from the files as they are on disk
+//   and written out before it is released; positioning calls (top, bottom,
+//   seek, key count) first drop index pages another process changed.
 // - Memo text is written to the memo file before the record that points to
 //   it; index pages are flushed before the header count.
 //
