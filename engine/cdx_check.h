@@ -8,14 +8,27 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "engine/cdx_bag.h"
 #include "engine/result_codes.h"
 
 namespace engine {
 
-// Flushes `bag`, then checks it. kOk, or kCorruptIndex with *error naming
-// the first fault found.
-Result cdxCheckBag(CdxBag& bag, std::string* error);
+struct CdxCheckOptions {
+    // Strict: also require every interior entry to equal its child's greatest
+    // entry and every page of the file to be used or free. Files of other
+    // writers may legitimately leave orphan pages behind, so opening a bag
+    // checks without these two rules.
+    bool strict = true;
+    // When not 0, every record number must lie in [1, maxRecno].
+    uint32_t maxRecno = 0;
+};
+
+// Flushes `bag` (nothing is written when nothing changed), then checks it.
+// kOk, or kCorruptIndex with *error naming the first fault found.
+// keyCounts, when given, receives the number of keys of each tag.
+Result cdxCheckBag(CdxBag& bag, std::string* error, const CdxCheckOptions& options = {},
+                   std::vector<uint64_t>* keyCounts = nullptr);
 
 }  // namespace engine

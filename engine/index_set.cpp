@@ -45,36 +45,37 @@ void IndexSet::listOrders() {
     if (current_ > static_cast<int>(orders_.size())) current_ = 0;
 }
 
-// A bag disagrees with its table when a tag holds a record number beyond the
-// table, or a tag without FOR or UNIQUE holds another number of keys than
-// the table has records (each record, deleted or not, has exactly one key).
+// A bag disagrees with its table when its trees are damaged (a crash in the
+// middle of a write, or another program's fault), when a tag holds a record
+// number beyond the table, or when a tag without FOR or UNIQUE holds another
+// number of keys than the table has records (each record, deleted or not, has
+// exactly one key there).
 Result IndexSet::markStaleIfNeeded(CdxBag* bag, uint32_t recordCount) {
     std::string why;
-    for (auto& t : bag->tags()) {
-        CdxCursor c;
-        uint64_t n = 0;
-        Result r = t->tree->first(&c, &why);
-        while (r == kOk && c.valid) {
-            if (c.recno == 0 || c.recno > recordCount) {
-                why = "tag " + t->name + " holds record " + std::to_string(c.recno) + " of a table of " +
-                      std::to_string(recordCount);
+    CdxCheckOptions options;
+    options.strict = false;
+    options.maxRecno = recordCount == 0 ? 0xFFFFFFFFu : recordCount;
+    std::vector<uint64_t> counts;
+    Result r = cdxCheckBag(*bag, &why, options, &counts);
+    if (r == kOk && recordCount == 0) {
+        for (uint64_t n : counts)
+            if (n != 0) {
+                why = "keys in an index of an empty table";
                 r = kCorruptIndex;
-                break;
             }
-            ++n;
-            r = t->tree->next(&c, &why);
-        }
-        bool plain = !t->unique() && (t->tree->header().options & kCdxHasFor) == 0;
-        if (r == kOk && plain && n != recordCount) {
-            why = "tag " + t->name + " holds " + std::to_string(n) + " keys for " + std::to_string(recordCount) +
-                  " records";
+    }
+    for (size_t i = 0; r == kOk && i < counts.size(); ++i) {
+        const CdxTag& t = *bag->tags()[i];
+        bool plain = !t.unique() && (t.tree->header().options & kCdxHasFor) == 0;
+        if (plain && counts[i] != recordCount) {
+            why = "tag " + t.name + " holds " + std::to_string(counts[i]) + " keys for " +
+                  std::to_string(recordCount) + " records";
             r = kCorruptIndex;
         }
-        if (r != kOk) {
-            stale_.push_back(bag);
-            staleWhy_ = bag->path() + ": index does not match its table (" + why + "); rebuild it";
-            return kOk;
-        }
+    }
+    if (r != kOk) {
+        stale_.push_back(bag);
+        staleWhy_ = bag->path() + ": index does not match its table (" + why + "); rebuild it";
     }
     return kOk;
 }
