@@ -63,6 +63,10 @@ void ConsoleProgress::companyStarted(std::string_view code, std::string_view nam
     write("Empresa " + std::string(code) + " - " + std::string(name) + "\n");
 }
 
+void ConsoleProgress::stepStarted(std::string_view what) {
+    write("  " + std::string(what) + "\n");
+}
+
 void ConsoleProgress::companyDone(const CompanyReport& report) {
     write(formatReport(report));
     std::fflush(out_);

@@ -22,6 +22,7 @@ public:
     void showFrame(int frame) override;
     void pump() override;
     void companyStarted(std::string_view code, std::string_view name) override;
+    void stepStarted(std::string_view what) override;
     void companyDone(const CompanyReport& report) override;
 
 private:

@@ -53,8 +53,10 @@ public:
     // Handles whatever is pending (window messages, console output).
     virtual void pump() = 0;
 
-    // A company's migration begins and ends; the dialog ignores these.
+    // A company's migration begins and ends, and one of its record steps
+    // (a journal marked, a table refilled) begins; the dialog ignores these.
     virtual void companyStarted(std::string_view code, std::string_view name) = 0;
+    virtual void stepStarted(std::string_view what) = 0;
     virtual void companyDone(const CompanyReport& report) = 0;
 };
 

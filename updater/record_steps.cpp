@@ -21,6 +21,10 @@ constexpr const char* kNic = "TDiaNic.dbf";
 // keeps painting through a journal or table of a million rows.
 constexpr long kRecordsPerPump = 256;
 
+void stepStarted(const std::string& what) {
+    if (Progress* p = runState().dialog) p->stepStarted(what);
+}
+
 void pumpEvery(long count) {
     if (count % kRecordsPerPump == 0 && runState().dialog) runState().dialog->pump();
 }
@@ -71,6 +75,7 @@ bool visitJournal(const std::string& pathConta, const std::string& code, Company
         report.journals.push_back(std::move(j));
         return false;
     }
+    stepStarted("marcando " + j.path);
     bool opened = openArea(j.path, "Diario");
     if (opened) {
         j.visited = true;
@@ -101,6 +106,7 @@ bool refill(const std::string& name, TableReport& t) {
     const std::string& folder = runState().companyFolder;
     std::string alias = name.substr(0, name.find('.'));
     std::string backupAlias = "_" + alias;
+    stepStarted("rellenando " + name);
     ErrorWatch watch;
     bool openNew = openArea(folder + alias, alias.c_str());
     if (openNew) tables::__DBZAP();
@@ -136,6 +142,7 @@ void rebuildNic(CompanyReport& report) {
     t.name = kNic;
     bool present = os::fileExists(folder + kNic);
     if (!present && !(s.resumed && backupExists(folder, kNic))) return;
+    stepStarted(std::string("rellenando ") + kNic);
     if (!backupExists(folder, kNic)) moveToBackup(folder, kNic);
     // Without a backup the table still holds its records: leave it alone.
     if (!backupExists(folder, kNic)) {

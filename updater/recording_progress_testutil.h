@@ -31,6 +31,7 @@ public:
     void companyStarted(std::string_view code, std::string_view) override {
         events.push_back("start " + std::string(code));
     }
+    void stepStarted(std::string_view what) override { events.push_back("step " + std::string(what)); }
     void companyDone(const CompanyReport& report) override { reports.push_back(report); }
 
     // The events that begin with `prefix`, in order.

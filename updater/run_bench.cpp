@@ -32,6 +32,7 @@ public:
     void showFrame(int) override {}
     void pump() override { ++pumps; }
     void companyStarted(std::string_view, std::string_view) override {}
+    void stepStarted(std::string_view) override {}
     void companyDone(const CompanyReport& r) override { report = r; }
     CompanyReport report;
 };
