@@ -358,6 +358,7 @@ Result CdxTree::erase(std::string_view key, uint32_t recno, bool* found, std::st
     size_t level = path.size() - 1;
     if (n.count() == 0 && level > 0) r = removeNode(path, level, error);
     else if (i == n.count() && n.count() > 0) r = fixMaxUpwards(path, level, error);
+    if (r == kOk && n.count() > 0 && level > 0) r = mergeRight(path, level, error);
     if (r != kOk) return r;
     return collapseRoot(error);
 }
@@ -400,6 +401,52 @@ Result CdxTree::removeNode(std::vector<Step>& path, size_t level, std::string* e
     }
     if (idx == p.count()) return fixMaxUpwards(path, level - 1, error);
     return kOk;
+}
+
+// A leaf that fell below a quarter of its page takes in its right sibling
+// (same parent) when both fit in one page; the sibling's page is freed.
+Result CdxTree::mergeRight(std::vector<Step>& path, size_t level, std::string* error) {
+    Cached *left, *parent, *right;
+    Result r = load(path[level].offset, &left, error);
+    if (r == kOk) r = load(path[level - 1].offset, &parent, error);
+    if (r != kOk) return r;
+    size_t e = static_cast<size_t>(cdxLeafEntryBytes(left->maxRecno, keyLength()));
+    if (!left->node.leaf || left->node.count() * e + static_cast<size_t>(left->tailBytes) >= kCdxLeafArea / 4)
+        return kOk;
+    CdxNode& p = parent->node;
+    size_t idx = path[level - 1].index, kl = static_cast<size_t>(keyLength());
+    if (idx + 1 >= p.count() || p.children[idx] != path[level].offset || p.children[idx + 1] != left->node.right)
+        return kOk;
+    uint32_t rightOffset = left->node.right;
+    if ((r = load(rightOffset, &right, error)) != kOk) return r;
+    Cached merged = *left;
+    merged.node.keys += right->node.keys;
+    merged.node.recnos.insert(merged.node.recnos.end(), right->node.recnos.begin(), right->node.recnos.end());
+    recomputeLeaf(&merged);
+    if (!fits(merged)) return kOk;
+    left->node.keys.swap(merged.node.keys);
+    left->node.recnos.swap(merged.node.recnos);
+    left->tailBytes = merged.tailBytes;
+    left->maxRecno = merged.maxRecno;
+    left->node.right = right->node.right;
+    left->dirty = true;
+    if (left->node.right != kCdxNone) {
+        Cached* next;
+        if ((r = load(left->node.right, &next, error)) != kOk) return r;
+        next->node.left = path[level].offset;
+        next->dirty = true;
+    }
+    // The parent: this leaf now ends where its sibling ended.
+    p.keys.replace(idx * kl, kl, p.keys, (idx + 1) * kl, kl);
+    p.recnos[idx] = p.recnos[idx + 1];
+    p.keys.erase((idx + 1) * kl, kl);
+    p.recnos.erase(p.recnos.begin() + static_cast<std::ptrdiff_t>(idx + 1));
+    p.children.erase(p.children.begin() + static_cast<std::ptrdiff_t>(idx + 1));
+    parent->dirty = true;
+    forgetRecent();
+    cache_.erase(rightOffset);
+    ++version_;
+    return file_->release(rightOffset, error);
 }
 
 Result CdxTree::collapseRoot(std::string* error) {

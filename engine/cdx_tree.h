@@ -98,6 +98,7 @@ private:
     Result fixMaxUpwards(std::vector<Step>& path, size_t level, std::string* error);
     Result removeNode(std::vector<Step>& path, size_t level, std::string* error);
     Result collapseRoot(std::string* error);
+    Result mergeRight(std::vector<Step>& path, size_t level, std::string* error);
     Result collectPages(uint32_t offset, int depth, std::vector<uint32_t>* pages, std::string* error);
     Result settle(uint32_t leaf, size_t index, CdxCursor* c, std::string* error);
     Result stepLeft(uint32_t leaf, CdxCursor* c, std::string* error);
