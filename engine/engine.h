@@ -58,7 +58,8 @@ Result closeTable(Handle table);
 // ("NAME,TYPE;" for D, L, M, I, B, Y, T). Types C N F L D M I B Y T.
 // Tables with only C N F L D M are written as 0x03 (0xF5 with memo fields,
 // FPT with `memoBlockSize` bytes per block, 0 means 64); any of I B Y T
-// makes a 0x30 table. The file is closed afterwards.
+// makes a 0x30 table. Memos always go to an FPT file (DBT files are read,
+// never written). The file is closed afterwards.
 Result createTable(std::string_view path, std::string_view fieldList, int tableType,
                    uint16_t memoBlockSize);
 
