@@ -108,6 +108,15 @@ static Result parseDescriptors(std::string_view bytes, DbfHeader* h, std::string
         if (h->fields.size() >= size_t(kMaxFields) + 1) return corrupt(why, "too many fields");
         FieldDesc f;
         if (Result r = parseDescriptor(p + pos, h->isVisual(), &f, why)) return r;
+        if (h->isVisual() && f.type == 'I' &&
+            (f.flags & kFieldAutoIncrement) == kFieldAutoIncrement) {
+            DbfHeader::AutoIncrement a;
+            a.field = int(h->fields.size());
+            a.next = int32_t(getU32le(p + pos + kDbfAutoNextOffset));
+            uint8_t step = p[pos + kDbfAutoNextOffset + 4];
+            a.step = step == 0 ? 1 : step;
+            h->autoIncrements.push_back(a);
+        }
         h->fields.push_back(f);
         pos += kDbfDescriptorBytes;
     }
@@ -201,6 +210,11 @@ std::string encodeDbfHeader(const DbfHeader& h) {
         d[17] = f.type == 'C' ? uint8_t(f.length >> 8) : f.decimals;
         d[18] = f.flags;
         pos += kDbfDescriptorBytes;
+    }
+    for (const DbfHeader::AutoIncrement& a : h.autoIncrements) {
+        uint8_t* d = p + kDbfHeaderBytes + kDbfDescriptorBytes * uint32_t(a.field);
+        putU32le(d + kDbfAutoNextOffset, uint32_t(a.next));
+        d[kDbfAutoNextOffset + 4] = a.step;
     }
     if (pos < h.headerBytes) p[pos++] = 0x0D;
     for (size_t i = 0; i < h.extra.size() && pos < h.headerBytes; ++i) p[pos++] = h.extra[i];

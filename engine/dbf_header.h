@@ -49,6 +49,8 @@ constexpr uint8_t kDbfFlagMemo = 0x02;
 constexpr uint8_t kFieldSystem = 0x01;
 constexpr uint8_t kFieldNullable = 0x02;
 constexpr uint8_t kFieldBinary = 0x04;
+constexpr uint8_t kFieldAutoIncrement = 0x0C;
+constexpr uint32_t kDbfAutoNextOffset = 19;  // in a descriptor: next value (4), step (1)
 constexpr uint8_t kDbfEof = 0x1A;
 constexpr int kMaxFields = 255;
 constexpr uint32_t kMaxRecordBytes = 65500;
@@ -66,6 +68,12 @@ struct DbfHeader {
     std::vector<FieldDesc> fields;  // every descriptor, system ones included
     std::vector<uint8_t> extra;     // bytes between 0x0D and headerBytes (back-link)
     int nullFlagsField = -1;        // index in fields of _NullFlags, -1 none
+    struct AutoIncrement {
+        int field = 0;     // index in fields (an I field with flags 0x0C)
+        int32_t next = 0;  // the value the next appended record gets
+        uint8_t step = 1;
+    };
+    std::vector<AutoIncrement> autoIncrements;
 
     // True for the 0x30/0x31/0x32 family (4-byte binary memo pointers).
     bool isVisual() const { return version == 0x30 || version == 0x31 || version == 0x32; }

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "engine/byte_order.h"
 #include "engine/dbf_field.h"
 #include "engine/error_map.h"
 
@@ -253,6 +254,9 @@ Result Table::append() {
         if (r == kOk) {
             rec_.clear();
             recno = count_ + 1;
+            r = assignAutoIncrements();
+        }
+        if (r == kOk) {
             r = writeRecordBytes(recno, rec_.data());
             if (r == kOk) {
                 count_ = recno;
@@ -265,6 +269,7 @@ Result Table::append() {
         if (appendBuf_.size() >= (size_t(1) << 20))
             if (Result r = flushAppends()) return r;
         rec_.clear();
+        if (Result r = assignAutoIncrements()) return r;
         recno = count_ + 1;
         if (appendBuf_.empty()) appendFirst_ = recno;
         appendBuf_.insert(appendBuf_.end(), rec_.data(), rec_.data() + rec_.size());
@@ -275,6 +280,30 @@ Result Table::append() {
     eof_ = bof_ = false;
     isNew_ = dirty_ = true;
     indexNotified_ = false;
+    return kOk;
+}
+
+// Autoincrementing integer fields take the descriptor's next value, and the
+// descriptor moves on by its step before the record is written: a crash can
+// leave a gap in the numbers, never a number handed out twice. Shared tables
+// read the descriptor from disk (append holds the header lock).
+Result Table::assignAutoIncrements() {
+    for (DbfHeader::AutoIncrement& a : layout_.header.autoIncrements) {
+        uint64_t at = kDbfHeaderBytes + uint64_t(kDbfDescriptorBytes) * uint32_t(a.field) +
+                      kDbfAutoNextOffset;
+        uint8_t b[4];
+        if (shared_) {
+            auto got = dbf_.read(at, b, 4);
+            if (!got.ok()) return ioFail(got.status());
+            if (got.value() == 4) a.next = int32_t(getU32le(b));
+        }
+        const FieldDesc& f = layout_.header.fields[size_t(a.field)];
+        putU32le(rec_.data() + f.offset, uint32_t(a.next));
+        a.next += a.step;
+        putU32le(b, uint32_t(a.next));
+        os::Status s = dbf_.write(at, b, 4);
+        if (!s.ok()) return ioFail(s);
+    }
     return kOk;
 }
 

@@ -140,6 +140,7 @@ private:
     void setPhantom();
     Result beginChange();
     Result checkWritable(int field);
+    Result assignAutoIncrements();
 
     // Navigation helpers (table_nav.cpp).
     bool visible(const DbfRecord& r) const;

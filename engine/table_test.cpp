@@ -360,5 +360,23 @@ TEST_F(TableTest, NullFlagsOfNewerTablesRead) {
     EXPECT_FALSE(null);
 }
 
+TEST_F(TableTest, AutoIncrementFieldsTakeTheNextValue) {
+    // dbase_31: PRODUCTID autoincrements; its descriptor says 78 comes next.
+    std::string p = dir_.file("auto.dbf");
+    test::writeFile(p,
+                    test::readFile(std::string(TESTDATA_DIR) + "/corpus/infused-dbf/dbase_31.dbf"));
+    const uint64_t nextAt = 32 + 19;  // first descriptor, next-value bytes
+    ASSERT_EQ(test::fileU32(p, nextAt), 78u);
+    for (int options : {kOpenExclusive, kOpenShared}) {
+        Handle h = test::openOrDie(p, options);
+        ASSERT_EQ(append(h), kOk);
+        double id = 0;
+        getDouble(h, 1, &id);
+        EXPECT_EQ(id, options == kOpenExclusive ? 78 : 79);
+        ASSERT_EQ(closeTable(h), kOk);
+    }
+    EXPECT_EQ(test::fileU32(p, nextAt), 80u);
+}
+
 }  // namespace
 }  // namespace engine
