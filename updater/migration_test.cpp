@@ -266,6 +266,19 @@ TEST_F(CompanyTest, FailedRefillKeepsBackupForNextRun) {
     EXPECT_EQ(leftoverBackups(root()), std::vector<std::string>{});
 }
 
+// A template that is missing: the fresh table cannot be opened, the error
+// ends the run, and the company's records wait in the backup.
+TEST_F(CompanyTest, MissingTemplateEndsRunWithRecordsInBackup) {
+    fs::rename(root() + "/DBF/TempDia.Dbf", root() + "/TempDia.saved");
+    EXPECT_EQ(runUpdater(root(), progress_), 1);
+    EXPECT_EQ(dumpTable(folder() + "_TempDia.Dbf").records.size(), rows_.size());
+    fs::rename(root() + "/TempDia.saved", root() + "/DBF/TempDia.Dbf");
+    RecordingProgress again;
+    ASSERT_EQ(runUpdater(root(), again), 0);
+    expectRefilled(folder() + "TempDia.Dbf", rows_, false);
+    EXPECT_EQ(leftoverBackups(root()), std::vector<std::string>{});
+}
+
 // A journal whose L340 field is spelled in lower case is found and marked;
 // only the first record of Claves decides the link.
 TEST_F(CompanyTest, LowerCaseL340FieldIsMarked) {
