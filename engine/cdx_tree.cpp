@@ -355,10 +355,10 @@ Result CdxTree::erase(std::string_view key, uint32_t recno, bool* found, std::st
     leaf->dirty = true;
     ++version_;
     if (count_ > 0) --count_;
-    size_t level = path.size() - 1;
-    if (n.count() == 0 && level > 0) r = removeNode(path, level, error);
-    else if (i == n.count() && n.count() > 0) r = fixMaxUpwards(path, level, error);
-    if (r == kOk && n.count() > 0 && level > 0) r = mergeRight(path, level, error);
+    size_t level = path.size() - 1, remaining = n.count();  // `n` dies with removeNode
+    if (remaining == 0 && level > 0) r = removeNode(path, level, error);
+    else if (i == remaining && remaining > 0) r = fixMaxUpwards(path, level, error);
+    if (r == kOk && remaining > 0 && level > 0) r = mergeRight(path, level, error);
     if (r != kOk) return r;
     return collapseRoot(error);
 }

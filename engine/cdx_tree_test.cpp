@@ -148,7 +148,7 @@ TEST_F(CdxTreeTest, RandomInsertsAndErasesMatchAMultimap) {
     // Erasing everything leaves an empty root leaf and every other page free.
     for (auto& [k, r] : model) {
         bool found = false;
-        ASSERT_EQ(tree().erase(k, r, &found, &error), kOk);
+        ASSERT_EQ(tree().erase(k, r, &found, &error), kOk) << error;
         ASSERT_TRUE(found);
     }
     model.clear();
