@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "engine/cdx_bag.h"
 #include "engine/cdx_check.h"
@@ -62,9 +64,12 @@ void walk(CdxTag& tag) {
     std::string error;
     CdxCursor c;
     int steps = 0;
+    std::vector<std::pair<std::string, uint32_t>> seen;
     if (tag.tree->first(&c, &error) != kOk) return;
-    while (c.valid && steps++ < 5000)
+    while (c.valid && steps++ < 5000) {
+        if (seen.size() < 300) seen.emplace_back(c.key, c.recno);
         if (tag.tree->next(&c, &error) != kOk) return;
+    }
     if (tag.tree->last(&c, &error) != kOk) return;
     while (c.valid && steps++ < 10000)
         if (tag.tree->prev(&c, &error) != kOk) return;
@@ -74,7 +79,12 @@ void walk(CdxTag& tag) {
     if (tag.tree->seek(key, 0, false, &c, &error) != kOk) return;
     if (tag.tree->insert(key, 7, &error) != kOk) return;
     bool found;
-    (void)tag.tree->erase(key, 7, &found, &error);
+    if (tag.tree->erase(key, 7, &found, &error) != kOk) return;
+    // Empty leaves, merge and collapse levels on whatever tree the bytes made.
+    for (auto& [k, r] : seen)
+        if (tag.tree->erase(k, r, &found, &error) != kOk) return;
+    for (auto& [k, r] : seen)
+        if (tag.tree->insert(k, r, &error) != kOk) return;
 }
 
 }  // namespace
