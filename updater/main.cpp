@@ -8,6 +8,7 @@
 
 #include "errors/error_handler.h"
 #include "runtime/error.h"
+#include "tables/ads.h"
 #include "updater/console_progress.h"
 #include "updater/run.h"
 
@@ -30,11 +31,15 @@ int main(int argc, char** argv) {
     updater::ConsoleProgress progress(stdout, true);
 #endif
     errors::ERRORSYS();
+    int exitCode = 0;
     try {
         updater::MAIN(args[0], args[1], progress);
     } catch (const runtime::ProgramExit& e) {
-        std::fflush(stdout);
-        return e.code;
+        exitCode = e.code;
     }
-    return 0;
+    // Program end: every table still open is closed and flushed by the
+    // engine's shutdown, whichever way the run ended.
+    tables::ADSSHUTDOWN();
+    std::fflush(stdout);
+    return exitCode;
 }
