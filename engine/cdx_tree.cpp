@@ -10,7 +10,7 @@ namespace engine {
 namespace {
 // Decoded nodes kept per tree (about 1-2 KB each). Past this, changed nodes
 // are handed to the file and half of the cache is dropped.
-constexpr size_t kMaxCachedNodes = 8192;
+constexpr size_t kMaxCachedNodes = 65536;
 }  // namespace
 
 CdxTree::CdxTree(CdxFile* file, uint32_t headerOffset, const CdxHeader& header, uint8_t pad)
@@ -54,15 +54,15 @@ bool CdxTree::fits(const Cached& c) const {
 }
 
 Result CdxTree::load(uint32_t offset, Cached** out, std::string* error) {
-    auto& slot = recent_[(offset / kCdxPageSize) % kRecent];
-    if (slot.second && slot.first == offset) {
-        *out = slot.second;
+    size_t pageNo = offset / kCdxPageSize;
+    if (pageNo < byPage_.size() && byPage_[pageNo]) {
+        *out = byPage_[pageNo];
         return kOk;
     }
     auto it = cache_.find(offset);
     if (it != cache_.end()) {
         *out = &it->second;
-        slot = {offset, *out};
+        remember(offset, *out);
         return kOk;
     }
     if (offset < kCdxHeaderSize) return corrupt(error, "node pointer " + std::to_string(offset) + " inside the header");
@@ -75,7 +75,7 @@ Result CdxTree::load(uint32_t offset, Cached** out, std::string* error) {
         return corrupt(error, why);
     if (c.node.leaf) recomputeLeaf(&c);
     *out = &cache_.emplace(offset, std::move(c)).first->second;
-    slot = {offset, *out};
+    remember(offset, *out);
     return kOk;
 }
 
@@ -86,16 +86,20 @@ Result CdxTree::newNode(bool leaf, Cached** out, uint32_t* offset, std::string* 
     c.node.leaf = leaf;
     c.dirty = true;
     *out = &cache_.insert_or_assign(*offset, std::move(c)).first->second;
+    remember(*offset, *out);
     return kOk;
 }
 
 void CdxTree::trimCache(std::string* error) {
     if (cache_.size() <= kMaxCachedNodes) return;
     if (flush(error) != kOk) return;
-    forgetRecent();
     for (auto it = cache_.begin(); it != cache_.end() && cache_.size() > kMaxCachedNodes / 2;) {
-        if (it->first == header_.root) ++it;
-        else it = cache_.erase(it);
+        if (it->first == header_.root) {
+            ++it;
+        } else {
+            forget(it->first);
+            it = cache_.erase(it);
+        }
     }
 }
 
@@ -380,7 +384,7 @@ Result CdxTree::removeNode(std::vector<Step>& path, size_t level, std::string* e
         sibling->node.left = left;
         sibling->dirty = true;
     }
-    forgetRecent();
+    forget(offset);
     cache_.erase(offset);
     if ((r = file_->release(offset, error)) != kOk) return r;
     Cached* parent;
@@ -443,7 +447,7 @@ Result CdxTree::mergeRight(std::vector<Step>& path, size_t level, std::string* e
     p.recnos.erase(p.recnos.begin() + static_cast<std::ptrdiff_t>(idx + 1));
     p.children.erase(p.children.begin() + static_cast<std::ptrdiff_t>(idx + 1));
     parent->dirty = true;
-    forgetRecent();
+    forget(rightOffset);
     cache_.erase(rightOffset);
     ++version_;
     return file_->release(rightOffset, error);
@@ -461,7 +465,7 @@ Result CdxTree::collapseRoot(std::string* error) {
         c->node.root = true;
         c->node.left = c->node.right = kCdxNone;
         c->dirty = true;
-        forgetRecent();
+        forget(old);
         cache_.erase(old);
         if ((r = file_->release(old, error)) != kOk) return r;
         header_.root = child;

@@ -119,11 +119,20 @@ private:
     int64_t count_ = -1;
     uint64_t version_ = 1;
     std::unordered_map<uint32_t, Cached> cache_;
-    // Recently loaded nodes, direct-mapped by page number: most loads hit the
-    // same few pages (the path to the rightmost leaf during appends).
-    static constexpr size_t kRecent = 64;
-    std::pair<uint32_t, Cached*> recent_[kRecent] = {};
-    void forgetRecent() { for (auto& r : recent_) r = {0, nullptr}; }
+    // Cached nodes by page number (offset / 512), so that a lookup is an
+    // array access; nullptr where the page is not cached. Kept in step with
+    // cache_ by remember() and forget().
+    std::vector<Cached*> byPage_;
+    void remember(uint32_t offset, Cached* c) {
+        size_t i = offset / kCdxPageSize;
+        if (i >= byPage_.size()) byPage_.resize(i + 1 + i / 4, nullptr);
+        byPage_[i] = c;
+    }
+    void forget(uint32_t offset) {
+        size_t i = offset / kCdxPageSize;
+        if (i < byPage_.size()) byPage_[i] = nullptr;
+    }
+    void forgetRecent() { byPage_.assign(byPage_.size(), nullptr); }
 };
 
 }  // namespace engine
