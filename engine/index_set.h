@@ -81,7 +81,8 @@ public:
     // of the table (only its field list is used) and `recordCount` the
     // table's record count: a tag that cannot belong to a table of that size
     // (keys of records beyond the count, or a plain tag whose key count differs
-    // from the record count) marks the bag stale: its orders open, but setting
+    // from the record count; both only checked when not shared, since other
+    // processes may append meanwhile) marks the bag stale: its orders open, but setting
     // one as controlling order or seeking in it returns kCorruptIndex with a
     // text saying to rebuild it; onZap() and rebuildAll() repair it.
     // A damaged tree is treated the same way. kCorruptIndex when the file's
@@ -186,7 +187,7 @@ private:
     Result openAny(std::string_view path, const RecordView& schema, uint32_t recordCount,
                    IndexOpenMode mode, bool structural);
     void listOrders();
-    Result usable(const Order** order);
+    Result usable(const Order** order, bool refresh = true);
     Result noteKeys(const RecordView& record, std::vector<std::string>* keys, std::vector<char>* in);
     Result moveKeys(const RecordView& record, const std::vector<std::string>& oldKeys,
                     const std::vector<char>& oldIn);

@@ -9,8 +9,12 @@
 
 namespace engine {
 
-Result IndexSet::usable(const Order** order) {
+// In shared mode every positioning call (not each skip) first picks up what
+// other processes wrote since we last looked: a 12-byte read of the header.
+Result IndexSet::usable(const Order** order, bool refresh) {
     if (current_ == 0) return fail(kNoOrder, "no controlling order");
+    if (refresh)
+        if (Result r = sync()) return r;
     const Order& o = orders_[static_cast<size_t>(current_ - 1)];
     if (isStale(o.bag)) return fail(kCorruptIndex, staleWhy_);
     *order = &o;
@@ -43,7 +47,7 @@ Result IndexSet::bottom(uint32_t* recordNumber) {
 
 Result IndexSet::skip(const RecordView& current, int direction, uint32_t* recordNumber) {
     const Order* o;
-    Result r = usable(&o);
+    Result r = usable(&o, false);
     if (r != kOk) return r;
     CdxTag& t = *o->tag;
     if (!t.key) return fail(kBadExpression, o->bag->path() + ": tag " + t.name + ": " + t.exprError);
@@ -138,6 +142,7 @@ Result IndexSet::seek(std::string_view key, int keyType, bool soft, bool last, b
 
 Result IndexSet::keyCountOf(int order, uint32_t* count) {
     if (order < 1 || order > orderCount()) return fail(kNoOrder, "no order " + std::to_string(order));
+    if (Result r = sync()) return r;
     const Order& o = orders_[static_cast<size_t>(order - 1)];
     std::string why;
     Result r = o.tag->tree->count(count, &why);
