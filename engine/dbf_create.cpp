@@ -61,16 +61,16 @@ int fixedLength(char type, bool visual) {
     }
 }
 
-Result parseField(const std::string& spec, bool visual, FieldDesc* f, std::string* why) {
-    std::vector<std::string> p = split(spec, ',');
+Result parseField(const std::string& def, bool visual, FieldDesc* f, std::string* why) {
+    std::vector<std::string> p = split(def, ',');
     if (p.size() < 2) {
-        *why = "field \"" + spec + "\": name and type expected";
+        *why = "field \"" + def + "\": name and type expected";
         return kInvalidArgument;
     }
     for (char& c : p[0]) c = char(std::toupper(uint8_t(c)));
     f->name = p[0];
     if (!validName(f->name) || p[1].size() != 1) {
-        *why = "field \"" + spec + "\": bad name or type";
+        *why = "field \"" + def + "\": bad name or type";
         return kInvalidArgument;
     }
     f->type = char(std::toupper(uint8_t(p[1][0])));

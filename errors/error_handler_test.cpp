@@ -130,9 +130,9 @@ TEST_F(HandlerTest, EveryReportedErrorMayTakeTheDefault) {
 TEST_F(HandlerTest, RetryWhileAMessageLoopRuns) {
     setLwRunning(true);
     dialog_->queue(DialogAnswer::Retry);
-    ErrorSpec spec = dataTypeError();
-    spec.canRetry = true;
-    auto err = runtime::makeError(spec);
+    ErrorSpec def = dataTypeError();
+    def.canRetry = true;
+    auto err = runtime::makeError(def);
     EXPECT_EQ(runtime::launchError(err).action, Recovery::Retry);
     EXPECT_EQ(err->get("Tries").num(), 1);
     EXPECT_TRUE(dialog_->shown()[0].offerRetry);
@@ -141,9 +141,9 @@ TEST_F(HandlerTest, RetryWhileAMessageLoopRuns) {
 
 TEST_F(HandlerTest, RetryWithoutMessageLoopEndsTheProgram) {
     dialog_->queue(DialogAnswer::Retry);
-    ErrorSpec spec = dataTypeError();
-    spec.canRetry = true;
-    EXPECT_EQ(raiseExpectingExit(spec), 1);
+    ErrorSpec def = dataTypeError();
+    def.canRetry = true;
+    EXPECT_EQ(raiseExpectingExit(def), 1);
     EXPECT_EQ(runtime::ERRORLEVEL(), 1);
     EXPECT_EQ(releases_, 1);
 }

@@ -46,13 +46,13 @@ void HandlerTest::TearDown() {
     std::filesystem::remove_all(folder_, ignored);
 }
 
-runtime::ErrorOutcome HandlerTest::raise(const runtime::ErrorSpec& spec) {
-    return runtime::launchError(runtime::makeError(spec));
+runtime::ErrorOutcome HandlerTest::raise(const runtime::ErrorSpec& def) {
+    return runtime::launchError(runtime::makeError(def));
 }
 
-int HandlerTest::raiseExpectingExit(const runtime::ErrorSpec& spec) {
+int HandlerTest::raiseExpectingExit(const runtime::ErrorSpec& def) {
     try {
-        raise(spec);
+        raise(def);
     } catch (const runtime::ProgramExit& exit) {
         return exit.code;
     }

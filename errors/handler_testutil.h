@@ -18,13 +18,13 @@ namespace errors {
 // file name and OS code; severity 2, no retry or default permission.
 inline runtime::ErrorSpec errorSpec(int genCode, int subCode, std::string subSystem,
                                     std::string fileName = "", int osCode = 0) {
-    runtime::ErrorSpec spec;
-    spec.genCode = genCode;
-    spec.subCode = subCode;
-    spec.subSystem = std::move(subSystem);
-    spec.fileName = std::move(fileName);
-    spec.osCode = osCode;
-    return spec;
+    runtime::ErrorSpec def;
+    def.genCode = genCode;
+    def.subCode = subCode;
+    def.subSystem = std::move(subSystem);
+    def.fileName = std::move(fileName);
+    def.osCode = osCode;
+    return def;
 }
 
 class HandlerTest : public ::testing::Test {
@@ -33,9 +33,9 @@ protected:
     void TearDown() override;
 
     // Raises an error through the runtime's launcher, as a failing operation does.
-    runtime::ErrorOutcome raise(const runtime::ErrorSpec& spec);
+    runtime::ErrorOutcome raise(const runtime::ErrorSpec& def);
     // Raises and expects the program to end; returns the exit code.
-    int raiseExpectingExit(const runtime::ErrorSpec& spec);
+    int raiseExpectingExit(const runtime::ErrorSpec& def);
 
     bool logExists() const;
     std::string readLog() const;

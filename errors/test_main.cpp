@@ -21,11 +21,11 @@ namespace {
 constexpr const char* kChildFlag = "--errors-child=";
 
 runtime::ObjectPtr dataTypeError() {
-    runtime::ErrorSpec spec;
-    spec.genCode = runtime::gen::kDataType;
-    spec.subCode = 1020;
-    spec.subSystem = "ADSCDX";
-    return runtime::makeError(spec);
+    runtime::ErrorSpec def;
+    def.genCode = runtime::gen::kDataType;
+    def.subCode = 1020;
+    def.subSystem = "ADSCDX";
+    return runtime::makeError(def);
 }
 
 int runChild(const std::string& scenario) {

@@ -12,14 +12,14 @@ constexpr int kSubCodeDivide = 1340;
 constexpr int kSubCodeModulus = 1341;
 
 double zeroDivisor(double a, double b, int subCode, const char* operation) {
-    ErrorSpec spec;
-    spec.genCode = gen::kZeroDiv;
-    spec.subCode = subCode;
-    spec.subSystem = "BASE";
-    spec.operation = operation;
-    spec.canSubstitute = true;
-    spec.args = Array{a, b};
-    const ErrorOutcome r = launchError(makeError(spec));
+    ErrorSpec def;
+    def.genCode = gen::kZeroDiv;
+    def.subCode = subCode;
+    def.subSystem = "BASE";
+    def.operation = operation;
+    def.canSubstitute = true;
+    def.args = Array{a, b};
+    const ErrorOutcome r = launchError(makeError(def));
     return r.value.isNumber() ? r.value.num() : 0.0;
 }
 

@@ -137,33 +137,33 @@ ObjectPtr ERRORNEW() {
     return e;
 }
 
-ObjectPtr makeError(const ErrorSpec& spec) {
+ObjectPtr makeError(const ErrorSpec& def) {
     ObjectPtr e = ERRORNEW();
-    e->set("GenCode", spec.genCode);
-    e->set("SubCode", spec.subCode);
-    e->set("SubSystem", spec.subSystem);
-    e->set("Operation", spec.operation);
-    e->set("FileName", spec.fileName);
-    e->set("OsCode", spec.osCode);
-    e->set("Severity", spec.severity);
-    e->set("CanRetry", spec.canRetry);
-    e->set("CanDefault", spec.canDefault);
-    e->set("CanSubstitute", spec.canSubstitute);
+    e->set("GenCode", def.genCode);
+    e->set("SubCode", def.subCode);
+    e->set("SubSystem", def.subSystem);
+    e->set("Operation", def.operation);
+    e->set("FileName", def.fileName);
+    e->set("OsCode", def.osCode);
+    e->set("Severity", def.severity);
+    e->set("CanRetry", def.canRetry);
+    e->set("CanDefault", def.canDefault);
+    e->set("CanSubstitute", def.canSubstitute);
     e->set("Description",
-           spec.description ? *spec.description : std::string(genCodeDescription(spec.genCode)));
-    if (spec.args) e->set("Args", Value::newArray(*spec.args));
+           def.description ? *def.description : std::string(genCodeDescription(def.genCode)));
+    if (def.args) e->set("Args", Value::newArray(*def.args));
     return e;
 }
 
 ObjectPtr makeError(int genCode, int subCode, std::string_view subSystem,
                     std::string_view operation, std::string_view fileName) {
-    ErrorSpec spec;
-    spec.genCode = genCode;
-    spec.subCode = subCode;
-    spec.subSystem = std::string(subSystem);
-    spec.operation = std::string(operation);
-    spec.fileName = std::string(fileName);
-    return makeError(spec);
+    ErrorSpec def;
+    def.genCode = genCode;
+    def.subCode = subCode;
+    def.subSystem = std::string(subSystem);
+    def.operation = std::string(operation);
+    def.fileName = std::string(fileName);
+    return makeError(def);
 }
 
 Block ERRORBLOCK(std::optional<Block> bNew) {

@@ -81,7 +81,7 @@ struct ErrorSpec {
     std::optional<std::string> description;  // default: from genCode
     std::optional<Array> args;               // Args stays 0 when absent
 };
-ObjectPtr makeError(const ErrorSpec& spec);
+ObjectPtr makeError(const ErrorSpec& def);
 // The common case: severity 2 (error), no retry/default/substitute, no OS
 // code; set further fields on the returned object.
 ObjectPtr makeError(int genCode, int subCode, std::string_view subSystem,

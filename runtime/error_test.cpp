@@ -64,11 +64,11 @@ TEST_F(ErrorTest, NewErrorHasTheDocumentedFieldsAndValues) {
 }
 
 TEST_F(ErrorTest, MakeErrorFillsDescriptionFromGenericCode) {
-    ErrorSpec spec;
-    spec.genCode = gen::kOpen;
-    spec.fileName = "DIARIO.DBF";
-    spec.args = Array{1, "x"};
-    ObjectPtr e = makeError(spec);
+    ErrorSpec def;
+    def.genCode = gen::kOpen;
+    def.fileName = "DIARIO.DBF";
+    def.args = Array{1, "x"};
+    ObjectPtr e = makeError(def);
     EXPECT_EQ(e->get("Description").text(), "Open error");
     EXPECT_EQ(e->get("Severity").num(), kSeverityError);
     EXPECT_EQ(e->get("Args").array()->size(), 2u);

@@ -6,13 +6,13 @@
 namespace tables {
 
 runtime::ErrorOutcome raiseCommandError(int genCode, int subCode, std::string_view operation) {
-    runtime::ErrorSpec spec;
-    spec.genCode = genCode;
-    spec.subCode = subCode;
-    spec.subSystem = "DBCMD";
-    spec.operation = std::string(operation);
-    spec.severity = runtime::kSeverityError;
-    return runtime::launchError(runtime::makeError(spec));
+    runtime::ErrorSpec def;
+    def.genCode = genCode;
+    def.subCode = subCode;
+    def.subSystem = "DBCMD";
+    def.operation = std::string(operation);
+    def.severity = runtime::kSeverityError;
+    return runtime::launchError(runtime::makeError(def));
 }
 
 void raiseNoTable(std::string_view operation) {
@@ -21,14 +21,14 @@ void raiseNoTable(std::string_view operation) {
 
 runtime::ErrorOutcome raiseDriverError(std::string_view driver, int genCode, int subCode,
                                        std::string_view fileName, std::string_view operation) {
-    runtime::ErrorSpec spec;
-    spec.genCode = genCode;
-    spec.subCode = subCode;
-    spec.subSystem = std::string(driver);
-    spec.fileName = std::string(fileName);
-    spec.operation = std::string(operation);
-    spec.severity = runtime::kSeverityError;
-    return runtime::launchError(runtime::makeError(spec));
+    runtime::ErrorSpec def;
+    def.genCode = genCode;
+    def.subCode = subCode;
+    def.subSystem = std::string(driver);
+    def.fileName = std::string(fileName);
+    def.operation = std::string(operation);
+    def.severity = runtime::kSeverityError;
+    return runtime::launchError(runtime::makeError(def));
 }
 
 }  // namespace tables

@@ -25,16 +25,16 @@ DialogUi* setDialogUi(DialogUi* ui) {
 
 DialogUi& dialogUi() { return g_ui ? *g_ui : consoleDialog(); }
 
-int ConsoleDialogUi::run(const DialogSpec& spec) {
-    std::cerr << "[dialog " << spec.resourceId << "]\n";
-    for (const DialogLine& line : spec.lines) std::cerr << "  " << line.text << '\n';
-    for (const DialogButton& b : spec.buttons)
-        if (b.id == spec.unattendedButton) std::cerr << "  -> " << b.caption << '\n';
-    return spec.unattendedButton;
+int ConsoleDialogUi::run(const DialogSpec& def) {
+    std::cerr << "[dialog " << def.resourceId << "]\n";
+    for (const DialogLine& line : def.lines) std::cerr << "  " << line.text << '\n';
+    for (const DialogButton& b : def.buttons)
+        if (b.id == def.unattendedButton) std::cerr << "  -> " << b.caption << '\n';
+    return def.unattendedButton;
 }
 
-int RecordingDialogUi::run(const DialogSpec& spec) {
-    shown.push_back(spec);
+int RecordingDialogUi::run(const DialogSpec& def) {
+    shown.push_back(def);
     if (answers.empty()) return defaultAnswer;
     int a = answers.front();
     answers.pop_front();
@@ -42,40 +42,40 @@ int RecordingDialogUi::run(const DialogSpec& spec) {
 }
 
 DialogSpec lockQuestionDialog(const std::vector<std::string>& lines) {
-    DialogSpec spec;
-    spec.resourceId = kLockQuestionTemplate;
+    DialogSpec def;
+    def.resourceId = kLockQuestionTemplate;
     const int ids[3] = {100, 110, 120};
     for (size_t k = 0; k < lines.size() && k < 3; ++k)
-        spec.lines.push_back({ids[k], lines[k], kColorMaroon});
-    spec.bitmapId = 600;
-    spec.bitmap = "BMP_STOP";
-    spec.buttons = {{kLockRetryButton, "&Reintentar"}, {kLockGiveUpButton, "&Abandonar"}};
-    spec.unattendedButton = kLockGiveUpButton;
-    return spec;
+        def.lines.push_back({ids[k], lines[k], kColorMaroon});
+    def.bitmapId = 600;
+    def.bitmap = "BMP_STOP";
+    def.buttons = {{kLockRetryButton, "&Reintentar"}, {kLockGiveUpButton, "&Abandonar"}};
+    def.unattendedButton = kLockGiveUpButton;
+    return def;
 }
 
 DialogSpec deleteConfirmDialog(bool touchMode) {
-    DialogSpec spec;
-    spec.resourceId = touchMode ? kDeleteTouchTemplate : kDeleteTemplate;
-    spec.helpId = 999100000;
-    spec.lines = {
+    DialogSpec def;
+    def.resourceId = touchMode ? kDeleteTouchTemplate : kDeleteTemplate;
+    def.helpId = 999100000;
+    def.lines = {
         {100, "Esta opci\xF3n elimina el registro activo", kColorNavy},
         {101, "Si confirma se perder\xE1 definitivamente", kColorNavy},
         {102, "\xBF Desea eliminar el registro activo ? ", kColorMaroon},
         {103, "Ejecute la organizaci\xF3n de ficheros cuando disponga de tiempo", kColorNavy},
     };
-    spec.bitmapId = 600;
-    spec.bitmap = "BMP_BOMBA";
-    spec.buttons = {{kDeleteConfirmButton, "&Eliminar"}, {kDeleteCancelButton, "&Cancelar"}};
-    spec.unattendedButton = kDeleteCancelButton;
-    return spec;
+    def.bitmapId = 600;
+    def.bitmap = "BMP_BOMBA";
+    def.buttons = {{kDeleteConfirmButton, "&Eliminar"}, {kDeleteCancelButton, "&Cancelar"}};
+    def.unattendedButton = kDeleteCancelButton;
+    return def;
 }
 
 DialogSpec integrityCheckDialog() {
-    DialogSpec spec;
-    spec.resourceId = kIntegrityTemplate;
-    spec.boldLines = true;
-    spec.lineHeightDelta = -2;
+    DialogSpec def;
+    def.resourceId = kIntegrityTemplate;
+    def.boldLines = true;
+    def.lineHeightDelta = -2;
     const char* texts[6] = {
         "Se va a comprobar la estructura f\xEDsica de las tablas de la empresa.",
         "Las cabeceras de las tablas se reescriben y su tama\xF1o se ajusta",
@@ -84,10 +84,10 @@ DialogSpec integrityCheckDialog() {
         "Haga una copia de seguridad de los datos antes de continuar.",
         "\xBF Desea realizar la comprobaci\xF3n ahora ?",
     };
-    for (int i = 0; i < 6; ++i) spec.lines.push_back({90 + i, texts[i], kColorMaroon});
-    spec.buttons = {{kIntegrityAcceptButton, "&Aceptar"}, {kIntegrityCancelButton, "&Cancelar"}};
-    spec.unattendedButton = kIntegrityCancelButton;
-    return spec;
+    for (int i = 0; i < 6; ++i) def.lines.push_back({90 + i, texts[i], kColorMaroon});
+    def.buttons = {{kIntegrityAcceptButton, "&Aceptar"}, {kIntegrityCancelButton, "&Cancelar"}};
+    def.unattendedButton = kIntegrityCancelButton;
+    return def;
 }
 
 }  // namespace tables

@@ -45,7 +45,7 @@ struct DialogSpec {
 class DialogUi {
 public:
     virtual ~DialogUi() = default;
-    virtual int run(const DialogSpec& spec) = 0;
+    virtual int run(const DialogSpec& def) = 0;
 };
 
 // Installs ui for every later dialog (nullptr: the console one). Returns the
@@ -53,17 +53,17 @@ public:
 DialogUi* setDialogUi(DialogUi* ui);
 DialogUi& dialogUi();
 
-// Writes the lines to standard error and answers spec.unattendedButton
+// Writes the lines to standard error and answers def.unattendedButton
 // without waiting.
 class ConsoleDialogUi : public DialogUi {
 public:
-    int run(const DialogSpec& spec) override;
+    int run(const DialogSpec& def) override;
 };
 
 // For tests: records every dialog, answers from the queue, then defaultAnswer.
 class RecordingDialogUi : public DialogUi {
 public:
-    int run(const DialogSpec& spec) override;
+    int run(const DialogSpec& def) override;
     std::vector<DialogSpec> shown;
     std::deque<int> answers;
     int defaultAnswer = 0;

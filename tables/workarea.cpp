@@ -103,12 +103,12 @@ int fieldIndex(AreaDriver* t, std::string_view name) {
 }
 
 void raiseNoVariable(std::string_view name) {
-    runtime::ErrorSpec spec;
-    spec.genCode = runtime::gen::kNoVar;
-    spec.subCode = 1003;
-    spec.subSystem = "BASE";
-    spec.operation = std::string(name);
-    runtime::launchError(runtime::makeError(spec));
+    runtime::ErrorSpec def;
+    def.genCode = runtime::gen::kNoVar;
+    def.subCode = 1003;
+    def.subSystem = "BASE";
+    def.operation = std::string(name);
+    runtime::launchError(runtime::makeError(def));
 }
 
 }  // namespace

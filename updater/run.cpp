@@ -80,13 +80,13 @@ std::optional<std::string> prepareRun(const std::optional<std::string>& cPath,
     startup::ARRANQUE();
     if (!cPath) {
         // LEN() of the missing argument: the runtime's argument error.
-        runtime::ErrorSpec spec;
-        spec.genCode = runtime::gen::kArg;
-        spec.subCode = 1111;
-        spec.subSystem = "BASE";
-        spec.operation = "LEN";
-        spec.args = runtime::Array{Value()};
-        runtime::launchError(runtime::makeError(spec));
+        runtime::ErrorSpec def;
+        def.genCode = runtime::gen::kArg;
+        def.subCode = 1111;
+        def.subSystem = "BASE";
+        def.operation = "LEN";
+        def.args = runtime::Array{Value()};
+        runtime::launchError(runtime::makeError(def));
         return std::nullopt;
     }
     std::string root = installRoot(*cPath);
