@@ -76,6 +76,7 @@ void DbfRecord::attach() {
 
 void DbfRecord::clear() {
     if (layout_->blank.size() == bytes_.size()) {
+        if (bytes_.empty()) return;
         std::memcpy(bytes_.data(), layout_->blank.data(), bytes_.size());
         return;
     }

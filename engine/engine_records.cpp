@@ -1,6 +1,9 @@
 // The public API's record, lock, index, settings and shutdown calls.
 #include "engine/engine.h"
 #include "engine/engine_state.h"
+#include "engine/expr_value.h"
+
+#include <cctype>
 
 namespace engine {
 
@@ -172,15 +175,30 @@ Result keyCount(Handle h, uint32_t* count) {
     return report(t->keyCount(count), t);
 }
 
+namespace {
+bool sameFormatIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+}  // namespace
+
 Result setExact(bool on) {
     begin();
     tableSettings().exact = on;
+    exprSettings().exact = on;
     return kOk;
 }
 
 Result setDateFormat(std::string_view format) {
     begin();
     state().dateFormat = std::string(format);
+    // The table driver switches to "YYYYMMDD" only for the moment of a date
+    // read or write; keys built with DTOC() must keep the user's format, or a
+    // key computed during a write would differ from the same key computed later.
+    if (!sameFormatIgnoringCase(format, "YYYYMMDD")) exprSettings().dateFormat = std::string(format);
     return kOk;
 }
 
@@ -194,6 +212,7 @@ Result setEpoch(int year) {
     begin();
     if (year < 0 || year > 9999) return setError(kInvalidArgument, "epoch out of range");
     state().epoch = year;
+    exprSettings().epoch = year;
     return kOk;
 }
 

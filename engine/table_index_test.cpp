@@ -148,5 +148,40 @@ TEST_F(TableIndexTest, BadKeyExpressionChangesNothing) {
     EXPECT_EQ(uint8_t(test::readFile(path_)[28]) & 1, 0);
 }
 
+// Keys built with DTOC() follow the date format set through the API, and the
+// driver's momentary "YYYYMMDD" switch around date reads and writes does not
+// leak into them; SET EXACT reaches the comparisons of FOR conditions.
+TEST_F(TableIndexTest, ExpressionKeysFollowTheEngineSettings) {
+    const std::string path = dir_.file("dated.dbf");
+    ASSERT_EQ(createTable(path, "NAME,C,8,0;DUE,D", kTypeCdx, 0), kOk);
+    Handle h = test::openOrDie(path);
+    ASSERT_EQ(setDateFormat("DD/MM/YYYY"), kOk);
+    ASSERT_EQ(setExact(true), kOk);
+    const char* names[] = {"AB", "ABC", "AB"};
+    const char* dates[] = {"20191225", "20200102", "20180704"};
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_EQ(append(h), kOk);
+        ASSERT_EQ(setString(h, 1, names[i]), kOk);
+        ASSERT_EQ(setDateFormat("YYYYMMDD"), kOk);
+        ASSERT_EQ(setDate(h, 2, dates[i]), kOk);
+        ASSERT_EQ(setDateFormat("DD/MM/YYYY"), kOk);
+    }
+    int order = 0;
+    ASSERT_EQ(createIndex(h, "", "DUETXT", "DTOC(DUE)", "", 0, nullptr, &order), kOk)
+        << lastErrorString();
+    bool found = false;
+    ASSERT_EQ(seek(h, "25/12/2019", kKeyText, false, false, &found), kOk);
+    EXPECT_TRUE(found);
+    ASSERT_EQ(createIndex(h, "", "ONLYAB", "NAME", "TRIM(NAME) = \"AB\"", 0, nullptr, &order),
+              kOk)
+        << lastErrorString();
+    uint32_t keys = 0;
+    ASSERT_EQ(keyCount(h, &keys), kOk);
+    EXPECT_EQ(keys, 2u);  // with SET EXACT on, "ABC" = "AB" is false
+    closeTable(h);
+    setExact(false);
+    setDateFormat("DD/MM/YY");
+}
+
 }  // namespace
 }  // namespace engine
