@@ -64,8 +64,8 @@ bool MemRecord::deleted() const {
 MemTable::MemTable(std::vector<std::string> specs, std::string aliasName)
     : alias(std::move(aliasName)), blank_(this, 0), cursor_(this, 0) {
     uint32_t offset = 1;
-    for (const std::string& spec : specs) {
-        std::stringstream in(spec);
+    for (const std::string& def : specs) {
+        std::stringstream in(def);
         std::string name, type, len, dec;
         std::getline(in, name, ',');
         std::getline(in, type, ',');
