@@ -1,19 +1,12 @@
-// The default dialog font.
+// The default dialog font: the platform's default GUI font, width 0.
 #include "startup/dialog_font.h"
+
+#include "os/gui_font.h"
 
 namespace startup {
 
-namespace {
-
-// What the platform reports for its default GUI font on a standard
-// installation (face and LOGFONT height).
-constexpr const char* kDefaultFace = "MS Shell Dlg";
-constexpr int kDefaultHeight = -11;
-
-}  // namespace
-
 std::string CFONTNAME() {
-    return kDefaultFace;
+    return os::defaultGuiFont().faceName;
 }
 
 int NFONTVSIZE() {
@@ -21,7 +14,7 @@ int NFONTVSIZE() {
 }
 
 int NFONTHSIZE() {
-    return kDefaultHeight;
+    return os::defaultGuiFont().height;
 }
 
 }  // namespace startup
