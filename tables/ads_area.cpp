@@ -351,13 +351,15 @@ void AdsArea::flush() {
     if (r != engine::kOk) raiseEngine(runtime::gen::kWrite, r);
 }
 
-bool AdsArea::zap() {
+// Zap and pack rewrite the whole table: both need it opened exclusively and
+// writable, and both leave the area at its new top.
+bool AdsArea::rewriteWhole(engine::Result (*operation)(engine::Handle)) {
     if (shared_) {
         raiseDriverError(driverName_, runtime::gen::kShared, 1023, fileName_);
         return false;
     }
     if (readOnly_) return false;
-    engine::Result r = engine::zap(handle_);
+    engine::Result r = operation(handle_);
     if (r != engine::kOk) {
         raiseEngine(runtime::gen::kWrite, r);
         return false;
@@ -367,20 +369,12 @@ bool AdsArea::zap() {
     return true;
 }
 
+bool AdsArea::zap() {
+    return rewriteWhole(engine::zap);
+}
+
 bool AdsArea::pack() {
-    if (shared_) {
-        raiseDriverError(driverName_, runtime::gen::kShared, 1023, fileName_);
-        return false;
-    }
-    if (readOnly_) return false;
-    engine::Result r = engine::pack(handle_);
-    if (r != engine::kOk) {
-        raiseEngine(runtime::gen::kWrite, r);
-        return false;
-    }
-    refreshCount();
-    goTop();
-    return true;
+    return rewriteWhole(engine::pack);
 }
 
 }  // namespace tables

@@ -76,6 +76,7 @@ public:
     bool tableLocked() const { return tableLocked_; }
 
 private:
+    bool rewriteWhole(engine::Result (*operation)(engine::Handle));
     AdsArea(engine::Handle handle, std::string fileName, std::string driverName, int tableType,
             bool shared, bool readOnly);
     bool readFields();
