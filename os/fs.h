@@ -9,6 +9,7 @@
 // replaced by a copy (32).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -29,6 +30,10 @@ Status copyFile(const std::string& from, const std::string& to);
 
 // Erases a file. Errors: 2, 3, 5 (a folder or read-only file), 32 (open).
 Status eraseFile(const std::string& path);
+
+// The longest full path the platform's file calls accept, in characters
+// (Windows: MAX_PATH less its terminating zero; POSIX: PATH_MAX less one).
+size_t maxPathLength();
 
 bool fileExists(const std::string& path);    // true for an existing non-folder
 bool folderExists(const std::string& path);  // true for an existing folder

@@ -136,6 +136,8 @@ Status eraseFile(const std::string& path) {
     return Status();
 }
 
+size_t maxPathLength() { return PATH_MAX - 1; }
+
 bool fileExists(const std::string& path) {
     struct stat st;
     return ::stat(resolvePath(path).c_str(), &st) == 0 && !S_ISDIR(st.st_mode);

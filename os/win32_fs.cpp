@@ -73,6 +73,8 @@ Status eraseFile(const std::string& path) {
     return Status();
 }
 
+size_t maxPathLength() { return MAX_PATH - 1; }
+
 bool fileExists(const std::string& path) {
     DWORD attributes = ::GetFileAttributesA(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);

@@ -75,7 +75,10 @@ AdsArea::AdsArea(engine::Handle handle, std::string fileName, std::string driver
       readOnly_(readOnly) {}
 
 AdsArea::~AdsArea() {
-    if (handle_ != 0) close();
+    // Only an area dropped without DBCLOSEAREA gets here (program end, a
+    // failed open): there is nobody left to report a failure to but the trace.
+    if (handle_ == 0) return;
+    if (closeHandle() != engine::kOk) traceEngineFailure("adsCloseTable");
 }
 
 std::unique_ptr<AdsArea> AdsArea::open(const OpenRequest& request, int tableType,
@@ -127,7 +130,14 @@ void AdsArea::raiseEngine(int genCode, engine::Result r) {
         case engine::kTypeMismatch: genCode = runtime::gen::kDataType; break;
         default: break;
     }
-    raiseDriverError(driverName_, genCode, r, fileName_);
+    raiseDriverError(driverName_, genCode, r, fileName_, {}, engineErrorText());
+}
+
+std::string AdsArea::engineErrorText() {
+    engine::Result code = 0;
+    std::string text;
+    engine::lastError(&code, &text);
+    return text;
 }
 
 // ---- Navigation ------------------------------------------------------------------
@@ -185,6 +195,15 @@ void AdsArea::skip(int64_t count) {
     for (int64_t i = 0; i != count; i += step) {
         bool wasEof = eof_;
         engine::Result r = engine::skip(handle_, step);
+        if (r != engine::kOk && r != engine::kAtEof) {
+            // A skip that could not write the record it leaves or read the
+            // next one: reported, and the area stands at the end so that no
+            // loop over it goes on.
+            raiseEngine(runtime::gen::kRead, r);
+            eof_ = true;
+            found_ = false;
+            return;
+        }
         readFlags();
         if (r == engine::kAtEof) eof_ = true;
         if (step < 0 && wasEof && bof_) {
@@ -324,7 +343,14 @@ bool AdsArea::putValue(int field, const runtime::Value& value) {
 
 bool AdsArea::append(bool releaseLocks) {
     if (releaseLocks) unlockAll();
-    if (engine::append(handle_) != engine::kOk) return false;
+    engine::Result r = engine::append(handle_);
+    // Only a lock held by another program is the soft failure the caller
+    // tests NETERR for; anything else (a full disk, a write fault) is an error.
+    if (r == engine::kLocked) return false;
+    if (r != engine::kOk) {
+        raiseEngine(runtime::gen::kWrite, r);
+        return false;
+    }
     refreshCount();
     bof_ = eof_ = found_ = false;
     return true;

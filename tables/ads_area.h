@@ -88,6 +88,10 @@ private:
     bool writeValue(int field, char type, const runtime::Value& value);
     // Raises a driver error for an engine failure of a data operation.
     void raiseEngine(int genCode, engine::Result r);
+    // The engine's text for its last failure (names the file and the cause).
+    static std::string engineErrorText();
+    engine::Result closeHandle();
+    void traceEngineFailure(const char* call);
     bool releaseRecordLocks();
     std::string indexFileFor(std::string_view bagName) const;
 

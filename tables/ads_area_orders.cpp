@@ -174,15 +174,28 @@ uint32_t AdsArea::keyCount(int order) {
 
 // ---- Closing ------------------------------------------------------------------------------
 
-void AdsArea::close() {
-    if (handle_ == 0) return;
+engine::Result AdsArea::closeHandle() {
     engine::Result r = engine::closeTable(handle_);
     handle_ = 0;
+    return r;
+}
+
+void AdsArea::traceEngineFailure(const char* call) {
+    char line[900];
+    std::snprintf(line, sizeof line, "%s failed (%s, %s)", call, fileName_.c_str(),
+                  engineErrorText().c_str());
+    traceLog(line);
+}
+
+// Closing writes what the engine still holds (appended records, index pages,
+// the header count): a failure means the table on disk is not what the
+// program wrote, and is raised like any other write error.
+void AdsArea::close() {
+    if (handle_ == 0) return;
+    engine::Result r = closeHandle();
     if (r != engine::kOk) {
-        char line[700];
-        std::snprintf(line, sizeof line, "adsCloseTable failed (%lu, %s)",
-                      static_cast<unsigned long>(r), fileName_.c_str());
-        traceLog(line);
+        std::string detail = engineErrorText();
+        raiseDriverError(driverName_, runtime::gen::kClose, r, fileName_, {}, detail);
     }
 }
 

@@ -20,7 +20,8 @@ void raiseNoTable(std::string_view operation) {
 }
 
 runtime::ErrorOutcome raiseDriverError(std::string_view driver, int genCode, int subCode,
-                                       std::string_view fileName, std::string_view operation) {
+                                       std::string_view fileName, std::string_view operation,
+                                       std::string_view detail) {
     runtime::ErrorSpec def;
     def.genCode = genCode;
     def.subCode = subCode;
@@ -28,6 +29,8 @@ runtime::ErrorOutcome raiseDriverError(std::string_view driver, int genCode, int
     def.fileName = std::string(fileName);
     def.operation = std::string(operation);
     def.severity = runtime::kSeverityError;
+    if (!detail.empty())
+        def.description = std::string(runtime::genCodeDescription(genCode)) + " (" + std::string(detail) + ")";
     return runtime::launchError(runtime::makeError(def));
 }
 

@@ -15,9 +15,12 @@ runtime::ErrorOutcome raiseCommandError(int genCode, int subCode, std::string_vi
 // "Workarea not in use" (35/2001) for the command.
 void raiseNoTable(std::string_view operation);
 
-// A driver error: SubSystem the driver's name, no OS code, no retry.
+// A driver error: SubSystem the driver's name, no OS code, no retry. A
+// `detail` (the engine's own text: which file and what failed) is added to
+// the generic description in parentheses.
 runtime::ErrorOutcome raiseDriverError(std::string_view driver, int genCode, int subCode,
                                        std::string_view fileName = {},
-                                       std::string_view operation = {});
+                                       std::string_view operation = {},
+                                       std::string_view detail = {});
 
 }  // namespace tables

@@ -39,7 +39,10 @@ int lowestFreeArea() {
 
 void closeArea(int n) {
     Area& area = areas().slots[n];
-    if (area.table) area.table->close();
+    // The slot is emptied before the table closes: a close that fails raises
+    // an error, and the handler (which lists the open areas, and may end the
+    // program from inside this call) must find the area already closed.
+    std::unique_ptr<AreaDriver> table = std::move(area.table);
     area.table.reset();
     area.alias.clear();
     area.orderCondition = OrderCondition{};
@@ -49,6 +52,7 @@ void closeArea(int n) {
         auto& rel = other.extras.relations;
         std::erase_if(rel, [n](const Relation& r) { return r.childArea == n; });
     }
+    if (table) table->close();
 }
 
 // The base name of a file: without folder and without extension.

@@ -72,8 +72,21 @@ void ConsoleProgress::companyDone(const CompanyReport& report) {
     std::fflush(out_);
 }
 
+void ConsoleProgress::runDone(int exitCode, const std::vector<std::string>& problems) {
+    std::string text = "Fin de la actualizaci\xF3n: ";
+    if (exitCode == 0) text += "todas las empresas actualizadas.\n";
+    else if (exitCode == 2) text += "quedaron empresas o copias de seguridad sin terminar.\n";
+    else text += "detenida por un error (vea Error.log).\n";
+    for (const std::string& p : problems) text += "  " + p + "\n";
+    text += "C\xF3" "digo de salida " + std::to_string(exitCode) + "\n";
+    write(text);
+    std::fflush(out_);
+}
+
 std::string formatReport(const CompanyReport& report) {
     std::string text = "  Resumen " + report.code + ":\n";
+    for (const std::string& p : report.problems) text += "    ATENCI\xD3N: " + p + "\n";
+    for (const std::string& n : report.notes) text += "    Nota: " + n + "\n";
     if (!report.linkNote.empty()) text += "    Diarios: " + report.linkNote + "\n";
     for (const JournalReport& j : report.journals) text += journalLine(j) + "\n";
     for (const TableReport& t : report.tables) text += tableLine(t) + "\n";

@@ -24,6 +24,7 @@ public:
     void companyStarted(std::string_view code, std::string_view name) override;
     void stepStarted(std::string_view what) override;
     void companyDone(const CompanyReport& report) override;
+    void runDone(int exitCode, const std::vector<std::string>& problems) override;
 
 private:
     void write(const std::string& text);

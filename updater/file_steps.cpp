@@ -2,6 +2,8 @@
 #include "updater/file_steps.h"
 
 #include "os/fs.h"
+#include "updater/company_plan.h"
+#include "updater/table_files.h"
 #include "updater/run_state.h"
 
 namespace updater {
@@ -24,14 +26,6 @@ std::string companyFolderOf(const std::string& root, std::string_view code) {
     return root + "\\DBF" + folder + "\\";
 }
 
-std::string memoFileOf(std::string_view tableFile) {
-    size_t dot = tableFile.rfind('.');
-    size_t slash = tableFile.find_last_of("\\/");
-    if (dot == std::string_view::npos || (slash != std::string_view::npos && dot < slash))
-        return std::string(tableFile) + ".fpt";
-    return std::string(tableFile.substr(0, dot)) + ".fpt";
-}
-
 bool KWCOPYFILE(const std::string& cSource, const std::string& cTarget) {
     return os::copyFile(cSource, cTarget).ok();
 }
@@ -42,63 +36,101 @@ bool COPIAFICH(const std::string& cSource, const std::string& cTarget) {
     return copied;
 }
 
-void moveToBackup(const std::string& folder, const std::string& name) {
-    std::string memo = memoFileOf(folder + name);
-    std::string backupMemo = memoFileOf(folder + "_" + name);
-    if (os::fileExists(memo)) {
-        // A backup memo beside a live memo can only be the leftover of a
-        // clean-up that stopped between the table and its memo.
-        if (os::fileExists(backupMemo)) (void)os::eraseFile(backupMemo);
-        (void)os::renameFile(memo, backupMemo);
+namespace {
+
+// The templates every company takes must be there and read as tables before
+// any company file moves; a missing one is the run's error.
+bool templatesReadable(const std::string& templateFolder, const std::vector<std::string>& aFiles) {
+    std::vector<std::string> names = aFiles;
+    names.push_back(kNicTemplate);
+    for (const std::string& name : names) {
+        TableLayout t = readLayout(templateFolder + name);
+        if (t.readable) continue;
+        raiseRunError(RunError::kOpen, templateFolder + name,
+                      "la plantilla " + name + " no se puede leer: " + t.why, t.osCode);
+        return false;
     }
-    (void)os::renameFile(folder + name, folder + "_" + name);
+    return true;
 }
 
-void copyTemplate(const std::string& templateFolder, const std::string& templateName,
-                  const std::string& folder, const std::string& name) {
-    std::string templateMemo = memoFileOf(templateFolder + templateName);
-    if (os::fileExists(templateMemo)) (void)KWCOPYFILE(templateMemo, memoFileOf(folder + name));
-    COPIAFICH(templateFolder + templateName, folder + name);
+// Puts back the sets already moved to their backups, newest first.
+bool restoreMoved(const std::string& folder, const std::vector<std::string>& moved) {
+    bool restored = true;
+    for (auto it = moved.rbegin(); it != moved.rend(); ++it) {
+        SetResult r = moveSet(backupFiles(folder, *it), tableFiles(folder, *it));
+        restored = restored && r.ok;
+    }
+    return restored;
 }
 
-void eraseBackup(const std::string& folder, const std::string& name) {
-    std::string backup = folder + "_" + name;
-    (void)os::eraseFile(backup);
-    std::string memo = memoFileOf(backup);
-    if (os::fileExists(memo)) (void)os::eraseFile(memo);
+// The backup pass: every table the plan migrates moves to its backup names.
+// True when all moved; otherwise the company is back as it was, or the run
+// has stopped on an error.
+bool backupPass(RunState& s, long count) {
+    const std::string& folder = s.companyFolder;
+    std::vector<std::string> moved;
+    for (size_t i = 0; i < s.plan.tables.size(); ++i) {
+        const TablePlan& t = s.plan.tables[i];
+        if (t.action == TableAction::Migrate) {
+            SetResult r = moveSet(tableFiles(folder, t.name), backupFiles(folder, t.name));
+            if (!r.ok) {
+                bool restored = r.restored && restoreMoved(folder, moved);
+                if (!restored) {
+                    raiseRunError(RunError::kMove, r.file,
+                                  r.why + "; no se pudieron devolver a su sitio los ficheros ya movidos: "
+                                          "la siguiente actualizaci\xF3n continuar\xE1 desde las copias");
+                } else if (isRefusal(r.code)) {
+                    noteProblem(r.why + ": la empresa queda como estaba");
+                } else {
+                    raiseRunError(RunError::kMove, r.file, r.why, r.code);
+                }
+                return false;
+            }
+            moved.push_back(t.name);
+        }
+        if (static_cast<long>(i) < count) setMeter(Meter::kFile, static_cast<long>(i) + 1);
+        if (s.dialog) s.dialog->pump();
+    }
+    return true;
 }
 
-bool backupExists(const std::string& folder, const std::string& name) {
-    return os::fileExists(folder + "_" + name);
+bool templatePass(RunState& s, long count) {
+    const std::string& folder = s.companyFolder;
+    for (size_t i = 0; i < s.plan.tables.size(); ++i) {
+        const TablePlan& t = s.plan.tables[i];
+        SetResult r = copySet(tableFiles(s.templateFolder, t.templateName), tableFiles(folder, t.name),
+                              backupFiles(folder, t.name).index);
+        LCAMBIAICO();
+        if (!r.ok) {
+            raiseRunError(RunError::kCopy, r.file, r.why, r.code);
+            return false;
+        }
+        if (static_cast<long>(i) < count) setMeter(Meter::kFile, static_cast<long>(i) + 1);
+        if (s.dialog) s.dialog->pump();
+    }
+    return true;
 }
+
+}  // namespace
 
 bool COPIAEMP(const std::string& cRoot, std::string_view cCode, const std::vector<std::string>& aFiles) {
     RunState& s = runState();
     s.templateFolder = templateFolderOf(cRoot);
     s.companyFolder = companyFolderOf(cRoot, cCode);
-    const std::string& folder = s.companyFolder;
+    s.companyGoesOn = false;
     long count = static_cast<long>(aFiles.size());
     if (s.dialog) s.dialog->setTotal(Meter::kFile, count);
 
-    s.resumed = false;
-    for (const std::string& name : aFiles)
-        if (backupExists(folder, name)) s.resumed = true;
-
-    for (long i = 0; i < count; ++i) {
-        const std::string& name = aFiles[static_cast<size_t>(i)];
-        if (!backupExists(folder, name)) moveToBackup(folder, name);
-        setMeter(Meter::kFile, i + 1);
-        if (s.dialog) s.dialog->pump();
+    if (!templatesReadable(s.templateFolder, aFiles)) return true;
+    s.plan = planCompany(cRoot, cCode, s.templateFolder, aFiles);
+    s.resumed = s.plan.interrupted;
+    for (const std::string& note : s.plan.notes) s.report.notes.push_back(note);
+    if (!s.plan.proceeds()) {
+        for (const std::string& why : s.plan.blockers) noteProblem(why);
+        s.meterCounters[static_cast<int>(Meter::kFile)] = count;
+        return true;
     }
-    for (long i = 0; i < count; ++i) {
-        const std::string& name = aFiles[static_cast<size_t>(i)];
-        // A table whose move failed still holds the company's only copy of
-        // its records: it is never overwritten by the empty template.
-        if (backupExists(folder, name) || !os::fileExists(folder + name))
-            copyTemplate(s.templateFolder, name, folder, name);
-        setMeter(Meter::kFile, i + 1);
-        if (s.dialog) s.dialog->pump();
-    }
+    s.companyGoesOn = backupPass(s, count) && templatePass(s, count);
     s.meterCounters[static_cast<int>(Meter::kFile)] = count;
     return true;
 }

@@ -1,6 +1,6 @@
 // The file step of the migration: the installation's paths, the file copy
 // primitive, and the moves, copies and erasures of a company's table files
-// together with their memo companions (COPIAEMP).
+// together with their memo and index companions (COPIAEMP).
 #pragma once
 
 #include <string>
@@ -19,30 +19,18 @@ std::string installRoot(std::string_view cPath);
 std::string templateFolderOf(const std::string& root);
 // root + "\DBF" + code with every blank as "0" + "\". The code is not trimmed.
 std::string companyFolderOf(const std::string& root, std::string_view code);
-// The memo companion of a table file: same base name, extension ".fpt".
-std::string memoFileOf(std::string_view tableFile);
-
 // Copies cSource to cTarget with the platform's file copy, replacing cTarget.
 // True on success.
 bool KWCOPYFILE(const std::string& cSource, const std::string& cTarget);
 // KWCOPYFILE, then one animation tick. Returns the copy's result.
 bool COPIAFICH(const std::string& cSource, const std::string& cTarget);
 
-// Moves folder + name to folder + "_" + name with its memo file, memo first.
-// A memo backup left by an earlier run's clean-up is replaced; one left by an
-// interrupted move (the table's own memo is gone) is the real one and stays.
-void moveToBackup(const std::string& folder, const std::string& name);
-// Copies the template (its memo file first, when it has one) over the table.
-void copyTemplate(const std::string& templateFolder, const std::string& templateName,
-                  const std::string& folder, const std::string& name);
-// Erases the backup of `name`: the table file first, then its memo, so that an
-// interruption never leaves a backup table without its memo.
-void eraseBackup(const std::string& folder, const std::string& name);
-bool backupExists(const std::string& folder, const std::string& name);
-
-// The file step for one company: backup pass and template pass over aFiles,
-// with the file meter. Sets the company folder and notes in the run state
-// whether an earlier run left backups. Returns true.
+// The file step for one company: the templates checked, the company's plan
+// decided (company_plan.h), then the backup pass and the template pass over
+// its tables, each a set of table, memo and index (table_files.h), with the
+// file meter. A company the plan leaves alone, or whose backup pass is
+// refused, keeps every file as it was: the moves already made go back.
+// Sets the company folder and the plan in the run state. Returns true.
 bool COPIAEMP(const std::string& cRoot, std::string_view cCode, const std::vector<std::string>& aFiles);
 
 }  // namespace updater

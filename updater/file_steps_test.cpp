@@ -1,5 +1,5 @@
-// Tests of the file step: paths, memo companions travelling with their
-// tables, and the backup and template passes of COPIAEMP.
+// Tests of the file step: paths, company codes, and a table's set of files
+// (table, memo, index) moved, replaced and erased together.
 #include "updater/file_steps.h"
 
 #include <gtest/gtest.h>
@@ -8,8 +8,10 @@
 #include <fstream>
 #include <sstream>
 
+#include "updater/company_plan.h"
 #include "updater/recording_progress_testutil.h"
 #include "updater/run_state.h"
+#include "updater/table_files.h"
 
 namespace updater {
 namespace {
@@ -22,8 +24,6 @@ TEST(PathsTest, RootTemplateAndCompanyFolders) {
     EXPECT_EQ(companyFolderOf("C:\\PROG", "0 1"), "C:\\PROG\\DBF001\\");
     EXPECT_EQ(companyFolderOf("C:\\PROG", " 1 "), "C:\\PROG\\DBF010\\");  // not trimmed
     EXPECT_EQ(installRoot("abc"), "");
-    EXPECT_EQ(memoFileOf("C:\\X\\TDiaNew.Dbf"), "C:\\X\\TDiaNew.fpt");
-    EXPECT_EQ(memoFileOf("C:\\X.Y\\Tabla"), "C:\\X.Y\\Tabla.fpt");
 }
 
 // A company folder and a template folder in a fresh temporary directory.
@@ -60,95 +60,87 @@ protected:
     RecordingProgress progress_;
 };
 
-TEST_F(FileStepTest, MemoTravelsWithItsTable) {
+TEST_F(FileStepTest, SetTravelsTogetherAndIsErasedTableFirst) {
     write("DBF001/TDiaNew.Dbf", "old table");
     write("DBF001/TDiaNew.fpt", "old memo");
-    moveToBackup(company(), "TDiaNew.Dbf");
+    write("DBF001/TDiaNew.cdx", "old index");
+    TableFiles live = tableFiles(company(), "TDiaNew.Dbf");
+    TableFiles backup = backupFiles(company(), "TDiaNew.Dbf");
+    EXPECT_EQ(live.memo, company() + "TDiaNew.fpt");
+    EXPECT_EQ(backup.index, company() + "_TDiaNew.cdx");
+    ASSERT_TRUE(moveSet(live, backup).ok);
     EXPECT_EQ(read("DBF001/_TDiaNew.Dbf"), "old table");
     EXPECT_EQ(read("DBF001/_TDiaNew.fpt"), "old memo");
-    EXPECT_FALSE(has("DBF001/TDiaNew.Dbf"));
-    EXPECT_FALSE(has("DBF001/TDiaNew.fpt"));
-    eraseBackup(company(), "TDiaNew.Dbf");
-    EXPECT_FALSE(has("DBF001/_TDiaNew.Dbf"));
-    EXPECT_FALSE(has("DBF001/_TDiaNew.fpt"));
+    EXPECT_EQ(read("DBF001/_TDiaNew.cdx"), "old index");
+    EXPECT_FALSE(has("DBF001/TDiaNew.Dbf") || has("DBF001/TDiaNew.fpt") || has("DBF001/TDiaNew.cdx"));
+    ASSERT_TRUE(eraseSet(backup).ok);
+    EXPECT_FALSE(has("DBF001/_TDiaNew.Dbf") || has("DBF001/_TDiaNew.fpt") || has("DBF001/_TDiaNew.cdx"));
 }
 
 // A run stopped between moving the memo and moving the table: the backup
-// memo is the table's real memo and must survive the next move.
-TEST_F(FileStepTest, InterruptedMoveKeepsMovedMemo) {
+// memo is the table's real memo and must survive the next move. A clean-up
+// stopped between the backup table and its memo leaves a stale memo that
+// the next move replaces.
+TEST_F(FileStepTest, InterruptedMovesAndCleanUpsResolve) {
     write("DBF001/TDiaNew.Dbf", "table");
     write("DBF001/_TDiaNew.fpt", "real memo");
-    moveToBackup(company(), "TDiaNew.Dbf");
+    ASSERT_TRUE(moveSet(tableFiles(company(), "TDiaNew.Dbf"), backupFiles(company(), "TDiaNew.Dbf")).ok);
     EXPECT_EQ(read("DBF001/_TDiaNew.Dbf"), "table");
     EXPECT_EQ(read("DBF001/_TDiaNew.fpt"), "real memo");
+
+    write("DBF001/TempDia.Dbf", "table");
+    write("DBF001/TempDia.fpt", "live memo");
+    write("DBF001/_TempDia.fpt", "stale memo");
+    ASSERT_TRUE(moveSet(tableFiles(company(), "TempDia.Dbf"), backupFiles(company(), "TempDia.Dbf")).ok);
+    EXPECT_EQ(read("DBF001/_TempDia.fpt"), "live memo");
 }
 
-// A clean-up stopped between erasing the backup table and its memo leaves a
-// stale memo; the next move must replace it with the live one.
-TEST_F(FileStepTest, StaleBackupMemoIsReplaced) {
+// The table's move fails after its memo and index moved: both go back, and
+// the result names the file and the cause.
+TEST_F(FileStepTest, FailedMovePutsTheSetBack) {
     write("DBF001/TDiaNew.Dbf", "table");
-    write("DBF001/TDiaNew.fpt", "live memo");
-    write("DBF001/_TDiaNew.fpt", "stale memo");
-    moveToBackup(company(), "TDiaNew.Dbf");
-    EXPECT_EQ(read("DBF001/_TDiaNew.fpt"), "live memo");
+    write("DBF001/TDiaNew.fpt", "memo");
+    write("DBF001/TDiaNew.cdx", "index");
+    fs::create_directories(root_ / "DBF001" / "_TDiaNew.Dbf" / "in the way");
+    SetResult r = moveSet(tableFiles(company(), "TDiaNew.Dbf"), backupFiles(company(), "TDiaNew.Dbf"));
+    EXPECT_FALSE(r.ok);
+    EXPECT_TRUE(r.restored);
+    EXPECT_EQ(r.file, company() + "TDiaNew.Dbf");
+    EXPECT_NE(r.why.find("TDiaNew.Dbf"), std::string::npos) << r.why;
+    EXPECT_EQ(read("DBF001/TDiaNew.fpt"), "memo");
+    EXPECT_EQ(read("DBF001/TDiaNew.cdx"), "index");
+    EXPECT_EQ(read("DBF001/TDiaNew.Dbf"), "table");
+    EXPECT_FALSE(has("DBF001/_TDiaNew.fpt") || has("DBF001/_TDiaNew.cdx"));
 }
 
-TEST_F(FileStepTest, TemplateMemoCopiedWhenTemplateHasOne) {
+// The fresh set is the template's; without an index of its own the table
+// keeps the company's, and a stale companion that nothing replaces goes.
+TEST_F(FileStepTest, TemplateSetReplacesTheTable) {
     write("DBF/TDiaNew.Dbf", "template");
     write("DBF/TDiaNew.fpt", "template memo");
     write("DBF/TempDia.Dbf", "template 2");
-    copyTemplate(root() + "/DBF/", "TDiaNew.Dbf", company(), "TDiaNew.Dbf");
-    copyTemplate(root() + "/DBF/", "TempDia.Dbf", company(), "TempDia.Dbf");
+    write("DBF001/_TempDia.cdx", "company index");
+    write("DBF001/TempDia.fpt", "stale memo");
+    std::string templates = root() + "/DBF/";
+    ASSERT_TRUE(copySet(tableFiles(templates, "TDiaNew.Dbf"), tableFiles(company(), "TDiaNew.Dbf"),
+                        backupFiles(company(), "TDiaNew.Dbf").index).ok);
+    ASSERT_TRUE(copySet(tableFiles(templates, "TempDia.Dbf"), tableFiles(company(), "TempDia.Dbf"),
+                        backupFiles(company(), "TempDia.Dbf").index).ok);
     EXPECT_EQ(read("DBF001/TDiaNew.fpt"), "template memo");
+    EXPECT_EQ(read("DBF001/TDiaNew.Dbf"), "template");
+    EXPECT_FALSE(has("DBF001/TDiaNew.cdx"));
     EXPECT_EQ(read("DBF001/TempDia.Dbf"), "template 2");
+    EXPECT_EQ(read("DBF001/TempDia.cdx"), "company index");
     EXPECT_FALSE(has("DBF001/TempDia.fpt"));
+    SetResult missing = copySet(tableFiles(templates, "Nada.Dbf"), tableFiles(company(), "Nada.Dbf"), "");
+    EXPECT_FALSE(missing.ok);
+    EXPECT_FALSE(isRefusal(missing.code));
 }
 
-TEST_F(FileStepTest, CopiaempMovesCopiesAndCountsSteps) {
-    write("DBF/TDiaNew.Dbf", "new layout A");
-    write("DBF/TempDia.Dbf", "new layout B");
-    write("DBF001/TDiaNew.Dbf", "records A");
-    write("DBF001/TempDia.Dbf", "records B");
-    COPIAEMP(root(), "0 1", migrationList());
-    EXPECT_EQ(read("DBF001/_TDiaNew.Dbf"), "records A");
-    EXPECT_EQ(read("DBF001/_TempDia.Dbf"), "records B");
-    EXPECT_EQ(read("DBF001/TDiaNew.Dbf"), "new layout A");
-    EXPECT_EQ(read("DBF001/TempDia.Dbf"), "new layout B");
-    EXPECT_FALSE(runState().resumed);
-    EXPECT_EQ(progress_.only("file"),
-              (std::vector<std::string>{"file total 2", "file value 1", "file value 2", "file value 1",
-                                        "file value 2"}));
-    EXPECT_EQ(runState().meterCounters[1], 2);
-}
-
-// An existing backup comes from an interrupted run: the table beside it is
-// a partly refilled template, replaced again; the backup is kept as it is.
-TEST_F(FileStepTest, ExistingBackupIsNotOverwritten) {
-    write("DBF/TDiaNew.Dbf", "new layout A");
-    write("DBF/TempDia.Dbf", "new layout B");
-    write("DBF001/_TDiaNew.Dbf", "records A");
-    write("DBF001/TDiaNew.Dbf", "half refilled");
-    write("DBF001/TempDia.Dbf", "records B");
-    COPIAEMP(root(), "001", migrationList());
-    EXPECT_TRUE(runState().resumed);
-    EXPECT_EQ(read("DBF001/_TDiaNew.Dbf"), "records A");
-    EXPECT_EQ(read("DBF001/TDiaNew.Dbf"), "new layout A");
-    EXPECT_EQ(read("DBF001/_TempDia.Dbf"), "records B");
-}
-
-// When a table cannot be moved to its backup it still holds the only copy
-// of its records, so the template must not be copied over it.
-TEST_F(FileStepTest, TableThatCouldNotMoveIsNotOverwritten) {
-    write("DBF/TDiaNew.Dbf", "new layout A");
-    write("DBF/TempDia.Dbf", "new layout B");
-    write("DBF001/TDiaNew.Dbf", "records A");
-    write("DBF001/TempDia.Dbf", "records B");
-    fs::create_directories(root_ / "DBF001" / "_TDiaNew.Dbf" / "in the way");
-    fs::remove(root_ / "DBF001" / "_TDiaNew.Dbf" / "in the way");
-    // "_TDiaNew.Dbf" is a folder: not a backup file, and the move fails.
-    COPIAEMP(root(), "001", migrationList());
-    EXPECT_EQ(read("DBF001/TDiaNew.Dbf"), "records A");
-    EXPECT_EQ(read("DBF001/TempDia.Dbf"), "new layout B");
+TEST(CompanyCodeTest, OnlyPlainFolderNamesAreSafe) {
+    for (const char* good : {"001", "0 1", "A-1", "   "}) EXPECT_TRUE(safeCompanyCode(good)) << good;
+    for (const char* bad : {"", "\\.\\", "..", "a/b", "C:", "x*", "1.", "a\tb"})
+        EXPECT_FALSE(safeCompanyCode(bad)) << bad;
 }
 
 }  // namespace

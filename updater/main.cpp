@@ -1,6 +1,8 @@
 // The updater's entry: updater [--console] <path> <variant>. The installation
 // root is <path> without its last four characters; <variant> is kept and
-// changes nothing. Exit code 0 after a completed run, 1 after a reported error.
+// changes nothing. Exit codes: 0 every company migrated; 1 the run stopped on
+// a runtime error (Error.log written); 2 the run reached its end but left at
+// least one company or backup as it was (the console summary says why).
 #include <cstdio>
 #include <cstring>
 #include <optional>
@@ -11,6 +13,7 @@
 #include "tables/ads.h"
 #include "updater/console_progress.h"
 #include "updater/run.h"
+#include "updater/run_state.h"
 
 int main(int argc, char** argv) {
     bool console = false;
@@ -34,6 +37,7 @@ int main(int argc, char** argv) {
     int exitCode = 0;
     try {
         updater::MAIN(args[0], args[1], progress);
+        exitCode = updater::runState().exitCode;
     } catch (const runtime::ProgramExit& e) {
         exitCode = e.code;
     }

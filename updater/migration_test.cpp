@@ -39,6 +39,7 @@ int runUpdater(const std::string& root, RecordingProgress& progress,
     int code = 0;
     try {
         MAIN(root + "\\BIN", "FA", progress);
+        code = runState().exitCode;
     } catch (const runtime::ProgramExit& e) {
         code = e.code;
     }
@@ -247,16 +248,20 @@ TEST_F(CompanyTest, LoneTDiaNicBackupLeftAloneWithoutInterruption) {
 }
 
 // A template that refuses the old values at their positions: every copy
-// raises a data type error, answered with the default; the backup must stay
-// so that a later run with a sound template brings the records back.
-TEST_F(CompanyTest, FailedRefillKeepsBackupForNextRun) {
+// raises a data type error, answered with the default. The run stops after
+// the company with exit code 1, and every backup of the company stays (also
+// the one whose table was refilled) so that a later run with a sound template
+// brings the records back.
+TEST_F(CompanyTest, FailedRefillKeepsBackupsForNextRun) {
     std::string bad = "NUMASIEN,N,8,0;CUENTA,C,10,0;CONTRA,N,10,0;L340,L;";
     demo::writeTable(root() + "/DBF/TempDia.Dbf", bad.c_str(), {});
-    ASSERT_EQ(runUpdater(root(), progress_, errors::DialogAnswer::Default), 0);
-    EXPECT_EQ(leftoverBackups(root()), std::vector<std::string>{"DBF001/_TempDia.Dbf"});
+    ASSERT_EQ(runUpdater(root(), progress_, errors::DialogAnswer::Default), 1);
+    EXPECT_EQ(leftoverBackups(root()),
+              (std::vector<std::string>{"DBF001/_TDiaNew.Dbf", "DBF001/_TDiaNew.fpt", "DBF001/_TempDia.Dbf"}));
     ASSERT_EQ(progress_.reports.size(), 1u);
+    EXPECT_TRUE(progress_.reports[0].tables[0].refilled);
+    EXPECT_FALSE(progress_.reports[0].tables[1].refilled);
     EXPECT_TRUE(progress_.reports[0].tables[1].backupKept);
-    EXPECT_FALSE(progress_.reports[0].tables[0].backupKept);
 
     demo::writeTable(root() + "/DBF/TempDia.Dbf", demo::kNewTempDiaFields, {});
     RecordingProgress again;
@@ -266,12 +271,14 @@ TEST_F(CompanyTest, FailedRefillKeepsBackupForNextRun) {
     EXPECT_EQ(leftoverBackups(root()), std::vector<std::string>{});
 }
 
-// A template that is missing: the fresh table cannot be opened, the error
-// ends the run, and the company's records wait in the backup.
-TEST_F(CompanyTest, MissingTemplateEndsRunWithRecordsInBackup) {
+// A missing template is found before any file of the company moves: the
+// run ends with exit code 1 and the company's tables are as they were.
+TEST_F(CompanyTest, MissingTemplateEndsRunBeforeAnythingMoves) {
+    TableDump before = dumpTable(folder() + "TempDia.Dbf");
     fs::rename(root() + "/DBF/TempDia.Dbf", root() + "/TempDia.saved");
     EXPECT_EQ(runUpdater(root(), progress_), 1);
-    EXPECT_EQ(dumpTable(folder() + "_TempDia.Dbf").records.size(), rows_.size());
+    EXPECT_EQ(leftoverBackups(root()), std::vector<std::string>{});
+    EXPECT_TRUE(dumpTable(folder() + "TempDia.Dbf") == before);
     fs::rename(root() + "/TempDia.saved", root() + "/DBF/TempDia.Dbf");
     RecordingProgress again;
     ASSERT_EQ(runUpdater(root(), again), 0);

@@ -33,6 +33,10 @@ struct JournalReport {
 struct CompanyReport {
     std::string code;
     std::string name;
+    // Why the company, or part of it, was left as it was or kept its backups
+    // (each one makes the run end with exit code 2); empty when all went well.
+    std::vector<std::string> problems;
+    std::vector<std::string> notes;  // what was left alone without harm
     std::string linkNote;    // why no journal was visited, when none was
     std::vector<JournalReport> journals;
     std::vector<TableReport> tables;
@@ -58,6 +62,11 @@ public:
     virtual void companyStarted(std::string_view code, std::string_view name) = 0;
     virtual void stepStarted(std::string_view what) = 0;
     virtual void companyDone(const CompanyReport& report) = 0;
+
+    // The run is over: `exitCode` is what the program ends with (0 all
+    // migrated, 1 stopped on an error, 2 something left as it was) and
+    // `problems` lists, one line each, what was left and why.
+    virtual void runDone(int exitCode, const std::vector<std::string>& problems) = 0;
 };
 
 }  // namespace updater

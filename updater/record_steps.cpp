@@ -1,22 +1,27 @@
 // TABLAS: journals, refills, TDiaNic and the clean-up pass.
 #include "updater/record_steps.h"
 
+#include <cmath>
+
 #include "os/fs.h"
 #include "runtime/codepage.h"
 #include "tables/dbcmd.h"
+#include "tables/fieldlist.h"
+#include "tables/rdd.h"
 #include "tables/workarea.h"
+#include "updater/company_plan.h"
 #include "updater/error_watch.h"
 #include "updater/file_steps.h"
 #include "updater/hooks.h"
 #include "updater/l340_rule.h"
 #include "updater/run_state.h"
+#include "updater/table_files.h"
 
 namespace updater {
 namespace {
 
 using runtime::Value;
 
-constexpr const char* kNic = "TDiaNic.dbf";
 // Records between two pumps in the long record loops, so that the dialog
 // keeps painting through a journal or table of a million rows.
 constexpr long kRecordsPerPump = 256;
@@ -28,7 +33,6 @@ void stepStarted(const std::string& what) {
 void pumpEvery(long count) {
     if (count % kRecordsPerPump == 0 && runState().dialog) runState().dialog->pump();
 }
-constexpr const char* kNicTemplate = "TempDia.dbf";
 
 // The current record of the current area as the rule reads it. A field the
 // table lacks is read by name, which raises the runtime's error for it.
@@ -53,6 +57,16 @@ private:
 bool openArea(const std::string& file, const char* alias) {
     tables::DBUSEAREA(true, std::nullopt, file, alias, false, false);
     return !tables::NETERR();
+}
+
+// Opens a table the company's migration cannot go without; a failure is the
+// run's error, naming the file and the cause.
+bool openNeeded(const std::string& file, const char* alias) {
+    if (openArea(file, alias)) return true;
+    uint32_t code = static_cast<uint32_t>(tables::NERRORCODE());
+    raiseRunError(RunError::kOpen, file + ".dbf",
+                  "no se pudo abrir la tabla (c\xF3" "digo " + std::to_string(code) + ")", code);
+    return false;
 }
 
 void closeAlias(const char* alias) {
@@ -97,78 +111,193 @@ void markJournals(CompanyReport& report) {
         report.linkNote = "sin enlace contable que marcar";
         return;
     }
-    if (visitJournal(path.textOr(), code.textOr(), report) && !runtime::EMPTY(code2))
+    if (visitJournal(path.textOr(), code.textOr(), report) && !runState().stopRun && !runtime::EMPTY(code2))
         visitJournal(path.textOr(), code2.textOr(), report);
 }
 
-// Refills `name` from its backup; true when every record was carried over.
-bool refill(const std::string& name, TableReport& t) {
+std::string fieldText(const tables::FieldInfo& f) {
+    std::string text = f.name + " " + f.type + "(" + std::to_string(f.length);
+    if (f.decimals) text += "," + std::to_string(f.decimals);
+    return text + ")";
+}
+
+// Copies the current record of the backup's area into the current record of
+// the current area by field position, refusing a value that its field in the
+// new layout cannot hold whole: a longer text, or a number with more
+// decimals (a number too wide is refused by the driver itself).
+class RecordCopier {
+public:
+    RecordCopier(const std::string& backupAlias, const std::string& backupFile, const std::string& file)
+        : backupAlias_(backupAlias), backupFile_(backupFile), file_(file) {
+        source_ = tables::inAlias(backupAlias, [] {
+            tables::AreaDriver* t = tables::currentTable();
+            return t ? t->fields() : std::vector<tables::FieldInfo>{};
+        });
+        if (tables::AreaDriver* t = tables::currentTable()) target_ = t->fields();
+    }
+
+    // False (after raising the run's error) when the new layout has fewer
+    // fields than the old one: their values would have nowhere to go.
+    bool layoutHolds() const {
+        if (source_.size() <= target_.size()) return true;
+        raiseRunError(RunError::kDataWidth, file_,
+                      "la plantilla tiene " + std::to_string(target_.size()) + " campos y " + backupFile_ +
+                          " tiene " + std::to_string(source_.size()));
+        return false;
+    }
+
+    bool copy() {
+        Value values = tables::inAlias(backupAlias_, [] { return tables::ACAMPOSLEE(); });
+        if (!values.isArray()) return false;
+        const runtime::Array& list = *values.array();
+        for (size_t i = 0; i < list.size() && i < target_.size(); ++i) {
+            if (!fits(list[i], source_[i], target_[i])) {
+                uint32_t recno = tables::inAlias(backupAlias_, [] { return tables::RECNO(); });
+                raiseRunError(RunError::kDataWidth, file_,
+                              "el valor del campo " + source_[i].name + " del registro " + std::to_string(recno) +
+                                  " de " + backupFile_ + " no cabe en " + fieldText(target_[i]));
+                return false;
+            }
+            tables::FIELDPUT(static_cast<int>(i) + 1, list[i]);
+        }
+        return true;
+    }
+
+private:
+    static bool fits(const Value& v, const tables::FieldInfo& from, const tables::FieldInfo& to) {
+        if (to.type == 'C' && v.isText()) {
+            const std::string& text = v.text();
+            size_t end = text.find_last_not_of(' ');
+            size_t used = end == std::string::npos ? 0 : end + 1;
+            return used <= static_cast<size_t>(to.length);
+        }
+        if ((to.type == 'N' || to.type == 'F') && v.isNumber() && to.decimals < from.decimals) {
+            double scaled = v.num() * std::pow(10.0, to.decimals);
+            return std::fabs(scaled - std::round(scaled)) < 1e-6 * std::max(1.0, std::fabs(scaled));
+        }
+        return true;
+    }
+
+    std::string backupAlias_, backupFile_, file_;
+    std::vector<tables::FieldInfo> source_, target_;
+};
+
+// Refills `name` from its backup by field position, marking rows by the
+// rule. True when every record was carried over and the table, its memo and
+// its index are on disk: closed without a failure and holding in its header
+// exactly the records written.
+bool refill(const std::string& name, TableReport& t, const ErrorWatch& watch) {
     const std::string& folder = runState().companyFolder;
     std::string alias = name.substr(0, name.find('.'));
     std::string backupAlias = "_" + alias;
     stepStarted("rellenando " + name);
-    ErrorWatch watch;
-    bool openNew = openArea(folder + alias, alias.c_str());
-    if (openNew) tables::__DBZAP();
-    bool openOld = openArea(folder + backupAlias, backupAlias.c_str());
-    bool complete = openNew && openOld;
-    if (!complete) {
-        // As in every other unchecked open: the first use of the alias
-        // raises the runtime error the user is shown.
-        tables::inAlias(openOld ? alias : backupAlias, [] { tables::DBGOTOP(); });
-    } else {
-        tables::DBGOTOP();
-        tables::DBSELECTAREA(Value(alias));
-        L340Marker marker;
-        while (!tables::inAlias(backupAlias, [] { return tables::EOF_(); })) {
-            tables::DBAPPEND();
-            if (tables::NETERR()) { complete = false; break; }
-            RECCOPY(backupAlias);
-            if (marker.apply()) ++t.marked;
-            pumpEvery(++t.copied);
-            tables::inAlias(backupAlias, [] { tables::DBSKIP(); });
+    // The backup is opened first: the fresh table is touched only when the
+    // records it is refilled from are there.
+    if (!openNeeded(folder + backupAlias, backupAlias.c_str())) return false;
+    if (!openNeeded(folder + alias, alias.c_str())) {
+        closeAlias(backupAlias.c_str());
+        return false;
+    }
+    tables::__DBZAP();
+    bool complete = watch.errors() == 0;
+    RecordCopier copier(backupAlias, "_" + name, folder + name);
+    complete = complete && copier.layoutHolds();
+    L340Marker marker;
+    while (complete && !tables::inAlias(backupAlias, [] { return tables::EOF_(); })) {
+        tables::DBAPPEND();
+        if (tables::NETERR() || watch.errors() != 0 || !copier.copy()) {
+            complete = false;
+            break;
         }
+        if (marker.apply()) ++t.marked;
+        pumpEvery(++t.copied);
+        tables::inAlias(backupAlias, [] { tables::DBSKIP(); });
+        complete = watch.errors() == 0;
     }
     closeAlias(backupAlias.c_str());
     closeAlias(alias.c_str());
-    return complete && watch.errors() == 0;
+    if (!complete || watch.errors() != 0) return false;
+    TableLayout written = readLayout(folder + name);
+    if (!written.readable || written.recordCount != static_cast<uint32_t>(t.copied) ||
+        written.uncountedRecords() != 0) {
+        raiseRunError(RunError::kCheck, folder + name,
+                      "la tabla rellenada no tiene en disco los " + std::to_string(t.copied) +
+                          " registros escritos" + (written.readable ? "" : ": " + written.why),
+                      written.osCode);
+        return false;
+    }
+    return true;
+}
+
+// Visible records of a table, counted through its own area.
+long visibleRecords(const std::string& file, const char* alias) {
+    if (!openNeeded(file, alias)) return -1;
+    long n = 0;
+    tables::DBGOTOP();
+    while (!tables::EOF_() && !runState().stopRun) {
+        ++n;
+        tables::DBSKIP();
+    }
+    closeAlias(alias);
+    return n;
 }
 
 // Rebuilds TDiaNic on the TempDia layout from its backup, by field name.
-void rebuildNic(CompanyReport& report) {
-    RunState& s = runState();
-    const std::string& folder = s.companyFolder;
-    TableReport t;
-    t.name = kNic;
-    bool present = os::fileExists(folder + kNic);
-    if (!present && !(s.resumed && backupExists(folder, kNic))) return;
-    stepStarted(std::string("rellenando ") + kNic);
-    if (!backupExists(folder, kNic)) moveToBackup(folder, kNic);
-    // Without a backup the table still holds its records: leave it alone.
-    if (!backupExists(folder, kNic)) {
-        t.note = "no se pudo mover a su copia de seguridad";
-        report.tables.push_back(t);
-        return;
-    }
-    copyTemplate(s.templateFolder, kNicTemplate, folder, kNic);
-    ErrorWatch watch;
-    bool complete = openArea(folder + "TDiaNic", "TDiaNic");
-    if (complete) {
-        tables::__DBZAP();
-        tables::__DBAPP(folder + "_TDiaNic", {}, {}, runtime::Block([](std::span<const Value>) {
-                            LCAMBIAICO();
-                            return Value(true);
-                        }));
-        complete = !tables::NETERR();
-        t.copied = tables::RECCOUNT();
-    } else {
-        tables::inAlias("TDiaNic", [] { tables::__DBZAP(); });
-    }
+bool rebuildNic(TableReport& t, const ErrorWatch& watch) {
+    const std::string& folder = runState().companyFolder;
+    stepStarted(std::string("rellenando ") + kNicName);
+    long expected = visibleRecords(folder + "_TDiaNic", "_TDiaNic");
+    if (expected < 0 || !openNeeded(folder + "TDiaNic", "TDiaNic")) return false;
+    tables::__DBZAP();
+    tables::__DBAPP(folder + "_TDiaNic", {}, {}, runtime::Block([](std::span<const Value>) {
+                        LCAMBIAICO();
+                        return Value(true);
+                    }));
+    bool complete = !tables::NETERR() && watch.errors() == 0;
+    t.copied = static_cast<long>(tables::RECCOUNT());
     closeAlias("TDiaNic");
-    t.refilled = complete && watch.errors() == 0;
-    if (t.refilled) eraseBackup(folder, kNic);
-    else { t.backupKept = true; t.note = "el rellenado no termin\xF3"; }
-    report.tables.push_back(t);
+    if (!complete || watch.errors() != 0) return false;
+    TableLayout written = readLayout(folder + kNicName);
+    if (!written.readable || written.recordCount != static_cast<uint32_t>(expected) || t.copied != expected) {
+        raiseRunError(RunError::kCheck, folder + kNicName,
+                      "la tabla reconstruida no tiene en disco los " + std::to_string(expected) +
+                          " registros de su copia",
+                      written.osCode);
+        return false;
+    }
+    return true;
+}
+
+// Erases the company's backups once everything was rebuilt: TDiaNic's first,
+// so that as long as a journal work table's backup is there the company is
+// seen as interrupted and TDiaNic's backup is used again. The first erasure
+// that fails keeps the rest.
+void cleanUp(const std::vector<TablePlan>& tables, size_t listed) {
+    RunState& s = runState();
+    std::vector<const TablePlan*> order;
+    for (const TablePlan& t : tables)
+        if (t.name == kNicName) order.push_back(&t);
+    for (const TablePlan& t : tables)
+        if (t.name != kNicName) order.push_back(&t);
+    bool erasing = true;
+    long step = 0;
+    for (const TablePlan* t : order) {
+        if (erasing) {
+            SetResult r = eraseSet(backupFiles(s.companyFolder, t->name));
+            if (!r.ok) {
+                erasing = false;
+                std::string what = r.why + ": b\xF3rrela a mano antes de usar el programa; mientras exista, la "
+                                   "siguiente actualizaci\xF3n volver\xE1 a rellenar " + t->name +
+                                   " desde ella y perder\xE1 lo escrito despu\xE9s";
+                if (isRefusal(r.code)) noteProblem(what);
+                else raiseRunError(RunError::kErase, r.file, what, r.code);
+            }
+        }
+        if (t->name != kNicName && step < static_cast<long>(listed)) {
+            setMeter(Meter::kFile, ++step);
+            if (s.dialog) s.dialog->pump();
+        }
+    }
 }
 
 }  // namespace
@@ -189,9 +318,12 @@ bool L340Marker::apply() {
 long markPass() {
     long marked = 0;
     long seen = 0;
+    ErrorWatch watch;
     tables::DBGOTOP();
     L340Marker marker;
-    while (!tables::EOF_()) {
+    // An error (a mark that cannot be written, a skip that fails) ends the
+    // pass whatever the handler answered: the run stops after this company.
+    while (!tables::EOF_() && watch.errors() == 0) {
         if (marker.apply()) ++marked;
         tables::DBSKIP();
         pumpEvery(++seen);
@@ -203,27 +335,35 @@ bool TABLAS(const std::vector<std::string>& aFiles) {
     RunState& s = runState();
     CompanyReport& report = s.report;
     if (s.dialog) s.dialog->pump();
-    openArea(s.companyFolder + "Claves", "Claves");
-    tables::inAlias("Claves", [] { tables::DBGOTOP(); });
-    markJournals(report);
-
-    std::vector<bool> refilled;
-    for (const std::string& name : aFiles) {
+    if (!s.companyGoesOn) return true;
+    ErrorWatch watch;
+    bool allDone = openNeeded(s.companyFolder + "Claves", "Claves");
+    if (allDone) {
+        tables::inAlias("Claves", [] { tables::DBGOTOP(); });
+        markJournals(report);
+    }
+    for (const TablePlan& plan : s.plan.tables) {
+        if (!allDone || watch.errors() != 0 || s.stopRun) {
+            allDone = false;
+            break;
+        }
         TableReport t;
-        t.name = name;
-        t.refilled = refill(name, t);
-        t.backupKept = !t.refilled;
-        if (!t.refilled) t.note = "el rellenado no termin\xF3";
-        refilled.push_back(t.refilled);
+        t.name = plan.name;
+        t.refilled = plan.name == kNicName ? rebuildNic(t, watch) : refill(plan.name, t, watch);
+        if (!t.refilled) {
+            t.backupKept = true;
+            t.note = "el rellenado no termin\xF3";
+            allDone = false;
+        }
         report.tables.push_back(std::move(t));
     }
-    rebuildNic(report);
     closeAlias("Claves");
-
-    for (size_t i = 0; i < aFiles.size(); ++i) {
-        if (refilled[i] && backupExists(s.companyFolder, aFiles[i])) eraseBackup(s.companyFolder, aFiles[i]);
-        setMeter(Meter::kFile, static_cast<long>(i) + 1);
-        if (s.dialog) s.dialog->pump();
+    if (allDone && watch.errors() == 0 && !s.stopRun) {
+        cleanUp(s.plan.tables, aFiles.size());
+    } else {
+        // Every backup of the company stays: the next run rebuilds from them.
+        noteStop();
+        for (TableReport& t : report.tables) t.backupKept = true;
     }
     return true;
 }

@@ -33,6 +33,11 @@ public:
     }
     void stepStarted(std::string_view what) override { events.push_back("step " + std::string(what)); }
     void companyDone(const CompanyReport& report) override { reports.push_back(report); }
+    void runDone(int exitCode, const std::vector<std::string>& problems) override {
+        events.push_back("done " + std::to_string(exitCode));
+        summary = problems;
+    }
+    std::vector<std::string> summary;  // what runDone listed
 
     // The events that begin with `prefix`, in order.
     std::vector<std::string> only(const std::string& prefix) const {

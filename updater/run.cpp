@@ -1,6 +1,8 @@
 // MAIN, INICIODLG and ACTUA.
 #include "updater/run.h"
 
+#include <set>
+
 #include "runtime/codepage.h"
 #include "runtime/error.h"
 #include "runtime/settings.h"
@@ -38,6 +40,40 @@ void setCaption(Meter meter, const std::string& text) {
 
 void setTotal(Meter meter, long total) {
     if (Progress* p = runState().dialog) p->setTotal(meter, total);
+}
+
+// Walks the register once in its order before any company is touched: an
+// index that leads back to a record already seen would make the run loop,
+// one that misses visible records would skip companies. False (after the
+// run's error) when the walk is not sound.
+bool registerWalkSound(const std::string& cRoot) {
+    std::string problem = tables::inAlias("Empresa", [] {
+        uint32_t total = tables::RECCOUNT();
+        std::set<uint32_t> seen;
+        std::string why;
+        tables::DBGOTOP();
+        while (!tables::EOF_() && why.empty()) {
+            if (!seen.insert(tables::RECNO()).second || seen.size() > total)
+                why = "su orden vuelve al registro " + std::to_string(tables::RECNO());
+            tables::DBSKIP();
+        }
+        int order = tables::INDEXORD();
+        tables::DBSETORDER(Value(0));
+        size_t visible = 0;
+        tables::DBGOTOP();
+        for (; !tables::EOF_() && visible <= total; tables::DBSKIP()) ++visible;
+        tables::DBSETORDER(Value(order));
+        tables::DBGOTOP();
+        if (why.empty() && visible != seen.size())
+            why = "su orden recorre " + std::to_string(seen.size()) + " de las " + std::to_string(visible) +
+                  " empresas";
+        return why;
+    });
+    if (problem.empty()) return true;
+    raiseRunError(RunError::kRegister, cRoot + "\\DBF\\Empresa.cdx",
+                  "el \xEDndice del registro de empresas est\xE1 da\xF1" "ado: " + problem +
+                      "; reconstr\xFAyalo antes de actualizar");
+    return false;
 }
 
 long registerCount() {
@@ -116,7 +152,14 @@ void INICIODLG() {
 bool ACTUA(const std::string& cRoot) {
     tables::inAlias("Empresa", [] { tables::DBGOTOP(); });
     // A register that failed to open has been reported by the line above.
-    while (tables::SELECT("Empresa") != 0 && !tables::inAlias("Empresa", [] { return tables::EOF_(); })) {
+    bool walk = tables::SELECT("Empresa") != 0 && registerWalkSound(cRoot);
+    std::set<uint32_t> seen;
+    while (walk && !runState().stopRun && !tables::inAlias("Empresa", [] { return tables::EOF_(); })) {
+        if (!seen.insert(tables::inAlias("Empresa", [] { return tables::RECNO(); })).second) {
+            raiseRunError(RunError::kRegister, cRoot + "\\DBF\\Empresa.cdx",
+                          "el orden del registro de empresas vuelve a una empresa ya actualizada");
+            break;
+        }
         migrateCompany(cRoot);
         tables::inAlias("Empresa", [] { tables::DBSKIP(); });
     }
@@ -130,12 +173,14 @@ bool ACTUA(const std::string& cRoot) {
 void MAIN(const std::optional<std::string>& cPath, const std::optional<std::string>& cVariant,
           Progress& progress) {
     std::optional<std::string> root = prepareRun(cPath, cVariant);
-    runState().dialog = &progress;
+    RunState& s = runState();
+    s.dialog = &progress;
     if (root) {
         INICIODLG();
         ACTUA(*root);
     }
     tables::DBCLOSEALL();
+    progress.runDone(s.exitCode, s.problems);
 }
 
 }  // namespace updater

@@ -34,6 +34,7 @@ public:
     void companyStarted(std::string_view, std::string_view) override {}
     void stepStarted(std::string_view) override {}
     void companyDone(const CompanyReport& r) override { report = r; }
+    void runDone(int, const std::vector<std::string>&) override {}
     CompanyReport report;
 };
 

@@ -1,6 +1,8 @@
 // The run state, the animation tick and the meter counters.
 #include "updater/run_state.h"
 
+#include "runtime/error.h"
+
 #include <chrono>
 
 #include "runtime/codepage.h"
@@ -26,6 +28,40 @@ uint32_t systemTick() {
 RunState& runState() { return gState; }
 
 void resetRunState() { gState = RunState{}; }
+
+void noteProblem(const std::string& text) {
+    gState.report.problems.push_back(text);
+    gState.problems.push_back(gState.report.code + ": " + text);
+    if (gState.exitCode == 0) gState.exitCode = 2;
+}
+
+void noteStop() {
+    gState.stopRun = true;
+    gState.exitCode = 1;
+}
+
+void raiseRunError(RunError error, const std::string& file, const std::string& detail, uint32_t osCode) {
+    static constexpr struct {
+        RunError error;
+        int genCode;
+    } kGen[] = {{RunError::kOpen, runtime::gen::kOpen},        {RunError::kCopy, runtime::gen::kCreate},
+                {RunError::kDataWidth, runtime::gen::kDataWidth}, {RunError::kMove, runtime::gen::kWrite},
+                {RunError::kErase, runtime::gen::kWrite},       {RunError::kCheck, runtime::gen::kCorruption},
+                {RunError::kRegister, runtime::gen::kCorruption}};
+    int genCode = runtime::gen::kWrite;
+    for (const auto& g : kGen)
+        if (g.error == error) genCode = g.genCode;
+    noteStop();
+    runtime::ErrorSpec def;
+    def.genCode = genCode;
+    def.subCode = static_cast<int>(error);
+    def.subSystem = "ACTUA";
+    def.fileName = file;
+    def.osCode = static_cast<int>(osCode);
+    def.canDefault = true;
+    def.description = std::string(runtime::genCodeDescription(genCode)) + " (" + detail + ")";
+    runtime::launchError(runtime::makeError(def));
+}
 
 Progress* OWND() { return gState.dialog; }
 

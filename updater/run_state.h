@@ -7,7 +7,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "updater/company_plan.h"
 #include "updater/progress.h"
 
 namespace updater {
@@ -27,7 +29,37 @@ struct RunState {
     // run's backup pass for the current company: an earlier run stopped half way.
     bool resumed = false;
     CompanyReport report;               // what the company in work has done so far
+    CompanyPlan plan;                   // what COPIAEMP decided for the company in work
+    // The company in work goes on to its record step: its plan lets it and
+    // its file step ended without an error.
+    bool companyGoesOn = false;
+    // A runtime error was raised for the company in work, or a write failed:
+    // no further company is touched.
+    bool stopRun = false;
+    int exitCode = 0;                   // what the run ends with so far: 0, 2 or 1
+    std::vector<std::string> problems;  // "code: what was left and why", for the summary
 };
+
+// Records a company's problem: in its report, in the run's summary, and in
+// the exit code (2, unless the run already stopped with 1).
+void noteProblem(const std::string& text);
+// The run stops after the company in work, with exit code 1.
+void noteStop();
+
+// The run's own runtime errors (subsystem "ACTUA"), each naming the file and
+// the cause in its description.
+enum class RunError {
+    kOpen = 1001,      // a table the run needs cannot be opened
+    kCopy = 1002,      // a template cannot be put in place
+    kDataWidth = 1003, // a value does not fit its field in the new layout
+    kMove = 1004,      // a set of files could not be moved or put back
+    kErase = 1005,     // a backup could not be erased for a reason other than a refusal
+    kCheck = 1006,     // a refilled table on disk is not what was written
+    kRegister = 1007,  // the company register cannot be walked safely
+};
+// Raises the error through the handler and stops the run after the company
+// in work. `osCode` is the operating system's code, 0 when there is none.
+void raiseRunError(RunError error, const std::string& file, const std::string& detail, uint32_t osCode = 0);
 
 // The process's run state.
 RunState& runState();

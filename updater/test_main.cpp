@@ -11,6 +11,7 @@
 #include "runtime/error.h"
 #include "updater/console_progress.h"
 #include "updater/run.h"
+#include "updater/run_state.h"
 
 namespace {
 
@@ -23,6 +24,7 @@ int runUpdaterChild(const std::string& root, const char* logPath) {
     int code = 0;
     try {
         updater::MAIN(root + "\\BIN", "FA", progress);
+        code = updater::runState().exitCode;
     } catch (const runtime::ProgramExit& e) {
         code = e.code;
     }

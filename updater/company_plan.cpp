@@ -1,0 +1,205 @@
+// Reading table headers and deciding a company's plan.
+#include "updater/company_plan.h"
+
+#include <algorithm>
+
+#include "engine/dbf_header.h"
+#include "os/file.h"
+#include "os/fs.h"
+#include "updater/file_steps.h"
+#include "updater/table_files.h"
+
+namespace updater {
+namespace {
+
+std::string describeOpenFailure(const std::string& path, uint32_t code) {
+    std::string name = path.substr(path.find_last_of("\\/") + 1);
+    switch (code) {
+    case os::kErrSharingViolation:
+    case os::kErrLockViolation: return name + " est\xE1 en uso por otro programa";
+    case os::kErrAccessDenied: return name + " no se puede leer (acceso denegado)";
+    default: return name + " no se puede abrir (c\xF3" "digo " + std::to_string(code) + ")";
+    }
+}
+
+std::string fileName(const std::string& path) { return path.substr(path.find_last_of("\\/") + 1); }
+
+// The checks every table the company rebuilds from must pass: readable, and
+// no records hidden past its header's count (they would not be copied, and
+// erasing the backup would lose them).
+bool sourceSound(const std::string& path, CompanyPlan& plan) {
+    TableLayout t = readLayout(path);
+    if (!t.readable) {
+        plan.blockers.push_back(t.osCode ? describeOpenFailure(path, t.osCode)
+                                         : fileName(path) + " est\xE1 da\xF1" "ada: " + t.why);
+        return false;
+    }
+    if (uint64_t extra = t.uncountedRecords()) {
+        plan.blockers.push_back(fileName(path) + " guarda " + std::to_string(extra) +
+                                " registros m\xE1s de los que cuenta su cabecera (" +
+                                std::to_string(t.recordCount) + ")");
+        return false;
+    }
+    return true;
+}
+
+bool nameTakenByFolder(const TableFiles& set, CompanyPlan& plan) {
+    for (const std::string* file : {&set.table, &set.memo, &set.index}) {
+        if (os::folderExists(*file)) {
+            plan.blockers.push_back("el nombre " + fileName(*file) + " est\xE1 ocupado por una carpeta");
+            return true;
+        }
+    }
+    return false;
+}
+
+// A table beside its backup: what an interrupted run leaves (a template's
+// layout, or a file that does not read as a table because its copy
+// stopped), or live data that must not be thrown away: a table that still
+// has its backup's old layout, which no refill ever writes.
+bool tableIsHalfMade(const std::string& path, const TableLayout& backup, const TableLayout& templ,
+                     CompanyPlan& plan) {
+    TableLayout t = readLayout(path);
+    if (!t.readable && t.osCode != 0 && t.osCode != os::kErrFileNotFound) {
+        plan.blockers.push_back(describeOpenFailure(path, t.osCode));
+        return false;
+    }
+    if (t.readable && sameFields(t, backup) && !(templ.readable && sameFields(t, templ))) {
+        plan.blockers.push_back(fileName(path) + " tiene datos con la estructura anterior y hay una copia " +
+                                "antigua _" + fileName(path) + ": se deja la empresa como est\xE1");
+        return false;
+    }
+    return true;
+}
+
+void planTable(const std::string& name, const std::string& templateName, const std::string& templateFolder,
+               bool isNic, CompanyPlan& plan) {
+    TableFiles live = tableFiles(plan.folder, name);
+    TableFiles backup = backupFiles(plan.folder, name);
+    if (nameTakenByFolder(live, plan) || nameTakenByFolder(backup, plan)) return;
+    bool hasLive = os::fileExists(live.table);
+    bool hasBackup = os::fileExists(backup.table);
+    TablePlan t{name, templateName, TableAction::Migrate};
+    if (!hasBackup) {
+        if (!hasLive) {
+            if (!isNic) plan.blockers.push_back("no existe " + name + " ni su copia de seguridad _" + name);
+            return;
+        }
+        if (sourceSound(live.table, plan)) plan.tables.push_back(t);
+        return;
+    }
+    if (isNic && !plan.interrupted) {
+        // No run stopped in this company, so the backup is not ours to use.
+        if (hasLive)
+            plan.blockers.push_back("hay " + name + " y una copia antigua _" + name +
+                                    " sin una actualizaci\xF3n interrumpida: se dejan las dos");
+        else
+            plan.notes.push_back("_" + name + " sin " + name + ": no se toca");
+        return;
+    }
+    if (!sourceSound(backup.table, plan)) return;
+    if (hasLive && !tableIsHalfMade(live.table, readLayout(backup.table),
+                                    readLayout(templateFolder + templateName), plan))
+        return;
+    t.action = TableAction::Resume;
+    if (!isNic) plan.interrupted = true;
+    plan.tables.push_back(t);
+}
+
+}  // namespace
+
+uint64_t TableLayout::uncountedRecords() const {
+    if (!readable || recordBytes == 0 || fileBytes <= dataEnd) return 0;
+    return (fileBytes - dataEnd) / recordBytes;
+}
+
+TableLayout readLayout(const std::string& path) {
+    TableLayout t;
+    auto file = os::File::open(path, os::Access::Read, os::Share::Shared, os::Disposition::OpenExisting);
+    if (!file.ok()) {
+        t.osCode = file.status().code();
+        t.why = file.status().message();
+        return t;
+    }
+    auto size = file.value().size();
+    if (!size.ok()) {
+        t.osCode = size.status().code();
+        t.why = size.status().message();
+        return t;
+    }
+    t.fileBytes = size.value();
+    std::string bytes(32, '\0');
+    auto got = file.value().read(0, bytes.data(), bytes.size());
+    if (!got.ok()) {
+        t.osCode = got.status().code();
+        t.why = got.status().message();
+        return t;
+    }
+    bytes.resize(got.value());
+    if (bytes.size() == 32) {
+        size_t headerBytes = static_cast<uint8_t>(bytes[8]) | static_cast<uint8_t>(bytes[9]) << 8;
+        bytes.resize(std::max<size_t>(headerBytes, 32));
+        got = file.value().read(0, bytes.data(), bytes.size());
+        if (!got.ok()) {
+            t.osCode = got.status().code();
+            t.why = got.status().message();
+            return t;
+        }
+        bytes.resize(got.value());
+    }
+    engine::DbfHeader h;
+    if (engine::parseDbfHeader(bytes, t.fileBytes, &h, &t.why) != engine::kOk) return t;
+    t.readable = true;
+    for (const engine::FieldDesc& f : h.fields)
+        if (!(f.flags & engine::kFieldSystem)) t.fields.push_back(f);
+    t.recordCount = h.recordCount;
+    t.recordBytes = h.recordBytes;
+    t.dataEnd = uint64_t(h.headerBytes) + uint64_t(h.recordCount) * h.recordBytes;
+    return t;
+}
+
+bool sameFields(const TableLayout& a, const TableLayout& b) {
+    return std::equal(a.fields.begin(), a.fields.end(), b.fields.begin(), b.fields.end(),
+                      [](const engine::FieldDesc& x, const engine::FieldDesc& y) {
+                          return x.name == y.name && x.type == y.type && x.length == y.length &&
+                                 x.decimals == y.decimals;
+                      });
+}
+
+bool safeCompanyCode(std::string_view code) {
+    if (code.empty() || code.back() == '.') return false;
+    for (unsigned char c : code)
+        if (c < 0x20 || std::string_view("\\/:*?\"<>|").find(static_cast<char>(c)) != std::string_view::npos)
+            return false;
+    return true;
+}
+
+CompanyPlan planCompany(const std::string& root, std::string_view code, const std::string& templateFolder,
+                        const std::vector<std::string>& aFiles) {
+    CompanyPlan plan;
+    plan.folder = companyFolderOf(root, code);
+    if (!safeCompanyCode(code)) {
+        plan.blockers.push_back("el c\xF3" "digo de empresa \"" + std::string(code) +
+                                "\" no da un nombre de carpeta v\xE1lido");
+        return plan;
+    }
+    size_t longest = std::string(kNicName).size();
+    for (const std::string& name : aFiles) longest = std::max(longest, name.size());
+    size_t pathLength = plan.folder.size() + 1 + longest;  // the backup name: "_" + name
+    if (pathLength > os::maxPathLength()) {
+        plan.blockers.push_back("la ruta de la carpeta " + plan.folder + " es demasiado larga (" +
+                                std::to_string(pathLength) + " caracteres con sus ficheros; el m\xE1ximo es " +
+                                std::to_string(os::maxPathLength()) + ")");
+        return plan;
+    }
+    if (!os::folderExists(plan.folder)) {
+        plan.blockers.push_back("no existe la carpeta " + plan.folder);
+        return plan;
+    }
+    for (const std::string& name : aFiles) planTable(name, name, templateFolder, false, plan);
+    planTable(kNicName, kNicTemplate, templateFolder, true, plan);
+    if (!plan.proceeds()) plan.tables.clear();
+    return plan;
+}
+
+}  // namespace updater

@@ -1,0 +1,75 @@
+// What the migration will do with one company, decided before any of its
+// files moves, by reading headers only: which tables are migrated afresh,
+// which are resumed from the backups an interrupted run left, and what makes
+// the company be left exactly as it is (an unsafe code, a path too long, a
+// backup name taken, live data beside an old backup, a table in use, damaged
+// or holding records past its header's count).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/record_view.h"
+
+namespace updater {
+
+// What one DBF header says, read without opening the table.
+struct TableLayout {
+    bool readable = false;
+    uint32_t osCode = 0;      // why it could not be read: 2 missing, 32 in use...
+    std::string why;          // the same for people
+    std::vector<engine::FieldDesc> fields;  // user fields, in order
+    uint32_t recordCount = 0;
+    uint32_t recordBytes = 0;
+    uint64_t dataEnd = 0;     // where the records the header counts end
+    uint64_t fileBytes = 0;
+
+    // Whole records stored past the ones the header counts.
+    uint64_t uncountedRecords() const;
+};
+
+// Reads the header of the table file `path` (shared, read only).
+TableLayout readLayout(const std::string& path);
+
+// True when both layouts have the same fields: names, types, lengths, decimals.
+bool sameFields(const TableLayout& a, const TableLayout& b);
+
+enum class TableAction {
+    Migrate,  // the table moves to its backup and is rebuilt from it
+    Resume,   // its backup is already there: the table is rebuilt from it
+};
+
+struct TablePlan {
+    std::string name;          // "TDiaNew.Dbf"
+    std::string templateName;  // the template it takes ("TempDia.dbf" for TDiaNic)
+    TableAction action = TableAction::Migrate;
+};
+
+struct CompanyPlan {
+    std::string folder;
+    std::vector<TablePlan> tables;   // the migration list's tables, then TDiaNic when rebuilt
+    bool interrupted = false;        // an earlier run stopped in this company
+    // Why the company is left exactly as it is; empty when it goes ahead.
+    std::vector<std::string> blockers;
+    // What is left alone without stopping the company.
+    std::vector<std::string> notes;
+
+    bool proceeds() const { return blockers.empty(); }
+};
+
+// The name of the optional third table and the template it takes.
+inline constexpr const char* kNicName = "TDiaNic.dbf";
+inline constexpr const char* kNicTemplate = "TempDia.dbf";
+
+// True when a company code gives a plain folder name: no path separators,
+// drive colons, wildcard or control characters, no trailing dot.
+bool safeCompanyCode(std::string_view code);
+
+// Decides what happens to the company `code` of the installation `root`.
+// Reads only. A missing template is not decided here: it is the run's error.
+CompanyPlan planCompany(const std::string& root, std::string_view code,
+                        const std::string& templateFolder, const std::vector<std::string>& aFiles);
+
+}  // namespace updater
