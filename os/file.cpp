@@ -13,7 +13,8 @@ File::File(File&& other) noexcept
     : handle_(std::exchange(other.handle_, kInvalidHandle)),
       path_(std::move(other.path_)),
       access_(other.access_),
-      locks_(std::move(other.locks_)) {
+      locks_(std::move(other.locks_)),
+      unflushed_(std::exchange(other.unflushed_, false)) {
     other.locks_.clear();
 }
 
@@ -25,6 +26,7 @@ File& File::operator=(File&& other) noexcept {
         access_ = other.access_;
         locks_ = std::move(other.locks_);
         other.locks_.clear();
+        unflushed_ = std::exchange(other.unflushed_, false);
     }
     return *this;
 }

@@ -95,7 +95,9 @@ public:
     // Sets the file's size: shrinks, or extends with zero bytes.
     Status truncate(uint64_t newSize);
 
-    // Forces written data to the disk (FlushFileBuffers / fsync).
+    // Forces written data to the disk (FlushFileBuffers / fsync). A file
+    // not written or truncated through this handle since its last flush has
+    // nothing to force: the call succeeds without reaching the system.
     Status flush();
 
     // Locks [offset, offset+length) without waiting. length > 0. Errors:
@@ -125,6 +127,7 @@ private:
     std::string path_;                  // as given to open(), for messages
     Access access_ = Access::Read;
     std::vector<LockRange> locks_;  // ranges this handle holds
+    bool unflushed_ = false;        // written or truncated since the last flush
 };
 
 }  // namespace os

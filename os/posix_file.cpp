@@ -108,6 +108,7 @@ Status File::write(uint64_t offset, const void* buffer, size_t bytes) {
     if (access_ != Access::ReadWrite) return Status(kErrAccessDenied, "write " + path_);
     if (offset > kMaxOffset || bytes > kMaxOffset - offset)
         return Status(kErrInvalidParameter, "write " + path_);
+    unflushed_ = true;
     Status fault = checkWriteFault("write", path_);
     if (!fault.ok()) return fault;
     size_t done = 0;
@@ -138,6 +139,7 @@ Status File::truncate(uint64_t newSize) {
     if (!isOpen()) return Status(kErrInvalidHandle, "truncate " + path_);
     if (access_ != Access::ReadWrite) return Status(kErrAccessDenied, "truncate " + path_);
     if (newSize > kMaxOffset) return Status(kErrInvalidParameter, "truncate " + path_);
+    unflushed_ = true;
     Status fault = checkWriteFault("truncate", path_);
     if (!fault.ok()) return fault;
     if (::ftruncate(static_cast<int>(handle_), static_cast<off_t>(newSize)) != 0)
@@ -147,9 +149,11 @@ Status File::truncate(uint64_t newSize) {
 
 Status File::flush() {
     if (!isOpen()) return Status(kErrInvalidHandle, "flush " + path_);
+    if (!unflushed_) return Status();
     Status fault = checkWriteFault("flush", path_);
     if (!fault.ok()) return fault;
     if (::fsync(static_cast<int>(handle_)) != 0) return Status(kErrWriteFault, "flush " + path_);
+    unflushed_ = false;
     return Status();
 }
 

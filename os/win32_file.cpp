@@ -75,6 +75,7 @@ Status File::write(uint64_t offset, const void* buffer, size_t bytes) {
     if (!isOpen()) return Status(kErrInvalidHandle, "write " + path_);
     if (access_ != Access::ReadWrite) return Status(kErrAccessDenied, "write " + path_);
     if (bytes > UINT64_MAX - offset) return Status(kErrInvalidParameter, "write " + path_);
+    unflushed_ = true;
     Status fault = checkWriteFault("write", path_);
     if (!fault.ok()) return fault;
     size_t done = 0;
@@ -103,6 +104,7 @@ Status File::truncate(uint64_t newSize) {
     if (access_ != Access::ReadWrite) return Status(kErrAccessDenied, "truncate " + path_);
     if (newSize > static_cast<uint64_t>(INT64_MAX))
         return Status(kErrInvalidParameter, "truncate " + path_);
+    unflushed_ = true;
     Status fault = checkWriteFault("truncate", path_);
     if (!fault.ok()) return fault;
     LARGE_INTEGER to;
@@ -115,9 +117,11 @@ Status File::truncate(uint64_t newSize) {
 
 Status File::flush() {
     if (!isOpen()) return Status(kErrInvalidHandle, "flush " + path_);
+    if (!unflushed_) return Status();
     Status fault = checkWriteFault("flush", path_);
     if (!fault.ok()) return fault;
     if (!::FlushFileBuffers(asHandle(handle_))) return lastError("flush", path_);
+    unflushed_ = false;
     return Status();
 }
 

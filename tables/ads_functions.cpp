@@ -151,7 +151,8 @@ uint32_t ADSKEYCOUNT(const runtime::Value& xOrder, const runtime::Value& cBag,
 }
 
 void ADSSHUTDOWN() {
-    DBCLOSEALL();
+    // Quietly: this runs at program end, also after an error ended the run.
+    dropAllAreas();
     engine::shutdown();
 }
 

@@ -185,6 +185,16 @@ void DBCLOSEALL() {
     areas().current = 1;
 }
 
+void dropAllAreas() {
+    for (Area& area : areas().slots) {
+        area.table.reset();
+        area.alias.clear();
+        area.orderCondition = OrderCondition{};
+        area.extras = AreaExtras{};
+    }
+    areas().current = 1;
+}
+
 bool USED() { return currentTable() != nullptr; }
 
 int SELECT(std::optional<std::string_view> cAlias) {

@@ -55,6 +55,11 @@ bool DBCREATE(std::string_view cFile, const std::vector<FieldInfo>& aStruct,
 
 void DBCLOSEAREA();  // closes the current area's table; nothing when free
 void DBCLOSEALL();   // closes every area; area 1 becomes current
+// Empties every work area without raising: each table is closed by its
+// driver's destructor, which writes a close failure to the trace log only.
+// For program end, when an error has already ended the run and a second
+// error dialog would help no one.
+void dropAllAreas();
 bool USED();         // the current area holds a table
 
 // SELECT([cAlias]): the area number of that alias (0 when none), or of the

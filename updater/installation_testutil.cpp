@@ -7,7 +7,17 @@
 #include <cstdio>
 #include <filesystem>
 
+#include <fstream>
+#include <memory>
+#include <sstream>
+
 #include "engine/engine.h"
+#include "errors/error_handler.h"
+#include "errors/scripted_dialog.h"
+#include "runtime/error.h"
+#include "tables/workarea.h"
+#include "updater/run.h"
+#include "updater/run_state.h"
 #include "os/process.h"
 #include "updater/l340_rule.h"
 
@@ -132,6 +142,44 @@ std::map<std::string, TableDump> snapshot(const std::string& root) {
     return all;
 }
 
+std::map<std::string, std::string> fileBytes(const std::string& root) {
+    std::map<std::string, std::string> all;
+    for (const auto& e : fs::recursive_directory_iterator(root)) {
+        if (!e.is_regular_file()) continue;
+        std::ifstream in(e.path(), std::ios::binary);
+        std::ostringstream bytes;
+        bytes << in.rdbuf();
+        all[lower(fs::relative(e.path(), root).generic_string())] = bytes.str();
+    }
+    return all;
+}
+
+std::vector<std::string> fileList(const std::string& root) {
+    std::vector<std::string> names;
+    for (const auto& e : fs::recursive_directory_iterator(root))
+        if (e.is_regular_file()) names.push_back(lower(fs::relative(e.path(), root).generic_string()));
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+int runInProcess(const std::string& root, Progress& progress, errors::DialogAnswer answer) {
+    resetRunState();
+    errors::setErrorDialog(std::make_shared<errors::ScriptedDialog>(answer));
+    errors::ERRORSYS();
+    int code = 0;
+    try {
+        MAIN(root + "\\BIN", "FA", progress);
+        code = runState().exitCode;
+    } catch (const runtime::ProgramExit& e) {
+        code = e.code;
+    }
+    // What a program end leaves open is closed as the engine's shutdown
+    // does it: without raising (a failure there would end the program again).
+    tables::dropAllAreas();
+    resetRunState();
+    return code;
+}
+
 std::vector<std::string> leftoverBackups(const std::string& root) {
     std::vector<std::string> found;
     for (const auto& e : fs::recursive_directory_iterator(root))
@@ -146,11 +194,23 @@ bool ruleHolds(const demo::Row& row) {
     return L340Holds(view);
 }
 
-TempFolder::TempFolder(const std::string& tag) {
+std::string memoryFolder() {
+#ifdef _WIN32
+    const char* shm = "Z:\\dev\\shm";  // the host's folder, as Wine shows it
+#else
+    const char* shm = "/dev/shm";
+#endif
+    std::error_code ec;
+    return fs::is_directory(shm, ec) ? std::string(shm) : fs::temp_directory_path().string();
+}
+
+TempFolder::TempFolder(const std::string& tag) : TempFolder(tag, fs::temp_directory_path().string()) {}
+
+TempFolder::TempFolder(const std::string& tag, const std::string& base) {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     std::string name = "updater_" + std::to_string(os::processId()) + "_" +
                        (info ? std::string(info->name()) : std::string("suite")) + tag;
-    path_ = (fs::temp_directory_path() / name).string();
+    path_ = (fs::path(base) / name).string();
     fs::remove_all(path_);
     fs::create_directories(path_);
 }

@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "errors/error_dialog.h"
 #include "updater/demo_installation.h"
+#include "updater/progress.h"
 
 namespace updater::testing {
 
@@ -31,6 +33,17 @@ TableDump dumpTable(const std::string& path);
 // Every table file under root by path relative to it, lower-cased.
 std::map<std::string, TableDump> snapshot(const std::string& root);
 
+// Every file under root by path relative to it, lower-cased, with its bytes.
+std::map<std::string, std::string> fileBytes(const std::string& root);
+// The same paths alone, sorted.
+std::vector<std::string> fileList(const std::string& root);
+
+// Runs the whole program in this process on the installation `root`, with
+// the error dialog answering `answer`. Returns the exit code the program
+// would end with.
+int runInProcess(const std::string& root, Progress& progress,
+                 errors::DialogAnswer answer = errors::DialogAnswer::Exit);
+
 // Files whose name begins with "_" anywhere under root.
 std::vector<std::string> leftoverBackups(const std::string& root);
 
@@ -38,9 +51,15 @@ bool ruleHolds(const demo::Row& row);
 
 // A fresh temporary folder named after the running test; removed by the
 // destructor.
+
+// A folder in memory when the machine has one (/dev/shm), else the system's
+// temporary folder: for tests that run thousands of flushes.
+std::string memoryFolder();
 class TempFolder {
 public:
     explicit TempFolder(const std::string& tag = "");
+    // In `base` instead of the system's temporary folder.
+    TempFolder(const std::string& tag, const std::string& base);
     ~TempFolder();
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;

@@ -29,23 +29,9 @@ using testing::TempFolder;
 
 constexpr long kRows = 120;
 
-// Runs the whole program on `root`; the error dialog answers `answer`.
-// Returns the exit code a program end would give (0 after a completed run).
 int runUpdater(const std::string& root, RecordingProgress& progress,
                errors::DialogAnswer answer = errors::DialogAnswer::Exit) {
-    resetRunState();
-    errors::setErrorDialog(std::make_shared<errors::ScriptedDialog>(answer));
-    errors::ERRORSYS();
-    int code = 0;
-    try {
-        MAIN(root + "\\BIN", "FA", progress);
-        code = runState().exitCode;
-    } catch (const runtime::ProgramExit& e) {
-        code = e.code;
-    }
-    tables::DBCLOSEALL();
-    resetRunState();
-    return code;
+    return testing::runInProcess(root, progress, answer);
 }
 
 std::vector<demo::Row> visible(const std::vector<demo::Row>& rows) {

@@ -1,0 +1,122 @@
+// Write faults swept over a whole run. A small installation (several
+// companies, memos, structural indexes, a TDiaNic, linked journals) is run
+// once to count its file-modifying calls; then every one of those calls (or
+// an even sample of them) is made to fail: once as a write fault, once for
+// good (a full disk from there on), and once as a refusal (a file in use). Each faulted run is followed by a run
+// without faults, after which the installation must hold exactly the files
+// of one clean run and no backup; a faulted run that ends with exit code 0
+// must already have left exactly that.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+
+#include "os/fault.h"
+#include "updater/demo_installation.h"
+#include "updater/installation_testutil.h"
+#include "updater/recording_progress_testutil.h"
+
+namespace updater {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::TempFolder;
+
+#ifdef _WIN32
+constexpr size_t kMaxPoints = 60;  // every file call costs ten times more under emulation
+#else
+constexpr size_t kMaxPoints = 400;
+#endif
+constexpr long kRows = 6;
+
+struct Outcome {
+    std::vector<std::string> files;
+    std::map<std::string, testing::TableDump> tables;
+    bool operator==(const Outcome&) const = default;
+};
+
+Outcome outcomeOf(const std::string& root) { return {testing::fileList(root), testing::snapshot(root)}; }
+
+void freshCopy(const std::string& pristine, const std::string& work) {
+    fs::remove_all(work);
+    fs::copy(pristine, work, fs::copy_options::recursive);
+}
+
+// What a faulted run and the run after it did.
+struct PointResult {
+    int firstCode = 0;
+    bool firstClean = false;   // the faulted run alone left the clean outcome
+    bool secondClean = false;  // after the run without faults
+    int secondCode = 0;
+};
+
+struct Fault {
+    uint32_t code;
+    bool persistent;
+    const char* name;
+};
+constexpr Fault kFaults[] = {{os::kErrWriteFault, false, "once"},
+                             {os::kErrDiskFull, true, "from there on"},
+                             {os::kErrSharingViolation, false, "refused"}};
+
+PointResult runPoint(const std::string& pristine, const std::string& work, const Outcome& clean,
+                     uint64_t nth, const Fault& fault) {
+    freshCopy(pristine, work);
+    PointResult r;
+    {
+        RecordingProgress progress;
+        os::armWriteFault(static_cast<uint32_t>(nth), fault.code, fault.persistent);
+        r.firstCode = testing::runInProcess(work, progress);
+        os::disarmWriteFault();
+    }
+    r.firstClean = outcomeOf(work) == clean;
+    RecordingProgress progress;
+    r.secondCode = testing::runInProcess(work, progress);
+    r.secondClean = outcomeOf(work) == clean;
+    return r;
+}
+
+TEST(FaultSweepTest, EveryWriteFailureIsRecoverableAndNeverReportedAsSuccess) {
+    TempFolder tmp("", testing::memoryFolder());
+    std::string pristine = tmp.path() + "/pristine";
+    std::string work = tmp.path() + "/work";
+    demo::makeDemo(pristine, kRows);
+
+    freshCopy(pristine, work);
+    uint64_t before = os::writeCallCount();
+    RecordingProgress cleanProgress;
+    ASSERT_EQ(testing::runInProcess(work, cleanProgress), 0);
+    uint64_t calls = os::writeCallCount() - before;
+    Outcome clean = outcomeOf(work);
+    ASSERT_EQ(testing::leftoverBackups(work), std::vector<std::string>{});
+    ASSERT_GT(calls, 20u);
+
+    std::vector<uint64_t> points;
+    size_t wanted = std::min<uint64_t>(calls, kMaxPoints);
+    for (size_t i = 0; i < wanted; ++i) points.push_back(1 + i * calls / wanted);
+
+    auto start = std::chrono::steady_clock::now();
+    int stopped = 0, leftAsIs = 0, unharmed = 0;
+    for (uint64_t nth : points) {
+        for (const Fault& fault : kFaults) {
+            PointResult r = runPoint(pristine, work, clean, nth, fault);
+            std::string where = "fault at write call " + std::to_string(nth) + " of " + std::to_string(calls) +
+                                " (" + fault.name + ")";
+            EXPECT_TRUE(r.secondClean) << where << ": the run after it did not give the clean result";
+            EXPECT_EQ(r.secondCode, 0) << where;
+            if (r.firstCode == 0) EXPECT_TRUE(r.firstClean) << where << ": exit code 0 for an unfinished run";
+            stopped += r.firstCode == 1;
+            leftAsIs += r.firstCode == 2;
+            unharmed += r.firstCode == 0;
+            if (::testing::Test::HasFailure()) return;
+        }
+    }
+    auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::printf("[ sweep    ] %zu fault points of %llu write calls, each once, for good and refused: "
+                "%d runs stopped (exit 1), %d left something (exit 2), %d finished (exit 0); %.1f s\n",
+                points.size(), static_cast<unsigned long long>(calls), stopped, leftAsIs, unharmed, seconds);
+}
+
+}  // namespace
+}  // namespace updater
