@@ -150,7 +150,9 @@ TEST_F(FaultScenarioTest, UnsafeCompanyCodeTouchesNothing) {
     EXPECT_EQ(runInProcess(root(), progress_), 2);
     auto after = fileBytes(root());
     for (const auto& [name, bytes] : before)
-        if (name.rfind("dbf/", 0) == 0) EXPECT_TRUE(after[name] == bytes) << name;
+        if (name.rfind("dbf/", 0) == 0) {
+            EXPECT_TRUE(after[name] == bytes) << name;
+        }
     EXPECT_TRUE(mentions(progress_.summary, "\\.\\"));
     EXPECT_EQ(testing::dumpTable(folder() + "TDiaNew.Dbf").records.size(), visibleRows());
 }
