@@ -12,8 +12,10 @@
 namespace updater {
 namespace {
 
+std::string fileName(const std::string& path) { return path.substr(path.find_last_of("\\/") + 1); }
+
 std::string describeOpenFailure(const std::string& path, uint32_t code) {
-    std::string name = path.substr(path.find_last_of("\\/") + 1);
+    std::string name = fileName(path);
     switch (code) {
     case os::kErrSharingViolation:
     case os::kErrLockViolation: return name + " est\xE1 en uso por otro programa";
@@ -21,8 +23,6 @@ std::string describeOpenFailure(const std::string& path, uint32_t code) {
     default: return name + " no se puede abrir (c\xF3" "digo " + std::to_string(code) + ")";
     }
 }
-
-std::string fileName(const std::string& path) { return path.substr(path.find_last_of("\\/") + 1); }
 
 // The checks every table the company rebuilds from must pass: readable, and
 // no records hidden past its header's count (they would not be copied, and

@@ -134,6 +134,14 @@ public:
             return t ? t->fields() : std::vector<tables::FieldInfo>{};
         });
         if (tables::AreaDriver* t = tables::currentTable()) target_ = t->fields();
+        // Only a field narrower than its source needs its values looked at.
+        for (size_t i = 0; i < source_.size() && i < target_.size(); ++i) {
+            const tables::FieldInfo& from = source_[i];
+            const tables::FieldInfo& to = target_[i];
+            bool narrowerText = to.type == 'C' && to.length < from.length;
+            bool fewerDecimals = (to.type == 'N' || to.type == 'F') && to.decimals < from.decimals;
+            if (narrowerText || fewerDecimals) narrow_.push_back(i);
+        }
     }
 
     // False (after raising the run's error) when the new layout has fewer
@@ -150,28 +158,29 @@ public:
         Value values = tables::inAlias(backupAlias_, [] { return tables::ACAMPOSLEE(); });
         if (!values.isArray()) return false;
         const runtime::Array& list = *values.array();
-        for (size_t i = 0; i < list.size() && i < target_.size(); ++i) {
-            if (!fits(list[i], source_[i], target_[i])) {
+        for (size_t i : narrow_) {
+            if (i < list.size() && !fits(list[i], target_[i])) {
                 uint32_t recno = tables::inAlias(backupAlias_, [] { return tables::RECNO(); });
                 raiseRunError(RunError::kDataWidth, file_,
                               "el valor del campo " + source_[i].name + " del registro " + std::to_string(recno) +
                                   " de " + backupFile_ + " no cabe en " + fieldText(target_[i]));
                 return false;
             }
-            tables::FIELDPUT(static_cast<int>(i) + 1, list[i]);
         }
+        for (size_t i = 0; i < list.size() && i < target_.size(); ++i)
+            tables::FIELDPUT(static_cast<int>(i) + 1, list[i]);
         return true;
     }
 
 private:
-    static bool fits(const Value& v, const tables::FieldInfo& from, const tables::FieldInfo& to) {
+    static bool fits(const Value& v, const tables::FieldInfo& to) {
         if (to.type == 'C' && v.isText()) {
             const std::string& text = v.text();
             size_t end = text.find_last_not_of(' ');
             size_t used = end == std::string::npos ? 0 : end + 1;
             return used <= static_cast<size_t>(to.length);
         }
-        if ((to.type == 'N' || to.type == 'F') && v.isNumber() && to.decimals < from.decimals) {
+        if (to.type != 'C' && v.isNumber()) {
             double scaled = v.num() * std::pow(10.0, to.decimals);
             return std::fabs(scaled - std::round(scaled)) < 1e-6 * std::max(1.0, std::fabs(scaled));
         }
@@ -180,7 +189,22 @@ private:
 
     std::string backupAlias_, backupFile_, file_;
     std::vector<tables::FieldInfo> source_, target_;
+    std::vector<size_t> narrow_;  // positions whose values must be checked
 };
+
+// The table closed at `file` must count `expected` records in its header and
+// hold no more; otherwise the run's error. `what` says which records.
+bool onDiskAsWritten(const std::string& file, long expected, const std::string& what) {
+    TableLayout written = readLayout(file);
+    if (written.readable && written.recordCount == static_cast<uint32_t>(expected) &&
+        written.uncountedRecords() == 0)
+        return true;
+    raiseRunError(RunError::kCheck, file,
+                  "la tabla no tiene en disco los " + std::to_string(expected) + " " + what +
+                      (written.readable ? "" : ": " + written.why),
+                  written.osCode);
+    return false;
+}
 
 // Refills `name` from its backup by field position, marking rows by the
 // rule. True when every record was carried over and the table, its memo and
@@ -217,16 +241,7 @@ bool refill(const std::string& name, TableReport& t, const ErrorWatch& watch) {
     closeAlias(backupAlias.c_str());
     closeAlias(alias.c_str());
     if (!complete || watch.errors() != 0) return false;
-    TableLayout written = readLayout(folder + name);
-    if (!written.readable || written.recordCount != static_cast<uint32_t>(t.copied) ||
-        written.uncountedRecords() != 0) {
-        raiseRunError(RunError::kCheck, folder + name,
-                      "la tabla rellenada no tiene en disco los " + std::to_string(t.copied) +
-                          " registros escritos" + (written.readable ? "" : ": " + written.why),
-                      written.osCode);
-        return false;
-    }
-    return true;
+    return onDiskAsWritten(folder + name, t.copied, "registros escritos");
 }
 
 // Visible records of a table, counted through its own area.
@@ -257,15 +272,14 @@ bool rebuildNic(TableReport& t, const ErrorWatch& watch) {
     t.copied = static_cast<long>(tables::RECCOUNT());
     closeAlias("TDiaNic");
     if (!complete || watch.errors() != 0) return false;
-    TableLayout written = readLayout(folder + kNicName);
-    if (!written.readable || written.recordCount != static_cast<uint32_t>(expected) || t.copied != expected) {
-        raiseRunError(RunError::kCheck, folder + kNicName,
-                      "la tabla reconstruida no tiene en disco los " + std::to_string(expected) +
-                          " registros de su copia",
-                      written.osCode);
-        return false;
-    }
-    return true;
+    // The header on disk must count every visible record of the backup, and
+    // what the append-from reported must agree with it.
+    if (!onDiskAsWritten(folder + kNicName, expected, "registros de su copia")) return false;
+    if (t.copied == expected) return true;
+    raiseRunError(RunError::kCheck, folder + kNicName,
+                  "se a\xF1" "adieron " + std::to_string(t.copied) + " de los " + std::to_string(expected) +
+                      " registros de su copia");
+    return false;
 }
 
 // Erases the company's backups once everything was rebuilt: TDiaNic's first,
