@@ -16,22 +16,22 @@
 namespace errors {
 namespace {
 
-using runtime::ErrorSpec;
+using runtime::ErrorFields;
 using runtime::Recovery;
 namespace gen = runtime::gen;
 
-ErrorSpec openError(int osCode) {
-    return errorSpec(gen::kOpen, 1001, "ADSCDX", "DIARIO.DBF", osCode);
+ErrorFields openError(int osCode) {
+    return errorFields(gen::kOpen, 1001, "ADSCDX", "DIARIO.DBF", osCode);
 }
-ErrorSpec createError(int osCode) {
-    return errorSpec(gen::kCreate, 1004, "ADSCDX", "DIARIO.CDX", osCode);
+ErrorFields createError(int osCode) {
+    return errorFields(gen::kCreate, 1004, "ADSCDX", "DIARIO.CDX", osCode);
 }
-ErrorSpec dataTypeError() {
-    return errorSpec(gen::kDataType, 1020, "ADSCDX");
+ErrorFields dataTypeError() {
+    return errorFields(gen::kDataType, 1020, "ADSCDX");
 }
 
 TEST_F(HandlerTest, DivisionByZeroYieldsZeroAndNothingElse) {
-    auto err = runtime::makeError(errorSpec(gen::kZeroDiv, 1340, "BASE"));
+    auto err = runtime::makeError(errorFields(gen::kZeroDiv, 1340, "BASE"));
     runtime::Value answer = ERRORDIALOG(err);
     ASSERT_TRUE(answer.isNumber());
     EXPECT_EQ(answer.num(), 0);
@@ -111,7 +111,7 @@ TEST_F(HandlerTest, EngineCodeIsMappedForEveryErrorButNotDescribed) {
 
 TEST_F(HandlerTest, AppendLockFailureIsSilentAndKeepsOpenCode) {
     runtime::NERRORCODE(7);
-    auto outcome = raise(errorSpec(gen::kAppendLock, 1024, "ADSCDX", "", 99));
+    auto outcome = raise(errorFields(gen::kAppendLock, 1024, "ADSCDX", "", 99));
     EXPECT_EQ(outcome.action, Recovery::Default);
     EXPECT_TRUE(runtime::NETERR());
     EXPECT_EQ(runtime::NERRORCODE(), 7);
@@ -130,7 +130,7 @@ TEST_F(HandlerTest, EveryReportedErrorMayTakeTheDefault) {
 TEST_F(HandlerTest, RetryWhileAMessageLoopRuns) {
     setLwRunning(true);
     dialog_->queue(DialogAnswer::Retry);
-    ErrorSpec def = dataTypeError();
+    ErrorFields def = dataTypeError();
     def.canRetry = true;
     auto err = runtime::makeError(def);
     EXPECT_EQ(runtime::launchError(err).action, Recovery::Retry);
@@ -141,7 +141,7 @@ TEST_F(HandlerTest, RetryWhileAMessageLoopRuns) {
 
 TEST_F(HandlerTest, RetryWithoutMessageLoopEndsTheProgram) {
     dialog_->queue(DialogAnswer::Retry);
-    ErrorSpec def = dataTypeError();
+    ErrorFields def = dataTypeError();
     def.canRetry = true;
     EXPECT_EQ(raiseExpectingExit(def), 1);
     EXPECT_EQ(runtime::ERRORLEVEL(), 1);

@@ -174,12 +174,12 @@ TEST(ErrorReportTest, NumbersTooWideForTheirFieldsPrintAsAsterisks) {
 
 TEST(ErrorMessageTest, BuildsFromTheErrorFields) {
     auto open =
-        runtime::makeError(errorSpec(runtime::gen::kOpen, 1001, "ADSCDX", "C:\\D\\DIARIO.DBF"));
+        runtime::makeError(errorFields(runtime::gen::kOpen, 1001, "ADSCDX", "C:\\D\\DIARIO.DBF"));
     EXPECT_EQ(ERRORMESSAGE(open), "Error ADSCDX/1001 Open error: C:\\D\\DIARIO.DBF");
     open->set("OsCode", 32);
     EXPECT_EQ(ERRORMESSAGE(open), "(Error DOS 32) ADSCDX/1001 Open error: C:\\D\\DIARIO.DBF");
 
-    runtime::ErrorSpec lowMemory = errorSpec(0, 5300, "BASE");
+    runtime::ErrorFields lowMemory = errorFields(0, 5300, "BASE");
     lowMemory.severity = 1;
     lowMemory.description = "Memory Low";
     auto warning = runtime::makeError(lowMemory);

@@ -46,11 +46,11 @@ void HandlerTest::TearDown() {
     std::filesystem::remove_all(folder_, ignored);
 }
 
-runtime::ErrorOutcome HandlerTest::raise(const runtime::ErrorSpec& def) {
+runtime::ErrorOutcome HandlerTest::raise(const runtime::ErrorFields& def) {
     return runtime::launchError(runtime::makeError(def));
 }
 
-int HandlerTest::raiseExpectingExit(const runtime::ErrorSpec& def) {
+int HandlerTest::raiseExpectingExit(const runtime::ErrorFields& def) {
     try {
         raise(def);
     } catch (const runtime::ProgramExit& exit) {

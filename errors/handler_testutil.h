@@ -16,9 +16,9 @@ namespace errors {
 
 // An error as a table driver raises it: generic code, sub-code, subsystem,
 // file name and OS code; severity 2, no retry or default permission.
-inline runtime::ErrorSpec errorSpec(int genCode, int subCode, std::string subSystem,
+inline runtime::ErrorFields errorFields(int genCode, int subCode, std::string subSystem,
                                     std::string fileName = "", int osCode = 0) {
-    runtime::ErrorSpec def;
+    runtime::ErrorFields def;
     def.genCode = genCode;
     def.subCode = subCode;
     def.subSystem = std::move(subSystem);
@@ -33,9 +33,9 @@ protected:
     void TearDown() override;
 
     // Raises an error through the runtime's launcher, as a failing operation does.
-    runtime::ErrorOutcome raise(const runtime::ErrorSpec& def);
+    runtime::ErrorOutcome raise(const runtime::ErrorFields& def);
     // Raises and expects the program to end; returns the exit code.
-    int raiseExpectingExit(const runtime::ErrorSpec& def);
+    int raiseExpectingExit(const runtime::ErrorFields& def);
 
     bool logExists() const;
     std::string readLog() const;

@@ -58,7 +58,7 @@ TEST_F(TableErrorsTest, OpenAreasAreListedWithDriverPositionsAndOrders) {
     tables::DBSETORDER(runtime::Value(1));
     tables::DBGOTOP();
 
-    raise(errorSpec(runtime::gen::kDataType, 1020, "ADSCDX"));
+    raise(errorFields(runtime::gen::kDataType, 1020, "ADSCDX"));
     const std::string log = readLog();
     const std::string section =
         "\r\nRDDs Enlazados\r\n==============\r\n DBF\r\n DBFNTX\r\n ADS\r\n"

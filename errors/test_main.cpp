@@ -21,7 +21,7 @@ namespace {
 constexpr const char* kChildFlag = "--errors-child=";
 
 runtime::ObjectPtr dataTypeError() {
-    runtime::ErrorSpec def;
+    runtime::ErrorFields def;
     def.genCode = runtime::gen::kDataType;
     def.subCode = 1020;
     def.subSystem = "ADSCDX";

@@ -12,7 +12,7 @@ constexpr int kSubCodeDivide = 1340;
 constexpr int kSubCodeModulus = 1341;
 
 double zeroDivisor(double a, double b, int subCode, const char* operation) {
-    ErrorSpec def;
+    ErrorFields def;
     def.genCode = gen::kZeroDiv;
     def.subCode = subCode;
     def.subSystem = "BASE";

@@ -137,7 +137,7 @@ ObjectPtr ERRORNEW() {
     return e;
 }
 
-ObjectPtr makeError(const ErrorSpec& def) {
+ObjectPtr makeError(const ErrorFields& def) {
     ObjectPtr e = ERRORNEW();
     e->set("GenCode", def.genCode);
     e->set("SubCode", def.subCode);
@@ -157,7 +157,7 @@ ObjectPtr makeError(const ErrorSpec& def) {
 
 ObjectPtr makeError(int genCode, int subCode, std::string_view subSystem,
                     std::string_view operation, std::string_view fileName) {
-    ErrorSpec def;
+    ErrorFields def;
     def.genCode = genCode;
     def.subCode = subCode;
     def.subSystem = std::string(subSystem);

@@ -67,7 +67,7 @@ constexpr int kSeverityCatastrophic = 3;
 // object whose Description is genCodeDescription(genCode) unless given.
 // Fill it member by member: designated initialisers that leave members out
 // warn under -Wextra with the compilers we use.
-struct ErrorSpec {
+struct ErrorFields {
     int genCode = 0;
     int subCode = 0;
     std::string subSystem;
@@ -81,7 +81,7 @@ struct ErrorSpec {
     std::optional<std::string> description;  // default: from genCode
     std::optional<Array> args;               // Args stays 0 when absent
 };
-ObjectPtr makeError(const ErrorSpec& def);
+ObjectPtr makeError(const ErrorFields& def);
 // The common case: severity 2 (error), no retry/default/substitute, no OS
 // code; set further fields on the returned object.
 ObjectPtr makeError(int genCode, int subCode, std::string_view subSystem,

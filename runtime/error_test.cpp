@@ -64,7 +64,7 @@ TEST_F(ErrorTest, NewErrorHasTheDocumentedFieldsAndValues) {
 }
 
 TEST_F(ErrorTest, MakeErrorFillsDescriptionFromGenericCode) {
-    ErrorSpec def;
+    ErrorFields def;
     def.genCode = gen::kOpen;
     def.fileName = "DIARIO.DBF";
     def.args = Array{1, "x"};

@@ -6,7 +6,7 @@
 namespace tables {
 
 runtime::ErrorOutcome raiseCommandError(int genCode, int subCode, std::string_view operation) {
-    runtime::ErrorSpec def;
+    runtime::ErrorFields def;
     def.genCode = genCode;
     def.subCode = subCode;
     def.subSystem = "DBCMD";
@@ -22,7 +22,7 @@ void raiseNoTable(std::string_view operation) {
 runtime::ErrorOutcome raiseDriverError(std::string_view driver, int genCode, int subCode,
                                        std::string_view fileName, std::string_view operation,
                                        std::string_view detail) {
-    runtime::ErrorSpec def;
+    runtime::ErrorFields def;
     def.genCode = genCode;
     def.subCode = subCode;
     def.subSystem = std::string(driver);

@@ -25,7 +25,7 @@ DialogUi* setDialogUi(DialogUi* ui) {
 
 DialogUi& dialogUi() { return g_ui ? *g_ui : consoleDialog(); }
 
-int ConsoleDialogUi::run(const DialogSpec& def) {
+int ConsoleDialogUi::run(const DialogLayout& def) {
     std::cerr << "[dialog " << def.resourceId << "]\n";
     for (const DialogLine& line : def.lines) std::cerr << "  " << line.text << '\n';
     for (const DialogButton& b : def.buttons)
@@ -33,7 +33,7 @@ int ConsoleDialogUi::run(const DialogSpec& def) {
     return def.unattendedButton;
 }
 
-int RecordingDialogUi::run(const DialogSpec& def) {
+int RecordingDialogUi::run(const DialogLayout& def) {
     shown.push_back(def);
     if (answers.empty()) return defaultAnswer;
     int a = answers.front();
@@ -41,8 +41,8 @@ int RecordingDialogUi::run(const DialogSpec& def) {
     return a;
 }
 
-DialogSpec lockQuestionDialog(const std::vector<std::string>& lines) {
-    DialogSpec def;
+DialogLayout lockQuestionDialog(const std::vector<std::string>& lines) {
+    DialogLayout def;
     def.resourceId = kLockQuestionTemplate;
     const int ids[3] = {100, 110, 120};
     for (size_t k = 0; k < lines.size() && k < 3; ++k)
@@ -54,8 +54,8 @@ DialogSpec lockQuestionDialog(const std::vector<std::string>& lines) {
     return def;
 }
 
-DialogSpec deleteConfirmDialog(bool touchMode) {
-    DialogSpec def;
+DialogLayout deleteConfirmDialog(bool touchMode) {
+    DialogLayout def;
     def.resourceId = touchMode ? kDeleteTouchTemplate : kDeleteTemplate;
     def.helpId = 999100000;
     def.lines = {
@@ -71,8 +71,8 @@ DialogSpec deleteConfirmDialog(bool touchMode) {
     return def;
 }
 
-DialogSpec integrityCheckDialog() {
-    DialogSpec def;
+DialogLayout integrityCheckDialog() {
+    DialogLayout def;
     def.resourceId = kIntegrityTemplate;
     def.boldLines = true;
     def.lineHeightDelta = -2;

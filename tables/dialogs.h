@@ -27,7 +27,7 @@ struct DialogButton {
     std::string caption;  // the implementer's caption ("&" marks the accelerator)
 };
 
-struct DialogSpec {
+struct DialogLayout {
     int resourceId = 0;        // dialog template of the shared resources
     int helpId = 0;            // 0: none
     bool defaultFont = true;   // CFONTNAME()/NFONTVSIZE()/NFONTHSIZE()
@@ -45,7 +45,7 @@ struct DialogSpec {
 class DialogUi {
 public:
     virtual ~DialogUi() = default;
-    virtual int run(const DialogSpec& def) = 0;
+    virtual int run(const DialogLayout& def) = 0;
 };
 
 // Installs ui for every later dialog (nullptr: the console one). Returns the
@@ -57,14 +57,14 @@ DialogUi& dialogUi();
 // without waiting.
 class ConsoleDialogUi : public DialogUi {
 public:
-    int run(const DialogSpec& def) override;
+    int run(const DialogLayout& def) override;
 };
 
 // For tests: records every dialog, answers from the queue, then defaultAnswer.
 class RecordingDialogUi : public DialogUi {
 public:
-    int run(const DialogSpec& def) override;
-    std::vector<DialogSpec> shown;
+    int run(const DialogLayout& def) override;
+    std::vector<DialogLayout> shown;
     std::deque<int> answers;
     int defaultAnswer = 0;
 };
@@ -74,7 +74,7 @@ public:
 constexpr int kLockQuestionTemplate = 20048;
 constexpr int kLockRetryButton = 555;
 constexpr int kLockGiveUpButton = 556;
-DialogSpec lockQuestionDialog(const std::vector<std::string>& lines);
+DialogLayout lockQuestionDialog(const std::vector<std::string>& lines);
 
 // Delete confirmation: template 20013 (20014 in touch-screen list mode),
 // help 999100000, lines 100..103, bitmap 600 "BMP_BOMBA", 552 confirms, 553 closes.
@@ -82,13 +82,13 @@ constexpr int kDeleteTemplate = 20013;
 constexpr int kDeleteTouchTemplate = 20014;
 constexpr int kDeleteConfirmButton = 552;
 constexpr int kDeleteCancelButton = 553;
-DialogSpec deleteConfirmDialog(bool touchMode);
+DialogLayout deleteConfirmDialog(bool touchMode);
 
 // Integrity check confirmation: template 20200, six lines in 90..95
 // (maroon, bold, height NFONTHSIZE() - 2), 400 accepts, 401 cancels.
 constexpr int kIntegrityTemplate = 20200;
 constexpr int kIntegrityAcceptButton = 400;
 constexpr int kIntegrityCancelButton = 401;
-DialogSpec integrityCheckDialog();
+DialogLayout integrityCheckDialog();
 
 }  // namespace tables

@@ -119,7 +119,7 @@ TEST_F(FieldListTest, DeleteLastRecordMovesToNewLastVisible) {
     DBGOTO(3);
     EXPECT_TRUE(DELETED());
     ASSERT_EQ(dialogs_.shown.size(), 1u);
-    const DialogSpec& d = dialogs_.shown[0];
+    const DialogLayout& d = dialogs_.shown[0];
     EXPECT_EQ(d.resourceId, 20013);
     EXPECT_EQ(d.helpId, 999100000);
     ASSERT_EQ(d.lines.size(), 4u);

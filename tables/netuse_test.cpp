@@ -157,7 +157,7 @@ TEST_F(NetUseTest, LockQuestionRepeatsUntilGiveUp) {
     dialogs_.answers = {0, kLockRetryButton, kLockGiveUpButton};  // closed, retry, give up
     EXPECT_FALSE(LNETQSTLOCK({"El asiento", "está en uso"}));
     ASSERT_EQ(dialogs_.shown.size(), 3u);
-    const DialogSpec& d = dialogs_.shown[0];
+    const DialogLayout& d = dialogs_.shown[0];
     EXPECT_EQ(d.resourceId, 20048);
     ASSERT_EQ(d.lines.size(), 2u);
     EXPECT_EQ(d.lines[0].id, 100);

@@ -107,7 +107,7 @@ int fieldIndex(AreaDriver* t, std::string_view name) {
 }
 
 void raiseNoVariable(std::string_view name) {
-    runtime::ErrorSpec def;
+    runtime::ErrorFields def;
     def.genCode = runtime::gen::kNoVar;
     def.subCode = 1003;
     def.subSystem = "BASE";

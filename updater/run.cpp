@@ -116,7 +116,7 @@ std::optional<std::string> prepareRun(const std::optional<std::string>& cPath,
     startup::ARRANQUE();
     if (!cPath) {
         // LEN() of the missing argument: the runtime's argument error.
-        runtime::ErrorSpec def;
+        runtime::ErrorFields def;
         def.genCode = runtime::gen::kArg;
         def.subCode = 1111;
         def.subSystem = "BASE";

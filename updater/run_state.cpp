@@ -1,11 +1,10 @@
 // The run state, the animation tick and the meter counters.
 #include "updater/run_state.h"
 
-#include "runtime/error.h"
-
 #include <chrono>
 
 #include "runtime/codepage.h"
+#include "runtime/error.h"
 
 namespace updater {
 namespace {
@@ -52,7 +51,7 @@ void raiseRunError(RunError error, const std::string& file, const std::string& d
     for (const auto& g : kGen)
         if (g.error == error) genCode = g.genCode;
     noteStop();
-    runtime::ErrorSpec def;
+    runtime::ErrorFields def;
     def.genCode = genCode;
     def.subCode = static_cast<int>(error);
     def.subSystem = "ACTUA";
