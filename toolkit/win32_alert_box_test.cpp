@@ -89,8 +89,9 @@ protected:
     void whenShown(const char* title, std::function<void(HWND)> finish) {
         test::whenWindowShows(title, [this, title, finish](HWND box) {
             view_ = look(box);
-            std::string name = title;
-            std::replace(name.begin(), name.end(), ' ', '_');
+            std::string name;
+            for (char c : std::string(title))
+                name.push_back((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ? c : '_');
             test::saveScreenshot(box, "alert_" + name);
             finish(box);
         });

@@ -41,6 +41,13 @@ std::string unixPath(std::string path) {
     return path;
 }
 
+// The Windows name of a Unix path under Wine (drive Z: is the root).
+std::string windowsPath(std::string path) {
+    for (char& c : path)
+        if (c == '/') c = '\\';
+    return "Z:" + path;
+}
+
 }  // namespace
 
 ErrorRecorder::ErrorRecorder()
@@ -97,19 +104,31 @@ std::string saveScreenshot(HWND hWnd, const std::string& name) {
     RECT r{};
     GetWindowRect(hWnd, &r);
     const std::string file = unixPath(dir) + "/" + name + ".png";
-    std::string command = "/usr/bin/import -window root -crop " + std::to_string(r.right - r.left) +
-                          "x" + std::to_string(r.bottom - r.top) + "+" + std::to_string(r.left) +
-                          "+" + std::to_string(r.top) + " +repage " + file;
+    const std::string windowsFile = windowsPath(file);
+    DeleteFileA(windowsFile.c_str());
+    // The picture is written under another name and renamed when complete,
+    // so that its appearance tells that ImageMagick is done: Wine gives no
+    // handle to wait on for a Unix program.
+    std::string command = "/bin/sh -c \"/usr/bin/import -window root -crop " +
+                          std::to_string(r.right - r.left) + "x" +
+                          std::to_string(r.bottom - r.top) + "+" + std::to_string(r.left) + "+" +
+                          std::to_string(r.top) + " +repage " + file + ".part.png && mv " + file +
+                          ".part.png " + file + "\"";
     STARTUPINFOA si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
     if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
                         &pi))
         return "";
-    WaitForSingleObject(pi.hProcess, 20000);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return file;
+    if (pi.hThread) CloseHandle(pi.hThread);
+    if (pi.hProcess) CloseHandle(pi.hProcess);
+    // Starting a process makes Wine expose our windows again: keep
+    // answering paints while the picture is taken, or it shows them blank.
+    for (int waited = 0; waited < 20000; waited += 20) {
+        if (GetFileAttributesA(windowsFile.c_str()) != INVALID_FILE_ATTRIBUTES) return file;
+        pumpFor(20);
+    }
+    return "";
 }
 
 RECT rectIn(HWND hWnd, HWND hWndParent) {

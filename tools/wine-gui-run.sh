@@ -6,4 +6,5 @@
 set -e
 here=$(cd "$(dirname "$0")/.." && pwd)
 if [ -n "${SCREENSHOT_DIR:-}" ]; then mkdir -p "$SCREENSHOT_DIR"; fi
+bash "$here/tools/wine-prefix.sh"
 exec xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" "$here/tools/wine-run.sh" "$@"
