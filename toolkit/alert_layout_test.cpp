@@ -54,8 +54,8 @@ TEST(AlertLayoutTest, OneButtonShortMessage) {
 }
 
 TEST(AlertLayoutTest, ButtonsRightAlignedInListOrderAndAtMostFive) {
-    const AlertLayout a = layoutAlert("?", {"a", "bb", "c", "d", "e", "f"}, kFont, kCaption,
-                                      FixedMeasure());
+    const AlertLayout a =
+        layoutAlert("?", {"a", "bb", "c", "d", "e", "f"}, kFont, kCaption, FixedMeasure());
     ASSERT_EQ(a.buttons.size(), 5u);
     EXPECT_EQ(a.buttonWidth, 12 + 40) << "the widest caption";
     for (size_t i = 1; i < 5; ++i)
@@ -71,8 +71,8 @@ TEST(AlertLayoutTest, LongLineIsMeasuredInPiecesSoTheBoxGrowsInHeight) {
     // The widest piece, wrapped at 79 characters, is 79 * 6 + 10 = 484: capped.
     EXPECT_EQ(a.textWidth, kMaxAlertTextWidth);
     EXPECT_EQ(a.innerWidth, 70 + 375 + 50);
-    const AlertLayout shortBox = layoutAlert("palabra", {"Aceptar"}, kFont, kCaption,
-                                             FixedMeasure());
+    const AlertLayout shortBox =
+        layoutAlert("palabra", {"Aceptar"}, kFont, kCaption, FixedMeasure());
     EXPECT_GE(a.height, shortBox.height + 5 * 13);
 }
 

@@ -15,10 +15,10 @@ namespace toolkit {
 struct DialogNew {
     int nTop = 0, nLeft = 0, nBottom = 10, nRight = 40;  // rows/columns unless lPixels
     std::optional<std::string> cCaption;
-    Value cResName;  // a template name (text) or number; nothing: in memory
+    Value cResName;                       // a template name (text) or number; nothing: in memory
     std::optional<HINSTANCE> hResources;  // default GETRESOURCES()
-    bool lVbx = false;  // must stay false
-    std::optional<DWORD> nStyle;  // default DS_MODALFRAME|WS_POPUP|WS_CAPTION|WS_SYSMENU
+    bool lVbx = false;                    // must stay false
+    std::optional<DWORD> nStyle;          // default DS_MODALFRAME|WS_POPUP|WS_CAPTION|WS_SYSMENU
     COLORREF nClrText = 0;
     std::optional<COLORREF> nClrBack;  // default the button-face colour
     std::shared_ptr<TBrush> oBrush;

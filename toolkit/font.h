@@ -58,7 +58,7 @@ public:
     int nHeight = 0, nWidth = 0;  // as the font was made (height after device scaling)
     int nEscapement = 0, nOrientation = 0, nWeight = 0;
     int nCharSet = 0, nOutPrecision = 0, nClipPrecision = 0, nQuality = 0, nPitchFamily = 0;
-    int nCount = 0;        // users
+    int nCount = 0;         // users
     bool lDestroy = false;  // End may delete the handle
     bool lNew = false;      // New made a new handle
 

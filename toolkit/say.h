@@ -11,7 +11,7 @@ class TDialog;
 // The arguments of TSay::ReDefine. Fill member by member.
 struct SayRedefine {
     int nId = 0;
-    std::function<Value()> bGet;  // the caption's value
+    std::function<Value()> bGet;    // the caption's value
     std::shared_ptr<TWindow> oWnd;  // default: the default window
     std::string cPicture;
     std::optional<COLORREF> nClrText;  // default: the owner's text colour

@@ -1,8 +1,7 @@
 // The window message box: a dialog made in memory, laid out by
 // alert_layout.h with its own font, with buttons made in code.
-#include "toolkit/alert_box.h"
-
 #include "startup/dialog_font.h"
+#include "toolkit/alert_box.h"
 #include "toolkit/alert_layout.h"
 #include "toolkit/button.h"
 #include "toolkit/dialog.h"

@@ -123,7 +123,8 @@ TEST_F(AlertBoxTest, OneButtonSitsAtTheBottomRightWithTheFocus) {
 }
 
 TEST_F(AlertBoxTest, FourButtonsInTheGivenOrderLeftToRight) {
-    const int answer = show(Value("\xBF" "Qu\xE9 desea hacer?"),
+    const int answer = show(Value("\xBF"
+                                  "Qu\xE9 desea hacer?"),
                             captions({"&Uno", "&Dos", "&Tres", "&Cuatro"}), "Caja de cuatro",
                             [this](HWND) { press(view_.handles.at(2)); });
     EXPECT_EQ(answer, 3);
@@ -144,9 +145,8 @@ TEST_F(AlertBoxTest, FourButtonsInTheGivenOrderLeftToRight) {
 }
 
 TEST_F(AlertBoxTest, FiveButtonsAtMostAndTheFifthCanBePressed) {
-    const int answer =
-        show(Value("Elija"), captions({"&A", "&B", "&C", "&D", "&E", "&F"}), "Caja de cinco",
-             [this](HWND) { press(view_.handles.at(4)); });
+    const int answer = show(Value("Elija"), captions({"&A", "&B", "&C", "&D", "&E", "&F"}),
+                            "Caja de cinco", [this](HWND) { press(view_.handles.at(4)); });
     EXPECT_EQ(answer, 5);
     ASSERT_EQ(view_.buttons.size(), 5u) << "the sixth caption is ignored";
     EXPECT_EQ(view_.texts.back(), "&E");
@@ -154,15 +154,15 @@ TEST_F(AlertBoxTest, FiveButtonsAtMostAndTheFifthCanBePressed) {
 }
 
 TEST_F(AlertBoxTest, LongMessageWrapsWithinTheMaximumWidthAndGrowsInHeight) {
-    std::string sentence = "El fichero de la empresa no se pudo abrir porque otro programa lo usa. ";
+    std::string sentence =
+        "El fichero de la empresa no se pudo abrir porque otro programa lo usa. ";
     std::string longText;
     for (int i = 0; i < 8; ++i) longText += sentence;
     BoxView shortView;
-    show(Value("Una l\xEDnea."), Value(), "Caja corta",
-         [this, &shortView](HWND box) {
-             shortView = view_;
-             PostMessageA(box, WM_CLOSE, 0, 0);
-         });
+    show(Value("Una l\xEDnea."), Value(), "Caja corta", [this, &shortView](HWND box) {
+        shortView = view_;
+        PostMessageA(box, WM_CLOSE, 0, 0);
+    });
     show(Value(longText), Value(), "Caja larga", [this](HWND) { press(view_.handles.at(0)); });
     EXPECT_EQ(view_.inner, 70 + 375 + 50) << "text width capped at 375";
     EXPECT_GT(view_.height, shortView.height + 3 * boxFontHeight()) << "grew in height";
@@ -170,7 +170,9 @@ TEST_F(AlertBoxTest, LongMessageWrapsWithinTheMaximumWidthAndGrowsInHeight) {
 
 TEST_F(AlertBoxTest, ClosingWithoutAButtonAnswersZero) {
     whenShown("Pregunta", [](HWND box) { PostMessageA(box, WM_CLOSE, 0, 0); });
-    EXPECT_FALSE(runtime::MSGYESNO(Value("\xBF" "Seguir?"), Value("Pregunta")));
+    EXPECT_FALSE(runtime::MSGYESNO(Value("\xBF"
+                                         "Seguir?"),
+                                   Value("Pregunta")));
     EXPECT_EQ(show(Value("Nada"), captions({"&Si", "&No"}), "Cerrada",
                    [](HWND box) { PostMessageA(box, WM_CLOSE, 0, 0); }),
               0);

@@ -1,8 +1,7 @@
 // TButton: push buttons from a template or made in code.
-#include "toolkit/button.h"
-
 #include "errors/gen_error.h"
 #include "os/status.h"
+#include "toolkit/button.h"
 #include "toolkit/dialog.h"
 #include "toolkit/font.h"
 
@@ -40,8 +39,8 @@ std::shared_ptr<TButton> TButton::New(const ButtonNew& a) {
     button->nRight = a.nLeft + a.nWidth;
     button->nStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP |
                      static_cast<DWORD>(a.lDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
-    button->hWnd = CreateWindowExA(0, "BUTTON", a.cCaption.c_str(), button->nStyle, a.nLeft,
-                                   a.nTop, a.nWidth, a.nHeight, a.oWnd->hWnd,
+    button->hWnd = CreateWindowExA(0, "BUTTON", a.cCaption.c_str(), button->nStyle, a.nLeft, a.nTop,
+                                   a.nWidth, a.nHeight, a.oWnd->hWnd,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(button->nId)),
                                    GetModuleHandleA(nullptr), nullptr);
     if (!button->hWnd) {

@@ -1,10 +1,9 @@
 // TControl: ids, binding to a dialog's item, and the control messages.
-#include "toolkit/control.h"
-
 #include <utility>
 
 #include "errors/gen_error.h"
 #include "runtime/strings.h"
+#include "toolkit/control.h"
 #include "toolkit/font.h"
 
 namespace toolkit {

@@ -1,8 +1,6 @@
 // TDialog: creation, the dialog procedure with the pending dialog stack,
 // initialisation, the start hook, ending, and the dialog's own answers to
 // keys, commands, colours and paints.
-#include "toolkit/dialog.h"
-
 #include <cstring>
 
 #include "errors/error_handler.h"
@@ -11,6 +9,7 @@
 #include "runtime/strings.h"
 #include "toolkit/brush.h"
 #include "toolkit/control.h"
+#include "toolkit/dialog.h"
 #include "toolkit/font.h"
 #include "toolkit/icon.h"
 #include "toolkit/look.h"
@@ -47,17 +46,23 @@ TDialog& asDialog(TWindow& w) {
 }
 
 const MethodEntry kDialogMethods[] = {
-    {"Activate", [](TWindow& w, Args) { asDialog(w).Activate(); return Value(); }},
+    {"Activate",
+     [](TWindow& w, Args) {
+         asDialog(w).Activate();
+         return Value();
+     }},
     {"End",
      [](TWindow& w, Args a) {
          return Value(asDialog(w).End(a.empty() ? 2 : static_cast<int>(intArg(a, 0))));
      }},
     {"Display", [](TWindow& w, Args) { return asDialog(w).Display(); }},
     {"Initiate",
-     [](TWindow& w, Args a) {
-         return asDialog(w).Initiate(intArg(a, 0), handleArg<HWND>(a, 1));
+     [](TWindow& w, Args a) { return asDialog(w).Initiate(intArg(a, 0), handleArg<HWND>(a, 1)); }},
+    {"Help95",
+     [](TWindow& w, Args) {
+         asDialog(w).Help95();
+         return Value();
      }},
-    {"Help95", [](TWindow& w, Args) { asDialog(w).Help95(); return Value(); }},
     {"GetItem",
      [](TWindow& w, Args a) {
          return handleValue(asDialog(w).GetItem(static_cast<int>(intArg(a, 0))));
@@ -80,7 +85,8 @@ void appendWide(std::vector<unsigned char>& out, const std::string& ansi) {
     std::wstring wide;
     if (!ansi.empty()) {
         const int n = static_cast<int>(ansi.size());
-        wide.resize(static_cast<size_t>(MultiByteToWideChar(CP_ACP, 0, ansi.data(), n, nullptr, 0)));
+        wide.resize(
+            static_cast<size_t>(MultiByteToWideChar(CP_ACP, 0, ansi.data(), n, nullptr, 0)));
         MultiByteToWideChar(CP_ACP, 0, ansi.data(), n, wide.data(), static_cast<int>(wide.size()));
     }
     wide.push_back(L'\0');
@@ -229,9 +235,9 @@ void TDialog::runModal(HWND owner) {
         if (cResName.isText()) {
             answer = DialogBoxParamA(hResources, cResName.text().c_str(), owner, dialogProc, 0);
         } else if (cResName.isNumber()) {
-            answer = DialogBoxParamA(hResources,
-                                     MAKEINTRESOURCEA(static_cast<WORD>(cResName.num())), owner,
-                                     dialogProc, 0);
+            answer =
+                DialogBoxParamA(hResources, MAKEINTRESOURCEA(static_cast<WORD>(cResName.num())),
+                                owner, dialogProc, 0);
         } else {
             const std::vector<unsigned char> tmpl = cResData.empty() ? cToChar() : cResData;
             answer = DialogBoxIndirectParamA(
@@ -254,9 +260,9 @@ void TDialog::runModeless(HWND owner) {
         if (cResName.isText()) {
             created = CreateDialogParamA(hResources, cResName.text().c_str(), owner, dialogProc, 0);
         } else if (cResName.isNumber()) {
-            created = CreateDialogParamA(hResources,
-                                         MAKEINTRESOURCEA(static_cast<WORD>(cResName.num())),
-                                         owner, dialogProc, 0);
+            created =
+                CreateDialogParamA(hResources, MAKEINTRESOURCEA(static_cast<WORD>(cResName.num())),
+                                   owner, dialogProc, 0);
         } else {
             const std::vector<unsigned char> tmpl = cResData.empty() ? cToChar() : cResData;
             created = CreateDialogIndirectParamA(
@@ -355,8 +361,8 @@ void TDialog::widenFromResource(HWND hDlg) {
         GetWindowRect(c, &cr);
         MapWindowPoints(nullptr, hDlg, reinterpret_cast<POINT*>(&cr), 2);
         SetWindowPos(c, nullptr, static_cast<int>(cr.left * kResourceWidening), cr.top,
-                     static_cast<int>((cr.right - cr.left) * kResourceWidening),
-                     cr.bottom - cr.top, SWP_NOZORDER | SWP_NOREDRAW | SWP_NOACTIVATE);
+                     static_cast<int>((cr.right - cr.left) * kResourceWidening), cr.bottom - cr.top,
+                     SWP_NOZORDER | SWP_NOREDRAW | SWP_NOACTIVATE);
     }
 }
 

@@ -1,11 +1,10 @@
 // TFont: the font cache, stock fonts and the release of the last user.
-#include "toolkit/font.h"
-
 #include <algorithm>
 #include <cstdio>
 
 #include "os/path.h"
 #include "runtime/codepage.h"
+#include "toolkit/font.h"
 
 namespace toolkit {
 namespace {
@@ -21,9 +20,12 @@ struct StockFont {
 };
 
 constexpr StockFont kStockFonts[] = {
-    {"OEM_FIXED_FONT", OEM_FIXED_FONT},   {"ANSI_FIXED_FONT", ANSI_FIXED_FONT},
-    {"ANSI_VAR_FONT", ANSI_VAR_FONT},     {"SYSTEM_FONT", SYSTEM_FONT},
-    {"DEVICE_DEFAULT_FONT", DEVICE_DEFAULT_FONT}, {"SYSTEM_FIXED_FONT", SYSTEM_FIXED_FONT},
+    {"OEM_FIXED_FONT", OEM_FIXED_FONT},
+    {"ANSI_FIXED_FONT", ANSI_FIXED_FONT},
+    {"ANSI_VAR_FONT", ANSI_VAR_FONT},
+    {"SYSTEM_FONT", SYSTEM_FONT},
+    {"DEVICE_DEFAULT_FONT", DEVICE_DEFAULT_FONT},
+    {"SYSTEM_FIXED_FONT", SYSTEM_FIXED_FONT},
 };
 
 std::optional<int> stockObjectFor(const std::string& faceName) {
@@ -71,7 +73,8 @@ bool TFont::sameAttributes(const TFont& o) const {
            lUnderline == o.lUnderline && lBold == o.lBold && lStrikeOut == o.lStrikeOut &&
            nCharSet == o.nCharSet && nOutPrecision == o.nOutPrecision &&
            nClipPrecision == o.nClipPrecision && nQuality == o.nQuality &&
-           nPitchFamily == o.nPitchFamily && runtime::UPPER(cFaceName) == runtime::UPPER(o.cFaceName);
+           nPitchFamily == o.nPitchFamily &&
+           runtime::UPPER(cFaceName) == runtime::UPPER(o.cFaceName);
 }
 
 std::shared_ptr<TFont> TFont::New(const FontSpec& spec) {
@@ -91,13 +94,12 @@ std::shared_ptr<TFont> TFont::New(const FontSpec& spec) {
         font->lNew = false;
         return font;
     }
-    font->hFont = CreateFontA(font->nHeight, font->nWidth, font->nEscapement, font->nOrientation,
-                              font->nWeight, font->lItalic, font->lUnderline, font->lStrikeOut,
-                              static_cast<DWORD>(font->nCharSet),
-                              static_cast<DWORD>(font->nOutPrecision),
-                              static_cast<DWORD>(font->nClipPrecision),
-                              static_cast<DWORD>(font->nQuality),
-                              static_cast<DWORD>(font->nPitchFamily), font->cFaceName.c_str());
+    font->hFont =
+        CreateFontA(font->nHeight, font->nWidth, font->nEscapement, font->nOrientation,
+                    font->nWeight, font->lItalic, font->lUnderline, font->lStrikeOut,
+                    static_cast<DWORD>(font->nCharSet), static_cast<DWORD>(font->nOutPrecision),
+                    static_cast<DWORD>(font->nClipPrecision), static_cast<DWORD>(font->nQuality),
+                    static_cast<DWORD>(font->nPitchFamily), font->cFaceName.c_str());
     font->lDestroy = true;
     font->lNew = true;
     cache().push_back(font);

@@ -1,8 +1,8 @@
 // Helpers of the toolkit's window tests.
-#include "toolkit/gui_testutil.h"
-
 #include <cstdlib>
 #include <memory>
+
+#include "toolkit/gui_testutil.h"
 
 namespace toolkit::test {
 namespace {
@@ -99,7 +99,8 @@ COLORREF clientPixel(HWND hWnd, int x, int y) {
 std::string saveScreenshot(HWND hWnd, const std::string& name) {
     const char* dir = std::getenv("SCREENSHOT_DIR");
     if (!dir || !*dir || !hWnd) return "";
-    RedrawWindow(hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    RedrawWindow(hWnd, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     pumpFor(300);  // let Wine hand the window's pixels to the X server
     RECT r{};
     GetWindowRect(hWnd, &r);

@@ -1,6 +1,6 @@
 // TIcon: icons from the resource module or from a file.
 #include "toolkit/icon.h"
-
+// <shellapi.h> needs <windows.h>, which icon.h includes.
 #include <shellapi.h>
 
 #include "os/path.h"
@@ -14,8 +14,8 @@ std::shared_ptr<TIcon> TIcon::New(const runtime::Value& cResName, const std::str
     icon->cIcoFile = cIcoFile;
     HICON h = nullptr;
     if (cResName.isText()) {
-        h = static_cast<HICON>(LoadImageA(GETRESOURCES(), cResName.text().c_str(), IMAGE_ICON, 0,
-                                          0, LR_DEFAULTSIZE));
+        h = static_cast<HICON>(
+            LoadImageA(GETRESOURCES(), cResName.text().c_str(), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
     } else if (cResName.isNumber()) {
         h = static_cast<HICON>(LoadImageA(GETRESOURCES(),
                                           MAKEINTRESOURCEA(static_cast<WORD>(cResName.num())),

@@ -1,8 +1,7 @@
 // Wait cursor, tick count, centring, modal-loop flag.
-#include "toolkit/platform.h"
-
 #include "errors/error_handler.h"
 #include "os/clock.h"
+#include "toolkit/platform.h"
 
 namespace toolkit {
 

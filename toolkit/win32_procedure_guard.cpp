@@ -1,8 +1,7 @@
 // What a procedure does with an exception it must not let through.
-#include "toolkit/procedure_guard.h"
-
 #include "errors/gen_error.h"
 #include "toolkit/dialog.h"
+#include "toolkit/procedure_guard.h"
 
 namespace toolkit {
 namespace {

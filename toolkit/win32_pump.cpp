@@ -1,10 +1,9 @@
 // SYSREFRESH and the state it consults.
-#include "toolkit/pump.h"
-
 #include <utility>
 
 #include "startup/product_hooks.h"
 #include "toolkit/procedure_guard.h"
+#include "toolkit/pump.h"
 #include "toolkit/window.h"
 #include "toolkit/window_tables.h"
 

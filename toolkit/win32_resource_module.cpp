@@ -1,7 +1,7 @@
 // The resource module and the libraries loaded to serve as one.
-#include "toolkit/resource_module.h"
-
 #include <vector>
+
+#include "toolkit/resource_module.h"
 
 namespace toolkit {
 namespace {

@@ -1,9 +1,8 @@
 // TSay: static texts bound to dialog items.
-#include "toolkit/say.h"
-
 #include "runtime/strings.h"
 #include "toolkit/dialog.h"
 #include "toolkit/look.h"
+#include "toolkit/say.h"
 
 namespace toolkit {
 
@@ -26,8 +25,9 @@ std::shared_ptr<TSay> TSay::ReDefine(const SayRedefine& a) {
     const COLORREF text = a.nClrText.value_or(owner ? owner->nClrText : 0);
     say->nClrText = text;
     if (LCLASSIC()) {
-        const std::optional<COLORREF> pane = a.nClrBack ? a.nClrBack : owner ? owner->nClrPane
-                                                                            : std::nullopt;
+        const std::optional<COLORREF> pane = a.nClrBack ? a.nClrBack
+                                             : owner    ? owner->nClrPane
+                                                        : std::nullopt;
         if (pane) say->SetColor(text, *pane);
     } else if (a.nClrBack) {
         say->SetColor(text, *a.nClrBack);

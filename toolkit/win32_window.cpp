@@ -1,7 +1,5 @@
 // TWindow: class chain and method lookup, the base methods, linking by
 // subclassing, and the generic dispatch table.
-#include "toolkit/window.h"
-
 #include "errors/gen_error.h"
 #include "toolkit/brush.h"
 #include "toolkit/control.h"
@@ -9,6 +7,7 @@
 #include "toolkit/icon.h"
 #include "toolkit/procedure_guard.h"
 #include "toolkit/win_handles.h"
+#include "toolkit/window.h"
 #include "toolkit/window_tables.h"
 
 namespace toolkit {
@@ -131,8 +130,7 @@ struct Route {
 };
 
 // Message numbers of the dynamic data exchange protocol (<dde.h>).
-constexpr UINT kDdeInitiate = 0x3E0, kDdeTerminate = 0x3E1, kDdeAck = 0x3E4,
-               kDdeExecute = 0x3E8;
+constexpr UINT kDdeInitiate = 0x3E0, kDdeTerminate = 0x3E1, kDdeAck = 0x3E4, kDdeExecute = 0x3E8;
 
 const Route kRoutes[] = {
     {WM_DESTROY, "Destroy", noArgs},
@@ -343,8 +341,8 @@ bool TWindow::Link(bool subclass) {
     }
     linkIndex_ = index;
     if (subclass)
-        previousProc_ = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
-            hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&linkedWindowProc)));
+        previousProc_ = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&linkedWindowProc)));
     return true;
 }
 

@@ -57,9 +57,8 @@ TEST(ObjectModelTest, MethodsAreFoundByNameWithoutRegardToCaseUpTheChain) {
 
 TEST(ObjectModelTest, GenericDispatchUnpacksTheMessageArguments) {
     ProbeWindow w;
-    const Value wheel =
-        w.HandleEvent(WM_MOUSEWHEEL, MAKEWPARAM(MK_SHIFT, static_cast<WORD>(-120)),
-                      MAKELPARAM(static_cast<WORD>(-5), 300));
+    const Value wheel = w.HandleEvent(WM_MOUSEWHEEL, MAKEWPARAM(MK_SHIFT, static_cast<WORD>(-120)),
+                                      MAKELPARAM(static_cast<WORD>(-5), 300));
     EXPECT_EQ(w.seen, (std::vector<int>{MK_SHIFT, -120, -5, 300}));
     EXPECT_EQ(resultToLresult(wheel), 1) << "a logical answers 1";
 

@@ -154,7 +154,7 @@ public:
 
     // Message methods of the dispatch table. The base versions handle
     // nothing (answer nothing) unless said otherwise.
-    virtual Value Destroy();  // ends the font, unlinks, hWnd := 0
+    virtual Value Destroy();                             // ends the font, unlinks, hWnd := 0
     virtual Value Moved(WPARAM wParam, int nX, int nY);  // evaluates bMoved
     virtual Value ReSize(WPARAM nSizeType, int nWidth, int nHeight);
     virtual Value GotFocus(HWND hWndLoseFocus);  // lFocused := true
