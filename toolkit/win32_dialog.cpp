@@ -113,6 +113,17 @@ INT_PTR CALLBACK dialogProc(HWND hDlg, UINT nMsg, WPARAM wParam, LPARAM lParam) 
     });
 }
 
+// Runs the platform's creation call on the dialog's template: named(name)
+// for a resource given by name or number, inMemory(template) for the
+// template held in memory or, without one, the one made from the dialog.
+template <class Named, class InMemory>
+auto fromTemplate(const TDialog& d, Named named, InMemory inMemory) {
+    if (d.cResName.isText()) return named(d.cResName.text().c_str());
+    if (d.cResName.isNumber()) return named(MAKEINTRESOURCEA(static_cast<WORD>(d.cResName.num())));
+    const std::vector<unsigned char> tmpl = d.cResData.empty() ? d.cToChar() : d.cResData;
+    return inMemory(reinterpret_cast<LPCDLGTEMPLATEA>(tmpl.data()));
+}
+
 }  // namespace
 
 const ClassInfo TDialog::kClass{"TDialog", &TWindow::kClass, kDialogMethods};
@@ -232,17 +243,12 @@ void TDialog::runModal(HWND owner) {
                 errors::setLwRunning(previous);
             }
         } scope;
-        if (cResName.isText()) {
-            answer = DialogBoxParamA(hResources, cResName.text().c_str(), owner, dialogProc, 0);
-        } else if (cResName.isNumber()) {
-            answer =
-                DialogBoxParamA(hResources, MAKEINTRESOURCEA(static_cast<WORD>(cResName.num())),
-                                owner, dialogProc, 0);
-        } else {
-            const std::vector<unsigned char> tmpl = cResData.empty() ? cToChar() : cResData;
-            answer = DialogBoxIndirectParamA(
-                hResources, reinterpret_cast<LPCDLGTEMPLATEA>(tmpl.data()), owner, dialogProc, 0);
-        }
+        answer = fromTemplate(
+            *this,
+            [&](LPCSTR name) { return DialogBoxParamA(hResources, name, owner, dialogProc, 0); },
+            [&](LPCDLGTEMPLATEA t) {
+                return DialogBoxIndirectParamA(hResources, t, owner, dialogProc, 0);
+            });
     }
     lVisible = false;
     hWnd = nullptr;
@@ -257,17 +263,12 @@ void TDialog::runModal(HWND owner) {
 void TDialog::runModeless(HWND owner) {
     HWND created = nullptr;
     if (pendingDialogs().push(this)) {
-        if (cResName.isText()) {
-            created = CreateDialogParamA(hResources, cResName.text().c_str(), owner, dialogProc, 0);
-        } else if (cResName.isNumber()) {
-            created =
-                CreateDialogParamA(hResources, MAKEINTRESOURCEA(static_cast<WORD>(cResName.num())),
-                                   owner, dialogProc, 0);
-        } else {
-            const std::vector<unsigned char> tmpl = cResData.empty() ? cToChar() : cResData;
-            created = CreateDialogIndirectParamA(
-                hResources, reinterpret_cast<LPCDLGTEMPLATEA>(tmpl.data()), owner, dialogProc, 0);
-        }
+        created = fromTemplate(
+            *this,
+            [&](LPCSTR name) { return CreateDialogParamA(hResources, name, owner, dialogProc, 0); },
+            [&](LPCDLGTEMPLATEA t) {
+                return CreateDialogIndirectParamA(hResources, t, owner, dialogProc, 0);
+            });
         pendingDialogs().pop();
     }
     if (!created) {
