@@ -110,6 +110,8 @@ public:
     void SetFont(std::shared_ptr<TFont> oNewFont) override;
 
     // New's work, for an object of a subclass made by its own constructor.
+    // REQUIRES: the object is owned by a std::shared_ptr (it becomes the
+    // default window, held weakly).
     void initFrom(const DialogNew& a);
 
 private:

@@ -9,6 +9,7 @@
 #include "toolkit/button.h"
 #include "toolkit/dialog.h"
 #include "toolkit/gui_testutil.h"
+#include "toolkit/platform.h"
 #include "toolkit/pump.h"
 #include "toolkit/say.h"
 
@@ -48,15 +49,19 @@ TEST(DialogTest, ControlsAreBoundToTheTemplateItemsById) {
     test::ErrorRecorder recorder;
     auto dialog = testDialog();
     auto label = sayFor(dialog, IDC_TK_LABEL, "Hola mundo");
-    bool clicked = false;
+    auto note = sayFor(dialog, IDC_TK_NOTE, "Nota");
+    note->bWhen = [](TWindow&) { return Value(false); };
+    int clicks = 0;
     ButtonRedefine b;
     b.nId = IDC_TK_BUTTON;
     b.oWnd = dialog;
+    std::shared_ptr<TButton> button;
     b.bAction = [&](TWindow&) {
-        clicked = true;
+        ++clicks;
+        SendMessageA(button->hWnd, BM_CLICK, 0, 0);  // a click while the action runs
         return Value();
     };
-    auto button = TButton::ReDefine(b);
+    button = TButton::ReDefine(b);
     EXPECT_EQ(label->hWnd, nullptr) << "ReDefine makes no window";
 
     runWithStartHook(dialog, [&] {
@@ -64,9 +69,12 @@ TEST(DialogTest, ControlsAreBoundToTheTemplateItemsById) {
         EXPECT_EQ(test::windowText(label->hWnd), "Hola mundo");
         EXPECT_EQ(linkedObject(label->hWnd), label.get()) << "the item is subclassed";
         EXPECT_EQ(button->hWnd, GetDlgItem(dialog->hWnd, IDC_TK_BUTTON));
-        // A click goes dialog -> Command -> the button object's Click.
+        EXPECT_FALSE(IsWindowEnabled(note->hWnd)) << "its bWhen said no at Activate";
+        EXPECT_TRUE(IsWindowEnabled(label->hWnd));
+        // A click goes dialog -> Command -> the button object's Click; the
+        // click the action itself causes is ignored.
         SendMessageA(button->hWnd, BM_CLICK, 0, 0);
-        EXPECT_TRUE(clicked);
+        EXPECT_EQ(clicks, 1);
         test::saveScreenshot(dialog->hWnd, "dialog_bound");
         // The non-classic background, away from every item.
         RECT client{};
@@ -135,9 +143,11 @@ TEST(DialogTest, StartHookRunsOnceWhileThePumpRepaints) {
         ++paints;
         return Value();
     };
+    EXPECT_FALSE(LWRUNNING());
     runWithStartHook(
         dialog,
         [&] {
+            EXPECT_TRUE(LWRUNNING()) << "a modal loop runs";
             ++starts;
             for (int i = 0; i < 5; ++i) {
                 InvalidateRect(dialog->hWnd, nullptr, TRUE);
@@ -147,6 +157,7 @@ TEST(DialogTest, StartHookRunsOnceWhileThePumpRepaints) {
         activate);
     EXPECT_EQ(starts, 1);
     EXPECT_GE(paints, 6) << "the first paint and one per pump";
+    EXPECT_FALSE(LWRUNNING()) << "the earlier value is back";
 }
 
 TEST(DialogTest, EscapeDuringTheStartHookEndsWith2AndTheHooksEndChangesNothing) {
