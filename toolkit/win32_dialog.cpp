@@ -124,6 +124,15 @@ auto fromTemplate(const TDialog& d, Named named, InMemory inMemory) {
     return inMemory(reinterpret_cast<LPCDLGTEMPLATEA>(tmpl.data()));
 }
 
+// Whether the dialog names a template the platform can be given: a name, a
+// resource number that fits in 16 bits, or a template in memory at least as
+// long as its fixed header with empty menu, class and caption.
+bool usableTemplate(const TDialog& d) {
+    if (d.cResName.isText()) return !d.cResName.text().empty();
+    if (d.cResName.isNumber()) return d.cResName.num() >= 1 && d.cResName.num() <= 0xFFFF;
+    return d.cResData.empty() || d.cResData.size() >= sizeof(DLGTEMPLATE) + 3 * sizeof(WORD);
+}
+
 }  // namespace
 
 const ClassInfo TDialog::kClass{"TDialog", &TWindow::kClass, kDialogMethods};
@@ -229,7 +238,7 @@ void TDialog::Activate(const DialogActivate& a) {
 }
 
 void TDialog::runModal(HWND owner) {
-    if (!pendingDialogs().push(this)) {
+    if (!usableTemplate(*this) || !pendingDialogs().push(this)) {
         lVisible = false;
         errors::_QXGENERROR(errors::toolkit_error::kCannotCreateDialog, creationOperation());
         return;
@@ -262,7 +271,7 @@ void TDialog::runModal(HWND owner) {
 
 void TDialog::runModeless(HWND owner) {
     HWND created = nullptr;
-    if (pendingDialogs().push(this)) {
+    if (usableTemplate(*this) && pendingDialogs().push(this)) {
         created = fromTemplate(
             *this,
             [&](LPCSTR name) { return CreateDialogParamA(hResources, name, owner, dialogProc, 0); },

@@ -288,6 +288,21 @@ TEST(DialogTest, MissingTemplateRaisesCannotCreateDialog) {
     EXPECT_EQ(dialogNesting(), 0);
 }
 
+TEST(DialogTest, TemplatesThePlatformCannotBeGivenAreNotCreated) {
+    test::ErrorRecorder recorder;
+    DialogNew spec;
+    spec.cResName = Value(70000 + IDD_TK_TEST);  // no resource number: beyond 16 bits
+    TDialog::New(spec)->Activate();
+    auto inMemory = TDialog::New();
+    inMemory->cCaption = "Corta";
+    inMemory->cResData = {1, 2, 3};  // shorter than a template's header
+    inMemory->Activate();
+    ASSERT_EQ(recorder.errors.size(), 2u);
+    EXPECT_EQ(recorder.field(0, "Operation").textOr(), "\r\nResource: 71001");
+    EXPECT_EQ(recorder.field(1, "Operation").textOr(), "\r\nTitle: Corta");
+    EXPECT_EQ(dialogNesting(), 0);
+}
+
 TEST(DialogTest, DialogBuiltInMemoryTakesItsPixelPlace) {
     DialogNew spec;
     spec.cCaption = "En memoria";
