@@ -8,30 +8,38 @@
 
 namespace toolkit {
 
-// Owns one GDI object (font, brush, pen, bitmap) and deletes it once.
-class GdiObject {
+// Owns one handle and releases it once with Release. Move-only.
+template <class Handle, BOOL(WINAPI* Release)(Handle)>
+class OwnedHandle {
 public:
-    explicit GdiObject(HGDIOBJ h = nullptr) : h_(h) {}
-    GdiObject(GdiObject&& o) noexcept : h_(std::exchange(o.h_, nullptr)) {}
-    GdiObject& operator=(GdiObject&& o) noexcept {
+    explicit OwnedHandle(Handle h = nullptr) : h_(h) {}
+    OwnedHandle(OwnedHandle&& o) noexcept : h_(std::exchange(o.h_, nullptr)) {}
+    OwnedHandle& operator=(OwnedHandle&& o) noexcept {
         if (this != &o) reset(std::exchange(o.h_, nullptr));
         return *this;
     }
-    GdiObject(const GdiObject&) = delete;
-    GdiObject& operator=(const GdiObject&) = delete;
-    ~GdiObject() { reset(); }
+    OwnedHandle(const OwnedHandle&) = delete;
+    OwnedHandle& operator=(const OwnedHandle&) = delete;
+    ~OwnedHandle() { reset(); }
 
-    HGDIOBJ get() const { return h_; }
-    // Gives up ownership without deleting.
-    HGDIOBJ release() { return std::exchange(h_, nullptr); }
-    void reset(HGDIOBJ h = nullptr) {
-        if (h_) DeleteObject(h_);
+    Handle get() const { return h_; }
+    // Gives up ownership without releasing.
+    Handle release() { return std::exchange(h_, nullptr); }
+    void reset(Handle h = nullptr) {
+        if (h_) Release(h_);
         h_ = h;
     }
 
 private:
-    HGDIOBJ h_;
+    Handle h_;
 };
+
+// One GDI object (font, brush, pen, bitmap), deleted once.
+using GdiObject = OwnedHandle<HGDIOBJ, DeleteObject>;
+
+// An icon made for us (CopyIcon, LoadImage without LR_SHARED, ExtractIcon),
+// destroyed once. Shared icons (LoadIcon) must not be put in one.
+using OwnedIcon = OwnedHandle<HICON, DestroyIcon>;
 
 // Selects an object into a DC and selects the previous one back on exit.
 class SelectedObject {
@@ -63,29 +71,6 @@ public:
 private:
     HWND wnd_;
     HDC dc_;
-};
-
-// Owns an icon handle made for us (CopyIcon, LoadImage without LR_SHARED,
-// ExtractIcon) and destroys it once.
-class OwnedIcon {
-public:
-    explicit OwnedIcon(HICON h = nullptr) : h_(h) {}
-    OwnedIcon(OwnedIcon&& o) noexcept : h_(std::exchange(o.h_, nullptr)) {}
-    OwnedIcon& operator=(OwnedIcon&& o) noexcept {
-        if (this != &o) reset(std::exchange(o.h_, nullptr));
-        return *this;
-    }
-    OwnedIcon(const OwnedIcon&) = delete;
-    OwnedIcon& operator=(const OwnedIcon&) = delete;
-    ~OwnedIcon() { reset(); }
-    HICON get() const { return h_; }
-    void reset(HICON h = nullptr) {
-        if (h_) DestroyIcon(h_);
-        h_ = h;
-    }
-
-private:
-    HICON h_;
 };
 
 // A window timer, killed on exit unless killed before.
