@@ -15,7 +15,7 @@
 namespace toolkit {
 
 // The arguments of TFont::New, with their defaults. Fill member by member.
-struct FontSpec {
+struct FontNew {
     std::string cFaceName = "SYSTEM_FONT";
     int nWidth = 0;
     int nHeight = 14;
@@ -40,7 +40,7 @@ public:
     // TFont:New. Returns the cached font with equal attributes (nCount + 1,
     // lNew false), a stock font, or a new cached font (lNew true). The
     // handle is null when the platform cannot make the font.
-    static std::shared_ptr<TFont> New(const FontSpec& spec = FontSpec());
+    static std::shared_ptr<TFont> New(const FontNew& args = FontNew());
     // A font object for a handle we did not make (a window's current font):
     // not cached, never deleted.
     static std::shared_ptr<TFont> adopt(HFONT h);

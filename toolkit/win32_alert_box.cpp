@@ -65,13 +65,13 @@ public:
         : request_(request), font_(std::move(font)), icon_(icon) {}
 
     void run() {
-        DialogNew spec;
-        spec.cCaption = request_.title;
-        spec.lPixels = true;
-        spec.nBottom = 100;
-        spec.nRight = 300;
-        spec.oFont = font_;
-        initFrom(spec);
+        DialogNew args;
+        args.cCaption = request_.title;
+        args.lPixels = true;
+        args.nBottom = 100;
+        args.nRight = 300;
+        args.oFont = font_;
+        initFrom(args);
         lHelpIcon = false;
         DialogActivate activate;
         activate.bInit = [this](TWindow&) { return Value(layOut()); };
@@ -161,11 +161,11 @@ private:
 }  // namespace
 
 int WindowAlertUi::show(const runtime::AlertRequest& request) {
-    FontSpec spec;
-    spec.cFaceName = kAlertFontFace;
-    spec.nWidth = startup::NFONTVSIZE();
-    spec.nHeight = startup::NFONTHSIZE();
-    std::shared_ptr<TFont> font = TFont::New(spec);
+    FontNew args;
+    args.cFaceName = kAlertFontFace;
+    args.nWidth = startup::NFONTVSIZE();
+    args.nHeight = startup::NFONTHSIZE();
+    std::shared_ptr<TFont> font = TFont::New(args);
     OwnedIcon icon(CopyIcon(LoadIconA(nullptr, lookFor(request.kind).icon)));
     struct FontRelease {
         std::shared_ptr<TFont>& font;

@@ -21,9 +21,9 @@ using runtime::Value;
 constexpr COLORREF kModernPane = 0xCAD3D7;
 
 std::shared_ptr<TDialog> testDialog() {
-    DialogNew spec;
-    spec.cResName = Value(IDD_TK_TEST);
-    return TDialog::New(spec);
+    DialogNew args;
+    args.cResName = Value(IDD_TK_TEST);
+    return TDialog::New(args);
 }
 
 std::shared_ptr<TSay> sayFor(const std::shared_ptr<TDialog>& dialog, int id, std::string text) {
@@ -258,10 +258,10 @@ TEST(DialogTest, WhenFalseCreatesNoWindowAndLeaves2) {
 }
 
 TEST(DialogTest, InitHookAnsweringFalseAndCaptionAndHelpStyle) {
-    DialogNew spec;
-    spec.cResName = Value(IDD_TK_TEST);
-    spec.cCaption = "Otro t\xEDtulo";
-    auto dialog = TDialog::New(spec);
+    DialogNew args;
+    args.cResName = Value(IDD_TK_TEST);
+    args.cCaption = "Otro t\xEDtulo";
+    auto dialog = TDialog::New(args);
     DialogActivate activate;
     activate.bInit = [](TWindow&) { return Value(false); };
     runWithStartHook(
@@ -276,9 +276,9 @@ TEST(DialogTest, InitHookAnsweringFalseAndCaptionAndHelpStyle) {
 
 TEST(DialogTest, MissingTemplateRaisesCannotCreateDialog) {
     test::ErrorRecorder recorder;
-    DialogNew spec;
-    spec.cResName = Value("NOSUCHDLG");
-    auto dialog = TDialog::New(spec);
+    DialogNew args;
+    args.cResName = Value("NOSUCHDLG");
+    auto dialog = TDialog::New(args);
     dialog->Activate();
     ASSERT_EQ(recorder.errors.size(), 1u);
     EXPECT_EQ(recorder.field(0, "Description").textOr(), "Cannot create Dialog Box");
@@ -290,9 +290,9 @@ TEST(DialogTest, MissingTemplateRaisesCannotCreateDialog) {
 
 TEST(DialogTest, TemplatesThePlatformCannotBeGivenAreNotCreated) {
     test::ErrorRecorder recorder;
-    DialogNew spec;
-    spec.cResName = Value(70000 + IDD_TK_TEST);  // no resource number: beyond 16 bits
-    TDialog::New(spec)->Activate();
+    DialogNew args;
+    args.cResName = Value(70000 + IDD_TK_TEST);  // no resource number: beyond 16 bits
+    TDialog::New(args)->Activate();
     auto inMemory = TDialog::New();
     inMemory->cCaption = "Corta";
     inMemory->cResData = {1, 2, 3};  // shorter than a template's header
@@ -304,14 +304,14 @@ TEST(DialogTest, TemplatesThePlatformCannotBeGivenAreNotCreated) {
 }
 
 TEST(DialogTest, DialogBuiltInMemoryTakesItsPixelPlace) {
-    DialogNew spec;
-    spec.cCaption = "En memoria";
-    spec.lPixels = true;
-    spec.nTop = 40;
-    spec.nLeft = 60;
-    spec.nBottom = 200;
-    spec.nRight = 360;
-    auto dialog = TDialog::New(spec);
+    DialogNew args;
+    args.cCaption = "En memoria";
+    args.lPixels = true;
+    args.nTop = 40;
+    args.nLeft = 60;
+    args.nBottom = 200;
+    args.nRight = 360;
+    auto dialog = TDialog::New(args);
     runWithStartHook(dialog, [&] {
         RECT r{};
         GetWindowRect(dialog->hWnd, &r);
@@ -352,9 +352,9 @@ public:
 
 TEST(DialogTest, ProgramEndInAHandlerThatThePumpDispatchesLeavesTheStartHook) {
     auto dialog = std::make_shared<EndsOnTimer>();
-    DialogNew spec;
-    spec.cResName = Value(IDD_TK_TEST);
-    dialog->initFrom(spec);
+    DialogNew args;
+    args.cResName = Value(IDD_TK_TEST);
+    dialog->initFrom(args);
     bool afterPump = false;
     dialog->bStart = [&] {
         PostMessageA(dialog->hWnd, WM_TIMER, 77, 0);

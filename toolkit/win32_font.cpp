@@ -44,7 +44,7 @@ void logFailedDelete(const TFont& f) {
     std::fclose(out);
 }
 
-void fillFromSpec(TFont& f, const FontSpec& s) {
+void fillFromArguments(TFont& f, const FontNew& s) {
     f.cFaceName = s.cFaceName;
     f.nInpHeight = s.nHeight;
     f.nInpWidth = s.nWidth;
@@ -77,9 +77,9 @@ bool TFont::sameAttributes(const TFont& o) const {
            runtime::UPPER(cFaceName) == runtime::UPPER(o.cFaceName);
 }
 
-std::shared_ptr<TFont> TFont::New(const FontSpec& spec) {
+std::shared_ptr<TFont> TFont::New(const FontNew& args) {
     auto font = std::make_shared<TFont>();
-    fillFromSpec(*font, spec);
+    fillFromArguments(*font, args);
     for (const auto& cached : cache()) {
         if (cached->sameAttributes(*font)) {
             ++cached->nCount;
@@ -88,7 +88,7 @@ std::shared_ptr<TFont> TFont::New(const FontSpec& spec) {
         }
     }
     font->nCount = 1;
-    if (const auto stock = stockObjectFor(spec.cFaceName)) {
+    if (const auto stock = stockObjectFor(args.cFaceName)) {
         font->hFont = static_cast<HFONT>(GetStockObject(*stock));
         font->lDestroy = false;
         font->lNew = false;

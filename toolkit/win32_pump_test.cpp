@@ -68,9 +68,9 @@ public:
 
 TEST(PumpTest, RegisteredModelessDialogTakesItsMessagesAsDialogMessages) {
     auto dialog = std::make_shared<RecordingDialog>();
-    DialogNew spec;
-    spec.cResName = Value(IDD_TK_TEST);
-    dialog->initFrom(spec);
+    DialogNew args;
+    args.cResName = Value(IDD_TK_TEST);
+    dialog->initFrom(args);
     DialogActivate activate;
     activate.lModal = false;
     dialog->Activate(activate);
@@ -105,9 +105,9 @@ TEST(PumpTest, ModelessDialogBeyondTheRegistryIsClosedWithAMessage) {
     EXPECT_EQ(fillers.size(), 200u);
     runtime::RecordingAlertUi alerts;
     runtime::ScopedAlertUi scoped(alerts);
-    DialogNew spec;
-    spec.cResName = Value(IDD_TK_TEST);
-    auto dialog = TDialog::New(spec);
+    DialogNew args;
+    args.cResName = Value(IDD_TK_TEST);
+    auto dialog = TDialog::New(args);
     DialogActivate activate;
     activate.lModal = false;
     dialog->Activate(activate);

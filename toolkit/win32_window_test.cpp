@@ -81,21 +81,21 @@ TEST(ObjectModelTest, ScriptMessageAndCopyDataAreAnsweredWithoutDispatch) {
 
 TEST(FontTest, EqualAttributesShareOneFontUntilTheLastEnd) {
     const size_t before = TFont::cachedCount();
-    FontSpec spec;
-    spec.cFaceName = "Arial";
-    spec.nWidth = 5;
-    spec.nHeight = 14;
-    spec.lBold = true;
-    auto first = TFont::New(spec);
-    spec.cFaceName = "ARIAL";  // the face name is compared without regard to case
-    auto second = TFont::New(spec);
+    FontNew args;
+    args.cFaceName = "Arial";
+    args.nWidth = 5;
+    args.nHeight = 14;
+    args.lBold = true;
+    auto first = TFont::New(args);
+    args.cFaceName = "ARIAL";  // the face name is compared without regard to case
+    auto second = TFont::New(args);
     ASSERT_EQ(first, second);
     EXPECT_TRUE(first->lDestroy);
     EXPECT_EQ(first->nCount, 2);
     EXPECT_FALSE(second->lNew);
     EXPECT_EQ(first->nWeight, FW_BOLD);
-    spec.lBold = false;
-    auto normal = TFont::New(spec);
+    args.lBold = false;
+    auto normal = TFont::New(args);
     EXPECT_NE(normal, first) << "bold is an attribute";
     EXPECT_EQ(TFont::cachedCount(), before + 2);
 
@@ -110,9 +110,9 @@ TEST(FontTest, EqualAttributesShareOneFontUntilTheLastEnd) {
 
 TEST(FontTest, StockNamesTakeTheStockFontsUncached) {
     const size_t before = TFont::cachedCount();
-    FontSpec spec;
-    spec.cFaceName = "ANSI_VAR_FONT";
-    auto font = TFont::New(spec);
+    FontNew args;
+    args.cFaceName = "ANSI_VAR_FONT";
+    auto font = TFont::New(args);
     EXPECT_EQ(font->hFont, GetStockObject(ANSI_VAR_FONT));
     EXPECT_FALSE(font->lDestroy);
     EXPECT_EQ(TFont::cachedCount(), before);
@@ -127,10 +127,10 @@ TEST(FontTest, FailedDeletionIsWrittenToResourcesTxt) {
     const auto previous = std::filesystem::current_path();
     std::filesystem::current_path(folder);
     std::filesystem::remove("resources.txt");
-    FontSpec spec;
-    spec.cFaceName = "Courier New";
-    spec.nHeight = 23;
-    auto font = TFont::New(spec);
+    FontNew args;
+    args.cFaceName = "Courier New";
+    args.nHeight = 23;
+    auto font = TFont::New(args);
     DeleteObject(font->hFont);  // behind the cache's back
     font->End();
     std::ifstream in("resources.txt", std::ios::binary);
@@ -178,10 +178,10 @@ TEST(IconTest, ResourceIconBecomesTheDialogsSmallIcon) {
     auto icon = TIcon::New(Value(IDI_TK_ICON));
     ASSERT_NE(icon->hIcon(), nullptr);
     EXPECT_EQ(TIcon::New(Value("NOSUCHICON"))->hIcon(), nullptr);
-    DialogNew spec;
-    spec.cResName = Value(IDD_TK_TEST);
-    spec.oIcon = icon;
-    auto dialog = TDialog::New(spec);
+    DialogNew args;
+    args.cResName = Value(IDD_TK_TEST);
+    args.oIcon = icon;
+    auto dialog = TDialog::New(args);
     HICON shown = nullptr;
     dialog->bStart = [&] {
         shown = reinterpret_cast<HICON>(SendMessageA(dialog->hWnd, WM_GETICON, ICON_SMALL, 0));
