@@ -10,3 +10,9 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wineboot -i >/dev/null 2>&1 || true
   wineserver -w || true
 fi
+# Windows are drawn by Wine itself, frame and caption included, rather than
+# left to a window manager: the GUI tests run on a bare Xvfb, where managed
+# windows wait for a manager that never answers.
+if ! grep -q '"Managed"="N"' "$WINEPREFIX/user.reg" 2>/dev/null; then
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
+fi

@@ -9,11 +9,16 @@
 #include <string>
 
 #include "errors/error_handler.h"
+#include "runtime/alert.h"
 #include "runtime/error.h"
 #include "tables/ads.h"
 #include "updater/console_progress.h"
 #include "updater/run.h"
 #include "updater/run_state.h"
+#ifdef _WIN32
+#include "toolkit/alert_box.h"
+#include "toolkit/resource_module.h"
+#endif
 
 int main(int argc, char** argv) {
     bool console = false;
@@ -24,11 +29,14 @@ int main(int argc, char** argv) {
         else if (n < 2) args[n++] = argv[i];
     }
 #ifdef _WIN32
-    // The progress dialog comes with the window toolkit; until then the
-    // Windows program runs in console mode either way.
+    // The progress dialog is not built yet: progress goes to the console
+    // either way. Outside console mode the message boxes are windows.
     if (!console)
         std::fprintf(stderr, "updater: this build has no progress dialog; running in console mode\n");
     updater::ConsoleProgress progress;
+    toolkit::WindowAlertUi windowAlerts;
+    if (!console) runtime::setAlertUi(&windowAlerts);
+    errors::setResourceReleaser(toolkit::FREERESOURCES);
 #else
     (void)console;  // always console mode here
     updater::ConsoleProgress progress(stdout, true);
