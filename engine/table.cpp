@@ -231,13 +231,20 @@ Result Table::setNumber(int field, double value) {
     return kOk;
 }
 
-Result Table::setCurrency(int field, int64_t tenThousandths) {
+// The typed writes: `type` is the one field type that takes the value.
+template <class Write>
+Result Table::writeAs(int field, char type, const char* what, Write write) {
     if (Result r = checkWritable(field)) return r;
     const FieldDesc& f = rec_.user(field);
-    if (f.type != 'Y') return fail(kTypeMismatch, "field " + f.name + " is not currency");
-    writeCurrency(rec_.data() + f.offset, f, tenThousandths);
+    if (f.type != type) return fail(kTypeMismatch, "field " + f.name + " is not " + what);
+    write(rec_.data() + f.offset, f);
     rec_.setNull(field, false);
     return kOk;
+}
+
+Result Table::setCurrency(int field, int64_t tenThousandths) {
+    return writeAs(field, 'Y', "currency",
+                   [&](uint8_t* p, const FieldDesc& f) { writeCurrency(p, f, tenThousandths); });
 }
 
 Result Table::setNull(int field) {
@@ -291,12 +298,7 @@ Result Table::keepAutoIncrementAbove(int field, int32_t value) {
 }
 
 Result Table::setLogical(int field, bool value) {
-    if (Result r = checkWritable(field)) return r;
-    const FieldDesc& f = rec_.user(field);
-    if (f.type != 'L') return fail(kTypeMismatch, "field " + f.name + " is not logical");
-    writeLogical(rec_.data() + f.offset, f, value);
-    rec_.setNull(field, false);
-    return kOk;
+    return writeAs(field, 'L', "logical", [&](uint8_t* p, const FieldDesc& f) { writeLogical(p, f, value); });
 }
 
 Result Table::setJulian(int field, int32_t julian) {

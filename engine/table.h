@@ -149,6 +149,8 @@ private:
     void setPhantom();
     Result beginChange();
     Result checkWritable(int field);
+    template <class Write>
+    Result writeAs(int field, char type, const char* what, Write write);
     Result assignAutoIncrements();
     Result keepAutoIncrementAbove(int field, int32_t value);
     Result compactMemos();

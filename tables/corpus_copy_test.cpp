@@ -27,16 +27,6 @@ uint32_t le(const std::string& b, size_t at, int bytes) {
     return v;
 }
 
-std::string fileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void putFile(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
-}
-
 struct Field {
     std::string name;
     char type;
@@ -148,6 +138,8 @@ protected:
         }
         return to;
     }
+    template <class Copy>
+    void copyEach(Copy copy);
     // Record by record: the same bytes, memos compared by the reader.
     void expectSameRecords(const CorpusTable& t, const std::string& copyDbf) {
         std::string source = fileBytes(withExtension(corpusBase(t), ".dbf")), copy = fileBytes(copyDbf);
@@ -192,37 +184,43 @@ protected:
     }
 };
 
-// RECCOPY from the original into a blank appended record, as the refill does.
-TEST_F(CorpusCopyTest, RecCopyKeepsEveryFieldOfEveryCorpusTable) {
+// Every corpus table, in turn, is copied by `copy` (given the source's path
+// without extension) into the empty twin opened as the current area.
+template <class Copy>
+void CorpusCopyTest::copyEach(Copy copy) {
     runtime::SET(runtime::Set::Deleted, runtime::Value(false));
     for (const CorpusTable& t : corpusTables()) {
         SCOPED_TRACE(t.name);
         std::string source = copyIn(t, dir_ / "src", "SOURCE");
         std::string target = emptyTwin(t, "TARGET");
-        DBUSEAREA(true, std::nullopt, source, "SOURCE", false, true);
-        ASSERT_TRUE(USED());
         use("TARGET");
-        for (inAlias("SOURCE", [] { DBGOTOP(); }); !inAlias("SOURCE", [] { return EOF_(); });
-             inAlias("SOURCE", [] { DBSKIP(); })) {
-            DBAPPEND();
-            RECCOPY("SOURCE");
-            if (inAlias("SOURCE", [] { return DELETED(); })) DBDELETE();
-        }
+        copy(source);
         DBCLOSEALL();
         EXPECT_TRUE(recorder_->errors.empty()) << recorder_->errors[0].description;
         expectSameRecords(t, target + ".dbf");
     }
 }
 
+// RECCOPY from the original into a blank appended record, as the refill does.
+TEST_F(CorpusCopyTest, RecCopyKeepsEveryFieldOfEveryCorpusTable) {
+    copyEach([](const std::string& source) {
+        int target = SELECT();
+        DBUSEAREA(true, std::nullopt, source, "SOURCE", false, true);
+        ASSERT_TRUE(USED());
+        DBSELECTAREA(target);
+        for (inAlias("SOURCE", [] { DBGOTOP(); }); !inAlias("SOURCE", [] { return EOF_(); });
+             inAlias("SOURCE", [] { DBSKIP(); })) {
+            DBAPPEND();
+            RECCOPY("SOURCE");
+            if (inAlias("SOURCE", [] { return DELETED(); })) DBDELETE();
+        }
+    });
+}
+
 // __DBAPP by field name; the deleted ones are marked afterwards.
 TEST_F(CorpusCopyTest, AppendFromKeepsEveryFieldOfEveryCorpusTable) {
-    runtime::SET(runtime::Set::Deleted, runtime::Value(false));
-    for (const CorpusTable& t : corpusTables()) {
-        SCOPED_TRACE(t.name);
-        std::string source = copyIn(t, dir_ / "src", "SOURCE");
-        std::string target = emptyTwin(t, "TARGET");
+    copyEach([](const std::string& source) {
         Layout layout(fileBytes(source + ".dbf"));
-        use("TARGET");
         __DBAPP(source);
         ASSERT_FALSE(NETERR());
         std::string original = fileBytes(source + ".dbf");
@@ -231,10 +229,7 @@ TEST_F(CorpusCopyTest, AppendFromKeepsEveryFieldOfEveryCorpusTable) {
                 DBGOTO(r);
                 DBDELETE();
             }
-        DBCLOSEALL();
-        EXPECT_TRUE(recorder_->errors.empty()) << recorder_->errors[0].description;
-        expectSameRecords(t, target + ".dbf");
-    }
+    });
 }
 
 // The header repair on every corpus table: records, field flags and the

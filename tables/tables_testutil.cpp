@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cctype>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 #include "os/fs.h"
@@ -151,6 +152,16 @@ std::vector<int> TablesTest::genCodes() const {
 std::string selfProgram() {
     auto p = os::programFileName();
     return p.ok() ? *p : std::string();
+}
+
+std::string fileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void putFile(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
 }
 
 const std::vector<CorpusTable>& corpusTables() {

@@ -91,6 +91,10 @@ std::string corpusBase(const CorpusTable& t);
 // The file beside `base` with one of the extensions (any case), "" when none.
 std::string withExtension(const std::string& base, const char* lowerExt);
 
+// A whole file's bytes ("" when it cannot be read), and a file written whole.
+std::string fileBytes(const std::string& path);
+void putFile(const std::string& path, const std::string& bytes);
+
 // Reads a CSV file of the corpus (UTF-8, quoted values may span lines).
 std::vector<std::vector<std::string>> readCsv(const std::string& file);
 
