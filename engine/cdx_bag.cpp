@@ -24,6 +24,11 @@ std::string upperAscii(std::string_view s) {
     return out;
 }
 
+uint64_t nextTagSerial() {
+    static uint64_t serials = 0;
+    return ++serials;
+}
+
 bool validTagName(std::string_view name) {
     if (name.empty() || name.size() > 10) return false;
     if (!std::isalpha(static_cast<unsigned char>(name[0])) && name[0] != '_') return false;
@@ -81,36 +86,54 @@ Result CdxBag::readTagHeader(uint32_t offset, CdxHeader* header, std::string* er
     return kOk;
 }
 
-Result CdxBag::loadTags(const RecordView& schema, std::string* error) {
+Result CdxBag::readDirectory(std::vector<std::pair<std::string, uint32_t>>* entries, std::string* error) {
+    entries->clear();
     CdxCursor c;
     Result r = directory_->first(&c, error);
     while (r == kOk && c.valid) {
-        if (tags_.size() >= kMaxTags) {
+        if (entries->size() >= kMaxTags) {
             *error = path() + ": more than " + std::to_string(kMaxTags) + " tags";
             return kCorruptIndex;
         }
-        auto tag = std::make_unique<CdxTag>();
-        tag->name = trimName(c.key);
-        CdxHeader h;
-        if ((r = readTagHeader(c.recno, &h, error)) != kOk) return r;
-        std::string ignored;
-        cdxPrepareTag(*tag, h.keyExpr, h.forExpr, schema, &ignored);
-        // Candidate keys of nullable columns carry no null marker.
-        if (tag->maintainable() && tag->format.nullable && tag->format.length == h.keyLength + 1) {
-            tag->format.nullable = false;
-            tag->format.length = h.keyLength;
-        }
-        if (tag->maintainable() && tag->format.length != h.keyLength) {
-            if (tag->format.type == 'C' && !tag->format.nullable) tag->format.length = h.keyLength;
-            else tag->exprError = "key length in the file (" + std::to_string(h.keyLength) +
-                                  ") differs from the key expression's (" + std::to_string(tag->format.length) + ")";
-        }
-        uint8_t pad = tag->key ? tag->format.pad() : 0x20;
-        tag->tree = std::make_unique<CdxTree>(&file_, c.recno, h, pad);
-        if (!find(tag->name)) tags_.push_back(std::move(tag));
+        entries->emplace_back(trimName(c.key), c.recno);
         r = directory_->next(&c, error);
     }
-    if (r != kOk) return r;
+    return r;
+}
+
+Result CdxBag::openTag(const std::string& name, uint32_t offset, const RecordView& schema,
+                       std::unique_ptr<CdxTag>* out, std::string* error) {
+    auto tag = std::make_unique<CdxTag>();
+    tag->name = name;
+    tag->serial = nextTagSerial();
+    CdxHeader h;
+    if (Result r = readTagHeader(offset, &h, error)) return r;
+    std::string ignored;
+    cdxPrepareTag(*tag, h.keyExpr, h.forExpr, schema, &ignored);
+    // Candidate keys of nullable columns carry no null marker.
+    if (tag->maintainable() && tag->format.nullable && tag->format.length == h.keyLength + 1) {
+        tag->format.nullable = false;
+        tag->format.length = h.keyLength;
+    }
+    if (tag->maintainable() && tag->format.length != h.keyLength) {
+        if (tag->format.type == 'C' && !tag->format.nullable) tag->format.length = h.keyLength;
+        else tag->exprError = "key length in the file (" + std::to_string(h.keyLength) +
+                              ") differs from the key expression's (" + std::to_string(tag->format.length) + ")";
+    }
+    uint8_t pad = tag->key ? tag->format.pad() : 0x20;
+    tag->tree = std::make_unique<CdxTree>(&file_, offset, h, pad);
+    *out = std::move(tag);
+    return kOk;
+}
+
+Result CdxBag::loadTags(const RecordView& schema, std::string* error) {
+    std::vector<std::pair<std::string, uint32_t>> entries;
+    if (Result r = readDirectory(&entries, error)) return r;
+    for (const auto& [name, offset] : entries) {
+        std::unique_ptr<CdxTag> tag;
+        if (Result r = openTag(name, offset, schema, &tag, error)) return r;
+        if (!find(tag->name)) tags_.push_back(std::move(tag));
+    }
     std::sort(tags_.begin(), tags_.end(),
               [](const auto& a, const auto& b) { return a->tree->headerOffset() < b->tree->headerOffset(); });
     return kOk;
@@ -231,6 +254,7 @@ Result CdxBag::createTag(std::string_view name, std::string_view keyExpr, std::s
     }
     auto tag = std::make_unique<CdxTag>();
     tag->name = upperAscii(name);
+    tag->serial = nextTagSerial();
     Result r = cdxPrepareTag(*tag, keyExpr, forExpr, schema, error);
     if (r != kOk) return r;
     if (!cdxPoolFits(keyExpr, forExpr)) {
@@ -326,16 +350,46 @@ Result CdxBag::flush(std::string* error) {
     return r;
 }
 
-Result CdxBag::sync(std::string* error) {
+Result CdxBag::sync(const RecordView& schema, bool* tagsChanged, std::string* error) {
+    *tagsChanged = false;
     bool changed = false;
     Result r = file_.changedOnDisk(&changed, error);
     if (r != kOk || !changed) return r;
-    directory_->dropCache();
-    for (auto& t : tags_) {
-        CdxHeader h;
-        if ((r = readTagHeader(t->tree->headerOffset(), &h, error)) != kOk) return r;
-        t->tree = std::make_unique<CdxTree>(&file_, t->tree->headerOffset(), h, t->tree->pad());
+    // The directory itself may have been rebuilt elsewhere in the file.
+    uint8_t head[kCdxHeaderSize];
+    if ((r = file_.readPage(0, head, error)) != kOk ||
+        (r = file_.readPage(kCdxPageSize, head + kCdxPageSize, error)) != kOk)
+        return r;
+    CdxHeader dir;
+    std::string why;
+    if (!parseCdxHeader(head, &dir, &why) || dir.keyLength != 10) {
+        *error = path() + ": compound header damaged" + (why.empty() ? "" : ": " + why);
+        return kCorruptIndex;
     }
+    directory_ = std::make_unique<CdxTree>(&file_, 0, dir, 0x20);
+    std::vector<std::pair<std::string, uint32_t>> entries;
+    if ((r = readDirectory(&entries, error)) != kOk) return r;
+    std::vector<std::unique_ptr<CdxTag>> next;
+    for (const auto& [name, offset] : entries) {
+        if (std::any_of(next.begin(), next.end(), [&](const auto& t) { return t->name == name; })) continue;
+        auto same = std::find_if(tags_.begin(), tags_.end(), [&](const auto& t) { return t && t->name == name; });
+        CdxHeader h;
+        if ((r = readTagHeader(offset, &h, error)) != kOk) return r;
+        if (same != tags_.end() && (*same)->tree->headerOffset() == offset &&
+            (*same)->tree->header().keyExpr == h.keyExpr && (*same)->tree->header().forExpr == h.forExpr) {
+            (*same)->tree = std::make_unique<CdxTree>(&file_, offset, h, (*same)->tree->pad());
+            next.push_back(std::move(*same));
+            continue;
+        }
+        std::unique_ptr<CdxTag> tag;
+        if ((r = openTag(name, offset, schema, &tag, error)) != kOk) return r;
+        next.push_back(std::move(tag));
+        *tagsChanged = true;
+    }
+    for (const auto& t : tags_) *tagsChanged = *tagsChanged || t != nullptr;  // a tag was dropped
+    std::sort(next.begin(), next.end(),
+              [](const auto& a, const auto& b) { return a->tree->headerOffset() < b->tree->headerOffset(); });
+    tags_ = std::move(next);
     return kOk;
 }
 

@@ -24,6 +24,7 @@ struct CdxTag {
     std::unique_ptr<Expression> filter;  // nullptr: no FOR condition (or see exprError)
     std::string exprError;               // why the tag cannot be maintained ("" when it can)
     CdxKeyFormat format;
+    uint64_t serial = 0;                 // tells this tag object from any other, even one of the same name
 
     bool unique() const { return (tree->header().options & kCdxUnique) != 0; }
     bool descending() const { return tree->header().descending; }
@@ -57,14 +58,22 @@ public:
     Result rewrite(RecordSource* records, const IndexBuildProgress& progress, std::string* error);
 
     Result flush(std::string* error);
-    // Drops cached pages when another process changed the file.
-    Result sync(std::string* error);
+    // When another process changed the file: drops cached pages and reads
+    // the tag directory again, so that tags that process created are added
+    // (compiled against `schema`) and tags it removed are dropped; a tag
+    // it replaced becomes a new tag object. *tagsChanged tells whether the
+    // tag list changed.
+    Result sync(const RecordView& schema, bool* tagsChanged, std::string* error);
     CdxFile& file() { return file_; }
     CdxTree& directory() { return *directory_; }
 
 private:
     CdxBag() = default;
     Result loadTags(const RecordView& schema, std::string* error);
+    // The directory's entries: tag names (trimmed) and header offsets.
+    Result readDirectory(std::vector<std::pair<std::string, uint32_t>>* entries, std::string* error);
+    Result openTag(const std::string& name, uint32_t offset, const RecordView& schema,
+                   std::unique_ptr<CdxTag>* out, std::string* error);
     Result readTagHeader(uint32_t offset, CdxHeader* header, std::string* error);
     Result scan(RecordSource& records, const std::vector<CdxTag*>& tags, const IndexBuildProgress& progress,
                 std::vector<std::string>* keys, std::vector<std::vector<uint32_t>>* recnos, std::string* error);

@@ -10,6 +10,7 @@
 #include <cctype>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 
 #include "engine/cdx_bag.h"
@@ -20,6 +21,7 @@ namespace engine {
 namespace {
 
 namespace fs = std::filesystem;
+using test::TempDir;
 
 bool sameName(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
@@ -186,6 +188,99 @@ TEST(CdxCorpusTest, TablesNavigateInTagOrder) {
         EXPECT_EQ(closeTable(h), kOk);
     }
     ASSERT_EQ(setDeleted(true), kOk);
+}
+
+// The 1024 bytes of every header (the compound header at 0 and each tag
+// header) by tag name; "" names the compound header.
+std::map<std::string, std::string> headersByTag(const std::string& cdxPath, const RecordView& schema) {
+    std::map<std::string, std::string> out;
+    std::string bytes = test::readFileBytes(cdxPath);
+    std::unique_ptr<CdxBag> bag;
+    std::string error;
+    EXPECT_EQ(CdxBag::open(cdxPath, schema, {true, true}, &bag, &error), kOk) << error;
+    if (!bag) return out;
+    out[""] = bytes.substr(0, kCdxHeaderSize);
+    for (const auto& t : bag->tags()) out[t->name] = bytes.substr(t->tree->headerOffset(), kCdxHeaderSize);
+    return out;
+}
+
+// Byte positions where two headers differ, outside the ranges [from, to)
+// that are allowed to change.
+std::string differences(const std::string& a, const std::string& b,
+                        std::initializer_list<std::pair<size_t, size_t>> allowed) {
+    std::string out;
+    for (size_t i = 0; i < kCdxHeaderSize && i < a.size() && i < b.size(); ++i) {
+        bool mayChange = false;
+        for (auto [from, to] : allowed) mayChange = mayChange || (i >= from && i < to);
+        if (!mayChange && a[i] != b[i])
+            out += " " + std::to_string(i) + ":" + test::toHex(a.substr(i, 1)) + "->" + test::toHex(b.substr(i, 1));
+    }
+    return out;
+}
+
+// Every header read and written back by our code keeps its 1024 bytes:
+// the FOR position at 504 (the key expression's pool length, as every file
+// of the corpus has it), the figures other writers keep at 16..35, the
+// option bits we do not use (0x02, 0x04), the pool. The only field that
+// changes is the compound header's change counter (8..11), bumped on every
+// flush. A rebuild (pack) moves the roots (0..3) and nothing else.
+TEST(CdxCorpusTest, EveryHeaderSurvivesReadingAndRewriting) {
+    int headers = 0;
+    for (const CorpusIndex& ix : corpusIndexes()) {
+        SCOPED_TRACE(ix.cdx);
+        DbfSchema schema(ix.dbf);
+        for (const auto& [name, original] : headersByTag(ix.cdx, schema)) {
+            CdxHeader h;
+            std::string why;
+            ASSERT_TRUE(parseCdxHeader(reinterpret_cast<const uint8_t*>(original.data()), &h, &why)) << why;
+            std::string again(kCdxHeaderSize, '\0');
+            writeCdxHeader(h, reinterpret_cast<uint8_t*>(again.data()));
+            EXPECT_EQ(differences(original, again, {}), "") << "tag " << name;
+            EXPECT_EQ(cdxLe16(reinterpret_cast<const uint8_t*>(original.data()) + 504),
+                      cdxLe16(reinterpret_cast<const uint8_t*>(original.data()) + 510)) << "tag " << name;
+            ++headers;
+        }
+
+        // Through the bag: every header marked changed and flushed.
+        TempDir dir;
+        std::string copy = dir.file("copy.cdx");
+        test::writeFileBytes(copy, test::readFileBytes(ix.cdx));
+        {
+            std::unique_ptr<CdxBag> bag;
+            std::string error;
+            ASSERT_EQ(CdxBag::open(copy, schema, {false, false}, &bag, &error), kOk) << error;
+            bag->directory().setHeader(bag->directory().header());
+            for (const auto& t : bag->tags()) t->tree->setHeader(t->tree->header());
+            ASSERT_EQ(bag->flush(&error), kOk) << error;
+        }
+        auto before = headersByTag(ix.cdx, schema), after = headersByTag(copy, schema);
+        ASSERT_EQ(before.size(), after.size());
+        for (const auto& [name, original] : before)
+            EXPECT_EQ(differences(original, after[name], {{8, 12}}), "") << "tag " << name;
+    }
+    EXPECT_GE(headers, 40) << "compound and tag headers of the corpus";
+}
+
+TEST(CdxCorpusTest, PackRebuildsTagsKeepingTheirHeaders) {
+    for (const CorpusIndex& ix : corpusIndexes()) {
+        SCOPED_TRACE(ix.cdx);
+        TempDir dir;
+        fs::path base = fs::path(ix.prefix);
+        std::string table = dir.file("t" + fs::path(ix.dbf).extension().string());
+        test::writeFileBytes(table, test::readFileBytes(ix.dbf));
+        test::writeFileBytes(dir.file("t.cdx"), test::readFileBytes(ix.cdx));
+        for (const char* x : {".fpt", ".FPT"})
+            if (fs::exists(base.string() + x)) test::writeFileBytes(dir.file("t.fpt"), test::readFileBytes(base.string() + x));
+        Handle h = 0;
+        ASSERT_EQ(openTable(table, "", kTypeCdx, kOpenExclusive, &h), kOk);
+        ASSERT_EQ(pack(h), kOk);
+        ASSERT_EQ(closeTable(h), kOk);
+        DbfSchema schema(ix.dbf);
+        auto before = headersByTag(ix.cdx, schema), after = headersByTag(dir.file("t.cdx"), schema);
+        ASSERT_EQ(before.size(), after.size());
+        for (const auto& [name, original] : before)
+            EXPECT_EQ(differences(original, after[name], {{0, 4}, {8, 12}}), "") << "tag " << name;
+    }
 }
 
 }  // namespace

@@ -119,7 +119,26 @@ bool cdxPoolFits(std::string_view keyExpr, std::string_view forExpr) {
     return keyExpr.size() + 1 + forExpr.size() + 1 <= static_cast<size_t>(kCdxPoolSize);
 }
 
+namespace {
+
+// The key and FOR expressions held in a pool: the key up to its NUL, the
+// FOR text from there up to the next NUL.
+void poolExpressions(const uint8_t* poolBytes, std::string* keyExpr, std::string* forExpr) {
+    const char* pool = reinterpret_cast<const char*>(poolBytes);
+    size_t keyEnd = std::find(pool, pool + kCdxPoolSize, '\0') - pool;
+    keyExpr->assign(pool, keyEnd);
+    forExpr->clear();
+    if (keyEnd + 1 < static_cast<size_t>(kCdxPoolSize)) {
+        const char* f = pool + keyEnd + 1;
+        size_t forEnd = std::find(f, pool + kCdxPoolSize, '\0') - f;
+        forExpr->assign(f, forEnd);
+    }
+}
+
+}  // namespace
+
 bool parseCdxHeader(const uint8_t* b, CdxHeader* h, std::string* error) {
+    std::memcpy(h->stored.data(), b, kCdxHeaderSize);
     h->root = cdxLe32(b);
     h->freeList = cdxLe32(b + 4);
     h->counter = cdxBe32(b + 8);
@@ -132,24 +151,19 @@ bool parseCdxHeader(const uint8_t* b, CdxHeader* h, std::string* error) {
         return false;
     }
     uint16_t forLen = cdxLe16(b + 506), keyLen = cdxLe16(b + 510);
-    const char* pool = reinterpret_cast<const char*>(b + 512);
-    size_t keyEnd = std::find(pool, pool + kCdxPoolSize, '\0') - pool;
     if (keyLen > kCdxPoolSize || forLen > kCdxPoolSize) {
         *error = "expression lengths beyond the pool";
         return false;
     }
-    h->keyExpr.assign(pool, keyEnd);
-    h->forExpr.clear();
-    if (keyEnd + 1 < static_cast<size_t>(kCdxPoolSize)) {
-        const char* f = pool + keyEnd + 1;
-        size_t forEnd = std::find(f, pool + kCdxPoolSize, '\0') - f;
-        h->forExpr.assign(f, forEnd);
-    }
+    poolExpressions(b + 512, &h->keyExpr, &h->forExpr);
     return true;
 }
 
 void writeCdxHeader(const CdxHeader& h, uint8_t* b) {
-    std::memset(b, 0, kCdxHeaderSize);
+    std::memcpy(b, h.stored.data(), kCdxHeaderSize);
+    std::string storedKey, storedFor;
+    poolExpressions(b + 512, &storedKey, &storedFor);
+    bool samePool = storedKey == h.keyExpr && storedFor == h.forExpr;
     cdxPutLe32(b, h.root);
     cdxPutLe32(b + 4, h.freeList);
     cdxPutBe32(b + 8, h.counter);
@@ -159,9 +173,13 @@ void writeCdxHeader(const CdxHeader& h, uint8_t* b) {
     uint16_t keyLen = static_cast<uint16_t>(h.keyExpr.size() + 1);
     uint16_t forLen = static_cast<uint16_t>(h.forExpr.size() + 1);
     cdxPutLe16(b + 502, h.descending ? 1 : 0);
-    cdxPutLe16(b + 504, static_cast<uint16_t>(keyLen + forLen - 1));
+    // Readers find the FOR expression at the offset in 504: right after the
+    // key expression and its NUL.
+    cdxPutLe16(b + 504, keyLen);
     cdxPutLe16(b + 506, forLen);
     cdxPutLe16(b + 510, keyLen);
+    if (samePool) return;
+    std::memset(b + 512, 0, kCdxPoolSize);
     std::memcpy(b + 512, h.keyExpr.data(), h.keyExpr.size());
     std::memcpy(b + 512 + keyLen, h.forExpr.data(), h.forExpr.size());
 }

@@ -13,9 +13,13 @@
 //       14    1 options: 0x01 unique, 0x08 FOR clause, 0x20 compact, 0x40 compound,
 //               0x80 structural (compound header of a structural bag)
 //       15    1 signature (1)
+//       16  486 not interpreted here; other writers keep figures about the
+//               tag there (bytes 16..35), so they are carried over unchanged
 //      502    2 order: 0 ascending, 1 descending
-//      504    2 total length of the expression pool in use
+//      504    2 where the FOR expression starts in the pool: the key
+//               expression's length including its NUL (equal to 510)
 //      506    2 FOR expression length including its NUL (1 when none)
+//      508    2 reserved
 //      510    2 key expression length including its NUL
 //      512  512 pool: key expression, NUL, FOR expression, NUL
 // Node header (every node), 12 bytes:
@@ -42,6 +46,7 @@
 // are stored ascending and walked backwards.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -76,12 +81,18 @@ struct CdxHeader {
     bool descending = false;
     std::string keyExpr;
     std::string forExpr;
+    // The 1024 bytes as read from the file (all zero for a new header):
+    // writeCdxHeader starts from them, so the bytes this engine does not
+    // interpret survive a rewrite.
+    std::array<uint8_t, 1024> stored{};
 };
 
 // Reads a header from `bytes` (kCdxHeaderSize of them). Returns false with
 // *error set when the key length or the expression pool is out of range.
 bool parseCdxHeader(const uint8_t* bytes, CdxHeader* header, std::string* error);
-// Writes `header` into 1024 bytes. REQUIRES: the expressions fit the pool.
+// Writes `header` into 1024 bytes, over a copy of header.stored: the pool
+// keeps its stored bytes while the expressions are the stored ones.
+// REQUIRES: the expressions fit the pool.
 void writeCdxHeader(const CdxHeader& header, uint8_t* bytes);
 // True when key and FOR text (with their NULs) fit the 512-byte pool.
 bool cdxPoolFits(std::string_view keyExpr, std::string_view forExpr);

@@ -67,6 +67,15 @@ int roleAppend(const std::vector<std::string>& a) {
     return closeTable(h) == kOk ? 0 : 2;
 }
 
+// Creates a tag in the structural bag of a table opened shared.
+int roleTag(const std::vector<std::string>& a) {
+    Handle h = 0;
+    if (openTable(a[1], "", kTypeCdx, kOpenShared, &h) != kOk) return 2;
+    int order = 0;
+    if (createIndex(h, "", a[2], a[3], "", 0, nullptr, &order) != kOk) return 2;
+    return closeTable(h) == kOk ? 0 : 2;
+}
+
 }  // namespace
 
 int runEngineChild(const std::vector<std::string>& a) {
@@ -74,6 +83,7 @@ int runEngineChild(const std::vector<std::string>& a) {
     if (a.size() >= 3 && a[0] == "try") return roleTry(a);
     if (a.size() >= 5 && a[0] == "hold") return roleHold(a);
     if (a.size() >= 4 && a[0] == "append") return roleAppend(a);
+    if (a.size() >= 4 && a[0] == "tag") return roleTag(a);
     return 3;
 }
 

@@ -11,6 +11,7 @@
 //   append PATH COUNT TAG                 open shared, append COUNT records whose
 //                                         first field is TAG + number and third
 //                                         (a memo) "memo " + the same
+//   tag PATH NAME KEY                     open shared, create tag NAME on KEY
 #pragma once
 
 #include <string>

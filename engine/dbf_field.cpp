@@ -282,6 +282,23 @@ void writeJulian(uint8_t* p, const FieldDesc& f, int32_t julian) {
     std::memcpy(p, t.data(), 8);
 }
 
+void writeDateTime(uint8_t* p, const FieldDesc& f, int32_t julian, int32_t millis) {
+    if (f.type != 'T') {
+        writeJulian(p, f, julian);
+        return;
+    }
+    putU32le(p, uint32_t(julian > 0 ? julian : 0));
+    putU32le(p + 4, uint32_t(millis));
+}
+
+int64_t readCurrency(const uint8_t* p, const FieldDesc& f) {
+    return f.type == 'Y' ? int64_t(getU64le(p)) : 0;
+}
+
+void writeCurrency(uint8_t* p, const FieldDesc&, int64_t tenThousandths) {
+    putU64le(p, uint64_t(tenThousandths));
+}
+
 void writeMemoBlock(uint8_t* p, const FieldDesc& f, uint32_t block) {
     if (f.length == 4) {
         putU32le(p, block);
@@ -300,6 +317,17 @@ void writeText(uint8_t* p, const FieldDesc& f, std::string_view text) {
     size_t n = text.size() < f.length ? text.size() : f.length;
     std::memcpy(p, text.data(), n);
     std::memset(p + n, ' ', f.length - n);
+}
+
+bool writeVarText(uint8_t* p, const FieldDesc& f, std::string_view text, bool canMarkLength) {
+    if (!canMarkLength || text.size() >= f.length) {
+        writeText(p, f, text);
+        return false;
+    }
+    std::memcpy(p, text.data(), text.size());
+    std::memset(p + text.size(), 0, f.length - text.size());
+    p[f.length - 1] = uint8_t(text.size());
+    return true;
 }
 
 void writeBlank(uint8_t* p, const FieldDesc& f) {

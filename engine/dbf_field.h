@@ -54,9 +54,21 @@ bool isBlank(const uint8_t* p, const FieldDesc& f);
 Result writeNumber(uint8_t* p, const FieldDesc& f, double value);
 void writeLogical(uint8_t* p, const FieldDesc& f, bool value);
 void writeJulian(uint8_t* p, const FieldDesc& f, int32_t julian);  // 0 = blank
+// D: the day alone; T: the day and the milliseconds since midnight (day 0
+// and no milliseconds = blank). REQUIRES: 0 <= millis < 86400000.
+void writeDateTime(uint8_t* p, const FieldDesc& f, int32_t julian, int32_t millis);
+// Currency as stored: the value in ten-thousandths.
+int64_t readCurrency(const uint8_t* p, const FieldDesc& f);
+void writeCurrency(uint8_t* p, const FieldDesc& f, int64_t tenThousandths);
 void writeMemoBlock(uint8_t* p, const FieldDesc& f, uint32_t block);
 // Text into a C field: truncated or space padded to the width.
 void writeText(uint8_t* p, const FieldDesc& f, std::string_view text);
+// Text into a V or Q field. A value shorter than the field is followed by
+// zero bytes and its length in the field's last byte, and the result is
+// true: the caller sets the field's length bit in the null flags. A value
+// as long as the field (or longer, cut) fills it and the result is false.
+// Without a length bit (`canMarkLength` false) the value is blank padded.
+bool writeVarText(uint8_t* p, const FieldDesc& f, std::string_view text, bool canMarkLength);
 // The blank value of the field.
 void writeBlank(uint8_t* p, const FieldDesc& f);
 // Parses a number written as text ("  -12.50"); false when it is not one.

@@ -104,11 +104,10 @@ bool DbfRecord::memoText(int i, std::string* text, std::string* why) const {
     return true;
 }
 
-void DbfRecord::setNullBit(int i, bool null) {
-    int bit = layout_->nullBit[size_t(i)];
+void DbfRecord::setFlagBit(int bit, bool on) {
     if (bit < 0) return;
     uint8_t& b = bytes_[size_t(layout_->nullFlagsOffset) + size_t(bit / 8)];
-    if (null)
+    if (on)
         b = uint8_t(b | (1u << (bit % 8)));
     else
         b = uint8_t(b & ~(1u << (bit % 8)));

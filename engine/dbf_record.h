@@ -53,8 +53,14 @@ public:
     // file is unreadable at that block.
     bool memoText(int i, std::string* text, std::string* why) const;
     void setNull(int i, bool null) {
-        if (layout_->nullFlagsOffset >= 0) setNullBit(i, null);
+        if (layout_->nullFlagsOffset >= 0) setFlagBit(layout_->nullBit[size_t(i)], null);
     }
+    // The varlength bit of a V or Q field: its length is in its last byte.
+    void setVarLength(int i, bool marked) {
+        if (layout_->nullFlagsOffset >= 0) setFlagBit(layout_->varBit[size_t(i)], marked);
+    }
+    bool canMarkVarLength(int i) const { return layout_->varBit[size_t(i)] >= 0; }
+    bool nullable(int i) const { return layout_->nullBit[size_t(i)] >= 0; }
 
     // RecordView
     int fieldCount() const override { return int(layout_->user.size()); }
@@ -70,7 +76,7 @@ public:
     uint32_t recordNumber() const override { return recno_; }
 
 private:
-    void setNullBit(int i, bool null);
+    void setFlagBit(int bit, bool on);
 
     const TableLayout* layout_;
     MemoFile* memo_;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <vector>
 
 #include "engine/dbf_child_testutil.h"
 #include "engine/dbf_testutil.h"
@@ -41,6 +42,43 @@ protected:
     std::string path_, ready_, release_;
     int serial_ = 0;
 };
+
+// A tag another process creates while we hold the bag open is seen without
+// reopening: the order list grows, the controlling order stays, and a record
+// we were changing at that moment gets its right key in the new tag (the
+// other process indexed the record as it was on disk).
+TEST_F(SharingTest, TagsAnotherProcessCreatesAreSeenWithoutReopening) {
+    Handle h = test::openOrDie(path_, kOpenShared);
+    int orders = 0;
+    ASSERT_EQ(orderCount(h, &orders), kOk);
+    ASSERT_EQ(orders, 1);
+    ASSERT_EQ(setOrderByName(h, "NAME"), kOk);
+    ASSERT_EQ(gotoRecord(h, 2), kOk);
+    ASSERT_EQ(lockRecord(h, 2), kOk);
+    ASSERT_EQ(setString(h, 2, "7"), kOk);  // not written yet
+    ASSERT_EQ(runEngineChildToEnd({"tag", path_, "BYQTY", "QTY"}), 0);
+    ASSERT_EQ(unlockRecord(h, 2), kOk) << test::lastErrorString();
+    ASSERT_EQ(orderCount(h, &orders), kOk);
+    EXPECT_EQ(orders, 2);
+    int current = 0;
+    ASSERT_EQ(currentOrder(h, &current), kOk);
+    std::string tag;
+    ASSERT_EQ(orderName(h, current, &tag), kOk);
+    EXPECT_EQ(tag, "NAME");
+    ASSERT_EQ(setOrderByName(h, "BYQTY"), kOk) << test::lastErrorString();
+    uint32_t keys = 0;
+    ASSERT_EQ(keyCount(h, &keys), kOk);
+    EXPECT_EQ(keys, 5u) << "one key per record: the old key of record 2 is gone";
+    std::vector<uint32_t> walked;
+    bool eof = false;
+    for (goTop(h); atEof(h, &eof) == kOk && !eof; skip(h, 1)) {
+        uint32_t n = 0;
+        recordNumber(h, &n);
+        walked.push_back(n);
+    }
+    EXPECT_EQ(walked, (std::vector<uint32_t>{1, 3, 4, 5, 2}));
+    closeTable(h);
+}
 
 TEST_F(SharingTest, ExclusiveOpenKeepsTheOtherProcessOut) {
     Handle h = test::openOrDie(path_, kOpenExclusive);

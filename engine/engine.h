@@ -106,15 +106,27 @@ Result getJulian(Handle table, int field, int32_t* julianDay);   // D, T; 0 when
 Result getMemoLength(Handle table, int field, uint32_t* length);
 Result getMemo(Handle table, int field, std::string* value);
 Result isNull(Handle table, int field, bool* null);
+// D and T with the time of day (T: milliseconds since midnight; D: 0).
+Result getDateTime(Handle table, int field, int32_t* julianDay, int32_t* millis);
+// Y exactly: the value in ten-thousandths.
+Result getCurrency(Handle table, int field, int64_t* tenThousandths);
 
 // Writes into the current record (kAtEof on the phantom record, kReadOnly,
 // kTypeMismatch for an unsuitable field type). In a shared table the record
 // should be locked by the caller; writing does not lock it.
-Result setString(Handle table, int field, std::string_view value);   // C M; N F D parse the text
+// C M V Q; N F D parse the text (N F: a number or blanks exactly as wide as
+// the field are stored as they are).
+Result setString(Handle table, int field, std::string_view value);
 Result setDouble(Handle table, int field, double value);             // N F I B Y
 Result setLogical(Handle table, int field, bool value);              // L
 Result setDate(Handle table, int field, std::string_view yyyymmdd);  // D T; "" blanks it
 Result setJulian(Handle table, int field, int32_t julianDay);        // D T; 0 blanks it
+// D T; D keeps the day only. kInvalidArgument for millis outside 0..86399999.
+Result setDateTime(Handle table, int field, int32_t julianDay, int32_t millis);
+Result setCurrency(Handle table, int field, int64_t tenThousandths);  // Y
+// Makes a nullable field NULL (its bytes blank); kTypeMismatch for a field
+// that cannot hold NULL. Any other write clears the NULL.
+Result setNull(Handle table, int field);
 
 // ---- Records ----------------------------------------------------------------
 

@@ -105,6 +105,27 @@ Result isNull(Handle h, int field, bool* null) {
     return kOk;
 }
 
+Result getDateTime(Handle h, int field, int32_t* julianDay, int32_t* millis) {
+    TABLE_OR_FAIL(h, t);
+    if (!fieldOk(t, field)) return badField(field);
+    const FieldDesc& f = t->record().user(field - 1);
+    if (f.type != 'D' && f.type != 'T') return mismatch(t, field, "a date");
+    const uint8_t* p = t->record().data() + f.offset;
+    *julianDay = readJulian(p, f);
+    *millis = f.type == 'T' ? readMillis(p, f) : 0;
+    if (*millis < 0 || *millis >= 86400000) *millis = 0;  // not a time another writer could mean
+    return kOk;
+}
+
+Result getCurrency(Handle h, int field, int64_t* tenThousandths) {
+    TABLE_OR_FAIL(h, t);
+    if (!fieldOk(t, field)) return badField(field);
+    const FieldDesc& f = t->record().user(field - 1);
+    if (f.type != 'Y') return mismatch(t, field, "currency");
+    *tenThousandths = readCurrency(t->record().data() + f.offset, f);
+    return kOk;
+}
+
 Result setString(Handle h, int field, std::string_view value) {
     TABLE_OR_FAIL(h, t);
     if (!fieldOk(t, field)) return badField(field);
@@ -121,6 +142,24 @@ Result setLogical(Handle h, int field, bool value) {
     TABLE_OR_FAIL(h, t);
     if (!fieldOk(t, field)) return badField(field);
     return report(t->setLogical(field - 1, value), t);
+}
+
+Result setDateTime(Handle h, int field, int32_t julianDay, int32_t millis) {
+    TABLE_OR_FAIL(h, t);
+    if (!fieldOk(t, field)) return badField(field);
+    return report(t->setDateTime(field - 1, julianDay, millis), t);
+}
+
+Result setCurrency(Handle h, int field, int64_t tenThousandths) {
+    TABLE_OR_FAIL(h, t);
+    if (!fieldOk(t, field)) return badField(field);
+    return report(t->setCurrency(field - 1, tenThousandths), t);
+}
+
+Result setNull(Handle h, int field) {
+    TABLE_OR_FAIL(h, t);
+    if (!fieldOk(t, field)) return badField(field);
+    return report(t->setNull(field - 1), t);
 }
 
 Result setJulian(Handle h, int field, int32_t julianDay) {

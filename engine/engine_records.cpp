@@ -108,6 +108,8 @@ Result closeIndexes(Handle h) {
 
 Result orderCount(Handle h, int* count) {
     TABLE_OR_FAIL(h, t);
+    *count = 0;
+    if (Result r = t->refreshOrders()) return report(r, t);
     *count = t->indexes().orderCount();
     return kOk;
 }
@@ -119,6 +121,7 @@ Result setOrder(Handle h, int order) {
 
 Result setOrderByName(Handle h, std::string_view tag) {
     TABLE_OR_FAIL(h, t);
+    if (Result r = t->refreshOrders()) return report(r, t);
     int order = t->indexes().findOrder(tag);
     if (order == 0) return setError(kNoOrder, t->path() + ": no order named " + std::string(tag));
     return report(t->setOrder(order), t);
@@ -131,6 +134,7 @@ Result currentOrder(Handle h, int* order) {
 }
 
 static Result orderInfo(Table* t, int order, OrderInfo* info) {
+    if (Result r = t->refreshOrders()) return report(r, t);
     Result r = t->indexes().orderInfo(order, info);
     if (r != kOk) return setError(r, t->path() + ": no order " + std::to_string(order));
     return kOk;

@@ -1,6 +1,7 @@
 // FPT memo reading and writing, DBT memo reading (layouts in fpt_file.h).
 #include "engine/fpt_file.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "engine/byte_order.h"
@@ -225,6 +226,56 @@ Result MemoFile::write(uint32_t oldBlock, std::string_view text, uint32_t* block
         if (Result r = writeHeader(why)) return r;
     }
     *block = target;
+    return kOk;
+}
+
+uint32_t MemoFile::firstBlock() const {
+    return blocksFor(kFptHeaderBytes, header_.blockSize);
+}
+
+uint32_t MemoFile::endBlock() const {
+    uint32_t end = blocksFor(fileBytes_, header_.blockSize);
+    return header_.nextFree > end ? header_.nextFree : end;
+}
+
+Result MemoFile::itemBlocks(uint32_t block, uint32_t* blocks, std::string* why) {
+    uint32_t len = 0;
+    if (Result r = length(block, &len, why)) return r;
+    *blocks = blocksFor(8 + uint64_t(len), header_.blockSize);
+    return kOk;
+}
+
+Result MemoFile::copyItem(uint32_t from, uint32_t to, std::string* why) {
+    uint32_t len = 0;
+    if (Result r = length(from, &len, why)) return r;
+    const uint32_t bs = header_.blockSize;
+    uint64_t total = uint64_t(blocksFor(8 + uint64_t(len), bs)) * bs;
+    uint64_t src = uint64_t(from) * bs, dst = uint64_t(to) * bs;
+    std::string buf(size_t(std::min<uint64_t>(total, 1 << 20)), '\0');
+    for (uint64_t done = 0; done < total;) {
+        size_t n = size_t(std::min<uint64_t>(buf.size(), total - done));
+        std::memset(buf.data(), 0, n);
+        // The last block of the file may be short: what is missing reads as zeros.
+        if (src + done < fileBytes_) {
+            auto rd = file_.read(src + done, buf.data(), size_t(std::min<uint64_t>(n, fileBytes_ - src - done)));
+            if (!rd.ok()) return ioError(rd.status(), why);
+        }
+        os::Status s = file_.write(dst + done, buf.data(), n);
+        if (!s.ok()) return ioError(s, why);
+        done += n;
+    }
+    if (dst + total > fileBytes_) fileBytes_ = dst + total;
+    return kOk;
+}
+
+Result MemoFile::setNextFree(uint32_t block, bool cut, std::string* why) {
+    header_.nextFree = block;
+    if (Result r = writeHeader(why)) return r;
+    if (!cut) return kOk;
+    uint64_t keep = uint64_t(block) * header_.blockSize;
+    os::Status s = file_.truncate(keep);
+    if (!s.ok()) return ioError(s, why);
+    fileBytes_ = keep;
     return kOk;
 }
 

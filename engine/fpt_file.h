@@ -75,6 +75,22 @@ public:
     Result refresh(std::string* why);
     Result flush(std::string* why);
     uint32_t blockSize() const { return header_.blockSize; }
+    bool isDbt() const { return dbt_; }
+
+    // For compaction (FPT only). The first block after the header.
+    uint32_t firstBlock() const;
+    // The first block past every item: the next free block or the end of
+    // the file, whichever is further.
+    uint32_t endBlock() const;
+    // Blocks taken by the item at `block` (its 8-byte prefix included);
+    // kCorruptMemo when it does not lie inside the file.
+    Result itemBlocks(uint32_t block, uint32_t* blocks, std::string* why);
+    // Copies the item at `from` (prefix, block type and data as stored) to
+    // `to`, whole blocks. REQUIRES: the two do not overlap.
+    Result copyItem(uint32_t from, uint32_t to, std::string* why);
+    // Writes the next free block into the header; with `cut`, also cuts the
+    // file there.
+    Result setNextFree(uint32_t block, bool cut, std::string* why);
 
 private:
     Result readHeader(std::string* why);

@@ -161,13 +161,23 @@ Result IndexSet::flush() {
 }
 
 Result IndexSet::sync() {
-    if (!mode_.shared) return kOk;
+    if (!mode_.shared || !schema_) return kOk;
     std::string why;
-    for (auto& b : bags_) {
-        Result r = b->sync(&why);
-        if (r != kOk) return fail(r, why);
+    uint64_t controlling = current_ > 0 ? orders_[static_cast<size_t>(current_ - 1)].tag->serial : 0;
+    bool relist = false;
+    Result r = kOk;
+    for (size_t i = 0; i < bags_.size() && r == kOk; ++i) {
+        bool tagsChanged = false;
+        r = bags_[i]->sync(*schema_, &tagsChanged, &why);
+        relist = relist || tagsChanged;
     }
-    return kOk;
+    if (relist) {
+        listOrders();
+        current_ = 0;
+        for (size_t i = 0; i < orders_.size(); ++i)
+            if (orders_[i].tag->serial == controlling) current_ = static_cast<int>(i) + 1;
+    }
+    return r == kOk ? kOk : fail(r, why);
 }
 
 Result IndexSet::checkAll() {

@@ -102,7 +102,9 @@ public:
     // Writes every pending page of every bag to disk (pages first, headers last).
     Result flush();
     // Shared mode: call after taking a table lock or record lock; drops cached
-    // pages of bags that another process changed since we last read them.
+    // pages of bags that another process changed since we last read them and
+    // picks up the tags it created or removed (the order list follows; the
+    // controlling order stays the same tag, or becomes 0 when it is gone).
     Result sync();
     bool hasStructural() const;
     // Path of the structural bag ("" when none is open).
@@ -192,6 +194,7 @@ private:
     Result moveKeys(const RecordView& record, const std::vector<std::string>& oldKeys,
                     const std::vector<char>& oldIn);
     Result addKey(CdxTag& tag, const std::string& key, uint32_t recno);
+    Result eraseRecord(CdxTag& tag, uint32_t recno);
     Result seekKey(const Order& o, const std::string& prefix, bool soft, bool last,
                    uint32_t* recordNumber, bool* found);
     bool isStale(const CdxBag* bag) const;

@@ -11,7 +11,9 @@ namespace engine {
 
 namespace {
 
-constexpr char kOut = 0, kIn = 1, kSkip = 2;
+// kUnknown: the tag appeared (another process created it) after the
+// record's keys were noted; where the record stood in it is not known.
+constexpr char kOut = 0, kIn = 1, kSkip = 2, kUnknown = 3;
 
 // The same record with the delete flag the other way round: what the record
 // looked like before a delete or recall.
@@ -77,6 +79,21 @@ Result IndexSet::addKey(CdxTag& tag, const std::string& key, uint32_t recno) {
     return r == kOk ? kOk : fail(r, why);
 }
 
+// Removes the entry of `recno` from `tag`, wherever it is: a walk of the
+// whole tag, for the rare tag whose old key for the record is not known.
+Result IndexSet::eraseRecord(CdxTag& tag, uint32_t recno) {
+    std::string why;
+    CdxCursor c;
+    Result r = tag.tree->first(&c, &why);
+    while (r == kOk && c.valid && c.recno != recno) r = tag.tree->next(&c, &why);
+    if (r != kOk) return fail(r, why);
+    if (!c.valid) return kOk;
+    bool found = false;
+    std::string key = c.key;
+    r = tag.tree->erase(key, recno, &found, &why);
+    return r == kOk ? kOk : fail(r, why);
+}
+
 Result IndexSet::moveKeys(const RecordView& record, const std::vector<std::string>& oldKeys,
                           const std::vector<char>& oldIn) {
     std::vector<std::string> keys;
@@ -89,6 +106,7 @@ Result IndexSet::moveKeys(const RecordView& record, const std::vector<std::strin
         if (in[i] == kSkip || oldIn[i] == kSkip) continue;
         if (in[i] == oldIn[i] && (in[i] == kOut || keys[i] == oldKeys[i])) continue;
         CdxTag& t = *orders_[i].tag;
+        if (oldIn[i] == kUnknown && (r = eraseRecord(t, recno)) != kOk) return r;
         if (oldIn[i] == kIn) {
             bool found;
             if ((r = t.tree->erase(oldKeys[i], recno, &found, &why)) != kOk) return fail(r, why);
@@ -116,6 +134,7 @@ Result IndexSet::beforeWrite(const RecordView& record) {
     p->recno = record.recordNumber();
     Result r = noteKeys(record, &p->keys, &p->in);
     if (r != kOk) return r;
+    for (const Order& o : orders_) p->serials.push_back(o.tag->serial);
     pending_ = std::move(p);
     return kOk;
 }
@@ -125,7 +144,16 @@ Result IndexSet::afterWrite(const RecordView& record) {
         return fail(kInvalidArgument, "index update of record " + std::to_string(record.recordNumber()) +
                                           " without its keys from before the change");
     std::unique_ptr<PendingWrite> p = std::move(pending_);
-    return moveKeys(record, p->keys, p->in);
+    // The order list may have changed since (tags of another process).
+    std::vector<std::string> keys(orders_.size());
+    std::vector<char> in(orders_.size(), kUnknown);
+    for (size_t i = 0; i < orders_.size(); ++i)
+        for (size_t j = 0; j < p->serials.size(); ++j)
+            if (p->serials[j] == orders_[i].tag->serial) {
+                keys[i] = std::move(p->keys[j]);
+                in[i] = p->in[j];
+            }
+    return moveKeys(record, keys, in);
 }
 
 Result IndexSet::onDeleteRecall(const RecordView& record) {

@@ -20,6 +20,7 @@ struct IndexSet::PendingWrite {
     uint32_t recno = 0;
     std::vector<std::string> keys;
     std::vector<char> in;
+    std::vector<uint64_t> serials;  // CdxTag::serial of each order then
 };
 
 }  // namespace engine

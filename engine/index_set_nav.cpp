@@ -15,6 +15,7 @@ Result IndexSet::usable(const Order** order, bool refresh) {
     if (current_ == 0) return fail(kNoOrder, "no controlling order");
     if (refresh)
         if (Result r = sync()) return r;
+    if (current_ == 0) return fail(kNoOrder, "the controlling order was removed by another program");
     const Order& o = orders_[static_cast<size_t>(current_ - 1)];
     if (isStale(o.bag)) return fail(kCorruptIndex, staleWhy_);
     *order = &o;

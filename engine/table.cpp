@@ -2,6 +2,7 @@
 #include "engine/table.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "engine/byte_order.h"
@@ -187,8 +188,10 @@ Result Table::setText(int field, std::string_view value) {
             return r;
         }
         writeMemoBlock(p, f, block);
-    } else if (f.type == 'C' || f.type == 'V' || f.type == 'Q') {
+    } else if (f.type == 'C') {
         writeText(p, f, value);
+    } else if (f.type == 'V' || f.type == 'Q') {
+        rec_.setVarLength(field, writeVarText(p, f, value, rec_.canMarkVarLength(field)));
     } else if (f.type == 'D' || f.type == 'T') {
         std::string_view v = value;
         while (!v.empty() && v.back() == ' ') v.remove_suffix(1);
@@ -203,10 +206,13 @@ Result Table::setText(int field, std::string_view value) {
         writeLogical(p, f, c == 'T' || c == 't' || c == 'Y' || c == 'y');
     } else if (isNumericType(f.type)) {
         double d = 0;
-        if (!value.empty() && value.find_first_not_of(' ') != std::string_view::npos &&
-            !parseNumberText(value, &d))
+        bool blank = value.find_first_not_of(' ') == std::string_view::npos;
+        if (!blank && !parseNumberText(value, &d))
             return fail(kTypeMismatch, "not a number: " + std::string(value));
-        if (Result r = writeNumber(p, f, d)) return fail(r, "value too wide for " + f.name);
+        if ((f.type == 'N' || f.type == 'F') && value.size() == f.length)
+            std::memcpy(p, value.data(), f.length);  // digits of the field's width (or blanks) as they are
+        else if (Result r = writeNumber(p, f, d))
+            return fail(r, "value too wide for " + f.name);
     } else {
         return fail(kTypeMismatch, "field " + f.name + " cannot take text");
     }
@@ -221,24 +227,91 @@ Result Table::setNumber(int field, double value) {
     if (Result r = writeNumber(rec_.data() + f.offset, f, value))
         return fail(r, "value too wide for " + f.name);
     rec_.setNull(field, false);
+    if (f.type == 'I') return keepAutoIncrementAbove(field, int32_t(getU32le(rec_.data() + f.offset)));
     return kOk;
 }
 
-Result Table::setLogical(int field, bool value) {
+// The typed writes: `type` is the one field type that takes the value.
+template <class Write>
+Result Table::writeAs(int field, char type, const char* what, Write write) {
     if (Result r = checkWritable(field)) return r;
     const FieldDesc& f = rec_.user(field);
-    if (f.type != 'L') return fail(kTypeMismatch, "field " + f.name + " is not logical");
-    writeLogical(rec_.data() + f.offset, f, value);
+    if (f.type != type) return fail(kTypeMismatch, "field " + f.name + " is not " + what);
+    write(rec_.data() + f.offset, f);
     rec_.setNull(field, false);
     return kOk;
 }
 
+Result Table::setCurrency(int field, int64_t tenThousandths) {
+    return writeAs(field, 'Y', "currency",
+                   [&](uint8_t* p, const FieldDesc& f) { writeCurrency(p, f, tenThousandths); });
+}
+
+Result Table::setNull(int field) {
+    if (Result r = checkWritable(field)) return r;
+    const FieldDesc& f = rec_.user(field);
+    if (!rec_.nullable(field)) return fail(kTypeMismatch, "field " + f.name + " cannot hold NULL");
+    uint8_t* p = rec_.data() + f.offset;
+    if (f.type == 'V' || f.type == 'Q') {
+        std::memset(p, 0, f.length);
+        rec_.setVarLength(field, false);
+    } else {
+        writeBlank(p, f);
+    }
+    rec_.setNull(field, true);
+    return kOk;
+}
+
+// A value written into an autoincrementing field by hand (a record copied
+// from another table keeps its number) moves the descriptor's next value
+// past it, so that later appends do not hand the same number out again.
+Result Table::keepAutoIncrementAbove(int field, int32_t value) {
+    if (layout_.header.autoIncrements.empty()) return kOk;
+    int index = -1;
+    for (size_t i = 0, u = 0; i < layout_.header.fields.size(); ++i) {
+        if (layout_.header.fields[i].flags & kFieldSystem) continue;
+        if (int(u++) == field) index = int(i);
+    }
+    for (DbfHeader::AutoIncrement& a : layout_.header.autoIncrements) {
+        if (a.field != index || value < a.next) continue;
+        bool taken = false;
+        if (shared_)
+            if (Result r = lockAppend(&taken)) return r;
+        uint64_t at = kDbfHeaderBytes + uint64_t(kDbfDescriptorBytes) * uint32_t(a.field) + kDbfAutoNextOffset;
+        uint8_t b[4];
+        Result r = kOk;
+        if (shared_) {
+            auto got = dbf_.read(at, b, 4);
+            if (!got.ok()) r = ioFail(got.status());
+            else if (got.value() == 4) a.next = int32_t(getU32le(b));
+        }
+        if (r == kOk && value >= a.next && int64_t(value) + a.step <= INT32_MAX) {
+            a.next = value + a.step;
+            putU32le(b, uint32_t(a.next));
+            os::Status s = dbf_.write(at, b, 4);
+            if (!s.ok()) r = ioFail(s);
+        }
+        unlockAppend(taken);
+        return r;
+    }
+    return kOk;
+}
+
+Result Table::setLogical(int field, bool value) {
+    return writeAs(field, 'L', "logical", [&](uint8_t* p, const FieldDesc& f) { writeLogical(p, f, value); });
+}
+
 Result Table::setJulian(int field, int32_t julian) {
+    return setDateTime(field, julian, 0);
+}
+
+Result Table::setDateTime(int field, int32_t julian, int32_t millis) {
     if (Result r = checkWritable(field)) return r;
     const FieldDesc& f = rec_.user(field);
     if (f.type != 'D' && f.type != 'T')
         return fail(kTypeMismatch, "field " + f.name + " is not a date");
-    writeJulian(rec_.data() + f.offset, f, julian);
+    if (millis < 0 || millis >= 86400000) return fail(kInvalidArgument, "time of day out of range");
+    writeDateTime(rec_.data() + f.offset, f, julian, millis);
     rec_.setNull(field, false);
     return kOk;
 }
@@ -299,6 +372,8 @@ Result Table::assignAutoIncrements() {
         }
         const FieldDesc& f = layout_.header.fields[size_t(a.field)];
         putU32le(rec_.data() + f.offset, uint32_t(a.next));
+        if (int64_t(a.next) + a.step > INT32_MAX)
+            return fail(kLimitExceeded, "autoincrement field " + f.name + " has no numbers left");
         a.next += a.step;
         putU32le(b, uint32_t(a.next));
         os::Status s = dbf_.write(at, b, 4);

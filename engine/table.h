@@ -23,6 +23,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -91,6 +93,10 @@ public:
     Result setNumber(int field, double value);
     Result setLogical(int field, bool value);
     Result setJulian(int field, int32_t julian);
+    Result setDateTime(int field, int32_t julian, int32_t millis);
+    Result setCurrency(int field, int64_t tenThousandths);
+    // NULL into a nullable field (its bytes blank); kTypeMismatch otherwise.
+    Result setNull(int field);
 
     Result append();
     Result setDeleted(bool deleted);
@@ -114,6 +120,9 @@ public:
     Result openIndex(std::string_view bag);
     Result closeIndexes();
     Result setOrder(int order);
+    // Shared: picks up the tags other processes created or removed in the
+    // open bags since we last looked.
+    Result refreshOrders();
     Result seek(std::string_view key, int keyType, bool soft, bool last, bool* isFound);
     Result keyCount(uint32_t* count);
 
@@ -140,7 +149,13 @@ private:
     void setPhantom();
     Result beginChange();
     Result checkWritable(int field);
+    template <class Write>
+    Result writeAs(int field, char type, const char* what, Write write);
     Result assignAutoIncrements();
+    Result keepAutoIncrementAbove(int field, int32_t value);
+    Result compactMemos();
+    Result forEachRecordChunk(const std::function<bool(uint8_t* records, uint32_t n)>& visit);
+    Result movePointers(const std::map<uint32_t, uint32_t>& moves);
 
     // Navigation helpers (table_nav.cpp).
     bool visible(const DbfRecord& r) const;

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "engine/dbf_field.h"
 #include "engine/table.h"
 
 namespace engine {
@@ -82,9 +83,127 @@ Result Table::pack() {
     s = dbf_.write(end, &eofMark, 1);
     if (!s.ok()) return ioFail(s);
     fileBytes_ = end + 1;
+    if (Result r = compactMemos()) return r;
     if (indexes_->orderCount() > 0)
         if (Result r = indexes_->rebuildAll(*this, IndexBuildProgress())) return indexFail(r);
     return goTop();
+}
+
+// Calls `visit` with the records in chunks, in order, writing each chunk
+// back when `visit` says it changed it.
+Result Table::forEachRecordChunk(const std::function<bool(uint8_t* records, uint32_t n)>& visit) {
+    const size_t rb = layout_.header.recordBytes;
+    const uint64_t base = layout_.header.headerBytes;
+    size_t perChunk = std::max<size_t>(1, kPackChunkBytes / rb);
+    std::vector<uint8_t> buf(perChunk * rb);
+    for (uint32_t first = 1; first <= count_;) {
+        uint32_t n = uint32_t(std::min<uint64_t>(perChunk, count_ - first + 1));
+        uint64_t at = base + uint64_t(first - 1) * rb;
+        auto got = dbf_.read(at, buf.data(), size_t(n) * rb);
+        if (!got.ok()) return ioFail(got.status());
+        if (got.value() != size_t(n) * rb) return fail(kCorruptTable, "table shorter than its count");
+        if (visit(buf.data(), n)) {
+            os::Status s = dbf_.write(at, buf.data(), size_t(n) * rb);
+            if (!s.ok()) return ioFail(s);
+        }
+        first += n;
+    }
+    return kOk;
+}
+
+// Points every memo field that holds a key of `moves` at its value, then
+// flushes the table.
+Result Table::movePointers(const std::map<uint32_t, uint32_t>& moves) {
+    const size_t rb = layout_.header.recordBytes;
+    Result r = forEachRecordChunk([&](uint8_t* records, uint32_t n) {
+        bool changed = false;
+        for (uint32_t i = 0; i < n; ++i)
+            for (const FieldDesc& f : layout_.user) {
+                if (!isMemoType(f.type)) continue;
+                uint8_t* p = records + size_t(i) * rb + f.offset;
+                auto it = moves.find(readMemoBlock(p, f));
+                if (it == moves.end()) continue;
+                writeMemoBlock(p, f, it->second);
+                changed = true;
+            }
+        return changed;
+    });
+    if (r != kOk) return r;
+    os::Status s = dbf_.flush();
+    return s.ok() ? kOk : ioFail(s);
+}
+
+// After a pack the memo file keeps the items of removed records and the
+// old copies of rewritten memos. The live items are moved down to follow
+// each other from the first block, and the file is cut after them.
+//
+// No live memo is ever unreachable, whenever the program stops: the items
+// that must move are first copied past the end of the file and the records
+// pointed at the copies (the old places are then free), then copied to
+// their final places and the records pointed there; the header's next free
+// block covers every copy before any record points at it. A memo file that
+// is damaged (an item outside the file, two items overlapping) is left as
+// it is: the records are packed, the memo file keeps its size.
+Result Table::compactMemos() {
+    if (!memo_.isOpen() || memo_.isDbt()) return kOk;
+    const size_t rb = layout_.header.recordBytes;
+    const uint32_t firstFree = memo_.firstBlock();
+    std::map<uint32_t, uint32_t> items;  // live item's block -> blocks it takes
+    bool damaged = false;
+    std::string why;
+    Result r = forEachRecordChunk([&](uint8_t* records, uint32_t n) {
+        for (uint32_t i = 0; i < n && !damaged; ++i)
+            for (const FieldDesc& f : layout_.user) {
+                if (!isMemoType(f.type)) continue;
+                uint32_t block = readMemoBlock(records + size_t(i) * rb + f.offset, f);
+                // Pointers into the header are other writers' empty values: left alone.
+                if (block < firstFree || items.count(block)) continue;
+                uint32_t blocks = 0;
+                if (memo_.itemBlocks(block, &blocks, &why) != kOk) damaged = true;
+                items[block] = blocks;
+            }
+        return false;
+    });
+    if (r != kOk) return r;
+    uint64_t end = firstFree;
+    for (auto [block, blocks] : items) {
+        if (block < end) damaged = true;  // overlaps the item before it
+        end = uint64_t(block) + blocks;
+    }
+    if (damaged) return kOk;
+    // The items already in their final places stay.
+    uint32_t target = firstFree;
+    auto moving = items.begin();
+    while (moving != items.end() && moving->first == target) target += (moving++)->second;
+    uint32_t fileEnd = memo_.endBlock();
+    std::map<uint32_t, uint32_t> away, back;
+    uint32_t spare = fileEnd;
+    for (auto it = moving; it != items.end(); ++it) {
+        if (uint64_t(spare) + it->second > 0xFFFFFFFFu) return kOk;  // no room to move: leave as is
+        away[it->first] = spare;
+        back[spare] = target;
+        spare += it->second;
+        target += it->second;
+    }
+    auto fail_ = [&](Result code) {
+        why_ = why;
+        return code;
+    };
+    if (!away.empty()) {
+        if (Result e = memo_.setNextFree(spare, false, &why)) return fail_(e);
+        for (auto [from, to] : away)
+            if (Result e = memo_.copyItem(from, to, &why)) return fail_(e);
+        if (Result e = memo_.flush(&why)) return fail_(e);
+        if (Result e = movePointers(away)) return e;
+        for (auto [from, to] : back)
+            if (Result e = memo_.copyItem(from, to, &why)) return fail_(e);
+        if (Result e = memo_.flush(&why)) return fail_(e);
+        if (Result e = movePointers(back)) return e;
+    }
+    if (target == fileEnd && memo_.endBlock() == target) return kOk;
+    if (Result e = memo_.setNextFree(target, true, &why)) return fail_(e);
+    if (Result e = memo_.flush(&why)) return fail_(e);
+    return kOk;
 }
 
 Result Table::createIndex(std::string_view bag, std::string_view tag, std::string_view key,
@@ -124,6 +243,7 @@ Result Table::closeIndexes() {
 
 Result Table::setOrder(int order) {
     if (Result r = commit()) return r;
+    if (Result r = refreshOrders()) return r;
     Result r = indexes_->setOrder(order);
     return r == kOk ? kOk : indexFail(r);
 }

@@ -67,7 +67,12 @@ Result Table::settleBackward() {
 // Shared: another process may have changed the index files; positioning
 // calls start from what is on disk (a cheap header check when nothing changed).
 Result Table::syncIndexes() {
-    if (!shared_ || indexes_->currentOrder() == 0) return kOk;
+    if (indexes_->currentOrder() == 0) return kOk;
+    return refreshOrders();
+}
+
+Result Table::refreshOrders() {
+    if (!shared_) return kOk;
     Result r = indexes_->sync();
     return r == kOk ? kOk : indexFail(r);
 }

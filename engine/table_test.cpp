@@ -2,6 +2,8 @@
 // reads, navigation with hidden deleted records, memos, zap, pack, errors.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "engine/dbf_testutil.h"
 #include "engine/engine.h"
 
@@ -237,6 +239,87 @@ TEST_F(TableTest, PackKeepsLiveRecordsInOrderWithTheirMemos) {
     }
     closeTable(h);
     EXPECT_EQ(test::readFile(p).size(), size_t(test::fileU32(p, 8) & 0xFFFF) + 1334u * 16u + 1u);
+}
+
+// Pack leaves a memo file holding the live memos only, one after the
+// other from the first block: memos of removed records, old copies of
+// memos that grew, and a leading run already in place all handled; the
+// block types of the items are kept.
+TEST_F(TableTest, PackCutsTheMemoFileToTheLiveMemos) {
+    std::string p = makeTable("NAME,C,5,0;NOTE,M;MORE,M");
+    std::string fpt = p.substr(0, p.size() - 4) + ".fpt";
+    Handle h = test::openOrDie(p);
+    std::vector<std::string> want;
+    for (int i = 1; i <= 300; ++i) {
+        append(h);
+        std::string note = std::string(size_t(i % 7) * 40, char('a' + i % 26)) + std::to_string(i);
+        setString(h, 1, std::to_string(i));
+        setString(h, 2, note);
+        if (i % 5 == 0) setString(h, 3, std::string(700, 'z'));
+        if (i % 4 == 0) setString(h, 2, note + std::string(200, '+'));  // grows: moves to the end
+        if (i % 3 == 0 && i > 20) deleteRecord(h);
+        else want.push_back(i % 4 == 0 ? note + std::string(200, '+') : note);
+    }
+    flush(h);
+    uint64_t before = test::fileSize(fpt);
+    ASSERT_EQ(pack(h), kOk) << lastErrorString();
+    // Live items: 8 bytes of prefix plus the text, in 64-byte blocks.
+    uint64_t blocks = 0;
+    for (goTop(h); !eof(h); skip(h, 1)) {
+        for (int f = 2; f <= 3; ++f) {
+            uint32_t len = 0;
+            ASSERT_EQ(getMemoLength(h, f, &len), kOk);
+            if (len > 0) blocks += (8 + len + 63) / 64;
+        }
+    }
+    closeTable(h);
+    uint64_t after = test::fileSize(fpt);
+    EXPECT_LT(after, before);
+    EXPECT_EQ(after, 512 + blocks * 64);
+    std::string head = test::readFile(fpt).substr(0, 4);
+    uint32_t nextFree = 0;
+    for (char c : head) nextFree = nextFree << 8 | uint8_t(c);  // big-endian
+    EXPECT_EQ(nextFree, uint32_t(after / 64));
+    h = test::openOrDie(p);
+    size_t k = 0;
+    for (goTop(h); !eof(h); skip(h, 1), ++k) {
+        std::string s;
+        ASSERT_LT(k, want.size());
+        ASSERT_EQ(getMemo(h, 2, &s), kOk);
+        EXPECT_EQ(s, want[k]) << "record " << recno(h);
+    }
+    EXPECT_EQ(k, want.size());
+    // Memos written after the pack go after the live ones.
+    goTop(h);
+    ASSERT_EQ(setString(h, 3, "after the pack"), kOk);
+    closeTable(h);
+    EXPECT_EQ(test::fileSize(fpt), after + 64);
+}
+
+// A memo pointer outside the file: the records are packed, the memo file is
+// left as it was (nothing of it can be trusted to move).
+TEST_F(TableTest, PackLeavesADamagedMemoFileAlone) {
+    std::string p = makeTable("NAME,C,5,0;NOTE,M");
+    std::string fpt = p.substr(0, p.size() - 4) + ".fpt";
+    Handle h = test::openOrDie(p);
+    for (int i = 1; i <= 4; ++i) {
+        append(h);
+        setString(h, 2, std::string(100, 'm'));
+        if (i == 2) deleteRecord(h);
+    }
+    closeTable(h);
+    std::string bytes = test::readFile(p);
+    size_t rec4 = size_t(test::fileU32(p, 8) & 0xFFFF) + 3 * 16;
+    bytes.replace(rec4 + 6, 10, "    999999");  // record 4's memo pointer, far outside
+    test::writeFile(p, bytes);
+    std::string memoBefore = test::readFile(fpt);
+    h = test::openOrDie(p);
+    ASSERT_EQ(pack(h), kOk) << lastErrorString();
+    uint32_t n = 0;
+    recordCount(h, &n);
+    EXPECT_EQ(n, 3u);
+    closeTable(h);
+    EXPECT_EQ(test::readFile(fpt), memoBefore);
 }
 
 TEST_F(TableTest, WrongTypesReadOnlyAndBadHandlesAreErrors) {

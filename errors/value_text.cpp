@@ -22,6 +22,8 @@ std::string asText(const Value& v) {
             return v.logical() ? ".t." : ".f.";
         case Type::kDate:
             return runtime::DTOC(v.date());
+        case Type::kDateTime:
+            return runtime::TTOC(v.dateTime());
         case Type::kBlock:
             return "{|| ... }";
         case Type::kArray:

@@ -150,6 +150,8 @@ bool EMPTY(const Value& v) {
             return !v.logical();
         case Type::kDate:
             return v.date().empty();
+        case Type::kDateTime:
+            return v.dateTime().empty();
         case Type::kArray:
             return v.array()->empty();
         case Type::kBlock:
@@ -271,6 +273,7 @@ std::optional<bool> compareValues(const Value& a, CompareOp op, const Value& b) 
     if (a.isText() && b.isText()) return textRelation(a.text(), op, b.text());
     if (a.isNumber() && b.isNumber()) return applyOrder(threeWay(a.num(), b.num()), op);
     if (a.isDate() && b.isDate()) return applyOrder(threeWay(a.date().julian, b.date().julian), op);
+    if (a.isDateTime() && b.isDateTime()) return applyOrder(threeWay(a.dateTime(), b.dateTime()), op);
     if (a.isLogical() && b.isLogical()) {
         return applyOrder(threeWay(int(a.logical()), int(b.logical())), op);
     }

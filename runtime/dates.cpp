@@ -199,6 +199,15 @@ std::string DTOC(Date d) {
     return dateToText(d, dateFormat());
 }
 
+std::string TTOC(DateTime t) {
+    std::string date = DTOC(Date{t.julian});
+    if (t.empty()) return date + "   :  :  ";
+    int seconds = t.millis / 1000;
+    char time[16];
+    std::snprintf(time, sizeof time, " %02d:%02d:%02d", seconds / 3600 % 100, seconds / 60 % 60, seconds % 60);
+    return date + time;
+}
+
 int expandYear(int twoDigitYear, int epoch) {
     int year = epoch / 100 * 100 + twoDigitYear;
     if (year < epoch) year += 100;

@@ -58,6 +58,10 @@ Date textToDate(std::string_view text, std::string_view format, int epoch);
 // The year a two-digit year stands for under the given epoch.
 int expandYear(int twoDigitYear, int epoch);
 
+// TTOC(t): the date as DTOC shows it, a blank and the time "hh:mm:ss";
+// the empty datetime gives DTOC of the empty date and "  :  :  ".
+std::string TTOC(DateTime t);
+
 // DTOS(d): "yyyymmdd"; eight blanks for the empty date.
 std::string DTOS(Date d);
 // STOD(c): the inverse of DTOS; the empty date for blank or invalid text.

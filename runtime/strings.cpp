@@ -210,6 +210,8 @@ std::string TRANSFORM(const Value& v, std::string_view picture) {
         }
         case Type::kDate:
             return DTOC(v.date());
+        case Type::kDateTime:
+            return TTOC(v.dateTime());
         default:
             return CVALTOCHAR(v);
     }
@@ -228,6 +230,8 @@ std::string CVALTOCHAR(const Value& v) {
             return v.logical() ? ".T." : ".F.";
         case Type::kDate:
             return DTOC(v.date());
+        case Type::kDateTime:
+            return TTOC(v.dateTime());
         case Type::kArray:
             return "{ Array }";
         case Type::kBlock:

@@ -46,6 +46,8 @@ Type Value::type() const {
             return Type::kArray;
         case 6:
             return Type::kBlock;
+        case 8:
+            return Type::kDateTime;
         default:
             return Type::kObject;
     }
@@ -71,6 +73,8 @@ char Value::typeLetter() const {
             return 'O';
         case Type::kMemo:
             return 'M';
+        case Type::kDateTime:
+            return 'T';
     }
     return 'U';
 }
@@ -98,6 +102,11 @@ bool Value::logical() const {
 Date Value::date() const {
     assert(isDate());
     return std::get<Date>(v_);
+}
+
+DateTime Value::dateTime() const {
+    assert(isDateTime());
+    return std::get<DateTime>(v_);
 }
 
 const ArrayPtr& Value::array() const {

@@ -7,6 +7,7 @@
 #include <functional>
 #include <initializer_list>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -28,13 +29,35 @@ struct Date {
     friend auto operator<=>(Date, Date) = default;
 };
 
+// A date with a time of day, as datetime fields hold it: the julian day
+// number and the milliseconds since midnight. Day 0 with no milliseconds is
+// the empty datetime.
+struct DateTime {
+    std::int32_t julian = 0;  // julian day number, 0 = no date
+    std::int32_t millis = 0;  // 0 .. 86399999
+
+    bool empty() const { return julian == 0 && millis == 0; }
+    friend bool operator==(DateTime, DateTime) = default;
+    friend auto operator<=>(DateTime, DateTime) = default;
+};
+
 // A number as the runtime shows it: the double plus the display width and
 // decimals that text conversion (STR, TRANSFORM) uses. A width or decimals of
 // -1 means "not fixed": conversions then use the defaults of strings.h.
 struct Number {
+    Number() = default;
+    explicit Number(double v, int w = -1, int d = -1) : value(v), width(w), decimals(d) {}
+
     double value = 0;
     int width = -1;     // display width in characters, -1 = default
     int decimals = -1;  // decimals shown, -1 = default
+    // What a field held when the number was read from one, so that a copy
+    // into a field of the same kind keeps every byte; a number computed from
+    // it has neither. `currency`: the exact value in ten-thousandths (a
+    // double cannot hold every currency value). `stored`: the digits of a
+    // numeric field as written there (blanks for no number at all).
+    std::optional<std::int64_t> currency;
+    std::string stored;
 };
 
 // Text of explicit length (any byte, including zero), Windows-1252.
@@ -66,7 +89,7 @@ private:
 class Object;
 using ObjectPtr = std::shared_ptr<Object>;  // objects are shared by reference
 
-enum class Type { kNil, kText, kNumber, kLogical, kDate, kArray, kBlock, kObject, kMemo };
+enum class Type { kNil, kText, kNumber, kLogical, kDate, kArray, kBlock, kObject, kMemo, kDateTime };
 
 class Value {
 public:
@@ -81,6 +104,7 @@ public:
     Value(Number n) : v_(n) {}
     Value(bool b) : v_(b) {}
     Value(Date d) : v_(d) {}
+    Value(DateTime t) : v_(t) {}
     Value(ArrayPtr a) : v_(std::move(a)) {}
     Value(Block b) : v_(std::move(b)) {}
     Value(ObjectPtr o) : v_(std::move(o)) {}
@@ -90,12 +114,13 @@ public:
     static Value newArray(Array items = {});  // a new shared array
 
     Type type() const;
-    char typeLetter() const;  // "U C N L D A B O M"
+    char typeLetter() const;  // "U C N L D A B O M T"
     bool isNil() const { return type() == Type::kNil; }
     bool isText() const { return std::holds_alternative<Text>(v_); }  // C or M
     bool isNumber() const { return std::holds_alternative<Number>(v_); }
     bool isLogical() const { return std::holds_alternative<bool>(v_); }
     bool isDate() const { return std::holds_alternative<Date>(v_); }
+    bool isDateTime() const { return std::holds_alternative<DateTime>(v_); }
     bool isArray() const { return std::holds_alternative<ArrayPtr>(v_); }
     bool isBlock() const { return std::holds_alternative<Block>(v_); }
     bool isObject() const { return std::holds_alternative<ObjectPtr>(v_); }
@@ -107,6 +132,7 @@ public:
     const Number& numberInfo() const;
     bool logical() const;
     Date date() const;
+    DateTime dateTime() const;
     const ArrayPtr& array() const;
     const Block& block() const;
     const ObjectPtr& object() const;
@@ -117,7 +143,7 @@ public:
     bool logicalOr(bool fallback = false) const;
 
 private:
-    std::variant<std::monostate, Text, Number, bool, Date, ArrayPtr, Block, ObjectPtr> v_;
+    std::variant<std::monostate, Text, Number, bool, Date, ArrayPtr, Block, ObjectPtr, DateTime> v_;
 };
 
 // VALTYPE(x): the one-letter type code as a text of length 1.

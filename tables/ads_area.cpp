@@ -48,7 +48,16 @@ runtime::Value numberFor(const FieldInfo& f, double d) {
 }
 
 bool isNumberType(char t) { return t == 'N' || t == 'F' || t == 'I' || t == 'B' || t == 'Y'; }
-bool isTextType(char t) { return t == 'C' || t == 'M' || t == 'G' || t == 'P' || t == 'V' || t == 'Q'; }
+// A number read from a numeric field of the same width and decimals goes
+// back as the digits it was stored with (blanks stay blanks).
+bool sameNumericShape(const FieldInfo& f, const runtime::Number& n) {
+    return (f.type == 'N' || f.type == 'F') && !n.stored.empty() &&
+           n.stored.size() == static_cast<size_t>(f.length) && n.decimals == f.decimals;
+}
+
+bool isMemoField(char t) { return t == 'M' || t == 'G' || t == 'P' || t == 'W'; }
+bool isTextType(char t) { return t == 'C' || t == 'V' || t == 'Q' || isMemoField(t); }
+bool isDateType(char t) { return t == 'D' || t == 'T'; }
 
 }  // namespace
 
@@ -268,6 +277,14 @@ runtime::Value AdsArea::readDate(int field) {
     return runtime::Value(runtime::STOD(text));
 }
 
+// Datetime fields read with their time of day, so that a copy into another
+// datetime field keeps every bit.
+runtime::Value AdsArea::readDateTime(int field) {
+    int32_t julian = 0, millis = 0;
+    engine::getDateTime(handle_, field, &julian, &millis);
+    return runtime::Value(runtime::DateTime{julian, millis});
+}
+
 runtime::Value AdsArea::readMemo(int field) {
     uint32_t length = 0;
     engine::Result r = engine::getMemoLength(handle_, field, &length);
@@ -284,8 +301,12 @@ runtime::Value AdsArea::readMemo(int field) {
 runtime::Value AdsArea::getValue(int field) {
     if (field < 1 || field > static_cast<int>(fields_.size())) return {};
     const FieldInfo& f = fields_[field - 1];
-    if (f.type == 'M' || f.type == 'G' || f.type == 'P') return readMemo(field);
-    if (f.type == 'D' || f.type == 'T') return readDate(field);
+    // A NULL reads as nothing (NIL); writing NIL back makes the field NULL.
+    bool null = false;
+    if (engine::isNull(handle_, field, &null) == engine::kOk && null) return {};
+    if (isMemoField(f.type)) return readMemo(field);
+    if (f.type == 'T') return readDateTime(field);
+    if (f.type == 'D') return readDate(field);
     if (f.type == 'L') {
         bool b = false;
         if (engine::getLogical(handle_, field, &b) == engine::kAtEof) {
@@ -297,7 +318,13 @@ runtime::Value AdsArea::getValue(int field) {
     if (isNumberType(f.type)) {
         double d = 0;
         engine::getDouble(handle_, field, &d);
-        return numberFor(f, d);
+        runtime::Value v = numberFor(f, d);
+        runtime::Number n = v.numberInfo();
+        int64_t exact = 0;
+        if (f.type == 'Y' && engine::getCurrency(handle_, field, &exact) == engine::kOk) n.currency = exact;
+        else if ((f.type == 'N' || f.type == 'F') && engine::getString(handle_, field, &n.stored) != engine::kOk)
+            n.stored.clear();
+        return runtime::Value(n);
     }
     std::string s;
     engine::Result r = engine::getString(handle_, field, &s);
@@ -309,12 +336,27 @@ runtime::Value AdsArea::getValue(int field) {
 
 bool AdsArea::writeValue(int field, char type, const runtime::Value& value) {
     engine::Result r = engine::kOk;
-    if (isTextType(type)) {
+    if (value.isNil()) {
+        r = engine::setNull(handle_, field);
+        if (r == engine::kTypeMismatch) {
+            raiseDriverError(driverName_, runtime::gen::kDataType, 1020, fileName_);
+            return false;
+        }
+    } else if (isTextType(type)) {
         r = engine::setString(handle_, field, value.text());
+    } else if (type == 'Y' && value.isNumber() && value.numberInfo().currency) {
+        r = engine::setCurrency(handle_, field, *value.numberInfo().currency);
+    } else if (value.isNumber() && sameNumericShape(fields_[field - 1], value.numberInfo()) &&
+               engine::setString(handle_, field, value.numberInfo().stored) == engine::kOk) {
+        r = engine::kOk;
     } else if (isNumberType(type)) {
         r = engine::setDouble(handle_, field, value.num());
     } else if (type == 'L') {
         r = engine::setLogical(handle_, field, value.logical());
+    } else if (value.isDateTime()) {
+        r = engine::setDateTime(handle_, field, value.dateTime().julian, value.dateTime().millis);
+    } else if (type == 'T') {
+        r = engine::setDateTime(handle_, field, value.date().julian, 0);
     } else {
         DateFormatSwitch sw;
         std::string text = value.date().empty() ? std::string() : runtime::DTOS(value.date());
@@ -328,10 +370,10 @@ bool AdsArea::writeValue(int field, char type, const runtime::Value& value) {
 bool AdsArea::putValue(int field, const runtime::Value& value) {
     if (field < 1 || field > static_cast<int>(fields_.size())) return false;
     char type = fields_[field - 1].type;
-    bool suits = (isTextType(type) && value.isText()) ||
+    bool suits = value.isNil() || (isTextType(type) && value.isText()) ||
                  (isNumberType(type) && value.isNumber()) ||
                  (type == 'L' && value.isLogical()) ||
-                 ((type == 'D' || type == 'T') && value.isDate());
+                 (isDateType(type) && (value.isDate() || value.isDateTime()));
     if (!suits) {
         raiseDriverError(driverName_, runtime::gen::kDataType, 1020, fileName_);
         return false;

@@ -84,6 +84,7 @@ private:
     void afterTopOrBottom();   // the flag rule shared by go top, go bottom and seek
     uint32_t refreshCount();   // 84, cached
     runtime::Value readDate(int field);
+    runtime::Value readDateTime(int field);
     runtime::Value readMemo(int field);
     bool writeValue(int field, char type, const runtime::Value& value);
     // Raises a driver error for an engine failure of a data operation.

@@ -117,24 +117,6 @@ TEST_F(AdsTest, TextDriversRefuseToOpenTables) {
 
 // ---- Corpus tables -----------------------------------------------------------------
 
-struct CorpusTable {
-    const char* dir;
-    const char* name;
-};
-
-const CorpusTable kCorpus[] = {
-    {"dbd-xbase", "rooms"},         {"dbffile", "PYACFL"},
-    {"dbffile", "WSPMST"},          {"dbffile", "vfp9_30_memo"},
-    {"go-dbase", "TEST"},           {"go-dbase", "employees"},
-    {"go-dbase", "expense details"}, {"go-dbase", "expense reports"},
-    {"infused-dbf", "calls"},       {"infused-dbf", "contacts"},
-    {"infused-dbf", "dbase_30"},    {"infused-dbf", "dbase_31"},
-    {"infused-dbf", "dbase_f5"},    {"infused-dbf", "setup"},
-    {"javadbf", "foxref_ref"},      {"javadbf", "payments"},
-    {"php-xbase", "Foxpro2"},       {"php-xbase", "issue115"},
-    {"php-xbase", "vfp"},
-};
-
 bool plainAscii(const std::string& s) {
     for (unsigned char c : s)
         if (c >= 0x80 || c < 0x20) return false;
@@ -146,9 +128,9 @@ bool plainAscii(const std::string& s) {
 // independent reader found.
 TEST_F(AdsTest, CorpusTablesReadLikeTheIndependentReader) {
     runtime::SET(runtime::Set::Exclusive, runtime::Value(false));
-    for (const CorpusTable& t : kCorpus) {
+    for (const CorpusTable& t : corpusTables()) {
         SCOPED_TRACE(t.name);
-        std::string base = std::string(TESTDATA_DIR) + "/corpus/" + t.dir + "/" + t.name;
+        std::string base = corpusBase(t);
         auto rows = readCsv(base + ".expected.csv");
         ASSERT_GE(rows.size(), 1u);
         DBUSEAREA(true, std::nullopt, base, "CORPUS", true, true);
@@ -168,6 +150,8 @@ TEST_F(AdsTest, CorpusTablesReadLikeTheIndependentReader) {
                 if (currentTable()->fields()[pos - 1].type != 'C') continue;
                 if (!plainAscii(rows[r][c]) || rows[r][c].rfind("hex:", 0) == 0) continue;
                 runtime::Value v = FIELDGET(pos);
+                // A NULL reads as NIL; the oracle shows the stored bytes.
+                if (v.isNil()) continue;
                 std::string got = v.text();
                 while (!got.empty() && (got.back() == ' ' || got.back() == '\0')) got.pop_back();
                 EXPECT_EQ(got, rows[r][c]) << "record " << r << " field " << header[c];

@@ -11,16 +11,19 @@ namespace tables {
 
 namespace {
 
-// The blank value of a field of this type, shaped after its current value.
-runtime::Value blankLike(char type, const runtime::Value& current) {
-    switch (type) {
+// The blank value of a field, shaped after its current value (a NULL field
+// reads as nothing: text fields then get blanks as wide as the field).
+runtime::Value blankLike(const FieldInfo& f, const runtime::Value& current) {
+    switch (f.type) {
         case 'L': return runtime::Value(false);
-        case 'D':
-        case 'T': return runtime::Value(runtime::Date{});
+        case 'D': return runtime::Value(runtime::Date{});
+        case 'T': return runtime::Value(runtime::DateTime{});
+        case 'N': case 'F': case 'I': case 'B': case 'Y': return runtime::Value(0);
         default: break;
     }
     if (current.isText()) return runtime::Value(runtime::SPACE(static_cast<int>(current.text().size())));
-    return runtime::Value(0);
+    bool memo = f.type == 'M' || f.type == 'G' || f.type == 'P' || f.type == 'W';
+    return runtime::Value(runtime::SPACE(memo ? 0 : f.length));
 }
 
 }  // namespace
@@ -49,7 +52,7 @@ runtime::Value ACAMPOSBLANK() {
     AreaDriver* t = currentTable();
     if (!t) return list;
     for (int i = 1, n = FCOUNT(); i <= n; ++i)
-        list.array()->push_back(blankLike(t->fields()[i - 1].type, FIELDGET(i)));
+        list.array()->push_back(blankLike(t->fields()[i - 1], FIELDGET(i)));
     return list;
 }
 

@@ -7,8 +7,13 @@
 //   8       2     header length (header + descriptors + terminator)
 //   10      2     record length (deletion flag included)
 //   32      32*n  field descriptors, ended by the byte 0x0D
-// In each descriptor bytes 18-19 (autoincrement/reserved) and 24-31 (work
-// area, set-fields flag, reserved, index flag) are cleared.
+//   0       1     file type: 0x30, 0x31, 0x32 are the newer format
+// In each descriptor bytes 18-19 (reserved in the older formats) and 24-31
+// (work area, set-fields flag, reserved, index flag) are cleared. In the
+// newer format bytes 18-23 hold the field's flags (system, nullable, binary,
+// autoincrement), its next autoincrement value and step: there only 24-31
+// are cleared, since clearing 18-19 would turn a nullable field into one
+// whose null flag nobody reads and reset the autoincrement counter.
 #include <cstdint>
 
 #include "os/file.h"
@@ -31,6 +36,8 @@ uint32_t u32(const unsigned char* p) {
 }
 uint32_t u16(const unsigned char* p) { return p[0] | (p[1] << 8); }
 
+bool newerFormat(unsigned char fileType) { return fileType == 0x30 || fileType == 0x31 || fileType == 0x32; }
+
 runtime::Value result(bool ok, double count, double recLen, double expected, double actual) {
     return runtime::Value::newArray(runtime::Array{runtime::Value(ok), runtime::Value(count), runtime::Value(recLen),
                                   runtime::Value(expected), runtime::Value(actual)});
@@ -40,14 +47,14 @@ runtime::Value result(bool ok, double count, double recLen, double expected, dou
 // inside the header the file declares, so record bytes are never touched
 // even when the terminator is missing. Returns whether the last write
 // succeeded (false when none was written).
-bool clearDescriptors(os::File& f, uint64_t headerLen, uint64_t fileSize) {
+bool clearDescriptors(os::File& f, uint64_t headerLen, uint64_t fileSize, bool keepFieldFlags) {
     bool lastOk = false;
     uint64_t end = headerLen < fileSize ? headerLen : fileSize;
     for (uint64_t off = kHeaderBytes; off + kDescriptorBytes <= end; off += kDescriptorBytes) {
         unsigned char d[kDescriptorBytes];
         auto got = f.read(off, d, sizeof d);
         if (!got.ok() || *got != sizeof d || d[0] == kTerminator) break;
-        d[18] = d[19] = 0;
+        if (!keepFieldFlags) d[18] = d[19] = 0;
         for (int i = 24; i < 32; ++i) d[i] = 0;
         lastOk = f.write(off, d, sizeof d).ok();
         if (!lastOk) break;
@@ -70,7 +77,7 @@ runtime::Value REWRITETABLEINFO(std::string_view cFile) {
     uint32_t count = u32(h + 4);
     uint32_t headerLen = u16(h + 8);
     uint32_t recLen = u16(h + 10);
-    bool lastOk = clearDescriptors(f, headerLen, actual);
+    bool lastOk = clearDescriptors(f, headerLen, actual, newerFormat(h[0]));
     uint64_t expected = static_cast<uint64_t>(count) * recLen + headerLen;
     if (actual != expected) {
         unsigned char eof = kEofMark;

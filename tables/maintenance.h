@@ -70,7 +70,8 @@ void DELIMPRDBF(std::string_view cUser);
 std::string XDBSETDRIVER(const runtime::Value& any = {});
 
 // REWRITETABLEINFO(cFile): clears bytes 18, 19 and 24..31 of every field
-// descriptor and cuts/extends the file to header + records, followed by the
+// descriptor (only 24..31 in tables of type 0x30/0x31/0x32, where 18..23
+// hold the field flags and autoincrement counter) and cuts/extends the file to header + records, followed by the
 // end-of-file byte. Returns {lLastWriteOk, nRecords, nRecordLength,
 // nExpectedSize, nActualSize} ({false, 0, 0, 0, -1} when it cannot be opened).
 runtime::Value REWRITETABLEINFO(std::string_view cFile);

@@ -16,14 +16,8 @@ namespace {
 
 class MaintenanceTest : public TablesTest {
 protected:
-    std::string bytes(const std::string& file) {
-        std::ifstream in(file, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
-    void writeBytes(const std::string& file, const std::string& data) {
-        std::ofstream out(file, std::ios::binary | std::ios::trunc);
-        out << data;
-    }
+    std::string bytes(const std::string& file) { return fileBytes(file); }
+    void writeBytes(const std::string& file, const std::string& data) { putFile(file, data); }
     // A table with a structural index (flag bit 0 set) and 3 records.
     void createIndexed(const std::string& name) {
         createPeople(name, 3);

@@ -3,7 +3,9 @@
 #include "tables/tables_testutil.h"
 
 #include <atomic>
+#include <cctype>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 #include "os/fs.h"
@@ -150,6 +152,44 @@ std::vector<int> TablesTest::genCodes() const {
 std::string selfProgram() {
     auto p = os::programFileName();
     return p.ok() ? *p : std::string();
+}
+
+std::string fileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void putFile(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
+
+const std::vector<CorpusTable>& corpusTables() {
+    static const std::vector<CorpusTable> all = {
+        {"dbd-xbase", "rooms"},          {"dbffile", "PYACFL"},
+        {"dbffile", "WSPMST"},           {"dbffile", "vfp9_30_memo"},
+        {"go-dbase", "TEST"},            {"go-dbase", "employees"},
+        {"go-dbase", "expense details"}, {"go-dbase", "expense reports"},
+        {"infused-dbf", "calls"},        {"infused-dbf", "contacts"},
+        {"infused-dbf", "dbase_30"},     {"infused-dbf", "dbase_31"},
+        {"infused-dbf", "dbase_f5"},     {"infused-dbf", "setup"},
+        {"javadbf", "foxref_ref"},       {"javadbf", "payments"},
+        {"php-xbase", "Foxpro2"},        {"php-xbase", "issue115"},
+        {"php-xbase", "vfp"},
+    };
+    return all;
+}
+
+std::string corpusBase(const CorpusTable& t) {
+    return std::string(TESTDATA_DIR) + "/corpus/" + t.dir + "/" + t.name;
+}
+
+std::string withExtension(const std::string& base, const char* lowerExt) {
+    std::string upper(lowerExt);
+    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (const std::string& ext : {std::string(lowerExt), upper})
+        if (std::filesystem::exists(base + ext)) return base + ext;
+    return "";
 }
 
 std::vector<std::vector<std::string>> readCsv(const std::string& file) {

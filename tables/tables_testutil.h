@@ -80,6 +80,21 @@ std::vector<double>& recordedWaits();
 // The test program itself, for tests that need a second process.
 std::string selfProgram();
 
+// The tables of the shared corpus (testdata/corpus): folder and base name.
+struct CorpusTable {
+    const char* dir;
+    const char* name;
+};
+const std::vector<CorpusTable>& corpusTables();
+// Full path of a corpus table without extension.
+std::string corpusBase(const CorpusTable& t);
+// The file beside `base` with one of the extensions (any case), "" when none.
+std::string withExtension(const std::string& base, const char* lowerExt);
+
+// A whole file's bytes ("" when it cannot be read), and a file written whole.
+std::string fileBytes(const std::string& path);
+void putFile(const std::string& path, const std::string& bytes);
+
 // Reads a CSV file of the corpus (UTF-8, quoted values may span lines).
 std::vector<std::vector<std::string>> readCsv(const std::string& file);
 
