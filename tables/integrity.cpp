@@ -14,7 +14,12 @@
 // autoincrement), its next autoincrement value and step: there only 24-31
 // are cleared, since clearing 18-19 would turn a nullable field into one
 // whose null flag nobody reads and reset the autoincrement counter.
+//
+// The file is then made to end right after its last record, with the
+// end-of-file byte. Records are never cut to fit a count that is too small.
+#include <algorithm>
 #include <cstdint>
+#include <string>
 
 #include "os/file.h"
 #include "os/fs.h"
@@ -62,6 +67,32 @@ bool clearDescriptors(os::File& f, uint64_t headerLen, uint64_t fileSize, bool k
     return lastOk;
 }
 
+// The byte at `offset`, or -1 when it cannot be read.
+int byteAt(os::File& f, uint64_t offset) {
+    unsigned char b = 0;
+    auto got = f.read(offset, &b, 1);
+    return got.ok() && *got == 1 ? b : -1;
+}
+
+// How many records the file really holds. Whole records past the header's
+// count (a program appended them and stopped before it rewrote the count)
+// are counted in while each begins with a deletion flag, blank or '*'; other
+// bytes there are not records. A file shorter than its count holds its whole
+// records and, when it begins with a deletion flag, a last one cut short.
+uint32_t storedRecords(os::File& f, uint32_t headerLen, uint32_t recLen, uint32_t count,
+                       uint64_t actual) {
+    auto startsRecord = [&](uint64_t index) {
+        int flag = byteAt(f, headerLen + index * recLen);
+        return flag == ' ' || flag == '*';
+    };
+    uint64_t room = actual - headerLen;
+    uint64_t whole = std::min<uint64_t>(room / recLen, UINT32_MAX);
+    if (whole < count) return static_cast<uint32_t>(whole + (room % recLen && startsRecord(whole)));
+    uint64_t stored = count;
+    while (stored < whole && startsRecord(stored)) ++stored;
+    return static_cast<uint32_t>(stored);
+}
+
 }  // namespace
 
 runtime::Value REWRITETABLEINFO(std::string_view cFile) {
@@ -78,12 +109,36 @@ runtime::Value REWRITETABLEINFO(std::string_view cFile) {
     uint32_t headerLen = u16(h + 8);
     uint32_t recLen = u16(h + 10);
     bool lastOk = clearDescriptors(f, headerLen, actual, newerFormat(h[0]));
-    uint64_t expected = static_cast<uint64_t>(count) * recLen + headerLen;
-    if (actual != expected) {
-        unsigned char eof = kEofMark;
-        if (f.truncate(expected).ok()) (void)f.write(expected, &eof, 1);
+    // A header whose lengths cannot be right says nothing about where the
+    // records end: the size is left alone rather than cut on its word.
+    if (recLen == 0 || headerLen <= kHeaderBytes || headerLen > actual) {
+        double expected = static_cast<double>(count) * recLen + headerLen;
+        return result(lastOk, count, recLen, expected, static_cast<double>(actual));
     }
-    return result(lastOk, count, recLen, static_cast<double>(expected), static_cast<double>(actual));
+    uint32_t stored = storedRecords(f, headerLen, recLen, count, actual);
+    uint64_t expected = static_cast<uint64_t>(stored) * recLen + headerLen;
+    if (stored != count) {
+        unsigned char c[4] = {static_cast<unsigned char>(stored),
+                              static_cast<unsigned char>(stored >> 8),
+                              static_cast<unsigned char>(stored >> 16),
+                              static_cast<unsigned char>(stored >> 24)};
+        lastOk = f.write(4, c, sizeof c).ok() && lastOk;
+    }
+    bool endsRight = actual == expected || (actual == expected + 1 && byteAt(f, expected) == kEofMark);
+    if (stored != count || !endsRight) {
+        // A last record cut short keeps the bytes it has, completed with
+        // blanks; what lies past the last record is dropped.
+        bool ok = true;
+        if (actual < expected) {
+            std::string blanks(static_cast<size_t>(expected - actual), ' ');
+            ok = f.write(actual, blanks.data(), blanks.size()).ok();
+        } else {
+            ok = f.truncate(expected).ok();
+        }
+        unsigned char eof = kEofMark;
+        if (ok) (void)f.write(expected, &eof, 1);
+    }
+    return result(lastOk, stored, recLen, static_cast<double>(expected), static_cast<double>(actual));
 }
 
 bool CHECKINTEGRITYDATA(std::string_view cFolder, bool lForce) {

@@ -71,9 +71,14 @@ std::string XDBSETDRIVER(const runtime::Value& any = {});
 
 // REWRITETABLEINFO(cFile): clears bytes 18, 19 and 24..31 of every field
 // descriptor (only 24..31 in tables of type 0x30/0x31/0x32, where 18..23
-// hold the field flags and autoincrement counter) and cuts/extends the file to header + records, followed by the
-// end-of-file byte. Returns {lLastWriteOk, nRecords, nRecordLength,
-// nExpectedSize, nActualSize} ({false, 0, 0, 0, -1} when it cannot be opened).
+// hold the field flags and autoincrement counter), then makes the file end
+// with its last record and the end-of-file byte. The records it holds are
+// never cut: whole records stored past the header's count are counted in, a
+// file shorter than its count is counted down to what it holds (a last
+// record cut short is completed with blanks), and only bytes that are not
+// records are dropped. A header with impossible lengths leaves the size
+// alone. Returns {lWritesOk, nRecords, nRecordLength, nExpectedSize,
+// nActualSize} ({false, 0, 0, 0, -1} when it cannot be opened).
 runtime::Value REWRITETABLEINFO(std::string_view cFile);
 
 // CHECKINTEGRITYDATA(cFolder, [lForce]): after confirmation (dialog 20200,

@@ -103,6 +103,62 @@ TEST_F(MaintenanceTest, RewriteTableInfoWithoutTerminatorLeavesRecordsAlone) {
     EXPECT_EQ(after.substr(headerLen), data.substr(headerLen));
 }
 
+uint32_t le16(const std::string& b, size_t at) {
+    return static_cast<unsigned char>(b[at]) | (static_cast<unsigned char>(b[at + 1]) << 8);
+}
+
+// Records stored past the header's count (a program stopped before it
+// rewrote the count) are counted in, never cut; a file shorter than its
+// count is counted down, keeping a last record cut short.
+TEST_F(MaintenanceTest, RewriteTableInfoNeverCutsRecords) {
+    createPeople("P", 3);
+    std::string dbf = path("P") + ".dbf";
+    const std::string original = bytes(dbf);
+    const size_t headerLen = le16(original, 8), recLen = le16(original, 10);
+    const std::string records = original.substr(headerLen, 3 * recLen);
+
+    std::string uncounted = original;
+    uncounted[4] = 1;  // the header counts one record of three
+    writeBytes(dbf, uncounted);
+    runtime::Value r = REWRITETABLEINFO(dbf);
+    EXPECT_EQ(r.array()->at(1).num(), 3);
+    std::string fixed = bytes(dbf);
+    EXPECT_EQ(fixed[4], 3);
+    EXPECT_EQ(fixed.substr(headerLen, 3 * recLen), records);
+    EXPECT_EQ(fixed.size(), headerLen + 3 * recLen + 1);
+    use("P");
+    EXPECT_EQ(RECCOUNT(), 3u);
+    DBCLOSEAREA();
+
+    // The third record cut after 3 bytes: kept, completed with blanks.
+    writeBytes(dbf, original.substr(0, headerLen + 2 * recLen + 3));
+    r = REWRITETABLEINFO(dbf);
+    EXPECT_EQ(r.array()->at(1).num(), 3);
+    fixed = bytes(dbf);
+    ASSERT_EQ(fixed.size(), headerLen + 3 * recLen + 1);
+    EXPECT_EQ(fixed.substr(headerLen, 2 * recLen + 3), records.substr(0, 2 * recLen + 3));
+    EXPECT_EQ(fixed.substr(headerLen + 2 * recLen + 3, recLen - 3), std::string(recLen - 3, ' '));
+    EXPECT_EQ(fixed.back(), '\x1A');
+
+    // Two whole records of the three counted: the count follows the file.
+    writeBytes(dbf, original.substr(0, headerLen + 2 * recLen));
+    r = REWRITETABLEINFO(dbf);
+    EXPECT_EQ(r.array()->at(1).num(), 2);
+    fixed = bytes(dbf);
+    EXPECT_EQ(fixed[4], 2);
+    EXPECT_EQ(fixed.size(), headerLen + 2 * recLen + 1);
+    use("P");
+    EXPECT_EQ(RECCOUNT(), 2u);
+    DBCLOSEAREA();
+
+    // A header with a record length of 0: the file's size is not touched.
+    std::string broken = original;
+    broken[10] = broken[11] = 0;
+    writeBytes(dbf, broken);
+    REWRITETABLEINFO(dbf);
+    EXPECT_EQ(bytes(dbf).size(), broken.size());
+}
+
 TEST_F(MaintenanceTest, RewriteTableInfoOfMissingFile) {
     runtime::Value r = REWRITETABLEINFO(path("NONE") + ".dbf");
     const runtime::Array& a = *r.array();

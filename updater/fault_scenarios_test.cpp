@@ -196,6 +196,60 @@ TEST_F(FaultScenarioTest, ValueWiderThanItsNewField) {
     EXPECT_EQ(testing::dumpTable(folder() + "TempDia.Dbf").records.size(), visibleRows());
 }
 
+// A datetime column keeps its time of day through the refill; a template
+// that gives it a date field would drop the time: the run stops with the
+// records in the backup, and a template with the datetime field finishes it.
+TEST_F(FaultScenarioTest, TimeOfDayIsKeptOrTheRunStops) {
+    const std::string oldFields = std::string(demo::kOldTempDiaFields) + "MOMENTO,T;";
+    const std::string tail = "L340,L;NUMFRA340,C,12,0;";
+    demo::writeTable(folder() + "TempDia.Dbf", oldFields.c_str(), rows_);
+    const int momento = 9;
+    auto stamp = [](uint32_t recno) {
+        return std::pair<int32_t, int32_t>(2461000 + int32_t(recno),
+                                           int32_t(recno) * 1234567 % 86400000);
+    };
+    {
+        engine::Handle h = 0;
+        ASSERT_EQ(engine::openTable(folder() + "TempDia.Dbf", "", engine::kTypeCdx,
+                                    engine::kOpenExclusive, &h),
+                  engine::kOk);
+        for (uint32_t r = 1; r <= rows_.size(); ++r) {
+            ASSERT_EQ(engine::gotoRecord(h, r), engine::kOk);
+            ASSERT_EQ(engine::setDateTime(h, momento, stamp(r).first, stamp(r).second),
+                      engine::kOk);
+        }
+        ASSERT_EQ(engine::closeTable(h), engine::kOk);
+    }
+    std::string dateOnly = std::string(demo::kOldTempDiaFields) + "MOMENTO,D;" + tail;
+    demo::writeTable(root() + "/DBF/TempDia.Dbf", dateOnly.c_str(), {});
+    EXPECT_EQ(runInProcess(root(), progress_), 1);
+    EXPECT_EQ(testing::dumpTable(folder() + "_TempDia.Dbf").records.size(), rows_.size());
+
+    std::string withTime = std::string(demo::kOldTempDiaFields) + "MOMENTO,T;" + tail;
+    demo::writeTable(root() + "/DBF/TempDia.Dbf", withTime.c_str(), {});
+    expectCleanRunAfter();
+    engine::Handle h = 0;
+    ASSERT_EQ(engine::openTable(folder() + "TempDia.Dbf", "", engine::kTypeCdx,
+                                engine::kOpenReadOnly, &h),
+              engine::kOk);
+    uint32_t count = 0;
+    ASSERT_EQ(engine::recordCount(h, &count), engine::kOk);
+    ASSERT_EQ(count, visibleRows());
+    // The refill leaves deleted records out: the n-th record written is the
+    // n-th visible record of the old table.
+    uint32_t written = 0;
+    for (uint32_t r = 1; r <= rows_.size(); ++r) {
+        if (rows_[r - 1].deleted) continue;
+        ++written;
+        ASSERT_EQ(engine::gotoRecord(h, written), engine::kOk);
+        int32_t day = 0, millis = 0;
+        ASSERT_EQ(engine::getDateTime(h, momento, &day, &millis), engine::kOk);
+        EXPECT_EQ(day, stamp(r).first) << "record " << written;
+        EXPECT_EQ(millis, stamp(r).second) << "record " << written;
+    }
+    EXPECT_EQ(engine::closeTable(h), engine::kOk);
+}
+
 // The register's index no longer matches its records: the run stops before
 // any company is touched, instead of walking for ever.
 TEST_F(FaultScenarioTest, StaleRegisterIndexStopsBeforeAnyCompany) {

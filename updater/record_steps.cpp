@@ -123,8 +123,9 @@ std::string fieldText(const tables::FieldInfo& f) {
 
 // Copies the current record of the backup's area into the current record of
 // the current area by field position, refusing a value that its field in the
-// new layout cannot hold whole: a longer text, or a number with more
-// decimals (a number too wide is refused by the driver itself).
+// new layout cannot hold whole: a longer text, a number with more decimals,
+// or a time of day going into a date field (a number too wide, or an empty
+// value going into a field that cannot be empty, is refused by the driver).
 class RecordCopier {
 public:
     RecordCopier(const std::string& backupAlias, const std::string& backupFile, const std::string& file)
@@ -140,7 +141,8 @@ public:
             const tables::FieldInfo& to = target_[i];
             bool narrowerText = to.type == 'C' && to.length < from.length;
             bool fewerDecimals = (to.type == 'N' || to.type == 'F') && to.decimals < from.decimals;
-            if (narrowerText || fewerDecimals) narrow_.push_back(i);
+            bool losesTime = to.type == 'D' && from.type == 'T';
+            if (narrowerText || fewerDecimals || losesTime) narrow_.push_back(i);
         }
     }
 
@@ -180,6 +182,7 @@ private:
             size_t used = end == std::string::npos ? 0 : end + 1;
             return used <= static_cast<size_t>(to.length);
         }
+        if (to.type == 'D' && v.isDateTime()) return v.dateTime().millis == 0;
         if (to.type != 'C' && v.isNumber()) {
             double scaled = v.num() * std::pow(10.0, to.decimals);
             return std::fabs(scaled - std::round(scaled)) < 1e-6 * std::max(1.0, std::fabs(scaled));
