@@ -166,7 +166,9 @@ bool TWBrowse::Initiate(HWND hDlg) {
 }
 
 runtime::Array TWBrowse::rowValues() const {
-    Value row = inArea([this] {
+    // A browse over no work area (sample data behind its own blocks) asks
+    // its row block directly.
+    Value row = !hasArea() ? bLine.eval() : inArea([this] {
         if (bLine) return bLine.eval();
         // Without a row block: every field of the record.
         runtime::Array all;
