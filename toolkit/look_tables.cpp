@@ -205,22 +205,8 @@ void applyToAccessors(const LookValues& v) {
     NCLRSTOTAL(v.clrSTotal);
     NCLRTOTAL(v.clrTotal);
     userFontDescription(v.font);
-    NLINESTYLE(v.lineStyle);
     LCOLORBRW(v.colorBrw);
-    NXCLRLINE(v.clrLine);
-    NCLRFHDR(v.clrForeHd);
-    NCLRBHDR(v.clrBackHd);
-    NCLRTEXT(v.clrText);
-    NCLRPANE(v.clrPane);
-    NCLRTROW1(v.clrTRow1);
-    NCLRPROW1(v.clrPRow1);
-    NCLRTROW2(v.clrTRow2);
-    NCLRPROW2(v.clrPRow2);
-    LALTERCLR(v.alterClr);
-    NHLINE(v.hLine);
-    NCLRBACKFOCUS(v.clrPFocus);
-    NCLRFOREFOCUS(v.clrTFocus);
-    LCLASSIC(v.classLook);
+    applyBrowseLook(v);
 }
 
 // The "Fonts" row with this face and colour: its number, appending a row
@@ -316,6 +302,46 @@ std::string colorWFile() {
 
 std::string fontsFile() {
     return startup::CPATHINFORME().value_or("") + "Fonts";
+}
+
+void applyBrowseLook(const LookValues& v) {
+    NLINESTYLE(v.lineStyle);
+    NXCLRLINE(v.clrLine);
+    NCLRFHDR(v.clrForeHd);
+    NCLRBHDR(v.clrBackHd);
+    NCLRTEXT(v.clrText);
+    NCLRPANE(v.clrPane);
+    NCLRTROW1(v.clrTRow1);
+    NCLRPROW1(v.clrPRow1);
+    NCLRTROW2(v.clrTRow2);
+    NCLRPROW2(v.clrPRow2);
+    LALTERCLR(v.alterClr);
+    NHLINE(v.hLine);
+    NCLRBACKFOCUS(v.clrPFocus);
+    NCLRFOREFOCUS(v.clrTFocus);
+    LCLASSIC(v.classLook);
+}
+
+void copyBrowsePart(LookValues& to, const LookValues& from) {
+    const LookValues keep = to;
+    to = from;
+    // Everything that is not the browse's comes back from `keep`.
+    to.desktop = keep.desktop;
+    to.enable1 = keep.enable1;
+    to.enable2 = keep.enable2;
+    to.disable1 = keep.disable1;
+    to.disable2 = keep.disable2;
+    to.say = keep.say;
+    to.titulo = keep.titulo;
+    to.linea = keep.linea;
+    to.sTotal = keep.sTotal;
+    to.total = keep.total;
+    to.clrTitulo = keep.clrTitulo;
+    to.clrLinea = keep.clrLinea;
+    to.clrSTotal = keep.clrSTotal;
+    to.clrTotal = keep.clrTotal;
+    to.font = keep.font;
+    to.colorBrw = keep.colorBrw;
 }
 
 LookValues firstTimeValues() {

@@ -59,6 +59,10 @@ struct LookValues {
 LookValues firstTimeValues();
 // The values the accessors answer now.
 LookValues currentLookValues();
+// The browse part of the settings (style, colours, row heights, classic
+// look): into the accessors, and from one set of values into another.
+void applyBrowseLook(const LookValues& v);
+void copyBrowsePart(LookValues& to, const LookValues& from);
 // RESTCOLORS: the restore of the dialog's defaults into v (the browse
 // part only when the classic look is off).
 void restoreDefaultValues(LookValues& v);

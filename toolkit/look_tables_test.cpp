@@ -9,27 +9,15 @@
 #include "tables/tables_testutil.h"
 #include "tables/workarea.h"
 #include "toolkit/look_tables.h"
+#include "toolkit/look_testutil.h"
 
 namespace toolkit {
 namespace {
 
 using runtime::Value;
 
-class LookTablesTest : public tables::testing::TablesTest {
+class LookTablesTest : public test::LookSettingsTest {
 protected:
-    void SetUp() override {
-        TablesTest::SetUp();
-        clearLookSettings();
-        startup::CPATHSTART(dir_.string() + "/");
-        startup::CPATHINFORME(dir_.string() + "/");
-        CCODUSER("01");
-    }
-    void TearDown() override {
-        clearLookSettings();
-        CCODUSER("");
-        startup::clearStartupRecord();
-        TablesTest::TearDown();
-    }
     // The user's record as it is on disk (opened afresh).
     LookValues onDisk(const std::string& user) {
         clearLookSettings();

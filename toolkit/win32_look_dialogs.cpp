@@ -59,25 +59,6 @@ int screenPixelsPerInch() {
     return GetDeviceCaps(dc.get(), LOGPIXELSY);
 }
 
-// The browse part of the settings, into the accessors.
-void applyBrowseLook(const LookValues& v) {
-    NLINESTYLE(v.lineStyle);
-    NXCLRLINE(v.clrLine);
-    NCLRFHDR(v.clrForeHd);
-    NCLRBHDR(v.clrBackHd);
-    NCLRTEXT(v.clrText);
-    NCLRPANE(v.clrPane);
-    NCLRTROW1(v.clrTRow1);
-    NCLRPROW1(v.clrPRow1);
-    NCLRTROW2(v.clrTRow2);
-    NCLRPROW2(v.clrPRow2);
-    LALTERCLR(v.alterClr);
-    NHLINE(v.hLine);
-    NCLRBACKFOCUS(v.clrPFocus);
-    NCLRFOREFOCUS(v.clrTFocus);
-    LCLASSIC(v.classLook);
-}
-
 // A dialog that paints some items in colours of its own: swatches, sample
 // fields and labels. Brushes are made per paint and kept until the next.
 class SwatchDialog : public TDialog {
@@ -293,22 +274,7 @@ private:
     // The browse settings live in the accessors: the working copy and the
     // sample take them from there.
     void takeBrowseLook() {
-        const LookValues now = currentLookValues();
-        values.lineStyle = now.lineStyle;
-        values.clrLine = now.clrLine;
-        values.clrForeHd = now.clrForeHd;
-        values.clrBackHd = now.clrBackHd;
-        values.clrText = now.clrText;
-        values.clrPane = now.clrPane;
-        values.clrTRow1 = now.clrTRow1;
-        values.clrPRow1 = now.clrPRow1;
-        values.clrTRow2 = now.clrTRow2;
-        values.clrPRow2 = now.clrPRow2;
-        values.alterClr = now.alterClr;
-        values.hLine = now.hLine;
-        values.clrPFocus = now.clrPFocus;
-        values.clrTFocus = now.clrTFocus;
-        values.classLook = now.classLook;
+        copyBrowsePart(values, currentLookValues());
         if (sample) {
             sample->LoadLook();
             sample->Refresh();

@@ -5,31 +5,28 @@
 #include <gtest/gtest.h>
 
 #include "resources/look_dialogs_ids.h"
-#include "startup/settings_record.h"
-#include "tables/tables_testutil.h"
 #include "toolkit/gui_testutil.h"
 #include "toolkit/look_dialogs.h"
 #include "toolkit/look_tables.h"
+#include "toolkit/look_testutil.h"
 
 namespace toolkit {
 namespace {
 
-class LookDialogsTest : public tables::testing::TablesTest {
+class LookDialogsTest : public test::LookSettingsTest {
 protected:
-    void SetUp() override {
-        TablesTest::SetUp();
-        clearLookSettings();
-        startup::CPATHSTART(dir_.string() + "/");
-        startup::CPATHINFORME(dir_.string() + "/");
-        CCODUSER("07");
-    }
-    void TearDown() override {
-        clearLookSettings();
-        CCODUSER("");
-        startup::clearStartupRecord();
-        TablesTest::TearDown();
-    }
+    LookDialogsTest() : LookSettingsTest("07") {}
     static void click(HWND dialog, int id) { PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+    // In "Colores" (h): opens "Estilo de listas", picks a line style there,
+    // accepts it, then closes "Colores" with the button closeWith.
+    static void chooseStyleThenClose(HWND h, int styleButton, int closeWith) {
+        test::whenWindowShows("Estilo de listas", [=](HWND style) {
+            CheckRadioButton(style, IDC_CB_NOLINES, IDC_CB_SOLID, styleButton);
+            click(style, IDOK);
+            click(h, closeWith);
+        });
+        click(h, IDC_CL_CONFIGBRW);
+    }
 };
 
 TEST_F(LookDialogsTest, StyleDialogWritesTheChosenStyleIntoTheSettings) {
@@ -73,13 +70,7 @@ TEST_F(LookDialogsTest, AcceptedColoursAreStoredForTheUser) {
         const RECT r = test::rectIn(GetDlgItem(h, IDC_CL_DESKTOP_SWATCH), h);
         EXPECT_EQ(test::clientPixel(h, (r.left + r.right) / 2, (r.top + r.bottom) / 2), 12632256u);
         test::saveScreenshot(h, "colores");
-        // Change the browse style through the nested dialog, then accept both.
-        test::whenWindowShows("Estilo de listas", [h](HWND style) {
-            CheckRadioButton(style, IDC_CB_NOLINES, IDC_CB_SOLID, IDC_CB_DOTTED);
-            click(style, IDOK);
-            click(h, IDOK);
-        });
-        click(h, IDC_CL_CONFIGBRW);
+        chooseStyleThenClose(h, IDC_CB_DOTTED, IDOK);
     });
     EXPECT_TRUE(COLORES());
     EXPECT_TRUE(shown);
@@ -89,14 +80,7 @@ TEST_F(LookDialogsTest, AcceptedColoursAreStoredForTheUser) {
 }
 
 TEST_F(LookDialogsTest, CancelledColoursAreDroppedAgain) {
-    test::whenWindowShows("Colores", [&](HWND h) {
-        test::whenWindowShows("Estilo de listas", [h](HWND style) {
-            CheckRadioButton(style, IDC_CB_NOLINES, IDC_CB_SOLID, IDC_CB_NOLINES);
-            click(style, IDOK);
-            click(h, IDCANCEL);
-        });
-        click(h, IDC_CL_CONFIGBRW);
-    });
+    test::whenWindowShows("Colores", [&](HWND h) { chooseStyleThenClose(h, IDC_CB_NOLINES, IDCANCEL); });
     EXPECT_FALSE(COLORES());
     EXPECT_EQ(NLINESTYLE(), 5) << "the style went to the settings, the reload took it back";
 }
