@@ -64,7 +64,7 @@ struct UserFont {
 };
 // OUSERFONT's description part: stores aFont when given; answers the stored
 // description (nothing before one was stored). Making the font object from
-// it is the Win32 side's (userFontObject in look_dialogs.h).
+// it is the Win32 side's (OUSERFONT in look_dialogs.h).
 std::optional<UserFont> userFontDescription(std::optional<UserFont> aFont = std::nullopt);
 // The description as a font is made from it: width and height made
 // positive when both are negative.

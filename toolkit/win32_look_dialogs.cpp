@@ -322,9 +322,9 @@ std::string fontSampleText(const UserFont& f, int nPixelsPerInch) {
     return s;
 }
 
-std::shared_ptr<TFont> userFontObject() {
-    const auto stored = userFontDescription();
-    if (!stored) return nullptr;
+std::shared_ptr<TFont> OUSERFONT(std::optional<UserFont> aFont, bool lCreate) {
+    const auto stored = userFontDescription(std::move(aFont));
+    if (!lCreate || !stored) return nullptr;
     const UserFont f = userFontForCreation(*stored);
     FontNew args;
     args.cFaceName = f.cFaceName;

@@ -85,6 +85,21 @@ TEST_F(LookDialogsTest, CancelledColoursAreDroppedAgain) {
     EXPECT_EQ(NLINESTYLE(), 5) << "the style went to the settings, the reload took it back";
 }
 
+TEST(UserFontTest, FontIsMadeFromTheStoredDescription) {
+    clearLookSettings();
+    EXPECT_EQ(OUSERFONT(), nullptr) << "nothing stored yet";
+    EXPECT_EQ(OUSERFONT(UserFont{"Arial", -5, -14, true, false}, false), nullptr) << "only stored";
+    const auto font = OUSERFONT();
+    ASSERT_NE(font, nullptr);
+    EXPECT_EQ(font->cFaceName, "Arial");
+    EXPECT_EQ(font->nHeight, 14);
+    EXPECT_EQ(font->nWidth, 5);
+    EXPECT_TRUE(font->lBold);
+    EXPECT_NE(font->hFont, nullptr);
+    font->End();
+    clearLookSettings();
+}
+
 TEST(FontSampleTest, SampleNamesFaceSizeAndStyle) {
     EXPECT_EQ(fontSampleText(UserFont{"Arial", 0, -16, true, true}, 96), "Arial, 12\n\rNegrita Cursiva");
     EXPECT_EQ(fontSampleText(UserFont{"Tahoma", 0, -13, false, false}, 96), "Tahoma, 10\n\r");
