@@ -32,6 +32,7 @@ protected:
     void TearDown() override {
         browse_.reset();
         dialog_.reset();
+        clearLookSettings();
         TablesTest::TearDown();
     }
     // "EMPRESA" with n companies "01".."nn", open and current, at the top.
@@ -219,6 +220,46 @@ TEST_F(BrowseTest, KeyboardWheelAndMouseMoveTheHighlightedRow) {
         key(VK_NEXT);
         EXPECT_EQ(recno(), static_cast<uint32_t>(1 + browse_->nRowCount()));
         EXPECT_EQ(browse_->nRowPos, 1) << "a page keeps the row";
+    });
+}
+
+TEST_F(BrowseTest, HeaderClickRunsTheColumnsActionWithTheRecordKept) {
+    makeCompanies(10);
+    makeBrowse();
+    std::vector<int> columns;
+    uint32_t recordSeen = 0;
+    browse_->aActions = {nullptr, [&](TWBrowse&, int row, int col) {
+                             EXPECT_EQ(row, 0);
+                             columns.push_back(col);
+                             recordSeen = tables::RECNO();
+                         }};
+    show([&] {
+        key(VK_DOWN);
+        const int h = browse_->nHRow();
+        SendMessageA(browse_->hWnd, WM_LBUTTONDOWN, 0, MAKELPARAM(20 + 10, h / 2));  // "Cod."
+        SendMessageA(browse_->hWnd, WM_LBUTTONDOWN, 0, MAKELPARAM(5, h / 2));        // "#": none
+        EXPECT_EQ(columns, std::vector<int>{2});
+        EXPECT_EQ(recordSeen, 2u);
+        EXPECT_EQ(browse_->nRowPos, 2) << "a header click moves no row";
+    });
+}
+
+TEST_F(BrowseTest, ClassicLookHasNoStripesGridOrEmptyRows) {
+    makeCompanies(3);
+    LCLASSIC(true);
+    makeBrowse();
+    EXPECT_EQ(browse_->nLineStyle, 3);
+    EXPECT_FALSE(browse_->lAlterClr);
+    show([&] {
+        const test::ClientImage img = test::clientImage(browse_->hWnd);
+        const int h = browse_->nHRow();
+        const COLORREF face = GetSysColor(COLOR_BTNFACE);
+        EXPECT_EQ(rowColour(img, 0), face) << "the header in the button colours";
+        EXPECT_EQ(rowColour(img, 2), face);
+        EXPECT_EQ(rowColour(img, 3), face);
+        EXPECT_EQ(img.at(img.width - 1, h * 2 + h / 2), face) << "no grid in line style 3";
+        EXPECT_EQ(img.countOther(RECT{0, h * 4, img.width, img.height}, {face}), 0)
+            << "below the records only the background";
     });
 }
 
