@@ -21,7 +21,8 @@ bool emptyKey(const runtime::Value& key) {
 bool sameBitmapKey(const runtime::Value& a, const runtime::Value& b) {
     if (a.isNumber() && b.isNumber()) return a.num() == b.num();
     if (a.isText() && b.isText())
-        return a.text().size() == b.text().size() && runtime::UPPER(a.text()) == runtime::UPPER(b.text());
+        return a.text().size() == b.text().size() &&
+               runtime::UPPER(a.text()) == runtime::UPPER(b.text());
     return false;
 }
 
@@ -87,8 +88,8 @@ std::string stripKey(const runtime::Value& key) {
 }
 
 runtime::Value stripSlotValue(const StripSlot& slot) {
-    return runtime::Value::newArray({runtime::Value(slot.k), runtime::Value(slot.width),
-                                     runtime::Value(slot.height)});
+    return runtime::Value::newArray(
+        {runtime::Value(slot.k), runtime::Value(slot.width), runtime::Value(slot.height)});
 }
 
 std::optional<StripSlot> asStripSlot(const runtime::Value& v) {

@@ -1,7 +1,7 @@
 // The bitmap cache's counts and shared handles, and the strip's slots.
-#include <gtest/gtest.h>
-
 #include "toolkit/bitmap_cache.h"
+
+#include <gtest/gtest.h>
 
 namespace toolkit {
 namespace {

@@ -25,7 +25,7 @@ using BrowseHook = std::function<void(TWBrowse&)>;
 // The arguments of TWBrowse::ReDefine. Fill member by member.
 struct BrowseRedefine {
     int nId = 0;
-    runtime::Block bLine;  // yields an array, one value per column
+    runtime::Block bLine;           // yields an array, one value per column
     std::shared_ptr<TWindow> oWnd;  // default: the default window
     std::vector<std::string> aHeaders;
     std::vector<int> aColSizes;  // pixels

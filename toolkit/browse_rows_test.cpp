@@ -1,10 +1,11 @@
 // The browse's stripe pattern and its record movements over real tables.
+#include "toolkit/browse_rows.h"
+
 #include <gtest/gtest.h>
 
 #include "tables/dbcmd.h"
 #include "tables/tables_testutil.h"
 #include "tables/workarea.h"
-#include "toolkit/browse_rows.h"
 
 namespace toolkit {
 namespace {

@@ -40,21 +40,45 @@ std::optional<T> accessOptional(std::optional<T>& slot, const std::optional<T>& 
 
 }  // namespace
 
-bool LCLASSIC(std::optional<bool> lNew) { return access(slots().lClassic, lNew, false); }
-int NLINESTYLE(std::optional<int> nNew) { return access(slots().nLineStyle, nNew, 5); }
-Colour NXCLRLINE(std::optional<Colour> nNew) { return access(slots().nxClrLine, nNew, 0u); }
-Colour NCLRFHDR(std::optional<Colour> nNew) { return access(slots().nClrFHdr, nNew, 0u); }
-Colour NCLRBHDR(std::optional<Colour> nNew) { return access(slots().nClrBHdr, nNew, 0xCAD3D7u); }
-Colour NCLRTEXT(std::optional<Colour> nNew) { return access(slots().nClrText, nNew, 0u); }
+bool LCLASSIC(std::optional<bool> lNew) {
+    return access(slots().lClassic, lNew, false);
+}
+int NLINESTYLE(std::optional<int> nNew) {
+    return access(slots().nLineStyle, nNew, 5);
+}
+Colour NXCLRLINE(std::optional<Colour> nNew) {
+    return access(slots().nxClrLine, nNew, 0u);
+}
+Colour NCLRFHDR(std::optional<Colour> nNew) {
+    return access(slots().nClrFHdr, nNew, 0u);
+}
+Colour NCLRBHDR(std::optional<Colour> nNew) {
+    return access(slots().nClrBHdr, nNew, 0xCAD3D7u);
+}
+Colour NCLRTEXT(std::optional<Colour> nNew) {
+    return access(slots().nClrText, nNew, 0u);
+}
 Colour NCLRPANE(std::optional<Colour> nNew) {
     return access(slots().nClrPane, nNew, LCLASSIC() ? 0xC0C0C0u : 0xEAEFEDu);
 }
-Colour NCLRTROW1(std::optional<Colour> nNew) { return access(slots().nClrTRow1, nNew, 0u); }
-Colour NCLRPROW1(std::optional<Colour> nNew) { return access(slots().nClrPRow1, nNew, 0xFFFFFFu); }
-Colour NCLRTROW2(std::optional<Colour> nNew) { return access(slots().nClrTRow2, nNew, 0u); }
-Colour NCLRPROW2(std::optional<Colour> nNew) { return access(slots().nClrPRow2, nNew, 0xEAEFEDu); }
-bool LALTERCLR(std::optional<bool> lNew) { return access(slots().lAlterClr, lNew, true); }
-int NHLINE(std::optional<int> nNew) { return access(slots().nHLine, nNew, 5); }
+Colour NCLRTROW1(std::optional<Colour> nNew) {
+    return access(slots().nClrTRow1, nNew, 0u);
+}
+Colour NCLRPROW1(std::optional<Colour> nNew) {
+    return access(slots().nClrPRow1, nNew, 0xFFFFFFu);
+}
+Colour NCLRTROW2(std::optional<Colour> nNew) {
+    return access(slots().nClrTRow2, nNew, 0u);
+}
+Colour NCLRPROW2(std::optional<Colour> nNew) {
+    return access(slots().nClrPRow2, nNew, 0xEAEFEDu);
+}
+bool LALTERCLR(std::optional<bool> lNew) {
+    return access(slots().lAlterClr, lNew, true);
+}
+int NHLINE(std::optional<int> nNew) {
+    return access(slots().nHLine, nNew, 5);
+}
 Colour NCLRBACKFOCUS(std::optional<Colour> nNew) {
     return access(slots().nClrBackFocus, nNew, 0x858684u);
 }
@@ -66,20 +90,48 @@ bool LCOLORBRW(std::optional<bool> lNew) {
     return LCLASSIC();
 }
 
-std::optional<Colour> NCLRDESKTOP(std::optional<Colour> n) { return accessOptional(slots().nClrDesktop, n); }
-std::optional<Colour> NCLRENA1(std::optional<Colour> n) { return accessOptional(slots().nClrEna1, n); }
-std::optional<Colour> NCLRENA2(std::optional<Colour> n) { return accessOptional(slots().nClrEna2, n); }
-std::optional<Colour> NCLRDISA1(std::optional<Colour> n) { return accessOptional(slots().nClrDisa1, n); }
-std::optional<Colour> NCLRDISA2(std::optional<Colour> n) { return accessOptional(slots().nClrDisa2, n); }
-std::optional<Colour> NCLRSAY(std::optional<Colour> n) { return accessOptional(slots().nClrSay, n); }
-std::optional<int> NFONTTITULO(std::optional<int> n) { return accessOptional(slots().nFontTitulo, n); }
-std::optional<int> NFONTLINEA(std::optional<int> n) { return accessOptional(slots().nFontLinea, n); }
-std::optional<int> NFONTSTOTAL(std::optional<int> n) { return accessOptional(slots().nFontSTotal, n); }
-std::optional<int> NFONTTOTAL(std::optional<int> n) { return accessOptional(slots().nFontTotal, n); }
-Colour NCLRTITULO(std::optional<Colour> n) { return access(slots().nClrTitulo, n, 0u); }
-Colour NCLRLINEA(std::optional<Colour> n) { return access(slots().nClrLinea, n, 0u); }
-Colour NCLRSTOTAL(std::optional<Colour> n) { return access(slots().nClrSTotal, n, 0u); }
-Colour NCLRTOTAL(std::optional<Colour> n) { return access(slots().nClrTotal, n, 0u); }
+std::optional<Colour> NCLRDESKTOP(std::optional<Colour> n) {
+    return accessOptional(slots().nClrDesktop, n);
+}
+std::optional<Colour> NCLRENA1(std::optional<Colour> n) {
+    return accessOptional(slots().nClrEna1, n);
+}
+std::optional<Colour> NCLRENA2(std::optional<Colour> n) {
+    return accessOptional(slots().nClrEna2, n);
+}
+std::optional<Colour> NCLRDISA1(std::optional<Colour> n) {
+    return accessOptional(slots().nClrDisa1, n);
+}
+std::optional<Colour> NCLRDISA2(std::optional<Colour> n) {
+    return accessOptional(slots().nClrDisa2, n);
+}
+std::optional<Colour> NCLRSAY(std::optional<Colour> n) {
+    return accessOptional(slots().nClrSay, n);
+}
+std::optional<int> NFONTTITULO(std::optional<int> n) {
+    return accessOptional(slots().nFontTitulo, n);
+}
+std::optional<int> NFONTLINEA(std::optional<int> n) {
+    return accessOptional(slots().nFontLinea, n);
+}
+std::optional<int> NFONTSTOTAL(std::optional<int> n) {
+    return accessOptional(slots().nFontSTotal, n);
+}
+std::optional<int> NFONTTOTAL(std::optional<int> n) {
+    return accessOptional(slots().nFontTotal, n);
+}
+Colour NCLRTITULO(std::optional<Colour> n) {
+    return access(slots().nClrTitulo, n, 0u);
+}
+Colour NCLRLINEA(std::optional<Colour> n) {
+    return access(slots().nClrLinea, n, 0u);
+}
+Colour NCLRSTOTAL(std::optional<Colour> n) {
+    return access(slots().nClrSTotal, n, 0u);
+}
+Colour NCLRTOTAL(std::optional<Colour> n) {
+    return access(slots().nClrTotal, n, 0u);
+}
 
 std::optional<UserFont> userFontDescription(std::optional<UserFont> aFont) {
     return accessOptional(slots().userFont, aFont);

@@ -24,12 +24,12 @@ Colour NCLRBHDR(std::optional<Colour> nNew = std::nullopt);   // header backgrou
 Colour NCLRTEXT(std::optional<Colour> nNew = std::nullopt);   // browse text [0]
 // Browse background [0xEAEFED; 0xC0C0C0 while LCLASSIC()].
 Colour NCLRPANE(std::optional<Colour> nNew = std::nullopt);
-Colour NCLRTROW1(std::optional<Colour> nNew = std::nullopt);  // first kind's text [0]
-Colour NCLRPROW1(std::optional<Colour> nNew = std::nullopt);  // its background [0xFFFFFF]
-Colour NCLRTROW2(std::optional<Colour> nNew = std::nullopt);  // second kind's text [0]
-Colour NCLRPROW2(std::optional<Colour> nNew = std::nullopt);  // its background [0xEAEFED]
-bool LALTERCLR(std::optional<bool> lNew = std::nullopt);      // rows alternate [true]
-int NHLINE(std::optional<int> nNew = std::nullopt);           // pixels added to a row [5]
+Colour NCLRTROW1(std::optional<Colour> nNew = std::nullopt);      // first kind's text [0]
+Colour NCLRPROW1(std::optional<Colour> nNew = std::nullopt);      // its background [0xFFFFFF]
+Colour NCLRTROW2(std::optional<Colour> nNew = std::nullopt);      // second kind's text [0]
+Colour NCLRPROW2(std::optional<Colour> nNew = std::nullopt);      // its background [0xEAEFED]
+bool LALTERCLR(std::optional<bool> lNew = std::nullopt);          // rows alternate [true]
+int NHLINE(std::optional<int> nNew = std::nullopt);               // pixels added to a row [5]
 Colour NCLRBACKFOCUS(std::optional<Colour> nNew = std::nullopt);  // selected row [0x858684]
 Colour NCLRFOREFOCUS(std::optional<Colour> nNew = std::nullopt);  // its text [0xFFFFFF]
 // Stores its own flag but always answers LCLASSIC().

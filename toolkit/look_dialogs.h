@@ -25,8 +25,7 @@ bool CONFIGBRW();
 // with lCreate, returns a font object made from the stored description
 // (width and height positive when both are negative), nullptr when none was
 // ever stored; without lCreate only stores and returns nullptr.
-std::shared_ptr<TFont> OUSERFONT(std::optional<UserFont> aFont = std::nullopt,
-                                 bool lCreate = true);
+std::shared_ptr<TFont> OUSERFONT(std::optional<UserFont> aFont = std::nullopt, bool lCreate = true);
 
 // The screen-font sample text: face, ", ", whole points, a line feed and a
 // carriage return, then "Negrita " when bold and "Cursiva" when italic.

@@ -236,8 +236,10 @@ std::optional<int> fontRowFor(int fontNo, Colour colour) {
 
 LookValues withFontRows(LookValues v, bool fontsOpen) {
     if (!fontsOpen) return v;
-    const std::pair<int*, Colour> fonts[] = {
-        {&v.titulo, v.clrTitulo}, {&v.linea, v.clrLinea}, {&v.sTotal, v.clrSTotal}, {&v.total, v.clrTotal}};
+    const std::pair<int*, Colour> fonts[] = {{&v.titulo, v.clrTitulo},
+                                             {&v.linea, v.clrLinea},
+                                             {&v.sTotal, v.clrSTotal},
+                                             {&v.total, v.clrTotal}};
     for (const auto& [number, colour] : fonts)
         if (auto row = fontRowFor(*number, colour)) *number = *row;
     return v;
@@ -289,8 +291,8 @@ const std::vector<tables::FieldInfo>& colorWFields() {
 
 const std::vector<tables::FieldInfo>& fontsFields() {
     static const std::vector<tables::FieldInfo> fields = {
-        {"NFONT", 'N', 4, 0},  {"CFACENAME", 'C', 32, 0}, {"LBOLD", 'L', 1, 0},
-        {"LITALIC", 'L', 1, 0}, {"NWIDTH", 'N', 4, 0},    {"NHEIGHT", 'N', 4, 0},
+        {"NFONT", 'N', 4, 0},   {"CFACENAME", 'C', 32, 0}, {"LBOLD", 'L', 1, 0},
+        {"LITALIC", 'L', 1, 0}, {"NWIDTH", 'N', 4, 0},     {"NHEIGHT", 'N', 4, 0},
         {"NCOLOR", 'N', 10, 0},
     };
     return fields;
@@ -391,7 +393,8 @@ LookValues currentLookValues() {
     v.clrLinea = NCLRLINEA();
     v.clrSTotal = NCLRSTOTAL();
     v.clrTotal = NCLRTOTAL();
-    v.font = userFontDescription().value_or(UserFont{startup::CFONTNAME(), 0, startup::NFONTHSIZE()});
+    v.font =
+        userFontDescription().value_or(UserFont{startup::CFONTNAME(), 0, startup::NFONTHSIZE()});
     v.lineStyle = NLINESTYLE();
     v.colorBrw = LCOLORBRW();
     v.clrLine = NXCLRLINE();

@@ -1,6 +1,8 @@
 // "ColorW" and "Fonts" on disk: a fresh installation, the first-time
 // record, values saved and read back, list fonts, a record locked by
 // another process, and deleting a user's record.
+#include "toolkit/look_tables.h"
+
 #include <gtest/gtest.h>
 
 #include "os/fs.h"
@@ -8,7 +10,6 @@
 #include "tables/dbcmd.h"
 #include "tables/tables_testutil.h"
 #include "tables/workarea.h"
-#include "toolkit/look_tables.h"
 #include "toolkit/look_testutil.h"
 
 namespace toolkit {

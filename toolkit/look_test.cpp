@@ -1,8 +1,8 @@
 // The look settings' accessors: defaults, stored values, the classic
 // switch's effects, and the font size in points.
-#include <gtest/gtest.h>
-
 #include "toolkit/look.h"
+
+#include <gtest/gtest.h>
 
 namespace toolkit {
 namespace {
@@ -64,10 +64,10 @@ TEST_F(LookTest, UserFontIsMadeWithPositiveSizesWhenBothAreNegative) {
 }
 
 TEST_F(LookTest, FontSizeInPointsRoundsFractionsUpByAQuarter) {
-    EXPECT_DOUBLE_EQ(NSIZE(-16, 96), 12);     // exactly 12
-    EXPECT_DOUBLE_EQ(NSIZE(-13, 96), 10);     // 9.75 + 0.25
-    EXPECT_DOUBLE_EQ(NSIZE(-11, 96), 8);      // 8.25: exactly a quarter is dropped
-    EXPECT_DOUBLE_EQ(NSIZE(13, 96), 9.5);     // -9.75 + 0.25, then the absolute value
+    EXPECT_DOUBLE_EQ(NSIZE(-16, 96), 12);  // exactly 12
+    EXPECT_DOUBLE_EQ(NSIZE(-13, 96), 10);  // 9.75 + 0.25
+    EXPECT_DOUBLE_EQ(NSIZE(-11, 96), 8);   // 8.25: exactly a quarter is dropped
+    EXPECT_DOUBLE_EQ(NSIZE(13, 96), 9.5);  // -9.75 + 0.25, then the absolute value
     EXPECT_DOUBLE_EQ(NSIZE(-14, 0), 0);
 }
 

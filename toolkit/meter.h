@@ -65,8 +65,8 @@ public:
     // owner's DefControl, to be bound when the dialog initialises.
     static std::shared_ptr<TMeter> New(const MeterNew& a, std::shared_ptr<TMeter> into = nullptr);
 
-    double nTotal = 10;      // the value that means 100 %
-    double nRefresh = 0;     // sum of the percentages that repainted in Set
+    double nTotal = 10;             // the value that means 100 %
+    double nRefresh = 0;            // sum of the percentages that repainted in Set
     COLORREF nClrBar = 0xFF0000;    // filled part's background
     COLORREF nClrBText = 0xFFFFFF;  // text over the filled part
     std::string cText = kNoMeterCaption;

@@ -1,8 +1,8 @@
 // The meter's text and geometry: the caption and percentage composition,
 // the origin of a text too large for the control, the filled part's edge.
-#include <gtest/gtest.h>
-
 #include "toolkit/meter_layout.h"
+
+#include <gtest/gtest.h>
 
 namespace toolkit {
 namespace {

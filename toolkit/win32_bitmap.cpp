@@ -1,8 +1,7 @@
 // Masked and plain bitmap drawing, loading, the bitmap cache and TBitmap.
-#include "toolkit/bitmap.h"
-
 #include "os/fs.h"
 #include "runtime/codepage.h"
+#include "toolkit/bitmap.h"
 #include "toolkit/bitmap_cache.h"
 #include "toolkit/brush.h"
 #include "toolkit/dialog.h"
@@ -51,7 +50,8 @@ std::optional<std::string> textArg(Args a, size_t i) {
 }
 
 const MethodEntry kBitmapMethods[] = {
-    {"SetBMP", [](TWindow& w, Args a) { return Value(asBitmap(w).SetBMP(textArg(a, 0).value_or(""))); }},
+    {"SetBMP",
+     [](TWindow& w, Args a) { return Value(asBitmap(w).SetBMP(textArg(a, 0).value_or(""))); }},
     {"ReLoad",
      [](TWindow& w, Args a) { return Value(asBitmap(w).ReLoad(textArg(a, 0), textArg(a, 1))); }},
     {"LoadImage",
@@ -90,8 +90,7 @@ void DRAWMASKED(HDC hDC, HBITMAP hBitmap, int nRow, int nCol) {
     SetTextColor(hDC, oldText);
 }
 
-void DRAWBITMAP(HDC hDC, HBITMAP hBitmap, int nRow, int nCol, int nWidth, int nHeight,
-                DWORD nRop) {
+void DRAWBITMAP(HDC hDC, HBITMAP hBitmap, int nRow, int nCol, int nWidth, int nHeight, DWORD nRop) {
     const SIZE size = bitmapSize(hBitmap);
     if (!hDC || size.cx <= 0 || size.cy <= 0) return;
     MemoryDC source(hDC);
@@ -174,7 +173,8 @@ std::shared_ptr<TBitmap> TBitmap::ReDefine(const BitmapRedefine& a) {
     if (a.lTransparent) {
         b->oBrush = nullBrush();
         const std::string upper = runtime::UPPER(a.cResName);
-        b->lFondo = !upper.empty() && std::string_view(kFondoNames).find(upper) != std::string_view::npos;
+        b->lFondo =
+            !upper.empty() && std::string_view(kFondoNames).find(upper) != std::string_view::npos;
     } else {
         b->SetColor(0, GetSysColor(COLOR_WINDOW));
     }

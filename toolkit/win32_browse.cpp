@@ -1,12 +1,11 @@
 // TWBrowse: creation, the look, the navigation blocks, and painting the
 // rows on screen.
-#include "toolkit/browse.h"
-
 #include <algorithm>
 
 #include "runtime/strings.h"
 #include "tables/dbcmd.h"
 #include "tables/workarea.h"
+#include "toolkit/browse.h"
 #include "toolkit/brush.h"
 #include "toolkit/dialog.h"
 #include "toolkit/font.h"
@@ -24,16 +23,56 @@ TWBrowse& asBrowse(TWindow& w) {
 }
 
 const MethodEntry kBrowseMethods[] = {
-    {"GoUp", [](TWindow& w, Args) { asBrowse(w).GoUp(); return Value(); }},
-    {"GoDown", [](TWindow& w, Args) { asBrowse(w).GoDown(); return Value(); }},
-    {"GoTop", [](TWindow& w, Args) { asBrowse(w).GoTop(); return Value(); }},
-    {"GoBottom", [](TWindow& w, Args) { asBrowse(w).GoBottom(); return Value(); }},
-    {"PageUp", [](TWindow& w, Args) { asBrowse(w).PageUp(); return Value(); }},
-    {"PageDown", [](TWindow& w, Args) { asBrowse(w).PageDown(); return Value(); }},
-    {"GoLeft", [](TWindow& w, Args) { asBrowse(w).GoLeft(); return Value(); }},
-    {"GoRight", [](TWindow& w, Args) { asBrowse(w).GoRight(); return Value(); }},
-    {"LoadLook", [](TWindow& w, Args) { asBrowse(w).LoadLook(); return Value(); }},
-    {"ResetColor", [](TWindow& w, Args) { asBrowse(w).ResetColor(); return Value(); }},
+    {"GoUp",
+     [](TWindow& w, Args) {
+         asBrowse(w).GoUp();
+         return Value();
+     }},
+    {"GoDown",
+     [](TWindow& w, Args) {
+         asBrowse(w).GoDown();
+         return Value();
+     }},
+    {"GoTop",
+     [](TWindow& w, Args) {
+         asBrowse(w).GoTop();
+         return Value();
+     }},
+    {"GoBottom",
+     [](TWindow& w, Args) {
+         asBrowse(w).GoBottom();
+         return Value();
+     }},
+    {"PageUp",
+     [](TWindow& w, Args) {
+         asBrowse(w).PageUp();
+         return Value();
+     }},
+    {"PageDown",
+     [](TWindow& w, Args) {
+         asBrowse(w).PageDown();
+         return Value();
+     }},
+    {"GoLeft",
+     [](TWindow& w, Args) {
+         asBrowse(w).GoLeft();
+         return Value();
+     }},
+    {"GoRight",
+     [](TWindow& w, Args) {
+         asBrowse(w).GoRight();
+         return Value();
+     }},
+    {"LoadLook",
+     [](TWindow& w, Args) {
+         asBrowse(w).LoadLook();
+         return Value();
+     }},
+    {"ResetColor",
+     [](TWindow& w, Args) {
+         asBrowse(w).ResetColor();
+         return Value();
+     }},
     {"nRowCount", [](TWindow& w, Args) { return Value(asBrowse(w).nRowCount()); }},
     {"Skip",
      [](TWindow& w, Args a) { return Value(static_cast<double>(asBrowse(w).Skip(intArg(a, 0)))); }},
@@ -126,8 +165,10 @@ template <class Fn>
 auto TWBrowse::inArea(Fn&& fn) const -> decltype(fn()) {
     using R = decltype(fn());
     if (!hasArea()) {
-        if constexpr (std::is_void_v<R>) return;
-        else return R{};
+        if constexpr (std::is_void_v<R>)
+            return;
+        else
+            return R{};
     }
     tables::AreaSwitch sw(tables::SELECT(cAlias));
     return fn();
@@ -147,7 +188,7 @@ void TWBrowse::SetFilter(const std::string& cNewField, const Value& uNew1, const
         bLogicLen = [this] {
             return inArea([this] {
                 return tables::RDDNAME().find("ADS") != std::string::npos ? CalcLen()
-                                                                         : tables::RECCOUNT();
+                                                                          : tables::RECCOUNT();
             });
         };
     }
@@ -187,7 +228,8 @@ void TWBrowse::Default() {
                 aJustify.push_back(tables::DBFIELDINFO(2, i).textOr() == "N");
             if (aHeaders.size() < static_cast<size_t>(tables::FCOUNT())) {
                 aHeaders.clear();
-                for (int i = 1; i <= tables::FCOUNT(); ++i) aHeaders.push_back(tables::FIELDNAME(i));
+                for (int i = 1; i <= tables::FCOUNT(); ++i)
+                    aHeaders.push_back(tables::FIELDNAME(i));
             }
         });
     }
@@ -260,7 +302,8 @@ int TWBrowse::nAtCol(int nX) const {
     const std::vector<int> sizes = GetColSizes();
     int col = nColPos - 1;
     int sum = 0;
-    while (col < static_cast<int>(sizes.size()) && sum < nX) sum += sizes[static_cast<size_t>(col++)];
+    while (col < static_cast<int>(sizes.size()) && sum < nX)
+        sum += sizes[static_cast<size_t>(col++)];
     return col;
 }
 
@@ -271,7 +314,8 @@ int64_t TWBrowse::Skip(int64_t n) {
 
 RowColours TWBrowse::GetPColor(int nPaneRow) const {
     const char c = cColor.at(nPaneRow);
-    if (lAlterClr) return c == '1' ? RowColours{nClrTRow1, nClrPRow1} : RowColours{nClrTRow2, nClrPRow2};
+    if (lAlterClr)
+        return c == '1' ? RowColours{nClrTRow1, nClrPRow1} : RowColours{nClrTRow2, nClrPRow2};
     if (nLineStyle == 3) return RowColours{0, GetSysColor(COLOR_BTNFACE)};
     return RowColours{nxClrText, nXClrPane};
 }

@@ -61,8 +61,8 @@ void drawStripPicture(HDC dc, const StripSlot& slot, const Cell& c) {
         SelectedObject s1(from, stripBitmap());
         SelectedObject s2(to, picture.get());
         SetStretchBltMode(to, COLORONCOLOR);
-        StretchBlt(to, 0, 0, w, h, from, (slot.k - 1) * kStripSlotWidth, 0, slot.width,
-                   slot.height, SRCCOPY);
+        StretchBlt(to, 0, 0, w, h, from, (slot.k - 1) * kStripSlotWidth, 0, slot.width, slot.height,
+                   SRCCOPY);
     }
     DeleteDC(from);
     DeleteDC(to);
@@ -123,24 +123,29 @@ void TWBrowse::wBrwLineEx(HDC hDCIn, int nRow, const runtime::Array& aValues, Ro
             continue;
         }
         SetTextColor(dc, text);
-        const int width = i - 1 < static_cast<int>(sizes.size()) ? sizes[static_cast<size_t>(i - 1)] : 0;
+        const int width =
+            i - 1 < static_cast<int>(sizes.size()) ? sizes[static_cast<size_t>(i - 1)] : 0;
         const bool last = i == count;
-        Cell c{x, last ? client.right - 1 : std::min<int>(x + width - 1, client.right - 1), top, bottom};
+        Cell c{x, last ? client.right - 1 : std::min<int>(x + width - 1, client.right - 1), top,
+               bottom};
         const Value& v = aValues[static_cast<size_t>(i - 1)];
-        const bool right = i - 1 < static_cast<int>(aJustify.size()) && aJustify[static_cast<size_t>(i - 1)];
+        const bool right =
+            i - 1 < static_cast<int>(aJustify.size()) && aJustify[static_cast<size_t>(i - 1)];
         const bool pressed = header && nPressedCol == i;
         const auto slot = asStripSlot(v);
         if (slot) {
             drawStripPicture(dc, *slot, c);
         } else if (lBitmapHandles && v.isNumber()) {
-            DRAWMASKED(dc, reinterpret_cast<HBITMAP>(static_cast<intptr_t>(v.num())), c.top, c.left);
+            DRAWMASKED(dc, reinterpret_cast<HBITMAP>(static_cast<intptr_t>(v.num())), c.top,
+                       c.left);
         } else {
             const std::string s = v.isText() ? v.text() : runtime::CVALTOCHAR(v);
             // Pressed header text moves to the other of the two rectangles.
             const bool shifted = right != pressed;
             RECT r = shifted ? RECT{c.left + 3, c.top + 1, c.right - 1, c.bottom + 2}
                              : RECT{c.left + 2, c.top, c.right - 2, c.bottom + 1};
-            DrawTextA(dc, s.data(), static_cast<int>(s.size()), &r, format | (right ? DT_RIGHT : DT_LEFT));
+            DrawTextA(dc, s.data(), static_cast<int>(s.size()), &r,
+                      format | (right ? DT_RIGHT : DT_LEFT));
         }
         if (!lBitmapHandles) {
             SelectedObject pen(dc, gridPen.get());

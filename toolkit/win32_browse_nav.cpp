@@ -151,17 +151,35 @@ void TWBrowse::GoRight() {
 Value TWBrowse::KeyDown(WPARAM nKey, LPARAM nFlags) {
     const bool ctrl = GetKeyState(VK_CONTROL) < 0;
     switch (nKey) {
-        case VK_UP: GoUp(); break;
-        case VK_DOWN: GoDown(); break;
-        case VK_LEFT: GoLeft(); break;
-        case VK_RIGHT: GoRight(); break;
-        case VK_HOME: GoTop(); break;
-        case VK_END: GoBottom(); break;
+        case VK_UP:
+            GoUp();
+            break;
+        case VK_DOWN:
+            GoDown();
+            break;
+        case VK_LEFT:
+            GoLeft();
+            break;
+        case VK_RIGHT:
+            GoRight();
+            break;
+        case VK_HOME:
+            GoTop();
+            break;
+        case VK_END:
+            GoBottom();
+            break;
         case VK_PRIOR:
-            if (ctrl) GoTop(); else PageUp();
+            if (ctrl)
+                GoTop();
+            else
+                PageUp();
             break;
         case VK_NEXT:
-            if (ctrl) GoBottom(); else PageDown();
+            if (ctrl)
+                GoBottom();
+            else
+                PageDown();
             break;
         default:
             return TControl::KeyDown(nKey, nFlags);
@@ -183,7 +201,8 @@ Value TWBrowse::KeyChar(WPARAM nKey, LPARAM nFlags) {
 
 Value TWBrowse::GetDlgCode(WPARAM nKey) {
     if (auto o = owner()) {
-        const bool recorded = nKey == VK_UP || nKey == VK_DOWN || nKey == VK_RETURN || nKey == VK_TAB;
+        const bool recorded =
+            nKey == VK_UP || nKey == VK_DOWN || nKey == VK_RETURN || nKey == VK_TAB;
         o->nLastKey = recorded ? static_cast<int>(nKey) : 0;
     }
     return Value(lActive && hWnd && IsWindowEnabled(hWnd) ? DLGC_WANTALLKEYS : 0);
@@ -193,19 +212,32 @@ Value TWBrowse::VScroll(WPARAM wParam, LPARAM lParam) {
     if (lParam != 0) return {};  // a scroll bar control of its own, not ours
     if (hWnd) SetFocus(hWnd);
     switch (LOWORD(wParam)) {
-        case SB_LINEUP: GoUp(); break;
-        case SB_LINEDOWN: GoDown(); break;
-        case SB_PAGEUP: PageUp(); break;
-        case SB_PAGEDOWN: PageDown(); break;
-        case SB_TOP: GoTop(); break;
-        case SB_BOTTOM: GoBottom(); break;
+        case SB_LINEUP:
+            GoUp();
+            break;
+        case SB_LINEDOWN:
+            GoDown();
+            break;
+        case SB_PAGEUP:
+            PageUp();
+            break;
+        case SB_PAGEDOWN:
+            PageDown();
+            break;
+        case SB_TOP:
+            GoTop();
+            break;
+        case SB_BOTTOM:
+            GoBottom();
+            break;
         case SB_THUMBPOSITION: {
             const int p = HIWORD(wParam);
             SCROLLINFO si{};
             si.cbSize = sizeof si;
             si.fMask = SIF_RANGE | SIF_PAGE;
             GetScrollInfo(hWnd, SB_VERT, &si);
-            const int end = std::max(si.nMin, si.nMax - static_cast<int>(std::max<UINT>(si.nPage, 1)) + 1);
+            const int end =
+                std::max(si.nMin, si.nMax - static_cast<int>(std::max<UINT>(si.nPage, 1)) + 1);
             if (p <= 1) {
                 GoTop();
             } else if (p >= end) {
@@ -243,9 +275,15 @@ Value TWBrowse::MouseWheel(int, int nDelta, int, int nY) {
     GetClientRect(hWnd, &client);
     const bool bottomFifth = pt.y > 0.8 * client.bottom;
     if (bottomFifth) {
-        if (nDelta > 0) GoLeft(); else GoRight();
+        if (nDelta > 0)
+            GoLeft();
+        else
+            GoRight();
     } else {
-        if (nDelta > 0) GoUp(); else GoDown();
+        if (nDelta > 0)
+            GoUp();
+        else
+            GoDown();
     }
     return Value(0);
 }
@@ -258,8 +296,9 @@ Value TWBrowse::LButtonDown(int nRow, int nCol, int nKeyFlags) {
     if (hWnd) SetFocus(hWnd);
     if (row == 0) {
         const int col = std::max(nAtCol(nCol), 1);
-        const auto& action = col <= static_cast<int>(aActions.size()) ? aActions[static_cast<size_t>(col - 1)]
-                                                                       : nullptr;
+        const auto& action = col <= static_cast<int>(aActions.size())
+                                 ? aActions[static_cast<size_t>(col - 1)]
+                                 : nullptr;
         if (action) {
             Beep(10000, 1);
             const runtime::Array headers(aHeaders.begin(), aHeaders.end());

@@ -1,6 +1,7 @@
 // The dialogs "Colores" and "Estilo de listas".
-#include "toolkit/look_dialogs.h"
+#include <windows.h>
 
+// After <windows.h>, which it needs.
 #include <commdlg.h>
 
 #include <cmath>
@@ -8,9 +9,10 @@
 #include "os/fs.h"
 #include "resources/look_dialogs_ids.h"
 #include "startup/settings_record.h"
-#include "toolkit/brush.h"
 #include "toolkit/browse.h"
+#include "toolkit/brush.h"
 #include "toolkit/dialog.h"
+#include "toolkit/look_dialogs.h"
 #include "toolkit/look_tables.h"
 #include "toolkit/pump.h"
 #include "toolkit/win_handles.h"
@@ -78,7 +80,8 @@ public:
 
 protected:
     void repaintItems() {
-        if (hWnd) RedrawWindow(hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+        if (hWnd)
+            RedrawWindow(hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
     }
 
 private:
@@ -116,7 +119,7 @@ public:
     }
     // At WM_INITDIALOG (the dialog's bInit).
     void setUp(HWND hDlg) {
-        const int radio = values.lineStyle == 4 ? IDC_CB_DOTTED
+        const int radio = values.lineStyle == 4   ? IDC_CB_DOTTED
                           : values.lineStyle == 5 ? IDC_CB_SOLID
                                                   : IDC_CB_NOLINES;
         CheckRadioButton(hDlg, IDC_CB_NOLINES, IDC_CB_SOLID, radio);
@@ -140,9 +143,9 @@ public:
 
 private:
     void collect() {
-        values.lineStyle = IsDlgButtonChecked(hWnd, IDC_CB_DOTTED) == BST_CHECKED ? 4
+        values.lineStyle = IsDlgButtonChecked(hWnd, IDC_CB_DOTTED) == BST_CHECKED  ? 4
                            : IsDlgButtonChecked(hWnd, IDC_CB_SOLID) == BST_CHECKED ? 5
-                                                                                  : 0;
+                                                                                   : 0;
         values.alterClr = IsDlgButtonChecked(hWnd, IDC_CB_ALTER) == BST_CHECKED;
         values.classLook = IsDlgButtonChecked(hWnd, IDC_CB_CLASSIC) == BST_CHECKED;
         BOOL ok = FALSE;
@@ -208,11 +211,23 @@ public:
     }
     bool coloursOf(int id, Colour& text, Colour& back) const override {
         switch (id) {
-            case IDC_CL_DESKTOP_SWATCH: text = back = values.desktop; return true;
-            case IDC_CL_ACTIVE_SAMPLE: text = values.enable1; back = values.enable2; return true;
-            case IDC_CL_INACTIVE_SAMPLE: text = values.disable1; back = values.disable2; return true;
-            case IDC_CL_SAY_SAMPLE: text = values.say; back = nClrPane.value_or(0xCAD3D7); return true;
-            default: return false;
+            case IDC_CL_DESKTOP_SWATCH:
+                text = back = values.desktop;
+                return true;
+            case IDC_CL_ACTIVE_SAMPLE:
+                text = values.enable1;
+                back = values.enable2;
+                return true;
+            case IDC_CL_INACTIVE_SAMPLE:
+                text = values.disable1;
+                back = values.disable2;
+                return true;
+            case IDC_CL_SAY_SAMPLE:
+                text = values.say;
+                back = nClrPane.value_or(0xCAD3D7);
+                return true;
+            default:
+                return false;
         }
     }
     // At WM_INITDIALOG (the dialog's bInit).

@@ -80,7 +80,8 @@ TEST_F(LookDialogsTest, AcceptedColoursAreStoredForTheUser) {
 }
 
 TEST_F(LookDialogsTest, CancelledColoursAreDroppedAgain) {
-    test::whenWindowShows("Colores", [&](HWND h) { chooseStyleThenClose(h, IDC_CB_NOLINES, IDCANCEL); });
+    test::whenWindowShows("Colores",
+                          [&](HWND h) { chooseStyleThenClose(h, IDC_CB_NOLINES, IDCANCEL); });
     EXPECT_FALSE(COLORES());
     EXPECT_EQ(NLINESTYLE(), 5) << "the style went to the settings, the reload took it back";
 }
@@ -101,7 +102,8 @@ TEST(UserFontTest, FontIsMadeFromTheStoredDescription) {
 }
 
 TEST(FontSampleTest, SampleNamesFaceSizeAndStyle) {
-    EXPECT_EQ(fontSampleText(UserFont{"Arial", 0, -16, true, true}, 96), "Arial, 12\n\rNegrita Cursiva");
+    EXPECT_EQ(fontSampleText(UserFont{"Arial", 0, -16, true, true}, 96),
+              "Arial, 12\n\rNegrita Cursiva");
     EXPECT_EQ(fontSampleText(UserFont{"Tahoma", 0, -13, false, false}, 96), "Tahoma, 10\n\r");
 }
 

@@ -148,9 +148,9 @@ std::shared_ptr<TMeter> TMeter::New(const MeterNew& a, std::shared_ptr<TMeter> i
                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(meter->nId)),
                                   GetModuleHandleA(nullptr), nullptr);
     if (!meter->hWnd) {
-        errors::_QXGENERROR(errors::toolkit_error::kCannotCreateWindow,
-                            "\r\nClass: TMETER\r\nCaption: \r\nSystem Error: " +
-                                os::errorText(GetLastError()));
+        errors::_QXGENERROR(
+            errors::toolkit_error::kCannotCreateWindow,
+            "\r\nClass: TMETER\r\nCaption: \r\nSystem Error: " + os::errorText(GetLastError()));
         return nullptr;
     }
     meter->Link();

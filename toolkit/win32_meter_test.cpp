@@ -45,8 +45,8 @@ runtime::Block accessor(Value& slot) {
 
 // A 300 x 20 pixel meter with the colours of the program's meters, made in
 // code on a dialog that is on the screen.
-std::shared_ptr<CountingMeter> meterOn(const std::shared_ptr<TDialog>& dialog, Value& slot,
-                                       int row, std::string caption = kNoMeterCaption,
+std::shared_ptr<CountingMeter> meterOn(const std::shared_ptr<TDialog>& dialog, Value& slot, int row,
+                                       std::string caption = kNoMeterCaption,
                                        bool noPercentage = false) {
     MeterNew m;
     m.nRow = row;

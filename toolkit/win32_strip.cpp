@@ -1,10 +1,9 @@
 // The browse bitmap strip, the release of graphic objects and the resource
 // tracker.
-#include "toolkit/strip.h"
-
 #include <vector>
 
 #include "toolkit/bitmap.h"
+#include "toolkit/strip.h"
 #include "toolkit/win_handles.h"
 
 namespace toolkit {
