@@ -38,104 +38,57 @@ std::optional<T> accessOptional(std::optional<T>& slot, const std::optional<T>& 
     return slot;
 }
 
+// One accessor per setting, all of the same shape: with a default, or
+// answering nothing until stored.
+#define LOOK_SETTING(Type, Name, member, fallback)      \
+    Type Name(std::optional<Type> given) {              \
+        return access(slots().member, given, fallback); \
+    }
+#define LOOK_OPTIONAL(Type, Name, member)                 \
+    std::optional<Type> Name(std::optional<Type> given) { \
+        return accessOptional(slots().member, given);     \
+    }
+
 }  // namespace
 
-bool LCLASSIC(std::optional<bool> lNew) {
-    return access(slots().lClassic, lNew, false);
-}
-int NLINESTYLE(std::optional<int> nNew) {
-    return access(slots().nLineStyle, nNew, 5);
-}
-Colour NXCLRLINE(std::optional<Colour> nNew) {
-    return access(slots().nxClrLine, nNew, 0u);
-}
-Colour NCLRFHDR(std::optional<Colour> nNew) {
-    return access(slots().nClrFHdr, nNew, 0u);
-}
-Colour NCLRBHDR(std::optional<Colour> nNew) {
-    return access(slots().nClrBHdr, nNew, 0xCAD3D7u);
-}
-Colour NCLRTEXT(std::optional<Colour> nNew) {
-    return access(slots().nClrText, nNew, 0u);
-}
+LOOK_SETTING(bool, LCLASSIC, lClassic, false)
+LOOK_SETTING(int, NLINESTYLE, nLineStyle, 5)
+LOOK_SETTING(Colour, NXCLRLINE, nxClrLine, 0u)
+LOOK_SETTING(Colour, NCLRFHDR, nClrFHdr, 0u)
+LOOK_SETTING(Colour, NCLRBHDR, nClrBHdr, 0xCAD3D7u)
+LOOK_SETTING(Colour, NCLRTEXT, nClrText, 0u)
 Colour NCLRPANE(std::optional<Colour> nNew) {
     return access(slots().nClrPane, nNew, LCLASSIC() ? 0xC0C0C0u : 0xEAEFEDu);
 }
-Colour NCLRTROW1(std::optional<Colour> nNew) {
-    return access(slots().nClrTRow1, nNew, 0u);
-}
-Colour NCLRPROW1(std::optional<Colour> nNew) {
-    return access(slots().nClrPRow1, nNew, 0xFFFFFFu);
-}
-Colour NCLRTROW2(std::optional<Colour> nNew) {
-    return access(slots().nClrTRow2, nNew, 0u);
-}
-Colour NCLRPROW2(std::optional<Colour> nNew) {
-    return access(slots().nClrPRow2, nNew, 0xEAEFEDu);
-}
-bool LALTERCLR(std::optional<bool> lNew) {
-    return access(slots().lAlterClr, lNew, true);
-}
-int NHLINE(std::optional<int> nNew) {
-    return access(slots().nHLine, nNew, 5);
-}
-Colour NCLRBACKFOCUS(std::optional<Colour> nNew) {
-    return access(slots().nClrBackFocus, nNew, 0x858684u);
-}
-Colour NCLRFOREFOCUS(std::optional<Colour> nNew) {
-    return access(slots().nClrForeFocus, nNew, 0xFFFFFFu);
-}
+LOOK_SETTING(Colour, NCLRTROW1, nClrTRow1, 0u)
+LOOK_SETTING(Colour, NCLRPROW1, nClrPRow1, 0xFFFFFFu)
+LOOK_SETTING(Colour, NCLRTROW2, nClrTRow2, 0u)
+LOOK_SETTING(Colour, NCLRPROW2, nClrPRow2, 0xEAEFEDu)
+LOOK_SETTING(bool, LALTERCLR, lAlterClr, true)
+LOOK_SETTING(int, NHLINE, nHLine, 5)
+LOOK_SETTING(Colour, NCLRBACKFOCUS, nClrBackFocus, 0x858684u)
+LOOK_SETTING(Colour, NCLRFOREFOCUS, nClrForeFocus, 0xFFFFFFu)
 bool LCOLORBRW(std::optional<bool> lNew) {
     if (lNew) slots().lColorBrw = lNew;
     return LCLASSIC();
 }
 
-std::optional<Colour> NCLRDESKTOP(std::optional<Colour> n) {
-    return accessOptional(slots().nClrDesktop, n);
-}
-std::optional<Colour> NCLRENA1(std::optional<Colour> n) {
-    return accessOptional(slots().nClrEna1, n);
-}
-std::optional<Colour> NCLRENA2(std::optional<Colour> n) {
-    return accessOptional(slots().nClrEna2, n);
-}
-std::optional<Colour> NCLRDISA1(std::optional<Colour> n) {
-    return accessOptional(slots().nClrDisa1, n);
-}
-std::optional<Colour> NCLRDISA2(std::optional<Colour> n) {
-    return accessOptional(slots().nClrDisa2, n);
-}
-std::optional<Colour> NCLRSAY(std::optional<Colour> n) {
-    return accessOptional(slots().nClrSay, n);
-}
-std::optional<int> NFONTTITULO(std::optional<int> n) {
-    return accessOptional(slots().nFontTitulo, n);
-}
-std::optional<int> NFONTLINEA(std::optional<int> n) {
-    return accessOptional(slots().nFontLinea, n);
-}
-std::optional<int> NFONTSTOTAL(std::optional<int> n) {
-    return accessOptional(slots().nFontSTotal, n);
-}
-std::optional<int> NFONTTOTAL(std::optional<int> n) {
-    return accessOptional(slots().nFontTotal, n);
-}
-Colour NCLRTITULO(std::optional<Colour> n) {
-    return access(slots().nClrTitulo, n, 0u);
-}
-Colour NCLRLINEA(std::optional<Colour> n) {
-    return access(slots().nClrLinea, n, 0u);
-}
-Colour NCLRSTOTAL(std::optional<Colour> n) {
-    return access(slots().nClrSTotal, n, 0u);
-}
-Colour NCLRTOTAL(std::optional<Colour> n) {
-    return access(slots().nClrTotal, n, 0u);
-}
+LOOK_OPTIONAL(Colour, NCLRDESKTOP, nClrDesktop)
+LOOK_OPTIONAL(Colour, NCLRENA1, nClrEna1)
+LOOK_OPTIONAL(Colour, NCLRENA2, nClrEna2)
+LOOK_OPTIONAL(Colour, NCLRDISA1, nClrDisa1)
+LOOK_OPTIONAL(Colour, NCLRDISA2, nClrDisa2)
+LOOK_OPTIONAL(Colour, NCLRSAY, nClrSay)
+LOOK_OPTIONAL(int, NFONTTITULO, nFontTitulo)
+LOOK_OPTIONAL(int, NFONTLINEA, nFontLinea)
+LOOK_OPTIONAL(int, NFONTSTOTAL, nFontSTotal)
+LOOK_OPTIONAL(int, NFONTTOTAL, nFontTotal)
+LOOK_SETTING(Colour, NCLRTITULO, nClrTitulo, 0u)
+LOOK_SETTING(Colour, NCLRLINEA, nClrLinea, 0u)
+LOOK_SETTING(Colour, NCLRSTOTAL, nClrSTotal, 0u)
+LOOK_SETTING(Colour, NCLRTOTAL, nClrTotal, 0u)
 
-std::optional<UserFont> userFontDescription(std::optional<UserFont> aFont) {
-    return accessOptional(slots().userFont, aFont);
-}
+LOOK_OPTIONAL(UserFont, userFontDescription, userFont)
 
 UserFont userFontForCreation(const UserFont& f) {
     UserFont out = f;
