@@ -15,32 +15,6 @@
 namespace tables::testing {
 namespace {
 
-// A second process that holds a table until destroyed.
-class HeldTable {
-public:
-    HeldTable(const std::string& table, const std::string& mode, uint32_t recNo,
-              const std::string& dir)
-        : ready_(dir + "/held.ready"), release_(dir + "/held.release") {
-        auto p = os::Process::start(selfProgram(), {"--hold", table, mode, std::to_string(recNo),
-                                                    ready_, release_});
-        if (!p.ok()) return;
-        child_ = std::move(*p);
-        uint64_t start = os::monotonicMs();
-        while (!os::fileExists(ready_) && os::monotonicMs() - start < 30000) os::sleepMs(20);
-    }
-    ~HeldTable() {
-        auto f = os::File::open(release_, os::Access::ReadWrite, os::Share::Shared,
-                                os::Disposition::CreateAlways);
-        (void)f;
-        if (child_.valid()) (void)child_.wait();
-    }
-    bool ready() const { return os::fileExists(ready_); }
-
-private:
-    std::string ready_, release_;
-    os::Process child_;
-};
-
 class NetUseTest : public TablesTest {};
 
 TEST_F(NetUseTest, MissingTableShowsNotFoundOnceAndClearsCode) {

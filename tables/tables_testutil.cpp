@@ -8,6 +8,8 @@
 #include <iterator>
 #include <sstream>
 
+#include "os/clock.h"
+#include "os/file.h"
 #include "os/fs.h"
 #include "os/process.h"
 #include "runtime/error.h"
@@ -152,6 +154,36 @@ std::vector<int> TablesTest::genCodes() const {
 std::string selfProgram() {
     auto p = os::programFileName();
     return p.ok() ? *p : std::string();
+}
+
+std::string tablesTestProgram() {
+    const std::string self = selfProgram();
+    const size_t slash = self.find_last_of("/\\");
+    const std::string dir = slash == std::string::npos ? std::string() : self.substr(0, slash + 1);
+    const bool exe = self.size() > 4 && (self.ends_with(".exe") || self.ends_with(".EXE"));
+    return dir + "tables_tests" + (exe ? ".exe" : "");
+}
+
+HeldTable::HeldTable(const std::string& table, const std::string& mode, uint32_t recNo,
+                     const std::string& dir, const std::string& program)
+    : ready_(dir + "/held.ready"), release_(dir + "/held.release") {
+    auto p = os::Process::start(program, {"--hold", table, mode, std::to_string(recNo), ready_,
+                                          release_});
+    if (!p.ok()) return;
+    child_ = std::move(*p);
+    uint64_t start = os::monotonicMs();
+    while (!os::fileExists(ready_) && os::monotonicMs() - start < 30000) os::sleepMs(20);
+}
+
+HeldTable::~HeldTable() {
+    auto f = os::File::open(release_, os::Access::ReadWrite, os::Share::Shared,
+                            os::Disposition::CreateAlways);
+    (void)f;
+    if (child_.valid()) (void)child_.wait();
+}
+
+bool HeldTable::ready() const {
+    return os::fileExists(ready_);
 }
 
 std::string fileBytes(const std::string& path) {

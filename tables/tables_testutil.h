@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include "os/process.h"
 #include "runtime/alert.h"
 #include "runtime/value.h"
 #include "tables/dialogs.h"
@@ -79,6 +80,27 @@ std::vector<double>& recordedWaits();
 
 // The test program itself, for tests that need a second process.
 std::string selfProgram();
+
+// The table layer's test program (tables_tests), found beside the running
+// one; other layers' tests start it to hold a table from a second process.
+std::string tablesTestProgram();
+
+// A second process that holds a table until destroyed: `program --hold`
+// (the table layer's test program) opens it exclusive ("exclusive"),
+// shared with one record locked ("lock") or the whole table ("table").
+class HeldTable {
+public:
+    HeldTable(const std::string& table, const std::string& mode, uint32_t recNo,
+              const std::string& dir, const std::string& program = selfProgram());
+    ~HeldTable();
+    HeldTable(const HeldTable&) = delete;
+    HeldTable& operator=(const HeldTable&) = delete;
+    bool ready() const;
+
+private:
+    std::string ready_, release_;
+    os::Process child_;
+};
 
 // The tables of the shared corpus (testdata/corpus): folder and base name.
 struct CorpusTable {

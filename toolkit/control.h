@@ -22,7 +22,8 @@ public:
     static const ClassInfo kClass;
     const ClassInfo& classInfo() const override { return kClass; }
 
-    std::function<Value()> bSetGet;
+    // The value accessor: eval() reads it, eval({x}) stores x.
+    runtime::Block bSetGet;
     bool lCaptured = false;
     bool lDrag = false;
     bool lUpdate = false;

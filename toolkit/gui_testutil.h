@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,18 @@ void pumpFor(unsigned ms);
 
 // The colour of a pixel of the window's client area, as painted.
 COLORREF clientPixel(HWND hWnd, int x, int y);
+
+// The client area of a window as painted, read in one copy.
+struct ClientImage {
+    int width = 0, height = 0;
+    std::vector<COLORREF> pixels;  // row by row from the top
+    COLORREF at(int x, int y) const { return pixels[static_cast<size_t>(y * width + x)]; }
+    // How many pixels of the rectangle (right and bottom exclusive) are
+    // not one of the colours given.
+    int countOther(RECT r, std::initializer_list<COLORREF> colours) const;
+    int count(RECT r, COLORREF colour) const;
+};
+ClientImage clientImage(HWND hWnd);
 
 // Saves the window (with its frame) as SCREENSHOT_DIR/<name>.png with
 // ImageMagick, once its paints reached the display. Does nothing without

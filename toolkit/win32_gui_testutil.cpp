@@ -1,4 +1,6 @@
 // Helpers of the toolkit's window tests.
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <memory>
 
@@ -94,6 +96,57 @@ COLORREF clientPixel(HWND hWnd, int x, int y) {
     const COLORREF c = GetPixel(dc, x, y);
     ReleaseDC(hWnd, dc);
     return c;
+}
+
+ClientImage clientImage(HWND hWnd) {
+    ClientImage image;
+    RECT r{};
+    GetClientRect(hWnd, &r);
+    image.width = r.right;
+    image.height = r.bottom;
+    if (image.width <= 0 || image.height <= 0) return image;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = image.width;
+    info.bmiHeader.biHeight = -image.height;  // top-down rows
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC screen = GetDC(hWnd);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP dib = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, dib);
+    BitBlt(memory, 0, 0, image.width, image.height, screen, 0, 0, SRCCOPY);
+    GdiFlush();
+    const auto* p = static_cast<const uint32_t*>(bits);
+    image.pixels.reserve(static_cast<size_t>(image.width * image.height));
+    for (int i = 0; i < image.width * image.height; ++i) {
+        const uint32_t bgra = p[i];  // 0x00RRGGBB in memory order B, G, R
+        image.pixels.push_back(RGB((bgra >> 16) & 0xFF, (bgra >> 8) & 0xFF, bgra & 0xFF));
+    }
+    SelectObject(memory, old);
+    DeleteObject(dib);
+    DeleteDC(memory);
+    ReleaseDC(hWnd, screen);
+    return image;
+}
+
+int ClientImage::countOther(RECT r, std::initializer_list<COLORREF> colours) const {
+    int n = 0;
+    for (int y = std::max<int>(r.top, 0); y < std::min<int>(r.bottom, height); ++y)
+        for (int x = std::max<int>(r.left, 0); x < std::min<int>(r.right, width); ++x) {
+            const COLORREF c = at(x, y);
+            if (std::find(colours.begin(), colours.end(), c) == colours.end()) ++n;
+        }
+    return n;
+}
+
+int ClientImage::count(RECT r, COLORREF colour) const {
+    int n = 0;
+    for (int y = std::max<int>(r.top, 0); y < std::min<int>(r.bottom, height); ++y)
+        for (int x = std::max<int>(r.left, 0); x < std::min<int>(r.right, width); ++x)
+            if (at(x, y) == colour) ++n;
+    return n;
 }
 
 std::string saveScreenshot(HWND hWnd, const std::string& name) {
