@@ -10,7 +10,6 @@
 #include <filesystem>
 #include <fstream>
 
-#include "engine/engine.h"
 #include "os/clock.h"
 #include "os/file.h"
 #include "os/fs.h"
@@ -25,14 +24,9 @@ namespace {
 namespace fs = std::filesystem;
 using testing::fileBytes;
 using testing::leftoverBackups;
+using testing::mentions;
 using testing::runInProcess;
 using testing::TempFolder;
-
-bool mentions(const std::vector<std::string>& lines, const std::string& text) {
-    for (const std::string& line : lines)
-        if (line.find(text) != std::string::npos) return true;
-    return false;
-}
 
 class FaultScenarioTest : public ::testing::Test {
 protected:
@@ -201,16 +195,7 @@ TEST_F(FaultScenarioTest, ValueWiderThanItsNewField) {
 TEST_F(FaultScenarioTest, StaleRegisterIndexStopsBeforeAnyCompany) {
     fs::remove(root() + "/DBF/Empresa.cdx");
     demo::writeRegister(root(), {{"001", "Uno"}, {"002", "Dos"}, {"003", "Tres"}}, {});
-    {
-        engine::Handle h = 0;
-        ASSERT_EQ(engine::openTable(root() + "/DBF/Empresa.dbf", "", engine::kTypeCdx,
-                                    engine::kOpenExclusive, &h),
-                  engine::kOk);
-        ASSERT_EQ(engine::closeIndexes(h), engine::kOk);
-        ASSERT_EQ(engine::gotoRecord(h, 3), engine::kOk);
-        ASSERT_EQ(engine::setString(h, 1, "000"), engine::kOk);
-        ASSERT_EQ(engine::closeTable(h), engine::kOk);
-    }
+    testing::recodeBehindRegisterIndex(root(), 3, "000");
     auto before = fileBytes(root());
     EXPECT_EQ(runInProcess(root(), progress_), 1);
     EXPECT_TRUE(fileBytes(root()) == before);

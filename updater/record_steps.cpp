@@ -1,8 +1,6 @@
 // TABLAS: journals, refills, TDiaNic and the clean-up pass.
 #include "updater/record_steps.h"
 
-#include <cmath>
-
 #include "os/fs.h"
 #include "runtime/codepage.h"
 #include "tables/dbcmd.h"
@@ -11,6 +9,7 @@
 #include "tables/workarea.h"
 #include "updater/company_plan.h"
 #include "updater/error_watch.h"
+#include "updater/field_fit.h"
 #include "updater/file_steps.h"
 #include "updater/hooks.h"
 #include "updater/l340_rule.h"
@@ -115,16 +114,10 @@ void markJournals(CompanyReport& report) {
         visitJournal(path.textOr(), code2.textOr(), report);
 }
 
-std::string fieldText(const tables::FieldInfo& f) {
-    std::string text = f.name + " " + f.type + "(" + std::to_string(f.length);
-    if (f.decimals) text += "," + std::to_string(f.decimals);
-    return text + ")";
-}
-
 // Copies the current record of the backup's area into the current record of
 // the current area by field position, refusing a value that its field in the
-// new layout cannot hold whole: a longer text, or a number with more
-// decimals (a number too wide is refused by the driver itself).
+// new layout cannot hold whole (field_fit.h): a longer text, a number with
+// more digits or decimals, a value of another kind.
 class RecordCopier {
 public:
     RecordCopier(const std::string& backupAlias, const std::string& backupFile, const std::string& file)
@@ -134,14 +127,9 @@ public:
             return t ? t->fields() : std::vector<tables::FieldInfo>{};
         });
         if (tables::AreaDriver* t = tables::currentTable()) target_ = t->fields();
-        // Only a field narrower than its source needs its values looked at.
-        for (size_t i = 0; i < source_.size() && i < target_.size(); ++i) {
-            const tables::FieldInfo& from = source_[i];
-            const tables::FieldInfo& to = target_[i];
-            bool narrowerText = to.type == 'C' && to.length < from.length;
-            bool fewerDecimals = (to.type == 'N' || to.type == 'F') && to.decimals < from.decimals;
-            if (narrowerText || fewerDecimals) narrow_.push_back(i);
-        }
+        // Only a field that may not hold its source's values needs them looked at.
+        for (size_t i = 0; i < source_.size() && i < target_.size(); ++i)
+            if (fieldFit(source_[i], target_[i]) != FieldFit::Whole) narrow_.push_back(i);
     }
 
     // False (after raising the run's error) when the new layout has fewer
@@ -159,7 +147,7 @@ public:
         if (!values.isArray()) return false;
         const runtime::Array& list = *values.array();
         for (size_t i : narrow_) {
-            if (i < list.size() && !fits(list[i], target_[i])) {
+            if (i < list.size() && !valueFits(list[i], target_[i])) {
                 uint32_t recno = tables::inAlias(backupAlias_, [] { return tables::RECNO(); });
                 raiseRunError(RunError::kDataWidth, file_,
                               "el valor del campo " + source_[i].name + " del registro " + std::to_string(recno) +
@@ -173,20 +161,6 @@ public:
     }
 
 private:
-    static bool fits(const Value& v, const tables::FieldInfo& to) {
-        if (to.type == 'C' && v.isText()) {
-            const std::string& text = v.text();
-            size_t end = text.find_last_not_of(' ');
-            size_t used = end == std::string::npos ? 0 : end + 1;
-            return used <= static_cast<size_t>(to.length);
-        }
-        if (to.type != 'C' && v.isNumber()) {
-            double scaled = v.num() * std::pow(10.0, to.decimals);
-            return std::fabs(scaled - std::round(scaled)) < 1e-6 * std::max(1.0, std::fabs(scaled));
-        }
-        return true;
-    }
-
     std::string backupAlias_, backupFile_, file_;
     std::vector<tables::FieldInfo> source_, target_;
     std::vector<size_t> narrow_;  // positions whose values must be checked
