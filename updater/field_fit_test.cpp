@@ -27,7 +27,8 @@ TEST(FieldFitTest, TextFieldsByWidth) {
 
 TEST(FieldFitTest, NumbersByDigitsAndDecimals) {
     EXPECT_EQ(fieldFit(field('N', 12, 2), field('N', 12, 2)), FieldFit::Whole);
-    EXPECT_EQ(fieldFit(field('N', 8, 0), field('N', 10, 2)), FieldFit::Whole);
+    EXPECT_EQ(fieldFit(field('N', 8, 0), field('N', 11, 2)), FieldFit::Whole);
+    EXPECT_EQ(fieldFit(field('N', 8, 0), field('N', 10, 2)), FieldFit::PerValue);
     EXPECT_EQ(fieldFit(field('N', 12, 2), field('N', 12, 0)), FieldFit::PerValue);
     EXPECT_EQ(fieldFit(field('N', 12, 2), field('N', 10, 2)), FieldFit::PerValue);
     EXPECT_EQ(fieldFit(field('N', 5, 0), field('I', 4)), FieldFit::Whole);

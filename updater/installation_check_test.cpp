@@ -179,8 +179,9 @@ TEST_F(InstallationCheckTest, CasesLeftAsTheyAre) {
 
 TEST_F(InstallationCheckTest, UnsafeCompanyCode) {
     fs::remove(root() + "/DBF/Empresa.cdx");
-    demo::writeRegister(root(), {{"\\.\\", "Peligro"}, {"002", "Dos"}}, {});
-    expectRunAsChecked(2, "\\.\\");
+    // ".." sorts before "002": the run meets the unsafe code first.
+    demo::writeRegister(root(), {{"..\\", "Peligro"}, {"002", "Dos"}}, {});
+    expectRunAsChecked(2, "\"..\\\"");
 }
 
 // A table another program has open: its move would be refused.

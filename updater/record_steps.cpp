@@ -81,10 +81,12 @@ std::string journalPath(const std::string& pathConta, const std::string& code) {
 bool visitJournal(const std::string& pathConta, const std::string& code, CompanyReport& report) {
     JournalReport j;
     j.path = journalPath(pathConta, code);
-    // A journal that is not there is skipped without a message; testing for
-    // the file first keeps that silent whatever the open would report.
-    if (!os::fileExists(j.path + ".dbf")) {
-        j.why = "no existe";
+    // A journal that is not there, or that another program holds, is skipped
+    // without a message. Testing for both first keeps that so: a failed open
+    // is an error the record step counts, and it would keep the backups.
+    bool missing = !os::fileExists(j.path + ".dbf");
+    if (missing || os::fileInUse(j.path + ".dbf")) {
+        j.why = missing ? "no existe" : "en uso por otro programa";
         report.journals.push_back(std::move(j));
         return false;
     }
