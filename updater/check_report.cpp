@@ -24,14 +24,19 @@ const char* outcomeText(Outcome outcome) {
     }
 }
 
-std::string megabytes(uint64_t bytes) {
+// A size as people read it: KB below a megabyte, MB from there.
+std::string sizeText(uint64_t bytes) {
     char text[32];
-    std::snprintf(text, sizeof text, "%.1f MB", static_cast<double>(bytes) / (1024.0 * 1024.0));
+    if (bytes < 1024 * 1024)
+        std::snprintf(text, sizeof text, "%llu KB",
+                      static_cast<unsigned long long>((bytes + 1023) / 1024));
+    else
+        std::snprintf(text, sizeof text, "%.1f MB", static_cast<double>(bytes) / (1024.0 * 1024.0));
     return text;
 }
 
 std::string tableLine(const TableCheck& t) {
-    std::string line = "    " + t.name + ": ";
+    std::string line = "  " + t.name + ": ";
     if (t.source.empty()) return line + "no existe";
     if (t.action == "resume")
         line += "se reanuda desde " + t.source;
@@ -44,7 +49,7 @@ std::string tableLine(const TableCheck& t) {
         line += " (" + std::to_string(t.deleted) + " borrados, que no pasan a la tabla nueva)";
     if (t.memo) line += ", memo";
     if (t.index) line += ", \xEDndice";
-    return line + ", " + megabytes(t.bytes);
+    return line + ", " + sizeText(t.bytes);
 }
 
 std::string companyBlock(const CompanyCheck& c) {
@@ -56,8 +61,7 @@ std::string companyBlock(const CompanyCheck& c) {
             "a desde las copias de seguridad\n";
     if (c.keysPresent) {
         if (!c.linkNote.empty()) text += "  Diarios: " + c.linkNote + "\n";
-        for (const JournalCheck& j : c.journals)
-            text += "    Diario " + j.path + ": " + j.why + "\n";
+        for (const JournalCheck& j : c.journals) text += "  Diario " + j.path + ": " + j.why + "\n";
     }
     for (const TableCheck& t : c.tables) text += tableLine(t) + "\n";
     for (const std::string& why : c.leaves) text += "  SE DEJA: " + why + "\n";
@@ -69,11 +73,14 @@ std::string companyBlock(const CompanyCheck& c) {
 std::string endText(int exitCode) {
     switch (exitCode) {
         case 0:
-            return "una actualizaci\xF3n actualizar\xED" "a todas las empresas";
+            return "una actualizaci\xF3n actualizar\xED"
+                   "a todas las empresas";
         case 2:
-            return "una actualizaci\xF3n dejar\xED" "a algo como est\xE1";
+            return "una actualizaci\xF3n dejar\xED"
+                   "a algo como est\xE1";
         default:
-            return "una actualizaci\xF3n se detendr\xED" "a";
+            return "una actualizaci\xF3n se detendr\xED"
+                   "a";
     }
 }
 
@@ -160,8 +167,8 @@ std::string formatCheck(const InstallationCheck& check) {
     std::string text = "Comprobaci\xF3n de " + check.root + " (no se modifica nada)\n";
     for (const CompanyCheck& c : check.companies) text += companyBlock(c);
     if (check.freeKnown)
-        text += "Espacio libre: " + megabytes(check.freeBytes) +
-                "; una actualizaci\xF3n necesita como m\xE1ximo " + megabytes(check.peakBytes) +
+        text += "Espacio libre: " + sizeText(check.freeBytes) +
+                "; una actualizaci\xF3n necesita como m\xE1ximo " + sizeText(check.peakBytes) +
                 (check.peakCompany.empty() ? "" : " (empresa " + check.peakCompany + ")") + "\n";
     else
         text += "Espacio libre: no se puede saber\n";

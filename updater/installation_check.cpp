@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "engine/engine.h"
+#include "os/file.h"
 #include "os/fs.h"
 #include "runtime/codepage.h"
 #include "updater/company_plan.h"
@@ -219,17 +220,31 @@ struct SourceScan {
     }
 };
 
+uint64_t fileSize(const std::string& path) {
+    auto file =
+        os::File::open(path, os::Access::Read, os::Share::Shared, os::Disposition::OpenExisting);
+    if (!file.ok()) return 0;
+    auto size = file.value().size();
+    return size.ok() ? size.value() : 0;
+}
+
 uint64_t setBytes(const TableFiles& set) {
-    uint64_t total = 0;
-    for (const std::string* file : {&set.table, &set.memo, &set.index}) {
-        if (!os::fileExists(*file)) continue;
-        std::string folder = file->substr(0, file->find_last_of("\\/") + 1);
-        auto list = os::listFolder(folder);
-        if (!list.ok()) continue;
-        for (const os::FolderEntry& e : list.value())
-            if (runtime::UPPER(e.name) == runtime::UPPER(baseName(*file))) total += e.sizeBytes;
-    }
-    return total;
+    return fileSize(set.table) + fileSize(set.memo) + fileSize(set.index);
+}
+
+// What rebuilding one table writes while its backup still holds the old
+// records: a table in the template's layout with every record of the
+// source, a memo and an index as large as the source's or the template's,
+// each rounded up to whole blocks of the file system.
+uint64_t rebuildBytes(const TableFiles& source, const TableFiles& templ) {
+    constexpr uint64_t kBlock = 4096;
+    auto blocks = [](uint64_t bytes) { return (bytes + kBlock - 1) / kBlock * kBlock; };
+    TableLayout from = readLayout(source.table), to = readLayout(templ.table);
+    uint64_t table = from.readable && to.readable
+                         ? to.dataEnd + uint64_t(from.recordCount) * to.recordBytes + 1
+                         : fileSize(source.table);
+    return blocks(table) + blocks(std::max(fileSize(source.memo), fileSize(templ.memo))) +
+           blocks(std::max(fileSize(source.index), fileSize(templ.index)));
 }
 
 // The files of the set that another program has open now.
@@ -378,8 +393,7 @@ CompanyCheck checkCompany(const std::string& root, const std::string& code,
         ReadOnlyTable templ(templateFolder + planned->templateName);
         if (templ.ok())
             SourceScan{source.table, templ.fields(), table == kNicName, c.tables.back(), c}.run();
-        c.bytesNeeded +=
-            c.tables.back().bytes + setBytes(tableFiles(templateFolder, planned->templateName));
+        c.bytesNeeded += rebuildBytes(source, tableFiles(templateFolder, planned->templateName));
     }
     if (plan.proceeds()) checkKeys(c);
     return c;

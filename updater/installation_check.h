@@ -57,7 +57,7 @@ struct CompanyCheck {
     std::vector<std::string> leaves;  // why a run leaves the company as it is
     std::vector<std::string> stops;   // why a run would stop in this company
     std::vector<std::string> notes;   // what a run leaves alone without harm
-    uint64_t bytesNeeded = 0;  // what its rebuild writes: the sources once more and the templates
+    uint64_t bytesNeeded = 0;  // what its rebuilt tables take while their backups are still there
 };
 
 struct InstallationCheck {
