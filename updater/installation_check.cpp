@@ -144,7 +144,7 @@ std::vector<int> targetsOf(const std::vector<tables::FieldInfo>& from,
 struct SourceScan {
     const std::string& sourcePath;
     const std::vector<tables::FieldInfo>& newLayout;
-    bool byName;  // TDiaNic: fields matched by name, text values cut without a word
+    bool byName;  // TDiaNic: fields matched by name
     TableCheck& table;
     CompanyCheck& company;
 
@@ -205,16 +205,10 @@ struct SourceScan {
             }
             if (fit == FieldFit::Whole || valueFits(value, newLayout[static_cast<size_t>(to)]))
                 continue;
-            const tables::FieldInfo& target = newLayout[static_cast<size_t>(to)];
-            std::string what = "el valor del campo " + fields[i].name + " del registro " +
-                               std::to_string(rec) + " de " + baseName(sourcePath) +
-                               " no cabe en " + fieldText(target);
-            bool cut = byName && fit == FieldFit::PerValue && value.isText();
-            if (!cut) {
-                company.stops.push_back(what);
-                return false;
-            }
-            company.notes.push_back(what + ": se recortar\xE1");
+            company.stops.push_back("el valor del campo " + fields[i].name + " del registro " +
+                                    std::to_string(rec) + " de " + baseName(sourcePath) +
+                                    " no cabe en " + fieldText(newLayout[static_cast<size_t>(to)]));
+            return false;
         }
         return true;
     }

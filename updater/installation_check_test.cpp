@@ -44,6 +44,18 @@ void overwrite(const std::string& path, uint64_t offset, const std::string& byte
     f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
+// Writes `bytes` at `fieldOffset` of every record of the table at `path`.
+void overwriteField(const std::string& path, uint64_t fieldOffset, const std::string& bytes) {
+    std::ifstream in(path, std::ios::binary);
+    unsigned char h[12] = {};
+    in.read(reinterpret_cast<char*>(h), sizeof h);
+    uint32_t count = h[4] | h[5] << 8 | h[6] << 16 | uint32_t(h[7]) << 24;
+    uint64_t headerBytes = h[8] | h[9] << 8, recordBytes = h[10] | h[11] << 8;
+    in.close();
+    for (uint32_t r = 0; r < count; ++r)
+        overwrite(path, headerBytes + r * recordBytes + fieldOffset, bytes);
+}
+
 // What an interrupted run leaves in a company: the table's set moved to its
 // backup names and the template in its place.
 void interrupt(const std::string& root, const std::string& folder, const std::string& name) {
@@ -211,6 +223,18 @@ TEST_F(InstallationCheckTest, TemplateCannotHoldTheValues) {
     EXPECT_EQ(check.companies[1].outcome, Outcome::NotReached);
 }
 
+// TDiaNic is rebuilt by field name: a value its namesake in the template
+// cannot hold stops the run instead of being cut.
+TEST_F(InstallationCheckTest, TDiaNicValueWiderThanItsTemplateField) {
+    demo::Row wide;
+    wide.number = 1;
+    wide.contra = std::string(40, 'X');
+    demo::writeTable(folder() + "TDiaNic.dbf", "NUMASIEN,N,8,0;CONTRA,C,60,0;", {wide});
+    InstallationCheck check = expectRunAsChecked(1, "TDiaNic.dbf no cabe en CONTRA C(30)");
+    EXPECT_EQ(check.companies[1].outcome, Outcome::NotReached);
+    EXPECT_EQ(testing::dumpTable(folder() + "_TDiaNic.dbf").records.size(), 1u);
+}
+
 TEST_F(InstallationCheckTest, TemplateFieldOfAnotherType) {
     std::string numeric =
         "NUMASIEN,N,8,0;CUENTA,N,10,0;CONTRA,C,30,0;DEBE,N,12,2;FACTURA,N,8,0;"
@@ -225,6 +249,13 @@ TEST_F(InstallationCheckTest, DamagedMemoOrIndex) {
             {"memo file missing",
              [](InstallationCheckTest& t) { fs::remove(t.folder() + "TDiaNew.fpt"); },
              "TDiaNew.Dbf no se puede abrir"},
+            // NOTAS, after the deletion flag and 136 bytes of other fields:
+            // every record's memo block lies far past the end of the memo file.
+            {"memo block past the memo file",
+             [](InstallationCheckTest& t) {
+                 overwriteField(t.folder() + "TDiaNew.Dbf", 137, "    999999");
+             },
+             "no se puede leer (memo da\xF1"},
             {"index header damaged",
              [](InstallationCheckTest& t) {
                  overwrite(t.folder() + "TDiaNew.cdx", 0, std::string(16, '\xFF'));

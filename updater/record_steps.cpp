@@ -220,13 +220,40 @@ bool refill(const std::string& name, TableReport& t, const ErrorWatch& watch) {
     return onDiskAsWritten(folder + name, t.copied, "registros escritos");
 }
 
-// Visible records of a table, counted through its own area.
-long visibleRecords(const std::string& file, const char* alias) {
+// The fields of the table file `path`, read from its header.
+std::vector<tables::FieldInfo> layoutOf(const std::string& path) {
+    std::vector<tables::FieldInfo> fields;
+    for (const engine::FieldDesc& f : readLayout(path).fields)
+        fields.push_back({f.name, f.type, f.length, f.decimals});
+    return fields;
+}
+
+// Visible records of a table, counted through its own area. Each value of a
+// field whose namesake in `newLayout` may not hold it whole is tried against
+// it, since an append-from by name would cut it: -1 (after the run's error)
+// when one does not fit, or when the table cannot be opened.
+long visibleRecords(const std::string& file, const char* alias,
+                    const std::vector<tables::FieldInfo>& newLayout) {
     if (!openNeeded(file, alias)) return -1;
+    std::vector<std::pair<int, tables::FieldInfo>> narrow;  // position here, field there
+    std::vector<tables::FieldInfo> fields = tables::currentTable()->fields();
+    for (size_t i = 0; i < fields.size(); ++i)
+        for (const tables::FieldInfo& to : newLayout)
+            if (to.name == fields[i].name && fieldFit(fields[i], to) != FieldFit::Whole)
+                narrow.emplace_back(static_cast<int>(i) + 1, to);
     long n = 0;
     tables::DBGOTOP();
     while (!tables::EOF_() && !runState().stopRun) {
         ++n;
+        for (const auto& [pos, to] : narrow) {
+            if (valueFits(tables::FIELDGET(pos), to)) continue;
+            raiseRunError(RunError::kDataWidth, file + ".dbf",
+                          "el valor del campo " + to.name + " del registro " +
+                              std::to_string(tables::RECNO()) + " de " + alias +
+                              ".dbf no cabe en " + fieldText(to));
+            closeAlias(alias);
+            return -1;
+        }
         tables::DBSKIP();
     }
     closeAlias(alias);
@@ -237,7 +264,8 @@ long visibleRecords(const std::string& file, const char* alias) {
 bool rebuildNic(TableReport& t, const ErrorWatch& watch) {
     const std::string& folder = runState().companyFolder;
     stepStarted(std::string("rellenando ") + kNicName);
-    long expected = visibleRecords(folder + "_TDiaNic", "_TDiaNic");
+    long expected = visibleRecords(folder + "_TDiaNic", "_TDiaNic",
+                                   layoutOf(runState().templateFolder + kNicTemplate));
     if (expected < 0 || !openNeeded(folder + "TDiaNic", "TDiaNic")) return false;
     tables::__DBZAP();
     tables::__DBAPP(folder + "_TDiaNic", {}, {}, runtime::Block([](std::span<const Value>) {
