@@ -15,6 +15,7 @@
 #include "os/fs.h"
 #include "os/process.h"
 #include "updater/demo_installation.h"
+#include "updater/installation_check.h"
 #include "updater/installation_testutil.h"
 #include "updater/recording_progress_testutil.h"
 
@@ -107,6 +108,10 @@ TEST_F(FaultScenarioTest, TableHeldBySecondProcess) {
     for (int i = 0; i < 2000 && !fs::exists(ready); ++i) os::sleepMs(10);
     ASSERT_TRUE(fs::exists(ready));
     fs::remove(ready);
+    // The check sees the other process's open as well, and says so.
+    InstallationCheck check = checkInstallation(root());
+    EXPECT_EQ(check.exitCode, 2);
+    EXPECT_TRUE(mentions(check.summary, "TempDia.Dbf est\xE1 en uso"));
     expectLeftAsItWas("TempDia.Dbf");
     EXPECT_TRUE(holder.value().kill().ok());
     (void)holder.value().wait();
@@ -168,6 +173,9 @@ TEST_F(FaultScenarioTest, PathTooLongForTheBackups) {
     ASSERT_EQ(longRoot.size() + std::string("\\DBF001\\TDiaNew.Dbf").size(), os::maxPathLength());
     fs::create_directories(longRoot);
     build(longRoot);
+    InstallationCheck check = checkInstallation(longRoot);
+    EXPECT_EQ(check.exitCode, 2);
+    EXPECT_TRUE(mentions(check.summary, "demasiado larga"));
     auto before = fileBytes(longRoot);
     RecordingProgress progress;
     EXPECT_EQ(runInProcess(longRoot, progress), 2);
