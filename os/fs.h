@@ -1,5 +1,5 @@
 // File-system operations on whole files and folders: rename, copy, erase,
-// existence, folders, current directory, the program's own file name, short
+// existence, free disk space, folders, current directory, the program's own file name, short
 // path names and the file-handle allowance. win32_fs.cpp / posix_fs.cpp.
 //
 // Paths are resolved with resolvePath (os/path.h) on POSIX. On POSIX, rename,
@@ -34,6 +34,19 @@ Status eraseFile(const std::string& path);
 // The longest full path the platform's file calls accept, in characters
 // (Windows: MAX_PATH less its terminating zero; POSIX: PATH_MAX less one).
 size_t maxPathLength();
+
+// Bytes free for this user on the volume that holds the existing folder
+// `path` (statvfs / GetDiskFreeSpaceExW). Errors: 3 when the folder and its
+// parent are missing.
+Result<uint64_t> freeDiskBytes(const std::string& path);
+
+// True when the file is open now, by this process or another one, so that a
+// rename, an erasure or an exclusive open of it would be refused (32).
+// POSIX: asks about the open-mode lock of file.h without taking it.
+// Windows: opens the file exclusively for reading and closes it at once; a
+// program opening it at that very instant would be refused. False for a
+// missing file.
+bool fileInUse(const std::string& path);
 
 bool fileExists(const std::string& path);    // true for an existing non-folder
 bool folderExists(const std::string& path);  // true for an existing folder

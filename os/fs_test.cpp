@@ -126,6 +126,29 @@ TEST_F(FsTest, FoldersAndExistence) {
     EXPECT_FALSE(folderExists(at("SUB")));
 }
 
+TEST_F(FsTest, FreeDiskBytesOfAFolder) {
+    Result<uint64_t> free = freeDiskBytes(dir_.path());
+    ASSERT_TRUE(free.ok()) << free.status().message();
+    EXPECT_GT(free.value(), 0u);
+    ASSERT_TRUE(makeFolder(at("SUB")).ok());
+    EXPECT_TRUE(freeDiskBytes(at("SUB")).ok());
+    EXPECT_EQ(freeDiskBytes(at("NOFOLDER\\SUB")).code(), kErrPathNotFound);
+}
+
+TEST_F(FsTest, FileInUseWhileAnyOpenLasts) {
+    writeWholeFile(at("A.DBF"), "data");
+    EXPECT_FALSE(fileInUse(at("A.DBF")));
+    EXPECT_FALSE(fileInUse(at("NONE.DBF")));
+    for (Share share : {Share::Shared, Share::Exclusive}) {
+        {
+            File held = openAt("A.DBF", share);
+            EXPECT_TRUE(fileInUse(at("a.dbf")));
+        }
+        EXPECT_FALSE(fileInUse(at("A.DBF")));
+    }
+    EXPECT_EQ(readWholeFile(at("A.DBF")), "data");
+}
+
 TEST_F(FsTest, CurrentDirectoryFollowsSetAndRelativePaths) {
     Result<std::string> before = currentDirectory();
     ASSERT_TRUE(before.ok());

@@ -7,6 +7,7 @@
 #include <stdio.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -137,6 +138,15 @@ Status eraseFile(const std::string& path) {
 }
 
 size_t maxPathLength() { return PATH_MAX - 1; }
+
+Result<uint64_t> freeDiskBytes(const std::string& path) {
+    std::string native = resolvePath(path);
+    struct statvfs vfs;
+    if (::statvfs(native.c_str(), &vfs) != 0) return posix::errnoStatus(errno, "statvfs", path, native);
+    return uint64_t(vfs.f_bavail) * uint64_t(vfs.f_frsize);
+}
+
+bool fileInUse(const std::string& path) { return posix::isOpenByAnyone(resolvePath(path), false); }
 
 bool fileExists(const std::string& path) {
     struct stat st;

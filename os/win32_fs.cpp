@@ -75,6 +75,25 @@ Status eraseFile(const std::string& path) {
 
 size_t maxPathLength() { return MAX_PATH - 1; }
 
+Result<uint64_t> freeDiskBytes(const std::string& path) {
+    // The wide call takes any folder of the volume, not only its root; the
+    // path is converted from the ANSI code page the other calls use.
+    int chars = ::MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
+    if (chars <= 0) return lastError("free space", path);
+    std::wstring wide(static_cast<size_t>(chars), L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), chars);
+    ULARGE_INTEGER available;
+    if (!::GetDiskFreeSpaceExW(wide.c_str(), &available, nullptr, nullptr)) return lastError("free space", path);
+    return static_cast<uint64_t>(available.QuadPart);
+}
+
+bool fileInUse(const std::string& path) {
+    HANDLE h = ::CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return ::GetLastError() == ERROR_SHARING_VIOLATION;
+    ::CloseHandle(h);
+    return false;
+}
+
 bool fileExists(const std::string& path) {
     DWORD attributes = ::GetFileAttributesA(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);

@@ -14,6 +14,9 @@ fi
 rows=${DEMO_ROWS:-3000}
 rm -rf "$here/build/demo"
 "$bin/demo_install" "$here/build/demo" "$rows"
+echo "== check (changes nothing) =="
+"$bin/updater" --check "$here/build/demo/BIN" FA
+echo "== run =="
 "$bin/updater" "$here/build/demo/BIN" FA
 echo "== result =="
 for f in "$here"/build/demo/DBF0*/TDiaNew.Dbf; do

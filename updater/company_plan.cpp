@@ -166,6 +166,17 @@ bool sameFields(const TableLayout& a, const TableLayout& b) {
                       });
 }
 
+std::optional<TemplateFault> findTemplateFault(const std::string& templateFolder,
+                                               const std::vector<std::string>& aFiles) {
+    std::vector<std::string> names = aFiles;
+    names.push_back(kNicTemplate);
+    for (const std::string& name : names) {
+        TableLayout t = readLayout(templateFolder + name);
+        if (!t.readable) return TemplateFault{name, t.why, t.osCode};
+    }
+    return std::nullopt;
+}
+
 bool safeCompanyCode(std::string_view code) {
     if (code.empty() || code.back() == '.') return false;
     for (unsigned char c : code)

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -62,6 +63,18 @@ struct CompanyPlan {
 // The name of the optional third table and the template it takes.
 inline constexpr const char* kNicName = "TDiaNic.dbf";
 inline constexpr const char* kNicTemplate = "TempDia.dbf";
+
+// A template every company takes that cannot be read as a table.
+struct TemplateFault {
+    std::string name;     // "TempDia.Dbf"
+    std::string why;      // what reading its header said
+    uint32_t osCode = 0;  // the operating system's code, 0 for a damaged header
+};
+
+// The templates of the migration list and TDiaNic's, in that order: the
+// first that cannot be read, or nothing when all can. Reads only.
+std::optional<TemplateFault> findTemplateFault(const std::string& templateFolder,
+                                               const std::vector<std::string>& aFiles);
 
 // True when a company code gives a plain folder name: no path separators,
 // drive colons, wildcard or control characters, no trailing dot.

@@ -10,12 +10,12 @@
 #include <filesystem>
 #include <fstream>
 
-#include "engine/engine.h"
 #include "os/clock.h"
 #include "os/file.h"
 #include "os/fs.h"
 #include "os/process.h"
 #include "updater/demo_installation.h"
+#include "updater/installation_check.h"
 #include "updater/installation_testutil.h"
 #include "updater/recording_progress_testutil.h"
 
@@ -25,14 +25,9 @@ namespace {
 namespace fs = std::filesystem;
 using testing::fileBytes;
 using testing::leftoverBackups;
+using testing::mentions;
 using testing::runInProcess;
 using testing::TempFolder;
-
-bool mentions(const std::vector<std::string>& lines, const std::string& text) {
-    for (const std::string& line : lines)
-        if (line.find(text) != std::string::npos) return true;
-    return false;
-}
 
 class FaultScenarioTest : public ::testing::Test {
 protected:
@@ -113,6 +108,10 @@ TEST_F(FaultScenarioTest, TableHeldBySecondProcess) {
     for (int i = 0; i < 2000 && !fs::exists(ready); ++i) os::sleepMs(10);
     ASSERT_TRUE(fs::exists(ready));
     fs::remove(ready);
+    // The check sees the other process's open as well, and says so.
+    InstallationCheck check = checkInstallation(root());
+    EXPECT_EQ(check.exitCode, 2);
+    EXPECT_TRUE(mentions(check.summary, "TempDia.Dbf est\xE1 en uso"));
     expectLeftAsItWas("TempDia.Dbf");
     EXPECT_TRUE(holder.value().kill().ok());
     (void)holder.value().wait();
@@ -174,6 +173,9 @@ TEST_F(FaultScenarioTest, PathTooLongForTheBackups) {
     ASSERT_EQ(longRoot.size() + std::string("\\DBF001\\TDiaNew.Dbf").size(), os::maxPathLength());
     fs::create_directories(longRoot);
     build(longRoot);
+    InstallationCheck check = checkInstallation(longRoot);
+    EXPECT_EQ(check.exitCode, 2);
+    EXPECT_TRUE(mentions(check.summary, "demasiado larga"));
     auto before = fileBytes(longRoot);
     RecordingProgress progress;
     EXPECT_EQ(runInProcess(longRoot, progress), 2);
@@ -255,16 +257,7 @@ TEST_F(FaultScenarioTest, TimeOfDayIsKeptOrTheRunStops) {
 TEST_F(FaultScenarioTest, StaleRegisterIndexStopsBeforeAnyCompany) {
     fs::remove(root() + "/DBF/Empresa.cdx");
     demo::writeRegister(root(), {{"001", "Uno"}, {"002", "Dos"}, {"003", "Tres"}}, {});
-    {
-        engine::Handle h = 0;
-        ASSERT_EQ(engine::openTable(root() + "/DBF/Empresa.dbf", "", engine::kTypeCdx,
-                                    engine::kOpenExclusive, &h),
-                  engine::kOk);
-        ASSERT_EQ(engine::closeIndexes(h), engine::kOk);
-        ASSERT_EQ(engine::gotoRecord(h, 3), engine::kOk);
-        ASSERT_EQ(engine::setString(h, 1, "000"), engine::kOk);
-        ASSERT_EQ(engine::closeTable(h), engine::kOk);
-    }
+    testing::recodeBehindRegisterIndex(root(), 3, "000");
     auto before = fileBytes(root());
     EXPECT_EQ(runInProcess(root(), progress_), 1);
     EXPECT_TRUE(fileBytes(root()) == before);

@@ -41,16 +41,11 @@ namespace {
 // The templates every company takes must be there and read as tables before
 // any company file moves; a missing one is the run's error.
 bool templatesReadable(const std::string& templateFolder, const std::vector<std::string>& aFiles) {
-    std::vector<std::string> names = aFiles;
-    names.push_back(kNicTemplate);
-    for (const std::string& name : names) {
-        TableLayout t = readLayout(templateFolder + name);
-        if (t.readable) continue;
-        raiseRunError(RunError::kOpen, templateFolder + name,
-                      "la plantilla " + name + " no se puede leer: " + t.why, t.osCode);
-        return false;
-    }
-    return true;
+    std::optional<TemplateFault> fault = findTemplateFault(templateFolder, aFiles);
+    if (!fault) return true;
+    raiseRunError(RunError::kOpen, templateFolder + fault->name,
+                  "la plantilla " + fault->name + " no se puede leer: " + fault->why, fault->osCode);
+    return false;
 }
 
 // Puts back the sets already moved to their backups, newest first.

@@ -194,6 +194,23 @@ bool ruleHolds(const demo::Row& row) {
     return L340Holds(view);
 }
 
+void recodeBehindRegisterIndex(const std::string& root, uint32_t recNo, const std::string& code) {
+    engine::Handle h = 0;
+    ASSERT_EQ(engine::openTable(root + "/DBF/Empresa.dbf", "", engine::kTypeCdx,
+                                engine::kOpenExclusive, &h),
+              engine::kOk);
+    ASSERT_EQ(engine::closeIndexes(h), engine::kOk);
+    ASSERT_EQ(engine::gotoRecord(h, recNo), engine::kOk);
+    ASSERT_EQ(engine::setString(h, 1, code), engine::kOk);
+    ASSERT_EQ(engine::closeTable(h), engine::kOk);
+}
+
+bool mentions(const std::vector<std::string>& lines, const std::string& text) {
+    for (const std::string& line : lines)
+        if (line.find(text) != std::string::npos) return true;
+    return false;
+}
+
 std::string memoryFolder() {
 #ifdef _WIN32
     const char* shm = "Z:\\dev\\shm";  // the host's folder, as Wine shows it

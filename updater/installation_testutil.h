@@ -49,6 +49,13 @@ std::vector<std::string> leftoverBackups(const std::string& root);
 
 bool ruleHolds(const demo::Row& row);
 
+// Gives the company of register record `recNo` the code `code` with the
+// register's index closed, so that the index no longer matches the records.
+void recodeBehindRegisterIndex(const std::string& root, uint32_t recNo, const std::string& code);
+
+// True when one of `lines` contains `text`.
+bool mentions(const std::vector<std::string>& lines, const std::string& text);
+
 // A fresh temporary folder named after the running test; removed by the
 // destructor.
 

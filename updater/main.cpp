@@ -3,6 +3,8 @@
 // changes nothing. Exit codes: 0 every company migrated; 1 the run stopped on
 // a runtime error (Error.log written); 2 the run reached its end but left at
 // least one company or backup as it was (the console summary says why).
+// With --check (and --json FILE) nothing is changed: the program says what a
+// run would do and ends with the code that run would end with.
 #include <cstdio>
 #include <cstring>
 #include <optional>
@@ -12,6 +14,7 @@
 #include "runtime/alert.h"
 #include "runtime/error.h"
 #include "tables/ads.h"
+#include "updater/check_report.h"
 #include "updater/console_progress.h"
 #include "updater/run.h"
 #include "updater/run_state.h"
@@ -22,12 +25,21 @@
 
 int main(int argc, char** argv) {
     bool console = false;
+    bool check = false;
     std::optional<std::string> args[2];
+    std::optional<std::string> json;
     int n = 0;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--console") == 0) console = true;
+        else if (std::strcmp(argv[i], "--check") == 0) check = true;
+        else if (std::strcmp(argv[i], "--json") == 0 && i + 1 < argc) json = argv[++i];
         else if (n < 2) args[n++] = argv[i];
     }
+#ifdef _WIN32
+    if (check) return updater::runCheck(args[0], json, stdout, false);
+#else
+    if (check) return updater::runCheck(args[0], json, stdout, true);
+#endif
 #ifdef _WIN32
     // The progress dialog is not built yet: progress goes to the console
     // either way. Outside console mode the message boxes are windows.

@@ -1,8 +1,6 @@
 // TABLAS: journals, refills, TDiaNic and the clean-up pass.
 #include "updater/record_steps.h"
 
-#include <cmath>
-
 #include "os/fs.h"
 #include "runtime/codepage.h"
 #include "tables/dbcmd.h"
@@ -11,6 +9,7 @@
 #include "tables/workarea.h"
 #include "updater/company_plan.h"
 #include "updater/error_watch.h"
+#include "updater/field_fit.h"
 #include "updater/file_steps.h"
 #include "updater/hooks.h"
 #include "updater/l340_rule.h"
@@ -82,10 +81,12 @@ std::string journalPath(const std::string& pathConta, const std::string& code) {
 bool visitJournal(const std::string& pathConta, const std::string& code, CompanyReport& report) {
     JournalReport j;
     j.path = journalPath(pathConta, code);
-    // A journal that is not there is skipped without a message; testing for
-    // the file first keeps that silent whatever the open would report.
-    if (!os::fileExists(j.path + ".dbf")) {
-        j.why = "no existe";
+    // A journal that is not there, or that another program holds, is skipped
+    // without a message. Testing for both first keeps that so: a failed open
+    // is an error the record step counts, and it would keep the backups.
+    bool missing = !os::fileExists(j.path + ".dbf");
+    if (missing || os::fileInUse(j.path + ".dbf")) {
+        j.why = missing ? "no existe" : "en uso por otro programa";
         report.journals.push_back(std::move(j));
         return false;
     }
@@ -115,17 +116,10 @@ void markJournals(CompanyReport& report) {
         visitJournal(path.textOr(), code2.textOr(), report);
 }
 
-std::string fieldText(const tables::FieldInfo& f) {
-    std::string text = f.name + " " + f.type + "(" + std::to_string(f.length);
-    if (f.decimals) text += "," + std::to_string(f.decimals);
-    return text + ")";
-}
-
 // Copies the current record of the backup's area into the current record of
 // the current area by field position, refusing a value that its field in the
-// new layout cannot hold whole: a longer text, a number with more decimals,
-// or a time of day going into a date field (a number too wide, or an empty
-// value going into a field that cannot be empty, is refused by the driver).
+// new layout cannot hold whole (field_fit.h): a longer text, a number with
+// more digits or decimals, a value of another kind.
 class RecordCopier {
 public:
     RecordCopier(const std::string& backupAlias, const std::string& backupFile, const std::string& file)
@@ -135,15 +129,9 @@ public:
             return t ? t->fields() : std::vector<tables::FieldInfo>{};
         });
         if (tables::AreaDriver* t = tables::currentTable()) target_ = t->fields();
-        // Only a field narrower than its source needs its values looked at.
-        for (size_t i = 0; i < source_.size() && i < target_.size(); ++i) {
-            const tables::FieldInfo& from = source_[i];
-            const tables::FieldInfo& to = target_[i];
-            bool narrowerText = to.type == 'C' && to.length < from.length;
-            bool fewerDecimals = (to.type == 'N' || to.type == 'F') && to.decimals < from.decimals;
-            bool losesTime = to.type == 'D' && from.type == 'T';
-            if (narrowerText || fewerDecimals || losesTime) narrow_.push_back(i);
-        }
+        // Only a field that may not hold its source's values needs them looked at.
+        for (size_t i = 0; i < source_.size() && i < target_.size(); ++i)
+            if (fieldFit(source_[i], target_[i]) != FieldFit::Whole) narrow_.push_back(i);
     }
 
     // False (after raising the run's error) when the new layout has fewer
@@ -161,7 +149,7 @@ public:
         if (!values.isArray()) return false;
         const runtime::Array& list = *values.array();
         for (size_t i : narrow_) {
-            if (i < list.size() && !fits(list[i], target_[i])) {
+            if (i < list.size() && !valueFits(list[i], target_[i])) {
                 uint32_t recno = tables::inAlias(backupAlias_, [] { return tables::RECNO(); });
                 raiseRunError(RunError::kDataWidth, file_,
                               "el valor del campo " + source_[i].name + " del registro " + std::to_string(recno) +
@@ -175,21 +163,6 @@ public:
     }
 
 private:
-    static bool fits(const Value& v, const tables::FieldInfo& to) {
-        if (to.type == 'C' && v.isText()) {
-            const std::string& text = v.text();
-            size_t end = text.find_last_not_of(' ');
-            size_t used = end == std::string::npos ? 0 : end + 1;
-            return used <= static_cast<size_t>(to.length);
-        }
-        if (to.type == 'D' && v.isDateTime()) return v.dateTime().millis == 0;
-        if (to.type != 'C' && v.isNumber()) {
-            double scaled = v.num() * std::pow(10.0, to.decimals);
-            return std::fabs(scaled - std::round(scaled)) < 1e-6 * std::max(1.0, std::fabs(scaled));
-        }
-        return true;
-    }
-
     std::string backupAlias_, backupFile_, file_;
     std::vector<tables::FieldInfo> source_, target_;
     std::vector<size_t> narrow_;  // positions whose values must be checked
@@ -247,13 +220,40 @@ bool refill(const std::string& name, TableReport& t, const ErrorWatch& watch) {
     return onDiskAsWritten(folder + name, t.copied, "registros escritos");
 }
 
-// Visible records of a table, counted through its own area.
-long visibleRecords(const std::string& file, const char* alias) {
+// The fields of the table file `path`, read from its header.
+std::vector<tables::FieldInfo> layoutOf(const std::string& path) {
+    std::vector<tables::FieldInfo> fields;
+    for (const engine::FieldDesc& f : readLayout(path).fields)
+        fields.push_back({f.name, f.type, f.length, f.decimals});
+    return fields;
+}
+
+// Visible records of a table, counted through its own area. Each value of a
+// field whose namesake in `newLayout` may not hold it whole is tried against
+// it, since an append-from by name would cut it: -1 (after the run's error)
+// when one does not fit, or when the table cannot be opened.
+long visibleRecords(const std::string& file, const char* alias,
+                    const std::vector<tables::FieldInfo>& newLayout) {
     if (!openNeeded(file, alias)) return -1;
+    std::vector<std::pair<int, tables::FieldInfo>> narrow;  // position here, field there
+    std::vector<tables::FieldInfo> fields = tables::currentTable()->fields();
+    for (size_t i = 0; i < fields.size(); ++i)
+        for (const tables::FieldInfo& to : newLayout)
+            if (to.name == fields[i].name && fieldFit(fields[i], to) != FieldFit::Whole)
+                narrow.emplace_back(static_cast<int>(i) + 1, to);
     long n = 0;
     tables::DBGOTOP();
     while (!tables::EOF_() && !runState().stopRun) {
         ++n;
+        for (const auto& [pos, to] : narrow) {
+            if (valueFits(tables::FIELDGET(pos), to)) continue;
+            raiseRunError(RunError::kDataWidth, file + ".dbf",
+                          "el valor del campo " + to.name + " del registro " +
+                              std::to_string(tables::RECNO()) + " de " + alias +
+                              ".dbf no cabe en " + fieldText(to));
+            closeAlias(alias);
+            return -1;
+        }
         tables::DBSKIP();
     }
     closeAlias(alias);
@@ -264,7 +264,8 @@ long visibleRecords(const std::string& file, const char* alias) {
 bool rebuildNic(TableReport& t, const ErrorWatch& watch) {
     const std::string& folder = runState().companyFolder;
     stepStarted(std::string("rellenando ") + kNicName);
-    long expected = visibleRecords(folder + "_TDiaNic", "_TDiaNic");
+    long expected = visibleRecords(folder + "_TDiaNic", "_TDiaNic",
+                                   layoutOf(runState().templateFolder + kNicTemplate));
     if (expected < 0 || !openNeeded(folder + "TDiaNic", "TDiaNic")) return false;
     tables::__DBZAP();
     tables::__DBAPP(folder + "_TDiaNic", {}, {}, runtime::Block([](std::span<const Value>) {

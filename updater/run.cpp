@@ -14,6 +14,7 @@
 #include "updater/file_steps.h"
 #include "updater/hooks.h"
 #include "updater/record_steps.h"
+#include "updater/register_walk.h"
 #include "updater/run_state.h"
 
 namespace updater {
@@ -49,14 +50,9 @@ void setTotal(Meter meter, long total) {
 bool registerWalkSound(const std::string& cRoot) {
     std::string problem = tables::inAlias("Empresa", [] {
         uint32_t total = tables::RECCOUNT();
-        std::set<uint32_t> seen;
-        std::string why;
+        RegisterWalk walk(total);
         tables::DBGOTOP();
-        while (!tables::EOF_() && why.empty()) {
-            if (!seen.insert(tables::RECNO()).second || seen.size() > total)
-                why = "su orden vuelve al registro " + std::to_string(tables::RECNO());
-            tables::DBSKIP();
-        }
+        while (!tables::EOF_() && walk.step(tables::RECNO())) tables::DBSKIP();
         int order = tables::INDEXORD();
         tables::DBSETORDER(Value(0));
         size_t visible = 0;
@@ -64,15 +60,10 @@ bool registerWalkSound(const std::string& cRoot) {
         for (; !tables::EOF_() && visible <= total; tables::DBSKIP()) ++visible;
         tables::DBSETORDER(Value(order));
         tables::DBGOTOP();
-        if (why.empty() && visible != seen.size())
-            why = "su orden recorre " + std::to_string(seen.size()) + " de las " + std::to_string(visible) +
-                  " empresas";
-        return why;
+        return walk.problem(visible);
     });
     if (problem.empty()) return true;
-    raiseRunError(RunError::kRegister, cRoot + "\\DBF\\Empresa.cdx",
-                  "el \xEDndice del registro de empresas est\xE1 da\xF1" "ado: " + problem +
-                      "; reconstr\xFAyalo antes de actualizar");
+    raiseRunError(RunError::kRegister, cRoot + "\\DBF\\Empresa.cdx", registerProblemText(problem));
     return false;
 }
 

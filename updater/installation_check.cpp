@@ -1,0 +1,523 @@
+// The check of an installation: the register walked in the run's order, and
+// for each company the run's own plan, the tables it would rebuild read to
+// their last record, its key table and linked journals, and the disk space.
+#include "updater/installation_check.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "engine/engine.h"
+#include "os/file.h"
+#include "os/fs.h"
+#include "runtime/codepage.h"
+#include "updater/company_plan.h"
+#include "updater/field_fit.h"
+#include "updater/file_steps.h"
+#include "updater/register_walk.h"
+#include "updater/table_files.h"
+
+namespace updater {
+namespace {
+
+// One table opened through the engine, shared and read only; closed by the
+// destructor. A failed open keeps the engine's code and text.
+class ReadOnlyTable {
+public:
+    explicit ReadOnlyTable(const std::string& path) {
+        code_ = engine::openTable(path, "", engine::kTypeCdx,
+                                  engine::kOpenShared | engine::kOpenReadOnly, &h_);
+        if (code_ != engine::kOk) {
+            engine::Result last = 0;
+            engine::lastError(&last, &why_);
+            h_ = 0;
+        }
+    }
+    ~ReadOnlyTable() {
+        if (h_) (void)engine::closeTable(h_);
+    }
+    ReadOnlyTable(const ReadOnlyTable&) = delete;
+    ReadOnlyTable& operator=(const ReadOnlyTable&) = delete;
+
+    bool ok() const { return h_ != 0; }
+    engine::Result code() const { return code_; }
+    const std::string& why() const { return why_; }
+    engine::Handle handle() const { return h_; }
+
+    std::vector<tables::FieldInfo> fields() const {
+        std::vector<tables::FieldInfo> list;
+        int n = 0;
+        engine::fieldCount(h_, &n);
+        for (int i = 1; i <= n; ++i) {
+            tables::FieldInfo f;
+            engine::fieldName(h_, i, &f.name);
+            engine::fieldType(h_, i, &f.type);
+            engine::fieldLength(h_, i, &f.length);
+            engine::fieldDecimals(h_, i, &f.decimals);
+            list.push_back(f);
+        }
+        return list;
+    }
+    uint32_t recordCount() const {
+        uint32_t n = 0;
+        engine::recordCount(h_, &n);
+        return n;
+    }
+    // Text of a field of the current record ("" when the table lacks it).
+    std::string text(const char* field) const {
+        int pos = 0;
+        std::string value;
+        if (engine::fieldNumber(h_, field, &pos) == engine::kOk) engine::getString(h_, pos, &value);
+        return value;
+    }
+
+    // Number in a field of the current record (0 when the table lacks it).
+    double number(const char* field) const {
+        int pos = 0;
+        double value = 0;
+        if (engine::fieldNumber(h_, field, &pos) == engine::kOk) engine::getDouble(h_, pos, &value);
+        return value;
+    }
+
+private:
+    engine::Handle h_ = 0;
+    engine::Result code_ = engine::kOk;
+    std::string why_;
+};
+
+std::string baseName(const std::string& path) {
+    return path.substr(path.find_last_of("\\/") + 1);
+}
+
+bool isMemoType(char type) {
+    return type == 'M' || type == 'G' || type == 'P' || type == 'W';
+}
+
+// The value of `field` in the current record as the driver hands it to the
+// refill; false when the engine cannot read it (a damaged memo).
+bool readValue(engine::Handle h, int field, const tables::FieldInfo& f, runtime::Value* value) {
+    engine::Result r = engine::kOk;
+    if (isMemoType(f.type)) {
+        std::string text;
+        r = engine::getMemo(h, field, &text);
+        *value = runtime::Value(std::move(text));
+    } else if (f.type == 'N' || f.type == 'F' || f.type == 'I' || f.type == 'B' || f.type == 'Y') {
+        double d = 0;
+        r = engine::getDouble(h, field, &d);
+        *value = runtime::Value::number(d, f.length, f.decimals);
+    } else if (f.type == 'L') {
+        bool b = false;
+        r = engine::getLogical(h, field, &b);
+        *value = runtime::Value(b);
+    } else if (f.type == 'D' || f.type == 'T') {
+        int32_t julian = 0, millis = 0;
+        r = engine::getDateTime(h, field, &julian, &millis);
+        *value = f.type == 'T' ? runtime::Value(runtime::DateTime{julian, millis})
+                               : runtime::Value(runtime::Date{julian});
+    } else {
+        std::string text;
+        r = engine::getString(h, field, &text);
+        *value = runtime::Value(std::move(text));
+    }
+    return r == engine::kOk;
+}
+
+// Where each source field goes in the new layout: by position for the
+// journal work tables, by name for TDiaNic. -1: nowhere.
+std::vector<int> targetsOf(const std::vector<tables::FieldInfo>& from,
+                           const std::vector<tables::FieldInfo>& to, bool byName) {
+    std::vector<int> targets(from.size(), -1);
+    for (size_t i = 0; i < from.size(); ++i) {
+        if (!byName) {
+            if (i < to.size()) targets[i] = static_cast<int>(i);
+            continue;
+        }
+        for (size_t j = 0; j < to.size(); ++j)
+            if (runtime::UPPER(from[i].name) == runtime::UPPER(to[j].name))
+                targets[i] = static_cast<int>(j);
+    }
+    return targets;
+}
+
+// What a rebuild of one table from `sourcePath` into the template's layout
+// meets: every visible record is read as the refill reads it, and each
+// value that may not fit its new field is tried against it.
+struct SourceScan {
+    const std::string& sourcePath;
+    const std::vector<tables::FieldInfo>& newLayout;
+    bool byName;  // TDiaNic: fields matched by name
+    TableCheck& table;
+    CompanyCheck& company;
+
+    void run() {
+        ReadOnlyTable t(sourcePath);
+        if (!t.ok()) {
+            company.stops.push_back(baseName(sourcePath) + " no se puede abrir: " + t.why());
+            return;
+        }
+        std::vector<tables::FieldInfo> fields = t.fields();
+        if (!byName && fields.size() > newLayout.size()) {
+            company.stops.push_back(
+                "la plantilla de " + table.name + " tiene " + std::to_string(newLayout.size()) +
+                " campos y " + baseName(sourcePath) + " tiene " + std::to_string(fields.size()));
+            return;
+        }
+        std::vector<int> targets = targetsOf(fields, newLayout, byName);
+        table.records = t.recordCount();
+        table.deleted = 0;
+        walk(t, fields, targets);
+    }
+
+    void walk(const ReadOnlyTable& t, const std::vector<tables::FieldInfo>& fields,
+              const std::vector<int>& targets) {
+        bool stopped = false;
+        for (uint32_t rec = 1; rec <= static_cast<uint32_t>(table.records); ++rec) {
+            bool deleted = false;
+            if (engine::gotoRecord(t.handle(), rec) != engine::kOk ||
+                engine::isDeleted(t.handle(), &deleted) != engine::kOk) {
+                if (!stopped)
+                    company.stops.push_back("el registro " + std::to_string(rec) + " de " +
+                                            baseName(sourcePath) + " no se puede leer");
+                return;
+            }
+            if (deleted) {
+                ++table.deleted;
+                continue;
+            }
+            if (!stopped) stopped = !recordGoesWhole(t, rec, fields, targets);
+        }
+    }
+
+    bool recordGoesWhole(const ReadOnlyTable& t, uint32_t rec,
+                         const std::vector<tables::FieldInfo>& fields,
+                         const std::vector<int>& targets) {
+        for (size_t i = 0; i < fields.size(); ++i) {
+            int to = targets[i];
+            FieldFit fit =
+                to < 0 ? FieldFit::Whole : fieldFit(fields[i], newLayout[static_cast<size_t>(to)]);
+            if (fit == FieldFit::Whole && !isMemoType(fields[i].type)) continue;
+            runtime::Value value;
+            if (!readValue(t.handle(), static_cast<int>(i) + 1, fields[i], &value)) {
+                company.stops.push_back("el campo " + fields[i].name + " del registro " +
+                                        std::to_string(rec) + " de " + baseName(sourcePath) +
+                                        " no se puede leer (memo da\xF1"
+                                        "ado)");
+                return false;
+            }
+            if (fit == FieldFit::Whole || valueFits(value, newLayout[static_cast<size_t>(to)]))
+                continue;
+            company.stops.push_back("el valor del campo " + fields[i].name + " del registro " +
+                                    std::to_string(rec) + " de " + baseName(sourcePath) +
+                                    " no cabe en " + fieldText(newLayout[static_cast<size_t>(to)]));
+            return false;
+        }
+        return true;
+    }
+};
+
+uint64_t fileSize(const std::string& path) {
+    auto file =
+        os::File::open(path, os::Access::Read, os::Share::Shared, os::Disposition::OpenExisting);
+    if (!file.ok()) return 0;
+    auto size = file.value().size();
+    return size.ok() ? size.value() : 0;
+}
+
+uint64_t setBytes(const TableFiles& set) {
+    return fileSize(set.table) + fileSize(set.memo) + fileSize(set.index);
+}
+
+// What rebuilding one table writes while its backup still holds the old
+// records: a table in the template's layout with every record of the
+// source, a memo and an index as large as the source's or the template's,
+// each rounded up to whole blocks of the file system.
+uint64_t rebuildBytes(const TableFiles& source, const TableFiles& templ) {
+    constexpr uint64_t kBlock = 4096;
+    auto blocks = [](uint64_t bytes) { return (bytes + kBlock - 1) / kBlock * kBlock; };
+    TableLayout from = readLayout(source.table), to = readLayout(templ.table);
+    uint64_t table = from.readable && to.readable
+                         ? to.dataEnd + uint64_t(from.recordCount) * to.recordBytes + 1
+                         : fileSize(source.table);
+    return blocks(table) + blocks(std::max(fileSize(source.memo), fileSize(templ.memo))) +
+           blocks(std::max(fileSize(source.index), fileSize(templ.index)));
+}
+
+// The files of the set that another program has open now.
+std::vector<std::string> inUse(const TableFiles& set) {
+    std::vector<std::string> held;
+    for (const std::string* file : {&set.table, &set.memo, &set.index})
+        if (os::fileInUse(*file)) held.push_back(baseName(*file));
+    return held;
+}
+
+// Facts of one table of the company; `planned` is what the run does with
+// it, or nothing when the run leaves it (or the company) alone.
+TableCheck describeTable(const std::string& folder, const std::string& name,
+                         const TablePlan* planned) {
+    TableCheck t;
+    t.name = name;
+    TableFiles live = tableFiles(folder, name);
+    TableFiles backup = backupFiles(folder, name);
+    t.present = os::fileExists(live.table);
+    t.backupPresent = os::fileExists(backup.table);
+    t.action = !planned ? "none" : planned->action == TableAction::Resume ? "resume" : "migrate";
+    const TableFiles* source = planned ? (planned->action == TableAction::Resume ? &backup : &live)
+                               : t.present       ? &live
+                               : t.backupPresent ? &backup
+                                                 : nullptr;
+    if (!source) return t;
+    t.source = baseName(source->table);
+    t.memo = os::fileExists(source->memo);
+    t.index = os::fileExists(source->index);
+    t.bytes = setBytes(*source);
+    TableLayout header = readLayout(source->table);
+    if (header.readable) t.records = header.recordCount;
+    return t;
+}
+
+// A file of a planned table that another program holds: a set the run would
+// move is refused and put back (the company is left as it is); one it would
+// overwrite or open exclusively stops the run.
+void checkHeld(const std::string& folder, const TablePlan& planned, CompanyCheck& c) {
+    TableFiles live = tableFiles(folder, planned.name);
+    std::vector<std::string> held = inUse(live);
+    if (planned.action == TableAction::Resume) {
+        for (const std::string& f : inUse(backupFiles(folder, planned.name))) held.push_back(f);
+        for (const std::string& f : held)
+            c.stops.push_back(f + " est\xE1 en uso por otro programa: no se puede rehacer " +
+                              planned.name);
+        return;
+    }
+    for (const std::string& f : held) c.leaves.push_back(f + " est\xE1 en uso por otro programa");
+}
+
+std::string journalPath(const std::string& pathConta, const std::string& code) {
+    return runtime::ALLTRIM(pathConta) + "Emp" + runtime::ALLTRIM(code) + "\\Diario";
+}
+
+// One journal as the run would meet it. False when the run would not go on
+// to the second journal.
+bool checkJournal(const std::string& path, CompanyCheck& c) {
+    JournalCheck j;
+    j.path = path;
+    bool goesOn = false;
+    if (!os::fileExists(path + ".dbf")) {
+        j.state = "missing";
+        j.why = "no existe: no se marca";
+    } else if (os::fileInUse(path + ".dbf")) {
+        j.state = "inUse";
+        j.why = "en uso por otro programa: no se marca";
+    } else {
+        ReadOnlyTable t(path);
+        int l340 = 0;
+        if (!t.ok() && t.code() == engine::kLocked) {
+            j.state = "inUse";
+            j.why = "en uso por otro programa: no se marca";
+        } else if (!t.ok()) {
+            j.state = "damaged";
+            j.why = "no se puede abrir: " + t.why();
+            c.stops.push_back("el diario " + path + " no se puede abrir: " + t.why());
+        } else if (engine::fieldNumber(t.handle(), "L340", &l340) != engine::kOk) {
+            j.state = "noL340";
+            j.why = "no tiene el campo L340: nada que marcar";
+            goesOn = true;
+        } else {
+            j.state = "mark";
+            j.why = "se marcar\xE1";
+            goesOn = true;
+        }
+    }
+    c.journals.push_back(std::move(j));
+    return goesOn;
+}
+
+// The company's key table and the journals it links, read from its first
+// visible record as the run reads them.
+void checkKeys(CompanyCheck& c) {
+    std::string keys = c.folder + "Claves";
+    if (os::fileInUse(keys + ".dbf")) {
+        c.stops.push_back("Claves.dbf est\xE1 en uso por otro programa");
+        return;
+    }
+    ReadOnlyTable t(keys);
+    if (!t.ok()) {
+        c.stops.push_back("Claves no se puede abrir: " + t.why());
+        return;
+    }
+    c.keysPresent = true;
+    engine::goTop(t.handle());
+    double tipo = t.number("NTIPENLACE");
+    std::string pathConta = t.text("CPATHCONTA");
+    std::string code = t.text("CCODEMP"), code2 = t.text("CCODEMP2");
+    if (tipo != 1 || runtime::ALLTRIM(pathConta).empty() || runtime::ALLTRIM(code).empty()) {
+        c.linkNote = "sin enlace contable que marcar";
+        return;
+    }
+    if (checkJournal(journalPath(pathConta, code), c) && !runtime::ALLTRIM(code2).empty())
+        checkJournal(journalPath(pathConta, code2), c);
+}
+
+const TablePlan* plannedFor(const CompanyPlan& plan, const std::string& name) {
+    for (const TablePlan& t : plan.tables)
+        if (t.name == name) return &t;
+    return nullptr;
+}
+
+CompanyCheck checkCompany(const std::string& root, const std::string& code,
+                          const std::string& name) {
+    const std::string templateFolder = templateFolderOf(root);
+    CompanyCheck c;
+    c.code = code;
+    c.name = name;
+    CompanyPlan plan = planCompany(root, code, templateFolder, migrationList());
+    c.folder = plan.folder;
+    c.interrupted = plan.interrupted;
+    c.leaves = plan.blockers;
+    c.notes = plan.notes;
+    if (!safeCompanyCode(code) || !os::folderExists(c.folder)) return c;
+    std::vector<std::string> names = migrationList();
+    names.push_back(kNicName);
+    for (const std::string& table : names) {
+        const TablePlan* planned = plannedFor(plan, table);
+        c.tables.push_back(describeTable(c.folder, table, planned));
+        if (!planned) continue;
+        checkHeld(c.folder, *planned, c);
+        const TableFiles source = planned->action == TableAction::Resume
+                                      ? backupFiles(c.folder, table)
+                                      : tableFiles(c.folder, table);
+        ReadOnlyTable templ(templateFolder + planned->templateName);
+        if (templ.ok())
+            SourceScan{source.table, templ.fields(), table == kNicName, c.tables.back(), c}.run();
+        c.bytesNeeded += rebuildBytes(source, tableFiles(templateFolder, planned->templateName));
+    }
+    if (plan.proceeds()) checkKeys(c);
+    return c;
+}
+
+// The register in order 1, as the run walks it; the companies it gives
+// (code, name), or the reason the run would stop before the first.
+std::vector<std::pair<std::string, std::string>> walkRegister(const std::string& root,
+                                                              InstallationCheck& check) {
+    std::vector<std::pair<std::string, std::string>> companies;
+    std::string path = root + "\\DBF\\Empresa";
+    if (os::fileInUse(path + ".dbf") || os::fileInUse(path + ".cdx")) {
+        check.stops.push_back("el registro de empresas " + path +
+                              ".dbf est\xE1 en uso por otro programa");
+        return companies;
+    }
+    ReadOnlyTable t(path);
+    if (!t.ok()) {
+        check.stops.push_back("el registro de empresas " + path +
+                              ".dbf no se puede abrir: " + t.why());
+        return companies;
+    }
+    engine::setDeleted(true);
+    int orders = 0;
+    engine::orderCount(t.handle(), &orders);
+    if (orders > 0 && engine::setOrder(t.handle(), 1) != engine::kOk) {
+        engine::Result code = 0;
+        std::string why;
+        engine::lastError(&code, &why);
+        check.stops.push_back(registerProblemText(why));
+        return companies;
+    }
+    RegisterWalk walk(t.recordCount());
+    bool eof = true;
+    for (engine::goTop(t.handle()); engine::atEof(t.handle(), &eof) == engine::kOk && !eof;
+         engine::skip(t.handle(), 1)) {
+        uint32_t rec = 0;
+        engine::recordNumber(t.handle(), &rec);
+        if (!walk.step(rec)) break;
+        companies.emplace_back(t.text("CODEMP"), runtime::ALLTRIM(t.text("CNOMBRE")));
+    }
+    size_t visible = 0;
+    engine::setOrder(t.handle(), 0);
+    for (engine::goTop(t.handle());
+         engine::atEof(t.handle(), &eof) == engine::kOk && !eof && visible <= t.recordCount();
+         engine::skip(t.handle(), 1))
+        ++visible;
+    std::string problem = walk.problem(visible);
+    if (!problem.empty()) check.stops.push_back(registerProblemText(problem));
+    return companies;
+}
+
+void noteFreeSpace(const std::string& root, InstallationCheck& check) {
+    for (const std::string& folder : {root + "\\DBF", root}) {
+        auto free = os::freeDiskBytes(folder);
+        if (!free.ok()) continue;
+        check.freeKnown = true;
+        check.freeBytes = free.value();
+        return;
+    }
+}
+
+// What the run would end with, company after company: the first stop ends
+// the walk; a company left as it is makes the end code 2.
+void decideOutcomes(InstallationCheck& check) {
+    bool stopped = !check.stops.empty();
+    check.exitCode = stopped ? 1 : 0;
+    for (CompanyCheck& c : check.companies) {
+        if (c.leaves.empty() && c.stops.empty() && check.freeKnown &&
+            c.bytesNeeded > check.freeBytes)
+            c.stops.push_back("no hay espacio libre bastante: necesita " +
+                              std::to_string(c.bytesNeeded) + " bytes y hay " +
+                              std::to_string(check.freeBytes));
+        if (stopped)
+            c.outcome = Outcome::NotReached;
+        else if (!c.leaves.empty())
+            c.outcome = Outcome::Leave;
+        else if (!c.stops.empty())
+            c.outcome = Outcome::Stop;
+        else
+            c.outcome = Outcome::Migrate;
+        if (c.outcome == Outcome::Leave) {
+            if (check.exitCode == 0) check.exitCode = 2;
+            for (const std::string& why : c.leaves) check.summary.push_back(c.code + ": " + why);
+        } else if (c.outcome == Outcome::Stop) {
+            check.exitCode = 1;
+            stopped = true;
+            for (const std::string& why : c.stops) check.summary.push_back(c.code + ": " + why);
+        }
+        if (c.outcome != Outcome::Leave && c.bytesNeeded > check.peakBytes) {
+            check.peakBytes = c.bytesNeeded;
+            check.peakCompany = c.code;
+        }
+    }
+    check.summary.insert(check.summary.begin(), check.stops.begin(), check.stops.end());
+}
+
+}  // namespace
+
+const char* outcomeName(Outcome outcome) {
+    switch (outcome) {
+        case Outcome::Migrate:
+            return "migrate";
+        case Outcome::Leave:
+            return "leave";
+        case Outcome::Stop:
+            return "stop";
+        default:
+            return "notReached";
+    }
+}
+
+InstallationCheck checkInstallation(const std::string& root) {
+    InstallationCheck check;
+    check.root = root;
+    std::optional<TemplateFault> templateFault =
+        findTemplateFault(templateFolderOf(root), migrationList());
+    for (const auto& [code, name] : walkRegister(root, check)) {
+        check.companies.push_back(checkCompany(root, code, name));
+        // The run reads the templates before the first company's plan.
+        if (templateFault && check.companies.size() == 1) {
+            CompanyCheck& first = check.companies.front();
+            first.leaves.clear();
+            first.stops.insert(first.stops.begin(), "la plantilla " + templateFault->name +
+                                                        " no se puede leer: " + templateFault->why);
+        }
+    }
+    noteFreeSpace(root, check);
+    decideOutcomes(check);
+    return check;
+}
+
+}  // namespace updater
