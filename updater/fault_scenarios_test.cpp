@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "engine/engine.h"
 #include "os/clock.h"
 #include "os/file.h"
 #include "os/fs.h"
