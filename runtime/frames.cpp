@@ -8,7 +8,30 @@ namespace {
 thread_local std::vector<const Frame*> t_frames;
 }  // namespace
 
-Frame::Frame(std::string name, int line) : info_{std::move(name), line, {}, {}} {
+Value frameValue(const Value& v) {
+    return v;
+}
+Value frameValue(bool b) {
+    return Value(b);
+}
+Value frameValue(const std::string& s) {
+    return Value(s);
+}
+Value frameValue(std::string_view s) {
+    return Value(s);
+}
+Value frameValue(const char* s) {
+    return s ? Value(s) : Value();
+}
+
+Value frameValue(const std::vector<std::string>& list) {
+    Array items;
+    items.reserve(list.size());
+    for (const std::string& s : list) items.emplace_back(s);
+    return Value::newArray(std::move(items));
+}
+
+Frame::Frame(const char* name, int line) : name_(name ? name : ""), line_(line) {
     t_frames.push_back(this);
 }
 
@@ -18,39 +41,51 @@ Frame::~Frame() {
     t_frames.pop_back();
 }
 
-Frame& Frame::param(std::string name, Value v) {
-    info_.params.push_back({std::move(name), std::move(v)});
+Frame& Frame::add(const char* name, const void* var, Reader read, bool isParam) {
+    assert(varCount_ < kMaxVars);
+    if (varCount_ < kMaxVars) vars_[varCount_++] = {name, var, read, isParam};
     return *this;
 }
 
-Frame& Frame::local(std::string_view name, Value v) {
-    for (auto& l : info_.locals) {
-        if (sameName(l.name, name)) {
-            l.value = std::move(v);
+Frame& Frame::localValue(const char* name, Value v) {
+    for (int i = 0; i < varCount_; ++i) {
+        const Var& var = vars_[i];
+        if (var.read == &readCopy && sameName(var.name, name)) {
+            *const_cast<Value*>(static_cast<const Value*>(var.var)) = std::move(v);
             return *this;
         }
     }
-    info_.locals.push_back({std::string(name), std::move(v)});
-    return *this;
+    if (varCount_ >= kMaxVars) return *this;
+    copies_.push_back(std::move(v));
+    return add(name, &copies_.back(), &readCopy, false);
+}
+
+FrameInfo Frame::info() const {
+    FrameInfo info{name_, line_, {}, {}};
+    for (int i = 0; i < varCount_; ++i) {
+        const Var& var = vars_[i];
+        (var.isParam ? info.params : info.locals).push_back({var.name, var.read(var.var)});
+    }
+    return info;
 }
 
 int frameDepth() {
     return static_cast<int>(t_frames.size());
 }
 
-const FrameInfo* frameAt(int level) {
-    if (level < 0 || level >= frameDepth()) return nullptr;
-    return &t_frames[t_frames.size() - 1 - static_cast<size_t>(level)]->info();
+std::optional<FrameInfo> frameAt(int level) {
+    if (level < 0 || level >= frameDepth()) return std::nullopt;
+    return t_frames[t_frames.size() - 1 - static_cast<size_t>(level)]->info();
 }
 
 std::string PROCNAME(int level) {
-    const FrameInfo* f = frameAt(level);
-    return f ? f->name : std::string();
+    if (level < 0 || level >= frameDepth()) return {};
+    return t_frames[t_frames.size() - 1 - static_cast<size_t>(level)]->name();
 }
 
 int PROCLINE(int level) {
-    const FrameInfo* f = frameAt(level);
-    return f ? f->line : 0;
+    if (level < 0 || level >= frameDepth()) return 0;
+    return t_frames[t_frames.size() - 1 - static_cast<size_t>(level)]->line();
 }
 
 std::vector<FrameInfo> callStack() {

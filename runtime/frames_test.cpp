@@ -11,8 +11,8 @@ namespace {
 
 void inner(std::vector<FrameInfo>& seen) {
     Frame f("TABLAS", 120);
-    f.param("cCodEmp", "0001").local("nRec", 1);
-    f.local("NREC", 2);  // same local, other case
+    f.param("cCodEmp", "0001").localValue("nRec", 1);
+    f.localValue("NREC", 2);  // same local, other case
     f.setLine(125);
     seen = callStack();
 }
@@ -42,7 +42,7 @@ TEST(FramesTest, LevelsBeyondTheOutermostAreEmpty) {
     EXPECT_EQ(PROCNAME(0), "MAIN");
     EXPECT_EQ(PROCNAME(frameDepth()), "");
     EXPECT_EQ(PROCLINE(frameDepth() + 5), 0);
-    EXPECT_EQ(frameAt(-1), nullptr);
+    EXPECT_FALSE(frameAt(-1));
 }
 
 TEST(FramesTest, ExceptionsPopTheFramesTheyLeave) {
