@@ -1,12 +1,9 @@
-// The per-thread stack of call frames.
+// The stack of call frames: each frame links to its caller's.
 #include "runtime/frames.h"
 
 #include <cassert>
 
 namespace runtime {
-namespace {
-thread_local std::vector<const Frame*> t_frames;
-}  // namespace
 
 Value frameValue(const Value& v) {
     return v;
@@ -31,16 +28,6 @@ Value frameValue(const std::vector<std::string>& list) {
     return Value::newArray(std::move(items));
 }
 
-Frame::Frame(const char* name, int line) : name_(name ? name : ""), line_(line) {
-    t_frames.push_back(this);
-}
-
-Frame::~Frame() {
-    // Frames live on the stack, so they leave in reverse order of entry.
-    assert(!t_frames.empty() && t_frames.back() == this);
-    t_frames.pop_back();
-}
-
 Frame& Frame::add(const char* name, const void* var, Reader read, bool isParam) {
     assert(varCount_ < kMaxVars);
     if (varCount_ < kMaxVars) vars_[varCount_++] = {name, var, read, isParam};
@@ -56,8 +43,14 @@ Frame& Frame::localValue(const char* name, Value v) {
         }
     }
     if (varCount_ >= kMaxVars) return *this;
-    copies_.push_back(std::move(v));
-    return add(name, &copies_.back(), &readCopy, false);
+    if (!copies_) copies_ = new std::list<Value>;
+    copies_->push_back(std::move(v));
+    return add(name, &copies_->back(), &readCopy, false);
+}
+
+void Frame::deleteCopies() {
+    delete copies_;
+    copies_ = nullptr;
 }
 
 FrameInfo Frame::info() const {
@@ -69,29 +62,42 @@ FrameInfo Frame::info() const {
     return info;
 }
 
+const Frame* Frame::at(int level) {
+    if (level < 0) return nullptr;
+    const Frame* f = top_;
+    for (; f && level > 0; --level) f = f->caller_;
+    return f;
+}
+
+int Frame::depth() {
+    int n = 0;
+    for (const Frame* f = top_; f; f = f->caller_) ++n;
+    return n;
+}
+
 int frameDepth() {
-    return static_cast<int>(t_frames.size());
+    return Frame::depth();
 }
 
 std::optional<FrameInfo> frameAt(int level) {
-    if (level < 0 || level >= frameDepth()) return std::nullopt;
-    return t_frames[t_frames.size() - 1 - static_cast<size_t>(level)]->info();
+    const Frame* f = Frame::at(level);
+    if (!f) return std::nullopt;
+    return f->info();
 }
 
 std::string PROCNAME(int level) {
-    if (level < 0 || level >= frameDepth()) return {};
-    return t_frames[t_frames.size() - 1 - static_cast<size_t>(level)]->name();
+    const Frame* f = Frame::at(level);
+    return f ? f->name() : std::string();
 }
 
 int PROCLINE(int level) {
-    if (level < 0 || level >= frameDepth()) return 0;
-    return t_frames[t_frames.size() - 1 - static_cast<size_t>(level)]->line();
+    const Frame* f = Frame::at(level);
+    return f ? f->line() : 0;
 }
 
 std::vector<FrameInfo> callStack() {
     std::vector<FrameInfo> out;
-    out.reserve(t_frames.size());
-    for (size_t i = t_frames.size(); i-- > 0;) out.push_back(t_frames[i]->info());
+    for (const Frame* f = Frame::at(0); f; f = f->caller()) out.push_back(f->info());
     return out;
 }
 

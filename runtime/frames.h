@@ -52,7 +52,8 @@ Value frameValue(const std::optional<T>& v) {
 }
 
 // Pushes a frame on construction and pops it on destruction. Frames nest
-// strictly (stack objects only); the call stack is per thread.
+// strictly (stack objects only). The program runs one thread, and so does
+// the call stack: frames are entered and left by the main thread only.
 //   Frame frame("COPIAEMP");                 // line of this statement
 //   frame.param("cRoot", cRoot).param("cCode", cCode);
 //   ...
@@ -70,8 +71,13 @@ public:
     // `name` must have static storage (a string literal).
     explicit Frame(const char* name, std::source_location where = std::source_location::current())
         : Frame(name, static_cast<int>(where.line())) {}
-    Frame(const char* name, int line);
-    ~Frame();
+    Frame(const char* name, int line) : name_(name ? name : ""), line_(line), caller_(top_) {
+        top_ = this;
+    }
+    ~Frame() {  // frames leave in reverse order of entry
+        top_ = caller_;
+        if (copies_) deleteCopies();
+    }
     Frame(const Frame&) = delete;
     Frame& operator=(const Frame&) = delete;
 
@@ -102,7 +108,11 @@ public:
 
     // The frame with its variables read now.
     FrameInfo info() const;
+    // The frame `level` steps out from the innermost; nullptr beyond the outermost.
+    static const Frame* at(int level);
+    static int depth();
     const char* name() const { return name_; }
+    const Frame* caller() const { return caller_; }
     int line() const { return line_; }
 
 private:
@@ -113,7 +123,11 @@ private:
     }
     static Value readCopy(const void* p) { return *static_cast<const Value*>(p); }
 
+    // The innermost frame; each frame links to its caller's.
+    static inline const Frame* top_ = nullptr;
+
     Frame& add(const char* name, const void* var, Reader read, bool isParam);
+    void deleteCopies();
 
     // Enough for every routine of the program; more are dropped.
     static constexpr int kMaxVars = 12;
@@ -126,9 +140,12 @@ private:
 
     const char* name_;
     int line_;
+    const Frame* caller_;
     int varCount_ = 0;
     Var vars_[kMaxVars];
-    std::list<Value> copies_;  // what localValue() keeps; list: addresses stay put
+    // What localValue() keeps, owned, made on first use; a list keeps
+    // addresses. A plain pointer keeps the destructor small enough to inline.
+    std::list<Value>* copies_ = nullptr;
 };
 
 // Number of frames on the stack.

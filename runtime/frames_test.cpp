@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <stdexcept>
+#include <string>
 
 namespace runtime {
 namespace {
@@ -54,6 +56,26 @@ TEST(FramesTest, ExceptionsPopTheFramesTheyLeave) {
     } catch (const std::runtime_error&) {
     }
     EXPECT_EQ(frameDepth(), base);
+}
+
+TEST(FramesTest, VariablesAreReadWhenTheStackIsListed) {
+    std::string cFile = "A";
+    std::optional<std::string> cAlias;
+    long nRec = 1;
+    Frame f("REFILL");
+    f.param("cFile", cFile).param("cAlias", cAlias).local("nRec", nRec);
+    nRec = 7;
+    cFile = "B";
+    f.here();
+    const int line = __LINE__ - 1;
+    std::vector<FrameInfo> seen = callStack();
+    ASSERT_FALSE(seen.empty());
+    EXPECT_EQ(seen[0].line, line);
+    ASSERT_EQ(seen[0].params.size(), 2u);
+    EXPECT_EQ(seen[0].params[0].value.text(), "B");
+    EXPECT_TRUE(seen[0].params[1].value.isNil());  // an absent argument
+    ASSERT_EQ(seen[0].locals.size(), 1u);
+    EXPECT_EQ(seen[0].locals[0].value.num(), 7);
 }
 
 }  // namespace
