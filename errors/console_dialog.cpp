@@ -1,12 +1,15 @@
 // Console form of the error dialog.
 #include "errors/console_dialog.h"
 
+#include "runtime/console_text.h"
+
 namespace errors {
 
 DialogAnswer ConsoleDialog::show(const DialogRequest& request) {
-    std::fprintf(out_, "%s\n", request.description.c_str());
-    for (const auto& line : request.callStack) std::fprintf(out_, "%s\n", line.c_str());
-    std::fprintf(out_, "Vea fichero Error.log\n");
+    std::string text = request.description + "\n";
+    for (const auto& line : request.callStack) text += line + "\n";
+    text += "Vea fichero Error.log\n";
+    runtime::consoleWrite(out_, text);
     std::fflush(out_);
     return DialogAnswer::Exit;
 }

@@ -10,6 +10,7 @@
 #include "errors/error_dialog.h"
 #include "errors/handler_testutil.h"
 #include "runtime/arith.h"
+#include "runtime/console_text.h"
 #include "runtime/frames.h"
 #include "runtime/neterr.h"
 
@@ -191,10 +192,12 @@ TEST_F(HandlerTest, ConsoleDialogPrintsAndAnswersExit) {
     char buffer[512] = {};
     std::string printed(buffer, std::fread(buffer, 1, sizeof buffer - 1, out));
     std::fclose(out);
+    // The console gets the dialog in its own encoding (UTF-8 on Linux).
     EXPECT_EQ(printed,
-              " Descripci\xF3n del error: Error ADSCDX/1001 Open error: DIARIO.DBF\n"
-              " Llamado desde ACTUA(77)\n"
-              "Vea fichero Error.log\n");
+              runtime::consoleText(" Descripci\xF3n del error: Error ADSCDX/1001 Open error: "
+                                   "DIARIO.DBF\n"
+                                   " Llamado desde ACTUA(77)\n"
+                                   "Vea fichero Error.log\n"));
 }
 
 TEST(DialogLayoutTest, ButtonsForRetryableAndOtherErrors) {

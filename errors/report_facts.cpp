@@ -45,7 +45,7 @@ void executableFacts(ReportFacts& f) {
 std::vector<FrameFacts> callerFrames() {
     std::vector<FrameFacts> frames;
     for (int level = kFirstCallerLevel; level <= kLastCallerLevel; ++level) {
-        const runtime::FrameInfo* info = runtime::frameAt(level);
+        std::optional<runtime::FrameInfo> info = runtime::frameAt(level);
         if (!info) break;
         if (info->name.empty()) continue;
         frames.push_back({info->name, info->line, valuesOf(info->params), valuesOf(info->locals)});

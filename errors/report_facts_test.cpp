@@ -41,8 +41,9 @@ void expectLines(const std::vector<std::string>& actual, const std::vector<std::
 }
 
 void routineThatFails() {
+    const Value code("001");
     runtime::Frame frame("TABLAS", 212);
-    frame.param("cCodEmp", Value("001")).local("nRec", Value(4));
+    frame.param("cCodEmp", code).localValue("nRec", Value(4));
     runtime::ErrorFields def = errorFields(runtime::gen::kOpen, 6420, "ADSCDX", "TDIANEW.DBF");
     def.args = runtime::Array{Value("x"), Value(5)};
     runtime::launchError(runtime::makeError(def));

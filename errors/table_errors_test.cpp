@@ -83,5 +83,27 @@ TEST_F(TableErrorsTest, OpenAreasAreListedWithDriverPositionsAndOrders) {
     EXPECT_NE(log.find(section), std::string::npos) << log;
 }
 
+TEST_F(TableErrorsTest, RelationsAreListedUnderTheirParentWhileTheChildIsOpen) {
+    const std::string parent = (folder() / "EMPRESAS").string();
+    const std::string child = (folder() / "DIARIO").string();
+    const std::string other = (folder() / "OTRO").string();
+    for (const std::string& file : {parent, child, other})
+        ASSERT_TRUE(tables::DBCREATE(file, {{"CODIGO", 'C', 3, 0}}));
+    tables::DBUSEAREA(true, std::nullopt, child, "DIARIO");
+    tables::DBUSEAREA(true, std::nullopt, other, "OTRO");
+    tables::DBUSEAREA(true, std::nullopt, parent, "EMP");
+    runtime::Block key([](std::span<const runtime::Value>) { return runtime::Value(1); });
+    tables::DBSETRELATION(runtime::Value("DIARIO"), key, "RECNO()");
+    tables::DBSETRELATION(runtime::Value("OTRO"), key, "CODIGO");
+    tables::inAlias("OTRO", [] { tables::DBCLOSEAREA(); });
+
+    raise(errorFields(runtime::gen::kDataType, 1020, "ADSCDX"));
+    const std::string log = readLog();
+    EXPECT_NE(log.find(" Relaciones en uso\r\n        1: TO RECNO() INTO DIARIO\r\n\r\n"),
+              std::string::npos)
+        << log;
+    EXPECT_EQ(log.find("INTO OTRO"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace errors

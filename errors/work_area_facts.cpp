@@ -11,6 +11,7 @@ namespace errors {
 namespace {
 
 constexpr int kMaxListedOrders = 15;
+constexpr int kMaxListedRelations = 8;
 
 TableFactsLister& installed() {
     static TableFactsLister lister;
@@ -31,7 +32,14 @@ WorkAreaFacts factsOf(int area, tables::AreaDriver& table) {
     const int orders = std::min(table.orderCount(), kMaxListedOrders);
     for (int order = 1; order <= orders; ++order)
         f.orders.push_back({table.orderKey(order), table.orderName(order), order == controlling});
-    // The table layer keeps no relations between areas, so none are listed.
+    // DBSETRELATION keeps the relations beside the driver; a child area that
+    // has been closed since is no longer listed.
+    const std::vector<tables::Relation>& relations = tables::areaExtras(area).relations;
+    for (size_t i = 0; i < relations.size() && i < kMaxListedRelations; ++i) {
+        const tables::Relation& r = relations[i];
+        if (!tables::tableInArea(r.childArea)) continue;
+        f.relations.push_back({static_cast<int>(i) + 1, r.keyText, tables::ALIAS(r.childArea)});
+    }
     return f;
 }
 

@@ -1,9 +1,10 @@
 // _ALERT and its wrappers, and the console and recording boxes.
 #include "runtime/alert.h"
 
-#include <iostream>
+#include <cstdio>
 
 #include "runtime/codepage.h"
+#include "runtime/console_text.h"
 #include "runtime/strings.h"
 
 namespace runtime {
@@ -85,14 +86,16 @@ int ConsoleAlertUi::answerFor(const AlertRequest& request) {
 
 int ConsoleAlertUi::show(const AlertRequest& request) {
     const int answer = answerFor(request);
-    std::cerr << "[" << request.title << "] " << replaceAll(request.message, "\r\n", "\n ")
-              << "\n ";
+    std::string text =
+        "[" + request.title + "] " + replaceAll(request.message, "\r\n", "\n ") + "\n ";
     for (size_t i = 0; i < request.buttons.size(); ++i) {
-        std::cerr << (static_cast<int>(i) + 1 == answer ? " (" : " [") << request.buttons[i]
-                  << (static_cast<int>(i) + 1 == answer ? ")" : "]");
+        const bool chosen = static_cast<int>(i) + 1 == answer;
+        text += (chosen ? " (" : " [") + request.buttons[i] + (chosen ? ")" : "]");
     }
-    if (request.timeoutSeconds > 0) std::cerr << " (" << request.timeoutSeconds << " s)";
-    std::cerr << std::endl;
+    if (request.timeoutSeconds > 0) text += " (" + std::to_string(request.timeoutSeconds) + " s)";
+    text += "\n";
+    consoleWrite(out_ ? out_ : stderr, text);
+    std::fflush(out_ ? out_ : stderr);
     return answer;
 }
 

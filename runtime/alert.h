@@ -4,6 +4,7 @@
 // installs its own implementation with setAlertUi().
 #pragma once
 
+#include <cstdio>
 #include <deque>
 #include <optional>
 #include <string>
@@ -60,7 +61,8 @@ private:
 };
 
 // The box of a non-interactive run: writes the title, the message and the
-// captions to standard error and answers without waiting:
+// captions to standard error (or `out`) in the console's encoding and
+// answers without waiting:
 //   - a box that closes itself after some seconds: 0 (as if it timed out);
 //   - a question box (kind 2): the button that neither waits nor risks
 //     anything: the one captioned "No" or "Cancelar" (ignoring "&" and
@@ -68,9 +70,13 @@ private:
 //   - every other box: the first button.
 class ConsoleAlertUi : public AlertUi {
 public:
+    explicit ConsoleAlertUi(std::FILE* out = nullptr) : out_(out) {}  // not owned
     int show(const AlertRequest& request) override;
     // The answer show() gives, without printing anything.
     static int answerFor(const AlertRequest& request);
+
+private:
+    std::FILE* out_;  // standard error when null
 };
 
 // For tests: records every box and answers from a queue of answers, then

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "runtime/console_text.h"
+
 namespace runtime {
 namespace {
 
@@ -36,7 +38,7 @@ std::string numberText(const Value& v) {
     std::string detail = err.get("FileName").textOr();
     if (detail.empty()) detail = err.get("Operation").textOr();
     if (!detail.empty()) line += ": " + detail;
-    std::cerr << line << std::endl;
+    std::cerr << consoleText(line) << std::endl;
     ERRORLEVEL(1);
     throw ProgramExit{1};
 }
@@ -214,7 +216,7 @@ void quitNow(int code) {
 }
 
 void unrecoverableError(std::string_view text) {
-    std::cerr << "Unrecoverable error: " << text << std::endl;
+    std::cerr << "Unrecoverable error: " << consoleText(text) << std::endl;
     ERRORLEVEL(1);
     throw ProgramExit{1};
 }

@@ -1,62 +1,103 @@
-// The per-thread stack of call frames.
+// The stack of call frames: each frame links to its caller's.
 #include "runtime/frames.h"
 
 #include <cassert>
 
 namespace runtime {
-namespace {
-thread_local std::vector<const Frame*> t_frames;
-}  // namespace
 
-Frame::Frame(std::string name, int line) : info_{std::move(name), line, {}, {}} {
-    t_frames.push_back(this);
+Value frameValue(const Value& v) {
+    return v;
+}
+Value frameValue(bool b) {
+    return Value(b);
+}
+Value frameValue(const std::string& s) {
+    return Value(s);
+}
+Value frameValue(std::string_view s) {
+    return Value(s);
+}
+Value frameValue(const char* s) {
+    return s ? Value(s) : Value();
 }
 
-Frame::~Frame() {
-    // Frames live on the stack, so they leave in reverse order of entry.
-    assert(!t_frames.empty() && t_frames.back() == this);
-    t_frames.pop_back();
+Value frameValue(const std::vector<std::string>& list) {
+    Array items;
+    items.reserve(list.size());
+    for (const std::string& s : list) items.emplace_back(s);
+    return Value::newArray(std::move(items));
 }
 
-Frame& Frame::param(std::string name, Value v) {
-    info_.params.push_back({std::move(name), std::move(v)});
+Frame& Frame::add(const char* name, const void* var, Reader read, bool isParam) {
+    assert(varCount_ < kMaxVars);
+    if (varCount_ < kMaxVars) vars_[varCount_++] = {name, var, read, isParam};
     return *this;
 }
 
-Frame& Frame::local(std::string_view name, Value v) {
-    for (auto& l : info_.locals) {
-        if (sameName(l.name, name)) {
-            l.value = std::move(v);
+Frame& Frame::localValue(const char* name, Value v) {
+    for (int i = 0; i < varCount_; ++i) {
+        const Var& var = vars_[i];
+        if (var.read == &readCopy && sameName(var.name, name)) {
+            *const_cast<Value*>(static_cast<const Value*>(var.var)) = std::move(v);
             return *this;
         }
     }
-    info_.locals.push_back({std::string(name), std::move(v)});
-    return *this;
+    if (varCount_ >= kMaxVars) return *this;
+    if (!copies_) copies_ = new std::list<Value>;
+    copies_->push_back(std::move(v));
+    return add(name, &copies_->back(), &readCopy, false);
+}
+
+void Frame::deleteCopies() {
+    delete copies_;
+    copies_ = nullptr;
+}
+
+FrameInfo Frame::info() const {
+    FrameInfo info{name_, line_, {}, {}};
+    for (int i = 0; i < varCount_; ++i) {
+        const Var& var = vars_[i];
+        (var.isParam ? info.params : info.locals).push_back({var.name, var.read(var.var)});
+    }
+    return info;
+}
+
+const Frame* Frame::at(int level) {
+    if (level < 0) return nullptr;
+    const Frame* f = top_;
+    for (; f && level > 0; --level) f = f->caller_;
+    return f;
+}
+
+int Frame::depth() {
+    int n = 0;
+    for (const Frame* f = top_; f; f = f->caller_) ++n;
+    return n;
 }
 
 int frameDepth() {
-    return static_cast<int>(t_frames.size());
+    return Frame::depth();
 }
 
-const FrameInfo* frameAt(int level) {
-    if (level < 0 || level >= frameDepth()) return nullptr;
-    return &t_frames[t_frames.size() - 1 - static_cast<size_t>(level)]->info();
+std::optional<FrameInfo> frameAt(int level) {
+    const Frame* f = Frame::at(level);
+    if (!f) return std::nullopt;
+    return f->info();
 }
 
 std::string PROCNAME(int level) {
-    const FrameInfo* f = frameAt(level);
-    return f ? f->name : std::string();
+    const Frame* f = Frame::at(level);
+    return f ? f->name() : std::string();
 }
 
 int PROCLINE(int level) {
-    const FrameInfo* f = frameAt(level);
-    return f ? f->line : 0;
+    const Frame* f = Frame::at(level);
+    return f ? f->line() : 0;
 }
 
 std::vector<FrameInfo> callStack() {
     std::vector<FrameInfo> out;
-    out.reserve(t_frames.size());
-    for (size_t i = t_frames.size(); i-- > 0;) out.push_back(t_frames[i]->info());
+    for (const Frame* f = Frame::at(0); f; f = f->caller()) out.push_back(f->info());
     return out;
 }
 

@@ -4,15 +4,17 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <stdexcept>
+#include <string>
 
 namespace runtime {
 namespace {
 
 void inner(std::vector<FrameInfo>& seen) {
     Frame f("TABLAS", 120);
-    f.param("cCodEmp", "0001").local("nRec", 1);
-    f.local("NREC", 2);  // same local, other case
+    f.param("cCodEmp", "0001").localValue("nRec", 1);
+    f.localValue("NREC", 2);  // same local, other case
     f.setLine(125);
     seen = callStack();
 }
@@ -42,7 +44,7 @@ TEST(FramesTest, LevelsBeyondTheOutermostAreEmpty) {
     EXPECT_EQ(PROCNAME(0), "MAIN");
     EXPECT_EQ(PROCNAME(frameDepth()), "");
     EXPECT_EQ(PROCLINE(frameDepth() + 5), 0);
-    EXPECT_EQ(frameAt(-1), nullptr);
+    EXPECT_FALSE(frameAt(-1));
 }
 
 TEST(FramesTest, ExceptionsPopTheFramesTheyLeave) {
@@ -54,6 +56,26 @@ TEST(FramesTest, ExceptionsPopTheFramesTheyLeave) {
     } catch (const std::runtime_error&) {
     }
     EXPECT_EQ(frameDepth(), base);
+}
+
+TEST(FramesTest, VariablesAreReadWhenTheStackIsListed) {
+    std::string cFile = "A";
+    std::optional<std::string> cAlias;
+    long nRec = 1;
+    Frame f("REFILL");
+    f.param("cFile", cFile).param("cAlias", cAlias).local("nRec", nRec);
+    nRec = 7;
+    cFile = "B";
+    f.here();
+    const int line = __LINE__ - 1;
+    std::vector<FrameInfo> seen = callStack();
+    ASSERT_FALSE(seen.empty());
+    EXPECT_EQ(seen[0].line, line);
+    ASSERT_EQ(seen[0].params.size(), 2u);
+    EXPECT_EQ(seen[0].params[0].value.text(), "B");
+    EXPECT_TRUE(seen[0].params[1].value.isNil());  // an absent argument
+    ASSERT_EQ(seen[0].locals.size(), 1u);
+    EXPECT_EQ(seen[0].locals[0].value.num(), 7);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include "runtime/codepage.h"
 #include "runtime/error.h"
+#include "runtime/frames.h"
 #include "runtime/settings.h"
 #include "tables/dbcmd.h"
 #include "tables/dberror.h"
@@ -52,6 +53,9 @@ bool isTrue(const runtime::Block& b) {
 void __DBAPP(std::string_view cFile, const std::vector<std::string>& aFields,
              const runtime::Block& bFor, const runtime::Block& bWhile, std::optional<int> nNext,
              std::optional<uint32_t> nRecord, bool lRest, std::optional<std::string_view> cDriver) {
+    runtime::Frame frame("__DBAPP");
+    frame.param("cFile", cFile).param("aFields", aFields).param("nNext", nNext);
+    frame.param("nRecord", nRecord).param("lRest", lRest).param("cDriver", cDriver);
     AreaDriver* target = currentTable();
     if (!target) {
         raiseNoTable("DBAPP");
@@ -73,6 +77,8 @@ void __DBAPP(std::string_view cFile, const std::vector<std::string>& aFields,
     if (nRecord) source->goTo(*nRecord);
     else if (!nNext && !bWhile && !lRest) source->goTop();
     int copied = 0;
+    frame.local("nCopied", copied);
+    frame.here();
     while (!source->eof()) {
         if (bWhile && !isTrue(bWhile)) break;
         if (nNext && copied >= *nNext) break;
@@ -86,6 +92,7 @@ void __DBAPP(std::string_view cFile, const std::vector<std::string>& aFields,
         }
         source->skip(1);
     }
+    frame.here();
     DBSELECTAREA(sourceArea);
     DBCLOSEAREA();
     DBSELECTAREA(targetArea);

@@ -4,6 +4,7 @@
 
 #include "runtime/codepage.h"
 #include "runtime/error.h"
+#include "runtime/frames.h"
 #include "runtime/settings.h"
 #include "tables/dberror.h"
 #include "tables/workarea.h"
@@ -45,12 +46,16 @@ std::string FIELDNAME(int nPos) {
 }
 
 runtime::Value FIELDGET(int nPos) {
+    runtime::Frame frame("FIELDGET");
+    frame.param("nPos", nPos);
     AreaDriver* t = currentTable();
     if (!t || nPos < 1 || nPos > static_cast<int>(t->fields().size())) return {};
     return t->getValue(nPos);
 }
 
 runtime::Value FIELDPUT(int nPos, const runtime::Value& value) {
+    runtime::Frame frame("FIELDPUT");
+    frame.param("nPos", nPos).param("xValue", value);
     AreaDriver* t = currentTable();
     if (!t || nPos < 1 || nPos > static_cast<int>(t->fields().size()) || t->eof()) return {};
     return t->putValue(nPos, value) ? value : runtime::Value();
@@ -71,6 +76,8 @@ runtime::Value DBSTRUCT() {
 // ---- Records ----------------------------------------------------------------------
 
 void DBAPPEND(bool lReleaseLocks) {
+    runtime::Frame frame("DBAPPEND");
+    frame.param("lReleaseLocks", lReleaseLocks);
     AreaDriver* t = tableFor("DBAPPEND");
     if (!t) return;
     NETERR(false);
@@ -78,10 +85,12 @@ void DBAPPEND(bool lReleaseLocks) {
 }
 
 void DBDELETE() {
+    runtime::Frame frame("DBDELETE");
     if (AreaDriver* t = tableFor("DBDELETE")) t->deleteRecord();
 }
 
 void DBRECALL() {
+    runtime::Frame frame("DBRECALL");
     if (AreaDriver* t = tableFor("DBRECALL")) t->recall();
 }
 
@@ -91,35 +100,43 @@ bool DELETED() {
 }
 
 void DBCOMMIT() {
+    runtime::Frame frame("DBCOMMIT");
     if (AreaDriver* t = tableFor("DBCOMMIT")) t->flush();
 }
 
 void DBCOMMITALL() {
+    runtime::Frame frame("DBCOMMITALL");
     for (int i = 1; i <= kMaxAreas; ++i)
         if (AreaDriver* t = tableInArea(i)) t->flush();
 }
 
 void __DBZAP() {
+    runtime::Frame frame("__DBZAP");
     if (AreaDriver* t = tableFor("__DBZAP")) t->zap();
 }
 
 void __DBPACK() {
+    runtime::Frame frame("__DBPACK");
     if (AreaDriver* t = tableFor("__DBPACK")) t->pack();
 }
 
 // ---- Locks ------------------------------------------------------------------------
 
 bool RLOCK() {
+    runtime::Frame frame("RLOCK");
     AreaDriver* t = tableFor("RLOCK");
     return t && t->lock(LockMethod::Record, 0);
 }
 
 bool FLOCK() {
+    runtime::Frame frame("FLOCK");
     AreaDriver* t = tableFor("FLOCK");
     return t && t->lock(LockMethod::Table, 0);
 }
 
 bool DBRLOCK(std::optional<uint32_t> nRecord) {
+    runtime::Frame frame("DBRLOCK");
+    frame.param("nRecord", nRecord);
     AreaDriver* t = tableFor("DBRLOCK");
     if (!t) return false;
     if (!nRecord) return t->lock(LockMethod::Record, 0);

@@ -1,6 +1,7 @@
 // Filters and relations of the current work area, and the information
 // functions about fields, orders and records.
 #include "runtime/codepage.h"
+#include "runtime/frames.h"
 #include "tables/dbcmd.h"
 #include "tables/dberror.h"
 #include "tables/maintenance.h"
@@ -9,6 +10,8 @@
 namespace tables {
 
 void DBSETFILTER(const runtime::Block& bCondition, std::string_view cCondition) {
+    runtime::Frame frame("DBSETFILTER");
+    frame.param("bCondition", bCondition).param("cCondition", cCondition);
     if (!currentTable()) {
         raiseNoTable("DBSETFILTER");
         return;
@@ -26,6 +29,8 @@ void DBCLEARFILTER() {
 std::string DBFILTER() { return currentTable() ? currentExtras().filterText : std::string(); }
 
 void DBSETRELATION(const runtime::Value& child, const runtime::Block& bKey, std::string_view cKey) {
+    runtime::Frame frame("DBSETRELATION");
+    frame.param("xChild", child).param("bKey", bKey).param("cKey", cKey);
     if (!currentTable()) {
         raiseNoTable("DBSETRELATION");
         return;
@@ -53,6 +58,8 @@ int DBRSELECT(int nRelation) {
 }
 
 runtime::Value DBFIELDINFO(int nInfo, int nField) {
+    runtime::Frame frame("DBFIELDINFO");
+    frame.param("nInfo", nInfo).param("nField", nField);
     AreaDriver* t = currentTable();
     if (!t) {
         raiseNoTable("DBFIELDINFO");
@@ -70,6 +77,8 @@ runtime::Value DBFIELDINFO(int nInfo, int nField) {
 }
 
 runtime::Value DBORDERINFO(int nInfo, const runtime::Value&, const runtime::Value& xOrder) {
+    runtime::Frame frame("DBORDERINFO");
+    frame.param("nInfo", nInfo).param("xOrder", xOrder);
     AreaDriver* t = currentTable();
     if (!t) {
         raiseNoTable("DBORDERINFO");
@@ -96,6 +105,8 @@ runtime::Value DBORDERINFO(int nInfo, const runtime::Value&, const runtime::Valu
 }
 
 runtime::Value DBRECORDINFO(int nInfo, const runtime::Value& nRecord) {
+    runtime::Frame frame("DBRECORDINFO");
+    frame.param("nInfo", nInfo).param("nRecord", nRecord);
     AreaDriver* t = currentTable();
     if (!t) {
         raiseNoTable("DBRECORDINFO");

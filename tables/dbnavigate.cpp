@@ -1,5 +1,6 @@
 // Navigation of the current work area: the driver moves, the area's filter
 // hides records, and related areas follow every move.
+#include "runtime/frames.h"
 #include "runtime/settings.h"
 #include "tables/dbcmd.h"
 #include "tables/dberror.h"
@@ -65,6 +66,7 @@ AreaDriver* startMove() {
 }  // namespace
 
 void DBGOTOP() {
+    runtime::Frame frame("DBGOTOP");
     AreaDriver* t = startMove();
     if (!t) return;
     goTopFiltered(t);
@@ -72,6 +74,7 @@ void DBGOTOP() {
 }
 
 void DBGOBOTTOM() {
+    runtime::Frame frame("DBGOBOTTOM");
     AreaDriver* t = startMove();
     if (!t) return;
     t->goBottom();
@@ -81,6 +84,8 @@ void DBGOBOTTOM() {
 }
 
 void DBGOTO(uint32_t nRecord) {
+    runtime::Frame frame("DBGOTO");
+    frame.param("nRecord", nRecord);
     AreaDriver* t = startMove();
     if (!t) return;
     t->goTo(nRecord);
@@ -88,6 +93,8 @@ void DBGOTO(uint32_t nRecord) {
 }
 
 void DBSKIP(int64_t nRecords) {
+    runtime::Frame frame("DBSKIP");
+    frame.param("nRecords", nRecords);
     AreaDriver* t = startMove();
     if (!t) return;
     if (!filtered()) {
@@ -133,6 +140,8 @@ uint32_t RECCOUNT() {
 uint32_t LASTREC() { return RECCOUNT(); }
 
 bool DBSEEK(const runtime::Value& key, std::optional<bool> lSoftSeek, std::optional<bool> lLast) {
+    runtime::Frame frame("DBSEEK");
+    frame.param("xKey", key).param("lSoftSeek", lSoftSeek).param("lLast", lLast);
     AreaDriver* t = startMove();
     if (!t) {
         raiseNoTable("DBSEEK");

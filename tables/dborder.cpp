@@ -2,6 +2,7 @@
 // order, opening and closing index bags, and creating orders.
 #include "runtime/codepage.h"
 #include "runtime/error.h"
+#include "runtime/frames.h"
 #include "runtime/settings.h"
 #include "runtime/strings.h"
 #include "tables/dbcmd.h"
@@ -28,10 +29,14 @@ void setOrderFrom(AreaDriver* t, const runtime::Value& order) {
 }  // namespace
 
 void DBSETORDER(const runtime::Value& order) {
+    runtime::Frame frame("DBSETORDER");
+    frame.param("xOrder", order);
     if (AreaDriver* t = currentTable()) setOrderFrom(t, order);
 }
 
 std::string ORDSETFOCUS(const runtime::Value& order) {
+    runtime::Frame frame("ORDSETFOCUS");
+    frame.param("xOrder", order);
     AreaDriver* t = currentTable();
     if (!t) return {};
     std::string previous = t->orderName(t->currentOrder());
@@ -67,15 +72,19 @@ uint32_t ORDKEYCOUNT() {
 }
 
 void ORDLISTADD(std::string_view cBag) {
+    runtime::Frame frame("ORDLISTADD");
+    frame.param("cBag", cBag);
     if (AreaDriver* t = currentTable()) t->orderListAdd(cBag);
     else raiseNoTable("ORDLISTADD");
 }
 
 void ORDLISTCLEAR() {
+    runtime::Frame frame("ORDLISTCLEAR");
     if (AreaDriver* t = currentTable()) t->orderListClear();
 }
 
 void ORDLISTREBUILD() {
+    runtime::Frame frame("ORDLISTREBUILD");
     if (AreaDriver* t = currentTable()) t->orderListRebuild();
     else raiseNoTable("ORDLISTREBUILD");
 }
@@ -104,6 +113,8 @@ void ORDCONDSET(std::optional<std::string_view> cFor, const runtime::Block& bFor
 
 void ORDCREATE(std::string_view cBag, std::string_view cTag, std::string_view cKey,
                const runtime::Block&, std::optional<bool> lUnique) {
+    runtime::Frame frame("ORDCREATE");
+    frame.param("cBag", cBag).param("cTag", cTag).param("cKey", cKey).param("lUnique", lUnique);
     AreaDriver* t = currentTable();
     if (!t) {
         raiseNoTable("ORDCREATE");

@@ -2,7 +2,9 @@
 // recording dialog implementations.
 #include "tables/dialogs.h"
 
-#include <iostream>
+#include <cstdio>
+
+#include "runtime/console_text.h"
 
 namespace tables {
 
@@ -26,10 +28,11 @@ DialogUi* setDialogUi(DialogUi* ui) {
 DialogUi& dialogUi() { return g_ui ? *g_ui : consoleDialog(); }
 
 int ConsoleDialogUi::run(const DialogLayout& def) {
-    std::cerr << "[dialog " << def.resourceId << "]\n";
-    for (const DialogLine& line : def.lines) std::cerr << "  " << line.text << '\n';
+    std::string text = "[dialog " + std::to_string(def.resourceId) + "]\n";
+    for (const DialogLine& line : def.lines) text += "  " + line.text + "\n";
     for (const DialogButton& b : def.buttons)
-        if (b.id == def.unattendedButton) std::cerr << "  -> " << b.caption << '\n';
+        if (b.id == def.unattendedButton) text += "  -> " + b.caption + "\n";
+    runtime::consoleWrite(stderr, text);
     return def.unattendedButton;
 }
 

@@ -3,6 +3,7 @@
 #include "tables/fieldlist.h"
 
 #include "runtime/codepage.h"
+#include "runtime/frames.h"
 #include "runtime/strings.h"
 #include "tables/dbcmd.h"
 #include "tables/workarea.h"
@@ -29,12 +30,15 @@ runtime::Value blankLike(const FieldInfo& f, const runtime::Value& current) {
 }  // namespace
 
 runtime::Value ACAMPOSLEE() {
+    runtime::Frame frame("ACAMPOSLEE");
     runtime::Value list = runtime::Value::newArray();
     for (int i = 1, n = FCOUNT(); i <= n; ++i) list.array()->push_back(FIELDGET(i));
     return list;
 }
 
 bool ACAMPOSGRABA(const runtime::Value& aValues) {
+    runtime::Frame frame("ACAMPOSGRABA");
+    frame.param("aValues", aValues);
     if (!aValues.isArray()) return true;
     const runtime::Array& values = *aValues.array();
     for (size_t i = 0; i < values.size(); ++i) FIELDPUT(static_cast<int>(i) + 1, values[i]);
@@ -42,7 +46,10 @@ bool ACAMPOSGRABA(const runtime::Value& aValues) {
 }
 
 bool RECCOPY(std::string_view cAlias) {
+    runtime::Frame frame("RECCOPY");
+    frame.param("cAlias", cAlias);
     runtime::Value values = inAlias(cAlias, [] { return ACAMPOSLEE(); });
+    frame.here();
     ACAMPOSGRABA(values);
     return true;
 }
@@ -57,6 +64,8 @@ runtime::Value ACAMPOSBLANK() {
 }
 
 runtime::Value AGETFIELD(const runtime::Value& key, int nOrder, std::string_view cAlias) {
+    runtime::Frame frame("AGETFIELD");
+    frame.param("xKey", key).param("nOrder", nOrder).param("cAlias", cAlias);
     return inAlias(cAlias, [&] {
         uint32_t record = RECNO();
         int order = INDEXORD();
@@ -76,6 +85,8 @@ runtime::Value UGETCAMPO(const runtime::Value& field) {
 }
 
 void UPUTCAMPO(const runtime::Value& field, const runtime::Value& value) {
+    runtime::Frame frame("UPUTCAMPO");
+    frame.param("xField", field).param("xValue", value);
     if (field.isText()) FIELDPUT(FIELDPOS(runtime::ALLTRIM(field.text())), value);
     else if (field.isNumber()) FIELDPUT(static_cast<int>(field.num()), value);
 }

@@ -86,7 +86,7 @@ void _DBUSEAREA(bool lNewArea, std::optional<std::string_view>, std::string_view
 bool LNETUSE(std::string_view cFile, bool lExclusive, double nSeconds,
              std::optional<std::string_view> cAlias, bool, bool, bool lNewArea, int nOrder) {
     runtime::Frame frame("LNETUSE", __LINE__);
-    frame.param("cFile", std::string(cFile)).param("lExclusive", lExclusive);
+    frame.param("cFile", cFile).param("lExclusive", lExclusive).param("nSeconds", nSeconds);
     bool keepTrying = nSeconds == 0;
     int attempts = 0;
     while ((keepTrying || nSeconds > 0) && attempts < 10) {

@@ -6,6 +6,7 @@
 
 #include "runtime/codepage.h"
 #include "runtime/error.h"
+#include "runtime/frames.h"
 #include "runtime/settings.h"
 #include "tables/dberror.h"
 
@@ -121,6 +122,9 @@ void DBUSEAREA(bool lNewArea, std::optional<std::string_view> cDriver,
                std::optional<std::string_view> cFile, std::optional<std::string_view> cAlias,
                std::optional<bool> lShared, std::optional<bool> lReadOnly,
                std::optional<std::string_view>) {
+    runtime::Frame frame("DBUSEAREA");
+    frame.param("lNewArea", lNewArea).param("cDriver", cDriver).param("cFile", cFile);
+    frame.param("cAlias", cAlias).param("lShared", lShared).param("lReadOnly", lReadOnly);
     NETERR(false);
     Areas& a = areas();
     if (lNewArea) {
@@ -170,6 +174,8 @@ void DBUSEAREA(bool lNewArea, std::optional<std::string_view> cDriver,
 
 bool DBCREATE(std::string_view cFile, const std::vector<FieldInfo>& aStruct,
               std::optional<std::string_view> cDriver) {
+    runtime::Frame frame("DBCREATE");
+    frame.param("cFile", cFile).param("cDriver", cDriver);
     Rdd* rdd = findRdd(cDriver ? *cDriver : RDDSETDEFAULT());
     if (!rdd) {
         raiseCommandError(runtime::gen::kArg, 1015, "DBCREATE");
@@ -178,9 +184,13 @@ bool DBCREATE(std::string_view cFile, const std::vector<FieldInfo>& aStruct,
     return rdd->create(cFile, aStruct);
 }
 
-void DBCLOSEAREA() { closeArea(areas().current); }
+void DBCLOSEAREA() {
+    runtime::Frame frame("DBCLOSEAREA");
+    closeArea(areas().current);
+}
 
 void DBCLOSEALL() {
+    runtime::Frame frame("DBCLOSEALL");
     for (int i = 1; i <= kMaxAreas; ++i) closeArea(i);
     areas().current = 1;
 }
@@ -209,6 +219,8 @@ std::string ALIAS(std::optional<int> nArea) {
 }
 
 void DBSELECTAREA(const runtime::Value& area) {
+    runtime::Frame frame("DBSELECTAREA");
+    frame.param("xArea", area);
     Areas& a = areas();
     if (area.isNumber()) {
         int n = static_cast<int>(area.num());

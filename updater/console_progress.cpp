@@ -1,5 +1,8 @@
-// Console progress: plain lines on stdout, flushed at every pump.
+// Console progress: lines on stdout in the console's encoding, flushed at
+// every pump; a record step's progress in place on a terminal.
 #include "updater/console_progress.h"
+
+#include <algorithm>
 
 namespace updater {
 namespace {
@@ -8,9 +11,12 @@ namespace {
 const char* passName(long step, long total) {
     if (total <= 0) return "";
     switch ((step - 1) / total) {
-    case 0: return "copia de seguridad";
-    case 1: return "plantilla";
-    default: return "limpieza";
+        case 0:
+            return "copia de seguridad";
+        case 1:
+            return "plantilla";
+        default:
+            return "limpieza";
     }
 }
 
@@ -19,6 +25,7 @@ std::string tableLine(const TableReport& t) {
     if (!t.note.empty() && !t.refilled && t.copied == 0) return line + t.note;
     line += std::to_string(t.copied) + " registros copiados, " + std::to_string(t.marked) +
             " marcados L340";
+    if (t.refilled) line += ", " + std::to_string(t.leftOut) + " borrados omitidos";
     if (t.backupKept) line += "; copia de seguridad conservada (" + t.note + ")";
     return line;
 }
@@ -31,10 +38,19 @@ std::string journalLine(const JournalReport& j) {
 
 }  // namespace
 
-ConsoleProgress::ConsoleProgress(std::FILE* out, bool utf8) : out_(out ? out : stdout), utf8_(utf8) {}
+ConsoleProgress::ConsoleProgress(std::FILE* out)
+    : ConsoleProgress(out, runtime::consoleEncoding(),
+                      runtime::consoleIsTerminal(out ? out : stdout)) {}
+
+ConsoleProgress::ConsoleProgress(std::FILE* out, runtime::ConsoleEncoding encoding, bool terminal)
+    : out_(out ? out : stdout), encoding_(encoding), terminal_(terminal) {}
+
+ConsoleProgress::~ConsoleProgress() {
+    runtime::consoleEndStatus(out_);
+}
 
 void ConsoleProgress::write(const std::string& text) {
-    std::fputs(utf8_ ? toUtf8(text).c_str() : text.c_str(), out_);
+    runtime::consoleWrite(out_, text, encoding_);
 }
 
 void ConsoleProgress::setCaption(Meter meter, std::string_view text) {
@@ -49,14 +65,17 @@ void ConsoleProgress::setValue(Meter meter, long value) {
     if (meter != Meter::kFile || value <= 0) return;
     ++fileSteps_;
     long total = totals_[1];
-    std::fprintf(out_, "  %s %ld/%ld\n", passName(fileSteps_, total), value, total);
+    write("  " + std::string(passName(fileSteps_, total)) + " " + std::to_string(value) + "/" +
+          std::to_string(total) + "\n");
 }
 
 void ConsoleProgress::refreshCompanies(std::string_view) {}
 
 void ConsoleProgress::showFrame(int) {}
 
-void ConsoleProgress::pump() { std::fflush(out_); }
+void ConsoleProgress::pump() {
+    std::fflush(out_);
+}
 
 void ConsoleProgress::companyStarted(std::string_view code, std::string_view name) {
     fileSteps_ = 0;
@@ -64,7 +83,28 @@ void ConsoleProgress::companyStarted(std::string_view code, std::string_view nam
 }
 
 void ConsoleProgress::stepStarted(std::string_view what) {
-    write("  " + std::string(what) + "\n");
+    step_ = "  " + std::string(what);
+    stepShown_ = -1;
+    stepDone_ = -1;
+    if (terminal_)
+        runtime::consoleStatus(out_, step_, encoding_);
+    else
+        write(step_ + "\n");
+}
+
+void ConsoleProgress::stepProgress(long done, long total) {
+    if (done == stepDone_) return;
+    // A terminal redraws at every percent; a file gets a line per tenth.
+    const int scale = terminal_ ? 100 : 10;
+    int shown =
+        total > 0 ? static_cast<int>(std::min(done, total) * scale / total) : stepShown_ + 1;
+    if (shown <= stepShown_) return;
+    stepShown_ = shown;
+    stepDone_ = done;
+    if (terminal_)
+        runtime::consoleStatus(out_, step_ + ": " + stepCount(done, total), encoding_);
+    else
+        write("    " + stepCount(done, total) + "\n");
 }
 
 void ConsoleProgress::companyDone(const CompanyReport& report) {
@@ -74,11 +114,17 @@ void ConsoleProgress::companyDone(const CompanyReport& report) {
 
 void ConsoleProgress::runDone(int exitCode, const std::vector<std::string>& problems) {
     std::string text = "Fin de la actualizaci\xF3n: ";
-    if (exitCode == 0) text += "todas las empresas actualizadas.\n";
-    else if (exitCode == 2) text += "quedaron empresas o copias de seguridad sin terminar.\n";
-    else text += "detenida por un error (vea Error.log).\n";
+    if (exitCode == 0)
+        text += "todas las empresas actualizadas.\n";
+    else if (exitCode == 2)
+        text += "quedaron empresas o copias de seguridad sin terminar.\n";
+    else
+        text += "detenida por un error (vea Error.log).\n";
     for (const std::string& p : problems) text += "  " + p + "\n";
-    text += "C\xF3" "digo de salida " + std::to_string(exitCode) + "\n";
+    text +=
+        "C\xF3"
+        "digo de salida " +
+        std::to_string(exitCode) + "\n";
     write(text);
     std::fflush(out_);
 }
@@ -93,28 +139,11 @@ std::string formatReport(const CompanyReport& report) {
     return text;
 }
 
-std::string toUtf8(std::string_view text) {
-    // 0x80..0x9F hold the typographic characters of Windows-1252; the rest
-    // of the upper half is Latin-1. Unassigned bytes become U+FFFD.
-    static const char16_t k80[32] = {
-        0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-        0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD, 0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
-    std::string out;
-    for (unsigned char c : text) {
-        char32_t u = c < 0x80 ? c : c < 0xA0 ? k80[c - 0x80] : c;
-        if (u < 0x80) {
-            out += static_cast<char>(u);
-        } else if (u < 0x800) {
-            out += static_cast<char>(0xC0 | (u >> 6));
-            out += static_cast<char>(0x80 | (u & 0x3F));
-        } else {
-            out += static_cast<char>(0xE0 | (u >> 12));
-            out += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (u & 0x3F));
-        }
-    }
-    return out;
+std::string stepCount(long done, long total) {
+    if (total <= 0) return std::to_string(done) + " registros";
+    long percent = std::min(done, total) * 100 / total;
+    return std::to_string(done) + "/" + std::to_string(total) + " registros (" +
+           std::to_string(percent) + "%)";
 }
 
 }  // namespace updater

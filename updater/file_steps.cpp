@@ -2,6 +2,7 @@
 #include "updater/file_steps.h"
 
 #include "os/fs.h"
+#include "runtime/frames.h"
 #include "updater/company_plan.h"
 #include "updater/table_files.h"
 #include "updater/run_state.h"
@@ -31,6 +32,8 @@ bool KWCOPYFILE(const std::string& cSource, const std::string& cTarget) {
 }
 
 bool COPIAFICH(const std::string& cSource, const std::string& cTarget) {
+    runtime::Frame frame("COPIAFICH");
+    frame.param("cSource", cSource).param("cTarget", cTarget);
     bool copied = KWCOPYFILE(cSource, cTarget);
     LCAMBIAICO();
     return copied;
@@ -41,8 +44,12 @@ namespace {
 // The templates every company takes must be there and read as tables before
 // any company file moves; a missing one is the run's error.
 bool templatesReadable(const std::string& templateFolder, const std::vector<std::string>& aFiles) {
+    runtime::Frame frame("TEMPLATESREADABLE");
+    frame.param("cTemplates", templateFolder).param("aFiles", aFiles);
     std::optional<TemplateFault> fault = findTemplateFault(templateFolder, aFiles);
     if (!fault) return true;
+    frame.localValue("cTemplate", fault->name);
+    frame.here();
     raiseRunError(RunError::kOpen, templateFolder + fault->name,
                   "la plantilla " + fault->name + " no se puede leer: " + fault->why, fault->osCode);
     return false;
@@ -62,13 +69,18 @@ bool restoreMoved(const std::string& folder, const std::vector<std::string>& mov
 // True when all moved; otherwise the company is back as it was, or the run
 // has stopped on an error.
 bool backupPass(RunState& s, long count) {
+    runtime::Frame frame("BACKUPPASS");
     const std::string& folder = s.companyFolder;
+    frame.local("cFolder", folder);
     std::vector<std::string> moved;
     for (size_t i = 0; i < s.plan.tables.size(); ++i) {
         const TablePlan& t = s.plan.tables[i];
+        frame.localValue("cTable", t.name);
         if (t.action == TableAction::Migrate) {
+            frame.here();
             SetResult r = moveSet(tableFiles(folder, t.name), backupFiles(folder, t.name));
             if (!r.ok) {
+                frame.here();
                 bool restored = r.restored && restoreMoved(folder, moved);
                 if (!restored) {
                     raiseRunError(RunError::kMove, r.file,
@@ -90,13 +102,18 @@ bool backupPass(RunState& s, long count) {
 }
 
 bool templatePass(RunState& s, long count) {
+    runtime::Frame frame("TEMPLATEPASS");
     const std::string& folder = s.companyFolder;
+    frame.local("cFolder", folder).local("cTemplates", s.templateFolder);
     for (size_t i = 0; i < s.plan.tables.size(); ++i) {
         const TablePlan& t = s.plan.tables[i];
+        frame.localValue("cTable", t.name);
+        frame.here();
         SetResult r = copySet(tableFiles(s.templateFolder, t.templateName), tableFiles(folder, t.name),
                               backupFiles(folder, t.name).index);
         LCAMBIAICO();
         if (!r.ok) {
+            frame.here();
             raiseRunError(RunError::kCopy, r.file, r.why, r.code);
             return false;
         }
@@ -109,14 +126,19 @@ bool templatePass(RunState& s, long count) {
 }  // namespace
 
 bool COPIAEMP(const std::string& cRoot, std::string_view cCode, const std::vector<std::string>& aFiles) {
+    runtime::Frame frame("COPIAEMP");
+    frame.param("cRoot", cRoot).param("cCode", cCode).param("aFiles", aFiles);
     RunState& s = runState();
+    frame.local("cTemplates", s.templateFolder).local("cFolder", s.companyFolder);
     s.templateFolder = templateFolderOf(cRoot);
     s.companyFolder = companyFolderOf(cRoot, cCode);
     s.companyGoesOn = false;
     long count = static_cast<long>(aFiles.size());
     if (s.dialog) s.dialog->setTotal(Meter::kFile, count);
 
+    frame.here();
     if (!templatesReadable(s.templateFolder, aFiles)) return true;
+    frame.here();
     s.plan = planCompany(cRoot, cCode, s.templateFolder, aFiles);
     s.resumed = s.plan.interrupted;
     for (const std::string& note : s.plan.notes) s.report.notes.push_back(note);
@@ -125,6 +147,7 @@ bool COPIAEMP(const std::string& cRoot, std::string_view cCode, const std::vecto
         s.meterCounters[static_cast<int>(Meter::kFile)] = count;
         return true;
     }
+    frame.here();
     s.companyGoesOn = backupPass(s, count) && templatePass(s, count);
     s.meterCounters[static_cast<int>(Meter::kFile)] = count;
     return true;

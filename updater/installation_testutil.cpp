@@ -163,8 +163,12 @@ std::vector<std::string> fileList(const std::string& root) {
 }
 
 int runInProcess(const std::string& root, Progress& progress, errors::DialogAnswer answer) {
+    return runInProcess(root, progress, std::make_shared<errors::ScriptedDialog>(answer));
+}
+
+int runInProcess(const std::string& root, Progress& progress, std::shared_ptr<errors::ErrorDialog> dialog) {
     resetRunState();
-    errors::setErrorDialog(std::make_shared<errors::ScriptedDialog>(answer));
+    errors::setErrorDialog(std::move(dialog));
     errors::ERRORSYS();
     int code = 0;
     try {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -43,6 +44,8 @@ std::vector<std::string> fileList(const std::string& root);
 // would end with.
 int runInProcess(const std::string& root, Progress& progress,
                  errors::DialogAnswer answer = errors::DialogAnswer::Exit);
+// The same with `dialog` as the error dialog.
+int runInProcess(const std::string& root, Progress& progress, std::shared_ptr<errors::ErrorDialog> dialog);
 
 // Files whose name begins with "_" anywhere under root.
 std::vector<std::string> leftoverBackups(const std::string& root);

@@ -51,7 +51,7 @@ int main(int argc, char** argv) {
     errors::setResourceReleaser(toolkit::FREERESOURCES);
 #else
     (void)console;  // always console mode here
-    updater::ConsoleProgress progress(stdout, true);
+    updater::ConsoleProgress progress(stdout);
 #endif
     errors::ERRORSYS();
     int exitCode = 0;

@@ -17,6 +17,7 @@ struct TableReport {
     std::string name;        // file name as the run names it ("TDiaNew.Dbf")
     long copied = 0;         // records written into the fresh table
     long marked = 0;         // rows whose L340 the run set
+    long leftOut = 0;         // deleted records of the backup not carried over
     bool refilled = false;   // the refill ran to its end without an error
     bool backupKept = false; // the backup stays for the next run
     std::string note;        // why a table was skipped or a backup kept
@@ -58,9 +59,14 @@ public:
     virtual void pump() = 0;
 
     // A company's migration begins and ends, and one of its record steps
-    // (a journal marked, a table refilled) begins; the dialog ignores these.
+    // (a journal marked, a table refilled) begins.
     virtual void companyStarted(std::string_view code, std::string_view name) = 0;
     virtual void stepStarted(std::string_view what) = 0;
+    // The record step begun last has walked `done` of its `total` records
+    // (deleted ones included; total 0 when not known). Called every few
+    // hundred records and once when the walk ends, so a long step can show
+    // how far it is; what to redraw, and how often, is the face's choice.
+    virtual void stepProgress(long done, long total) = 0;
     virtual void companyDone(const CompanyReport& report) = 0;
 
     // The run is over: `exitCode` is what the program ends with (0 all

@@ -3,6 +3,7 @@
 
 #include "os/fs.h"
 #include "runtime/codepage.h"
+#include "runtime/frames.h"
 #include "tables/dbcmd.h"
 #include "tables/fieldlist.h"
 #include "tables/rdd.h"
@@ -29,9 +30,36 @@ void stepStarted(const std::string& what) {
     if (Progress* p = runState().dialog) p->stepStarted(what);
 }
 
-void pumpEvery(long count) {
-    if (count % kRecordsPerPump == 0 && runState().dialog) runState().dialog->pump();
-}
+// The progress of a walk over the records of one work area, in natural
+// order: the records before the current one are done.
+class WalkProgress {
+public:
+    explicit WalkProgress(std::string alias)
+        : alias_(std::move(alias)),
+          total_(static_cast<long>(tables::inAlias(alias_, [] { return tables::RECCOUNT(); }))) {}
+
+    // Every few hundred records: the step's progress and a pump, so that
+    // the dialog keeps painting through a table of a million rows.
+    void every(long count) const {
+        if (count % kRecordsPerPump == 0) show();
+    }
+    // Where the walk stopped (all of it at its end).
+    void end() const { show(); }
+    long total() const { return total_; }
+
+private:
+    void show() const {
+        Progress* p = runState().dialog;
+        if (!p) return;
+        long done = tables::inAlias(
+            alias_, [] { return tables::EOF_() ? -1L : static_cast<long>(tables::RECNO()) - 1; });
+        p->stepProgress(done < 0 ? total_ : done, total_);
+        p->pump();
+    }
+
+    std::string alias_;
+    long total_;
+};
 
 // The current record of the current area as the rule reads it. A field the
 // table lacks is read by name, which raises the runtime's error for it.
@@ -61,7 +89,10 @@ bool openArea(const std::string& file, const char* alias) {
 // Opens a table the company's migration cannot go without; a failure is the
 // run's error, naming the file and the cause.
 bool openNeeded(const std::string& file, const char* alias) {
+    runtime::Frame frame("OPENNEEDED");
+    frame.param("cFile", file).param("cAlias", alias);
     if (openArea(file, alias)) return true;
+    frame.here();
     uint32_t code = static_cast<uint32_t>(tables::NERRORCODE());
     raiseRunError(RunError::kOpen, file + ".dbf",
                   "no se pudo abrir la tabla (c\xF3" "digo " + std::to_string(code) + ")", code);
@@ -79,6 +110,8 @@ std::string journalPath(const std::string& pathConta, const std::string& code) {
 // Opens the journal of `code` as "Diario", marks it and closes it. False
 // when it could not be opened.
 bool visitJournal(const std::string& pathConta, const std::string& code, CompanyReport& report) {
+    runtime::Frame frame("VISITJOURNAL");
+    frame.param("cPathConta", pathConta).param("cCodEmp", code);
     JournalReport j;
     j.path = journalPath(pathConta, code);
     // A journal that is not there, or that another program holds, is skipped
@@ -91,9 +124,12 @@ bool visitJournal(const std::string& pathConta, const std::string& code, Company
         return false;
     }
     stepStarted("marcando " + j.path);
+    frame.localValue("cDiario", j.path);
+    frame.here();
     bool opened = openArea(j.path, "Diario");
     if (opened) {
         j.visited = true;
+        frame.here();
         j.marked = markPass();
         closeAlias("Diario");
     } else {
@@ -104,16 +140,22 @@ bool visitJournal(const std::string& pathConta, const std::string& code, Company
 }
 
 void markJournals(CompanyReport& report) {
+    runtime::Frame frame("MARKJOURNALS");
     Value tipo = tables::aliasField("Claves", "NTIPENLACE");
     Value path = tables::aliasField("Claves", "CPATHCONTA");
     Value code = tables::aliasField("Claves", "CCODEMP");
     Value code2 = tables::aliasField("Claves", "CCODEMP2");
+    frame.localValue("nTipEnlace", tipo).localValue("cPathConta", path);
+    frame.localValue("cCodEmp", code).localValue("cCodEmp2", code2);
     if (tipo.numOr(0) != 1 || runtime::EMPTY(path) || runtime::EMPTY(code)) {
         report.linkNote = "sin enlace contable que marcar";
         return;
     }
-    if (visitJournal(path.textOr(), code.textOr(), report) && !runState().stopRun && !runtime::EMPTY(code2))
+    frame.here();
+    if (visitJournal(path.textOr(), code.textOr(), report) && !runState().stopRun && !runtime::EMPTY(code2)) {
+        frame.here();
         visitJournal(path.textOr(), code2.textOr(), report);
+    }
 }
 
 // Copies the current record of the backup's area into the current record of
@@ -145,7 +187,10 @@ public:
     }
 
     bool copy() {
+        runtime::Frame frame("RECORDCOPIER:COPY");
+        frame.local("cBackup", backupFile_).local("cFile", file_);
         Value values = tables::inAlias(backupAlias_, [] { return tables::ACAMPOSLEE(); });
+        frame.local("aValues", values);
         if (!values.isArray()) return false;
         const runtime::Array& list = *values.array();
         for (size_t i : narrow_) {
@@ -157,6 +202,7 @@ public:
                 return false;
             }
         }
+        frame.here();
         for (size_t i = 0; i < list.size() && i < target_.size(); ++i)
             tables::FIELDPUT(static_cast<int>(i) + 1, list[i]);
         return true;
@@ -171,10 +217,13 @@ private:
 // The table closed at `file` must count `expected` records in its header and
 // hold no more; otherwise the run's error. `what` says which records.
 bool onDiskAsWritten(const std::string& file, long expected, const std::string& what) {
+    runtime::Frame frame("ONDISKASWRITTEN");
+    frame.param("cFile", file).param("nExpected", expected);
     TableLayout written = readLayout(file);
     if (written.readable && written.recordCount == static_cast<uint32_t>(expected) &&
         written.uncountedRecords() == 0)
         return true;
+    frame.here();
     raiseRunError(RunError::kCheck, file,
                   "la tabla no tiene en disco los " + std::to_string(expected) + " " + what +
                       (written.readable ? "" : ": " + written.why),
@@ -187,22 +236,30 @@ bool onDiskAsWritten(const std::string& file, long expected, const std::string& 
 // its index are on disk: closed without a failure and holding in its header
 // exactly the records written.
 bool refill(const std::string& name, TableReport& t, const ErrorWatch& watch) {
+    runtime::Frame frame("REFILL");
     const std::string& folder = runState().companyFolder;
+    frame.param("cName", name).local("cFolder", folder);
+    frame.local("nCopied", t.copied).local("nMarked", t.marked);
     std::string alias = name.substr(0, name.find('.'));
     std::string backupAlias = "_" + alias;
     stepStarted("rellenando " + name);
+    frame.here();
     // The backup is opened first: the fresh table is touched only when the
     // records it is refilled from are there.
     if (!openNeeded(folder + backupAlias, backupAlias.c_str())) return false;
+    frame.here();
     if (!openNeeded(folder + alias, alias.c_str())) {
         closeAlias(backupAlias.c_str());
         return false;
     }
+    frame.here();
     tables::__DBZAP();
     bool complete = watch.errors() == 0;
     RecordCopier copier(backupAlias, "_" + name, folder + name);
     complete = complete && copier.layoutHolds();
     L340Marker marker;
+    WalkProgress progress(backupAlias);
+    frame.here();
     while (complete && !tables::inAlias(backupAlias, [] { return tables::EOF_(); })) {
         tables::DBAPPEND();
         if (tables::NETERR() || watch.errors() != 0 || !copier.copy()) {
@@ -210,13 +267,18 @@ bool refill(const std::string& name, TableReport& t, const ErrorWatch& watch) {
             break;
         }
         if (marker.apply()) ++t.marked;
-        pumpEvery(++t.copied);
+        progress.every(++t.copied);
         tables::inAlias(backupAlias, [] { tables::DBSKIP(); });
         complete = watch.errors() == 0;
     }
+    progress.end();
+    frame.here();
     closeAlias(backupAlias.c_str());
     closeAlias(alias.c_str());
     if (!complete || watch.errors() != 0) return false;
+    // Navigation hides deleted records: what the walk did not copy was deleted.
+    t.leftOut = progress.total() - t.copied;
+    frame.here();
     return onDiskAsWritten(folder + name, t.copied, "registros escritos");
 }
 
@@ -231,10 +293,12 @@ std::vector<tables::FieldInfo> layoutOf(const std::string& path) {
 // Visible records of a table, counted through its own area. Each value of a
 // field whose namesake in `newLayout` may not hold it whole is tried against
 // it, since an append-from by name would cut it: -1 (after the run's error)
-// when one does not fit, or when the table cannot be opened.
+// when one does not fit, or when the table cannot be opened. `all` gets its
+// records, deleted ones included.
 long visibleRecords(const std::string& file, const char* alias,
-                    const std::vector<tables::FieldInfo>& newLayout) {
+                    const std::vector<tables::FieldInfo>& newLayout, long& all) {
     if (!openNeeded(file, alias)) return -1;
+    all = static_cast<long>(tables::RECCOUNT());
     std::vector<std::pair<int, tables::FieldInfo>> narrow;  // position here, field there
     std::vector<tables::FieldInfo> fields = tables::currentTable()->fields();
     for (size_t i = 0; i < fields.size(); ++i)
@@ -262,24 +326,41 @@ long visibleRecords(const std::string& file, const char* alias,
 
 // Rebuilds TDiaNic on the TempDia layout from its backup, by field name.
 bool rebuildNic(TableReport& t, const ErrorWatch& watch) {
+    runtime::Frame frame("REBUILDNIC");
     const std::string& folder = runState().companyFolder;
+    frame.local("cFolder", folder).local("nCopied", t.copied);
     stepStarted(std::string("rellenando ") + kNicName);
+    long all = 0;
+    frame.here();
     long expected = visibleRecords(folder + "_TDiaNic", "_TDiaNic",
-                                   layoutOf(runState().templateFolder + kNicTemplate));
+                                   layoutOf(runState().templateFolder + kNicTemplate), all);
+    frame.localValue("nExpected", expected);
+    frame.here();
     if (expected < 0 || !openNeeded(folder + "TDiaNic", "TDiaNic")) return false;
+    frame.here();
     tables::__DBZAP();
-    tables::__DBAPP(folder + "_TDiaNic", {}, {}, runtime::Block([](std::span<const Value>) {
+    long appended = 0;
+    frame.here();
+    tables::__DBAPP(folder + "_TDiaNic", {}, {},
+                    runtime::Block([&appended, expected](std::span<const Value>) {
+                        // Asked before each record: what came before is appended.
+                        if (appended++ % kRecordsPerPump == 0 && runState().dialog)
+                            runState().dialog->stepProgress(appended - 1, expected);
                         LCAMBIAICO();
                         return Value(true);
                     }));
     bool complete = !tables::NETERR() && watch.errors() == 0;
     t.copied = static_cast<long>(tables::RECCOUNT());
+    if (runState().dialog) runState().dialog->stepProgress(t.copied, expected);
+    frame.here();
     closeAlias("TDiaNic");
     if (!complete || watch.errors() != 0) return false;
+    t.leftOut = all - expected;
     // The header on disk must count every visible record of the backup, and
     // what the append-from reported must agree with it.
     if (!onDiskAsWritten(folder + kNicName, expected, "registros de su copia")) return false;
     if (t.copied == expected) return true;
+    frame.here();
     raiseRunError(RunError::kCheck, folder + kNicName,
                   "se a\xF1" "adieron " + std::to_string(t.copied) + " de los " + std::to_string(expected) +
                       " registros de su copia");
@@ -291,7 +372,9 @@ bool rebuildNic(TableReport& t, const ErrorWatch& watch) {
 // seen as interrupted and TDiaNic's backup is used again. The first erasure
 // that fails keeps the rest.
 void cleanUp(const std::vector<TablePlan>& tables, size_t listed) {
+    runtime::Frame frame("CLEANUP");
     RunState& s = runState();
+    frame.local("cFolder", s.companyFolder);
     std::vector<const TablePlan*> order;
     for (const TablePlan& t : tables)
         if (t.name == kNicName) order.push_back(&t);
@@ -309,6 +392,8 @@ void cleanUp(const std::vector<TablePlan>& tables, size_t listed) {
                                    " desde ella y perder\xE1 lo escrito despu\xE9s";
                 if (isRefusal(r.code)) noteProblem(what);
                 else raiseRunError(RunError::kErase, r.file, what, r.code);
+                frame.localValue("cFile", r.file);
+                frame.here();
             }
         }
         if (t->name != kNicName && step < static_cast<long>(listed)) {
@@ -334,29 +419,40 @@ bool L340Marker::apply() {
 }
 
 long markPass() {
+    runtime::Frame frame("MARKPASS");
     long marked = 0;
     long seen = 0;
+    frame.local("nMarked", marked).local("nSeen", seen);
     ErrorWatch watch;
+    frame.here();
     tables::DBGOTOP();
     L340Marker marker;
+    WalkProgress progress(tables::ALIAS());
+    frame.here();
     // An error (a mark that cannot be written, a skip that fails) ends the
     // pass whatever the handler answered: the run stops after this company.
     while (!tables::EOF_() && watch.errors() == 0) {
         if (marker.apply()) ++marked;
         tables::DBSKIP();
-        pumpEvery(++seen);
+        progress.every(++seen);
     }
+    progress.end();
     return marked;
 }
 
 bool TABLAS(const std::vector<std::string>& aFiles) {
+    runtime::Frame frame("TABLAS");
     RunState& s = runState();
+    frame.param("aFiles", aFiles).local("cFolder", s.companyFolder);
     CompanyReport& report = s.report;
     if (s.dialog) s.dialog->pump();
     if (!s.companyGoesOn) return true;
     ErrorWatch watch;
+    frame.here();
     bool allDone = openNeeded(s.companyFolder + "Claves", "Claves");
+    frame.localValue("lAllDone", allDone);
     if (allDone) {
+        frame.here();
         tables::inAlias("Claves", [] { tables::DBGOTOP(); });
         markJournals(report);
     }
@@ -367,6 +463,8 @@ bool TABLAS(const std::vector<std::string>& aFiles) {
         }
         TableReport t;
         t.name = plan.name;
+        frame.localValue("cTable", t.name);
+        frame.here();
         t.refilled = plan.name == kNicName ? rebuildNic(t, watch) : refill(plan.name, t, watch);
         if (!t.refilled) {
             t.backupKept = true;
@@ -375,8 +473,11 @@ bool TABLAS(const std::vector<std::string>& aFiles) {
         }
         report.tables.push_back(std::move(t));
     }
+    frame.localValue("lAllDone", allDone);
+    frame.here();
     closeAlias("Claves");
     if (allDone && watch.errors() == 0 && !s.stopRun) {
+        frame.here();
         cleanUp(s.plan.tables, aFiles.size());
     } else {
         // Every backup of the company stays: the next run rebuilds from them.

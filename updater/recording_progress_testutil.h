@@ -32,6 +32,9 @@ public:
         events.push_back("start " + std::string(code));
     }
     void stepStarted(std::string_view what) override { events.push_back("step " + std::string(what)); }
+    void stepProgress(long done, long total) override {
+        events.push_back("records " + std::to_string(done) + "/" + std::to_string(total));
+    }
     void companyDone(const CompanyReport& report) override { reports.push_back(report); }
     void runDone(int exitCode, const std::vector<std::string>& problems) override {
         events.push_back("done " + std::to_string(exitCode));

@@ -5,6 +5,7 @@
 
 #include "runtime/codepage.h"
 #include "runtime/error.h"
+#include "runtime/frames.h"
 #include "runtime/settings.h"
 #include "startup/arranque.h"
 #include "tables/ads.h"
@@ -48,6 +49,8 @@ void setTotal(Meter meter, long total) {
 // one that misses visible records would skip companies. False (after the
 // run's error) when the walk is not sound.
 bool registerWalkSound(const std::string& cRoot) {
+    runtime::Frame frame("REGISTERWALKSOUND");
+    frame.param("cRoot", cRoot);
     std::string problem = tables::inAlias("Empresa", [] {
         uint32_t total = tables::RECCOUNT();
         RegisterWalk walk(total);
@@ -63,6 +66,8 @@ bool registerWalkSound(const std::string& cRoot) {
         return walk.problem(visible);
     });
     if (problem.empty()) return true;
+    frame.localValue("cProblem", problem);
+    frame.here();
     raiseRunError(RunError::kRegister, cRoot + "\\DBF\\Empresa.cdx", registerProblemText(problem));
     return false;
 }
@@ -72,7 +77,9 @@ long registerCount() {
 }
 
 void migrateCompany(const std::string& cRoot) {
+    runtime::Frame frame("MIGRATECOMPANY");
     RunState& s = runState();
+    frame.param("cRoot", cRoot).local("cCodEmp", s.currentCode).local("nEmpresa", s.companyCount);
     s.currentCode = registerText("CODEMP");
     std::string name = runtime::ALLTRIM(registerText("CNOMBRE"));
     setCaption(Meter::kFile, companyCaption());
@@ -86,7 +93,9 @@ void migrateCompany(const std::string& cRoot) {
         s.dialog->companyStarted(s.currentCode, name);
     }
     pump();
+    frame.here();
     COPIAEMP(cRoot, s.currentCode, migrationList());
+    frame.here();
     TABLAS(migrationList());
     if (s.dialog) s.dialog->companyDone(s.report);
 }
@@ -95,6 +104,8 @@ void migrateCompany(const std::string& cRoot) {
 
 std::optional<std::string> prepareRun(const std::optional<std::string>& cPath,
                                       const std::optional<std::string>& cVariant) {
+    runtime::Frame frame("PREPARERUN");
+    frame.param("cPath", cPath).param("cVariant", cVariant);
     installProductHooks();
     runtime::HB_SETCODEPAGE("ESWIN");
     tables::RDDREGISTER("ADS", tables::kRddTable);
@@ -104,6 +115,7 @@ std::optional<std::string> prepareRun(const std::optional<std::string>& cPath,
     runtime::SET(runtime::Set::Epoch, Value(1950));
     RunState& s = runState();
     s.meterCounters = {0, 0};
+    frame.here();
     startup::ARRANQUE();
     if (!cPath) {
         // LEN() of the missing argument: the runtime's argument error.
@@ -113,13 +125,17 @@ std::optional<std::string> prepareRun(const std::optional<std::string>& cPath,
         def.subSystem = "BASE";
         def.operation = "LEN";
         def.args = runtime::Array{Value()};
+        frame.here();
         runtime::launchError(runtime::makeError(def));
         return std::nullopt;
     }
     std::string root = installRoot(*cPath);
+    frame.localValue("cRoot", root);
     s.templateFolder = templateFolderOf(root);
     s.variant = cVariant;
+    frame.here();
     tables::DBUSEAREA(true, std::nullopt, root + "\\DBF\\Empresa", "Empresa", false, false);
+    frame.here();
     tables::inAlias("Empresa", [] {
         tables::DBSETORDER(Value(1));
         tables::DBGOTOP();
@@ -128,6 +144,7 @@ std::optional<std::string> prepareRun(const std::optional<std::string>& cPath,
 }
 
 void INICIODLG() {
+    runtime::Frame frame("INICIODLG");
     RunState& s = runState();
     if (s.hasPicture && s.dialog) s.dialog->showFrame(1);
     s.lastTickMs = tickNow();
@@ -141,21 +158,29 @@ void INICIODLG() {
 }
 
 bool ACTUA(const std::string& cRoot) {
+    runtime::Frame frame("ACTUA");
+    RunState& s = runState();
+    frame.param("cRoot", cRoot).local("cCodEmp", s.currentCode).local("nEmpresa", s.companyCount);
     tables::inAlias("Empresa", [] { tables::DBGOTOP(); });
     // A register that failed to open has been reported by the line above.
     bool walk = tables::SELECT("Empresa") != 0 && registerWalkSound(cRoot);
     std::set<uint32_t> seen;
-    while (walk && !runState().stopRun && !tables::inAlias("Empresa", [] { return tables::EOF_(); })) {
+    while (walk && !s.stopRun && !tables::inAlias("Empresa", [] { return tables::EOF_(); })) {
+        frame.here();
         if (!seen.insert(tables::inAlias("Empresa", [] { return tables::RECNO(); })).second) {
+            frame.here();
             raiseRunError(RunError::kRegister, cRoot + "\\DBF\\Empresa.cdx",
                           "el orden del registro de empresas vuelve a una empresa ya actualizada");
             break;
         }
+        frame.here();
         migrateCompany(cRoot);
+        frame.here();
         tables::inAlias("Empresa", [] { tables::DBSKIP(); });
     }
     setMeter(Meter::kCompany, registerCount());
     pump();
+    frame.here();
     if (tables::SELECT("Empresa") != 0) tables::inAlias("Empresa", [] { tables::DBCLOSEAREA(); });
     tables::DBCLOSEALL();
     return true;
@@ -163,13 +188,19 @@ bool ACTUA(const std::string& cRoot) {
 
 void MAIN(const std::optional<std::string>& cPath, const std::optional<std::string>& cVariant,
           Progress& progress) {
+    runtime::Frame frame("MAIN");
+    frame.param("cPath", cPath).param("cVariant", cVariant);
+    frame.here();
     std::optional<std::string> root = prepareRun(cPath, cVariant);
     RunState& s = runState();
     s.dialog = &progress;
     if (root) {
+        frame.here();
         INICIODLG();
+        frame.here();
         ACTUA(*root);
     }
+    frame.here();
     tables::DBCLOSEALL();
     progress.runDone(s.exitCode, s.problems);
 }

@@ -33,6 +33,7 @@ public:
     void pump() override { ++pumps; }
     void companyStarted(std::string_view, std::string_view) override {}
     void stepStarted(std::string_view) override {}
+    void stepProgress(long, long) override {}
     void companyDone(const CompanyReport& r) override { report = r; }
     void runDone(int, const std::vector<std::string>&) override {}
     CompanyReport report;

@@ -52,7 +52,12 @@ void raiseRunError(RunError error, const std::string& file, const std::string& d
         if (g.error == error) genCode = g.genCode;
     noteStop();
     runtime::ErrorFields def;
-    def.genCode = genCode;
+    // The description names the kind of failure, but an open or create
+    // failure keeps no generic code: the handler answers those silently when
+    // the cause is a missing file or a denied access (the calling code tests
+    // NETERR), and the run's own error must reach the log and the dialog.
+    const bool softKind = genCode == runtime::gen::kOpen || genCode == runtime::gen::kCreate;
+    def.genCode = softKind ? 0 : genCode;
     def.subCode = static_cast<int>(error);
     def.subSystem = "ACTUA";
     def.fileName = file;
