@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "runtime/codepage.h"
+#include "runtime/console_text.h"
 #include "updater/console_progress.h"
 #include "updater/file_steps.h"
 
@@ -205,7 +206,7 @@ int runCheck(const std::optional<std::string>& cPath, const std::optional<std::s
     runtime::HB_SETCODEPAGE("ESWIN");
     InstallationCheck check = checkInstallation(installRoot(*cPath));
     std::string text = formatCheck(check);
-    std::fputs((utf8 ? toUtf8(text) : text).c_str(), out);
+    std::fputs((utf8 ? runtime::toUtf8(text) : text).c_str(), out);
     std::fflush(out);
     if (!jsonFile) return check.exitCode;
     std::ofstream json(*jsonFile, std::ios::binary | std::ios::trunc);
@@ -218,7 +219,7 @@ int runCheck(const std::optional<std::string>& cPath, const std::optional<std::s
 
 std::string jsonString(std::string_view text) {
     std::string out = "\"";
-    for (char ch : toUtf8(text)) {
+    for (char ch : runtime::toUtf8(text)) {
         unsigned char c = static_cast<unsigned char>(ch);
         if (c == '"' || c == '\\') {
             out += '\\';

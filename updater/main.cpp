@@ -12,6 +12,7 @@
 
 #include "errors/error_handler.h"
 #include "runtime/alert.h"
+#include "runtime/console_text.h"
 #include "runtime/error.h"
 #include "tables/ads.h"
 #include "updater/check_report.h"
@@ -35,11 +36,10 @@ int main(int argc, char** argv) {
         else if (std::strcmp(argv[i], "--json") == 0 && i + 1 < argc) json = argv[++i];
         else if (n < 2) args[n++] = argv[i];
     }
-#ifdef _WIN32
-    if (check) return updater::runCheck(args[0], json, stdout, false);
-#else
-    if (check) return updater::runCheck(args[0], json, stdout, true);
-#endif
+    // The check speaks the console's encoding, as the run's lines do.
+    if (check)
+        return updater::runCheck(args[0], json, stdout,
+                                 runtime::consoleEncoding() == runtime::ConsoleEncoding::kUtf8);
 #ifdef _WIN32
     // The progress dialog is not built yet: progress goes to the console
     // either way. Outside console mode the message boxes are windows.
