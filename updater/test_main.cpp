@@ -36,13 +36,16 @@ int runUpdaterChild(const std::string& root, const char* logPath) {
 }
 
 // Holds <file> open, as another program would, until killed; <marker> is
-// made once the file is open.
+// made once the file is open, whole and closed: it is written under another
+// name and renamed, so that the waiting test never finds it still open.
 int holdFile(const std::string& file, const std::string& marker) {
     auto held = os::File::open(file, os::Access::Read, os::Share::Shared, os::Disposition::OpenExisting);
     if (!held.ok()) return 3;
-    std::FILE* m = std::fopen(marker.c_str(), "w");
+    std::string part = marker + ".part";
+    std::FILE* m = std::fopen(part.c_str(), "w");
     if (!m) return 3;
     std::fclose(m);
+    if (std::rename(part.c_str(), marker.c_str()) != 0) return 3;
     for (int i = 0; i < 600; ++i) os::sleepMs(100);
     return 0;
 }
