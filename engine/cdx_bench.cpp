@@ -31,10 +31,10 @@ public:
     uint32_t current = 0;
 
     uint32_t recordCount() const override { return count; }
-    Result readRecord(uint32_t r, const RecordView** view) override {
+    Status readRecord(uint32_t r, const RecordView** view) override {
         current = r;
         *view = this;
-        return kOk;
+        return Status();
     }
     int fieldCount() const override { return 2; }
     const FieldDesc& field(int i) const override { return fields_[i]; }
