@@ -49,7 +49,9 @@ public:
     CdxTag* find(std::string_view name) const;
 
     // Creates tag `name` or replaces the tag of that name, filled from
-    // `records`. *tag points at it afterwards.
+    // `records`. *tag points at it afterwards. A replacement is built under a
+    // header of its own; the old tree stays in the directory until the new
+    // one is complete, so a failure on the way leaves the old tag usable.
     Status createTag(std::string_view name, std::string_view keyExpr, std::string_view forExpr,
                      bool unique, bool descending, const RecordView& schema, RecordSource& records,
                      const IndexBuildProgress& progress, CdxTag** tag);
