@@ -1,11 +1,13 @@
-# make test  - installs what is missing, builds both configurations, runs every test
-#              natively and under Wine.
+# make test  - installs what is missing, builds both configurations and the
+#              sanitizer build, runs every test natively (also under the
+#              address/undefined sanitizers with asserts on) and under Wine.
 # make demo  - builds, makes a fresh demo installation and runs the updater on it.
 JOBS ?= $(shell nproc)
 LINUX := build/linux
 WINDOWS := build/windows
+SANITIZE := build/sanitize
 
-.PHONY: all bootstrap linux windows test test-linux test-windows demo clean
+.PHONY: all bootstrap linux windows sanitize test test-linux test-sanitize test-windows demo clean
 
 all: linux windows
 
@@ -15,6 +17,11 @@ bootstrap:
 linux: bootstrap
 	@cmake -S . -B $(LINUX) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 	@cmake --build $(LINUX) -j $(JOBS)
+
+# Debug (asserts on) with address and undefined-behaviour sanitizers.
+sanitize: bootstrap
+	@cmake -S . -B $(SANITIZE) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSANITIZE=ON >/dev/null
+	@cmake --build $(SANITIZE) -j $(JOBS)
 
 windows: bootstrap
 	@cmake -S . -B $(WINDOWS) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -26,14 +33,19 @@ test-linux: linux
 	@echo "== native tests =="
 	@cd $(LINUX) && ctest --output-on-failure -j $(JOBS)
 
+test-sanitize: sanitize
+	@echo "== native tests, Debug with sanitizers =="
+	@cd $(SANITIZE) && ctest --output-on-failure -j $(JOBS)
+
 test-windows: windows
 	@echo "== Windows tests under Wine =="
 	@cd $(WINDOWS) && ctest --output-on-failure -j $(JOBS)
 
 test: bootstrap
-	@$(MAKE) --no-print-directory linux windows
+	@$(MAKE) --no-print-directory linux windows sanitize
 	@status=0; \
 	 echo "== native tests =="; (cd $(LINUX) && ctest --output-on-failure -j $(JOBS)) || status=1; \
+	 echo "== native tests, Debug with sanitizers =="; (cd $(SANITIZE) && ctest --output-on-failure -j $(JOBS)) || status=1; \
 	 echo "== Windows tests under Wine =="; (cd $(WINDOWS) && ctest --output-on-failure -j $(JOBS)) || status=1; \
 	 exit $$status
 

@@ -39,77 +39,69 @@ bool validTagName(std::string_view name) {
 
 }  // namespace
 
-Result cdxPrepareTag(CdxTag& tag, std::string_view keyExpr, std::string_view forExpr,
-                     const RecordView& schema, std::string* error) {
-    std::string why;
-    tag.key = Expression::compile(keyExpr, schema, &why);
-    Result r = kOk;
-    if (!tag.key) {
-        r = kBadExpression;
-        tag.exprError = "key expression " + std::string(keyExpr) + ": " + why;
+Status cdxPrepareTag(CdxTag& tag, std::string_view keyExpr, std::string_view forExpr,
+                     const RecordView& schema) {
+    Status r = Expression::compile(keyExpr, schema, &tag.key);
+    if (!r.ok()) {
+        tag.exprError = "key expression " + std::string(keyExpr) + ": " + r.message();
     } else if (!forExpr.empty()) {
-        tag.filter = Expression::compile(forExpr, schema, &why);
-        if (!tag.filter) {
-            r = kBadExpression;
-            tag.exprError = "FOR expression " + std::string(forExpr) + ": " + why;
+        r = Expression::compile(forExpr, schema, &tag.filter);
+        if (!r.ok()) {
+            tag.exprError = "FOR expression " + std::string(forExpr) + ": " + r.message();
         } else if (tag.filter->type() != ExprType::Logical) {
-            r = kBadExpression;
+            r = Status(kBadExpression, "");
             tag.exprError = "FOR expression " + std::string(forExpr) + " is not logical";
         }
     }
-    if (r == kOk) {
-        r = cdxKeyFormatFor(*tag.key, schema, &tag.format, &why);
-        if (r != kOk) tag.exprError = why;
+    if (r.ok()) {
+        r = cdxKeyFormatFor(*tag.key, schema, &tag.format);
+        if (!r.ok()) tag.exprError = r.message();
     }
-    if (r != kOk) *error = "tag " + tag.name + ": " + tag.exprError;
+    if (!r.ok()) return Status(r.code(), "tag " + tag.name + ": " + tag.exprError);
     return r;
 }
 
-Result CdxBag::readTagHeader(uint32_t offset, CdxHeader* header, std::string* error) {
+Status CdxBag::readTagHeader(uint32_t offset, CdxHeader* header) {
     uint8_t head[kCdxHeaderSize];
     if (offset % kCdxPageSize != 0 || offset < kCdxHeaderSize || offset + uint64_t(kCdxHeaderSize) > file_.sizeBytes()) {
-        *error = path() + ": tag header at " + std::to_string(offset) + " outside the file";
-        return kCorruptIndex;
+        return Status(kCorruptIndex, path() + ": tag header at " + std::to_string(offset) + " outside the file");
     }
-    Result r = file_.readPage(offset, head, error);
-    if (r == kOk) r = file_.readPage(offset + kCdxPageSize, head + kCdxPageSize, error);
-    if (r != kOk) return r;
-    std::string why;
-    if (!parseCdxHeader(head, header, &why)) {
-        *error = path() + ": tag header at " + std::to_string(offset) + ": " + why;
-        return kCorruptIndex;
-    }
+    Status r = file_.readPage(offset, head);
+    if (r.ok()) r = file_.readPage(offset + kCdxPageSize, head + kCdxPageSize);
+    if (!r.ok()) return r;
+    if (Status s = parseCdxHeader(head, header); !s.ok())
+        return Status::error(kCorruptIndex, path(), "tag header at " + std::to_string(offset) + ": " + s.message());
     if (header->root % kCdxPageSize != 0 || header->root < kCdxHeaderSize || header->root >= file_.sizeBytes()) {
-        *error = path() + ": tag header at " + std::to_string(offset) + ": root outside the file";
-        return kCorruptIndex;
+        return Status(kCorruptIndex, path() + ": tag header at " + std::to_string(offset) + ": root outside the file");
     }
-    return kOk;
+    return Status();
 }
 
-Result CdxBag::readDirectory(std::vector<std::pair<std::string, uint32_t>>* entries, std::string* error) {
+Status CdxBag::readDirectory(std::vector<std::pair<std::string, uint32_t>>* entries) {
     entries->clear();
     CdxCursor c;
-    Result r = directory_->first(&c, error);
-    while (r == kOk && c.valid) {
+    Status r = directory_->first(&c);
+    while (r.ok() && c.valid) {
         if (entries->size() >= kMaxTags) {
-            *error = path() + ": more than " + std::to_string(kMaxTags) + " tags";
-            return kCorruptIndex;
+            return Status(kCorruptIndex, path() + ": more than " + std::to_string(kMaxTags) + " tags");
         }
         entries->emplace_back(trimName(c.key), c.recno);
-        r = directory_->next(&c, error);
+        r = directory_->next(&c);
     }
     return r;
 }
 
-Result CdxBag::openTag(const std::string& name, uint32_t offset, const RecordView& schema,
-                       std::unique_ptr<CdxTag>* out, std::string* error) {
+Status CdxBag::openTag(const std::string& name, uint32_t offset, const RecordView& schema,
+                       std::unique_ptr<CdxTag>* out) {
     auto tag = std::make_unique<CdxTag>();
     tag->name = name;
     tag->serial = nextTagSerial();
     CdxHeader h;
-    if (Result r = readTagHeader(offset, &h, error)) return r;
-    std::string ignored;
-    cdxPrepareTag(*tag, h.keyExpr, h.forExpr, schema, &ignored);
+    if (Status r = readTagHeader(offset, &h); !r.ok()) return r;
+    // A tag whose expressions this engine cannot compile still opens: it is
+    // kept (and written back) as it is, and refuses maintenance with its
+    // exprError (maintainable() is false).
+    (void)cdxPrepareTag(*tag, h.keyExpr, h.forExpr, schema);
     // Candidate keys of nullable columns carry no null marker.
     if (tag->maintainable() && tag->format.nullable && tag->format.length == h.keyLength + 1) {
         tag->format.nullable = false;
@@ -123,58 +115,58 @@ Result CdxBag::openTag(const std::string& name, uint32_t offset, const RecordVie
     uint8_t pad = tag->key ? tag->format.pad() : 0x20;
     tag->tree = std::make_unique<CdxTree>(&file_, offset, h, pad);
     *out = std::move(tag);
-    return kOk;
+    return Status();
 }
 
-Result CdxBag::loadTags(const RecordView& schema, std::string* error) {
+Status CdxBag::loadTags(const RecordView& schema) {
     std::vector<std::pair<std::string, uint32_t>> entries;
-    if (Result r = readDirectory(&entries, error)) return r;
+    if (Status r = readDirectory(&entries); !r.ok()) return r;
     for (const auto& [name, offset] : entries) {
         std::unique_ptr<CdxTag> tag;
-        if (Result r = openTag(name, offset, schema, &tag, error)) return r;
+        if (Status r = openTag(name, offset, schema, &tag); !r.ok()) return r;
         if (!find(tag->name)) tags_.push_back(std::move(tag));
     }
     std::sort(tags_.begin(), tags_.end(),
               [](const auto& a, const auto& b) { return a->tree->headerOffset() < b->tree->headerOffset(); });
-    return kOk;
+    return Status();
 }
 
-Result CdxBag::open(const std::string& path, const RecordView& schema, IndexOpenMode mode,
-                    std::unique_ptr<CdxBag>* out, std::string* error) {
+Status CdxBag::open(const std::string& path, const RecordView& schema, IndexOpenMode mode,
+                    std::unique_ptr<CdxBag>* out) {
     std::unique_ptr<CdxBag> bag(new CdxBag());
-    Result r = bag->file_.open(path, mode.readOnly, mode.shared, error);
-    if (r != kOk) return r;
+    Status r = bag->file_.open(path, mode.readOnly, mode.shared);
+    if (!r.ok()) return r;
     uint8_t head[kCdxHeaderSize];
-    r = bag->file_.readPage(0, head, error);
-    if (r == kOk) r = bag->file_.readPage(kCdxPageSize, head + kCdxPageSize, error);
-    if (r != kOk) return r;
+    r = bag->file_.readPage(0, head);
+    if (r.ok()) r = bag->file_.readPage(kCdxPageSize, head + kCdxPageSize);
+    if (!r.ok()) return r;
     CdxHeader h;
-    std::string why;
-    if (!parseCdxHeader(head, &h, &why) || h.keyLength != 10) {
-        *error = path + ": compound header damaged" + (why.empty() ? "" : ": " + why);
-        return kCorruptIndex;
+    Status parsed = parseCdxHeader(head, &h);
+    if (!parsed.ok() || h.keyLength != 10) {
+        return Status::error(kCorruptIndex, path,
+                             "compound header damaged" + (parsed.ok() ? "" : ": " + parsed.message()));
     }
     bag->structural_ = (h.options & kCdxStructural) != 0;
     bag->directory_ = std::make_unique<CdxTree>(&bag->file_, 0, h, 0x20);
-    if ((r = bag->loadTags(schema, error)) != kOk) return r;
+    if (r = bag->loadTags(schema); !r.ok()) return r;
     *out = std::move(bag);
-    return kOk;
+    return Status();
 }
 
-Result CdxBag::create(const std::string& path, bool structural, bool shared,
-                      std::unique_ptr<CdxBag>* out, std::string* error) {
+Status CdxBag::create(const std::string& path, bool structural, bool shared,
+                      std::unique_ptr<CdxBag>* out) {
     std::unique_ptr<CdxBag> bag(new CdxBag());
-    Result r = bag->file_.create(path, shared, error);
-    if (r != kOk) return r;
+    Status r = bag->file_.create(path, shared);
+    if (!r.ok()) return r;
     CdxHeader h;
     h.keyLength = 10;
     h.options = kCdxCompact | kCdxCompound | (structural ? kCdxStructural : 0);
     bag->structural_ = structural;
     bag->directory_ = std::make_unique<CdxTree>(&bag->file_, 0, h, 0x20);
-    if ((r = bag->directory_->clear(error)) != kOk) return r;
-    if ((r = bag->flush(error)) != kOk) return r;
+    if (r = bag->directory_->clear(); !r.ok()) return r;
+    if (r = bag->flush(); !r.ok()) return r;
     *out = std::move(bag);
-    return kOk;
+    return Status();
 }
 
 CdxTag* CdxBag::find(std::string_view name) const {
@@ -184,41 +176,38 @@ CdxTag* CdxBag::find(std::string_view name) const {
     return nullptr;
 }
 
-Result CdxBag::scan(RecordSource& records, const std::vector<CdxTag*>& tags, const IndexBuildProgress& progress,
-                    std::vector<std::string>* keys, std::vector<std::vector<uint32_t>>* recnos, std::string* error) {
+Status CdxBag::scan(RecordSource& records, const std::vector<CdxTag*>& tags, const IndexBuildProgress& progress,
+                    std::vector<std::string>* keys, std::vector<std::vector<uint32_t>>* recnos) {
     uint32_t total = records.recordCount();
     uint32_t step = std::max<uint32_t>(1, total / 100);
     keys->assign(tags.size(), std::string());
     recnos->assign(tags.size(), std::vector<uint32_t>());
-    std::string key, why;
+    std::string key;
     for (uint32_t recno = 1; recno <= total; ++recno) {
         const RecordView* view = nullptr;
-        Result r = records.readRecord(recno, &view);
-        if (r != kOk) {
-            *error = path() + ": reading record " + std::to_string(recno) + " for the index failed";
-            return r;
-        }
+        Status r = records.readRecord(recno, &view);
+        if (!r.ok()) return r;
         for (size_t t = 0; t < tags.size(); ++t) {
             const CdxTag& tag = *tags[t];
             if (tag.filter) {
                 ExprValue ok;
-                if (!tag.filter->evaluate(*view, &ok, &why)) {
-                    *error = "tag " + tag.name + ": FOR of record " + std::to_string(recno) + ": " + why;
-                    return kBadExpression;
+                if (Status s = tag.filter->evaluate(*view, &ok); !s.ok()) {
+                    return Status::error(kBadExpression, path(),
+                                         "tag " + tag.name + ": FOR of record " + std::to_string(recno) + ": " + s.message());
                 }
                 if (!ok.logical) continue;
             }
-            if ((r = cdxRecordKey(*tag.key, tag.format, *view, &key, error)) != kOk) return r;
+            if (r = cdxRecordKey(*tag.key, tag.format, *view, &key); !r.ok()) return r;
             (*keys)[t] += key;
             (*recnos)[t].push_back(recno);
         }
         if (progress && (recno % step == 0 || recno == total)) progress(recno, total);
     }
     if (progress && total == 0) progress(0, 0);
-    return kOk;
+    return Status();
 }
 
-Result CdxBag::fillTree(CdxTag& tag, std::string& keys, std::vector<uint32_t>& recnos, std::string* error) {
+Status CdxBag::fillTree(CdxTag& tag, std::string& keys, std::vector<uint32_t>& recnos) {
     size_t kl = static_cast<size_t>(tag.format.length), n = recnos.size();
     std::vector<uint32_t> order(n);
     std::iota(order.begin(), order.end(), 0u);
@@ -238,28 +227,25 @@ Result CdxBag::fillTree(CdxTag& tag, std::string& keys, std::vector<uint32_t>& r
         sortedRecnos.push_back(recnos[order[i]]);
     }
     std::string().swap(keys);
-    return tag.tree->build(sortedKeys, sortedRecnos, error);
+    return tag.tree->build(sortedKeys, sortedRecnos);
 }
 
-Result CdxBag::createTag(std::string_view name, std::string_view keyExpr, std::string_view forExpr,
+Status CdxBag::createTag(std::string_view name, std::string_view keyExpr, std::string_view forExpr,
                          bool unique, bool descending, const RecordView& schema, RecordSource& records,
-                         const IndexBuildProgress& progress, CdxTag** out, std::string* error) {
+                         const IndexBuildProgress& progress, CdxTag** out) {
     if (!validTagName(name)) {
-        *error = "invalid tag name \"" + std::string(name) + "\"";
-        return kInvalidArgument;
+        return Status(kInvalidArgument, "invalid tag name \"" + std::string(name) + "\"");
     }
     if (readOnly()) {
-        *error = path() + ": index opened read-only";
-        return kReadOnly;
+        return Status(kReadOnly, path() + ": index opened read-only");
     }
     auto tag = std::make_unique<CdxTag>();
     tag->name = upperAscii(name);
     tag->serial = nextTagSerial();
-    Result r = cdxPrepareTag(*tag, keyExpr, forExpr, schema, error);
-    if (r != kOk) return r;
+    Status r = cdxPrepareTag(*tag, keyExpr, forExpr, schema);
+    if (!r.ok()) return r;
     if (!cdxPoolFits(keyExpr, forExpr)) {
-        *error = "key and FOR expressions longer than " + std::to_string(kCdxPoolSize - 2) + " bytes";
-        return kInvalidArgument;
+        return Status(kInvalidArgument, "key and FOR expressions longer than " + std::to_string(kCdxPoolSize - 2) + " bytes");
     }
     CdxHeader h;
     h.keyLength = static_cast<uint16_t>(tag->format.length);
@@ -270,53 +256,60 @@ Result CdxBag::createTag(std::string_view name, std::string_view keyExpr, std::s
     h.root = 0;
     std::vector<std::string> keys;
     std::vector<std::vector<uint32_t>> recnos;
-    if ((r = scan(records, {tag.get()}, progress, &keys, &recnos, error)) != kOk) return r;
-    CdxTag* existing = find(tag->name);
-    uint32_t offset;
-    if (existing) {
-        offset = existing->tree->headerOffset();
-        if ((r = existing->tree->releaseAll(error)) != kOk) return r;
-    } else {
-        offset = file_.allocateHeader();
-    }
+    if (r = scan(records, {tag.get()}, progress, &keys, &recnos); !r.ok()) return r;
+    // The new tree goes to a header of its own; a tag of the same name keeps
+    // its tree, and the directory its entry, until the new one is complete,
+    // so that a failure on the way leaves the old tag as it was.
+    uint32_t offset = file_.allocateHeader();
     tag->tree = std::make_unique<CdxTree>(&file_, offset, h, tag->format.pad());
-    if ((r = fillTree(*tag, keys[0], recnos[0], error)) != kOk) return r;
-    *out = tag.get();
+    if (r = fillTree(*tag, keys[0], recnos[0]); !r.ok()) return r;
+    std::string dirKey = tag->name;
+    dirKey.resize(10, ' ');
+    CdxTag* existing = find(tag->name);
     if (existing) {
+        uint32_t oldOffset = existing->tree->headerOffset();
+        bool found = false;
+        if (r = directory_->erase(dirKey, oldOffset, &found); !r.ok()) return r;
+        if (r = directory_->insert(dirKey, offset); !r.ok()) return r;
+        std::unique_ptr<CdxTree> oldTree = std::move(existing->tree);
+        *out = tag.get();
         for (auto& t : tags_)
             if (t.get() == existing) t = std::move(tag);
+        // The old pages go to the free list only now that nothing points at them.
+        if (r = oldTree->releaseAll(); !r.ok()) return r;
+        if (r = file_.release(oldOffset); !r.ok()) return r;
+        if (r = file_.release(oldOffset + kCdxPageSize); !r.ok()) return r;
     } else {
-        std::string dirKey = tag->name;
-        dirKey.resize(10, ' ');
-        if ((r = directory_->insert(dirKey, offset, error)) != kOk) return r;
+        if (r = directory_->insert(dirKey, offset); !r.ok()) return r;
+        *out = tag.get();
         tags_.push_back(std::move(tag));
     }
-    return flush(error);
+    return flush();
 }
 
-Result CdxBag::rewrite(RecordSource* records, const IndexBuildProgress& progress, std::string* error) {
+Status CdxBag::rewrite(RecordSource* records, const IndexBuildProgress& progress) {
     if (readOnly()) {
-        *error = path() + ": index opened read-only";
-        return kReadOnly;
+        return Status(kReadOnly, path() + ": index opened read-only");
     }
     std::vector<CdxTag*> all;
     for (auto& t : tags_) {
         if (records && !t->maintainable()) {
-            *error = path() + ": tag " + t->name + ": " + t->exprError;
-            return kBadExpression;
+            return Status(kBadExpression, path() + ": tag " + t->name + ": " + t->exprError);
         }
         all.push_back(t.get());
     }
     std::vector<std::string> keys;
     std::vector<std::vector<uint32_t>> recnos;
-    Result r = kOk;
-    if (records && (r = scan(*records, all, progress, &keys, &recnos, error)) != kOk) return r;
+    if (records) {
+        if (Status r = scan(*records, all, progress, &keys, &recnos); !r.ok()) return r;
+    }
     // Nothing of the old file is read from here on: a damaged bag is rewritten whole.
     file_.resetTo(kCdxHeaderSize);
     CdxHeader dir = directory_->header();
     dir.root = 0;
     directory_ = std::make_unique<CdxTree>(&file_, 0, dir, 0x20);
-    if ((r = directory_->clear(error)) != kOk) return r;
+    Status r = directory_->clear();
+    if (!r.ok()) return r;
     std::string dirKeys;
     std::vector<std::pair<std::string, uint32_t>> entries;
     for (size_t i = 0; i < all.size(); ++i) {
@@ -325,9 +318,9 @@ Result CdxBag::rewrite(RecordSource* records, const IndexBuildProgress& progress
         h.root = 0;
         uint32_t offset = file_.allocateHeader();
         tag.tree = std::make_unique<CdxTree>(&file_, offset, h, tag.tree->pad());
-        if (records) r = fillTree(tag, keys[i], recnos[i], error);
-        else r = tag.tree->clear(error);
-        if (r != kOk) return r;
+        if (records) r = fillTree(tag, keys[i], recnos[i]);
+        else r = tag.tree->clear();
+        if (!r.ok()) return r;
         std::string name = tag.name;
         name.resize(10, ' ');
         entries.emplace_back(name, offset);
@@ -338,43 +331,42 @@ Result CdxBag::rewrite(RecordSource* records, const IndexBuildProgress& progress
         dirKeys += name;
         offsets.push_back(offset);
     }
-    if ((r = directory_->build(dirKeys, offsets, error)) != kOk) return r;
-    return flush(error);
+    if (r = directory_->build(dirKeys, offsets); !r.ok()) return r;
+    return flush();
 }
 
-Result CdxBag::flush(std::string* error) {
-    Result r = directory_->flush(error);
+Status CdxBag::flush() {
+    Status r = directory_->flush();
     for (auto& t : tags_)
-        if (r == kOk) r = t->tree->flush(error);
-    if (r == kOk) r = file_.flush(error);
+        if (r.ok()) r = t->tree->flush();
+    if (r.ok()) r = file_.flush();
     return r;
 }
 
-Result CdxBag::sync(const RecordView& schema, bool* tagsChanged, std::string* error) {
+Status CdxBag::sync(const RecordView& schema, bool* tagsChanged) {
     *tagsChanged = false;
     bool changed = false;
-    Result r = file_.changedOnDisk(&changed, error);
-    if (r != kOk || !changed) return r;
+    Status r = file_.changedOnDisk(&changed);
+    if (!r.ok() || !changed) return r;
     // The directory itself may have been rebuilt elsewhere in the file.
     uint8_t head[kCdxHeaderSize];
-    if ((r = file_.readPage(0, head, error)) != kOk ||
-        (r = file_.readPage(kCdxPageSize, head + kCdxPageSize, error)) != kOk)
-        return r;
+    if (r = file_.readPage(0, head); !r.ok()) return r;
+    if (r = file_.readPage(kCdxPageSize, head + kCdxPageSize); !r.ok()) return r;
     CdxHeader dir;
-    std::string why;
-    if (!parseCdxHeader(head, &dir, &why) || dir.keyLength != 10) {
-        *error = path() + ": compound header damaged" + (why.empty() ? "" : ": " + why);
-        return kCorruptIndex;
+    Status parsed = parseCdxHeader(head, &dir);
+    if (!parsed.ok() || dir.keyLength != 10) {
+        return Status::error(kCorruptIndex, path(),
+                             "compound header damaged" + (parsed.ok() ? "" : ": " + parsed.message()));
     }
     directory_ = std::make_unique<CdxTree>(&file_, 0, dir, 0x20);
     std::vector<std::pair<std::string, uint32_t>> entries;
-    if ((r = readDirectory(&entries, error)) != kOk) return r;
+    if (r = readDirectory(&entries); !r.ok()) return r;
     std::vector<std::unique_ptr<CdxTag>> next;
     for (const auto& [name, offset] : entries) {
         if (std::any_of(next.begin(), next.end(), [&](const auto& t) { return t->name == name; })) continue;
         auto same = std::find_if(tags_.begin(), tags_.end(), [&](const auto& t) { return t && t->name == name; });
         CdxHeader h;
-        if ((r = readTagHeader(offset, &h, error)) != kOk) return r;
+        if (r = readTagHeader(offset, &h); !r.ok()) return r;
         if (same != tags_.end() && (*same)->tree->headerOffset() == offset &&
             (*same)->tree->header().keyExpr == h.keyExpr && (*same)->tree->header().forExpr == h.forExpr) {
             (*same)->tree = std::make_unique<CdxTree>(&file_, offset, h, (*same)->tree->pad());
@@ -382,7 +374,7 @@ Result CdxBag::sync(const RecordView& schema, bool* tagsChanged, std::string* er
             continue;
         }
         std::unique_ptr<CdxTag> tag;
-        if ((r = openTag(name, offset, schema, &tag, error)) != kOk) return r;
+        if (r = openTag(name, offset, schema, &tag); !r.ok()) return r;
         next.push_back(std::move(tag));
         *tagsChanged = true;
     }
@@ -390,7 +382,7 @@ Result CdxBag::sync(const RecordView& schema, bool* tagsChanged, std::string* er
     std::sort(next.begin(), next.end(),
               [](const auto& a, const auto& b) { return a->tree->headerOffset() < b->tree->headerOffset(); });
     tags_ = std::move(next);
-    return kOk;
+    return Status();
 }
 
 }  // namespace engine

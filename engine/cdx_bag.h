@@ -36,11 +36,11 @@ public:
     // Opens an existing bag. Tags whose expressions do not compile against
     // `schema` open for reading only (exprError says why). kCorruptIndex for
     // a damaged header, directory or tag header.
-    static Result open(const std::string& path, const RecordView& schema, IndexOpenMode mode,
-                       std::unique_ptr<CdxBag>* out, std::string* error);
+    static Status open(const std::string& path, const RecordView& schema, IndexOpenMode mode,
+                       std::unique_ptr<CdxBag>* out);
     // Creates an empty bag (replacing any file of that name).
-    static Result create(const std::string& path, bool structural, bool shared,
-                         std::unique_ptr<CdxBag>* out, std::string* error);
+    static Status create(const std::string& path, bool structural, bool shared,
+                         std::unique_ptr<CdxBag>* out);
 
     const std::string& path() const { return file_.path(); }
     bool readOnly() const { return file_.readOnly(); }
@@ -49,35 +49,37 @@ public:
     CdxTag* find(std::string_view name) const;
 
     // Creates tag `name` or replaces the tag of that name, filled from
-    // `records`. *tag points at it afterwards.
-    Result createTag(std::string_view name, std::string_view keyExpr, std::string_view forExpr,
+    // `records`. *tag points at it afterwards. A replacement is built under a
+    // header of its own; the old tree stays in the directory until the new
+    // one is complete, so a failure on the way leaves the old tag usable.
+    Status createTag(std::string_view name, std::string_view keyExpr, std::string_view forExpr,
                      bool unique, bool descending, const RecordView& schema, RecordSource& records,
-                     const IndexBuildProgress& progress, CdxTag** tag, std::string* error);
+                     const IndexBuildProgress& progress, CdxTag** tag);
     // Rewrites the file with every tag empty (zap), or filled from `records`
     // (reindex). Tags that cannot be maintained make this fail up front.
-    Result rewrite(RecordSource* records, const IndexBuildProgress& progress, std::string* error);
+    Status rewrite(RecordSource* records, const IndexBuildProgress& progress);
 
-    Result flush(std::string* error);
+    Status flush();
     // When another process changed the file: drops cached pages and reads
     // the tag directory again, so that tags that process created are added
     // (compiled against `schema`) and tags it removed are dropped; a tag
     // it replaced becomes a new tag object. *tagsChanged tells whether the
     // tag list changed.
-    Result sync(const RecordView& schema, bool* tagsChanged, std::string* error);
+    Status sync(const RecordView& schema, bool* tagsChanged);
     CdxFile& file() { return file_; }
     CdxTree& directory() { return *directory_; }
 
 private:
     CdxBag() = default;
-    Result loadTags(const RecordView& schema, std::string* error);
+    Status loadTags(const RecordView& schema);
     // The directory's entries: tag names (trimmed) and header offsets.
-    Result readDirectory(std::vector<std::pair<std::string, uint32_t>>* entries, std::string* error);
-    Result openTag(const std::string& name, uint32_t offset, const RecordView& schema,
-                   std::unique_ptr<CdxTag>* out, std::string* error);
-    Result readTagHeader(uint32_t offset, CdxHeader* header, std::string* error);
-    Result scan(RecordSource& records, const std::vector<CdxTag*>& tags, const IndexBuildProgress& progress,
-                std::vector<std::string>* keys, std::vector<std::vector<uint32_t>>* recnos, std::string* error);
-    Result fillTree(CdxTag& tag, std::string& keys, std::vector<uint32_t>& recnos, std::string* error);
+    Status readDirectory(std::vector<std::pair<std::string, uint32_t>>* entries);
+    Status openTag(const std::string& name, uint32_t offset, const RecordView& schema,
+                   std::unique_ptr<CdxTag>* out);
+    Status readTagHeader(uint32_t offset, CdxHeader* header);
+    Status scan(RecordSource& records, const std::vector<CdxTag*>& tags, const IndexBuildProgress& progress,
+                std::vector<std::string>* keys, std::vector<std::vector<uint32_t>>* recnos);
+    Status fillTree(CdxTag& tag, std::string& keys, std::vector<uint32_t>& recnos);
 
     CdxFile file_;
     bool structural_ = false;
@@ -87,7 +89,7 @@ private:
 
 // Compiles `keyExpr` and `forExpr` for `tag` against `schema` and sets its
 // key format; on failure sets tag.exprError and *error and returns the code.
-Result cdxPrepareTag(CdxTag& tag, std::string_view keyExpr, std::string_view forExpr,
-                     const RecordView& schema, std::string* error);
+Status cdxPrepareTag(CdxTag& tag, std::string_view keyExpr, std::string_view forExpr,
+                     const RecordView& schema);
 
 }  // namespace engine

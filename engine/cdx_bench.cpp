@@ -31,10 +31,10 @@ public:
     uint32_t current = 0;
 
     uint32_t recordCount() const override { return count; }
-    Result readRecord(uint32_t r, const RecordView** view) override {
+    Status readRecord(uint32_t r, const RecordView** view) override {
         current = r;
         *view = this;
-        return kOk;
+        return Status();
     }
     int fieldCount() const override { return 2; }
     const FieldDesc& field(int i) const override { return fields_[i]; }
@@ -64,9 +64,9 @@ double now() {
 // says little about our own cost.
 double cpu() { return static_cast<double>(std::clock()) / CLOCKS_PER_SEC; }
 
-void check(Result r, const IndexSet& set, const char* what) {
-    if (r == kOk) return;
-    std::fprintf(stderr, "%s failed: %d %s\n", what, r, set.lastErrorText().c_str());
+void check(const Status& s, const IndexSet&, const char* what) {
+    if (s.ok()) return;
+    std::fprintf(stderr, "%s failed: %d %s\n", what, s.code(), s.message().c_str());
     std::exit(1);
 }
 

@@ -17,10 +17,10 @@ struct Expect {
 
 class TreeChecker {
 public:
-    TreeChecker(CdxFile& file, std::set<uint32_t>& used, const CdxCheckOptions& options, std::string* error)
-        : file_(file), used_(used), options_(options), error_(error) {}
+    TreeChecker(CdxFile& file, std::set<uint32_t>& used, const CdxCheckOptions& options)
+        : file_(file), used_(used), options_(options) {}
 
-    Result check(const std::string& what, uint32_t root, int keyLength, uint8_t pad, uint64_t* keys) {
+    Status check(const std::string& what, uint32_t root, int keyLength, uint8_t pad, uint64_t* keys) {
         what_ = what;
         kl_ = static_cast<size_t>(keyLength);
         std::vector<Expect> level = {{root, std::string(), 0}};
@@ -36,11 +36,10 @@ public:
                 const Expect& e = level[i];
                 if (!used_.insert(e.offset).second) return bad("page " + std::to_string(e.offset) + " used twice");
                 uint8_t page[kCdxPageSize];
-                Result r = file_.readPage(e.offset, page, error_);
-                if (r != kOk) return r;
+                if (Status s = file_.readPage(e.offset, page); !s.ok()) return s;
                 CdxNode n;
-                std::string why;
-                if (!decodeCdxNode(page, e.offset, keyLength, pad, file_.sizeBytes(), &n, &why)) return bad(why);
+                if (Status s = decodeCdxNode(page, e.offset, keyLength, pad, file_.sizeBytes(), &n); !s.ok())
+                    return bad(s.message());
                 if (i == 0) leafLevel = n.leaf;
                 if (n.leaf != leafLevel) return bad("leaves at different depths");
                 if (n.root != (depth == 0)) return bad("root flag wrong at " + std::to_string(e.offset));
@@ -70,87 +69,80 @@ public:
             if (leafLevel) break;
             level.swap(below);
         }
-        return kOk;
+        return Status();
     }
 
 private:
-    Result bad(const std::string& what) {
-        *error_ = file_.path() + ": " + what_ + ": " + what;
-        return kCorruptIndex;
+    Status bad(const std::string& what) const {
+        return Status::error(kCorruptIndex, file_.path(), what_ + ": " + what);
     }
 
     CdxFile& file_;
     std::set<uint32_t>& used_;
     const CdxCheckOptions& options_;
-    std::string* error_;
     std::string what_;
     size_t kl_ = 0;
 };
 
-Result checkFreeList(CdxFile& file, std::set<uint32_t>& used, std::string* error) {
+Status checkFreeList(CdxFile& file, std::set<uint32_t>& used) {
     uint32_t p = file.freeListHead();
     std::set<uint32_t> seen;
     while (p != 0 && p != kCdxNone) {
         if (p % kCdxPageSize != 0 || p < kCdxHeaderSize || p >= file.sizeBytes() || used.count(p) || !seen.insert(p).second) {
-            *error = file.path() + ": free list broken at " + std::to_string(p);
-            return kCorruptIndex;
+            return Status(kCorruptIndex, file.path() + ": free list broken at " + std::to_string(p));
         }
         uint8_t page[kCdxPageSize];
-        Result r = file.readPage(p, page, error);
-        if (r != kOk) return r;
+        Status r = file.readPage(p, page);
+        if (!r.ok()) return r;
         p = cdxLe32(page);
     }
     used.insert(seen.begin(), seen.end());
-    return kOk;
+    return Status();
 }
 
 }  // namespace
 
-Result cdxCheckBag(CdxBag& bag, std::string* error, const CdxCheckOptions& options,
+Status cdxCheckBag(CdxBag& bag, const CdxCheckOptions& options,
                    std::vector<uint64_t>* keyCounts) {
-    Result r = bag.flush(error);
-    if (r != kOk) return r;
+    Status r = bag.flush();
+    if (!r.ok()) return r;
     CdxFile& file = bag.file();
     std::set<uint32_t> used = {0, kCdxPageSize};
     CdxCheckOptions directoryOptions = options;
     directoryOptions.maxRecno = 0;  // directory entries hold tag header offsets
-    TreeChecker directoryChecker(file, used, directoryOptions, error);
-    TreeChecker checker(file, used, options, error);
+    TreeChecker directoryChecker(file, used, directoryOptions);
+    TreeChecker checker(file, used, options);
     uint64_t keys = 0;
-    if ((r = directoryChecker.check("tag directory", bag.directory().header().root, 10, 0x20, &keys)) != kOk)
+    if (r = directoryChecker.check("tag directory", bag.directory().header().root, 10, 0x20, &keys); !r.ok())
         return r;
     if (keys != bag.tags().size()) {
-        *error = file.path() + ": directory lists " + std::to_string(keys) + " tags, " +
-                 std::to_string(bag.tags().size()) + " open";
-        return kCorruptIndex;
+        return Status(kCorruptIndex, file.path() + ": directory lists " + std::to_string(keys) + " tags, " +
+                 std::to_string(bag.tags().size()) + " open");
     }
     for (const auto& t : bag.tags()) {
         uint32_t h = t->tree->headerOffset();
         if (!used.insert(h).second || !used.insert(h + kCdxPageSize).second) {
-            *error = file.path() + ": tag header of " + t->name + " overlaps another page";
-            return kCorruptIndex;
+            return Status(kCorruptIndex, file.path() + ": tag header of " + t->name + " overlaps another page");
         }
-        if ((r = checker.check("tag " + t->name, t->tree->header().root, t->tree->keyLength(), t->tree->pad(), &keys)) != kOk)
+        if (r = checker.check("tag " + t->name, t->tree->header().root, t->tree->keyLength(), t->tree->pad(), &keys); !r.ok())
             return r;
         if (keyCounts) keyCounts->push_back(keys);
         uint32_t counted = 0;
         if (!options.strict) continue;
-        if ((r = t->tree->count(&counted, error)) != kOk) return r;
+        if (r = t->tree->count(&counted); !r.ok()) return r;
         if (counted != keys) {
-            *error = file.path() + ": tag " + t->name + " counts " + std::to_string(counted) + " keys, holds " +
-                     std::to_string(keys);
-            return kCorruptIndex;
+            return Status(kCorruptIndex, file.path() + ": tag " + t->name + " counts " + std::to_string(counted) + " keys, holds " +
+                     std::to_string(keys));
         }
     }
-    if ((r = checkFreeList(file, used, error)) != kOk) return r;
-    if (!options.strict) return kOk;
+    if (r = checkFreeList(file, used); !r.ok()) return r;
+    if (!options.strict) return Status();
     for (uint64_t p = 0; p < file.sizeBytes(); p += kCdxPageSize) {
         if (!used.count(static_cast<uint32_t>(p))) {
-            *error = file.path() + ": page " + std::to_string(p) + " is neither used nor free";
-            return kCorruptIndex;
+            return Status(kCorruptIndex, file.path() + ": page " + std::to_string(p) + " is neither used nor free");
         }
     }
-    return kOk;
+    return Status();
 }
 
 }  // namespace engine

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "engine/cdx_bag.h"
-#include "engine/result_codes.h"
+#include "engine/status.h"
 
 namespace engine {
 
@@ -28,7 +28,7 @@ struct CdxCheckOptions {
 // Flushes `bag` (nothing is written when nothing changed), then checks it.
 // kOk, or kCorruptIndex with *error naming the first fault found.
 // keyCounts, when given, receives the number of keys of each tag.
-Result cdxCheckBag(CdxBag& bag, std::string* error, const CdxCheckOptions& options = {},
+Status cdxCheckBag(CdxBag& bag, const CdxCheckOptions& options = {},
                    std::vector<uint64_t>* keyCounts = nullptr);
 
 }  // namespace engine

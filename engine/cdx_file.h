@@ -15,7 +15,7 @@
 #include <map>
 #include <string>
 
-#include "engine/result_codes.h"
+#include "engine/status.h"
 #include "os/file.h"
 
 namespace engine {
@@ -28,9 +28,9 @@ public:
 
     // Opens an existing file. kNotFound, kAccessDenied, kLocked, kCorruptIndex
     // (shorter than the compound header, or a free-list head outside it).
-    Result open(const std::string& path, bool readOnly, bool shared, std::string* error);
+    Status open(const std::string& path, bool readOnly, bool shared);
     // Creates (or truncates) a file holding only a zeroed compound header.
-    Result create(const std::string& path, bool shared, std::string* error);
+    Status create(const std::string& path, bool shared);
     void close();
 
     const std::string& path() const { return path_; }
@@ -40,33 +40,32 @@ public:
 
     // Reads one page (or the first page of a header) into `page`.
     // REQUIRES: offset is page aligned and below sizeBytes().
-    Result readPage(uint32_t offset, uint8_t* page, std::string* error);
+    Status readPage(uint32_t offset, uint8_t* page);
     // Stores a page to be written at the next flush (or sooner when many
     // pages wait). REQUIRES: offset page aligned, below sizeBytes().
-    Result writePage(uint32_t offset, const uint8_t* page, std::string* error);
+    Status writePage(uint32_t offset, const uint8_t* page);
     // A page for new data: the head of the free list, else a new page at the end.
-    Result allocate(uint32_t* offset, std::string* error);
+    Status allocate(uint32_t* offset);
     // Two adjacent new pages at the end of the file (a tag header).
     uint32_t allocateHeader();
     // Puts a page on the free list.
-    Result release(uint32_t offset, std::string* error);
+    Status release(uint32_t offset);
     // Drops the free list and cuts the file to `sizeBytes` (used when a bag
     // is rewritten whole). REQUIRES: no page above it is referenced.
     void resetTo(uint32_t sizeBytes);
 
     // Writes pending pages and the compound header's list head and counter.
-    Result flush(std::string* error);
+    Status flush();
     // True when another process changed the file since we last read or wrote
     // its counter; then every cached page must be dropped (the caller does).
-    Result changedOnDisk(bool* changed, std::string* error);
+    Status changedOnDisk(bool* changed);
     uint32_t freeListHead() const { return freeHead_; }
 
 private:
     using Page = std::array<uint8_t, 512>;
     static constexpr size_t kMaxPending = 8192;  // pages held before an early write
 
-    Result writeOut(bool includeHeader, std::string* error);
-    Result ioError(const os::Status& st, std::string* error);
+    Status writeOut(bool includeHeader);
 
     os::File file_;
     std::string path_;

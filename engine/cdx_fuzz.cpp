@@ -61,30 +61,29 @@ private:
 };
 
 void walk(CdxTag& tag) {
-    std::string error;
     CdxCursor c;
     int steps = 0;
     std::vector<std::pair<std::string, uint32_t>> seen;
-    if (tag.tree->first(&c, &error) != kOk) return;
+    if (tag.tree->first(&c) != kOk) return;
     while (c.valid && steps++ < 5000) {
         if (seen.size() < 300) seen.emplace_back(c.key, c.recno);
-        if (tag.tree->next(&c, &error) != kOk) return;
+        if (tag.tree->next(&c) != kOk) return;
     }
-    if (tag.tree->last(&c, &error) != kOk) return;
+    if (tag.tree->last(&c) != kOk) return;
     while (c.valid && steps++ < 10000)
-        if (tag.tree->prev(&c, &error) != kOk) return;
+        if (tag.tree->prev(&c) != kOk) return;
     uint32_t n;
-    (void)tag.tree->count(&n, &error);
+    (void)tag.tree->count(&n);
     std::string key(static_cast<size_t>(tag.tree->keyLength()), 'k');
-    if (tag.tree->seek(key, 0, false, &c, &error) != kOk) return;
-    if (tag.tree->insert(key, 7, &error) != kOk) return;
+    if (tag.tree->seek(key, 0, false, &c) != kOk) return;
+    if (tag.tree->insert(key, 7) != kOk) return;
     bool found;
-    if (tag.tree->erase(key, 7, &found, &error) != kOk) return;
+    if (tag.tree->erase(key, 7, &found) != kOk) return;
     // Empty leaves, merge and collapse levels on whatever tree the bytes made.
     for (auto& [k, r] : seen)
-        if (tag.tree->erase(k, r, &found, &error) != kOk) return;
+        if (tag.tree->erase(k, r, &found) != kOk) return;
     for (auto& [k, r] : seen)
-        if (tag.tree->insert(k, r, &error) != kOk) return;
+        if (tag.tree->insert(k, r) != kOk) return;
 }
 
 }  // namespace
@@ -93,8 +92,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (size_t p = 0; p + 512 <= size && p < 64 * 512; p += 512) {
         for (int keyLength : {1, 4, 8, 10, 240}) {
             CdxNode n;
-            std::string why;
-            (void)decodeCdxNode(data + p, static_cast<uint32_t>(p), keyLength, ' ', size, &n, &why);
+            (void)decodeCdxNode(data + p, static_cast<uint32_t>(p), keyLength, ' ', size, &n);
         }
     }
     static const std::string path = "/tmp/cdx_fuzz_" + std::to_string(getpid()) + ".cdx";
@@ -104,9 +102,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::fclose(f);
     FuzzRecord schema;
     std::unique_ptr<CdxBag> bag;
-    std::string error;
-    if (CdxBag::open(path, schema, {false, false}, &bag, &error) != kOk) return 0;
+    if (CdxBag::open(path, schema, {false, false}, &bag) != kOk) return 0;
     for (auto& tag : bag->tags()) walk(*tag);
-    (void)cdxCheckBag(*bag, &error);
+    (void)cdxCheckBag(*bag);
     return 0;
 }

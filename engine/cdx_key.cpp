@@ -48,7 +48,7 @@ std::string cdxValueKey(const CdxKeyFormat& f, const ExprValue& v) {
     return f.nullable ? "\x80" + key : key;
 }
 
-Result cdxKeyFormatFor(const Expression& key, const RecordView& sample, CdxKeyFormat* f, std::string* error) {
+Status cdxKeyFormatFor(const Expression& key, const RecordView& sample, CdxKeyFormat* f) {
     int field = key.bareField();
     f->nullable = field >= 0 && (sample.field(field).flags & 0x02) != 0;
     int extra = f->nullable ? 1 : 0;
@@ -56,44 +56,43 @@ Result cdxKeyFormatFor(const Expression& key, const RecordView& sample, CdxKeyFo
     case ExprType::Numeric:
         f->type = field >= 0 && key.bareFieldType() == 'I' ? 'I' : 'N';
         f->length = (f->type == 'I' ? 4 : 8) + extra;
-        return kOk;
-    case ExprType::Date: f->type = 'D'; f->length = 8 + extra; return kOk;
-    case ExprType::Logical: f->type = 'L'; f->length = 1 + extra; return kOk;
+        return Status();
+    case ExprType::Date: f->type = 'D'; f->length = 8 + extra; return Status();
+    case ExprType::Logical: f->type = 'L'; f->length = 1 + extra; return Status();
     case ExprType::Character: break;
     }
     f->type = 'C';
     int length = key.staticLength();
     if (length < 0) {
         ExprValue v;
-        if (!key.evaluate(sample, &v, error)) return kBadExpression;
+        if (Status s = key.evaluate(sample, &v); !s.ok())
+            return Status(kBadExpression, "key expression " + key.source() + ": " + s.message());
         length = static_cast<int>(std::min<size_t>(v.text.size(), 100000));
     }
     if (length == 0) {
-        *error = "key expression " + key.source() + " gives an empty text";
-        return kBadExpression;
+        return Status(kBadExpression, "key expression " + key.source() + " gives an empty text");
     }
     f->length = length + extra;
     if (f->length > kCdxMaxKeyLength) {
-        *error = "key of " + key.source() + " is " + std::to_string(f->length) + " bytes long (at most 240)";
-        return kKeyTooLong;
+        return Status(kKeyTooLong, "key of " + key.source() + " is " + std::to_string(f->length) + " bytes long (at most 240)");
     }
-    return kOk;
+    return Status();
 }
 
-Result cdxRecordKey(const Expression& key, const CdxKeyFormat& f, const RecordView& record,
-                    std::string* out, std::string* error) {
+Status cdxRecordKey(const Expression& key, const CdxKeyFormat& f, const RecordView& record,
+                    std::string* out) {
     int field = key.bareField();
     if (f.nullable && field >= 0 && record.isNull(field)) {
         out->assign(static_cast<size_t>(f.length), '\0');
-        return kOk;
+        return Status();
     }
     ExprValue v;
-    if (!key.evaluate(record, &v, error)) {
-        *error = "key " + key.source() + " of record " + std::to_string(record.recordNumber()) + ": " + *error;
-        return kBadExpression;
+    if (Status s = key.evaluate(record, &v); !s.ok()) {
+        return Status(kBadExpression,
+                      "key " + key.source() + " of record " + std::to_string(record.recordNumber()) + ": " + s.message());
     }
     *out = cdxValueKey(f, v);
-    return kOk;
+    return Status();
 }
 
 }  // namespace engine

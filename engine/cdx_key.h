@@ -18,7 +18,7 @@
 #include "engine/expr_value.h"
 #include "engine/expression.h"
 #include "engine/record_view.h"
-#include "engine/result_codes.h"
+#include "engine/status.h"
 
 namespace engine {
 
@@ -33,13 +33,12 @@ struct CdxKeyFormat {
 // expression text when it can (field widths, constant arguments), else from
 // evaluating it on `sample`. kKeyTooLong beyond 240 bytes, kBadExpression
 // when a character key would be empty.
-Result cdxKeyFormatFor(const Expression& key, const RecordView& sample, CdxKeyFormat* format,
-                       std::string* error);
+Status cdxKeyFormatFor(const Expression& key, const RecordView& sample, CdxKeyFormat* format);
 
 // The key bytes of `record` under `key`. Returns kBadExpression with *error
 // set when the expression cannot be evaluated for this record.
-Result cdxRecordKey(const Expression& key, const CdxKeyFormat& format, const RecordView& record,
-                    std::string* out, std::string* error);
+Status cdxRecordKey(const Expression& key, const CdxKeyFormat& format, const RecordView& record,
+                    std::string* out);
 
 // The key bytes of a value (REQUIRES: value of the format's type).
 std::string cdxValueKey(const CdxKeyFormat& format, const ExprValue& value);

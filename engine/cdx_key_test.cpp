@@ -39,22 +39,22 @@ TEST(CdxKeyTest, KeyFormatsFollowTheExpression) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.expr);
-        std::string error, key;
-        auto e = Expression::compile(c.expr, t.schema(), &error);
-        ASSERT_TRUE(e) << error;
+        std::string key;
+        auto e = test::compiled(c.expr, t.schema());
+        ASSERT_TRUE(e);
         CdxKeyFormat f;
-        ASSERT_EQ(cdxKeyFormatFor(*e, t.schema(), &f, &error), kOk) << error;
+        ASSERT_EQ(cdxKeyFormatFor(*e, t.schema(), &f), kOk);
         EXPECT_EQ(f.type, c.type);
         EXPECT_EQ(f.length, c.length);
-        ASSERT_EQ(cdxRecordKey(*e, f, t.record(1), &key, &error), kOk) << error;
+        ASSERT_EQ(cdxRecordKey(*e, f, t.record(1), &key), kOk);
         EXPECT_EQ(toHex(key), c.hex);
     }
     t.set(1, 5, "7");
-    std::string error, key;
-    auto e = Expression::compile("ni", t.schema(), &error);
+    std::string key;
+    auto e = test::compiled("ni", t.schema());
     CdxKeyFormat f;
-    ASSERT_EQ(cdxKeyFormatFor(*e, t.schema(), &f, &error), kOk);
-    ASSERT_EQ(cdxRecordKey(*e, f, t.record(1), &key, &error), kOk);
+    ASSERT_EQ(cdxKeyFormatFor(*e, t.schema(), &f), kOk);
+    ASSERT_EQ(cdxRecordKey(*e, f, t.record(1), &key), kOk);
     EXPECT_EQ(toHex(key), "8080000007");
 }
 

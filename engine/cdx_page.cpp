@@ -47,18 +47,16 @@ size_t commonPrefix(std::string_view a, std::string_view b) {
     return n;
 }
 
-bool decodeLeaf(const uint8_t* page, uint32_t offset, int keyLength, uint8_t pad, size_t count,
-                CdxNode* node, std::string* error) {
+Status decodeLeaf(const uint8_t* page, uint32_t offset, int keyLength, uint8_t pad, size_t count,
+                CdxNode* node) {
     uint32_t recMask = cdxLe32(page + 14);
     uint32_t dupMask = page[18], trailMask = page[19];
     int r = page[20], d = page[21], t = page[22], e = page[23];
     if (e < 1 || e > 8 || r > 32 || d > 8 || t > 8 || r + d + t > 8 * e) {
-        *error = at(offset) + "leaf bit widths out of range";
-        return false;
+        return Status(kCorruptIndex, at(offset) + "leaf bit widths out of range");
     }
     if (count * static_cast<size_t>(e) > static_cast<size_t>(kCdxLeafArea)) {
-        *error = at(offset) + "leaf key count beyond the page";
-        return false;
+        return Status(kCorruptIndex, at(offset) + "leaf key count beyond the page");
     }
     size_t limit = 24 + count * static_cast<size_t>(e);
     size_t p = kCdxPageSize;
@@ -71,13 +69,11 @@ bool decodeLeaf(const uint8_t* page, uint32_t offset, int keyLength, uint8_t pad
         size_t dup = static_cast<size_t>((v >> r) & dupMask);
         size_t trail = static_cast<size_t>((v >> (r + d)) & trailMask);
         if (dup + trail > kl || (i == 0 && dup > 0)) {
-            *error = at(offset) + "leaf entry " + std::to_string(i) + " has bad counts";
-            return false;
+            return Status(kCorruptIndex, at(offset) + "leaf entry " + std::to_string(i) + " has bad counts");
         }
         size_t n = kl - dup - trail;
         if (p < limit + n) {
-            *error = at(offset) + "leaf key bytes overlap its entries";
-            return false;
+            return Status(kCorruptIndex, at(offset) + "leaf key bytes overlap its entries");
         }
         p -= n;
         char* key = &node->keys[i * kl];
@@ -86,15 +82,14 @@ bool decodeLeaf(const uint8_t* page, uint32_t offset, int keyLength, uint8_t pad
         std::memset(key + dup + n, pad, trail);
         node->recnos[i] = static_cast<uint32_t>(v & recMask);
     }
-    return true;
+    return Status();
 }
 
-bool decodeInterior(const uint8_t* page, uint32_t offset, int keyLength, uint64_t fileBytes,
-                    size_t count, CdxNode* node, std::string* error) {
+Status decodeInterior(const uint8_t* page, uint32_t offset, int keyLength, uint64_t fileBytes,
+                    size_t count, CdxNode* node) {
     size_t kl = static_cast<size_t>(keyLength), step = kl + 8;
     if (count == 0 || count * step > static_cast<size_t>(kCdxInteriorArea)) {
-        *error = at(offset) + "interior key count out of range";
-        return false;
+        return Status(kCorruptIndex, at(offset) + "interior key count out of range");
     }
     node->keys.resize(count * kl);
     node->recnos.resize(count);
@@ -105,12 +100,11 @@ bool decodeInterior(const uint8_t* page, uint32_t offset, int keyLength, uint64_
         node->recnos[i] = cdxBe32(entry + kl);
         uint32_t child = cdxBe32(entry + kl + 4);
         if (child == kCdxNone || !pointerOk(child, fileBytes) || child == offset) {
-            *error = at(offset) + "child pointer " + std::to_string(child) + " outside the file";
-            return false;
+            return Status(kCorruptIndex, at(offset) + "child pointer " + std::to_string(child) + " outside the file");
         }
         node->children[i] = child;
     }
-    return true;
+    return Status();
 }
 
 }  // namespace
@@ -137,7 +131,7 @@ void poolExpressions(const uint8_t* poolBytes, std::string* keyExpr, std::string
 
 }  // namespace
 
-bool parseCdxHeader(const uint8_t* b, CdxHeader* h, std::string* error) {
+Status parseCdxHeader(const uint8_t* b, CdxHeader* h) {
     std::memcpy(h->stored.data(), b, kCdxHeaderSize);
     h->root = cdxLe32(b);
     h->freeList = cdxLe32(b + 4);
@@ -147,16 +141,14 @@ bool parseCdxHeader(const uint8_t* b, CdxHeader* h, std::string* error) {
     h->signature = b[15];
     h->descending = cdxLe16(b + 502) != 0;
     if (h->keyLength < 1 || h->keyLength > kCdxMaxKeyLength) {
-        *error = "key length " + std::to_string(h->keyLength) + " out of range";
-        return false;
+        return Status(kCorruptIndex, "key length " + std::to_string(h->keyLength) + " out of range");
     }
     uint16_t forLen = cdxLe16(b + 506), keyLen = cdxLe16(b + 510);
     if (keyLen > kCdxPoolSize || forLen > kCdxPoolSize) {
-        *error = "expression lengths beyond the pool";
-        return false;
+        return Status(kCorruptIndex, "expression lengths beyond the pool");
     }
     poolExpressions(b + 512, &h->keyExpr, &h->forExpr);
-    return true;
+    return Status();
 }
 
 void writeCdxHeader(const CdxHeader& h, uint8_t* b) {
@@ -184,14 +176,13 @@ void writeCdxHeader(const CdxHeader& h, uint8_t* b) {
     std::memcpy(b + 512 + keyLen, h.forExpr.data(), h.forExpr.size());
 }
 
-bool decodeCdxNode(const uint8_t* page, uint32_t offset, int keyLength, uint8_t pad,
-                   uint64_t fileBytes, CdxNode* node, std::string* error) {
+Status decodeCdxNode(const uint8_t* page, uint32_t offset, int keyLength, uint8_t pad,
+                   uint64_t fileBytes, CdxNode* node) {
     uint16_t attr = cdxLe16(page);
     size_t count = cdxLe16(page + 2);
     // Bit 0x04 is set by some writers on root leaves; it carries nothing we need.
     if (attr > 7) {
-        *error = at(offset) + "unknown node attributes " + std::to_string(attr);
-        return false;
+        return Status(kCorruptIndex, at(offset) + "unknown node attributes " + std::to_string(attr));
     }
     node->leaf = (attr & kCdxAttrLeaf) != 0;
     node->root = (attr & kCdxAttrRoot) != 0;
@@ -199,11 +190,10 @@ bool decodeCdxNode(const uint8_t* page, uint32_t offset, int keyLength, uint8_t 
     node->right = cdxLe32(page + 8);
     node->children.clear();
     if (!pointerOk(node->left, fileBytes) || !pointerOk(node->right, fileBytes)) {
-        *error = at(offset) + "sibling pointer outside the file";
-        return false;
+        return Status(kCorruptIndex, at(offset) + "sibling pointer outside the file");
     }
-    if (node->leaf) return decodeLeaf(page, offset, keyLength, pad, count, node, error);
-    return decodeInterior(page, offset, keyLength, fileBytes, count, node, error);
+    if (node->leaf) return decodeLeaf(page, offset, keyLength, pad, count, node);
+    return decodeInterior(page, offset, keyLength, fileBytes, count, node);
 }
 
 int cdxLeafBytes(const CdxNode& node, int keyLength, uint8_t pad) {

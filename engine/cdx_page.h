@@ -52,6 +52,8 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/status.h"
+
 namespace engine {
 
 constexpr uint32_t kCdxPageSize = 512;
@@ -87,9 +89,10 @@ struct CdxHeader {
     std::array<uint8_t, 1024> stored{};
 };
 
-// Reads a header from `bytes` (kCdxHeaderSize of them). Returns false with
-// *error set when the key length or the expression pool is out of range.
-bool parseCdxHeader(const uint8_t* bytes, CdxHeader* header, std::string* error);
+// Reads a header from `bytes` (kCdxHeaderSize of them). kCorruptIndex, with
+// the fault as the message (the caller adds the file), when the key length
+// or the expression pool is out of range.
+Status parseCdxHeader(const uint8_t* bytes, CdxHeader* header);
 // Writes `header` into 1024 bytes, over a copy of header.stored: the pool
 // keeps its stored bytes while the expressions are the stored ones.
 // REQUIRES: the expressions fit the pool.
@@ -115,10 +118,10 @@ struct CdxNode {
 
 // Decodes the 512 bytes of a node. `pad` fills stripped trailing bytes.
 // Every count, width and length is checked against the page; a pointer is
-// checked to be page-aligned and below `fileBytes`. Returns false with
-// *error set ("node at N: ...") when the node is damaged.
-bool decodeCdxNode(const uint8_t* page, uint32_t pageOffset, int keyLength, uint8_t pad,
-                   uint64_t fileBytes, CdxNode* node, std::string* error);
+// checked to be page-aligned and below `fileBytes`. kCorruptIndex with the
+// message "node at N: ..." (the caller adds the file) when it is damaged.
+Status decodeCdxNode(const uint8_t* page, uint32_t pageOffset, int keyLength, uint8_t pad,
+                     uint64_t fileBytes, CdxNode* node);
 
 // Bytes a leaf holding `node`'s entries needs in its 488-byte area; more
 // than kCdxLeafArea means it does not fit.

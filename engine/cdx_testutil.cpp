@@ -109,10 +109,10 @@ MemRecord& MemTable::record(uint32_t recno) {
     return cursor_;
 }
 
-Result MemTable::readRecord(uint32_t recordNumber, const RecordView** view) {
-    if (recordNumber < 1 || recordNumber > recordCount()) return kInvalidArgument;
+Status MemTable::readRecord(uint32_t recordNumber, const RecordView** view) {
+    if (recordNumber < 1 || recordNumber > recordCount()) return Status(kInvalidArgument, "no record " + std::to_string(recordNumber));
     *view = &record(recordNumber);
-    return kOk;
+    return Status();
 }
 
 TempDir::TempDir() {
@@ -148,6 +148,13 @@ std::string toHex(std::string_view bytes) {
         out += digits[c & 15];
     }
     return out;
+}
+
+std::unique_ptr<Expression> compiled(std::string_view source, const RecordView& schema, std::string* error) {
+    std::unique_ptr<Expression> e;
+    Status s = Expression::compile(source, schema, &e);
+    if (error) *error = s.message();
+    return e;
 }
 
 }  // namespace engine::test

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/expression.h"
 #include "engine/index_set.h"
 #include "engine/record_view.h"
 
@@ -52,7 +53,7 @@ public:
     const MemRecord& schema() const { return blank_; }
 
     uint32_t recordCount() const override { return static_cast<uint32_t>(rows_.size()); }
-    Result readRecord(uint32_t recordNumber, const RecordView** view) override;
+    Status readRecord(uint32_t recordNumber, const RecordView** view) override;
 
     std::vector<FieldDesc> fields;
     std::string alias;
@@ -78,5 +79,9 @@ private:
 std::string readFileBytes(const std::string& path);
 void writeFileBytes(const std::string& path, const std::string& bytes);
 std::string toHex(std::string_view bytes);
+
+// The compiled expression, or nullptr with the failure's message in *error.
+std::unique_ptr<Expression> compiled(std::string_view source, const RecordView& schema,
+                                     std::string* error = nullptr);
 
 }  // namespace engine::test

@@ -16,9 +16,8 @@ constexpr size_t kMaxCachedNodes = 65536;
 CdxTree::CdxTree(CdxFile* file, uint32_t headerOffset, const CdxHeader& header, uint8_t pad)
     : file_(file), headerOffset_(headerOffset), header_(header), pad_(pad) {}
 
-Result CdxTree::corrupt(std::string* error, const std::string& what) {
-    *error = file_->path() + ": " + what;
-    return kCorruptIndex;
+Status CdxTree::corrupt(const std::string& what) const {
+    return Status(kCorruptIndex, file_->path() + ": " + what);
 }
 
 void CdxTree::setHeader(const CdxHeader& h) {
@@ -53,46 +52,47 @@ bool CdxTree::fits(const Cached& c) const {
     return c.node.count() * e + static_cast<size_t>(c.tailBytes) <= static_cast<size_t>(kCdxLeafArea);
 }
 
-Result CdxTree::load(uint32_t offset, Cached** out, std::string* error) {
+Status CdxTree::load(uint32_t offset, Cached** out) {
     size_t pageNo = offset / kCdxPageSize;
     if (pageNo < byPage_.size() && byPage_[pageNo]) {
         *out = byPage_[pageNo];
-        return kOk;
+        return Status();
     }
     auto it = cache_.find(offset);
     if (it != cache_.end()) {
         *out = &it->second;
         remember(offset, *out);
-        return kOk;
+        return Status();
     }
-    if (offset < kCdxHeaderSize) return corrupt(error, "node pointer " + std::to_string(offset) + " inside the header");
+    if (offset < kCdxHeaderSize) return corrupt("node pointer " + std::to_string(offset) + " inside the header");
     uint8_t page[kCdxPageSize];
-    Result r = file_->readPage(offset, page, error);
-    if (r != kOk) return r;
+    Status r = file_->readPage(offset, page);
+    if (!r.ok()) return r;
     Cached c;
-    std::string why;
-    if (!decodeCdxNode(page, offset, keyLength(), pad_, file_->sizeBytes(), &c.node, &why))
-        return corrupt(error, why);
+    if (Status s = decodeCdxNode(page, offset, keyLength(), pad_, file_->sizeBytes(), &c.node); !s.ok())
+        return corrupt(s.message());
     if (c.node.leaf) recomputeLeaf(&c);
     *out = &cache_.emplace(offset, std::move(c)).first->second;
     remember(offset, *out);
-    return kOk;
+    return Status();
 }
 
-Result CdxTree::newNode(bool leaf, Cached** out, uint32_t* offset, std::string* error) {
-    Result r = file_->allocate(offset, error);
-    if (r != kOk) return r;
+Status CdxTree::newNode(bool leaf, Cached** out, uint32_t* offset) {
+    Status r = file_->allocate(offset);
+    if (!r.ok()) return r;
     Cached c;
     c.node.leaf = leaf;
     c.dirty = true;
     *out = &cache_.insert_or_assign(*offset, std::move(c)).first->second;
     remember(*offset, *out);
-    return kOk;
+    return Status();
 }
 
-void CdxTree::trimCache(std::string* error) {
-    if (cache_.size() <= kMaxCachedNodes) return;
-    if (flush(error) != kOk) return;
+Status CdxTree::trimCache() {
+    if (cache_.size() <= kMaxCachedNodes) return Status();
+    // Changed nodes go to the file before any is dropped; a failed write
+    // keeps them all cached and is the caller's failure.
+    if (Status s = flush(); !s.ok()) return s;
     for (auto it = cache_.begin(); it != cache_.end() && cache_.size() > kMaxCachedNodes / 2;) {
         if (it->first == header_.root) {
             ++it;
@@ -101,6 +101,7 @@ void CdxTree::trimCache(std::string* error) {
             it = cache_.erase(it);
         }
     }
+    return Status();
 }
 
 void CdxTree::dropCache() {
@@ -110,34 +111,33 @@ void CdxTree::dropCache() {
     ++version_;
 }
 
-Result CdxTree::flush(std::string* error) {
+Status CdxTree::flush() {
     uint8_t page[kCdxPageSize];
     for (auto& [offset, c] : cache_) {
         if (!c.dirty) continue;
         encodeCdxNode(c.node, keyLength(), pad_, page);
-        Result r = file_->writePage(offset, page, error);
-        if (r != kOk) return r;
+        Status r = file_->writePage(offset, page);
+        if (!r.ok()) return r;
         c.dirty = false;
     }
     if (headerDirty_) {
         uint8_t head[kCdxHeaderSize];
         writeCdxHeader(header_, head);
-        Result r = file_->writePage(headerOffset_, head, error);
-        if (r == kOk) r = file_->writePage(headerOffset_ + kCdxPageSize, head + kCdxPageSize, error);
-        if (r != kOk) return r;
+        Status r = file_->writePage(headerOffset_, head);
+        if (r.ok()) r = file_->writePage(headerOffset_ + kCdxPageSize, head + kCdxPageSize);
+        if (!r.ok()) return r;
         headerDirty_ = false;
     }
-    return kOk;
+    return Status();
 }
 
-Result CdxTree::descend(std::string_view key, uint32_t recno, bool after, std::vector<Step>* path,
-                        std::string* error) {
+Status CdxTree::descend(std::string_view key, uint32_t recno, bool after, std::vector<Step>* path) {
     path->clear();
     uint32_t offset = header_.root;
     for (int depth = 0; depth < kCdxMaxDepth; ++depth) {
         Cached* c;
-        Result r = load(offset, &c, error);
-        if (r != kOk) return r;
+        Status r = load(offset, &c);
+        if (!r.ok()) return r;
         const CdxNode& n = c->node;
         size_t lo = 0, hi = n.count();
         while (lo < hi) {
@@ -148,37 +148,37 @@ Result CdxTree::descend(std::string_view key, uint32_t recno, bool after, std::v
         }
         if (n.leaf) {
             path->push_back({offset, lo});
-            return kOk;
+            return Status();
         }
         size_t idx = lo == n.count() ? n.count() - 1 : lo;
         path->push_back({offset, idx});
         offset = n.children[idx];
     }
-    return corrupt(error, "tree deeper than " + std::to_string(kCdxMaxDepth) + " levels (cyclic nodes?)");
+    return corrupt("tree deeper than " + std::to_string(kCdxMaxDepth) + " levels (cyclic nodes?)");
 }
 
-Result CdxTree::fixMaxUpwards(std::vector<Step>& path, size_t level, std::string* error) {
+Status CdxTree::fixMaxUpwards(std::vector<Step>& path, size_t level) {
     size_t kl = static_cast<size_t>(keyLength());
     for (size_t l = level; l > 0; --l) {
         Cached *child, *parent;
-        Result r = load(path[l].offset, &child, error);
-        if (r == kOk) r = load(path[l - 1].offset, &parent, error);
-        if (r != kOk) return r;
+        Status r = load(path[l].offset, &child);
+        if (r.ok()) r = load(path[l - 1].offset, &parent);
+        if (!r.ok()) return r;
         size_t n = child->node.count(), idx = path[l - 1].index;
-        if (n == 0 || idx >= parent->node.count()) return kOk;
+        if (n == 0 || idx >= parent->node.count()) return Status();
         std::memcpy(&parent->node.keys[idx * kl], child->node.keys.data() + (n - 1) * kl, kl);
         parent->node.recnos[idx] = child->node.recnos[n - 1];
         parent->dirty = true;
-        if (idx + 1 != parent->node.count()) return kOk;
+        if (idx + 1 != parent->node.count()) return Status();
     }
-    return kOk;
+    return Status();
 }
 
-Result CdxTree::insert(std::string_view key, uint32_t recno, std::string* error) {
-    trimCache(error);
+Status CdxTree::insert(std::string_view key, uint32_t recno) {
+    if (Status s = trimCache(); !s.ok()) return s;
     std::vector<Step> path;
-    Result r = descend(key, recno, false, &path, error);
-    if (r != kOk) return r;
+    Status r = descend(key, recno, false, &path);
+    if (!r.ok()) return r;
     Cached* leaf = &cache_.at(path.back().offset);
     CdxNode& n = leaf->node;
     size_t i = path.back().index, cnt = n.count(), kl = static_cast<size_t>(keyLength());
@@ -196,10 +196,10 @@ Result CdxTree::insert(std::string_view key, uint32_t recno, std::string* error)
     ++version_;
     if (count_ >= 0) ++count_;
     if (i == cnt) {
-        r = fixMaxUpwards(path, path.size() - 1, error);
-        if (r != kOk) return r;
+        r = fixMaxUpwards(path, path.size() - 1);
+        if (!r.ok()) return r;
     }
-    return splitLevel(path, path.size() - 1, error);
+    return splitLevel(path, path.size() - 1);
 }
 
 size_t CdxTree::splitPoint(const Cached& c) const {
@@ -235,15 +235,15 @@ size_t CdxTree::splitPoint(const Cached& c) const {
     return best != 0 ? best : bestLeftOnly;
 }
 
-Result CdxTree::growRoot(std::vector<Step>& path, std::string* error) {
+Status CdxTree::growRoot(std::vector<Step>& path) {
     Cached* oldRoot;
-    Result r = load(header_.root, &oldRoot, error);
-    if (r != kOk) return r;
+    Status r = load(header_.root, &oldRoot);
+    if (!r.ok()) return r;
     Cached* root;
     uint32_t rootOffset;
     uint32_t oldOffset = header_.root;
-    r = newNode(false, &root, &rootOffset, error);
-    if (r != kOk) return r;
+    r = newNode(false, &root, &rootOffset);
+    if (!r.ok()) return r;
     oldRoot = &cache_.at(oldOffset);
     size_t n = oldRoot->node.count(), kl = static_cast<size_t>(keyLength());
     root->node.root = true;
@@ -255,15 +255,15 @@ Result CdxTree::growRoot(std::vector<Step>& path, std::string* error) {
     header_.root = rootOffset;
     headerDirty_ = true;
     path.insert(path.begin(), Step{rootOffset, 0});
-    return kOk;
+    return Status();
 }
 
 // Splits `offset` at its split point; the new right node follows it in the
 // parent `parentOffset`.
-Result CdxTree::splitNode(uint32_t offset, uint32_t parentOffset, uint32_t* rightOffset, std::string* error) {
+Status CdxTree::splitNode(uint32_t offset, uint32_t parentOffset, uint32_t* rightOffset) {
     Cached* right;
-    Result r = newNode(cache_.at(offset).node.leaf, &right, rightOffset, error);
-    if (r != kOk) return r;
+    Status r = newNode(cache_.at(offset).node.leaf, &right, rightOffset);
+    if (!r.ok()) return r;
     Cached* c = &cache_.at(offset);
     CdxNode& n = c->node;
     size_t k = splitPoint(*c), kl = static_cast<size_t>(keyLength());
@@ -280,8 +280,8 @@ Result CdxTree::splitNode(uint32_t offset, uint32_t parentOffset, uint32_t* righ
     rn.right = n.right;
     if (n.right != kCdxNone) {
         Cached* sibling;
-        r = load(n.right, &sibling, error);
-        if (r != kOk) return r;
+        r = load(n.right, &sibling);
+        if (!r.ok()) return r;
         sibling->node.left = *rightOffset;
         sibling->dirty = true;
     }
@@ -293,11 +293,11 @@ Result CdxTree::splitNode(uint32_t offset, uint32_t parentOffset, uint32_t* righ
     c->dirty = right->dirty = true;
     // The parent: the left part's new greatest entry, then the right part's.
     Cached* parent;
-    r = load(parentOffset, &parent, error);
-    if (r != kOk) return r;
+    r = load(parentOffset, &parent);
+    if (!r.ok()) return r;
     CdxNode& p = parent->node;
     auto it = std::find(p.children.begin(), p.children.end(), offset);
-    if (it == p.children.end()) return corrupt(error, "node missing from its parent");
+    if (it == p.children.end()) return corrupt("node missing from its parent");
     size_t idx = static_cast<size_t>(it - p.children.begin());
     std::string rightMax = p.keys.substr(idx * kl, kl);
     uint32_t rightMaxRec = p.recnos[idx];
@@ -307,10 +307,10 @@ Result CdxTree::splitNode(uint32_t offset, uint32_t parentOffset, uint32_t* righ
     p.recnos.insert(p.recnos.begin() + static_cast<std::ptrdiff_t>(idx + 1), rightMaxRec);
     p.children.insert(p.children.begin() + static_cast<std::ptrdiff_t>(idx + 1), *rightOffset);
     parent->dirty = true;
-    return kOk;
+    return Status();
 }
 
-Result CdxTree::splitLevel(std::vector<Step>& path, size_t level, std::string* error) {
+Status CdxTree::splitLevel(std::vector<Step>& path, size_t level) {
     for (;;) {
         std::vector<uint32_t> todo = {path[level].offset};
         bool splitAny = false;
@@ -318,34 +318,34 @@ Result CdxTree::splitLevel(std::vector<Step>& path, size_t level, std::string* e
             uint32_t offset = todo.back();
             todo.pop_back();
             if (fits(cache_.at(offset))) continue;
-            if (cache_.at(offset).node.count() < 2) return corrupt(error, "a single key does not fit a node");
+            if (cache_.at(offset).node.count() < 2) return corrupt("a single key does not fit a node");
             if (offset == header_.root) {
-                Result r = growRoot(path, error);
-                if (r != kOk) return r;
+                Status r = growRoot(path);
+                if (!r.ok()) return r;
                 ++level;
             }
             uint32_t rightOffset;
-            Result r = splitNode(offset, path[level - 1].offset, &rightOffset, error);
-            if (r != kOk) return r;
+            Status r = splitNode(offset, path[level - 1].offset, &rightOffset);
+            if (!r.ok()) return r;
             todo.push_back(offset);
             todo.push_back(rightOffset);
             splitAny = true;
         }
-        if (!splitAny || level == 0) return kOk;
+        if (!splitAny || level == 0) return Status();
         --level;
     }
 }
 
-Result CdxTree::erase(std::string_view key, uint32_t recno, bool* found, std::string* error) {
-    trimCache(error);
+Status CdxTree::erase(std::string_view key, uint32_t recno, bool* found) {
+    if (Status s = trimCache(); !s.ok()) return s;
     *found = false;
     std::vector<Step> path;
-    Result r = descend(key, recno, false, &path, error);
-    if (r != kOk) return r;
+    Status r = descend(key, recno, false, &path);
+    if (!r.ok()) return r;
     Cached* leaf = &cache_.at(path.back().offset);
     CdxNode& n = leaf->node;
     size_t i = path.back().index, kl = static_cast<size_t>(keyLength());
-    if (i >= n.count() || compareEntry(n, i, key, recno) != 0) return kOk;
+    if (i >= n.count() || compareEntry(n, i, key, recno) != 0) return Status();
     *found = true;
     std::string_view prev = i > 0 ? n.key(i - 1, keyLength()) : std::string_view();
     int delta = -cdxTailBytes(prev, key, pad_);
@@ -360,74 +360,74 @@ Result CdxTree::erase(std::string_view key, uint32_t recno, bool* found, std::st
     ++version_;
     if (count_ > 0) --count_;
     size_t level = path.size() - 1, remaining = n.count();  // `n` dies with removeNode
-    if (remaining == 0 && level > 0) r = removeNode(path, level, error);
-    else if (i == remaining && remaining > 0) r = fixMaxUpwards(path, level, error);
-    if (r == kOk && remaining > 0 && level > 0) r = mergeRight(path, level, error);
-    if (r != kOk) return r;
-    return collapseRoot(error);
+    if (remaining == 0 && level > 0) r = removeNode(path, level);
+    else if (i == remaining && remaining > 0) r = fixMaxUpwards(path, level);
+    if (r.ok() && remaining > 0 && level > 0) r = mergeRight(path, level);
+    if (!r.ok()) return r;
+    return collapseRoot();
 }
 
-Result CdxTree::removeNode(std::vector<Step>& path, size_t level, std::string* error) {
+Status CdxTree::removeNode(std::vector<Step>& path, size_t level) {
     uint32_t offset = path[level].offset;
     Cached* c;
-    Result r = load(offset, &c, error);
-    if (r != kOk) return r;
+    Status r = load(offset, &c);
+    if (!r.ok()) return r;
     uint32_t left = c->node.left, right = c->node.right;
     Cached* sibling;
     if (left != kCdxNone) {
-        if ((r = load(left, &sibling, error)) != kOk) return r;
+        if (r = load(left, &sibling); !r.ok()) return r;
         sibling->node.right = right;
         sibling->dirty = true;
     }
     if (right != kCdxNone) {
-        if ((r = load(right, &sibling, error)) != kOk) return r;
+        if (r = load(right, &sibling); !r.ok()) return r;
         sibling->node.left = left;
         sibling->dirty = true;
     }
     forget(offset);
     cache_.erase(offset);
-    if ((r = file_->release(offset, error)) != kOk) return r;
+    if (r = file_->release(offset); !r.ok()) return r;
     Cached* parent;
-    if ((r = load(path[level - 1].offset, &parent, error)) != kOk) return r;
+    if (r = load(path[level - 1].offset, &parent); !r.ok()) return r;
     CdxNode& p = parent->node;
     auto it = std::find(p.children.begin(), p.children.end(), offset);
-    if (it == p.children.end()) return corrupt(error, "node missing from its parent");
+    if (it == p.children.end()) return corrupt("node missing from its parent");
     size_t idx = static_cast<size_t>(it - p.children.begin()), kl = static_cast<size_t>(keyLength());
     p.keys.erase(idx * kl, kl);
     p.recnos.erase(p.recnos.begin() + static_cast<std::ptrdiff_t>(idx));
     p.children.erase(it);
     parent->dirty = true;
     if (p.count() == 0) {
-        if (level - 1 > 0) return removeNode(path, level - 1, error);
+        if (level - 1 > 0) return removeNode(path, level - 1);
         p.leaf = true;  // the root lost its last child: an empty tree
         recomputeLeaf(parent);
-        return kOk;
+        return Status();
     }
-    if (idx == p.count()) return fixMaxUpwards(path, level - 1, error);
-    return kOk;
+    if (idx == p.count()) return fixMaxUpwards(path, level - 1);
+    return Status();
 }
 
 // A leaf that fell below a quarter of its page takes in its right sibling
 // (same parent) when both fit in one page; the sibling's page is freed.
-Result CdxTree::mergeRight(std::vector<Step>& path, size_t level, std::string* error) {
+Status CdxTree::mergeRight(std::vector<Step>& path, size_t level) {
     Cached *left, *parent, *right;
-    Result r = load(path[level].offset, &left, error);
-    if (r == kOk) r = load(path[level - 1].offset, &parent, error);
-    if (r != kOk) return r;
+    Status r = load(path[level].offset, &left);
+    if (r.ok()) r = load(path[level - 1].offset, &parent);
+    if (!r.ok()) return r;
     size_t e = static_cast<size_t>(cdxLeafEntryBytes(left->maxRecno, keyLength()));
     if (!left->node.leaf || left->node.count() * e + static_cast<size_t>(left->tailBytes) >= kCdxLeafArea / 4)
-        return kOk;
+        return Status();
     CdxNode& p = parent->node;
     size_t idx = path[level - 1].index, kl = static_cast<size_t>(keyLength());
     if (idx + 1 >= p.count() || p.children[idx] != path[level].offset || p.children[idx + 1] != left->node.right)
-        return kOk;
+        return Status();
     uint32_t rightOffset = left->node.right;
-    if ((r = load(rightOffset, &right, error)) != kOk) return r;
+    if (r = load(rightOffset, &right); !r.ok()) return r;
     Cached merged = *left;
     merged.node.keys += right->node.keys;
     merged.node.recnos.insert(merged.node.recnos.end(), right->node.recnos.begin(), right->node.recnos.end());
     recomputeLeaf(&merged);
-    if (!fits(merged)) return kOk;
+    if (!fits(merged)) return Status();
     left->node.keys.swap(merged.node.keys);
     left->node.recnos.swap(merged.node.recnos);
     left->tailBytes = merged.tailBytes;
@@ -436,7 +436,7 @@ Result CdxTree::mergeRight(std::vector<Step>& path, size_t level, std::string* e
     left->dirty = true;
     if (left->node.right != kCdxNone) {
         Cached* next;
-        if ((r = load(left->node.right, &next, error)) != kOk) return r;
+        if (r = load(left->node.right, &next); !r.ok()) return r;
         next->node.left = path[level].offset;
         next->dirty = true;
     }
@@ -450,28 +450,28 @@ Result CdxTree::mergeRight(std::vector<Step>& path, size_t level, std::string* e
     forget(rightOffset);
     cache_.erase(rightOffset);
     ++version_;
-    return file_->release(rightOffset, error);
+    return file_->release(rightOffset);
 }
 
-Result CdxTree::collapseRoot(std::string* error) {
+Status CdxTree::collapseRoot() {
     for (int guard = 0; guard < kCdxMaxDepth; ++guard) {
         Cached* root;
-        Result r = load(header_.root, &root, error);
-        if (r != kOk) return r;
-        if (root->node.leaf || root->node.count() != 1) return kOk;
+        Status r = load(header_.root, &root);
+        if (!r.ok()) return r;
+        if (root->node.leaf || root->node.count() != 1) return Status();
         uint32_t old = header_.root, child = root->node.children[0];
         Cached* c;
-        if ((r = load(child, &c, error)) != kOk) return r;
+        if (r = load(child, &c); !r.ok()) return r;
         c->node.root = true;
         c->node.left = c->node.right = kCdxNone;
         c->dirty = true;
         forget(old);
         cache_.erase(old);
-        if ((r = file_->release(old, error)) != kOk) return r;
+        if (r = file_->release(old); !r.ok()) return r;
         header_.root = child;
         headerDirty_ = true;
     }
-    return kOk;
+    return Status();
 }
 
 }  // namespace engine

@@ -16,7 +16,7 @@
 
 #include "engine/cdx_file.h"
 #include "engine/cdx_page.h"
-#include "engine/result_codes.h"
+#include "engine/status.h"
 
 namespace engine {
 
@@ -47,32 +47,32 @@ public:
     uint8_t pad() const { return pad_; }
 
     // Adds an entry. REQUIRES: key.size() == keyLength().
-    Result insert(std::string_view key, uint32_t recno, std::string* error);
+    Status insert(std::string_view key, uint32_t recno);
     // Removes an entry; *found tells whether it was there.
-    Result erase(std::string_view key, uint32_t recno, bool* found, std::string* error);
+    Status erase(std::string_view key, uint32_t recno, bool* found);
 
     // Positions: first entry >= (key, recno) (or > with `after`).
-    Result seek(std::string_view key, uint32_t recno, bool after, CdxCursor* c, std::string* error);
-    Result first(CdxCursor* c, std::string* error);
-    Result last(CdxCursor* c, std::string* error);
+    Status seek(std::string_view key, uint32_t recno, bool after, CdxCursor* c);
+    Status first(CdxCursor* c);
+    Status last(CdxCursor* c);
     // Steps to the next / previous entry; c->valid false past either end.
-    Result next(CdxCursor* c, std::string* error);
-    Result prev(CdxCursor* c, std::string* error);
+    Status next(CdxCursor* c);
+    Status prev(CdxCursor* c);
     // Number of entries (walks the leaves once, then kept up to date).
-    Result count(uint32_t* n, std::string* error);
+    Status count(uint32_t* n);
 
     // Replaces the whole tree with `keys` (n * keyLength bytes) and `recnos`,
     // already sorted; the old pages go to the free list.
-    Result build(const std::string& keys, const std::vector<uint32_t>& recnos, std::string* error);
+    Status build(const std::string& keys, const std::vector<uint32_t>& recnos);
     // Frees every page of the tree, leaving an empty root leaf.
-    Result clear(std::string* error);
+    Status clear();
     // Frees every page of the tree, leaving no root (the tag is being dropped).
-    Result releaseAll(std::string* error);
+    Status releaseAll();
     // Sets the header fields other than the root (expressions, options).
     void setHeader(const CdxHeader& h);
 
     // Encodes changed nodes and the header into the file (no disk write yet).
-    Result flush(std::string* error);
+    Status flush();
     // Forgets cached nodes (another process changed the file).
     void dropCache();
 
@@ -88,28 +88,28 @@ private:
         size_t index;
     };
 
-    Result load(uint32_t offset, Cached** out, std::string* error);
-    Result newNode(bool leaf, Cached** out, uint32_t* offset, std::string* error);
-    Result descend(std::string_view key, uint32_t recno, bool after, std::vector<Step>* path, std::string* error);
-    Result splitLevel(std::vector<Step>& path, size_t level, std::string* error);
-    Result splitNode(uint32_t offset, uint32_t parentOffset, uint32_t* rightOffset, std::string* error);
-    Result growRoot(std::vector<Step>& path, std::string* error);
+    Status load(uint32_t offset, Cached** out);
+    Status newNode(bool leaf, Cached** out, uint32_t* offset);
+    Status descend(std::string_view key, uint32_t recno, bool after, std::vector<Step>* path);
+    Status splitLevel(std::vector<Step>& path, size_t level);
+    Status splitNode(uint32_t offset, uint32_t parentOffset, uint32_t* rightOffset);
+    Status growRoot(std::vector<Step>& path);
     size_t splitPoint(const Cached& c) const;
-    Result fixMaxUpwards(std::vector<Step>& path, size_t level, std::string* error);
-    Result removeNode(std::vector<Step>& path, size_t level, std::string* error);
-    Result collapseRoot(std::string* error);
-    Result mergeRight(std::vector<Step>& path, size_t level, std::string* error);
-    Result collectPages(uint32_t offset, int depth, std::vector<uint32_t>* pages, std::string* error);
-    Result settle(uint32_t leaf, size_t index, CdxCursor* c, std::string* error);
-    Result stepLeft(uint32_t leaf, CdxCursor* c, std::string* error);
-    Result edge(CdxCursor* c, bool lastEdge, std::string* error);
+    Status fixMaxUpwards(std::vector<Step>& path, size_t level);
+    Status removeNode(std::vector<Step>& path, size_t level);
+    Status collapseRoot();
+    Status mergeRight(std::vector<Step>& path, size_t level);
+    Status collectPages(uint32_t offset, int depth, std::vector<uint32_t>* pages);
+    Status settle(uint32_t leaf, size_t index, CdxCursor* c);
+    Status stepLeft(uint32_t leaf, CdxCursor* c);
+    Status edge(CdxCursor* c, bool lastEdge);
     bool fits(const Cached& c) const;
     void recomputeLeaf(Cached* c) const;
-    void trimCache(std::string* error);
-    Result writeLevel(std::vector<CdxNode>& nodes, std::vector<uint32_t>* offsets, std::string* error);
+    Status trimCache();
+    Status writeLevel(std::vector<CdxNode>& nodes, std::vector<uint32_t>* offsets);
     int compareEntry(const CdxNode& n, size_t i, std::string_view key, uint32_t recno) const;
     void setCursor(CdxCursor* c, uint32_t leaf, const CdxNode& n, size_t i) const;
-    Result corrupt(std::string* error, const std::string& what);
+    Status corrupt(const std::string& what) const;
 
     CdxFile* file_;
     uint32_t headerOffset_;

@@ -8,46 +8,46 @@
 
 namespace engine {
 
-Result CdxTree::collectPages(uint32_t offset, int depth, std::vector<uint32_t>* pages, std::string* error) {
-    if (depth >= kCdxMaxDepth) return corrupt(error, "tree deeper than " + std::to_string(kCdxMaxDepth) + " levels");
+Status CdxTree::collectPages(uint32_t offset, int depth, std::vector<uint32_t>* pages) {
+    if (depth >= kCdxMaxDepth) return corrupt("tree deeper than " + std::to_string(kCdxMaxDepth) + " levels");
     Cached* c;
-    Result r = load(offset, &c, error);
-    if (r != kOk) return r;
+    Status r = load(offset, &c);
+    if (!r.ok()) return r;
     pages->push_back(offset);
-    if (c->node.leaf) return kOk;
+    if (c->node.leaf) return Status();
     std::vector<uint32_t> children = c->node.children;
     for (uint32_t child : children)
-        if ((r = collectPages(child, depth + 1, pages, error)) != kOk) return r;
-    return kOk;
+        if (r = collectPages(child, depth + 1, pages); !r.ok()) return r;
+    return Status();
 }
 
-Result CdxTree::releaseAll(std::string* error) {
-    if (header_.root == 0) return kOk;
+Status CdxTree::releaseAll() {
+    if (header_.root == 0) return Status();
     std::vector<uint32_t> pages;
-    Result r = collectPages(header_.root, 0, &pages, error);
-    if (r != kOk) return r;
+    Status r = collectPages(header_.root, 0, &pages);
+    if (!r.ok()) return r;
     std::unordered_set<uint32_t> seen(pages.begin(), pages.end());
-    if (seen.size() != pages.size()) return corrupt(error, "a node is reached twice in the tree");
+    if (seen.size() != pages.size()) return corrupt("a node is reached twice in the tree");
     forgetRecent();
     cache_.clear();
     for (uint32_t p : pages)
-        if ((r = file_->release(p, error)) != kOk) return r;
+        if (r = file_->release(p); !r.ok()) return r;
     header_.root = 0;
     headerDirty_ = true;
     count_ = -1;
     ++version_;
-    return kOk;
+    return Status();
 }
 
-Result CdxTree::clear(std::string* error) {
-    return build(std::string(), std::vector<uint32_t>(), error);
+Status CdxTree::clear() {
+    return build(std::string(), std::vector<uint32_t>());
 }
 
-Result CdxTree::writeLevel(std::vector<CdxNode>& nodes, std::vector<uint32_t>* offsets, std::string* error) {
+Status CdxTree::writeLevel(std::vector<CdxNode>& nodes, std::vector<uint32_t>* offsets) {
     offsets->resize(nodes.size());
     for (size_t i = 0; i < nodes.size(); ++i) {
-        Result r = file_->allocate(&(*offsets)[i], error);
-        if (r != kOk) return r;
+        Status r = file_->allocate(&(*offsets)[i]);
+        if (!r.ok()) return r;
     }
     uint8_t page[kCdxPageSize];
     for (size_t i = 0; i < nodes.size(); ++i) {
@@ -55,16 +55,16 @@ Result CdxTree::writeLevel(std::vector<CdxNode>& nodes, std::vector<uint32_t>* o
         nodes[i].right = i + 1 < nodes.size() ? (*offsets)[i + 1] : kCdxNone;
         nodes[i].root = nodes.size() == 1;
         encodeCdxNode(nodes[i], keyLength(), pad_, page);
-        Result r = file_->writePage((*offsets)[i], page, error);
-        if (r != kOk) return r;
+        Status r = file_->writePage((*offsets)[i], page);
+        if (!r.ok()) return r;
     }
-    return kOk;
+    return Status();
 }
 
-Result CdxTree::build(const std::string& keys, const std::vector<uint32_t>& recnos, std::string* error) {
+Status CdxTree::build(const std::string& keys, const std::vector<uint32_t>& recnos) {
     // Free the old pages first (each once; a page reached twice means damage).
-    Result r = releaseAll(error);
-    if (r != kOk) return r;
+    Status r = releaseAll();
+    if (!r.ok()) return r;
 
     size_t kl = static_cast<size_t>(keyLength()), n = recnos.size();
     std::vector<CdxNode> level(1);
@@ -91,10 +91,10 @@ Result CdxTree::build(const std::string& keys, const std::vector<uint32_t>& recn
         maxRec = m;
     }
     std::vector<uint32_t> offsets;
-    if ((r = writeLevel(level, &offsets, error)) != kOk) return r;
+    if (r = writeLevel(level, &offsets); !r.ok()) return r;
     size_t cap = static_cast<size_t>(cdxInteriorCapacity(keyLength()));
     for (int depth = 0; level.size() > 1; ++depth) {
-        if (depth >= kCdxMaxDepth) return corrupt(error, "tree would be too deep");
+        if (depth >= kCdxMaxDepth) return corrupt("tree would be too deep");
         std::vector<CdxNode> upper;
         for (size_t i = 0; i < level.size(); ++i) {
             if (i % cap == 0) {
@@ -107,14 +107,14 @@ Result CdxTree::build(const std::string& keys, const std::vector<uint32_t>& recn
             upper.back().children.push_back(offsets[i]);
         }
         level.swap(upper);
-        if ((r = writeLevel(level, &offsets, error)) != kOk) return r;
+        if (r = writeLevel(level, &offsets); !r.ok()) return r;
     }
     header_.root = offsets[0];
     headerDirty_ = true;
     count_ = static_cast<int64_t>(n);
     ++version_;
     forgetRecent();
-    return kOk;
+    return Status();
 }
 
 }  // namespace engine

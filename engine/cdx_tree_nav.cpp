@@ -17,13 +17,13 @@ void CdxTree::setCursor(CdxCursor* c, uint32_t leaf, const CdxNode& n, size_t i)
 // Stands on entry `index` of `leaf`, or, when that is past the leaf's end, on
 // the first entry of the next non-empty leaf. Each step right must move
 // forwards in key order, which stops cyclic sibling chains.
-Result CdxTree::settle(uint32_t leaf, size_t index, CdxCursor* c, std::string* error) {
+Status CdxTree::settle(uint32_t leaf, size_t index, CdxCursor* c) {
     Cached* n;
-    Result r = load(leaf, &n, error);
-    if (r != kOk) return r;
+    Status r = load(leaf, &n);
+    if (!r.ok()) return r;
     if (index < n->node.count()) {
         setCursor(c, leaf, n->node, index);
-        return kOk;
+        return Status();
     }
     std::string lastKey;
     uint32_t lastRec = 0;
@@ -37,24 +37,24 @@ Result CdxTree::settle(uint32_t leaf, size_t index, CdxCursor* c, std::string* e
         uint32_t next = n->node.right;
         if (next == kCdxNone) {
             c->valid = false;
-            return kOk;
+            return Status();
         }
-        if ((r = load(next, &n, error)) != kOk) return r;
-        if (!n->node.leaf) return corrupt(error, "leaf sibling " + std::to_string(next) + " is not a leaf");
+        if (r = load(next, &n); !r.ok()) return r;
+        if (!n->node.leaf) return corrupt("leaf sibling " + std::to_string(next) + " is not a leaf");
         if (n->node.count() == 0) continue;
         if (haveLast && compareEntry(n->node, 0, lastKey, lastRec) <= 0)
-            return corrupt(error, "leaf " + std::to_string(next) + " out of key order (cyclic siblings?)");
+            return corrupt("leaf " + std::to_string(next) + " out of key order (cyclic siblings?)");
         setCursor(c, next, n->node, 0);
-        return kOk;
+        return Status();
     }
-    return corrupt(error, "leaf sibling chain longer than the file");
+    return corrupt("leaf sibling chain longer than the file");
 }
 
 // Stands on the last entry before leaf `leaf` (its left siblings).
-Result CdxTree::stepLeft(uint32_t leaf, CdxCursor* c, std::string* error) {
+Status CdxTree::stepLeft(uint32_t leaf, CdxCursor* c) {
     Cached* n;
-    Result r = load(leaf, &n, error);
-    if (r != kOk) return r;
+    Status r = load(leaf, &n);
+    if (!r.ok()) return r;
     std::string firstKey;
     uint32_t firstRec = 0;
     bool haveFirst = n->node.count() > 0;
@@ -67,99 +67,99 @@ Result CdxTree::stepLeft(uint32_t leaf, CdxCursor* c, std::string* error) {
         uint32_t prev = n->node.left;
         if (prev == kCdxNone) {
             c->valid = false;
-            return kOk;
+            return Status();
         }
-        if ((r = load(prev, &n, error)) != kOk) return r;
-        if (!n->node.leaf) return corrupt(error, "leaf sibling " + std::to_string(prev) + " is not a leaf");
+        if (r = load(prev, &n); !r.ok()) return r;
+        if (!n->node.leaf) return corrupt("leaf sibling " + std::to_string(prev) + " is not a leaf");
         size_t cnt = n->node.count();
         if (cnt == 0) continue;
         if (haveFirst && compareEntry(n->node, cnt - 1, firstKey, firstRec) >= 0)
-            return corrupt(error, "leaf " + std::to_string(prev) + " out of key order (cyclic siblings?)");
+            return corrupt("leaf " + std::to_string(prev) + " out of key order (cyclic siblings?)");
         setCursor(c, prev, n->node, cnt - 1);
-        return kOk;
+        return Status();
     }
-    return corrupt(error, "leaf sibling chain longer than the file");
+    return corrupt("leaf sibling chain longer than the file");
 }
 
-Result CdxTree::seek(std::string_view key, uint32_t recno, bool after, CdxCursor* c, std::string* error) {
-    trimCache(error);
+Status CdxTree::seek(std::string_view key, uint32_t recno, bool after, CdxCursor* c) {
+    if (Status s = trimCache(); !s.ok()) return s;
     std::vector<Step> path;
-    Result r = descend(key, recno, after, &path, error);
-    if (r != kOk) return r;
-    return settle(path.back().offset, path.back().index, c, error);
+    Status r = descend(key, recno, after, &path);
+    if (!r.ok()) return r;
+    return settle(path.back().offset, path.back().index, c);
 }
 
-Result CdxTree::edge(CdxCursor* c, bool lastEdge, std::string* error) {
-    trimCache(error);
+Status CdxTree::edge(CdxCursor* c, bool lastEdge) {
+    if (Status s = trimCache(); !s.ok()) return s;
     uint32_t offset = header_.root;
     for (int depth = 0; depth < kCdxMaxDepth; ++depth) {
         Cached* n;
-        Result r = load(offset, &n, error);
-        if (r != kOk) return r;
+        Status r = load(offset, &n);
+        if (!r.ok()) return r;
         size_t cnt = n->node.count();
         if (n->node.leaf) {
             if (cnt == 0) {
                 // Only an empty root is expected; tolerate empty leaves by walking on.
-                if (lastEdge) return stepLeft(offset, c, error);
-                return settle(offset, 0, c, error);
+                if (lastEdge) return stepLeft(offset, c);
+                return settle(offset, 0, c);
             }
             setCursor(c, offset, n->node, lastEdge ? cnt - 1 : 0);
-            return kOk;
+            return Status();
         }
         offset = n->node.children[lastEdge ? cnt - 1 : 0];
     }
-    return corrupt(error, "tree deeper than " + std::to_string(kCdxMaxDepth) + " levels (cyclic nodes?)");
+    return corrupt("tree deeper than " + std::to_string(kCdxMaxDepth) + " levels (cyclic nodes?)");
 }
 
-Result CdxTree::first(CdxCursor* c, std::string* error) { return edge(c, false, error); }
-Result CdxTree::last(CdxCursor* c, std::string* error) { return edge(c, true, error); }
+Status CdxTree::first(CdxCursor* c) { return edge(c, false); }
+Status CdxTree::last(CdxCursor* c) { return edge(c, true); }
 
-Result CdxTree::next(CdxCursor* c, std::string* error) {
-    if (!c->valid) return kOk;
+Status CdxTree::next(CdxCursor* c) {
+    if (!c->valid) return Status();
     if (c->version != version_ || cache_.find(c->leaf) == cache_.end()) {
         std::string key = c->key;
-        return seek(key, c->recno, true, c, error);
+        return seek(key, c->recno, true, c);
     }
-    return settle(c->leaf, c->index + 1, c, error);
+    return settle(c->leaf, c->index + 1, c);
 }
 
-Result CdxTree::prev(CdxCursor* c, std::string* error) {
-    if (!c->valid) return kOk;
+Status CdxTree::prev(CdxCursor* c) {
+    if (!c->valid) return Status();
     if (c->version != version_ || cache_.find(c->leaf) == cache_.end()) {
         std::string key = c->key;
         uint32_t recno = c->recno;
-        Result r = seek(key, recno, false, c, error);
-        if (r != kOk) return r;
-        if (!c->valid) return last(c, error);
+        Status r = seek(key, recno, false, c);
+        if (!r.ok()) return r;
+        if (!c->valid) return last(c);
     }
     if (c->index > 0) {
         Cached* n;
-        Result r = load(c->leaf, &n, error);
-        if (r != kOk) return r;
+        Status r = load(c->leaf, &n);
+        if (!r.ok()) return r;
         setCursor(c, c->leaf, n->node, c->index - 1);
-        return kOk;
+        return Status();
     }
-    return stepLeft(c->leaf, c, error);
+    return stepLeft(c->leaf, c);
 }
 
-Result CdxTree::count(uint32_t* n, std::string* error) {
+Status CdxTree::count(uint32_t* n) {
     if (count_ >= 0) {
         *n = static_cast<uint32_t>(count_);
-        return kOk;
+        return Status();
     }
     CdxCursor c;
-    Result r = first(&c, error);
+    Status r = first(&c);
     uint64_t total = 0;
-    while (r == kOk && c.valid) {
+    while (r.ok() && c.valid) {
         Cached* leaf;
-        if ((r = load(c.leaf, &leaf, error)) != kOk) return r;
+        if (r = load(c.leaf, &leaf); !r.ok()) return r;
         total += leaf->node.count();
-        r = settle(c.leaf, leaf->node.count(), &c, error);
+        r = settle(c.leaf, leaf->node.count(), &c);
     }
-    if (r != kOk) return r;
+    if (!r.ok()) return r;
     count_ = static_cast<int64_t>(total);
     *n = static_cast<uint32_t>(total);
-    return kOk;
+    return Status();
 }
 
 }  // namespace engine

@@ -32,8 +32,7 @@ std::vector<uint8_t> workedExampleLeaf() {
 TEST(CdxPageTest, DecodesTheWorkedExampleAndRoundTrips) {
     std::vector<uint8_t> page = workedExampleLeaf();
     CdxNode n;
-    std::string error;
-    ASSERT_TRUE(decodeCdxNode(page.data(), 1024, 8, ' ', 4096, &n, &error)) << error;
+    ASSERT_EQ(decodeCdxNode(page.data(), 1024, 8, ' ', 4096, &n), kOk);
     ASSERT_EQ(n.count(), 4u);
     EXPECT_TRUE(n.leaf && n.root);
     EXPECT_EQ(n.key(0, 8), "ADAMS   ");
@@ -44,59 +43,58 @@ TEST(CdxPageTest, DecodesTheWorkedExampleAndRoundTrips) {
     uint8_t again[512];
     encodeCdxNode(n, 8, ' ', again);
     CdxNode back;
-    ASSERT_TRUE(decodeCdxNode(again, 1024, 8, ' ', 4096, &back, &error)) << error;
+    ASSERT_EQ(decodeCdxNode(again, 1024, 8, ' ', 4096, &back), kOk);
     EXPECT_EQ(back.keys, n.keys);
     EXPECT_EQ(back.recnos, n.recnos);
 }
 
 TEST(CdxPageTest, DamagedNodesAreRejected) {
-    std::string error;
     CdxNode n;
     std::vector<uint8_t> page = workedExampleLeaf();
     page[2] = 200;  // more entries than the page can hold
-    EXPECT_FALSE(decodeCdxNode(page.data(), 1024, 8, ' ', 4096, &n, &error));
+    EXPECT_EQ(decodeCdxNode(page.data(), 1024, 8, ' ', 4096, &n), kCorruptIndex);
     page = workedExampleLeaf();
     page[32] = 0xF5;  // entry 2: dup 5 + trail 15 > key length
-    EXPECT_FALSE(decodeCdxNode(page.data(), 1024, 8, ' ', 4096, &n, &error));
-    EXPECT_NE(error.find("bad counts"), std::string::npos);
+    Status s = decodeCdxNode(page.data(), 1024, 8, ' ', 4096, &n);
+    EXPECT_EQ(s, kCorruptIndex);
+    EXPECT_NE(s.message().find("bad counts"), std::string::npos);
     page = workedExampleLeaf();
     page[8] = 0x00; page[9] = 0x40; page[10] = 0x00; page[11] = 0x00;  // right sibling beyond the file
-    EXPECT_FALSE(decodeCdxNode(page.data(), 1024, 8, ' ', 4096, &n, &error));
+    EXPECT_EQ(decodeCdxNode(page.data(), 1024, 8, ' ', 4096, &n), kCorruptIndex);
     std::vector<uint8_t> interior(512, 0);
     interior[2] = 1;  // one entry: key of 8, record, child 0x00100000 (outside a 4 KB file)
     interior[12 + 8 + 4 + 1] = 0x10;
-    EXPECT_FALSE(decodeCdxNode(interior.data(), 1024, 8, ' ', 4096, &n, &error));
-    EXPECT_NE(error.find("outside the file"), std::string::npos);
+    s = decodeCdxNode(interior.data(), 1024, 8, ' ', 4096, &n);
+    EXPECT_EQ(s, kCorruptIndex);
+    EXPECT_NE(s.message().find("outside the file"), std::string::npos);
 }
 
 // A bag with one tag of 6-byte character keys, for driving its tree directly.
 class CdxTreeTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string error;
-        ASSERT_EQ(CdxBag::create(dir_.file("t.cdx"), true, false, &bag_, &error), kOk) << error;
-        ASSERT_EQ(bag_->createTag("K", "code", "", false, false, table_.schema(), table_, nullptr, &tag_, &error),
-                  kOk) << error;
+        ASSERT_EQ(CdxBag::create(dir_.file("t.cdx"), true, false, &bag_), kOk);
+        ASSERT_EQ(bag_->createTag("K", "code", "", false, false, table_.schema(), table_, nullptr, &tag_),
+                  kOk);
     }
 
     CdxTree& tree() { return *tag_->tree; }
 
     void expectMatches(const std::multimap<std::string, uint32_t>& model) {
-        std::string error;
-        ASSERT_EQ(cdxCheckBag(*bag_, &error), kOk) << error;
+        ASSERT_EQ(cdxCheckBag(*bag_), kOk);
         CdxCursor c;
-        ASSERT_EQ(tree().first(&c, &error), kOk);
+        ASSERT_EQ(tree().first(&c), kOk);
         std::set<std::pair<std::string, uint32_t>> sorted;
         for (auto& [k, r] : model) sorted.emplace(k, r);
         for (auto& [k, r] : sorted) {
             ASSERT_TRUE(c.valid);
             ASSERT_EQ(c.key, k);
             ASSERT_EQ(c.recno, r);
-            ASSERT_EQ(tree().next(&c, &error), kOk);
+            ASSERT_EQ(tree().next(&c), kOk);
         }
         EXPECT_FALSE(c.valid);
         uint32_t n = 0;
-        ASSERT_EQ(tree().count(&n, &error), kOk);
+        ASSERT_EQ(tree().count(&n), kOk);
         EXPECT_EQ(n, model.size());
     }
 
@@ -114,9 +112,8 @@ std::string key6(uint32_t v) {
 
 TEST_F(CdxTreeTest, AscendingInsertsFillPagesAndBuildInteriorLevels) {
     std::multimap<std::string, uint32_t> model;
-    std::string error;
     for (uint32_t i = 1; i <= 20000; ++i) {
-        ASSERT_EQ(tree().insert(key6(i), i, &error), kOk) << error;
+        ASSERT_EQ(tree().insert(key6(i), i), kOk);
         model.emplace(key6(i), i);
     }
     expectMatches(model);
@@ -127,19 +124,18 @@ TEST_F(CdxTreeTest, AscendingInsertsFillPagesAndBuildInteriorLevels) {
 TEST_F(CdxTreeTest, RandomInsertsAndErasesMatchAMultimap) {
     std::mt19937 rng(12345);
     std::multimap<std::string, uint32_t> model;
-    std::string error;
     uint32_t recno = 0;
     for (int round = 0; round < 6; ++round) {
         for (int i = 0; i < 3000; ++i) {
             std::string k = key6(rng() % 500);  // many duplicates
-            ASSERT_EQ(tree().insert(k, ++recno, &error), kOk) << error;
+            ASSERT_EQ(tree().insert(k, ++recno), kOk);
             model.emplace(k, recno);
         }
         for (int i = 0; i < 2500 && !model.empty(); ++i) {
             auto it = model.begin();
             std::advance(it, static_cast<long>(rng() % model.size()));
             bool found = false;
-            ASSERT_EQ(tree().erase(it->first, it->second, &found, &error), kOk) << error;
+            ASSERT_EQ(tree().erase(it->first, it->second, &found), kOk);
             ASSERT_TRUE(found);
             model.erase(it);
         }
@@ -148,24 +144,23 @@ TEST_F(CdxTreeTest, RandomInsertsAndErasesMatchAMultimap) {
     // Erasing everything leaves an empty root leaf and every other page free.
     for (auto& [k, r] : model) {
         bool found = false;
-        ASSERT_EQ(tree().erase(k, r, &found, &error), kOk) << error;
+        ASSERT_EQ(tree().erase(k, r, &found), kOk);
         ASSERT_TRUE(found);
     }
     model.clear();
     expectMatches(model);
     bool found = true;
-    EXPECT_EQ(tree().erase("000001", 1, &found, &error), kOk);
+    EXPECT_EQ(tree().erase("000001", 1, &found), kOk);
     EXPECT_FALSE(found);
 }
 
 TEST_F(CdxTreeTest, FreedPagesAreReusedBeforeTheFileGrows) {
-    std::string error;
-    for (uint32_t i = 1; i <= 3000; ++i) ASSERT_EQ(tree().insert(key6(i), i, &error), kOk);
-    ASSERT_EQ(bag_->flush(&error), kOk);
+    for (uint32_t i = 1; i <= 3000; ++i) ASSERT_EQ(tree().insert(key6(i), i), kOk);
+    ASSERT_EQ(bag_->flush(), kOk);
     uint64_t size = bag_->file().sizeBytes();
     bool found;
-    for (uint32_t i = 1; i <= 3000; ++i) ASSERT_EQ(tree().erase(key6(i), i, &found, &error), kOk);
-    for (uint32_t i = 1; i <= 3000; ++i) ASSERT_EQ(tree().insert(key6(i), i, &error), kOk);
+    for (uint32_t i = 1; i <= 3000; ++i) ASSERT_EQ(tree().erase(key6(i), i, &found), kOk);
+    for (uint32_t i = 1; i <= 3000; ++i) ASSERT_EQ(tree().insert(key6(i), i), kOk);
     std::multimap<std::string, uint32_t> model;
     for (uint32_t i = 1; i <= 3000; ++i) model.emplace(key6(i), i);
     expectMatches(model);
@@ -177,61 +172,58 @@ TEST_F(CdxTreeTest, FreedPagesAreReusedBeforeTheFileGrows) {
 
 TEST_F(CdxTreeTest, LongIncompressibleKeysSplitIntoSingleEntryLeaves) {
     MemTable wide({"TXT,C,240"});
-    std::string error;
-    ASSERT_EQ(bag_->createTag("W", "txt", "", false, false, wide.schema(), wide, nullptr, &tag_, &error), kOk);
+    ASSERT_EQ(bag_->createTag("W", "txt", "", false, false, wide.schema(), wide, nullptr, &tag_), kOk);
     std::mt19937 rng(7);
     std::multimap<std::string, uint32_t> model;
     for (uint32_t i = 1; i <= 300; ++i) {
         std::string k(240, ' ');
         for (char& c : k) c = static_cast<char>('A' + rng() % 26);
-        ASSERT_EQ(tree().insert(k, i * 40000u, &error), kOk) << error;  // wide record numbers
+        ASSERT_EQ(tree().insert(k, i * 40000u), kOk);  // wide record numbers
         model.emplace(k, i * 40000u);
     }
     expectMatches(model);
 }
 
 TEST_F(CdxTreeTest, SeekAndStepAcrossLeaves) {
-    std::string error;
-    for (uint32_t i = 1; i <= 5000; ++i) ASSERT_EQ(tree().insert(key6(i * 2), i, &error), kOk);
+    for (uint32_t i = 1; i <= 5000; ++i) ASSERT_EQ(tree().insert(key6(i * 2), i), kOk);
     CdxCursor c;
-    ASSERT_EQ(tree().seek(key6(1001), 0, false, &c, &error), kOk);
+    ASSERT_EQ(tree().seek(key6(1001), 0, false, &c), kOk);
     ASSERT_TRUE(c.valid);
     EXPECT_EQ(c.key, key6(1002));
-    ASSERT_EQ(tree().prev(&c, &error), kOk);
+    ASSERT_EQ(tree().prev(&c), kOk);
     EXPECT_EQ(c.key, key6(1000));
-    ASSERT_EQ(tree().seek(key6(99999), 0, false, &c, &error), kOk);
+    ASSERT_EQ(tree().seek(key6(99999), 0, false, &c), kOk);
     EXPECT_FALSE(c.valid);
-    ASSERT_EQ(tree().last(&c, &error), kOk);
+    ASSERT_EQ(tree().last(&c), kOk);
     EXPECT_EQ(c.recno, 5000u);
     // A position taken before a change still steps correctly afterwards.
-    ASSERT_EQ(tree().seek(key6(500), 0, false, &c, &error), kOk);
-    ASSERT_EQ(tree().insert(key6(501), 9999, &error), kOk);
-    ASSERT_EQ(tree().next(&c, &error), kOk);
+    ASSERT_EQ(tree().seek(key6(500), 0, false, &c), kOk);
+    ASSERT_EQ(tree().insert(key6(501), 9999), kOk);
+    ASSERT_EQ(tree().next(&c), kOk);
     EXPECT_EQ(c.key, key6(501));
 }
 
 TEST_F(CdxTreeTest, CyclicSiblingChainIsReportedNotFollowed) {
-    std::string error;
-    for (uint32_t i = 1; i <= 2000; ++i) ASSERT_EQ(tree().insert(key6(i), i, &error), kOk);
-    ASSERT_EQ(bag_->flush(&error), kOk);
+    for (uint32_t i = 1; i <= 2000; ++i) ASSERT_EQ(tree().insert(key6(i), i), kOk);
+    ASSERT_EQ(bag_->flush(), kOk);
     CdxCursor c;
-    ASSERT_EQ(tree().first(&c, &error), kOk);
+    ASSERT_EQ(tree().first(&c), kOk);
     uint32_t firstLeaf = c.leaf;
     // Point the second leaf's right link back at the first leaf, on disk.
     uint8_t page[512];
-    ASSERT_EQ(tree().seek(key6(1000), 0, false, &c, &error), kOk);
-    ASSERT_EQ(bag_->file().readPage(c.leaf, page, &error), kOk);
+    ASSERT_EQ(tree().seek(key6(1000), 0, false, &c), kOk);
+    ASSERT_EQ(bag_->file().readPage(c.leaf, page), kOk);
     cdxPutLe32(page + 8, firstLeaf);
-    ASSERT_EQ(bag_->file().writePage(c.leaf, page, &error), kOk);
+    ASSERT_EQ(bag_->file().writePage(c.leaf, page), kOk);
     tree().dropCache();
-    Result r = tree().first(&c, &error);
+    Status r = tree().first(&c);
     int steps = 0;
     while (r == kOk && c.valid && steps < 100000) {
-        r = tree().next(&c, &error);
+        r = tree().next(&c);
         ++steps;
     }
     EXPECT_EQ(r, kCorruptIndex);
-    EXPECT_NE(error.find("out of key order"), std::string::npos);
+    EXPECT_NE(r.message().find("out of key order"), std::string::npos);
 }
 
 }  // namespace

@@ -11,29 +11,31 @@
 namespace engine::test {
 namespace {
 
-int exitFor(Result r) {
+int exitFor(const Status& r) {
     return r == kOk ? 0 : (r == kLocked ? 1 : 2);
 }
 
-Result takeLock(Handle h, const std::string& what) {
+Status takeLock(Handle h, const std::string& what) {
     if (what == "table") return lockTable(h);
     if (what == "append") return append(h);
     if (what.rfind("record:", 0) == 0) return lockRecord(h, uint32_t(std::stoul(what.substr(7))));
-    return kInvalidArgument;
+    return Status(kInvalidArgument, "unknown lock " + what);
 }
 
 int roleOpen(const std::vector<std::string>& a) {
     Handle h = 0;
-    Result r = openTable(a[1], "", kTypeCdx, a[2] == "shared" ? kOpenShared : kOpenExclusive, &h);
-    if (r == kOk) closeTable(h);
+    Status r = openTable(a[1], "", kTypeCdx, a[2] == "shared" ? kOpenShared : kOpenExclusive, &h);
+    if (r == kOk) {
+        EXPECT_EQ(closeTable(h), kOk);
+    }
     return exitFor(r);
 }
 
 int roleTry(const std::vector<std::string>& a) {
     Handle h = 0;
-    if (Result r = openTable(a[1], "", kTypeCdx, kOpenShared, &h)) return exitFor(r) + 10;
-    Result r = takeLock(h, a[2]);
-    closeTable(h);
+    if (Status r = openTable(a[1], "", kTypeCdx, kOpenShared, &h); !r.ok()) return exitFor(r) + 10;
+    Status r = takeLock(h, a[2]);
+    EXPECT_EQ(closeTable(h), kOk);
     return exitFor(r);
 }
 
@@ -45,7 +47,7 @@ int roleHold(const std::vector<std::string>& a) {
     if (!exclusive && takeLock(h, a[2]) != kOk) return 2;
     writeFile(a[3], "ready");
     bool released = waitForFile(a[4]);
-    closeTable(h);
+    EXPECT_EQ(closeTable(h), kOk);
     return released ? 0 : 2;
 }
 
@@ -54,11 +56,11 @@ int roleAppend(const std::vector<std::string>& a) {
     if (openTable(a[1], "", kTypeCdx, kOpenShared, &h) != kOk) return 2;
     int n = std::stoi(a[2]);
     for (int i = 0; i < n; ++i) {
-        Result r = append(h);
+        Status r = append(h);
         for (int tries = 0; r == kLocked && tries < 40; ++tries)
             r = append(h);  // the other appends
         uint32_t recno = 0;
-        recordNumber(h, &recno);
+        EXPECT_EQ(recordNumber(h, &recno), kOk);
         if (r != kOk || lockRecord(h, recno) != kOk) return 2;
         if (setString(h, 1, a[3] + std::to_string(i)) != kOk) return 2;
         if (setString(h, 3, "memo " + a[3] + std::to_string(i)) != kOk) return 2;

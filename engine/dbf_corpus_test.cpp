@@ -32,7 +32,7 @@ TEST(DbfCorpusTest, EveryTableReadsAsExpected) {
         csv.replace_extension(".expected.csv");
         test::expectTableMatchesCsv(t.string(), csv.string());
     }
-    shutdown();
+    EXPECT_EQ(shutdown(), kOk);
 }
 
 }  // namespace

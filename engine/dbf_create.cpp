@@ -61,58 +61,51 @@ int fixedLength(char type, bool visual) {
     }
 }
 
-Result parseField(const std::string& def, bool visual, FieldDesc* f, std::string* why) {
+Status parseField(const std::string& def, bool visual, FieldDesc* f) {
     std::vector<std::string> p = split(def, ',');
     if (p.size() < 2) {
-        *why = "field \"" + def + "\": name and type expected";
-        return kInvalidArgument;
+        return Status(kInvalidArgument, "field \"" + def + "\": name and type expected");
     }
     for (char& c : p[0]) c = char(std::toupper(uint8_t(c)));
     f->name = p[0];
     if (!validName(f->name) || p[1].size() != 1) {
-        *why = "field \"" + def + "\": bad name or type";
-        return kInvalidArgument;
+        return Status(kInvalidArgument, "field \"" + def + "\": bad name or type");
     }
     f->type = char(std::toupper(uint8_t(p[1][0])));
     if (std::string("CNFLDMIBYT").find(f->type) == std::string::npos) {
-        *why = "field " + f->name + ": type " + f->type + " not supported";
-        return kNotSupported;
+        return Status(kNotSupported, "field " + f->name + ": type " + f->type + " not supported");
     }
     int len = fixedLength(f->type, visual), dec = 0;
     if (len == 0) {
         if (p.size() < 3 || !parseInt(p[2], &len) || (p.size() > 3 && !parseInt(p[3], &dec))) {
-            *why = "field " + f->name + ": length expected";
-            return kInvalidArgument;
+            return Status(kInvalidArgument, "field " + f->name + ": length expected");
         }
         int maxLen = f->type == 'C' ? 254 : 20;
         bool decOk = f->type == 'C' ? dec == 0 : (dec == 0 || dec <= len - 2);
         if (len < 1 || len > maxLen || !decOk) {
-            *why = "field " + f->name + ": impossible length " + std::to_string(len) + "," +
-                   std::to_string(dec);
-            return kInvalidArgument;
+            return Status(kInvalidArgument, "field " + f->name + ": impossible length " + std::to_string(len) + "," +
+                   std::to_string(dec));
         }
     } else if (f->type == 'B' && p.size() > 3) {
         parseInt(p[3], &dec);
     }
     f->length = uint16_t(len);
     f->decimals = uint8_t(f->type == 'Y' ? 4 : dec);
-    return kOk;
+    return Status();
 }
 
 }  // namespace
 
-Result buildDbfHeader(std::string_view fieldList, bool memoAsDbt, DbfHeader* h, std::string* why) {
+Status buildDbfHeader(std::string_view fieldList, bool memoAsDbt, DbfHeader* h) {
     *h = DbfHeader();
     std::vector<std::string> specs;
     for (std::string& s : split(fieldList, ';'))
         if (!s.empty()) specs.push_back(s);
     if (specs.empty()) {
-        *why = "empty field list";
-        return kInvalidArgument;
+        return Status(kInvalidArgument, "empty field list");
     }
     if (specs.size() > size_t(kMaxFields)) {
-        *why = "too many fields";
-        return kLimitExceeded;
+        return Status(kLimitExceeded, "too many fields");
     }
     bool visual = false;
     for (const std::string& s : specs) {
@@ -125,18 +118,16 @@ Result buildDbfHeader(std::string_view fieldList, bool memoAsDbt, DbfHeader* h, 
     uint32_t offset = 1;
     for (const std::string& s : specs) {
         FieldDesc f;
-        if (Result r = parseField(s, visual, &f, why)) return r;
+        if (Status r = parseField(s, visual, &f); !r.ok()) return r;
         if (!names.insert(f.name).second) {
-            *why = "field " + f.name + " appears twice";
-            return kInvalidArgument;
+            return Status(kInvalidArgument, "field " + f.name + " appears twice");
         }
         f.offset = offset;
         offset += f.length;
         h->fields.push_back(f);
     }
     if (offset > kMaxRecordBytes) {
-        *why = "record longer than " + std::to_string(kMaxRecordBytes) + " bytes";
-        return kLimitExceeded;
+        return Status(kLimitExceeded, "record longer than " + std::to_string(kMaxRecordBytes) + " bytes");
     }
     bool memo = h->hasMemoFields();
     if (visual) {
@@ -151,7 +142,7 @@ Result buildDbfHeader(std::string_view fieldList, bool memoAsDbt, DbfHeader* h, 
         uint16_t(kDbfHeaderBytes + kDbfDescriptorBytes * h->fields.size() + 1 + h->extra.size());
     h->codePage = 0x03;
     stampDbfDate(h);
-    return kOk;
+    return Status();
 }
 
 }  // namespace engine

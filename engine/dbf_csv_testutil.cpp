@@ -152,29 +152,29 @@ bool sameNumber(const std::string& expected, double ours) {
 // Compares one field of the current record; returns "" or a description.
 std::string compareField(Handle h, int field, const std::string& expected, bool cp1252) {
     char type = 0;
-    fieldType(h, field, &type);
+    EXPECT_EQ(fieldType(h, field, &type), kOk);
     std::string raw;
-    getString(h, field, &raw);
+    EXPECT_EQ(getString(h, field, &raw), kOk);
     if (type == 'C') {
         return renderText(rstripBlanks(raw), cp1252) == expected ? "" : "text " + raw;
     }
     if (type == 'V' || type == 'Q') return sameVarField(raw, expected, cp1252) ? "" : "var " + raw;
     if (type == 'N' || type == 'F' || type == 'I' || type == 'B' || type == 'Y') {
         double d = 0;
-        getDouble(h, field, &d);
+        EXPECT_EQ(getDouble(h, field, &d), kOk);
         if (expected == "\\N")
             return raw.find_first_not_of(' ') == std::string::npos ? "" : "blank";
         return sameNumber(expected, d) ? "" : "number " + std::to_string(d);
     }
     if (type == 'L') {
         bool b = false;
-        getLogical(h, field, &b);
+        EXPECT_EQ(getLogical(h, field, &b), kOk);
         if (expected == "\\N") return (raw == "F" && !b) ? "" : "logical";
         return expected == (b ? "T" : "F") ? "" : "logical " + raw;
     }
     if (type == 'D') {
         std::string d;
-        getDate(h, field, &d);
+        EXPECT_EQ(getDate(h, field, &d), kOk);
         return renderDate(d) == expected ? "" : "date " + d;
     }
     if (type == 'T') return renderDateTime(raw) == expected ? "" : "datetime";
@@ -200,23 +200,23 @@ void expectTableMatchesCsv(const std::string& dbf, const std::string& csvPath) {
     bool cp1252 = uint8_t(readFile(dbf)[29]) == 0x03;
     const auto& head = rows[0];
     int n = 0;
-    fieldCount(h, &n);
+    EXPECT_EQ(fieldCount(h, &n), kOk);
     std::vector<int> column;  // csv column of field i+1
     for (int f = 1; f <= n; ++f) {
         std::string name;
-        fieldName(h, f, &name);
+        EXPECT_EQ(fieldName(h, f, &name), kOk);
         auto it = std::find(head.begin(), head.end(), name);
         ASSERT_NE(it, head.end()) << name;
         column.push_back(int(it - head.begin()));
     }
     uint32_t count = 0;
-    recordCount(h, &count);
+    EXPECT_EQ(recordCount(h, &count), kOk);
     ASSERT_EQ(count + 1, rows.size());
     for (uint32_t r = 1; r <= count; ++r) {
         ASSERT_EQ(gotoRecord(h, r), kOk) << lastErrorString();
         const auto& row = rows[r];
         bool del = false;
-        isDeleted(h, &del);
+        EXPECT_EQ(isDeleted(h, &del), kOk);
         EXPECT_EQ(row[1], del ? "1" : "0") << "record " << r;
         for (int f = 1; f <= n; ++f) {
             std::string diff = compareField(h, f, row[size_t(column[size_t(f - 1)])], cp1252);
@@ -225,7 +225,7 @@ void expectTableMatchesCsv(const std::string& dbf, const std::string& csvPath) {
                                 << row[size_t(column[size_t(f - 1)])].substr(0, 80);
         }
     }
-    closeTable(h);
+    EXPECT_EQ(closeTable(h), kOk);
 }
 
 }  // namespace engine::test

@@ -233,26 +233,27 @@ bool isBlank(const uint8_t* p, const FieldDesc& f) {
     }
 }
 
-Result writeNumber(uint8_t* p, const FieldDesc& f, double value) {
-    if (!std::isfinite(value)) return kValueTooWide;
+Status writeNumber(uint8_t* p, const FieldDesc& f, double value) {
+    const Status tooWide(kValueTooWide, "value does not fit the field");
+    if (!std::isfinite(value)) return tooWide;
     switch (f.type) {
         case 'I': {
             double r = std::nearbyint(value);
-            if (r < -2147483648.0 || r > 2147483647.0) return kValueTooWide;
+            if (r < -2147483648.0 || r > 2147483647.0) return tooWide;
             putU32le(p, uint32_t(int32_t(r)));
-            return kOk;
+            return Status();
         }
         case 'B': {
             uint64_t bits;
             std::memcpy(&bits, &value, 8);
             putU64le(p, bits);
-            return kOk;
+            return Status();
         }
         case 'Y': {
             double r = std::nearbyint(value * 10000.0);
-            if (std::fabs(r) >= 9.2e18) return kValueTooWide;
+            if (std::fabs(r) >= 9.2e18) return tooWide;
             putU64le(p, uint64_t(int64_t(r)));
-            return kOk;
+            return Status();
         }
         case 'N':
         case 'F': {
@@ -260,10 +261,10 @@ Result writeNumber(uint8_t* p, const FieldDesc& f, double value) {
             int dec = f.decimals > 18 ? 18 : f.decimals;
             if (dec >= f.length) dec = 0;
             size_t len = formatFixed(buf, value, dec);
-            return putRight(p, f, buf, len) ? kOk : kValueTooWide;
+            return putRight(p, f, buf, len) ? Status() : tooWide;
         }
         default:
-            return kTypeMismatch;
+            return Status(kTypeMismatch, "not a numeric field");
     }
 }
 

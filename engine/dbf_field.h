@@ -19,7 +19,7 @@
 #include <string_view>
 
 #include "engine/record_view.h"
-#include "engine/result_codes.h"
+#include "engine/status.h"
 
 namespace engine {
 
@@ -51,7 +51,7 @@ bool isBlank(const uint8_t* p, const FieldDesc& f);
 
 // Writers. writeNumber fails with kValueTooWide (field unchanged) when the
 // value does not fit the width; N/F round to the field's decimals.
-Result writeNumber(uint8_t* p, const FieldDesc& f, double value);
+Status writeNumber(uint8_t* p, const FieldDesc& f, double value);
 void writeLogical(uint8_t* p, const FieldDesc& f, bool value);
 void writeJulian(uint8_t* p, const FieldDesc& f, int32_t julian);  // 0 = blank
 // D: the day alone; T: the day and the milliseconds since midnight (day 0

@@ -63,17 +63,16 @@ bool lengthFits(char type, uint32_t len, bool visual) {
     }
 }
 
-Result corrupt(std::string* why, std::string text) {
-    *why = std::move(text);
-    return kCorruptTable;
+Status corrupt(std::string text) {
+    return Status(kCorruptTable, std::move(text));
 }
 
 // Reads one 32-byte descriptor; computes nothing from its offset word.
-Result parseDescriptor(const uint8_t* d, bool visual, FieldDesc* f, std::string* why) {
+Status parseDescriptor(const uint8_t* d, bool visual, FieldDesc* f) {
     std::string name;
     for (int i = 0; i < 11 && d[i] != 0; ++i) name += char(std::toupper(d[i]));
     while (!name.empty() && name.back() == ' ') name.pop_back();
-    if (name.empty()) return corrupt(why, "field descriptor without a name");
+    if (name.empty()) return corrupt("field descriptor without a name");
     if (name.size() > 10) name.resize(10);
     f->name = name;
     f->type = char(std::toupper(d[11]));
@@ -81,7 +80,7 @@ Result parseDescriptor(const uint8_t* d, bool visual, FieldDesc* f, std::string*
     f->decimals = d[17];
     f->flags = visual ? d[18] : 0;
     if (f->type == '0' || (f->flags & kFieldSystem)) f->flags |= kFieldSystem;
-    return kOk;
+    return Status();
 }
 
 }  // namespace
@@ -101,13 +100,13 @@ MemoKind DbfHeader::memoKind() const {
 
 // Descriptors end at a 0x0D, or where a whole descriptor no longer fits
 // before the header length (some writers leave out the terminator).
-static Result parseDescriptors(std::string_view bytes, DbfHeader* h, std::string* why) {
+static Status parseDescriptors(std::string_view bytes, DbfHeader* h) {
     const auto* p = reinterpret_cast<const uint8_t*>(bytes.data());
     uint32_t pos = kDbfHeaderBytes;
     while (pos + kDbfDescriptorBytes <= h->headerBytes && p[pos] != 0x0D) {
-        if (h->fields.size() >= size_t(kMaxFields) + 1) return corrupt(why, "too many fields");
+        if (h->fields.size() >= size_t(kMaxFields) + 1) return corrupt("too many fields");
         FieldDesc f;
-        if (Result r = parseDescriptor(p + pos, h->isVisual(), &f, why)) return r;
+        if (Status r = parseDescriptor(p + pos, h->isVisual(), &f); !r.ok()) return r;
         if (h->isVisual() && f.type == 'I' &&
             (f.flags & kFieldAutoIncrement) == kFieldAutoIncrement) {
             DbfHeader::AutoIncrement a;
@@ -120,15 +119,15 @@ static Result parseDescriptors(std::string_view bytes, DbfHeader* h, std::string
         h->fields.push_back(f);
         pos += kDbfDescriptorBytes;
     }
-    if (h->fields.empty()) return corrupt(why, "table has no fields");
+    if (h->fields.empty()) return corrupt("table has no fields");
     uint32_t extraStart = pos < h->headerBytes ? pos + 1 : h->headerBytes;
     h->extra.assign(p + extraStart, p + h->headerBytes);
-    return kOk;
+    return Status();
 }
 
 // Lengths and offsets; a C field whose decimals byte is the high byte of
 // its length is honoured only when that makes the record length add up.
-static Result layoutFields(DbfHeader* h, std::string* why) {
+static Status layoutFields(DbfHeader* h) {
     uint32_t sum = 1;
     for (const FieldDesc& f : h->fields) sum += f.length;
     bool wideC = false;
@@ -146,25 +145,24 @@ static Result layoutFields(DbfHeader* h, std::string* why) {
             f.decimals = 0;
         }
         if (!lengthFits(f.type, f.length, h->isVisual()) && !(f.type == 'C' && f.length > 0))
-            return corrupt(why, "field " + f.name + " has an impossible length " +
+            return corrupt("field " + f.name + " has an impossible length " +
                                     std::to_string(f.length) + " for type " + f.type);
         f.offset = offset;
         offset += f.length;
         if (f.type == '0' && (f.flags & kFieldSystem)) h->nullFlagsField = int(i);
     }
     if (offset > h->recordBytes)
-        return corrupt(
-            why, "fields are longer than the record length " + std::to_string(h->recordBytes));
-    return kOk;
+        return corrupt("fields are longer than the record length " + std::to_string(h->recordBytes));
+    return Status();
 }
 
-Result parseDbfHeader(std::string_view bytes, uint64_t fileBytes, DbfHeader* h, std::string* why) {
+Status parseDbfHeader(std::string_view bytes, uint64_t fileBytes, DbfHeader* h) {
     *h = DbfHeader();
     if (bytes.size() < kDbfHeaderBytes || fileBytes < kDbfHeaderBytes)
-        return corrupt(why, "file shorter than a table header");
+        return corrupt("file shorter than a table header");
     const auto* p = reinterpret_cast<const uint8_t*>(bytes.data());
     h->version = p[0];
-    if (!knownVersion(h->version)) return corrupt(why, "not a table (unknown file type byte)");
+    if (!knownVersion(h->version)) return corrupt("not a table (unknown file type byte)");
     h->year = p[1];
     h->month = p[2];
     h->day = p[3];
@@ -174,18 +172,17 @@ Result parseDbfHeader(std::string_view bytes, uint64_t fileBytes, DbfHeader* h, 
     h->flags = p[28];
     h->codePage = p[29];
     if (h->headerBytes < kDbfHeaderBytes + kDbfDescriptorBytes + 1)
-        return corrupt(why, "header length too small");
+        return corrupt("header length too small");
     if (h->headerBytes > fileBytes || h->headerBytes > bytes.size())
-        return corrupt(why, "header length beyond end of file");
+        return corrupt("header length beyond end of file");
     if (h->recordBytes < 2 || h->recordBytes > kMaxRecordBytes)
-        return corrupt(why, "impossible record length " + std::to_string(h->recordBytes));
-    if (Result r = parseDescriptors(bytes, h, why)) return r;
-    if (Result r = layoutFields(h, why)) return r;
+        return corrupt("impossible record length " + std::to_string(h->recordBytes));
+    if (Status r = parseDescriptors(bytes, h); !r.ok()) return r;
+    if (Status r = layoutFields(h); !r.ok()) return r;
     uint64_t need = uint64_t(h->headerBytes) + uint64_t(h->recordCount) * h->recordBytes;
     if (need > fileBytes)
-        return corrupt(why,
-                       "record count " + std::to_string(h->recordCount) + " beyond end of file");
-    return kOk;
+        return corrupt("record count " + std::to_string(h->recordCount) + " beyond end of file");
+    return Status();
 }
 
 std::string encodeDbfHeader(const DbfHeader& h) {

@@ -36,7 +36,7 @@
 #include <vector>
 
 #include "engine/record_view.h"
-#include "engine/result_codes.h"
+#include "engine/status.h"
 
 namespace engine {
 
@@ -87,8 +87,7 @@ struct DbfHeader {
 // types, the sum of field lengths equal to the record length, the record
 // count within the file (a file longer than the count is fine). On failure
 // returns kCorruptTable/kNotSupported and a text in *why.
-Result parseDbfHeader(std::string_view bytes, uint64_t fileBytes, DbfHeader* header,
-                      std::string* why);
+Status parseDbfHeader(std::string_view bytes, uint64_t fileBytes, DbfHeader* header);
 
 // The whole header as stored: 32 bytes, descriptors, 0x0D, extra bytes.
 // REQUIRES: header.headerBytes matches the layout (see layoutDbfHeader).
@@ -99,8 +98,7 @@ std::string encodeDbfCountBytes(const DbfHeader& header);
 
 // Builds a header for a new table from a field list text
 // "NAME,TYPE,LEN,DEC;...", choosing the version as engine.h describes.
-Result buildDbfHeader(std::string_view fieldList, bool memoAsDbt, DbfHeader* header,
-                      std::string* why);
+Status buildDbfHeader(std::string_view fieldList, bool memoAsDbt, DbfHeader* header);
 
 // Sets today's date in the header (local time).
 void stampDbfDate(DbfHeader* header);

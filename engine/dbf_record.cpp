@@ -89,19 +89,14 @@ std::string_view DbfRecord::raw(int i) const {
     return std::string_view(reinterpret_cast<const char*>(bytes_.data()) + f.offset, f.length);
 }
 
-bool DbfRecord::memoText(int i, std::string* text, std::string* why) const {
+Status DbfRecord::memoText(int i, std::string* text) const {
     text->clear();
     uint32_t block = readMemoBlock(bytes_.data() + user(i).offset, user(i));
-    if (block == 0) return true;
-    if (!memo_ || !memo_->isOpen()) {
-        *why = "memo file not open";
-        return false;
-    }
-    if (memo_->read(block, text, why) != kOk) {
-        text->clear();
-        return false;
-    }
-    return true;
+    if (block == 0) return Status();
+    if (!memo_ || !memo_->isOpen()) return Status(kCorruptMemo, "memo file not open");
+    Status s = memo_->read(block, text);
+    if (!s.ok()) text->clear();
+    return s;
 }
 
 void DbfRecord::setFlagBit(int bit, bool on) {
@@ -123,8 +118,10 @@ bool DbfRecord::isNull(int i) const {
 std::string DbfRecord::text(int i) const {
     const FieldDesc& f = user(i);
     if (isMemoType(f.type)) {
-        std::string t, why;
-        memoText(i, &t, &why);
+        // Expressions see a memo that cannot be read as empty; the reads of
+        // the table itself go through memoText() and report the failure.
+        std::string t;
+        (void)memoText(i, &t);
         return t;
     }
     std::string_view r = raw(i);

@@ -49,9 +49,9 @@ public:
     // Raw bytes of user field i (fixed width, as stored).
     std::string_view raw(int i) const;
     const FieldDesc& user(int i) const { return layout_->user[size_t(i)]; }
-    // Memo text of user field i; false (and empty text) when the memo
-    // file is unreadable at that block.
-    bool memoText(int i, std::string* text, std::string* why) const;
+    // Memo text of user field i; the memo file's failure (and an empty
+    // text) when it cannot be read at that block.
+    Status memoText(int i, std::string* text) const;
     void setNull(int i, bool null) {
         if (layout_->nullFlagsOffset >= 0) setFlagBit(layout_->nullBit[size_t(i)], null);
     }

@@ -19,12 +19,12 @@ protected:
         path_ = dir_.file("shared.dbf");
         ASSERT_EQ(createTable(path_, "NAME,C,12,0;QTY,N,5,0;NOTE,M", kTypeCdx, 0), kOk);
         Handle h = test::openOrDie(path_);
-        for (int i = 0; i < 5; ++i) append(h);
+        for (int i = 0; i < 5; ++i) EXPECT_EQ(append(h), kOk);
         int order = 0;
         ASSERT_EQ(createIndex(h, "", "NAME", "NAME", "", 0, nullptr, &order), kOk);
-        closeTable(h);
+        EXPECT_EQ(closeTable(h), kOk);
     }
-    void TearDown() override { shutdown(); }
+    void TearDown() override { EXPECT_EQ(shutdown(), kOk); }
     // Starts a child holding `what` and waits until it holds it.
     os::Process hold(const std::string& what) {
         ready_ = dir_.file("ready" + std::to_string(serial_));
@@ -71,24 +71,24 @@ TEST_F(SharingTest, TagsAnotherProcessCreatesAreSeenWithoutReopening) {
     EXPECT_EQ(keys, 5u) << "one key per record: the old key of record 2 is gone";
     std::vector<uint32_t> walked;
     bool eof = false;
-    for (goTop(h); atEof(h, &eof) == kOk && !eof; skip(h, 1)) {
+    for ((void)goTop(h); atEof(h, &eof) == kOk && !eof; (void)skip(h, 1)) {
         uint32_t n = 0;
-        recordNumber(h, &n);
+        EXPECT_EQ(recordNumber(h, &n), kOk);
         walked.push_back(n);
     }
     EXPECT_EQ(walked, (std::vector<uint32_t>{1, 3, 4, 5, 2}));
-    closeTable(h);
+    EXPECT_EQ(closeTable(h), kOk);
 }
 
 TEST_F(SharingTest, ExclusiveOpenKeepsTheOtherProcessOut) {
     Handle h = test::openOrDie(path_, kOpenExclusive);
     EXPECT_EQ(runEngineChildToEnd({"open", path_, "shared"}), 1);
     EXPECT_EQ(runEngineChildToEnd({"open", path_, "exclusive"}), 1);
-    closeTable(h);
+    EXPECT_EQ(closeTable(h), kOk);
     h = test::openOrDie(path_, kOpenShared);
     EXPECT_EQ(runEngineChildToEnd({"open", path_, "shared"}), 0);
     EXPECT_EQ(runEngineChildToEnd({"open", path_, "exclusive"}), 1);
-    closeTable(h);
+    EXPECT_EQ(closeTable(h), kOk);
     os::Process child = hold("exclusive");
     Handle other = 0;
     EXPECT_EQ(openTable(path_, "", kTypeCdx, kOpenShared, &other), kLocked);
@@ -106,7 +106,7 @@ TEST_F(SharingTest, RecordLockIsHonouredBothWays) {
     EXPECT_EQ(runEngineChildToEnd({"try", path_, "append"}), 0);  // appends do not need record 2
     EXPECT_EQ(skip(h, 1), kOk);  // the other process's new record is seen
     uint32_t recno = 0;
-    recordNumber(h, &recno);
+    EXPECT_EQ(recordNumber(h, &recno), kOk);
     EXPECT_EQ(recno, 6u);
     ASSERT_EQ(unlockRecord(h, 2), kOk);
     EXPECT_EQ(runEngineChildToEnd({"try", path_, "record:2"}), 0);
@@ -132,7 +132,7 @@ TEST_F(SharingTest, TableLockKeepsOutRecordLocksAndAppends) {
     EXPECT_EQ(lockRecord(h, 3), kLocked);
     EXPECT_EQ(append(h), kLocked);
     uint32_t n = 0;
-    recordCount(h, &n);
+    EXPECT_EQ(recordCount(h, &n), kOk);
     EXPECT_EQ(n, 5u);
     EXPECT_EQ(release(child), 0);
     EXPECT_EQ(append(h), kOk);
@@ -143,11 +143,11 @@ TEST_F(SharingTest, ConcurrentAppendsLoseNoRecord) {
     ASSERT_EQ(setOrder(h, 1), kOk);
     os::Process child = test::startEngineChild({"append", path_, "300", "child"});
     for (int i = 0; i < 300; ++i) {
-        Result r = append(h);
+        Status r = append(h);
         for (int tries = 0; r == kLocked && tries < 40; ++tries) r = append(h);
         ASSERT_EQ(r, kOk) << test::lastErrorString();
         uint32_t recno = 0;
-        recordNumber(h, &recno);
+        EXPECT_EQ(recordNumber(h, &recno), kOk);
         ASSERT_EQ(lockRecord(h, recno), kOk);
         ASSERT_EQ(setString(h, 1, "parent" + std::to_string(i)), kOk);
         ASSERT_EQ(setString(h, 3, "memo parent" + std::to_string(i)), kOk);
@@ -158,12 +158,12 @@ TEST_F(SharingTest, ConcurrentAppendsLoseNoRecord) {
     EXPECT_EQ(**code, 0);
     std::set<std::string> names;
     uint32_t n = 0;
-    recordCount(h, &n);
+    EXPECT_EQ(recordCount(h, &n), kOk);
     EXPECT_EQ(n, 605u);
     for (uint32_t r = 6; r <= n; ++r) {
-        gotoRecord(h, r);
+        EXPECT_EQ(gotoRecord(h, r), kOk);
         std::string s, memo;
-        getString(h, 1, &s);
+        EXPECT_EQ(getString(h, 1, &s), kOk);
         names.insert(s);
         ASSERT_EQ(getMemo(h, 3, &memo), kOk) << test::lastErrorString();
         EXPECT_EQ("memo " + s.substr(0, s.find(' ')), memo);  // memos did not overwrite each other
@@ -171,12 +171,12 @@ TEST_F(SharingTest, ConcurrentAppendsLoseNoRecord) {
     EXPECT_EQ(names.size(), 600u);  // every record written once, none blank
     // The index took every key from both processes, in order.
     uint32_t keys = 0;
-    keyCount(h, &keys);
+    EXPECT_EQ(keyCount(h, &keys), kOk);
     EXPECT_EQ(keys, 605u);
     std::string prev, cur;
     bool eof = false;
-    for (goTop(h), atEof(h, &eof); !eof; skip(h, 1), atEof(h, &eof)) {
-        getString(h, 1, &cur);
+    for ((void)goTop(h), (void)atEof(h, &eof); !eof; (void)skip(h, 1), (void)atEof(h, &eof)) {
+        EXPECT_EQ(getString(h, 1, &cur), kOk);
         EXPECT_LE(prev, cur);
         prev = cur;
     }

@@ -68,15 +68,12 @@ uint32_t fileU32(const std::string& path, uint64_t offset) {
 }
 
 std::string lastErrorString() {
-    Result code = 0;
-    std::string text;
-    lastError(&code, &text);
-    return std::to_string(code) + " " + text;
+    return std::to_string(lastError().code()) + " " + lastError().message();
 }
 
 Handle openOrDie(const std::string& path, int options) {
     Handle h = 0;
-    Result r = openTable(path, "", kTypeCdx, options, &h);
+    Status r = openTable(path, "", kTypeCdx, options, &h);
     EXPECT_EQ(r, kOk) << lastErrorString();
     return h;
 }

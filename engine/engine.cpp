@@ -8,7 +8,7 @@
 
 #include "engine/dbf_field.h"
 #include "engine/engine_state.h"
-#include "engine/error_map.h"
+#include "engine/status.h"
 #include "engine/table.h"
 #include "os/fs.h"
 #include "os/path.h"
@@ -59,7 +59,7 @@ std::string baseName(const std::string& path) {
 
 }  // namespace
 
-Result openTable(std::string_view path, std::string_view alias, int tableType, int options,
+Status openTable(std::string_view path, std::string_view alias, int tableType, int options,
                  Handle* table) {
     begin();
     *table = 0;
@@ -74,140 +74,137 @@ Result openTable(std::string_view path, std::string_view alias, int tableType, i
     p.readOnly = (options & kOpenReadOnly) != 0;
     p.dbtMemo = tableType == kTypeNtx;
     std::unique_ptr<Table> t;
-    std::string why;
-    if (Result r = Table::open(p, &t, &why)) return setError(r, why);
+    if (Status r = Table::open(p, &t); !r.ok()) return report(r);
     auto& v = state().tables;
     for (size_t i = 0; i < v.size(); ++i)
         if (!v[i]) {
             v[i] = std::move(t);
             *table = Handle(i + 1);
-            return kOk;
+            return Status();
         }
     v.push_back(std::move(t));
     *table = Handle(v.size());
-    return kOk;
+    return Status();
 }
 
-Result closeTable(Handle h) {
+Status closeTable(Handle h) {
     TABLE_OR_FAIL(h, t);
-    Result r = report(t->close(), t);
+    Status r = report(t->close());
     state().tables[h - 1].reset();
     return r;
 }
 
-Result createTable(std::string_view path, std::string_view fieldList, int tableType,
+Status createTable(std::string_view path, std::string_view fieldList, int tableType,
                    uint16_t memoBlockSize) {
     begin();
     if (tableType != kTypeNtx && tableType != kTypeCdx)
         return setError(kNotSupported, "create: unsupported table type");
     std::string file = resolveName(path, ".dbf");
     DbfHeader h;
-    std::string why;
-    if (Result r = buildDbfHeader(fieldList, false, &h, &why))
-        return setError(r, file + ": " + why);
+    if (Status r = buildDbfHeader(fieldList, false, &h); !r.ok())
+        return setError(r.code(), file + ": " + r.message());
     if (h.hasMemoFields()) {
         std::string memo = file.substr(0, file.find_last_of('.')) + ".fpt";
-        if (Result r = MemoFile::create(memo, memoBlockSize, &why)) return setError(r, why);
+        if (Status r = MemoFile::create(memo, memoBlockSize); !r.ok()) return report(r);
     }
     auto f = os::File::open(file, os::Access::ReadWrite, os::Share::Exclusive,
                             os::Disposition::CreateAlways);
-    if (!f.ok()) return setError(resultFromOs(f.code()), f.status().message());
+    if (!f.ok()) return report(Status::fromOs(f.status()));
     std::string bytes = encodeDbfHeader(h);
     bytes.push_back(char(kDbfEof));
     os::Status s = f->write(0, bytes.data(), bytes.size());
-    if (!s.ok()) return setError(resultFromOs(s.code()), s.message());
-    s = f->flush();
-    return s.ok() ? kOk : setError(resultFromOs(s.code()), s.message());
+    if (s.ok()) s = f->flush();
+    return s.ok() ? Status() : report(Status::fromOs(s));
 }
 
-Result fieldCount(Handle h, int* count) {
+Status fieldCount(Handle h, int* count) {
     TABLE_OR_FAIL(h, t);
     *count = t->fieldCount();
-    return kOk;
+    return Status();
 }
 
-Result fieldName(Handle h, int field, std::string* name) {
+Status fieldName(Handle h, int field, std::string* name) {
     TABLE_OR_FAIL(h, t);
     if (!fieldOk(t, field)) return badField(field);
     *name = t->layout().user[size_t(field - 1)].name;
-    return kOk;
+    return Status();
 }
 
-Result fieldType(Handle h, int field, char* type) {
+Status fieldType(Handle h, int field, char* type) {
     TABLE_OR_FAIL(h, t);
     if (!fieldOk(t, field)) return badField(field);
     *type = t->layout().user[size_t(field - 1)].type;
-    return kOk;
+    return Status();
 }
 
-Result fieldLength(Handle h, int field, int* length) {
+Status fieldLength(Handle h, int field, int* length) {
     TABLE_OR_FAIL(h, t);
     if (!fieldOk(t, field)) return badField(field);
     *length = t->layout().user[size_t(field - 1)].length;
-    return kOk;
+    return Status();
 }
 
-Result fieldDecimals(Handle h, int field, int* decimals) {
+Status fieldDecimals(Handle h, int field, int* decimals) {
     TABLE_OR_FAIL(h, t);
     if (!fieldOk(t, field)) return badField(field);
     *decimals = t->layout().user[size_t(field - 1)].decimals;
-    return kOk;
+    return Status();
 }
 
-Result fieldNumber(Handle h, std::string_view name, int* field) {
+Status fieldNumber(Handle h, std::string_view name, int* field) {
     TABLE_OR_FAIL(h, t);
     int i = t->layout().find(name);
     *field = i + 1;
     if (i < 0) return setError(kFieldNotFound, "no field named " + std::string(name));
-    return kOk;
+    return Status();
 }
 
-Result goTop(Handle h) {
+Status goTop(Handle h) {
     TABLE_OR_FAIL(h, t);
-    return report(t->goTop(), t);
+    return report(t->goTop());
 }
 
-Result goBottom(Handle h) {
+Status goBottom(Handle h) {
     TABLE_OR_FAIL(h, t);
-    return report(t->goBottom(), t);
+    return report(t->goBottom());
 }
 
-Result skip(Handle h, int64_t count) {
+Status skip(Handle h, int64_t count) {
     TABLE_OR_FAIL(h, t);
-    return report(t->skip(count), t);
+    return report(t->skip(count));
 }
 
-Result gotoRecord(Handle h, uint32_t recno) {
+Status gotoRecord(Handle h, uint32_t recno) {
     TABLE_OR_FAIL(h, t);
-    return report(t->gotoRecord(recno), t);
+    return report(t->gotoRecord(recno));
 }
 
-Result refreshRecord(Handle h) {
+Status refreshRecord(Handle h) {
     TABLE_OR_FAIL(h, t);
-    return report(t->refresh(), t);
+    return report(t->refresh());
 }
 
-Result atBof(Handle h, bool* bof) {
+Status atBof(Handle h, bool* bof) {
     TABLE_OR_FAIL(h, t);
     *bof = t->bof();
-    return kOk;
+    return Status();
 }
 
-Result atEof(Handle h, bool* eof) {
+Status atEof(Handle h, bool* eof) {
     TABLE_OR_FAIL(h, t);
     *eof = t->eof();
-    return kOk;
+    return Status();
 }
 
-Result recordCount(Handle h, uint32_t* count) {
+Status recordCount(Handle h, uint32_t* count) {
     TABLE_OR_FAIL(h, t);
-    return report(t->count(count), t);
+    return report(t->count(count));
 }
 
-Result recordNumber(Handle h, uint32_t* recno) {
+Status recordNumber(Handle h, uint32_t* recno) {
     TABLE_OR_FAIL(h, t);
     *recno = t->recno();
-    return kOk;
+    return Status();
 }
 
 }  // namespace engine

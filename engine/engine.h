@@ -1,7 +1,8 @@
 // The table engine's public API: handle-based calls over DBF tables with FPT
 // memos and CDX indexes, one call per role the table driver needs. Every call
-// returns a Result (result_codes.h); a failure is also kept as the process's
-// last error (code + text, at most 600 characters) until the next call.
+// returns a Status (status.h: a code from result_codes.h and a "file: detail"
+// message); a failure is also kept as the process's last error (message cut
+// to 600 characters) until the next call.
 //
 // Threading: one thread. Handles are process-wide small integers; 0 is never a
 // valid handle. Field numbers are 1-based and count only user fields (the
@@ -13,7 +14,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/result_codes.h"
+#include "engine/status.h"
 
 namespace engine {
 
@@ -48,11 +49,11 @@ constexpr int kIndexDescending = 8;
 // structural index is ignored). Results: kNotFound, kLocked (another process
 // holds it exclusive, or shared while we want exclusive), kAccessDenied,
 // kTooManyOpenFiles, kCorruptTable, kCorruptMemo, kNotSupported.
-Result openTable(std::string_view path, std::string_view alias, int tableType, int options,
+Status openTable(std::string_view path, std::string_view alias, int tableType, int options,
                  Handle* table);
 // Flushes and closes the table with its memo and index files; the handle
 // is invalid afterwards, even when the result is an error.
-Result closeTable(Handle table);
+Status closeTable(Handle table);
 
 // Creates (or replaces) a table from a field list "NAME,TYPE,LEN,DEC;..."
 // ("NAME,TYPE;" for D, L, M, I, B, Y, T). Types C N F L D M I B Y T.
@@ -60,36 +61,36 @@ Result closeTable(Handle table);
 // FPT with `memoBlockSize` bytes per block, 0 means 64); any of I B Y T
 // makes a 0x30 table. Memos always go to an FPT file (DBT files are read,
 // never written). The file is closed afterwards.
-Result createTable(std::string_view path, std::string_view fieldList, int tableType,
+Status createTable(std::string_view path, std::string_view fieldList, int tableType,
                    uint16_t memoBlockSize);
 
-Result fieldCount(Handle table, int* count);
-Result fieldName(Handle table, int field, std::string* name);
-Result fieldType(Handle table, int field, char* type);
-Result fieldLength(Handle table, int field, int* length);
-Result fieldDecimals(Handle table, int field, int* decimals);
+Status fieldCount(Handle table, int* count);
+Status fieldName(Handle table, int field, std::string* name);
+Status fieldType(Handle table, int field, char* type);
+Status fieldLength(Handle table, int field, int* length);
+Status fieldDecimals(Handle table, int field, int* decimals);
 // 1-based position of the named field (case ignored, trailing blanks
 // ignored); kFieldNotFound when there is none.
-Result fieldNumber(Handle table, std::string_view name, int* field);
+Status fieldNumber(Handle table, std::string_view name, int* field);
 
 // ---- Navigation (controlling order, DELETED setting honoured) -------------
 
-Result goTop(Handle table);
-Result goBottom(Handle table);
+Status goTop(Handle table);
+Status goBottom(Handle table);
 // Moves `count` visible records (negative: backwards). Past the last: the
 // phantom record, atEof() true, result kAtEof. Before the first: atBof()
 // true, positioned on the first visible record, result kOk.
-Result skip(Handle table, int64_t count);
+Status skip(Handle table, int64_t count);
 // Any record by number, deleted or not; a number above the count goes to the
 // phantom record (atEof true, recordNumber = count + 1).
-Result gotoRecord(Handle table, uint32_t recordNumber);
+Status gotoRecord(Handle table, uint32_t recordNumber);
 // Re-reads the current record from disk (shared tables change under us).
-Result refreshRecord(Handle table);
-Result atBof(Handle table, bool* bof);
-Result atEof(Handle table, bool* eof);
+Status refreshRecord(Handle table);
+Status atBof(Handle table, bool* bof);
+Status atEof(Handle table, bool* eof);
 // Records in the table, deleted ones included. Shared: re-read from disk.
-Result recordCount(Handle table, uint32_t* count);
-Result recordNumber(Handle table, uint32_t* recordNumber);
+Status recordCount(Handle table, uint32_t* count);
+Status recordNumber(Handle table, uint32_t* recordNumber);
 
 // ---- Field values of the current record ------------------------------------
 // Read on the phantom record: blank values (getLogical/getMemo return
@@ -98,65 +99,65 @@ Result recordNumber(Handle table, uint32_t* recordNumber);
 
 // Text of any field: C as stored (trailing blanks kept), M the memo text,
 // N/F the digits as stored, D "YYYYMMDD", L "T"/"F"; others their raw bytes.
-Result getString(Handle table, int field, std::string* value);
-Result getDouble(Handle table, int field, double* value);        // N F I B Y
-Result getLogical(Handle table, int field, bool* value);         // L
-Result getDate(Handle table, int field, std::string* yyyymmdd);  // D, date of T; "" when blank
-Result getJulian(Handle table, int field, int32_t* julianDay);   // D, T; 0 when blank
-Result getMemoLength(Handle table, int field, uint32_t* length);
-Result getMemo(Handle table, int field, std::string* value);
-Result isNull(Handle table, int field, bool* null);
+Status getString(Handle table, int field, std::string* value);
+Status getDouble(Handle table, int field, double* value);        // N F I B Y
+Status getLogical(Handle table, int field, bool* value);         // L
+Status getDate(Handle table, int field, std::string* yyyymmdd);  // D, date of T; "" when blank
+Status getJulian(Handle table, int field, int32_t* julianDay);   // D, T; 0 when blank
+Status getMemoLength(Handle table, int field, uint32_t* length);
+Status getMemo(Handle table, int field, std::string* value);
+Status isNull(Handle table, int field, bool* null);
 // D and T with the time of day (T: milliseconds since midnight; D: 0).
-Result getDateTime(Handle table, int field, int32_t* julianDay, int32_t* millis);
+Status getDateTime(Handle table, int field, int32_t* julianDay, int32_t* millis);
 // Y exactly: the value in ten-thousandths.
-Result getCurrency(Handle table, int field, int64_t* tenThousandths);
+Status getCurrency(Handle table, int field, int64_t* tenThousandths);
 
 // Writes into the current record (kAtEof on the phantom record, kReadOnly,
 // kTypeMismatch for an unsuitable field type). In a shared table the record
 // should be locked by the caller; writing does not lock it.
 // C M V Q; N F D parse the text (N F: a number or blanks exactly as wide as
 // the field are stored as they are).
-Result setString(Handle table, int field, std::string_view value);
-Result setDouble(Handle table, int field, double value);             // N F I B Y
-Result setLogical(Handle table, int field, bool value);              // L
-Result setDate(Handle table, int field, std::string_view yyyymmdd);  // D T; "" blanks it
-Result setJulian(Handle table, int field, int32_t julianDay);        // D T; 0 blanks it
+Status setString(Handle table, int field, std::string_view value);
+Status setDouble(Handle table, int field, double value);             // N F I B Y
+Status setLogical(Handle table, int field, bool value);              // L
+Status setDate(Handle table, int field, std::string_view yyyymmdd);  // D T; "" blanks it
+Status setJulian(Handle table, int field, int32_t julianDay);        // D T; 0 blanks it
 // D T; D keeps the day only. kInvalidArgument for millis outside 0..86399999.
-Result setDateTime(Handle table, int field, int32_t julianDay, int32_t millis);
-Result setCurrency(Handle table, int field, int64_t tenThousandths);  // Y
+Status setDateTime(Handle table, int field, int32_t julianDay, int32_t millis);
+Status setCurrency(Handle table, int field, int64_t tenThousandths);  // Y
 // Makes a nullable field NULL (its bytes blank); kTypeMismatch for a field
 // that cannot hold NULL. Any other write clears the NULL.
-Result setNull(Handle table, int field);
+Status setNull(Handle table, int field);
 
 // ---- Records ----------------------------------------------------------------
 
 // Appends a blank record and makes it current. Shared: takes the append lock
 // for the moment of the append (kLocked when another holds it or the table).
-Result append(Handle table);
-Result deleteRecord(Handle table);
-Result recall(Handle table);
-Result isDeleted(Handle table, bool* deleted);
+Status append(Handle table);
+Status deleteRecord(Handle table);
+Status recall(Handle table);
+Status isDeleted(Handle table, bool* deleted);
 // Writes pending records, the header count and the indexes to disk.
-Result flush(Handle table);
+Status flush(Handle table);
 // Empties the table, its memo file and every tag of its open indexes.
 // kExclusiveRequired when shared, kReadOnly when read-only.
-Result zap(Handle table);
+Status zap(Handle table);
 // Removes deleted records, rewrites memos, rebuilds open indexes.
-Result pack(Handle table);
+Status pack(Handle table);
 
 // ---- Locks (shared tables; on exclusive ones every lock succeeds) ----------
 
-Result lockRecord(Handle table, uint32_t recordNumber);
+Status lockRecord(Handle table, uint32_t recordNumber);
 // kOk, or kRecordNotLocked when it was not locked (both success).
-Result unlockRecord(Handle table, uint32_t recordNumber);
+Status unlockRecord(Handle table, uint32_t recordNumber);
 // The lowest `capacity` record numbers this process locks in the table, in
 // ascending order, in out[0..*count). Returns kMoreLocks when there are more
 // than returned: unlock those and ask again.
-Result lockedRecords(Handle table, uint32_t* out, uint16_t capacity, uint16_t* count);
-Result lockTable(Handle table);
+Status lockedRecords(Handle table, uint32_t* out, uint16_t capacity, uint16_t* count);
+Status lockTable(Handle table);
 // Releases the table lock and every record lock; kOk or kTableNotLocked.
-Result unlockTable(Handle table);
-Result isTableLocked(Handle table, bool* locked);
+Status unlockTable(Handle table);
+Status isTableLocked(Handle table, bool* locked);
 
 // ---- Indexes ------------------------------------------------------------------
 
@@ -166,43 +167,43 @@ using IndexProgress = std::function<void(uint32_t done, uint32_t total)>;
 // in `bag` (empty: the structural bag, created when missing) and makes it the
 // controlling order; *order receives its order number. kBadExpression,
 // kKeyTooLong, kExclusiveRequired... on failure.
-Result createIndex(Handle table, std::string_view bag, std::string_view tag,
+Status createIndex(Handle table, std::string_view bag, std::string_view tag,
                    std::string_view keyExpr, std::string_view forExpr, int options,
                    const IndexProgress& progress, int* order);
 // Opens another index bag; kIndexAlreadyOpen when it is open.
-Result openIndex(Handle table, std::string_view bag);
+Status openIndex(Handle table, std::string_view bag);
 // Closes every bag, the structural one too; natural order afterwards.
-Result closeIndexes(Handle table);
-Result orderCount(Handle table, int* count);
+Status closeIndexes(Handle table);
+Status orderCount(Handle table, int* count);
 // 0 = natural order. Unknown number/name: kNoOrder, previous order kept.
-Result setOrder(Handle table, int order);
-Result setOrderByName(Handle table, std::string_view tag);
-Result currentOrder(Handle table, int* order);
-Result orderName(Handle table, int order, std::string* tag);     // "" for order 0
-Result orderKey(Handle table, int order, std::string* keyExpr);  // "" for order 0
+Status setOrder(Handle table, int order);
+Status setOrderByName(Handle table, std::string_view tag);
+Status currentOrder(Handle table, int* order);
+Status orderName(Handle table, int order, std::string* tag);     // "" for order 0
+Status orderKey(Handle table, int order, std::string* keyExpr);  // "" for order 0
 // Seeks `key` in the controlling order: kKeyText bytes (compared over their
 // length), or kKeyDouble 8 bytes of a double. `last`: the last match.
 // Not found: eof, or with `soft` the next higher key. kNoOrder without order.
-Result seek(Handle table, std::string_view key, int keyType, bool soft, bool last, bool* found);
-Result found(Handle table, bool* isFound);
+Status seek(Handle table, std::string_view key, int keyType, bool soft, bool last, bool* found);
+Status found(Handle table, bool* isFound);
 // Keys in the controlling order (records when natural order).
-Result keyCount(Handle table, uint32_t* count);
+Status keyCount(Handle table, uint32_t* count);
 
 // ---- Settings (process-wide) ---------------------------------------------------
 
-Result setExact(bool on);
-Result setDateFormat(std::string_view format);  // e.g. "DD/MM/YYYY"; stored for expressions
-Result getDateFormat(std::string* format);
-Result setEpoch(int year);
-Result setDeleted(bool hideDeleted);          // true: navigation skips deleted records
-Result setPath(std::string_view searchPath);  // folders separated by ';' or ','
-Result setDefault(std::string_view folder);
+Status setExact(bool on);
+Status setDateFormat(std::string_view format);  // e.g. "DD/MM/YYYY"; stored for expressions
+Status getDateFormat(std::string* format);
+Status setEpoch(int year);
+Status setDeleted(bool hideDeleted);          // true: navigation skips deleted records
+Status setPath(std::string_view searchPath);  // folders separated by ';' or ','
+Status setDefault(std::string_view folder);
 
 // ---- Errors and shutdown ----------------------------------------------------------
 
-// Code (0 when the last call succeeded) and text of the last call's failure.
-Result lastError(Result* code, std::string* text);
+// The last call's outcome: its code (kOk when it succeeded) and its message.
+const Status& lastError();
 // Closes every open table.
-Result shutdown();
+Status shutdown();
 
 }  // namespace engine

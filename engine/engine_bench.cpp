@@ -29,12 +29,9 @@ double now() {
     return duration<double>(steady_clock::now().time_since_epoch()).count();
 }
 
-void check(engine::Result r, const char* what) {
-    if (r == engine::kOk) return;
-    engine::Result code = 0;
-    std::string text;
-    engine::lastError(&code, &text);
-    std::fprintf(stderr, "%s failed: %d %s\n", what, code, text.c_str());
+void check(const engine::Status& s, const char* what) {
+    if (s.ok()) return;
+    std::fprintf(stderr, "%s failed: %d %s\n", what, s.code(), s.message().c_str());
     std::exit(1);
 }
 
@@ -62,16 +59,16 @@ void fill(const std::string& path, uint32_t records) {
     uint32_t seed = 12345;
     for (uint32_t i = 0; i < records; ++i) {
         check(engine::append(h), "append");
-        engine::setString(h, 1, word(&seed, 12) + " " + word(&seed, 20));
-        engine::setString(h, 2, word(&seed, 35));
-        engine::setString(h, 3, word(&seed, 10));
-        engine::setString(h, 4, codeOf(next(&seed) % records));
-        engine::setDouble(h, 5, (next(&seed) % 100000) / 100.0);
-        engine::setDouble(h, 6, (next(&seed) % 1000000) / 100.0);
-        engine::setDouble(h, 7, (next(&seed) % 10000000) / 100.0);
-        engine::setJulian(h, 8, int32_t(2451545 + next(&seed) % 9000));
-        engine::setLogical(h, 9, next(&seed) % 2 == 0);
-        engine::setString(h, 10, word(&seed, 25));
+        (void)engine::setString(h, 1, word(&seed, 12) + " " + word(&seed, 20));
+        (void)engine::setString(h, 2, word(&seed, 35));
+        (void)engine::setString(h, 3, word(&seed, 10));
+        (void)engine::setString(h, 4, codeOf(next(&seed) % records));
+        (void)engine::setDouble(h, 5, (next(&seed) % 100000) / 100.0);
+        (void)engine::setDouble(h, 6, (next(&seed) % 1000000) / 100.0);
+        (void)engine::setDouble(h, 7, (next(&seed) % 10000000) / 100.0);
+        (void)engine::setJulian(h, 8, int32_t(2451545 + next(&seed) % 9000));
+        (void)engine::setLogical(h, 9, next(&seed) % 2 == 0);
+        (void)engine::setString(h, 10, word(&seed, 25));
     }
     check(engine::closeTable(h), "close");
 }
@@ -83,22 +80,22 @@ double scan(const std::string& path) {
     double sum = 0;
     std::string s;
     bool eof = false, b = false;
-    for (engine::goTop(h), engine::atEof(h, &eof); !eof;
-         engine::skip(h, 1), engine::atEof(h, &eof)) {
+    for (check(engine::goTop(h), "top"), check(engine::atEof(h, &eof), "eof"); !eof;
+         check(engine::skip(h, 1), "skip"), check(engine::atEof(h, &eof), "eof")) {
         for (int f : {1, 2, 3, 4, 10}) {
-            engine::getString(h, f, &s);
+            (void)engine::getString(h, f, &s);
             sum += s.size();
         }
         for (int f : {5, 6, 7}) {
             double d = 0;
-            engine::getDouble(h, f, &d);
+            (void)engine::getDouble(h, f, &d);
             sum += d;
         }
-        engine::getDate(h, 8, &s);
-        engine::getLogical(h, 9, &b);
+        (void)engine::getDate(h, 8, &s);
+        (void)engine::getLogical(h, 9, &b);
         sum += b;
     }
-    engine::closeTable(h);
+    (void)engine::closeTable(h);
     return sum;
 }
 
@@ -112,19 +109,19 @@ void refill(const std::string& from, const std::string& to) {
     double num[11] = {};
     bool ok = false;
     bool eof = false;
-    for (engine::goTop(src), engine::atEof(src, &eof); !eof;
-         engine::skip(src, 1), engine::atEof(src, &eof)) {
-        for (int f : {1, 2, 3, 4, 10}) engine::getString(src, f, &text[size_t(f)]);
-        for (int f : {5, 6, 7}) engine::getDouble(src, f, &num[f]);
-        engine::getDate(src, 8, &text[8]);
-        engine::getLogical(src, 9, &ok);
+    for (check(engine::goTop(src), "top"), check(engine::atEof(src, &eof), "eof"); !eof;
+         check(engine::skip(src, 1), "skip"), check(engine::atEof(src, &eof), "eof")) {
+        for (int f : {1, 2, 3, 4, 10}) check(engine::getString(src, f, &text[size_t(f)]), "get");
+        for (int f : {5, 6, 7}) check(engine::getDouble(src, f, &num[f]), "get");
+        (void)engine::getDate(src, 8, &text[8]);
+        (void)engine::getLogical(src, 9, &ok);
         check(engine::append(dst), "append");
-        for (int f : {1, 2, 3, 4, 10}) engine::setString(dst, f, text[size_t(f)]);
+        for (int f : {1, 2, 3, 4, 10}) check(engine::setString(dst, f, text[size_t(f)]), "set");
         for (int f : {5, 6, 7}) check(engine::setDouble(dst, f, num[f]), "setDouble");
-        engine::setDate(dst, 8, text[8]);
-        engine::setLogical(dst, 9, ok);
+        (void)engine::setDate(dst, 8, text[8]);
+        (void)engine::setLogical(dst, 9, ok);
     }
-    engine::closeTable(src);
+    (void)engine::closeTable(src);
     check(engine::closeTable(dst), "close");
 }
 
@@ -168,7 +165,7 @@ int main(int argc, char** argv) {
     check(engine::openTable(idx, "", engine::kTypeCdx, engine::kOpenExclusive, &h), "open");
     check(engine::createIndex(h, "", "NAME", "UPPER(NAME)", "", 0, nullptr, &order), "index");
     check(engine::createIndex(h, "", "CODE", "CODE+DTOS(DAY)", "", 0, nullptr, &order), "index");
-    engine::closeTable(h);
+    (void)engine::closeTable(h);
     timed("refill by position, two tags", copySeconds, [&] { refill(src, idx); });
     check(engine::openTable(src, "", engine::kTypeCdx, engine::kOpenExclusive, &h), "open");
     timed("build a tag over every record (CODE)", copySeconds, [&] {
@@ -184,7 +181,7 @@ int main(int argc, char** argv) {
         }
     });
     std::printf("seeks that found their key: %u\n", hits);
-    engine::shutdown();
+    (void)engine::shutdown();
     fs::remove_all(dir);
     return 0;
 }

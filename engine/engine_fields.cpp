@@ -6,7 +6,7 @@
 namespace engine {
 namespace {
 
-Result mismatch(Table* t, int field, const char* want) {
+Status mismatch(Table* t, int field, const char* want) {
     const FieldDesc& f = t->layout().user[size_t(field - 1)];
     return setError(kTypeMismatch,
                     t->path() + ": field " + f.name + " (type " + f.type + ") is not " + want);
@@ -14,54 +14,54 @@ Result mismatch(Table* t, int field, const char* want) {
 
 }  // namespace
 
-Result getString(Handle h, int field, std::string* value) {
+Status getString(Handle h, int field, std::string* value) {
     TABLE_OR_FAIL(h, t);
     if (!fieldOk(t, field)) return badField(field);
     const DbfRecord& r = t->record();
     const FieldDesc& f = r.user(field - 1);
     if (isMemoType(f.type)) {
-        Result res = t->memo(field - 1, value);
-        return res == kAtEof ? kOk : report(res, t);
+        Status res = t->memo(field - 1, value);
+        return res == kAtEof ? Status() : report(res);
     }
     if (f.type == 'L') {
         value->assign(1, r.logical(field - 1) ? 'T' : 'F');
-        return kOk;
+        return Status();
     }
     if (f.type == 'C') {
         value->assign(r.raw(field - 1));  // keeps the caller's buffer
-        return kOk;
+        return Status();
     }
     *value = r.text(field - 1);
-    return kOk;
+    return Status();
 }
 
-Result getDouble(Handle h, int field, double* value) {
+Status getDouble(Handle h, int field, double* value) {
     TABLE_OR_FAIL(h, t);
     if (!fieldOk(t, field)) return badField(field);
     if (!isNumericType(t->record().user(field - 1).type)) return mismatch(t, field, "numeric");
     *value = t->record().number(field - 1);
-    return kOk;
+    return Status();
 }
 
-Result getLogical(Handle h, int field, bool* value) {
+Status getLogical(Handle h, int field, bool* value) {
     TABLE_OR_FAIL(h, t);
     if (!fieldOk(t, field)) return badField(field);
     if (t->record().user(field - 1).type != 'L') return mismatch(t, field, "logical");
     *value = t->record().logical(field - 1);
     if (t->eof()) return setError(kAtEof, t->path() + ": logical read at end of file");
-    return kOk;
+    return Status();
 }
 
-Result getJulian(Handle h, int field, int32_t* julianDay) {
+Status getJulian(Handle h, int field, int32_t* julianDay) {
     TABLE_OR_FAIL(h, t);
     if (!fieldOk(t, field)) return badField(field);
     char type = t->record().user(field - 1).type;
     if (type != 'D' && type != 'T') return mismatch(t, field, "a date");
     *julianDay = t->record().julianDay(field - 1);
-    return kOk;
+    return Status();
 }
 
-Result getDate(Handle h, int field, std::string* yyyymmdd) {
+Status getDate(Handle h, int field, std::string* yyyymmdd) {
     Table* t = findTable(h);
     if (t && fieldOk(t, field) && t->record().user(field - 1).type == 'D') {
         begin();
@@ -70,42 +70,42 @@ Result getDate(Handle h, int field, std::string* yyyymmdd) {
             yyyymmdd->assign(raw);  // stored form is the answer
         else
             yyyymmdd->clear();
-        return kOk;
+        return Status();
     }
     int32_t j = 0;
-    Result r = getJulian(h, field, &j);
-    *yyyymmdd = r == kOk ? textFromJulian(j) : std::string();
+    Status r = getJulian(h, field, &j);
+    *yyyymmdd = r.ok() ? textFromJulian(j) : std::string();
     return r;
 }
 
-Result getMemoLength(Handle h, int field, uint32_t* length) {
+Status getMemoLength(Handle h, int field, uint32_t* length) {
     TABLE_OR_FAIL(h, t);
     *length = 0;
     if (!fieldOk(t, field)) return badField(field);
     if (!isMemoType(t->record().user(field - 1).type)) return mismatch(t, field, "a memo");
-    Result r = t->memoLength(field - 1, length);
+    Status r = t->memoLength(field - 1, length);
     if (r == kAtEof) return setError(kAtEof, t->path() + ": memo read at end of file");
-    return report(r, t);
+    return report(r);
 }
 
-Result getMemo(Handle h, int field, std::string* value) {
+Status getMemo(Handle h, int field, std::string* value) {
     TABLE_OR_FAIL(h, t);
     value->clear();
     if (!fieldOk(t, field)) return badField(field);
     if (!isMemoType(t->record().user(field - 1).type)) return mismatch(t, field, "a memo");
-    Result r = t->memo(field - 1, value);
+    Status r = t->memo(field - 1, value);
     if (r == kAtEof) return setError(kAtEof, t->path() + ": memo read at end of file");
-    return report(r, t);
+    return report(r);
 }
 
-Result isNull(Handle h, int field, bool* null) {
+Status isNull(Handle h, int field, bool* null) {
     TABLE_OR_FAIL(h, t);
     if (!fieldOk(t, field)) return badField(field);
     *null = t->record().isNull(field - 1);
-    return kOk;
+    return Status();
 }
 
-Result getDateTime(Handle h, int field, int32_t* julianDay, int32_t* millis) {
+Status getDateTime(Handle h, int field, int32_t* julianDay, int32_t* millis) {
     TABLE_OR_FAIL(h, t);
     if (!fieldOk(t, field)) return badField(field);
     const FieldDesc& f = t->record().user(field - 1);
@@ -114,66 +114,66 @@ Result getDateTime(Handle h, int field, int32_t* julianDay, int32_t* millis) {
     *julianDay = readJulian(p, f);
     *millis = f.type == 'T' ? readMillis(p, f) : 0;
     if (*millis < 0 || *millis >= 86400000) *millis = 0;  // not a time another writer could mean
-    return kOk;
+    return Status();
 }
 
-Result getCurrency(Handle h, int field, int64_t* tenThousandths) {
+Status getCurrency(Handle h, int field, int64_t* tenThousandths) {
     TABLE_OR_FAIL(h, t);
     if (!fieldOk(t, field)) return badField(field);
     const FieldDesc& f = t->record().user(field - 1);
     if (f.type != 'Y') return mismatch(t, field, "currency");
     *tenThousandths = readCurrency(t->record().data() + f.offset, f);
-    return kOk;
+    return Status();
 }
 
-Result setString(Handle h, int field, std::string_view value) {
+Status setString(Handle h, int field, std::string_view value) {
     TABLE_OR_FAIL(h, t);
     if (!fieldOk(t, field)) return badField(field);
-    return report(t->setText(field - 1, value), t);
+    return report(t->setText(field - 1, value));
 }
 
-Result setDouble(Handle h, int field, double value) {
+Status setDouble(Handle h, int field, double value) {
     TABLE_OR_FAIL(h, t);
     if (!fieldOk(t, field)) return badField(field);
-    return report(t->setNumber(field - 1, value), t);
+    return report(t->setNumber(field - 1, value));
 }
 
-Result setLogical(Handle h, int field, bool value) {
+Status setLogical(Handle h, int field, bool value) {
     TABLE_OR_FAIL(h, t);
     if (!fieldOk(t, field)) return badField(field);
-    return report(t->setLogical(field - 1, value), t);
+    return report(t->setLogical(field - 1, value));
 }
 
-Result setDateTime(Handle h, int field, int32_t julianDay, int32_t millis) {
+Status setDateTime(Handle h, int field, int32_t julianDay, int32_t millis) {
     TABLE_OR_FAIL(h, t);
     if (!fieldOk(t, field)) return badField(field);
-    return report(t->setDateTime(field - 1, julianDay, millis), t);
+    return report(t->setDateTime(field - 1, julianDay, millis));
 }
 
-Result setCurrency(Handle h, int field, int64_t tenThousandths) {
+Status setCurrency(Handle h, int field, int64_t tenThousandths) {
     TABLE_OR_FAIL(h, t);
     if (!fieldOk(t, field)) return badField(field);
-    return report(t->setCurrency(field - 1, tenThousandths), t);
+    return report(t->setCurrency(field - 1, tenThousandths));
 }
 
-Result setNull(Handle h, int field) {
+Status setNull(Handle h, int field) {
     TABLE_OR_FAIL(h, t);
     if (!fieldOk(t, field)) return badField(field);
-    return report(t->setNull(field - 1), t);
+    return report(t->setNull(field - 1));
 }
 
-Result setJulian(Handle h, int field, int32_t julianDay) {
+Status setJulian(Handle h, int field, int32_t julianDay) {
     TABLE_OR_FAIL(h, t);
     if (!fieldOk(t, field)) return badField(field);
-    return report(t->setJulian(field - 1, julianDay), t);
+    return report(t->setJulian(field - 1, julianDay));
 }
 
-Result setDate(Handle h, int field, std::string_view yyyymmdd) {
+Status setDate(Handle h, int field, std::string_view yyyymmdd) {
     Table* t = findTable(h);
     if (t && fieldOk(t, field) && t->record().user(field - 1).type == 'D' &&
         julianFromText(yyyymmdd) != 0) {
         begin();
-        return report(t->setText(field - 1, yyyymmdd), t);  // already the stored form
+        return report(t->setText(field - 1, yyyymmdd));  // already the stored form
     }
     std::string_view v = yyyymmdd;
     while (!v.empty() && v.back() == ' ') v.remove_suffix(1);

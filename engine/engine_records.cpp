@@ -7,56 +7,56 @@
 
 namespace engine {
 
-Result append(Handle h) {
+Status append(Handle h) {
     TABLE_OR_FAIL(h, t);
-    return report(t->append(), t);
+    return report(t->append());
 }
 
-Result deleteRecord(Handle h) {
+Status deleteRecord(Handle h) {
     TABLE_OR_FAIL(h, t);
-    return report(t->setDeleted(true), t);
+    return report(t->setDeleted(true));
 }
 
-Result recall(Handle h) {
+Status recall(Handle h) {
     TABLE_OR_FAIL(h, t);
-    return report(t->setDeleted(false), t);
+    return report(t->setDeleted(false));
 }
 
-Result isDeleted(Handle h, bool* deleted) {
+Status isDeleted(Handle h, bool* deleted) {
     TABLE_OR_FAIL(h, t);
     *deleted = t->record().deleted();
-    return kOk;
+    return Status();
 }
 
-Result flush(Handle h) {
+Status flush(Handle h) {
     TABLE_OR_FAIL(h, t);
-    return report(t->flush(), t);
+    return report(t->flush());
 }
 
-Result zap(Handle h) {
+Status zap(Handle h) {
     TABLE_OR_FAIL(h, t);
-    return report(t->zap(), t);
+    return report(t->zap());
 }
 
-Result pack(Handle h) {
+Status pack(Handle h) {
     TABLE_OR_FAIL(h, t);
-    return report(t->pack(), t);
+    return report(t->pack());
 }
 
-Result lockRecord(Handle h, uint32_t recno) {
+Status lockRecord(Handle h, uint32_t recno) {
     TABLE_OR_FAIL(h, t);
-    return report(t->lockRecord(recno), t);
+    return report(t->lockRecord(recno));
 }
 
-Result unlockRecord(Handle h, uint32_t recno) {
+Status unlockRecord(Handle h, uint32_t recno) {
     TABLE_OR_FAIL(h, t);
-    Result r = t->unlockRecord(recno);
+    Status r = t->unlockRecord(recno);
     if (r == kRecordNotLocked)
-        return setError(r, t->path() + ": record " + std::to_string(recno) + " was not locked");
-    return report(r, t);
+        return setError(r.code(), t->path() + ": record " + std::to_string(recno) + " was not locked");
+    return report(r);
 }
 
-Result lockedRecords(Handle h, uint32_t* out, uint16_t capacity, uint16_t* count) {
+Status lockedRecords(Handle h, uint32_t* out, uint16_t capacity, uint16_t* count) {
     TABLE_OR_FAIL(h, t);
     *count = 0;
     const auto& locks = t->lockedRecords();
@@ -65,118 +65,117 @@ Result lockedRecords(Handle h, uint32_t* out, uint16_t capacity, uint16_t* count
         out[(*count)++] = recno;
     }
     if (locks.size() > *count) return setError(kMoreLocks, t->path() + ": more locks to list");
-    return kOk;
+    return Status();
 }
 
-Result lockTable(Handle h) {
+Status lockTable(Handle h) {
     TABLE_OR_FAIL(h, t);
-    return report(t->lockTable(), t);
+    return report(t->lockTable());
 }
 
-Result unlockTable(Handle h) {
+Status unlockTable(Handle h) {
     TABLE_OR_FAIL(h, t);
-    Result r = t->unlockTable();
-    if (r == kTableNotLocked) return setError(r, t->path() + ": table was not locked");
-    return report(r, t);
+    Status r = t->unlockTable();
+    if (r == kTableNotLocked) return setError(r.code(), t->path() + ": table was not locked");
+    return report(r);
 }
 
-Result isTableLocked(Handle h, bool* locked) {
+Status isTableLocked(Handle h, bool* locked) {
     TABLE_OR_FAIL(h, t);
     *locked = t->tableLocked();
-    return kOk;
+    return Status();
 }
 
-Result createIndex(Handle h, std::string_view bag, std::string_view tag, std::string_view keyExpr,
+Status createIndex(Handle h, std::string_view bag, std::string_view tag, std::string_view keyExpr,
                    std::string_view forExpr, int options, const IndexProgress& progress,
                    int* order) {
     TABLE_OR_FAIL(h, t);
     *order = 0;
     return report(t->createIndex(bag, tag, keyExpr, forExpr, (options & kIndexUnique) != 0,
-                                 (options & kIndexDescending) != 0, progress, order),
-                  t);
+                                 (options & kIndexDescending) != 0, progress, order));
 }
 
-Result openIndex(Handle h, std::string_view bag) {
+Status openIndex(Handle h, std::string_view bag) {
     TABLE_OR_FAIL(h, t);
-    return report(t->openIndex(bag), t);
+    return report(t->openIndex(bag));
 }
 
-Result closeIndexes(Handle h) {
+Status closeIndexes(Handle h) {
     TABLE_OR_FAIL(h, t);
-    return report(t->closeIndexes(), t);
+    return report(t->closeIndexes());
 }
 
-Result orderCount(Handle h, int* count) {
+Status orderCount(Handle h, int* count) {
     TABLE_OR_FAIL(h, t);
     *count = 0;
-    if (Result r = t->refreshOrders()) return report(r, t);
+    if (Status r = t->refreshOrders(); !r.ok()) return report(r);
     *count = t->indexes().orderCount();
-    return kOk;
+    return Status();
 }
 
-Result setOrder(Handle h, int order) {
+Status setOrder(Handle h, int order) {
     TABLE_OR_FAIL(h, t);
-    return report(t->setOrder(order), t);
+    return report(t->setOrder(order));
 }
 
-Result setOrderByName(Handle h, std::string_view tag) {
+Status setOrderByName(Handle h, std::string_view tag) {
     TABLE_OR_FAIL(h, t);
-    if (Result r = t->refreshOrders()) return report(r, t);
+    if (Status r = t->refreshOrders(); !r.ok()) return report(r);
     int order = t->indexes().findOrder(tag);
     if (order == 0) return setError(kNoOrder, t->path() + ": no order named " + std::string(tag));
-    return report(t->setOrder(order), t);
+    return report(t->setOrder(order));
 }
 
-Result currentOrder(Handle h, int* order) {
+Status currentOrder(Handle h, int* order) {
     TABLE_OR_FAIL(h, t);
     *order = t->indexes().currentOrder();
-    return kOk;
+    return Status();
 }
 
-static Result orderInfo(Table* t, int order, OrderInfo* info) {
-    if (Result r = t->refreshOrders()) return report(r, t);
-    Result r = t->indexes().orderInfo(order, info);
-    if (r != kOk) return setError(r, t->path() + ": no order " + std::to_string(order));
-    return kOk;
+static Status orderInfo(Table* t, int order, OrderInfo* info) {
+    if (Status r = t->refreshOrders(); !r.ok()) return report(r);
+    Status r = t->indexes().orderInfo(order, info);
+    if (!r.ok()) return setError(r.code(), t->path() + ": no order " + std::to_string(order));
+    return Status();
 }
 
-Result orderName(Handle h, int order, std::string* tag) {
+Status orderName(Handle h, int order, std::string* tag) {
     TABLE_OR_FAIL(h, t);
     tag->clear();
-    if (order == 0) return kOk;
+    if (order == 0) return Status();
     OrderInfo info;
-    if (Result r = orderInfo(t, order, &info)) return r;
+    if (Status r = orderInfo(t, order, &info); !r.ok()) return r;
     *tag = info.tag;
-    return kOk;
+    return Status();
 }
 
-Result orderKey(Handle h, int order, std::string* keyExpr) {
+Status orderKey(Handle h, int order, std::string* keyExpr) {
     TABLE_OR_FAIL(h, t);
     keyExpr->clear();
-    if (order == 0) return kOk;
+    if (order == 0) return Status();
     OrderInfo info;
-    if (Result r = orderInfo(t, order, &info)) return r;
+    if (Status r = orderInfo(t, order, &info); !r.ok()) return r;
     *keyExpr = info.keyExpr;
-    return kOk;
+    return Status();
 }
 
-Result seek(Handle h, std::string_view key, int keyType, bool soft, bool last, bool* isFound) {
+Status seek(Handle h, std::string_view key, int keyType, bool soft, bool last, bool* isFound) {
     TABLE_OR_FAIL(h, t);
     *isFound = false;
     if (keyType != kKeyText && keyType != kKeyDouble)
         return setError(kInvalidArgument, "seek: unknown key type");
-    return report(t->seek(key, keyType, soft, last, isFound), t);
+    return report(t->seek(key, keyType, soft, last, isFound));
 }
 
-Result found(Handle h, bool* isFound) {
+Status found(Handle h, bool* isFound) {
     TABLE_OR_FAIL(h, t);
     *isFound = t->found();
-    return kOk;
+    return Status();
 }
 
-Result keyCount(Handle h, uint32_t* count) {
+Status keyCount(Handle h, uint32_t* count) {
     TABLE_OR_FAIL(h, t);
-    return report(t->keyCount(count), t);
+    return report(t->keyCount(count));
 }
 
 namespace {
@@ -189,68 +188,66 @@ bool sameFormatIgnoringCase(std::string_view a, std::string_view b) {
 }
 }  // namespace
 
-Result setExact(bool on) {
+Status setExact(bool on) {
     begin();
     tableSettings().exact = on;
     exprSettings().exact = on;
-    return kOk;
+    return Status();
 }
 
-Result setDateFormat(std::string_view format) {
+Status setDateFormat(std::string_view format) {
     begin();
     state().dateFormat = std::string(format);
     // The table driver switches to "YYYYMMDD" only for the moment of a date
     // read or write; keys built with DTOC() must keep the user's format, or a
     // key computed during a write would differ from the same key computed later.
     if (!sameFormatIgnoringCase(format, "YYYYMMDD")) exprSettings().dateFormat = std::string(format);
-    return kOk;
+    return Status();
 }
 
-Result getDateFormat(std::string* format) {
+Status getDateFormat(std::string* format) {
     begin();
     *format = state().dateFormat;
-    return kOk;
+    return Status();
 }
 
-Result setEpoch(int year) {
+Status setEpoch(int year) {
     begin();
     if (year < 0 || year > 9999) return setError(kInvalidArgument, "epoch out of range");
     state().epoch = year;
     exprSettings().epoch = year;
-    return kOk;
+    return Status();
 }
 
-Result setDeleted(bool hideDeleted) {
+Status setDeleted(bool hideDeleted) {
     begin();
     tableSettings().hideDeleted = hideDeleted;
-    return kOk;
+    return Status();
 }
 
-Result setPath(std::string_view searchPath) {
+Status setPath(std::string_view searchPath) {
     begin();
     state().searchPath = std::string(searchPath);
-    return kOk;
+    return Status();
 }
 
-Result setDefault(std::string_view folder) {
+Status setDefault(std::string_view folder) {
     begin();
     state().defaultFolder = std::string(folder);
-    return kOk;
+    return Status();
 }
 
-Result lastError(Result* code, std::string* text) {
-    *code = state().lastCode;
-    *text = *code == kOk ? std::string() : state().lastText;
-    return kOk;
+const Status& lastError() {
+    return state().last;
 }
 
-Result shutdown() {
+Status shutdown() {
     begin();
-    Result first = kOk;
+    Status first;
     for (auto& t : state().tables) {
         if (!t) continue;
-        Result r = t->close();
-        if (first == kOk && r != kOk) first = report(r, t.get());
+        Status r = t->close();
+        if (first.ok() && !r.ok()) first = report(r);
         t.reset();
     }
     state().tables.clear();

@@ -15,8 +15,7 @@ inline constexpr size_t kMaxErrorText = 600;
 
 struct State {
     std::vector<std::unique_ptr<Table>> tables;  // handle h at tables[h-1]
-    Result lastCode = kOk;
-    std::string lastText;
+    Status last;  // the latest call's outcome
     std::string dateFormat = "MM/DD/YY";
     int epoch = 1900;
     std::string searchPath;
@@ -30,19 +29,22 @@ inline State& state() {
 
 // Every call starts here: the last error describes the latest call only.
 inline void begin() {
-    state().lastCode = kOk;
+    state().last = Status();
 }
 
-inline Result setError(Result code, std::string text) {
-    if (text.size() > kMaxErrorText) text.resize(kMaxErrorText);
-    state().lastCode = code;
-    state().lastText = std::move(text);
-    return code;
+// Keeps `s` as the last error (its message cut to the documented length)
+// and hands it back to the caller.
+inline Status report(Status s) {
+    if (!s.ok()) {
+        std::string text = s.message();
+        if (text.size() > kMaxErrorText) text.resize(kMaxErrorText);
+        state().last = Status(s.code(), std::move(text));
+    }
+    return s;
 }
 
-inline Result report(Result r, Table* t) {
-    if (r != kOk) setError(r, t->errorText());
-    return r;
+inline Status setError(Result code, std::string text) {
+    return report(Status(code, std::move(text)));
 }
 
 inline Table* findTable(Handle h) {
@@ -56,7 +58,7 @@ inline Table* findTable(Handle h) {
     Table* t = findTable(h); \
     if (!t) return setError(kInvalidHandle, "invalid table handle " + std::to_string(h))
 
-inline Result badField(int field) {
+inline Status badField(int field) {
     return setError(kFieldNotFound, "no field number " + std::to_string(field));
 }
 

@@ -57,15 +57,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size > 4096) return 0;
     std::string text(reinterpret_cast<const char*>(data), size);
     static FuzzRecord record;
-    std::string error;
-    auto e = Expression::compile(text, record, &error);
-    if (!e) return 0;
+    std::unique_ptr<Expression> e;
+    if (!Expression::compile(text, record, &e).ok()) return 0;
     ExprValue v;
-    if (!e->evaluate(record, &v, &error)) return 0;
+    if (!e->evaluate(record, &v).ok()) return 0;
     CdxKeyFormat format;
-    if (cdxKeyFormatFor(*e, record, &format, &error) != kOk) return 0;
+    if (cdxKeyFormatFor(*e, record, &format) != kOk) return 0;
     std::string key;
-    if (cdxRecordKey(*e, format, record, &key, &error) == kOk && key.size() != static_cast<size_t>(format.length))
+    if (cdxRecordKey(*e, format, record, &key) == kOk && key.size() != static_cast<size_t>(format.length))
         __builtin_trap();  // every key of a tag has the tag's length
     return 0;
 }

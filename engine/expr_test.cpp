@@ -23,11 +23,12 @@ protected:
 
     ExprValue eval(const std::string& text, uint32_t recno = 1) {
         std::string error;
-        auto e = Expression::compile(text, table_.schema(), &error);
+        auto e = test::compiled(text, table_.schema(), &error);
         EXPECT_TRUE(e) << text << ": " << error;
         ExprValue v;
         if (e) {
-            EXPECT_TRUE(e->evaluate(table_.record(recno), &v, &error)) << error;
+            Status s = e->evaluate(table_.record(recno), &v);
+            EXPECT_TRUE(s.ok()) << s.message();
         }
         return v;
     }
@@ -37,13 +38,12 @@ protected:
 
     std::string compileError(const std::string& text) {
         std::string error;
-        auto e = Expression::compile(text, table_.schema(), &error);
+        auto e = test::compiled(text, table_.schema(), &error);
         EXPECT_FALSE(e) << text;
         return error;
     }
     int length(const std::string& text) {
-        std::string error;
-        auto e = Expression::compile(text, table_.schema(), &error);
+        auto e = test::compiled(text, table_.schema());
         return e ? e->staticLength() : -2;
     }
 
@@ -117,10 +117,10 @@ TEST_F(ExprTest, RecordFunctionsAndDeletedFlag) {
     EXPECT_TRUE(logical("DELETED()", 2));
     EXPECT_DOUBLE_EQ(number("RECNO()", 2), 2);
     std::string error;
-    auto e = Expression::compile(".NOT.DELE()", table_.schema(), &error);
+    auto e = test::compiled(".NOT.DELE()", table_.schema(), &error);
     ASSERT_TRUE(e) << error;
     EXPECT_TRUE(e->usesDeleted());
-    EXPECT_FALSE(Expression::compile("name", table_.schema(), &error)->usesDeleted());
+    EXPECT_FALSE(test::compiled("name", table_.schema())->usesDeleted());
 }
 
 TEST_F(ExprTest, BadExpressionsAreRejectedWithPosition) {
@@ -138,16 +138,17 @@ TEST_F(ExprTest, BadExpressionsAreRejectedWithPosition) {
 }
 
 TEST_F(ExprTest, RuntimeFailuresReportInsteadOfCrashing) {
-    std::string error;
-    auto e = Expression::compile("qty / (id - 7)", table_.schema(), &error);
+    auto e = test::compiled("qty / (id - 7)", table_.schema());
     ASSERT_TRUE(e);
     ExprValue v;
-    EXPECT_FALSE(e->evaluate(table_.record(1), &v, &error));
-    EXPECT_EQ(error, "division by zero");
-    e = Expression::compile("REPLICATE('ab', 100000)", table_.schema(), &error);
+    Status s = e->evaluate(table_.record(1), &v);
+    EXPECT_EQ(s, kBadExpression);
+    EXPECT_EQ(s.message(), "division by zero");
+    e = test::compiled("REPLICATE('ab', 100000)", table_.schema());
     ASSERT_TRUE(e);
-    EXPECT_FALSE(e->evaluate(table_.record(1), &v, &error));
-    EXPECT_NE(error.find("longer than"), std::string::npos);
+    s = e->evaluate(table_.record(1), &v);
+    EXPECT_EQ(s, kBadExpression);
+    EXPECT_NE(s.message().find("longer than"), std::string::npos);
 }
 
 }  // namespace

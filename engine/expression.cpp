@@ -128,19 +128,23 @@ bool evalNode(const ExprNode& n, const RecordView& r, ExprValue* out, std::strin
 
 }  // namespace
 
-std::unique_ptr<Expression> Expression::compile(std::string_view source, const RecordView& schema,
-                                                std::string* error) {
-    std::unique_ptr<ExprNode> root = parseExpression(source, schema, error);
-    if (!root) return nullptr;
+Status Expression::compile(std::string_view source, const RecordView& schema,
+                           std::unique_ptr<Expression>* out) {
+    std::string error;
+    std::unique_ptr<ExprNode> root = parseExpression(source, schema, &error);
+    if (!root) return Status(kBadExpression, std::move(error));
     std::unique_ptr<Expression> e(new Expression());
     e->source_ = std::string(source);
     e->usesDeleted_ = mentionsDeleted(*root);
     e->root_ = std::move(root);
-    return e;
+    *out = std::move(e);
+    return Status();
 }
 
-bool Expression::evaluate(const RecordView& record, ExprValue* out, std::string* error) const {
-    return evalNode(*root_, record, out, error);
+Status Expression::evaluate(const RecordView& record, ExprValue* out) const {
+    std::string error;
+    if (!evalNode(*root_, record, out, &error)) return Status(kBadExpression, std::move(error));
+    return Status();
 }
 
 }  // namespace engine

@@ -9,15 +9,16 @@
 #include "engine/expr_ast.h"
 #include "engine/expr_value.h"
 #include "engine/record_view.h"
+#include "engine/status.h"
 
 namespace engine {
 
 class Expression {
 public:
-    // Compiles `source` against the fields of `schema`. On failure returns
-    // nullptr and sets *error to a text naming the position.
-    static std::unique_ptr<Expression> compile(std::string_view source, const RecordView& schema,
-                                               std::string* error);
+    // Compiles `source` against the fields of `schema` into *out. On failure
+    // kBadExpression with a message naming the position; *out is untouched.
+    static Status compile(std::string_view source, const RecordView& schema,
+                          std::unique_ptr<Expression>* out);
 
     const std::string& source() const { return source_; }
     ExprType type() const { return root_->type; }
@@ -31,9 +32,9 @@ public:
     char bareFieldType() const { return root_->fieldType; }
 
     // Evaluates against `record` (a record of the table compiled against).
-    // Returns false with *error set when a value has no result (division by
-    // zero, a text longer than 64 KB).
-    bool evaluate(const RecordView& record, ExprValue* out, std::string* error) const;
+    // kBadExpression, the message saying why, when a value has no result
+    // (division by zero, a text longer than 64 KB).
+    Status evaluate(const RecordView& record, ExprValue* out) const;
 
 private:
     Expression() = default;

@@ -23,7 +23,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/result_codes.h"
+#include "engine/status.h"
 #include "os/file.h"
 
 namespace engine {
@@ -39,14 +39,14 @@ struct FptHeader {
 };
 // kCorruptMemo when the header is short, the block size is 0, or next free
 // lies before the header's end or far beyond the file.
-Result parseFptHeader(std::string_view bytes, uint64_t fileBytes, FptHeader* h, std::string* why);
+Status parseFptHeader(std::string_view bytes, uint64_t fileBytes, FptHeader* h);
 // Where block `block`'s item lies and how long its data is; kCorruptMemo
 // when it does not fit the file. `item` is the first 8 bytes of the block.
-Result checkFptItem(const FptHeader& h, uint32_t block, std::string_view item, uint64_t fileBytes,
-                    uint32_t* dataBytes, std::string* why);
+Status checkFptItem(const FptHeader& h, uint32_t block, std::string_view item, uint64_t fileBytes,
+                    uint32_t* dataBytes);
 // Length of a DBT item's text in `bytes` (the file from the item's start):
 // up to the first 0x1A, or a dBASE IV length prefix.
-Result dbtItemLength(std::string_view bytes, uint32_t* length, uint32_t* skip, std::string* why);
+Status dbtItemLength(std::string_view bytes, uint32_t* length, uint32_t* skip);
 
 class MemoFile {
 public:
@@ -55,25 +55,24 @@ public:
     MemoFile& operator=(const MemoFile&) = delete;
 
     // Creates an empty FPT with `blockSize` bytes per block (0 -> 64).
-    static Result create(const std::string& path, uint32_t blockSize, std::string* why);
+    static Status create(const std::string& path, uint32_t blockSize);
     // Opens an existing memo file; `dbt` chooses the DBT reader.
-    Result open(const std::string& path, bool dbt, os::Access access, os::Share share,
-                std::string* why);
+    Status open(const std::string& path, bool dbt, os::Access access, os::Share share);
     void close() { file_.close(); }
     bool isOpen() const { return file_.isOpen(); }
 
     // Reads the item at `block` (0: empty text).
-    Result read(uint32_t block, std::string* text, std::string* why);
-    Result length(uint32_t block, uint32_t* bytes, std::string* why);
+    Status read(uint32_t block, std::string* text);
+    Status length(uint32_t block, uint32_t* bytes);
     // Stores `text`: in place over `oldBlock` when it fits the blocks it
     // had, else appended at the next free block (data written before the
     // header's next-free pointer). Empty text gives block 0.
-    Result write(uint32_t oldBlock, std::string_view text, uint32_t* block, std::string* why);
+    Status write(uint32_t oldBlock, std::string_view text, uint32_t* block);
     // Empties the file (header only).
-    Result zap(std::string* why);
+    Status zap();
     // Re-reads the header (shared tables: another process may have appended).
-    Result refresh(std::string* why);
-    Result flush(std::string* why);
+    Status refresh();
+    Status flush();
     uint32_t blockSize() const { return header_.blockSize; }
     bool isDbt() const { return dbt_; }
 
@@ -84,18 +83,17 @@ public:
     uint32_t endBlock() const;
     // Blocks taken by the item at `block` (its 8-byte prefix included);
     // kCorruptMemo when it does not lie inside the file.
-    Result itemBlocks(uint32_t block, uint32_t* blocks, std::string* why);
+    Status itemBlocks(uint32_t block, uint32_t* blocks);
     // Copies the item at `from` (prefix, block type and data as stored) to
     // `to`, whole blocks. REQUIRES: the two do not overlap.
-    Result copyItem(uint32_t from, uint32_t to, std::string* why);
+    Status copyItem(uint32_t from, uint32_t to);
     // Writes the next free block into the header; with `cut`, also cuts the
     // file there.
-    Result setNextFree(uint32_t block, bool cut, std::string* why);
+    Status setNextFree(uint32_t block, bool cut);
 
 private:
-    Result readHeader(std::string* why);
-    Result writeHeader(std::string* why);
-    Result ioError(const os::Status& s, std::string* why);
+    Status readHeader();
+    Status writeHeader();
 
     os::File file_;
     FptHeader header_;

@@ -10,13 +10,12 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    std::string why;
     uint32_t len = 0, skip = 0;
-    if (engine::dbtItemLength(bytes, &len, &skip, &why) == engine::kOk &&
+    if (engine::dbtItemLength(bytes, &len, &skip) == engine::kOk &&
         uint64_t(skip) + len > size)
         __builtin_trap();
     engine::FptHeader h;
-    if (engine::parseFptHeader(bytes, size, &h, &why) != engine::kOk) return 0;
+    if (engine::parseFptHeader(bytes, size, &h) != engine::kOk) return 0;
     // Try the blocks named by every 4-byte word of the input.
     for (size_t i = 0; i + 4 <= size && i < 4096; i += 4) {
         uint32_t block = engine::getU32be(data + i);
@@ -24,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::string_view item =
             offset < size ? bytes.substr(size_t(offset), 8) : std::string_view();
         uint32_t n = 0;
-        if (engine::checkFptItem(h, block, item, size, &n, &why) != engine::kOk) continue;
+        if (engine::checkFptItem(h, block, item, size, &n) != engine::kOk) continue;
         if (offset + 8 + n > size) __builtin_trap();
         volatile char last = n > 0 ? data[offset + 8 + n - 1] : 0;
         (void)last;

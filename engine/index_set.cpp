@@ -15,21 +15,16 @@ namespace engine {
 
 IndexSet::IndexSet() = default;
 
-IndexSet::~IndexSet() { flushQuiet(); }
+// The owner calls closeAll() and reports its failure; a set destroyed
+// without it (the table's open failed) has nobody left to tell.
+IndexSet::~IndexSet() { (void)flushEvery(); }
 
-Result IndexSet::fail(Result code, std::string text) {
-    error_ = std::move(text);
-    if (error_.size() > 600) error_.resize(600);
-    return code;
-}
-
-Result IndexSet::flushQuiet() {
-    std::string ignored;
-    Result first = kOk;
+Status IndexSet::flushEvery() {
+    Status first;
     for (auto& b : bags_) {
         if (b->readOnly()) continue;
-        Result r = b->flush(&ignored);
-        if (first == kOk) first = r;
+        Status r = b->flush();
+        if (first.ok()) first = r;
     }
     return first;
 }
@@ -50,53 +45,53 @@ void IndexSet::listOrders() {
 // number beyond the table, or when a tag without FOR or UNIQUE holds another
 // number of keys than the table has records (each record, deleted or not, has
 // exactly one key there).
-Result IndexSet::markStaleIfNeeded(CdxBag* bag, uint32_t recordCount) {
+Status IndexSet::markStaleIfNeeded(CdxBag* bag, uint32_t recordCount) {
     // Shared: other processes may append between our reading the table's
     // count and reading the index, so only damage counts there.
     bool compare = !mode_.shared;
-    std::string why;
     CdxCheckOptions options;
     options.strict = false;
     options.maxRecno = !compare ? 0 : recordCount == 0 ? 0xFFFFFFFFu : recordCount;
     std::vector<uint64_t> counts;
-    Result r = cdxCheckBag(*bag, &why, options, &counts);
+    Status r = cdxCheckBag(*bag, options, &counts);
+    if (r.code() != kOk && r.code() != kCorruptIndex) return r;  // could not read it: a failure, not staleness
+    std::string why = r.message();
     if (!compare) counts.clear();
-    if (r == kOk && compare && recordCount == 0) {
+    if (r.ok() && compare && recordCount == 0) {
         for (uint64_t n : counts)
             if (n != 0) {
                 why = "keys in an index of an empty table";
-                r = kCorruptIndex;
+                r = Status(kCorruptIndex, why);
             }
     }
-    for (size_t i = 0; r == kOk && i < counts.size(); ++i) {
+    for (size_t i = 0; r.ok() && i < counts.size(); ++i) {
         const CdxTag& t = *bag->tags()[i];
         bool plain = !t.unique() && (t.tree->header().options & kCdxHasFor) == 0;
         if (plain && counts[i] != recordCount) {
             why = "tag " + t.name + " holds " + std::to_string(counts[i]) + " keys for " +
                   std::to_string(recordCount) + " records";
-            r = kCorruptIndex;
+            r = Status(kCorruptIndex, why);
         }
     }
-    if (r != kOk) {
+    if (!r.ok()) {
         stale_.push_back(bag);
         staleWhy_ = bag->path() + ": index does not match its table (" + why + "); rebuild it";
     }
-    return kOk;
+    return Status();
 }
 
-Result IndexSet::openAny(std::string_view path, const RecordView& schema, uint32_t recordCount,
+Status IndexSet::openAny(std::string_view path, const RecordView& schema, uint32_t recordCount,
                          IndexOpenMode mode, bool structural) {
     std::string p(path);
     std::string resolved = os::resolvePath(p);
     for (auto& b : bags_)
-        if (os::resolvePath(b->path()) == resolved) return fail(kIndexAlreadyOpen, p + ": index already open");
+        if (os::resolvePath(b->path()) == resolved) return Status(kIndexAlreadyOpen, p + ": index already open");
     std::unique_ptr<CdxBag> bag;
-    std::string why;
-    Result r = CdxBag::open(p, schema, mode, &bag, &why);
-    if (r != kOk) return fail(r, why);
+    Status r = CdxBag::open(p, schema, mode, &bag);
+    if (!r.ok()) return r;
     schema_ = &schema;
     mode_ = mode;
-    if ((r = markStaleIfNeeded(bag.get(), recordCount)) != kOk) return r;
+    if (r = markStaleIfNeeded(bag.get(), recordCount); !r.ok()) return r;
     if (structural) {
         bags_.insert(bags_.begin(), std::move(bag));
         hasStructural_ = true;
@@ -104,11 +99,10 @@ Result IndexSet::openAny(std::string_view path, const RecordView& schema, uint32
         bags_.push_back(std::move(bag));
     }
     listOrders();
-    error_.clear();
-    return kOk;
+    return Status();
 }
 
-Result IndexSet::openStructural(std::string_view tablePath, const RecordView& schema, uint32_t recordCount,
+Status IndexSet::openStructural(std::string_view tablePath, const RecordView& schema, uint32_t recordCount,
                                 IndexOpenMode mode) {
     std::string base(tablePath);
     size_t slash = base.find_last_of("/\\");
@@ -124,51 +118,46 @@ Result IndexSet::openStructural(std::string_view tablePath, const RecordView& sc
             return openAny(candidate, schema, recordCount, mode, true);
         }
     }
-    error_.clear();
-    return kOk;  // no structural index: the table opens without one
+    return Status();  // no structural index: the table opens without one
 }
 
-Result IndexSet::openBag(std::string_view path, const RecordView& schema, uint32_t recordCount,
+Status IndexSet::openBag(std::string_view path, const RecordView& schema, uint32_t recordCount,
                          IndexOpenMode mode) {
     std::string p(path);
     size_t slash = p.find_last_of("/\\"), dot = p.find_last_of('.');
     if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) p += ".cdx";
-    if (!os::fileExists(p)) return fail(kNotFound, p + ": index file not found");
+    if (!os::fileExists(p)) return Status(kNotFound, p + ": index file not found");
     return openAny(p, schema, recordCount, mode, false);
 }
 
-Result IndexSet::closeAll() {
-    Result r = flushQuiet();
-    std::string why = r != kOk ? "writing the index before closing failed" : "";
+Status IndexSet::closeAll() {
+    Status r = flushEvery();
     bags_.clear();
     orders_.clear();
     stale_.clear();
     pending_.reset();
     hasStructural_ = false;
     current_ = 0;
-    return r != kOk ? fail(r, why) : kOk;
+    return r;
 }
 
-Result IndexSet::flush() {
-    std::string why;
+Status IndexSet::flush() {
     for (auto& b : bags_) {
         if (b->readOnly()) continue;
-        Result r = b->flush(&why);
-        if (r != kOk) return fail(r, why);
+        Status r = b->flush();
+        if (!r.ok()) return r;
     }
-    error_.clear();
-    return kOk;
+    return Status();
 }
 
-Result IndexSet::sync() {
-    if (!mode_.shared || !schema_) return kOk;
-    std::string why;
+Status IndexSet::sync() {
+    if (!mode_.shared || !schema_) return Status();
     uint64_t controlling = current_ > 0 ? orders_[static_cast<size_t>(current_ - 1)].tag->serial : 0;
     bool relist = false;
-    Result r = kOk;
-    for (size_t i = 0; i < bags_.size() && r == kOk; ++i) {
+    Status r;
+    for (size_t i = 0; i < bags_.size() && r.ok(); ++i) {
         bool tagsChanged = false;
-        r = bags_[i]->sync(*schema_, &tagsChanged, &why);
+        r = bags_[i]->sync(*schema_, &tagsChanged);
         relist = relist || tagsChanged;
     }
     if (relist) {
@@ -177,16 +166,15 @@ Result IndexSet::sync() {
         for (size_t i = 0; i < orders_.size(); ++i)
             if (orders_[i].tag->serial == controlling) current_ = static_cast<int>(i) + 1;
     }
-    return r == kOk ? kOk : fail(r, why);
+    return r;
 }
 
-Result IndexSet::checkAll() {
-    std::string why;
+Status IndexSet::checkAll() {
     for (auto& b : bags_) {
-        Result r = cdxCheckBag(*b, &why);
-        if (r != kOk) return fail(r, why);
+        Status r = cdxCheckBag(*b);
+        if (!r.ok()) return r;
     }
-    return kOk;
+    return Status();
 }
 
 bool IndexSet::hasStructural() const { return hasStructural_; }
@@ -195,8 +183,8 @@ std::string IndexSet::structuralPath() const { return hasStructural_ ? bags_[0]-
 
 int IndexSet::orderCount() const { return static_cast<int>(orders_.size()); }
 
-Result IndexSet::orderInfo(int order, OrderInfo* info) const {
-    if (order < 1 || order > orderCount()) return kNoOrder;
+Status IndexSet::orderInfo(int order, OrderInfo* info) const {
+    if (order < 1 || order > orderCount()) return Status(kNoOrder, "no order " + std::to_string(order));
     const Order& o = orders_[static_cast<size_t>(order - 1)];
     const CdxHeader& h = o.tag->tree->header();
     info->tag = o.tag->name;
@@ -208,7 +196,7 @@ Result IndexSet::orderInfo(int order, OrderInfo* info) const {
     info->unique = o.tag->unique();
     info->descending = o.tag->descending();
     info->stale = isStale(o.bag);
-    return kOk;
+    return Status();
 }
 
 int IndexSet::findOrder(std::string_view tag) const {
@@ -220,12 +208,11 @@ int IndexSet::findOrder(std::string_view tag) const {
     return 0;
 }
 
-Result IndexSet::setOrder(int order) {
-    if (order < 0 || order > orderCount()) return fail(kNoOrder, "no order " + std::to_string(order));
-    if (order > 0 && isStale(orders_[static_cast<size_t>(order - 1)].bag)) return fail(kCorruptIndex, staleWhy_);
+Status IndexSet::setOrder(int order) {
+    if (order < 0 || order > orderCount()) return Status(kNoOrder, "no order " + std::to_string(order));
+    if (order > 0 && isStale(orders_[static_cast<size_t>(order - 1)].bag)) return Status(kCorruptIndex, staleWhy_);
     current_ = order;
-    error_.clear();
-    return kOk;
+    return Status();
 }
 
 int IndexSet::currentOrder() const { return current_; }

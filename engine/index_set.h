@@ -6,9 +6,9 @@
 // Threading: one thread. An IndexSet belongs to one open table, which calls
 // the hooks below at the moments they name; nothing here reads the DBF.
 //
-// Every call returns a Result (result_codes.h). On failure lastErrorText()
-// tells what went wrong ("file: detail"); files are left as they were before
-// the failing call (a corrupt page is detected before anything is written).
+// Every call returns a Status (status.h) whose message tells what went wrong
+// ("file: detail"); files are left as they were before the failing call (a
+// corrupt page is detected before anything is written).
 //
 // Orders are numbered from 1 across the open bags: the structural bag first,
 // then the others in the order they were opened; inside a bag, tags come in
@@ -23,7 +23,7 @@
 #include <vector>
 
 #include "engine/record_view.h"
-#include "engine/result_codes.h"
+#include "engine/status.h"
 
 namespace engine {
 
@@ -38,7 +38,7 @@ public:
     virtual uint32_t recordCount() const = 0;
     // Reads record `recordNumber` (1-based) and points *view at it; the view
     // stays valid until the next call. REQUIRES: 1 <= recordNumber <= count.
-    virtual Result readRecord(uint32_t recordNumber, const RecordView** view) = 0;
+    virtual Status readRecord(uint32_t recordNumber, const RecordView** view) = 0;
 };
 
 // Called during a bulk build with the records read so far and the total;
@@ -90,22 +90,22 @@ public:
     // does not compile opens for navigation only; hooks then fail with
     // kBadExpression. `schema` must stay valid while the IndexSet is used
     // (createTag compiles against it); the table passes its record view.
-    Result openStructural(std::string_view tablePath, const RecordView& schema,
+    Status openStructural(std::string_view tablePath, const RecordView& schema,
                           uint32_t recordCount, IndexOpenMode mode);
     // Opens another bag and appends its tags to the order list.
     // kIndexAlreadyOpen when that file is open already, kNotFound when missing.
-    Result openBag(std::string_view path, const RecordView& schema, uint32_t recordCount,
+    Status openBag(std::string_view path, const RecordView& schema, uint32_t recordCount,
                    IndexOpenMode mode);
     // Writes every pending page and closes every bag (the structural one too);
     // natural order afterwards.
-    Result closeAll();
+    Status closeAll();
     // Writes every pending page of every bag to disk (pages first, headers last).
-    Result flush();
+    Status flush();
     // Shared mode: call after taking a table lock or record lock; drops cached
     // pages of bags that another process changed since we last read them and
     // picks up the tags it created or removed (the order list follows; the
     // controlling order stays the same tag, or becomes 0 when it is gone).
-    Result sync();
+    Status sync();
     bool hasStructural() const;
     // Path of the structural bag ("" when none is open).
     std::string structuralPath() const;
@@ -114,33 +114,33 @@ public:
 
     int orderCount() const;
     // REQUIRES: 1 <= order <= orderCount(); else kNoOrder.
-    Result orderInfo(int order, OrderInfo* info) const;
+    Status orderInfo(int order, OrderInfo* info) const;
     // Order number of `tag` (case ignored, trailing blanks ignored), 0 when none.
     int findOrder(std::string_view tag) const;
     // 0 = natural order. kNoOrder for an unknown number (previous order kept),
     // kCorruptIndex for a stale order (previous order kept).
-    Result setOrder(int order);
+    Status setOrder(int order);
     int currentOrder() const;
 
     // ---- Hooks the table calls -------------------------------------------
 
     // After a record was appended (blank or filled): adds its keys.
-    Result onAppend(const RecordView& record);
+    Status onAppend(const RecordView& record);
     // Before the first change to the current record's buffer, and after the
     // change is complete (written or about to be written). afterWrite moves
     // the record's keys in every tag whose key or FOR result changed. A second
     // beforeWrite for the same record before afterWrite is ignored.
-    Result beforeWrite(const RecordView& record);
-    Result afterWrite(const RecordView& record);
+    Status beforeWrite(const RecordView& record);
+    Status afterWrite(const RecordView& record);
     // After the delete flag of `record` changed: updates tags whose key or
     // FOR condition reads DELETED().
-    Result onDeleteRecall(const RecordView& record);
+    Status onDeleteRecall(const RecordView& record);
     // After the table was emptied: every tag of every open bag becomes empty
     // and each file is rewritten compactly (this also repairs a stale bag).
-    Result onZap();
+    Status onZap();
     // After a pack (or for a reindex): rebuilds every tag of every open bag
     // from the table's records.
-    Result rebuildAll(RecordSource& records, const IndexBuildProgress& progress);
+    Status rebuildAll(RecordSource& records, const IndexBuildProgress& progress);
     // Creates (or replaces) tag `tag` in the bag `bagPath` ("" = the
     // structural bag; created when missing, so is a named bag) from a scan of
     // `records`, and makes it the controlling order; *order gets its number.
@@ -148,7 +148,7 @@ public:
     // only the first record with a given key is kept. kBadExpression,
     // kKeyTooLong (more than 240 bytes), kInvalidArgument (bad tag name),
     // kReadOnly.
-    Result createTag(std::string_view bagPath, std::string_view tag, std::string_view keyExpr,
+    Status createTag(std::string_view bagPath, std::string_view tag, std::string_view keyExpr,
                      std::string_view forExpr, bool unique, bool descending,
                      RecordSource& records, const IndexBuildProgress& progress, int* order);
 
@@ -156,50 +156,46 @@ public:
     // A record number of 0 means "none": past the end (or before the start).
     // All return kNoOrder when the order is natural.
 
-    Result top(uint32_t* recordNumber);
-    Result bottom(uint32_t* recordNumber);
+    Status top(uint32_t* recordNumber);
+    Status bottom(uint32_t* recordNumber);
     // The record after (direction > 0) or before (direction < 0) `current` in
     // the order. `current` need not be in the tag (a FOR condition may leave
     // it out): the step starts where its key would be.
-    Result skip(const RecordView& current, int direction, uint32_t* recordNumber);
+    Status skip(const RecordView& current, int direction, uint32_t* recordNumber);
     // Seeks `key`: keyType kKeyText (bytes compared over their own length,
     // or padded to the key length when `exact`), or kKeyDouble (8 bytes of a
     // native double: numbers, dates as Julian day numbers). Finds the first
     // match (the last when `last`); without a match, *found is false and the
     // position is the next key in the order with `soft`, else 0.
-    Result seek(std::string_view key, int keyType, bool soft, bool last, bool exact,
+    Status seek(std::string_view key, int keyType, bool soft, bool last, bool exact,
                 uint32_t* recordNumber, bool* found);
     // Keys in the controlling order.
-    Result keyCount(uint32_t* count);
+    Status keyCount(uint32_t* count);
     // Keys in `order` (1-based).
-    Result keyCountOf(int order, uint32_t* count);
+    Status keyCountOf(int order, uint32_t* count);
 
     // Flushes, then runs the consistency checker (cdx_check.h) over every
-    // open bag: kOk or kCorruptIndex with the fault in lastErrorText().
-    Result checkAll();
-
-    // Text of the last failure of any call above ("" after success).
-    const std::string& lastErrorText() const { return error_; }
+    // open bag: kOk or kCorruptIndex naming the fault.
+    Status checkAll();
 
 private:
     struct Order;
     struct PendingWrite;
 
-    Result fail(Result code, std::string text);
-    Result openAny(std::string_view path, const RecordView& schema, uint32_t recordCount,
+    Status openAny(std::string_view path, const RecordView& schema, uint32_t recordCount,
                    IndexOpenMode mode, bool structural);
     void listOrders();
-    Result usable(const Order** order, bool refresh = true);
-    Result noteKeys(const RecordView& record, std::vector<std::string>* keys, std::vector<char>* in);
-    Result moveKeys(const RecordView& record, const std::vector<std::string>& oldKeys,
+    Status usable(const Order** order, bool refresh = true);
+    Status noteKeys(const RecordView& record, std::vector<std::string>* keys, std::vector<char>* in);
+    Status moveKeys(const RecordView& record, const std::vector<std::string>& oldKeys,
                     const std::vector<char>& oldIn);
-    Result addKey(CdxTag& tag, const std::string& key, uint32_t recno);
-    Result eraseRecord(CdxTag& tag, uint32_t recno);
-    Result seekKey(const Order& o, const std::string& prefix, bool soft, bool last,
+    Status addKey(CdxTag& tag, const std::string& key, uint32_t recno);
+    Status eraseRecord(CdxTag& tag, uint32_t recno);
+    Status seekKey(const Order& o, const std::string& prefix, bool soft, bool last,
                    uint32_t* recordNumber, bool* found);
     bool isStale(const CdxBag* bag) const;
-    Result markStaleIfNeeded(CdxBag* bag, uint32_t recordCount);
-    Result flushQuiet();
+    Status markStaleIfNeeded(CdxBag* bag, uint32_t recordCount);
+    Status flushEvery();  // every writable bag, the first failure returned
 
     std::vector<std::unique_ptr<CdxBag>> bags_;  // [0] is the structural bag when open
     bool hasStructural_ = false;
@@ -211,7 +207,6 @@ private:
     const RecordView* schema_ = nullptr;         // the table's record view
     std::string structuralPath_;                 // where the structural bag is (or would be)
     IndexOpenMode mode_;
-    std::string error_;
 };
 
 }  // namespace engine

@@ -43,65 +43,62 @@ bool hasExtension(const std::string& p) {
 
 }  // namespace
 
-Result IndexSet::noteKeys(const RecordView& record, std::vector<std::string>* keys, std::vector<char>* in) {
+Status IndexSet::noteKeys(const RecordView& record, std::vector<std::string>* keys, std::vector<char>* in) {
     keys->assign(orders_.size(), std::string());
     in->assign(orders_.size(), kSkip);
-    std::string why;
     for (size_t i = 0; i < orders_.size(); ++i) {
         const Order& o = orders_[i];
         if (isStale(o.bag) || o.bag->readOnly()) continue;
         CdxTag& t = *o.tag;
-        if (!t.maintainable()) return fail(kBadExpression, o.bag->path() + ": tag " + t.name + ": " + t.exprError);
+        if (!t.maintainable()) return Status(kBadExpression, o.bag->path() + ": tag " + t.name + ": " + t.exprError);
         (*in)[i] = kOut;
         if (t.filter) {
             ExprValue ok;
-            if (!t.filter->evaluate(record, &ok, &why))
-                return fail(kBadExpression, "tag " + t.name + ": FOR of record " +
-                                                std::to_string(record.recordNumber()) + ": " + why);
+            if (Status s = t.filter->evaluate(record, &ok); !s.ok())
+                return Status::error(kBadExpression, o.bag->path(),
+                                     "tag " + t.name + ": FOR of record " + std::to_string(record.recordNumber()) +
+                                         ": " + s.message());
             if (!ok.logical) continue;
         }
-        Result r = cdxRecordKey(*t.key, t.format, record, &(*keys)[i], &why);
-        if (r != kOk) return fail(r, "tag " + t.name + ": " + why);
+        Status r = cdxRecordKey(*t.key, t.format, record, &(*keys)[i]);
+        if (!r.ok()) return Status::error(r.code(), o.bag->path(), "tag " + t.name + ": " + r.message());
         (*in)[i] = kIn;
     }
-    return kOk;
+    return Status();
 }
 
-Result IndexSet::addKey(CdxTag& tag, const std::string& key, uint32_t recno) {
-    std::string why;
+Status IndexSet::addKey(CdxTag& tag, const std::string& key, uint32_t recno) {
     if (tag.unique()) {
         CdxCursor c;
-        Result r = tag.tree->seek(key, 0, false, &c, &why);
-        if (r != kOk) return fail(r, why);
-        if (c.valid && c.key == key) return kOk;  // only the first record with a key is kept
+        Status r = tag.tree->seek(key, 0, false, &c);
+        if (!r.ok()) return r;
+        if (c.valid && c.key == key) return Status();  // only the first record with a key is kept
     }
-    Result r = tag.tree->insert(key, recno, &why);
-    return r == kOk ? kOk : fail(r, why);
+    Status r = tag.tree->insert(key, recno);
+    return r;
 }
 
 // Removes the entry of `recno` from `tag`, wherever it is: a walk of the
 // whole tag, for the rare tag whose old key for the record is not known.
-Result IndexSet::eraseRecord(CdxTag& tag, uint32_t recno) {
-    std::string why;
+Status IndexSet::eraseRecord(CdxTag& tag, uint32_t recno) {
     CdxCursor c;
-    Result r = tag.tree->first(&c, &why);
-    while (r == kOk && c.valid && c.recno != recno) r = tag.tree->next(&c, &why);
-    if (r != kOk) return fail(r, why);
-    if (!c.valid) return kOk;
+    Status r = tag.tree->first(&c);
+    while (r.ok() && c.valid && c.recno != recno) r = tag.tree->next(&c);
+    if (!r.ok()) return r;
+    if (!c.valid) return Status();
     bool found = false;
     std::string key = c.key;
-    r = tag.tree->erase(key, recno, &found, &why);
-    return r == kOk ? kOk : fail(r, why);
+    r = tag.tree->erase(key, recno, &found);
+    return r;
 }
 
-Result IndexSet::moveKeys(const RecordView& record, const std::vector<std::string>& oldKeys,
+Status IndexSet::moveKeys(const RecordView& record, const std::vector<std::string>& oldKeys,
                           const std::vector<char>& oldIn) {
     std::vector<std::string> keys;
     std::vector<char> in;
-    Result r = noteKeys(record, &keys, &in);
-    if (r != kOk) return r;
+    Status r = noteKeys(record, &keys, &in);
+    if (!r.ok()) return r;
     uint32_t recno = record.recordNumber();
-    std::string why;
     for (size_t i = 0; i < orders_.size() && i < oldIn.size(); ++i) {
         if (in[i] == kSkip || oldIn[i] == kSkip) continue;
         if (in[i] == oldIn[i] && (in[i] == kOut || keys[i] == oldKeys[i])) continue;
@@ -109,39 +106,37 @@ Result IndexSet::moveKeys(const RecordView& record, const std::vector<std::strin
         if (oldIn[i] == kUnknown && (r = eraseRecord(t, recno)) != kOk) return r;
         if (oldIn[i] == kIn) {
             bool found;
-            if ((r = t.tree->erase(oldKeys[i], recno, &found, &why)) != kOk) return fail(r, why);
+            if (r = t.tree->erase(oldKeys[i], recno, &found); !r.ok()) return r;
         }
         if (in[i] == kIn && (r = addKey(t, keys[i], recno)) != kOk) return r;
     }
-    error_.clear();
-    return kOk;
+    return Status();
 }
 
-Result IndexSet::onAppend(const RecordView& record) {
+Status IndexSet::onAppend(const RecordView& record) {
     std::vector<std::string> keys;
     std::vector<char> in;
-    Result r = noteKeys(record, &keys, &in);
-    if (r != kOk) return r;
+    Status r = noteKeys(record, &keys, &in);
+    if (!r.ok()) return r;
     for (size_t i = 0; i < orders_.size(); ++i)
         if (in[i] == kIn && (r = addKey(*orders_[i].tag, keys[i], record.recordNumber())) != kOk) return r;
-    error_.clear();
-    return kOk;
+    return Status();
 }
 
-Result IndexSet::beforeWrite(const RecordView& record) {
-    if (pending_ && pending_->recno == record.recordNumber()) return kOk;
+Status IndexSet::beforeWrite(const RecordView& record) {
+    if (pending_ && pending_->recno == record.recordNumber()) return Status();
     auto p = std::make_unique<PendingWrite>();
     p->recno = record.recordNumber();
-    Result r = noteKeys(record, &p->keys, &p->in);
-    if (r != kOk) return r;
+    Status r = noteKeys(record, &p->keys, &p->in);
+    if (!r.ok()) return r;
     for (const Order& o : orders_) p->serials.push_back(o.tag->serial);
     pending_ = std::move(p);
-    return kOk;
+    return Status();
 }
 
-Result IndexSet::afterWrite(const RecordView& record) {
+Status IndexSet::afterWrite(const RecordView& record) {
     if (!pending_ || pending_->recno != record.recordNumber())
-        return fail(kInvalidArgument, "index update of record " + std::to_string(record.recordNumber()) +
+        return Status(kInvalidArgument, "index update of record " + std::to_string(record.recordNumber()) +
                                           " without its keys from before the change");
     std::unique_ptr<PendingWrite> p = std::move(pending_);
     // The order list may have changed since (tags of another process).
@@ -156,49 +151,44 @@ Result IndexSet::afterWrite(const RecordView& record) {
     return moveKeys(record, keys, in);
 }
 
-Result IndexSet::onDeleteRecall(const RecordView& record) {
+Status IndexSet::onDeleteRecall(const RecordView& record) {
     bool any = false;
     for (const Order& o : orders_)
         any = any || (o.tag->key && o.tag->key->usesDeleted()) || (o.tag->filter && o.tag->filter->usesDeleted());
-    if (!any) return kOk;
+    if (!any) return Status();
     FlippedDeleted before(record);
     std::vector<std::string> keys;
     std::vector<char> in;
-    Result r = noteKeys(before, &keys, &in);
-    if (r != kOk) return r;
+    Status r = noteKeys(before, &keys, &in);
+    if (!r.ok()) return r;
     return moveKeys(record, keys, in);
 }
 
-Result IndexSet::onZap() {
-    std::string why;
+Status IndexSet::onZap() {
     for (auto& b : bags_) {
-        Result r = b->rewrite(nullptr, IndexBuildProgress(), &why);
-        if (r != kOk) return fail(r, why);
+        Status r = b->rewrite(nullptr, IndexBuildProgress());
+        if (!r.ok()) return r;
     }
     stale_.clear();
     pending_.reset();
-    error_.clear();
-    return kOk;
+    return Status();
 }
 
-Result IndexSet::rebuildAll(RecordSource& records, const IndexBuildProgress& progress) {
-    std::string why;
+Status IndexSet::rebuildAll(RecordSource& records, const IndexBuildProgress& progress) {
     for (auto& b : bags_) {
-        Result r = b->rewrite(&records, progress, &why);
-        if (r != kOk) return fail(r, why);
+        Status r = b->rewrite(&records, progress);
+        if (!r.ok()) return r;
     }
     stale_.clear();
     pending_.reset();
-    error_.clear();
-    return kOk;
+    return Status();
 }
 
-Result IndexSet::createTag(std::string_view bagPath, std::string_view tag, std::string_view keyExpr,
+Status IndexSet::createTag(std::string_view bagPath, std::string_view tag, std::string_view keyExpr,
                            std::string_view forExpr, bool unique, bool descending, RecordSource& records,
                            const IndexBuildProgress& progress, int* order) {
-    if (!schema_) return fail(kInvalidArgument, "createTag before the table's indexes were opened");
-    if (mode_.readOnly) return fail(kReadOnly, "table opened read-only: no index can be created");
-    std::string why;
+    if (!schema_) return Status(kInvalidArgument, "createTag before the table's indexes were opened");
+    if (mode_.readOnly) return Status(kReadOnly, "table opened read-only: no index can be created");
     CdxBag* bag = nullptr;
     std::string path = bagPath.empty() ? structuralPath_ : std::string(bagPath);
     if (!bagPath.empty() && !hasExtension(path)) path += ".cdx";
@@ -206,15 +196,15 @@ Result IndexSet::createTag(std::string_view bagPath, std::string_view tag, std::
     for (auto& b : bags_)
         if (os::resolvePath(b->path()) == resolved) bag = b.get();
     if (!bag && os::fileExists(path)) {
-        Result r = openAny(path, *schema_, records.recordCount(), mode_, bagPath.empty());
-        if (r != kOk) return r;
+        Status r = openAny(path, *schema_, records.recordCount(), mode_, bagPath.empty());
+        if (!r.ok()) return r;
         for (auto& b : bags_)
             if (os::resolvePath(b->path()) == resolved) bag = b.get();
     }
     if (!bag) {
         std::unique_ptr<CdxBag> created;
-        Result r = CdxBag::create(path, bagPath.empty(), mode_.shared, &created, &why);
-        if (r != kOk) return fail(r, why);
+        Status r = CdxBag::create(path, bagPath.empty(), mode_.shared, &created);
+        if (!r.ok()) return r;
         bag = created.get();
         if (bagPath.empty()) {
             bags_.insert(bags_.begin(), std::move(created));
@@ -225,14 +215,13 @@ Result IndexSet::createTag(std::string_view bagPath, std::string_view tag, std::
     }
     pending_.reset();
     CdxTag* made = nullptr;
-    Result r = bag->createTag(tag, keyExpr, forExpr, unique, descending, *schema_, records, progress, &made, &why);
+    Status r = bag->createTag(tag, keyExpr, forExpr, unique, descending, *schema_, records, progress, &made);
     listOrders();
-    if (r != kOk) return fail(r, why);
+    if (!r.ok()) return r;
     for (size_t i = 0; i < orders_.size(); ++i)
         if (orders_[i].tag == made) current_ = static_cast<int>(i + 1);
     *order = current_;
-    error_.clear();
-    return kOk;
+    return Status();
 }
 
 }  // namespace engine

@@ -11,67 +11,65 @@ namespace engine {
 
 // In shared mode every positioning call (not each skip) first picks up what
 // other processes wrote since we last looked: a 12-byte read of the header.
-Result IndexSet::usable(const Order** order, bool refresh) {
-    if (current_ == 0) return fail(kNoOrder, "no controlling order");
+Status IndexSet::usable(const Order** order, bool refresh) {
+    if (current_ == 0) return Status(kNoOrder, "no controlling order");
     if (refresh)
-        if (Result r = sync()) return r;
-    if (current_ == 0) return fail(kNoOrder, "the controlling order was removed by another program");
+        if (Status r = sync(); !r.ok()) return r;
+    if (current_ == 0) return Status(kNoOrder, "the controlling order was removed by another program");
     const Order& o = orders_[static_cast<size_t>(current_ - 1)];
-    if (isStale(o.bag)) return fail(kCorruptIndex, staleWhy_);
+    if (isStale(o.bag)) return Status(kCorruptIndex, staleWhy_);
     *order = &o;
-    return kOk;
+    return Status();
 }
 
-Result IndexSet::top(uint32_t* recordNumber) {
+Status IndexSet::top(uint32_t* recordNumber) {
     const Order* o;
-    Result r = usable(&o);
-    if (r != kOk) return r;
+    Status r = usable(&o);
+    if (!r.ok()) return r;
     CdxCursor c;
-    std::string why;
-    r = o->tag->descending() ? o->tag->tree->last(&c, &why) : o->tag->tree->first(&c, &why);
-    if (r != kOk) return fail(r, why);
+    r = o->tag->descending() ? o->tag->tree->last(&c) : o->tag->tree->first(&c);
+    if (!r.ok()) return r;
     *recordNumber = c.valid ? c.recno : 0;
-    return kOk;
+    return Status();
 }
 
-Result IndexSet::bottom(uint32_t* recordNumber) {
+Status IndexSet::bottom(uint32_t* recordNumber) {
     const Order* o;
-    Result r = usable(&o);
-    if (r != kOk) return r;
+    Status r = usable(&o);
+    if (!r.ok()) return r;
     CdxCursor c;
-    std::string why;
-    r = o->tag->descending() ? o->tag->tree->first(&c, &why) : o->tag->tree->last(&c, &why);
-    if (r != kOk) return fail(r, why);
+    r = o->tag->descending() ? o->tag->tree->first(&c) : o->tag->tree->last(&c);
+    if (!r.ok()) return r;
     *recordNumber = c.valid ? c.recno : 0;
-    return kOk;
+    return Status();
 }
 
-Result IndexSet::skip(const RecordView& current, int direction, uint32_t* recordNumber) {
+Status IndexSet::skip(const RecordView& current, int direction, uint32_t* recordNumber) {
     const Order* o;
-    Result r = usable(&o, false);
-    if (r != kOk) return r;
+    Status r = usable(&o, false);
+    if (!r.ok()) return r;
     CdxTag& t = *o->tag;
-    if (!t.key) return fail(kBadExpression, o->bag->path() + ": tag " + t.name + ": " + t.exprError);
-    std::string key, why;
-    if ((r = cdxRecordKey(*t.key, t.format, current, &key, &why)) != kOk) return fail(r, why);
+    if (!t.key) return Status(kBadExpression, o->bag->path() + ": tag " + t.name + ": " + t.exprError);
+    std::string key;
+    if (r = cdxRecordKey(*t.key, t.format, current, &key); !r.ok()) return r;
     key.resize(static_cast<size_t>(t.tree->keyLength()), static_cast<char>(t.tree->pad()));
     bool forward = (direction > 0) != t.descending();
     uint32_t recno = current.recordNumber();
     CdxCursor c;
     if (forward) {
-        r = t.tree->seek(key, recno, true, &c, &why);
+        r = t.tree->seek(key, recno, true, &c);
     } else {
-        r = t.tree->seek(key, recno, false, &c, &why);
-        if (r == kOk) r = c.valid ? t.tree->prev(&c, &why) : t.tree->last(&c, &why);
+        r = t.tree->seek(key, recno, false, &c);
+        if (r.ok()) r = c.valid ? t.tree->prev(&c) : t.tree->last(&c);
     }
-    if (r != kOk) return fail(r, why);
+    if (!r.ok()) return r;
     *recordNumber = c.valid ? c.recno : 0;
-    return kOk;
+    return Status();
 }
 
 // Finds the entries whose key begins with `prefix`: the first and last of
 // them in logical order, or the soft-seek position when there is none.
-Result IndexSet::seekKey(const Order& o, const std::string& prefix, bool soft, bool last,
+Status IndexSet::seekKey(const Order& o, const std::string& prefix, bool soft, bool last,
                          uint32_t* recordNumber, bool* found) {
     CdxTree& tree = *o.tag->tree;
     size_t kl = static_cast<size_t>(tree.keyLength());
@@ -79,41 +77,40 @@ Result IndexSet::seekKey(const Order& o, const std::string& prefix, bool soft, b
     std::string low = p + std::string(kl - p.size(), '\0');
     std::string high = p + std::string(kl - p.size(), '\xFF');
     auto matches = [&](const CdxCursor& c) { return c.valid && c.key.compare(0, p.size(), p) == 0; };
-    std::string why;
     CdxCursor first, after;
-    Result r = tree.seek(low, 0, false, &first, &why);
-    if (r != kOk) return fail(r, why);
+    Status r = tree.seek(low, 0, false, &first);
+    if (!r.ok()) return r;
     *found = matches(first);
     bool wantPhysicalLast = last != o.tag->descending();
     if (*found) {
         if (!wantPhysicalLast) {
             *recordNumber = first.recno;
-            return kOk;
+            return Status();
         }
-        if ((r = tree.seek(high, 0xFFFFFFFFu, true, &after, &why)) != kOk) return fail(r, why);
-        r = after.valid ? tree.prev(&after, &why) : tree.last(&after, &why);
-        if (r != kOk) return fail(r, why);
+        if (r = tree.seek(high, 0xFFFFFFFFu, true, &after); !r.ok()) return r;
+        r = after.valid ? tree.prev(&after) : tree.last(&after);
+        if (!r.ok()) return r;
         *recordNumber = after.recno;
-        return kOk;
+        return Status();
     }
     *recordNumber = 0;
-    if (!soft) return kOk;
+    if (!soft) return Status();
     if (!o.tag->descending()) {
         *recordNumber = first.valid ? first.recno : 0;
-        return kOk;
+        return Status();
     }
     // Descending: the next key in the order is the greatest one below the prefix.
-    r = first.valid ? tree.prev(&first, &why) : tree.last(&first, &why);
-    if (r != kOk) return fail(r, why);
+    r = first.valid ? tree.prev(&first) : tree.last(&first);
+    if (!r.ok()) return r;
     *recordNumber = first.valid ? first.recno : 0;
-    return kOk;
+    return Status();
 }
 
-Result IndexSet::seek(std::string_view key, int keyType, bool soft, bool last, bool exact,
+Status IndexSet::seek(std::string_view key, int keyType, bool soft, bool last, bool exact,
                       uint32_t* recordNumber, bool* found) {
     const Order* o;
-    Result r = usable(&o);
-    if (r != kOk) return r;
+    Status r = usable(&o);
+    if (!r.ok()) return r;
     *recordNumber = 0;
     *found = false;
     const CdxKeyFormat& f = o->tag->format;
@@ -121,7 +118,7 @@ Result IndexSet::seek(std::string_view key, int keyType, bool soft, bool last, b
     std::string prefix;
     if (keyType == kKeyDouble) {
         if (key.size() != 8 || type == 'C' || type == 'L')
-            return fail(kTypeMismatch, "tag " + o->tag->name + ": a number does not match a key of type " +
+            return Status(kTypeMismatch, "tag " + o->tag->name + ": a number does not match a key of type " +
                                            std::string(1, type));
         double d;
         std::memcpy(&d, key.data(), 8);
@@ -131,29 +128,26 @@ Result IndexSet::seek(std::string_view key, int keyType, bool soft, bool last, b
                                    (key.size() > 1 && key[0] == '.' && (key[1] == 'T' || key[1] == 't')));
         prefix = cdxValueKey(f, ExprValue::ofLogical(t));
     } else {
-        if (type != 'C') return fail(kTypeMismatch, "tag " + o->tag->name + ": text does not match a key of type " +
+        if (type != 'C') return Status(kTypeMismatch, "tag " + o->tag->name + ": text does not match a key of type " +
                                                         std::string(1, type));
         prefix = (o->tag->key && f.nullable ? "\x80" : "") + std::string(key);
         if (exact) prefix.resize(static_cast<size_t>(o->tag->tree->keyLength()), ' ');
     }
-    r = seekKey(*o, prefix, soft, last, recordNumber, found);
-    if (r == kOk) error_.clear();
+    return seekKey(*o, prefix, soft, last, recordNumber, found);
+}
+
+Status IndexSet::keyCountOf(int order, uint32_t* count) {
+    if (order < 1 || order > orderCount()) return Status(kNoOrder, "no order " + std::to_string(order));
+    if (Status r = sync(); !r.ok()) return r;
+    const Order& o = orders_[static_cast<size_t>(order - 1)];
+    Status r = o.tag->tree->count(count);
     return r;
 }
 
-Result IndexSet::keyCountOf(int order, uint32_t* count) {
-    if (order < 1 || order > orderCount()) return fail(kNoOrder, "no order " + std::to_string(order));
-    if (Result r = sync()) return r;
-    const Order& o = orders_[static_cast<size_t>(order - 1)];
-    std::string why;
-    Result r = o.tag->tree->count(count, &why);
-    return r == kOk ? kOk : fail(r, why);
-}
-
-Result IndexSet::keyCount(uint32_t* count) {
+Status IndexSet::keyCount(uint32_t* count) {
     const Order* o;
-    Result r = usable(&o);
-    if (r != kOk) return r;
+    Status r = usable(&o);
+    if (!r.ok()) return r;
     return keyCountOf(current_, count);
 }
 

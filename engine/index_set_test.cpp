@@ -26,45 +26,44 @@ protected:
 
     void open(uint32_t recordCount) {
         set_ = std::make_unique<IndexSet>();
-        ASSERT_EQ(set_->openStructural(dir_.file("people.dbf"), table_.schema(), recordCount, {}), kOk)
-            << set_->lastErrorText();
+        ASSERT_EQ(set_->openStructural(dir_.file("people.dbf"), table_.schema(), recordCount, {}), kOk);
     }
     void open() { open(table_.recordCount()); }
 
     int create(const std::string& tag, const std::string& key, const std::string& forExpr = "",
                bool unique = false, bool descending = false) {
         int order = 0;
-        Result r = set_->createTag("", tag, key, forExpr, unique, descending, table_, nullptr, &order);
-        EXPECT_EQ(r, kOk) << set_->lastErrorText();
+        Status r = set_->createTag("", tag, key, forExpr, unique, descending, table_, nullptr, &order);
+        EXPECT_EQ(r, kOk);
         return order;
     }
 
     uint32_t add(const std::string& name, const std::string& qty, const std::string& born, bool ok, int id) {
         uint32_t recno = table_.append({name, qty, born, ok ? "T" : "F", std::to_string(id)});
-        EXPECT_EQ(set_->onAppend(table_.record(recno)), kOk) << set_->lastErrorText();
+        EXPECT_EQ(set_->onAppend(table_.record(recno)), kOk);
         return recno;
     }
 
     void write(uint32_t recno, int field, const std::string& value) {
-        ASSERT_EQ(set_->beforeWrite(table_.record(recno)), kOk) << set_->lastErrorText();
+        ASSERT_EQ(set_->beforeWrite(table_.record(recno)), kOk);
         table_.set(recno, field, value);
-        ASSERT_EQ(set_->afterWrite(table_.record(recno)), kOk) << set_->lastErrorText();
+        ASSERT_EQ(set_->afterWrite(table_.record(recno)), kOk);
     }
 
     void setDeleted(uint32_t recno, bool deleted) {
         ASSERT_EQ(set_->beforeWrite(table_.record(recno)), kOk);
         table_.setDeleted(recno, deleted);
-        ASSERT_EQ(set_->afterWrite(table_.record(recno)), kOk) << set_->lastErrorText();
+        ASSERT_EQ(set_->afterWrite(table_.record(recno)), kOk);
     }
 
     // Record numbers of the controlling order, top to bottom, by skipping.
     std::vector<uint32_t> walk() {
         std::vector<uint32_t> out;
         uint32_t r = 0;
-        EXPECT_EQ(set_->top(&r), kOk) << set_->lastErrorText();
+        EXPECT_EQ(set_->top(&r), kOk);
         while (r != 0 && out.size() <= table_.recordCount()) {
             out.push_back(r);
-            EXPECT_EQ(set_->skip(table_.record(r), 1, &r), kOk) << set_->lastErrorText();
+            EXPECT_EQ(set_->skip(table_.record(r), 1, &r), kOk);
         }
         return out;
     }
@@ -83,7 +82,7 @@ protected:
     uint32_t seek(const std::string& key, bool soft = false, bool last = false, bool* found = nullptr) {
         uint32_t r = 0;
         bool f = false;
-        EXPECT_EQ(set_->seek(key, kKeyText, soft, last, false, &r, &f), kOk) << set_->lastErrorText();
+        EXPECT_EQ(set_->seek(key, kKeyText, soft, last, false, &r, &f), kOk);
         if (found) *found = f;
         return r;
     }
@@ -93,12 +92,12 @@ protected:
         std::memcpy(bytes.data(), &v, 8);
         uint32_t r = 0;
         bool f = false;
-        EXPECT_EQ(set_->seek(bytes, kKeyDouble, soft, false, false, &r, &f), kOk) << set_->lastErrorText();
+        EXPECT_EQ(set_->seek(bytes, kKeyDouble, soft, false, false, &r, &f), kOk);
         return r;
     }
 
     void checkBags() {
-        ASSERT_EQ(set_->checkAll(), kOk) << set_->lastErrorText();
+        ASSERT_EQ(set_->checkAll(), kOk);
     }
 
     void fillFive() {
@@ -229,7 +228,7 @@ TEST_F(IndexSetTest, RandomChangesKeepEveryTagExact) {
             setDeleted(r, !table_.deleted_[r - 1]);
         } else if (op < 99) {
             table_.pack();
-            ASSERT_EQ(set_->rebuildAll(table_, nullptr), kOk) << set_->lastErrorText();
+            ASSERT_EQ(set_->rebuildAll(table_, nullptr), kOk);
         } else {
             table_.zap();
             ASSERT_EQ(set_->onZap(), kOk);
@@ -240,17 +239,16 @@ TEST_F(IndexSetTest, RandomChangesKeepEveryTagExact) {
             ASSERT_EQ(set_->setOrder(order), kOk);
             OrderInfo info;
             ASSERT_EQ(set_->orderInfo(order, &info), kOk);
-            std::string error;
-            auto key = Expression::compile(info.keyExpr, table_.schema(), &error);
-            auto cond = info.forExpr.empty() ? nullptr : Expression::compile(info.forExpr, table_.schema(), &error);
+            auto key = test::compiled(info.keyExpr, table_.schema());
+            auto cond = info.forExpr.empty() ? nullptr : test::compiled(info.forExpr, table_.schema());
             CdxKeyFormat format;
-            ASSERT_EQ(cdxKeyFormatFor(*key, table_.schema(), &format, &error), kOk);
+            ASSERT_EQ(cdxKeyFormatFor(*key, table_.schema(), &format), kOk);
             std::multimap<std::string, uint32_t> model;
             for (uint32_t r = 1; r <= table_.recordCount(); ++r) {
                 ExprValue ok;
-                if (cond && cond->evaluate(table_.record(r), &ok, &error) && !ok.logical) continue;
+                if (cond && cond->evaluate(table_.record(r), &ok).ok() && !ok.logical) continue;
                 std::string k;
-                ASSERT_EQ(cdxRecordKey(*key, format, table_.record(r), &k, &error), kOk);
+                ASSERT_EQ(cdxRecordKey(*key, format, table_.record(r), &k), kOk);
                 if (info.unique && model.count(k)) continue;
                 model.emplace(k, r);
             }
@@ -286,8 +284,9 @@ TEST_F(IndexSetTest, StaleBagIsReportedAndZapRepairsIt) {
     OrderInfo info;
     ASSERT_EQ(set_->orderInfo(1, &info), kOk);
     EXPECT_TRUE(info.stale);
-    EXPECT_EQ(set_->setOrder(1), kCorruptIndex);
-    EXPECT_NE(set_->lastErrorText().find("does not match its table"), std::string::npos);
+    Status s = set_->setOrder(1);
+    EXPECT_EQ(s, kCorruptIndex);
+    EXPECT_NE(s.message().find("does not match its table"), std::string::npos);
     ASSERT_EQ(set_->rebuildAll(table_, nullptr), kOk);
     ASSERT_EQ(set_->setOrder(1), kOk);
     EXPECT_EQ(walk(), (std::vector<uint32_t>{3, 1, 6, 2, 5, 4}));
@@ -304,8 +303,9 @@ TEST_F(IndexSetTest, BadExpressionsAndLongKeysChangeNothing) {
     ASSERT_EQ(set_->flush(), kOk);
     std::string before = test::readFileBytes(set_->structuralPath());
     int order = 0;
-    EXPECT_EQ(set_->createTag("", "BAD", "UPPER(qty)", "", false, false, table_, nullptr, &order), kBadExpression);
-    EXPECT_NE(set_->lastErrorText().find("must be character"), std::string::npos);
+    Status s = set_->createTag("", "BAD", "UPPER(qty)", "", false, false, table_, nullptr, &order);
+    EXPECT_EQ(s, kBadExpression);
+    EXPECT_NE(s.message().find("must be character"), std::string::npos);
     EXPECT_EQ(set_->createTag("", "LONG", "name+SPACE(240)", "", false, false, table_, nullptr, &order),
               kKeyTooLong);
     EXPECT_EQ(set_->createTag("", "BADFOR", "name", "qty", false, false, table_, nullptr, &order),
@@ -335,8 +335,9 @@ TEST_F(IndexSetTest, DamagedNodeIsReportedAndTheFileLeftAlone) {
     EXPECT_TRUE(info.stale);
     EXPECT_EQ(set_->setOrder(1), kCorruptIndex);
     uint32_t n;
-    EXPECT_EQ(set_->keyCountOf(1, &n), kCorruptIndex);
-    EXPECT_NE(set_->lastErrorText().find("outside the file"), std::string::npos);
+    Status s = set_->keyCountOf(1, &n);
+    EXPECT_EQ(s, kCorruptIndex);
+    EXPECT_NE(s.message().find("outside the file"), std::string::npos);
     ASSERT_EQ(set_->onAppend(table_.record(1)), kOk);  // a stale bag is not maintained
     ASSERT_EQ(set_->closeAll(), kOk);
     EXPECT_EQ(test::readFileBytes(path), bytes);
@@ -348,7 +349,7 @@ TEST_F(IndexSetTest, DeleteAndRecallHookMovesDeletedAwareTags) {
     create("LIVE", "UPPER(name)", ".NOT. DELETED()");
     create("FLAG", "IIF(DELETED(), 'D', 'L') + UPPER(name)");
     table_.setDeleted(2, true);
-    ASSERT_EQ(set_->onDeleteRecall(table_.record(2)), kOk) << set_->lastErrorText();
+    ASSERT_EQ(set_->onDeleteRecall(table_.record(2)), kOk);
     EXPECT_EQ(walk(), (std::vector<uint32_t>{2, 3, 1, 5, 4}));  // "D..." before "L..."
     ASSERT_EQ(set_->setOrder(1), kOk);
     EXPECT_EQ(walk(), (std::vector<uint32_t>{3, 1, 5, 4}));
@@ -365,8 +366,7 @@ TEST_F(IndexSetTest, SharedReaderSeesAnotherWritersChangesAfterSync) {
     ASSERT_EQ(set_->closeAll(), kOk);
     IndexOpenMode shared{false, true};
     IndexSet writer, reader;
-    ASSERT_EQ(writer.openStructural(dir_.file("people.dbf"), table_.schema(), 5, shared), kOk)
-        << writer.lastErrorText();
+    ASSERT_EQ(writer.openStructural(dir_.file("people.dbf"), table_.schema(), 5, shared), kOk);
     ASSERT_EQ(reader.openStructural(dir_.file("people.dbf"), table_.schema(), 5, shared), kOk);
     ASSERT_EQ(reader.setOrder(1), kOk);
     uint32_t r = 0;

@@ -7,7 +7,7 @@
 
 #include "engine/byte_order.h"
 #include "engine/dbf_field.h"
-#include "engine/error_map.h"
+#include "engine/status.h"
 
 namespace engine {
 namespace {
@@ -39,90 +39,83 @@ Table::Table(const OpenParams& p)
       rec_(&layout_, &memo_),
       scan_(&layout_, &memo_) {}
 
+// The owner (engine.cpp) closes tables and reports the failure; a table
+// destroyed otherwise (shutdown of a test) has nobody left to tell.
 Table::~Table() {
-    close();
+    (void)close();
 }
 
-Result Table::fail(Result code, std::string text) {
-    why_ = path_ + ": " + std::move(text);
-    return code;
+Status Table::fail(Result code, std::string_view detail) const {
+    return Status::error(code, path_, detail);
 }
 
-Result Table::ioFail(const os::Status& s) {
-    why_ = s.message();
-    return resultFromOs(s.code());
+// Corrupt memo items are reported against the table whose record points at
+// them; I/O failures already name the memo file.
+Status Table::memoFail(const Status& s) const {
+    return s.code() == kCorruptMemo ? fail(kCorruptMemo, "memo: " + s.message()) : s;
 }
 
-Result Table::indexFail(Result code) {
-    why_ = indexes_->lastErrorText();
-    return code;
-}
-
-Result Table::open(const OpenParams& p, std::unique_ptr<Table>* out, std::string* why) {
+Status Table::open(const OpenParams& p, std::unique_ptr<Table>* out) {
     std::unique_ptr<Table> t(new Table(p));
-    Result r = t->openFiles(p);
-    if (r != kOk) {
-        *why = t->why_;
+    Status r = t->openFiles(p);
+    if (!r.ok()) {
         t->dbf_.close();  // nothing was written: skip close()'s flushing
         t->memo_.close();
         t->indexes_.reset();
         return r;
     }
     *out = std::move(t);
-    return kOk;
+    return Status();
 }
 
-Result Table::openFiles(const OpenParams& p) {
+Status Table::openFiles(const OpenParams& p) {
     auto f = os::File::open(p.path, p.readOnly ? os::Access::Read : os::Access::ReadWrite,
                             p.shared ? os::Share::Shared : os::Share::Exclusive,
                             os::Disposition::OpenExisting);
-    if (!f.ok()) return ioFail(f.status());
+    if (!f.ok()) return Status::fromOs(f.status());
     dbf_ = std::move(f.value());
     auto size = dbf_.size();
-    if (!size.ok()) return ioFail(size.status());
+    if (!size.ok()) return Status::fromOs(size.status());
     fileBytes_ = size.value();
     std::string head(size_t(std::min<uint64_t>(fileBytes_, kHeaderReadBytes)), '\0');
     auto got = dbf_.read(0, head.data(), head.size());
-    if (!got.ok()) return ioFail(got.status());
+    if (!got.ok()) return Status::fromOs(got.status());
     head.resize(got.value());
     DbfHeader h;
-    std::string why;
-    if (Result r = parseDbfHeader(head, fileBytes_, &h, &why)) return fail(r, why);
+    if (Status r = parseDbfHeader(head, fileBytes_, &h); !r.ok()) return fail(r.code(), r.message());
     layout_.build(h, p.alias);
     rec_.attach();
     scan_.attach();
     count_ = countOnDisk_ = h.recordCount;
-    if (Result r = openMemo(p)) return r;
+    if (Status r = openMemo(p); !r.ok()) return r;
     IndexOpenMode mode;
     mode.readOnly = readOnly_;
     mode.shared = shared_;
-    if (Result r = indexes_->openStructural(path_, rec_, count_, mode)) return indexFail(r);
-    return goTop() == kCorruptTable ? kCorruptTable : kOk;
+    if (Status r = indexes_->openStructural(path_, rec_, count_, mode); !r.ok()) return r;
+    // A first record that cannot be read fails the open; an index that
+    // cannot position is reported by the first navigation instead.
+    Status top = goTop();
+    return top == kCorruptTable ? top : Status();
 }
 
-Result Table::openMemo(const OpenParams& p) {
+Status Table::openMemo(const OpenParams& p) {
     MemoKind kind = layout_.header.memoKind();
-    if (kind == MemoKind::None) return kOk;
+    if (kind == MemoKind::None) return Status();
     bool dbt = kind == MemoKind::Dbt;
     std::string mp = memoPath(path_, dbt);
-    std::string why;
-    Result r = memo_.open(mp, dbt, p.readOnly ? os::Access::Read : os::Access::ReadWrite,
-                          p.shared ? os::Share::Shared : os::Share::Exclusive, &why);
+    Status r = memo_.open(mp, dbt, p.readOnly ? os::Access::Read : os::Access::ReadWrite,
+                          p.shared ? os::Share::Shared : os::Share::Exclusive);
     if (r == kNotFound) return fail(kCorruptMemo, "memo file " + mp + " is missing");
-    if (r != kOk) {
-        why_ = why;
-        return r;
-    }
-    return kOk;
+    return memoFail(r);
 }
 
-Result Table::close() {
-    if (!dbf_.isOpen()) return kOk;
-    Result first = kOk;
+Status Table::close() {
+    if (!dbf_.isOpen()) return Status();
+    Status first;
     if (!readOnly_) first = flush();
     if (indexes_) {
-        Result r = indexes_->closeAll();
-        if (first == kOk && r != kOk) first = indexFail(r);
+        Status r = indexes_->closeAll();
+        if (first.ok() && !r.ok()) first = r;
     }
     releaseAllLocks();
     memo_.close();
@@ -130,46 +123,43 @@ Result Table::close() {
     return first;
 }
 
-Result Table::memo(int field, std::string* text) {
+Status Table::memo(int field, std::string* text) {
     if (eof_) {
         text->clear();
-        return kAtEof;
+        return fail(kAtEof, "memo read at end of file");
     }
-    std::string why;
-    if (!rec_.memoText(field, text, &why)) return fail(kCorruptMemo, why);
-    return kOk;
+    return memoFail(rec_.memoText(field, text));
 }
 
-Result Table::memoLength(int field, uint32_t* length) {
+Status Table::memoLength(int field, uint32_t* length) {
     *length = 0;
-    if (eof_) return kAtEof;
+    if (eof_) return fail(kAtEof, "memo read at end of file");
     const FieldDesc& f = rec_.user(field);
     uint32_t block = readMemoBlock(rec_.data() + f.offset, f);
-    std::string why;
-    if (block != 0 && memo_.length(block, length, &why) != kOk) return fail(kCorruptMemo, why);
-    return kOk;
+    if (block == 0) return Status();
+    return memoFail(memo_.length(block, length));
 }
 
 // Checks that the current record may change and tells the indexes the
 // record's old keys before its first change.
-Result Table::beginChange() {
+Status Table::beginChange() {
     if (readOnly_) return fail(kReadOnly, "table is open read-only");
     if (eof_) return fail(kAtEof, "no current record (end of file)");
     if (!isNew_ && !indexNotified_ && indexes_->orderCount() > 0) {
-        if (Result r = indexes_->beforeWrite(rec_)) return indexFail(r);
+        if (Status r = indexes_->beforeWrite(rec_); !r.ok()) return r;
         indexNotified_ = true;
     }
     dirty_ = true;
-    return kOk;
+    return Status();
 }
 
-Result Table::checkWritable(int field) {
+Status Table::checkWritable(int field) {
     if (field < 0 || field >= fieldCount()) return fail(kFieldNotFound, "no such field");
     return beginChange();
 }
 
-Result Table::setText(int field, std::string_view value) {
-    if (Result r = checkWritable(field)) return r;
+Status Table::setText(int field, std::string_view value) {
+    if (Status r = checkWritable(field); !r.ok()) return r;
     const FieldDesc& f = rec_.user(field);
     uint8_t* p = rec_.data() + f.offset;
     if (isMemoType(f.type)) {
@@ -177,16 +167,12 @@ Result Table::setText(int field, std::string_view value) {
         // and start from the memo header as it is on disk.
         bool taken = false;
         if (shared_)
-            if (Result r = lockAppend(&taken)) return r;
-        std::string why;
+            if (Status r = lockAppend(&taken); !r.ok()) return r;
         uint32_t block = 0;
-        Result r = shared_ ? memo_.refresh(&why) : kOk;
-        if (r == kOk) r = memo_.write(readMemoBlock(p, f), value, &block, &why);
+        Status r = shared_ ? memo_.refresh() : Status();
+        if (r.ok()) r = memo_.write(readMemoBlock(p, f), value, &block);
         unlockAppend(taken);
-        if (r != kOk) {
-            why_ = why;
-            return r;
-        }
+        if (!r.ok()) return memoFail(r);
         writeMemoBlock(p, f, block);
     } else if (f.type == 'C') {
         writeText(p, f, value);
@@ -211,44 +197,44 @@ Result Table::setText(int field, std::string_view value) {
             return fail(kTypeMismatch, "not a number: " + std::string(value));
         if ((f.type == 'N' || f.type == 'F') && value.size() == f.length)
             std::memcpy(p, value.data(), f.length);  // digits of the field's width (or blanks) as they are
-        else if (Result r = writeNumber(p, f, d))
-            return fail(r, "value too wide for " + f.name);
+        else if (Status r = writeNumber(p, f, d); !r.ok())
+            return fail(r.code(), "value too wide for " + f.name);
     } else {
         return fail(kTypeMismatch, "field " + f.name + " cannot take text");
     }
     rec_.setNull(field, false);
-    return kOk;
+    return Status();
 }
 
-Result Table::setNumber(int field, double value) {
-    if (Result r = checkWritable(field)) return r;
+Status Table::setNumber(int field, double value) {
+    if (Status r = checkWritable(field); !r.ok()) return r;
     const FieldDesc& f = rec_.user(field);
     if (!isNumericType(f.type)) return fail(kTypeMismatch, "field " + f.name + " is not numeric");
-    if (Result r = writeNumber(rec_.data() + f.offset, f, value))
-        return fail(r, "value too wide for " + f.name);
+    if (Status r = writeNumber(rec_.data() + f.offset, f, value); !r.ok())
+        return fail(r.code(), "value too wide for " + f.name);
     rec_.setNull(field, false);
     if (f.type == 'I') return keepAutoIncrementAbove(field, int32_t(getU32le(rec_.data() + f.offset)));
-    return kOk;
+    return Status();
 }
 
 // The typed writes: `type` is the one field type that takes the value.
 template <class Write>
-Result Table::writeAs(int field, char type, const char* what, Write write) {
-    if (Result r = checkWritable(field)) return r;
+Status Table::writeAs(int field, char type, const char* what, Write write) {
+    if (Status r = checkWritable(field); !r.ok()) return r;
     const FieldDesc& f = rec_.user(field);
     if (f.type != type) return fail(kTypeMismatch, "field " + f.name + " is not " + what);
     write(rec_.data() + f.offset, f);
     rec_.setNull(field, false);
-    return kOk;
+    return Status();
 }
 
-Result Table::setCurrency(int field, int64_t tenThousandths) {
+Status Table::setCurrency(int field, int64_t tenThousandths) {
     return writeAs(field, 'Y', "currency",
                    [&](uint8_t* p, const FieldDesc& f) { writeCurrency(p, f, tenThousandths); });
 }
 
-Result Table::setNull(int field) {
-    if (Result r = checkWritable(field)) return r;
+Status Table::setNull(int field) {
+    if (Status r = checkWritable(field); !r.ok()) return r;
     const FieldDesc& f = rec_.user(field);
     if (!rec_.nullable(field)) return fail(kTypeMismatch, "field " + f.name + " cannot hold NULL");
     uint8_t* p = rec_.data() + f.offset;
@@ -259,14 +245,14 @@ Result Table::setNull(int field) {
         writeBlank(p, f);
     }
     rec_.setNull(field, true);
-    return kOk;
+    return Status();
 }
 
 // A value written into an autoincrementing field by hand (a record copied
 // from another table keeps its number) moves the descriptor's next value
 // past it, so that later appends do not hand the same number out again.
-Result Table::keepAutoIncrementAbove(int field, int32_t value) {
-    if (layout_.header.autoIncrements.empty()) return kOk;
+Status Table::keepAutoIncrementAbove(int field, int32_t value) {
+    if (layout_.header.autoIncrements.empty()) return Status();
     int index = -1;
     for (size_t i = 0, u = 0; i < layout_.header.fields.size(); ++i) {
         if (layout_.header.fields[i].flags & kFieldSystem) continue;
@@ -276,73 +262,73 @@ Result Table::keepAutoIncrementAbove(int field, int32_t value) {
         if (a.field != index || value < a.next) continue;
         bool taken = false;
         if (shared_)
-            if (Result r = lockAppend(&taken)) return r;
+            if (Status r = lockAppend(&taken); !r.ok()) return r;
         uint64_t at = kDbfHeaderBytes + uint64_t(kDbfDescriptorBytes) * uint32_t(a.field) + kDbfAutoNextOffset;
         uint8_t b[4];
-        Result r = kOk;
+        Status r;
         if (shared_) {
             auto got = dbf_.read(at, b, 4);
-            if (!got.ok()) r = ioFail(got.status());
+            if (!got.ok()) r = Status::ioError(got.status());
             else if (got.value() == 4) a.next = int32_t(getU32le(b));
         }
-        if (r == kOk && value >= a.next && int64_t(value) + a.step <= INT32_MAX) {
+        if (r.ok() && value >= a.next && int64_t(value) + a.step <= INT32_MAX) {
             a.next = value + a.step;
             putU32le(b, uint32_t(a.next));
             os::Status s = dbf_.write(at, b, 4);
-            if (!s.ok()) r = ioFail(s);
+            if (!s.ok()) r = Status::ioError(s);
         }
         unlockAppend(taken);
         return r;
     }
-    return kOk;
+    return Status();
 }
 
-Result Table::setLogical(int field, bool value) {
+Status Table::setLogical(int field, bool value) {
     return writeAs(field, 'L', "logical", [&](uint8_t* p, const FieldDesc& f) { writeLogical(p, f, value); });
 }
 
-Result Table::setJulian(int field, int32_t julian) {
+Status Table::setJulian(int field, int32_t julian) {
     return setDateTime(field, julian, 0);
 }
 
-Result Table::setDateTime(int field, int32_t julian, int32_t millis) {
-    if (Result r = checkWritable(field)) return r;
+Status Table::setDateTime(int field, int32_t julian, int32_t millis) {
+    if (Status r = checkWritable(field); !r.ok()) return r;
     const FieldDesc& f = rec_.user(field);
     if (f.type != 'D' && f.type != 'T')
         return fail(kTypeMismatch, "field " + f.name + " is not a date");
     if (millis < 0 || millis >= 86400000) return fail(kInvalidArgument, "time of day out of range");
     writeDateTime(rec_.data() + f.offset, f, julian, millis);
     rec_.setNull(field, false);
-    return kOk;
+    return Status();
 }
 
-Result Table::append() {
+Status Table::append() {
     if (readOnly_) return fail(kReadOnly, "table is open read-only");
-    if (Result r = commit()) return r;
+    if (Status r = commit(); !r.ok()) return r;
     uint32_t recno = 0;
     if (shared_) {
         bool taken = false;
-        if (Result r = lockAppend(&taken)) return r;
-        Result r = rereadCount();
-        if (r == kOk) {
+        if (Status r = lockAppend(&taken); !r.ok()) return r;
+        Status r = rereadCount();
+        if (r.ok()) {
             rec_.clear();
             recno = count_ + 1;
             r = assignAutoIncrements();
         }
-        if (r == kOk) {
+        if (r.ok()) {
             r = writeRecordBytes(recno, rec_.data());
-            if (r == kOk) {
+            if (r.ok()) {
                 count_ = recno;
                 r = writeCount();
             }
         }
         unlockAppend(taken);
-        if (r != kOk) return r;
+        if (!r.ok()) return r;
     } else {
         if (appendBuf_.size() >= (size_t(1) << 20))
-            if (Result r = flushAppends()) return r;
+            if (Status r = flushAppends(); !r.ok()) return r;
         rec_.clear();
-        if (Result r = assignAutoIncrements()) return r;
+        if (Status r = assignAutoIncrements(); !r.ok()) return r;
         recno = count_ + 1;
         if (appendBuf_.empty()) appendFirst_ = recno;
         appendBuf_.insert(appendBuf_.end(), rec_.data(), rec_.data() + rec_.size());
@@ -353,21 +339,21 @@ Result Table::append() {
     eof_ = bof_ = false;
     isNew_ = dirty_ = true;
     indexNotified_ = false;
-    return kOk;
+    return Status();
 }
 
 // Autoincrementing integer fields take the descriptor's next value, and the
 // descriptor moves on by its step before the record is written: a crash can
 // leave a gap in the numbers, never a number handed out twice. Shared tables
 // read the descriptor from disk (append holds the header lock).
-Result Table::assignAutoIncrements() {
+Status Table::assignAutoIncrements() {
     for (DbfHeader::AutoIncrement& a : layout_.header.autoIncrements) {
         uint64_t at = kDbfHeaderBytes + uint64_t(kDbfDescriptorBytes) * uint32_t(a.field) +
                       kDbfAutoNextOffset;
         uint8_t b[4];
         if (shared_) {
             auto got = dbf_.read(at, b, 4);
-            if (!got.ok()) return ioFail(got.status());
+            if (!got.ok()) return Status::ioError(got.status());
             if (got.value() == 4) a.next = int32_t(getU32le(b));
         }
         const FieldDesc& f = layout_.header.fields[size_t(a.field)];
@@ -377,32 +363,28 @@ Result Table::assignAutoIncrements() {
         a.next += a.step;
         putU32le(b, uint32_t(a.next));
         os::Status s = dbf_.write(at, b, 4);
-        if (!s.ok()) return ioFail(s);
+        if (!s.ok()) return Status::ioError(s);
     }
-    return kOk;
+    return Status();
 }
 
-Result Table::setDeleted(bool deleted) {
-    if (Result r = beginChange()) return r;
+Status Table::setDeleted(bool deleted) {
+    if (Status r = beginChange(); !r.ok()) return r;
     // afterWrite at commit sees the new flag (tags that read DELETED()).
     rec_.data()[0] = deleted ? '*' : ' ';
-    return kOk;
+    return Status();
 }
 
-Result Table::flush() {
-    if (readOnly_ || !dbf_.isOpen()) return kOk;
-    if (Result r = commit()) return r;
-    if (Result r = flushAppends()) return r;
-    if (Result r = indexes_->flush()) return indexFail(r);
+Status Table::flush() {
+    if (readOnly_ || !dbf_.isOpen()) return Status();
+    if (Status r = commit(); !r.ok()) return r;
+    if (Status r = flushAppends(); !r.ok()) return r;
+    if (Status r = indexes_->flush(); !r.ok()) return r;
     if (headerDirty_)
-        if (Result r = writeCount()) return r;
-    std::string why;
-    if (Result r = memo_.flush(&why)) {
-        why_ = why;
-        return r;
-    }
+        if (Status r = writeCount(); !r.ok()) return r;
+    if (Status r = memo_.flush(); !r.ok()) return memoFail(r);
     os::Status s = dbf_.flush();
-    return s.ok() ? kOk : ioFail(s);
+    return s.ok() ? Status() : Status::ioError(s);
 }
 
 }  // namespace engine

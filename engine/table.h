@@ -34,7 +34,7 @@
 #include "engine/dbf_record.h"
 #include "engine/fpt_file.h"
 #include "engine/index_set.h"
-#include "engine/result_codes.h"
+#include "engine/status.h"
 #include "os/file.h"
 
 namespace engine {
@@ -62,11 +62,10 @@ public:
     Table(const Table&) = delete;
     Table& operator=(const Table&) = delete;
 
-    static Result open(const OpenParams& params, std::unique_ptr<Table>* table, std::string* why);
+    static Status open(const OpenParams& params, std::unique_ptr<Table>* table);
     // Writes everything and closes the files; safe to call twice.
-    Result close();
+    Status close();
 
-    const std::string& errorText() const { return why_; }
     const TableLayout& layout() const { return layout_; }
     int fieldCount() const { return int(layout_.user.size()); }
     const std::string& path() const { return path_; }
@@ -74,106 +73,105 @@ public:
     bool readOnly() const { return readOnly_; }
 
     // Navigation.
-    Result goTop();
-    Result goBottom();
-    Result skip(int64_t count);
-    Result gotoRecord(uint32_t recno);
-    Result refresh();
+    Status goTop();
+    Status goBottom();
+    Status skip(int64_t count);
+    Status gotoRecord(uint32_t recno);
+    Status refresh();
     bool bof() const { return bof_; }
     bool eof() const { return eof_; }
     bool found() const { return found_; }
     uint32_t recno() const { return rec_.recordNumber(); }
-    Result count(uint32_t* n);
+    Status count(uint32_t* n);
 
     // Current record access (user field index 0-based).
     const DbfRecord& record() const { return rec_; }
-    Result memo(int field, std::string* text);
-    Result memoLength(int field, uint32_t* length);
-    Result setText(int field, std::string_view value);
-    Result setNumber(int field, double value);
-    Result setLogical(int field, bool value);
-    Result setJulian(int field, int32_t julian);
-    Result setDateTime(int field, int32_t julian, int32_t millis);
-    Result setCurrency(int field, int64_t tenThousandths);
+    Status memo(int field, std::string* text);
+    Status memoLength(int field, uint32_t* length);
+    Status setText(int field, std::string_view value);
+    Status setNumber(int field, double value);
+    Status setLogical(int field, bool value);
+    Status setJulian(int field, int32_t julian);
+    Status setDateTime(int field, int32_t julian, int32_t millis);
+    Status setCurrency(int field, int64_t tenThousandths);
     // NULL into a nullable field (its bytes blank); kTypeMismatch otherwise.
-    Result setNull(int field);
+    Status setNull(int field);
 
-    Result append();
-    Result setDeleted(bool deleted);
-    Result flush();
-    Result zap();
-    Result pack();
+    Status append();
+    Status setDeleted(bool deleted);
+    Status flush();
+    Status zap();
+    Status pack();
 
     // Locks.
-    Result lockRecord(uint32_t recno);
-    Result unlockRecord(uint32_t recno);
-    Result lockTable();
-    Result unlockTable();
+    Status lockRecord(uint32_t recno);
+    Status unlockRecord(uint32_t recno);
+    Status lockTable();
+    Status unlockTable();
     const std::set<uint32_t>& lockedRecords() const { return recordLocks_; }
     bool tableLocked() const { return tableLocked_ || !shared_; }
 
     // Indexes.
     IndexSet& indexes() { return *indexes_; }
-    Result createIndex(std::string_view bag, std::string_view tag, std::string_view key,
+    Status createIndex(std::string_view bag, std::string_view tag, std::string_view key,
                        std::string_view forExpr, bool unique, bool descending,
                        const IndexBuildProgress& progress, int* order);
-    Result openIndex(std::string_view bag);
-    Result closeIndexes();
-    Result setOrder(int order);
+    Status openIndex(std::string_view bag);
+    Status closeIndexes();
+    Status setOrder(int order);
     // Shared: picks up the tags other processes created or removed in the
     // open bags since we last looked.
-    Result refreshOrders();
-    Result seek(std::string_view key, int keyType, bool soft, bool last, bool* isFound);
-    Result keyCount(uint32_t* count);
+    Status refreshOrders();
+    Status seek(std::string_view key, int keyType, bool soft, bool last, bool* isFound);
+    Status keyCount(uint32_t* count);
 
     // RecordSource, for index builds.
     uint32_t recordCount() const override { return count_; }
-    Result readRecord(uint32_t recordNumber, const RecordView** view) override;
+    Status readRecord(uint32_t recordNumber, const RecordView** view) override;
 
 private:
     Table(const OpenParams& p);
-    Result openFiles(const OpenParams& p);
-    Result openMemo(const OpenParams& p);
-    Result fail(Result code, std::string text);
-    Result ioFail(const os::Status& s);
-    Result indexFail(Result code);
+    Status openFiles(const OpenParams& p);
+    Status openMemo(const OpenParams& p);
+    // A failure of this table: "path: detail".
+    Status fail(Result code, std::string_view detail) const;
+    Status memoFail(const Status& s) const;
 
     // Record I/O (table_io.cpp).
-    Result loadRecord(uint32_t recno, DbfRecord* into);
-    Result commit();
-    Result commitLocked();
-    Result writeRecordBytes(uint32_t recno, const uint8_t* bytes);
-    Result flushAppends();
-    Result writeCount();
-    Result rereadCount();
+    Status loadRecord(uint32_t recno, DbfRecord* into);
+    Status commit();
+    Status commitLocked();
+    Status writeRecordBytes(uint32_t recno, const uint8_t* bytes);
+    Status flushAppends();
+    Status writeCount();
+    Status rereadCount();
     void setPhantom();
-    Result beginChange();
-    Result checkWritable(int field);
+    Status beginChange();
+    Status checkWritable(int field);
     template <class Write>
-    Result writeAs(int field, char type, const char* what, Write write);
-    Result assignAutoIncrements();
-    Result keepAutoIncrementAbove(int field, int32_t value);
-    Result compactMemos();
-    Result forEachRecordChunk(const std::function<bool(uint8_t* records, uint32_t n)>& visit);
-    Result movePointers(const std::map<uint32_t, uint32_t>& moves);
+    Status writeAs(int field, char type, const char* what, Write write);
+    Status assignAutoIncrements();
+    Status keepAutoIncrementAbove(int field, int32_t value);
+    Status compactMemos();
+    Status forEachRecordChunk(const std::function<bool(uint8_t* records, uint32_t n)>& visit);
+    Status movePointers(const std::map<uint32_t, uint32_t>& moves);
 
     // Navigation helpers (table_nav.cpp).
     bool visible(const DbfRecord& r) const;
-    Result moveTo(uint32_t recno);
-    Result stepNatural(int dir, bool* moved);
-    Result stepOrdered(int dir, bool* moved);
-    Result settleForward();
-    Result settleBackward();
-    Result syncIndexes();
+    Status moveTo(uint32_t recno);
+    Status stepNatural(int dir, bool* moved);
+    Status stepOrdered(int dir, bool* moved);
+    Status settleForward();
+    Status settleBackward();
+    Status syncIndexes();
 
     // Locks (table_lock.cpp).
     uint64_t maxRecords() const;
-    Result lockAppend(bool* taken);
+    Status lockAppend(bool* taken);
     void unlockAppend(bool taken);
     void releaseAllLocks();
 
     std::string path_;
-    std::string why_;
     bool shared_ = false;
     bool readOnly_ = false;
     os::File dbf_;

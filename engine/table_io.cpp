@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "engine/byte_order.h"
-#include "engine/error_map.h"
+#include "engine/status.h"
 #include "engine/table.h"
 
 namespace engine {
@@ -14,24 +14,24 @@ constexpr size_t kReadAheadBytes = 64 * 1024;
 
 }  // namespace
 
-Result Table::loadRecord(uint32_t recno, DbfRecord* into) {
+Status Table::loadRecord(uint32_t recno, DbfRecord* into) {
     const size_t rb = layout_.header.recordBytes;
     into->setRecordNumber(recno);
     if (appendFirst_ != 0 && recno >= appendFirst_ && recno <= count_) {
         std::memcpy(into->data(), appendBuf_.data() + (recno - appendFirst_) * rb, rb);
-        return kOk;
+        return Status();
     }
     if (!shared_ && recno >= cacheFirst_ && recno < cacheFirst_ + cacheCount_) {
         std::memcpy(into->data(), cache_.data() + (recno - cacheFirst_) * rb, rb);
-        return kOk;
+        return Status();
     }
     uint64_t offset = layout_.header.headerBytes + uint64_t(recno - 1) * rb;
     if (shared_) {
         auto got = dbf_.read(offset, into->data(), rb);
-        if (!got.ok()) return ioFail(got.status());
+        if (!got.ok()) return Status::ioError(got.status());
         if (got.value() != rb)
             return fail(kCorruptTable, "record " + std::to_string(recno) + " beyond end of file");
-        return kOk;
+        return Status();
     }
     uint32_t lastOnDisk = appendFirst_ != 0 ? appendFirst_ - 1 : count_;
     uint32_t n = uint32_t(std::max<size_t>(1, kReadAheadBytes / rb));
@@ -39,20 +39,20 @@ Result Table::loadRecord(uint32_t recno, DbfRecord* into) {
     cache_.resize(size_t(n) * rb);
     cacheCount_ = 0;
     auto got = dbf_.read(offset, cache_.data(), cache_.size());
-    if (!got.ok()) return ioFail(got.status());
+    if (!got.ok()) return Status::ioError(got.status());
     if (got.value() < rb)
         return fail(kCorruptTable, "record " + std::to_string(recno) + " beyond end of file");
     cacheFirst_ = recno;
     cacheCount_ = uint32_t(got.value() / rb);
     std::memcpy(into->data(), cache_.data(), rb);
-    return kOk;
+    return Status();
 }
 
-Result Table::writeRecordBytes(uint32_t recno, const uint8_t* bytes) {
+Status Table::writeRecordBytes(uint32_t recno, const uint8_t* bytes) {
     const size_t rb = layout_.header.recordBytes;
     if (appendFirst_ != 0 && recno >= appendFirst_ && recno <= count_) {
         std::memcpy(appendBuf_.data() + (recno - appendFirst_) * rb, bytes, rb);
-        return kOk;
+        return Status();
     }
     uint64_t offset = layout_.header.headerBytes + uint64_t(recno - 1) * rb;
     os::Status s;
@@ -64,97 +64,97 @@ Result Table::writeRecordBytes(uint32_t recno, const uint8_t* bytes) {
     } else {
         s = dbf_.write(offset, bytes, rb);
     }
-    if (!s.ok()) return ioFail(s);
+    if (!s.ok()) return Status::ioError(s);
     if (offset + rb + 1 > fileBytes_) fileBytes_ = offset + rb + 1;
     if (recno >= cacheFirst_ && recno < cacheFirst_ + cacheCount_)
         std::memcpy(cache_.data() + (recno - cacheFirst_) * rb, bytes, rb);
-    return kOk;
+    return Status();
 }
 
 // Writes the current record if it changed and brings the indexes up to date.
 // Shared tables change their index files under the header lock, starting
 // from what is on disk and writing everything before the lock is released,
 // so that two processes never interleave page writes.
-Result Table::commit() {
-    if (!dirty_) return kOk;
+Status Table::commit() {
+    if (!dirty_) return Status();
     bool indexed = indexes_->orderCount() > 0 && (isNew_ || indexNotified_);
     bool taken = false;
     if (shared_ && indexed)
-        if (Result r = lockAppend(&taken)) return r;  // still dirty: a later commit retries
-    Result r = commitLocked();
-    if (r == kOk && shared_ && indexed) {
-        Result f = indexes_->flush();
-        if (f != kOk) r = indexFail(f);
+        if (Status r = lockAppend(&taken); !r.ok()) return r;  // still dirty: a later commit retries
+    Status r = commitLocked();
+    if (r.ok() && shared_ && indexed) {
+        Status f = indexes_->flush();
+        if (!f.ok()) r = f;
     }
     unlockAppend(taken);
     return r;
 }
 
-Result Table::commitLocked() {
-    if (Result r = writeRecordBytes(rec_.recordNumber(), rec_.data())) return r;
+Status Table::commitLocked() {
+    if (Status r = writeRecordBytes(rec_.recordNumber(), rec_.data()); !r.ok()) return r;
     dirty_ = false;
     if (isNew_) {
         isNew_ = false;
-        if (Result r = indexes_->onAppend(rec_)) return indexFail(r);
+        if (Status r = indexes_->onAppend(rec_); !r.ok()) return r;
     } else if (indexNotified_) {
         indexNotified_ = false;
-        if (Result r = indexes_->afterWrite(rec_)) return indexFail(r);
+        if (Status r = indexes_->afterWrite(rec_); !r.ok()) return r;
     }
-    return kOk;
+    return Status();
 }
 
 // Writes the buffered appended records in one piece, with the end marker.
-Result Table::flushAppends() {
-    if (appendBuf_.empty()) return kOk;
+Status Table::flushAppends() {
+    if (appendBuf_.empty()) return Status();
     const size_t rb = layout_.header.recordBytes;
     uint64_t offset = layout_.header.headerBytes + uint64_t(appendFirst_ - 1) * rb;
     appendBuf_.push_back(kDbfEof);
     os::Status s = dbf_.write(offset, appendBuf_.data(), appendBuf_.size());
     appendBuf_.pop_back();
-    if (!s.ok()) return ioFail(s);
+    if (!s.ok()) return Status::ioError(s);
     fileBytes_ = std::max<uint64_t>(fileBytes_, offset + appendBuf_.size() + 1);
     appendBuf_.clear();
     appendFirst_ = 0;
     headerDirty_ = true;
-    return kOk;
+    return Status();
 }
 
 // Date and record count, bytes 1..7 of the header. Callers write the
 // records first, so the count never covers bytes that are not there.
-Result Table::writeCount() {
+Status Table::writeCount() {
     DbfHeader& h = layout_.header;
     stampDbfDate(&h);
     uint32_t onDisk = appendFirst_ != 0 ? appendFirst_ - 1 : count_;
     h.recordCount = onDisk;
     std::string bytes = encodeDbfCountBytes(h);
     os::Status s = dbf_.write(1, bytes.data(), bytes.size());
-    if (!s.ok()) return ioFail(s);
+    if (!s.ok()) return Status::ioError(s);
     countOnDisk_ = onDisk;
     headerDirty_ = appendFirst_ != 0;
-    return kOk;
+    return Status();
 }
 
 // Shared tables: another process may have appended or zapped.
-Result Table::rereadCount() {
-    if (!shared_) return kOk;
+Status Table::rereadCount() {
+    if (!shared_) return Status();
     uint8_t b[4];
     auto got = dbf_.read(kDbfRecordCountOffset, b, 4);
-    if (!got.ok()) return ioFail(got.status());
+    if (!got.ok()) return Status::ioError(got.status());
     if (got.value() != 4) return fail(kCorruptTable, "header truncated");
     uint32_t n = getU32le(b);
     auto size = dbf_.size();
-    if (!size.ok()) return ioFail(size.status());
+    if (!size.ok()) return Status::ioError(size.status());
     fileBytes_ = size.value();
     uint64_t need = layout_.header.headerBytes + uint64_t(n) * layout_.header.recordBytes;
     if (need > fileBytes_)
         return fail(kCorruptTable, "record count " + std::to_string(n) + " beyond end of file");
     count_ = countOnDisk_ = n;
     layout_.header.recordCount = n;
-    return kOk;
+    return Status();
 }
 
-Result Table::count(uint32_t* n) {
-    Result r = rereadCount();
+Status Table::count(uint32_t* n) {
+    Status r = rereadCount();
     *n = count_;
     return r;
 }
@@ -166,14 +166,14 @@ void Table::setPhantom() {
     dirty_ = isNew_ = indexNotified_ = false;
 }
 
-Result Table::readRecord(uint32_t recordNumber, const RecordView** view) {
+Status Table::readRecord(uint32_t recordNumber, const RecordView** view) {
     if (recordNumber == 0 || recordNumber > count_)
         return fail(kInvalidArgument, "record " + std::to_string(recordNumber) + " out of range");
     if (recordNumber == rec_.recordNumber() && dirty_) {
         *view = &rec_;
-        return kOk;
+        return Status();
     }
-    Result r = loadRecord(recordNumber, &scan_);
+    Status r = loadRecord(recordNumber, &scan_);
     *view = &scan_;
     return r;
 }

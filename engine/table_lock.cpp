@@ -20,41 +20,41 @@ uint64_t Table::maxRecords() const {
     return room / (uint64_t(layout_.header.recordBytes) + 1);
 }
 
-Result Table::lockRecord(uint32_t recno) {
+Status Table::lockRecord(uint32_t recno) {
     if (recno == 0) return fail(kInvalidArgument, "record number 0");
-    if (recordLocks_.count(recno)) return kOk;
+    if (recordLocks_.count(recno)) return Status();
     if (!shared_ || tableLocked_) {
         recordLocks_.insert(recno);
-        return kOk;
+        return Status();
     }
     os::Status s = dbf_.lock(kHeaderLockOffset - recno, 1);
     if (!s.ok())
         return fail(kLocked, "record " + std::to_string(recno) + " is locked by another user");
     recordLocks_.insert(recno);
-    if (Result r = indexes_->sync()) return indexFail(r);
+    if (Status r = indexes_->sync(); !r.ok()) return r;
     // What we read before holding the lock may be stale.
     if (recno == rec_.recordNumber() && !dirty_ && !eof_) return refresh();
-    return kOk;
+    return Status();
 }
 
-Result Table::unlockRecord(uint32_t recno) {
-    if (!recordLocks_.count(recno)) return kRecordNotLocked;
+Status Table::unlockRecord(uint32_t recno) {
+    if (!recordLocks_.count(recno)) return fail(kRecordNotLocked, "record " + std::to_string(recno) + " was not locked");
     if (recno == rec_.recordNumber())
-        if (Result r = commit()) return r;
+        if (Status r = commit(); !r.ok()) return r;
     recordLocks_.erase(recno);
-    if (!shared_ || tableLocked_) return kOk;
+    if (!shared_ || tableLocked_) return Status();
     os::Status s = dbf_.unlock(kHeaderLockOffset - recno, 1);
-    return s.ok() ? kOk : ioFail(s);
+    return s.ok() ? Status() : Status::fromOs(s);
 }
 
 // The table lock covers the header byte and every record's byte, less the
 // bytes of record locks this handle already holds (a handle cannot lock
 // over its own ranges); those stay held, so the whole range is ours.
-Result Table::lockTable() {
-    if (tableLocked_) return kOk;
+Status Table::lockTable() {
+    if (tableLocked_) return Status();
     if (!shared_) {
         tableLocked_ = true;
-        return kOk;
+        return Status();
     }
     uint64_t low = kHeaderLockOffset - maxRecords();
     uint64_t high = kHeaderLockOffset + 1;  // exclusive end
@@ -76,17 +76,17 @@ Result Table::lockTable() {
     }
     tablePieces_ = std::move(pieces);
     tableLocked_ = true;
-    if (Result r = indexes_->sync()) return indexFail(r);
-    if (Result r = rereadCount()) return r;
+    if (Status r = indexes_->sync(); !r.ok()) return r;
+    if (Status r = rereadCount(); !r.ok()) return r;
     if (!dirty_ && !eof_) return refresh();
-    return kOk;
+    return Status();
 }
 
-Result Table::unlockTable() {
-    if (Result r = commit()) return r;
+Status Table::unlockTable() {
+    if (Status r = commit(); !r.ok()) return r;
     bool had = tableLocked_;
     releaseAllLocks();
-    return had ? kOk : kTableNotLocked;
+    return had ? Status() : fail(kTableNotLocked, "table was not locked");
 }
 
 void Table::releaseAllLocks() {
@@ -101,9 +101,9 @@ void Table::releaseAllLocks() {
     tableLocked_ = false;
 }
 
-Result Table::lockAppend(bool* taken) {
+Status Table::lockAppend(bool* taken) {
     *taken = false;
-    if (tableLocked_) return kOk;
+    if (tableLocked_) return Status();
     uint64_t start = os::monotonicMs();
     for (;;) {
         os::Status s = dbf_.lock(kHeaderLockOffset, 1);
@@ -113,12 +113,12 @@ Result Table::lockAppend(bool* taken) {
         os::sleepMs(10);
     }
     *taken = true;
-    if (Result r = indexes_->sync()) {
+    if (Status r = indexes_->sync(); !r.ok()) {
         unlockAppend(true);
         *taken = false;
-        return indexFail(r);
+        return r;
     }
-    return kOk;
+    return Status();
 }
 
 void Table::unlockAppend(bool taken) {

@@ -14,7 +14,7 @@ constexpr size_t kPackChunkBytes = 1 << 20;
 
 // Order: the count becomes 0 first (the table reads as empty from then on),
 // then the file shrinks, then the memo file and the index tags are emptied.
-Result Table::zap() {
+Status Table::zap() {
     if (readOnly_) return fail(kReadOnly, "table is open read-only");
     if (shared_) return fail(kExclusiveRequired, "zap needs the table open exclusive");
     dirty_ = isNew_ = indexNotified_ = false;
@@ -22,32 +22,28 @@ Result Table::zap() {
     appendFirst_ = 0;
     cacheCount_ = 0;
     count_ = 0;
-    if (Result r = writeCount()) return r;
+    if (Status r = writeCount(); !r.ok()) return r;
     uint64_t keep = layout_.header.headerBytes;
     os::Status s = dbf_.truncate(keep);
-    if (!s.ok()) return ioFail(s);
+    if (!s.ok()) return Status::ioError(s);
     const uint8_t eofMark = kDbfEof;
     s = dbf_.write(keep, &eofMark, 1);
-    if (!s.ok()) return ioFail(s);
+    if (!s.ok()) return Status::ioError(s);
     fileBytes_ = keep + 1;
-    std::string why;
     if (memo_.isOpen())
-        if (Result r = memo_.zap(&why)) {
-            why_ = why;
-            return r;
-        }
-    if (Result r = indexes_->onZap()) return indexFail(r);
+        if (Status r = memo_.zap(); !r.ok()) return memoFail(r);
+    if (Status r = indexes_->onZap(); !r.ok()) return r;
     return goTop();
 }
 
 // Moves the live records down over the deleted ones in place (each write
 // lands at or before the bytes already read), then writes the new count and
 // cuts the file. A crash midway leaves a readable table with the old count.
-Result Table::pack() {
+Status Table::pack() {
     if (readOnly_) return fail(kReadOnly, "table is open read-only");
     if (shared_) return fail(kExclusiveRequired, "pack needs the table open exclusive");
-    if (Result r = commit()) return r;
-    if (Result r = flushAppends()) return r;
+    if (Status r = commit(); !r.ok()) return r;
+    if (Status r = flushAppends(); !r.ok()) return r;
     cacheCount_ = 0;
     const size_t rb = layout_.header.recordBytes;
     const uint64_t base = layout_.header.headerBytes;
@@ -57,7 +53,7 @@ Result Table::pack() {
     for (uint32_t read = 1; read <= count_;) {
         uint32_t n = uint32_t(std::min<uint64_t>(perChunk, count_ - read + 1));
         auto got = dbf_.read(base + uint64_t(read - 1) * rb, buf.data(), size_t(n) * rb);
-        if (!got.ok()) return ioFail(got.status());
+        if (!got.ok()) return Status::ioError(got.status());
         if (got.value() != size_t(n) * rb)
             return fail(kCorruptTable, "table shorter than its count");
         size_t out = 0;
@@ -69,29 +65,29 @@ Result Table::pack() {
         }
         if (out > 0 && (write != read || out != n)) {
             os::Status s = dbf_.write(base + uint64_t(write - 1) * rb, buf.data(), out * rb);
-            if (!s.ok()) return ioFail(s);
+            if (!s.ok()) return Status::ioError(s);
         }
         write += uint32_t(out);
         read += n;
     }
     count_ = write - 1;
-    if (Result r = writeCount()) return r;
+    if (Status r = writeCount(); !r.ok()) return r;
     uint64_t end = base + uint64_t(count_) * rb;
     os::Status s = dbf_.truncate(end);
-    if (!s.ok()) return ioFail(s);
+    if (!s.ok()) return Status::ioError(s);
     const uint8_t eofMark = kDbfEof;
     s = dbf_.write(end, &eofMark, 1);
-    if (!s.ok()) return ioFail(s);
+    if (!s.ok()) return Status::ioError(s);
     fileBytes_ = end + 1;
-    if (Result r = compactMemos()) return r;
+    if (Status r = compactMemos(); !r.ok()) return r;
     if (indexes_->orderCount() > 0)
-        if (Result r = indexes_->rebuildAll(*this, IndexBuildProgress())) return indexFail(r);
+        if (Status r = indexes_->rebuildAll(*this, IndexBuildProgress()); !r.ok()) return r;
     return goTop();
 }
 
 // Calls `visit` with the records in chunks, in order, writing each chunk
 // back when `visit` says it changed it.
-Result Table::forEachRecordChunk(const std::function<bool(uint8_t* records, uint32_t n)>& visit) {
+Status Table::forEachRecordChunk(const std::function<bool(uint8_t* records, uint32_t n)>& visit) {
     const size_t rb = layout_.header.recordBytes;
     const uint64_t base = layout_.header.headerBytes;
     size_t perChunk = std::max<size_t>(1, kPackChunkBytes / rb);
@@ -100,22 +96,22 @@ Result Table::forEachRecordChunk(const std::function<bool(uint8_t* records, uint
         uint32_t n = uint32_t(std::min<uint64_t>(perChunk, count_ - first + 1));
         uint64_t at = base + uint64_t(first - 1) * rb;
         auto got = dbf_.read(at, buf.data(), size_t(n) * rb);
-        if (!got.ok()) return ioFail(got.status());
+        if (!got.ok()) return Status::ioError(got.status());
         if (got.value() != size_t(n) * rb) return fail(kCorruptTable, "table shorter than its count");
         if (visit(buf.data(), n)) {
             os::Status s = dbf_.write(at, buf.data(), size_t(n) * rb);
-            if (!s.ok()) return ioFail(s);
+            if (!s.ok()) return Status::ioError(s);
         }
         first += n;
     }
-    return kOk;
+    return Status();
 }
 
 // Points every memo field that holds a key of `moves` at its value, then
 // flushes the table.
-Result Table::movePointers(const std::map<uint32_t, uint32_t>& moves) {
+Status Table::movePointers(const std::map<uint32_t, uint32_t>& moves) {
     const size_t rb = layout_.header.recordBytes;
-    Result r = forEachRecordChunk([&](uint8_t* records, uint32_t n) {
+    Status r = forEachRecordChunk([&](uint8_t* records, uint32_t n) {
         bool changed = false;
         for (uint32_t i = 0; i < n; ++i)
             for (const FieldDesc& f : layout_.user) {
@@ -128,9 +124,9 @@ Result Table::movePointers(const std::map<uint32_t, uint32_t>& moves) {
             }
         return changed;
     });
-    if (r != kOk) return r;
+    if (!r.ok()) return r;
     os::Status s = dbf_.flush();
-    return s.ok() ? kOk : ioFail(s);
+    return s.ok() ? Status() : Status::ioError(s);
 }
 
 // After a pack the memo file keeps the items of removed records and the
@@ -144,14 +140,13 @@ Result Table::movePointers(const std::map<uint32_t, uint32_t>& moves) {
 // block covers every copy before any record points at it. A memo file that
 // is damaged (an item outside the file, two items overlapping) is left as
 // it is: the records are packed, the memo file keeps its size.
-Result Table::compactMemos() {
-    if (!memo_.isOpen() || memo_.isDbt()) return kOk;
+Status Table::compactMemos() {
+    if (!memo_.isOpen() || memo_.isDbt()) return Status();
     const size_t rb = layout_.header.recordBytes;
     const uint32_t firstFree = memo_.firstBlock();
     std::map<uint32_t, uint32_t> items;  // live item's block -> blocks it takes
     bool damaged = false;
-    std::string why;
-    Result r = forEachRecordChunk([&](uint8_t* records, uint32_t n) {
+    Status r = forEachRecordChunk([&](uint8_t* records, uint32_t n) {
         for (uint32_t i = 0; i < n && !damaged; ++i)
             for (const FieldDesc& f : layout_.user) {
                 if (!isMemoType(f.type)) continue;
@@ -159,18 +154,18 @@ Result Table::compactMemos() {
                 // Pointers into the header are other writers' empty values: left alone.
                 if (block < firstFree || items.count(block)) continue;
                 uint32_t blocks = 0;
-                if (memo_.itemBlocks(block, &blocks, &why) != kOk) damaged = true;
+                if (memo_.itemBlocks(block, &blocks) != kOk) damaged = true;
                 items[block] = blocks;
             }
         return false;
     });
-    if (r != kOk) return r;
+    if (!r.ok()) return r;
     uint64_t end = firstFree;
     for (auto [block, blocks] : items) {
         if (block < end) damaged = true;  // overlaps the item before it
         end = uint64_t(block) + blocks;
     }
-    if (damaged) return kOk;
+    if (damaged) return Status();
     // The items already in their final places stay.
     uint32_t target = firstFree;
     auto moving = items.begin();
@@ -179,73 +174,69 @@ Result Table::compactMemos() {
     std::map<uint32_t, uint32_t> away, back;
     uint32_t spare = fileEnd;
     for (auto it = moving; it != items.end(); ++it) {
-        if (uint64_t(spare) + it->second > 0xFFFFFFFFu) return kOk;  // no room to move: leave as is
+        if (uint64_t(spare) + it->second > 0xFFFFFFFFu) return Status();  // no room to move: leave as is
         away[it->first] = spare;
         back[spare] = target;
         spare += it->second;
         target += it->second;
     }
-    auto fail_ = [&](Result code) {
-        why_ = why;
-        return code;
-    };
     if (!away.empty()) {
-        if (Result e = memo_.setNextFree(spare, false, &why)) return fail_(e);
+        if (Status e = memo_.setNextFree(spare, false); !e.ok()) return memoFail(e);
         for (auto [from, to] : away)
-            if (Result e = memo_.copyItem(from, to, &why)) return fail_(e);
-        if (Result e = memo_.flush(&why)) return fail_(e);
-        if (Result e = movePointers(away)) return e;
+            if (Status e = memo_.copyItem(from, to); !e.ok()) return memoFail(e);
+        if (Status e = memo_.flush(); !e.ok()) return memoFail(e);
+        if (Status e = movePointers(away); !e.ok()) return e;
         for (auto [from, to] : back)
-            if (Result e = memo_.copyItem(from, to, &why)) return fail_(e);
-        if (Result e = memo_.flush(&why)) return fail_(e);
-        if (Result e = movePointers(back)) return e;
+            if (Status e = memo_.copyItem(from, to); !e.ok()) return memoFail(e);
+        if (Status e = memo_.flush(); !e.ok()) return memoFail(e);
+        if (Status e = movePointers(back); !e.ok()) return e;
     }
-    if (target == fileEnd && memo_.endBlock() == target) return kOk;
-    if (Result e = memo_.setNextFree(target, true, &why)) return fail_(e);
-    if (Result e = memo_.flush(&why)) return fail_(e);
-    return kOk;
+    if (target == fileEnd && memo_.endBlock() == target) return Status();
+    if (Status e = memo_.setNextFree(target, true); !e.ok()) return memoFail(e);
+    if (Status e = memo_.flush(); !e.ok()) return memoFail(e);
+    return Status();
 }
 
-Result Table::createIndex(std::string_view bag, std::string_view tag, std::string_view key,
+Status Table::createIndex(std::string_view bag, std::string_view tag, std::string_view key,
                           std::string_view forExpr, bool unique, bool descending,
                           const IndexBuildProgress& progress, int* order) {
     if (readOnly_) return fail(kReadOnly, "table is open read-only");
-    if (Result r = commit()) return r;
-    if (Result r = flushAppends()) return r;
-    if (Result r = rereadCount()) return r;
-    Result r =
+    if (Status r = commit(); !r.ok()) return r;
+    if (Status r = flushAppends(); !r.ok()) return r;
+    if (Status r = rereadCount(); !r.ok()) return r;
+    Status r =
         indexes_->createTag(bag, tag, key, forExpr, unique, descending, *this, progress, order);
-    if (r != kOk) return indexFail(r);
+    if (!r.ok()) return r;
     if (bag.empty() && !(layout_.header.flags & kDbfFlagCdx)) {
         // Announce the structural index in the header.
         layout_.header.flags |= kDbfFlagCdx;
         uint8_t flags = layout_.header.flags;
         os::Status s = dbf_.write(28, &flags, 1);
-        if (!s.ok()) return ioFail(s);
+        if (!s.ok()) return Status::ioError(s);
     }
     return goTop();
 }
 
-Result Table::openIndex(std::string_view bag) {
-    if (Result r = commit()) return r;
+Status Table::openIndex(std::string_view bag) {
+    if (Status r = commit(); !r.ok()) return r;
     IndexOpenMode mode;
     mode.readOnly = readOnly_;
     mode.shared = shared_;
-    Result r = indexes_->openBag(bag, rec_, count_, mode);
-    return r == kOk ? kOk : indexFail(r);
+    Status r = indexes_->openBag(bag, rec_, count_, mode);
+    return r;
 }
 
-Result Table::closeIndexes() {
-    if (Result r = commit()) return r;
-    Result r = indexes_->closeAll();
-    return r == kOk ? kOk : indexFail(r);
+Status Table::closeIndexes() {
+    if (Status r = commit(); !r.ok()) return r;
+    Status r = indexes_->closeAll();
+    return r;
 }
 
-Result Table::setOrder(int order) {
-    if (Result r = commit()) return r;
-    if (Result r = refreshOrders()) return r;
-    Result r = indexes_->setOrder(order);
-    return r == kOk ? kOk : indexFail(r);
+Status Table::setOrder(int order) {
+    if (Status r = commit(); !r.ok()) return r;
+    if (Status r = refreshOrders(); !r.ok()) return r;
+    Status r = indexes_->setOrder(order);
+    return r;
 }
 
 }  // namespace engine

@@ -9,121 +9,121 @@ bool Table::visible(const DbfRecord& r) const {
 }
 
 // Makes `recno` current (0 or beyond the count: the phantom record).
-Result Table::moveTo(uint32_t recno) {
-    if (Result r = commit()) return r;
+Status Table::moveTo(uint32_t recno) {
+    if (Status r = commit(); !r.ok()) return r;
     if (recno == 0 || recno > count_) {
         setPhantom();
-        return kOk;
+        return Status();
     }
-    if (Result r = loadRecord(recno, &rec_)) {
+    if (Status r = loadRecord(recno, &rec_); !r.ok()) {
         setPhantom();
         return r;
     }
     eof_ = false;
-    return kOk;
+    return Status();
 }
 
-Result Table::stepNatural(int dir, bool* moved) {
+Status Table::stepNatural(int dir, bool* moved) {
     uint32_t cur = rec_.recordNumber();
     *moved = false;
     if (dir > 0 && cur >= count_ && shared_)
-        if (Result r = rereadCount()) return r;  // another process may have appended
-    if (dir > 0 ? cur >= count_ : cur <= 1) return kOk;
+        if (Status r = rereadCount(); !r.ok()) return r;  // another process may have appended
+    if (dir > 0 ? cur >= count_ : cur <= 1) return Status();
     *moved = true;
     return moveTo(dir > 0 ? cur + 1 : cur - 1);
 }
 
-Result Table::stepOrdered(int dir, bool* moved) {
+Status Table::stepOrdered(int dir, bool* moved) {
     uint32_t next = 0;
-    if (Result r = indexes_->skip(rec_, dir, &next)) return indexFail(r);
+    if (Status r = indexes_->skip(rec_, dir, &next); !r.ok()) return r;
     *moved = next != 0;
-    return next != 0 ? moveTo(next) : kOk;
+    return next != 0 ? moveTo(next) : Status();
 }
 
 // From the current record, forward to the first visible one (or the phantom).
-Result Table::settleForward() {
+Status Table::settleForward() {
     bool ordered = indexes_->currentOrder() != 0;
     while (!eof_ && !visible(rec_)) {
         bool moved = false;
-        Result r = ordered ? stepOrdered(1, &moved) : stepNatural(1, &moved);
-        if (r != kOk) return r;
+        Status r = ordered ? stepOrdered(1, &moved) : stepNatural(1, &moved);
+        if (!r.ok()) return r;
         if (!moved) return moveTo(0);
     }
-    return kOk;
+    return Status();
 }
 
 // Backward to the first visible record; *none when there is none before.
-Result Table::settleBackward() {
+Status Table::settleBackward() {
     bool ordered = indexes_->currentOrder() != 0;
     while (!eof_ && !visible(rec_)) {
         bool moved = false;
-        Result r = ordered ? stepOrdered(-1, &moved) : stepNatural(-1, &moved);
-        if (r != kOk) return r;
+        Status r = ordered ? stepOrdered(-1, &moved) : stepNatural(-1, &moved);
+        if (!r.ok()) return r;
         if (!moved) return moveTo(0);
     }
-    return kOk;
+    return Status();
 }
 
 // Shared: another process may have changed the index files; positioning
 // calls start from what is on disk (a cheap header check when nothing changed).
-Result Table::syncIndexes() {
-    if (indexes_->currentOrder() == 0) return kOk;
+Status Table::syncIndexes() {
+    if (indexes_->currentOrder() == 0) return Status();
     return refreshOrders();
 }
 
-Result Table::refreshOrders() {
-    if (!shared_) return kOk;
-    Result r = indexes_->sync();
-    return r == kOk ? kOk : indexFail(r);
+Status Table::refreshOrders() {
+    if (!shared_) return Status();
+    Status r = indexes_->sync();
+    return r;
 }
 
-Result Table::keyCount(uint32_t* n) {
+Status Table::keyCount(uint32_t* n) {
     if (indexes_->currentOrder() == 0) return count(n);
-    if (Result r = commit()) return r;
-    if (Result r = syncIndexes()) return r;
-    Result r = indexes_->keyCount(n);
-    return r == kOk ? kOk : indexFail(r);
+    if (Status r = commit(); !r.ok()) return r;
+    if (Status r = syncIndexes(); !r.ok()) return r;
+    Status r = indexes_->keyCount(n);
+    return r;
 }
 
-Result Table::goTop() {
-    if (Result r = commit()) return r;
-    if (Result r = rereadCount()) return r;
-    if (Result r = syncIndexes()) return r;
+Status Table::goTop() {
+    if (Status r = commit(); !r.ok()) return r;
+    if (Status r = rereadCount(); !r.ok()) return r;
+    if (Status r = syncIndexes(); !r.ok()) return r;
     uint32_t first = count_ > 0 ? 1 : 0;
     if (indexes_->currentOrder() != 0)
-        if (Result r = indexes_->top(&first)) return indexFail(r);
-    if (Result r = moveTo(first)) return r;
-    Result r = settleForward();
+        if (Status r = indexes_->top(&first); !r.ok()) return r;
+    if (Status r = moveTo(first); !r.ok()) return r;
+    Status r = settleForward();
     bof_ = eof_;
     found_ = false;
     return r;
 }
 
-Result Table::goBottom() {
-    if (Result r = commit()) return r;
-    if (Result r = rereadCount()) return r;
-    if (Result r = syncIndexes()) return r;
+Status Table::goBottom() {
+    if (Status r = commit(); !r.ok()) return r;
+    if (Status r = rereadCount(); !r.ok()) return r;
+    if (Status r = syncIndexes(); !r.ok()) return r;
     uint32_t last = count_;
     if (indexes_->currentOrder() != 0)
-        if (Result r = indexes_->bottom(&last)) return indexFail(r);
-    if (Result r = moveTo(last)) return r;
-    Result r = settleBackward();
+        if (Status r = indexes_->bottom(&last); !r.ok()) return r;
+    if (Status r = moveTo(last); !r.ok()) return r;
+    Status r = settleBackward();
     bof_ = eof_;
     found_ = false;
     return r;
 }
 
-Result Table::skip(int64_t n) {
-    if (Result r = commit()) return r;
+Status Table::skip(int64_t n) {
+    if (Status r = commit(); !r.ok()) return r;
     found_ = false;
     if (n == 0) return refresh();
     bool ordered = indexes_->currentOrder() != 0;
     bof_ = false;
     if (n < 0 && eof_) {
         // Back from the end: the last visible record is one step.
-        if (Result r = goBottom()) return r;
+        if (Status r = goBottom(); !r.ok()) return r;
         bof_ = eof_;
-        if (eof_) return kOk;
+        if (eof_) return Status();
         ++n;
     }
     int dir = n > 0 ? 1 : -1;
@@ -132,63 +132,64 @@ Result Table::skip(int64_t n) {
         uint32_t from = rec_.recordNumber();
         bool moved = true;
         do {
-            Result r = ordered ? stepOrdered(dir, &moved) : stepNatural(dir, &moved);
-            if (r != kOk) return r;
+            Status r = ordered ? stepOrdered(dir, &moved) : stepNatural(dir, &moved);
+            if (!r.ok()) return r;
         } while (moved && !visible(rec_));
         if (!moved && dir > 0) {
-            moveTo(0);
-            return kAtEof;
+            if (Status r = moveTo(0); !r.ok()) return r;
+            return fail(kAtEof, "at end of file");
         }
         if (!moved) {
             // Before the first visible record: stay on it, flag the start.
-            if (Result r = moveTo(from)) return r;
+            if (Status r = moveTo(from); !r.ok()) return r;
             if (!visible(rec_))
-                if (Result r = goTop()) return r;
+                if (Status r = goTop(); !r.ok()) return r;
             bof_ = true;
-            return kOk;
+            return Status();
         }
     }
-    return kOk;
+    return Status();
 }
 
-Result Table::gotoRecord(uint32_t recno) {
-    if (Result r = commit()) return r;
+Status Table::gotoRecord(uint32_t recno) {
+    if (Status r = commit(); !r.ok()) return r;
     if (recno > count_ || recno == 0)
-        if (Result r = rereadCount()) return r;
+        if (Status r = rereadCount(); !r.ok()) return r;
     bof_ = found_ = false;
     return moveTo(recno);
 }
 
-Result Table::refresh() {
-    if (Result r = commit()) return r;
+Status Table::refresh() {
+    if (Status r = commit(); !r.ok()) return r;
     if (eof_) {
-        if (Result r = rereadCount()) return r;
+        if (Status r = rereadCount(); !r.ok()) return r;
         rec_.setRecordNumber(count_ + 1);
-        return kOk;
+        return Status();
     }
     cacheCount_ = 0;
     return loadRecord(rec_.recordNumber(), &rec_);
 }
 
-Result Table::seek(std::string_view key, int keyType, bool soft, bool last, bool* isFound) {
-    if (Result r = commit()) return r;
+Status Table::seek(std::string_view key, int keyType, bool soft, bool last, bool* isFound) {
+    if (Status r = commit(); !r.ok()) return r;
     *isFound = found_ = false;
     bof_ = false;
     if (indexes_->currentOrder() == 0) return fail(kNoOrder, "seek without a controlling order");
-    if (Result r = rereadCount()) return r;
-    if (Result r = syncIndexes()) return r;
+    if (Status r = rereadCount(); !r.ok()) return r;
+    if (Status r = syncIndexes(); !r.ok()) return r;
     uint32_t recno = 0;
     bool hit = false;
-    if (Result r = indexes_->seek(key, keyType, soft, last, tableSettings().exact, &recno, &hit))
-        return indexFail(r);
-    if (Result r = moveTo(recno)) return r;
+    if (Status r = indexes_->seek(key, keyType, soft, last, tableSettings().exact, &recno, &hit); !r.ok())
+        return r;
+    if (Status r = moveTo(recno); !r.ok()) return r;
     if (!eof_ && !visible(rec_)) {
         hit = false;
-        if (Result r = settleForward()) return r;
-        if (!soft) moveTo(0);
+        if (Status r = settleForward(); !r.ok()) return r;
+        if (!soft)
+            if (Status r = moveTo(0); !r.ok()) return r;
     }
     *isFound = found_ = hit && !eof_;
-    return kOk;
+    return Status();
 }
 
 }  // namespace engine

@@ -14,8 +14,8 @@ using test::lastErrorString;
 class TableTest : public ::testing::Test {
 protected:
     void TearDown() override {
-        shutdown();
-        setDeleted(false);
+        EXPECT_EQ(shutdown(), kOk);
+        EXPECT_EQ(setDeleted(false), kOk);
     }
     std::string makeTable(std::string_view fields, const char* name = "t") {
         std::string p = dir_.file(std::string(name) + ".dbf");
@@ -36,17 +36,17 @@ protected:
     }
     uint32_t recno(Handle h) {
         uint32_t n = 0;
-        recordNumber(h, &n);
+        EXPECT_EQ(recordNumber(h, &n), kOk);
         return n;
     }
     bool eof(Handle h) {
         bool e = false;
-        atEof(h, &e);
+        EXPECT_EQ(atEof(h, &e), kOk);
         return e;
     }
     bool bof(Handle h) {
         bool b = false;
-        atBof(h, &b);
+        EXPECT_EQ(atBof(h, &b), kOk);
         return b;
     }
     test::ScratchDir dir_;
@@ -86,18 +86,18 @@ TEST_F(TableTest, EveryTypeSurvivesCloseAndReopen) {
     uint32_t len = 0;
     EXPECT_EQ(getMemoLength(h, 5, &len), kOk);
     EXPECT_EQ(len, 20u);
-    getDouble(h, 6, &d);
+    EXPECT_EQ(getDouble(h, 6, &d), kOk);
     EXPECT_EQ(d, 42);
-    getDouble(h, 7, &d);
+    EXPECT_EQ(getDouble(h, 7, &d), kOk);
     EXPECT_EQ(d, 0.25);
-    getDouble(h, 8, &d);
+    EXPECT_EQ(getDouble(h, 8, &d), kOk);
     EXPECT_DOUBLE_EQ(d, 12.4301);
     EXPECT_EQ(getDate(h, 9, &s), kOk);
     EXPECT_EQ(s, "20000101");
     char type = 0;
     int width = 0;
-    fieldType(h, 5, &type);
-    fieldLength(h, 5, &width);
+    EXPECT_EQ(fieldType(h, 5, &type), kOk);
+    EXPECT_EQ(fieldLength(h, 5, &width), kOk);
     EXPECT_EQ(type, 'M');
     EXPECT_EQ(width, 4);  // the newer format stores 4-byte memo pointers
 }
@@ -135,11 +135,11 @@ TEST_F(TableTest, NavigationHidesDeletedRecordsWhenAsked) {
     std::string p = makeTable("NAME,C,5,0");
     Handle h = test::openOrDie(p);
     appendNames(h, {"A", "B", "C", "D"});
-    gotoRecord(h, 1);
-    deleteRecord(h);
-    gotoRecord(h, 4);
-    deleteRecord(h);
-    setDeleted(true);
+    EXPECT_EQ(gotoRecord(h, 1), kOk);
+    EXPECT_EQ(deleteRecord(h), kOk);
+    EXPECT_EQ(gotoRecord(h, 4), kOk);
+    EXPECT_EQ(deleteRecord(h), kOk);
+    EXPECT_EQ(setDeleted(true), kOk);
     ASSERT_EQ(goTop(h), kOk);
     EXPECT_EQ(recno(h), 2u);
     ASSERT_EQ(goBottom(h), kOk);
@@ -152,22 +152,22 @@ TEST_F(TableTest, NavigationHidesDeletedRecordsWhenAsked) {
     EXPECT_TRUE(bof(h));
     EXPECT_EQ(recno(h), 2u);
     uint32_t n = 0;
-    recordCount(h, &n);
+    EXPECT_EQ(recordCount(h, &n), kOk);
     EXPECT_EQ(n, 4u);  // deleted records still count
-    gotoRecord(h, 2);
-    deleteRecord(h);
-    gotoRecord(h, 3);
-    deleteRecord(h);
+    EXPECT_EQ(gotoRecord(h, 2), kOk);
+    EXPECT_EQ(deleteRecord(h), kOk);
+    EXPECT_EQ(gotoRecord(h, 3), kOk);
+    EXPECT_EQ(deleteRecord(h), kOk);
     ASSERT_EQ(goTop(h), kOk);
     EXPECT_TRUE(eof(h));
-    setDeleted(false);
+    EXPECT_EQ(setDeleted(false), kOk);
     ASSERT_EQ(goTop(h), kOk);
     EXPECT_EQ(recno(h), 1u);
     bool del = false;
-    isDeleted(h, &del);
+    EXPECT_EQ(isDeleted(h, &del), kOk);
     EXPECT_TRUE(del);
     ASSERT_EQ(recall(h), kOk);
-    isDeleted(h, &del);
+    EXPECT_EQ(isDeleted(h, &del), kOk);
     EXPECT_FALSE(del);
 }
 
@@ -177,13 +177,13 @@ TEST_F(TableTest, MemoReplacedInPlaceWhenItFitsElseAppended) {
     Handle h = test::openOrDie(p);
     ASSERT_EQ(append(h), kOk);
     ASSERT_EQ(setString(h, 1, std::string(40, 'a')), kOk);  // 48 bytes: one 64-byte block
-    flush(h);
+    EXPECT_EQ(flush(h), kOk);
     size_t size1 = test::fileSize(memo);  // the file is open: no reading on Windows
     ASSERT_EQ(setString(h, 1, std::string(56, 'b')), kOk);  // 64 bytes: still one block
-    flush(h);
+    EXPECT_EQ(flush(h), kOk);
     EXPECT_EQ(test::fileSize(memo), size1);
     ASSERT_EQ(setString(h, 1, std::string(100, 'c')), kOk);  // two blocks: appended
-    flush(h);
+    EXPECT_EQ(flush(h), kOk);
     EXPECT_EQ(test::fileSize(memo), size1 + 128);
     std::string s;
     ASSERT_EQ(getMemo(h, 1, &s), kOk);
@@ -197,15 +197,15 @@ TEST_F(TableTest, ZapEmptiesTableAndMemo) {
     std::string p = makeTable("NAME,C,5,0;NOTE,M");
     Handle h = test::openOrDie(p);
     for (int i = 0; i < 50; ++i) {
-        append(h);
-        setString(h, 2, std::string(300, 'x'));
+        EXPECT_EQ(append(h), kOk);
+        EXPECT_EQ(setString(h, 2, std::string(300, 'x')), kOk);
     }
     ASSERT_EQ(zap(h), kOk) << lastErrorString();
     uint32_t n = 9;
-    recordCount(h, &n);
+    EXPECT_EQ(recordCount(h, &n), kOk);
     EXPECT_EQ(n, 0u);
     EXPECT_TRUE(eof(h));
-    closeTable(h);
+    EXPECT_EQ(closeTable(h), kOk);
     EXPECT_EQ(test::readFile(dir_.file("t.fpt")).size(), 512u);
     std::string dbf = test::readFile(p);
     EXPECT_EQ(test::fileU32(p, 4), 0u);
@@ -218,26 +218,28 @@ TEST_F(TableTest, PackKeepsLiveRecordsInOrderWithTheirMemos) {
     std::string p = makeTable("NAME,C,5,0;NOTE,M");
     Handle h = test::openOrDie(p);
     for (int i = 1; i <= 2000; ++i) {
-        append(h);
-        setString(h, 1, std::to_string(i));
-        setString(h, 2, "memo " + std::to_string(i));
-        if (i % 3 == 0) deleteRecord(h);
+        EXPECT_EQ(append(h), kOk);
+        EXPECT_EQ(setString(h, 1, std::to_string(i)), kOk);
+        EXPECT_EQ(setString(h, 2, "memo " + std::to_string(i)), kOk);
+        if (i % 3 == 0) {
+            EXPECT_EQ(deleteRecord(h), kOk);
+        }
     }
     ASSERT_EQ(pack(h), kOk) << lastErrorString();
     uint32_t n = 0;
-    recordCount(h, &n);
+    EXPECT_EQ(recordCount(h, &n), kOk);
     EXPECT_EQ(n, 1334u);
-    closeTable(h);
+    EXPECT_EQ(closeTable(h), kOk);
     h = test::openOrDie(p);
     int expect = 1;
-    for (goTop(h); !eof(h); skip(h, 1)) {
+    for ((void)goTop(h); !eof(h); (void)skip(h, 1)) {
         if (expect % 3 == 0) ++expect;
         std::string s;
-        getMemo(h, 2, &s);
+        EXPECT_EQ(getMemo(h, 2, &s), kOk);
         ASSERT_EQ(s, "memo " + std::to_string(expect));
         ++expect;
     }
-    closeTable(h);
+    EXPECT_EQ(closeTable(h), kOk);
     EXPECT_EQ(test::readFile(p).size(), size_t(test::fileU32(p, 8) & 0xFFFF) + 1334u * 16u + 1u);
 }
 
@@ -251,28 +253,34 @@ TEST_F(TableTest, PackCutsTheMemoFileToTheLiveMemos) {
     Handle h = test::openOrDie(p);
     std::vector<std::string> want;
     for (int i = 1; i <= 300; ++i) {
-        append(h);
+        EXPECT_EQ(append(h), kOk);
         std::string note = std::string(size_t(i % 7) * 40, char('a' + i % 26)) + std::to_string(i);
-        setString(h, 1, std::to_string(i));
-        setString(h, 2, note);
-        if (i % 5 == 0) setString(h, 3, std::string(700, 'z'));
-        if (i % 4 == 0) setString(h, 2, note + std::string(200, '+'));  // grows: moves to the end
-        if (i % 3 == 0 && i > 20) deleteRecord(h);
+        EXPECT_EQ(setString(h, 1, std::to_string(i)), kOk);
+        EXPECT_EQ(setString(h, 2, note), kOk);
+        if (i % 5 == 0) {
+            EXPECT_EQ(setString(h, 3, std::string(700, 'z')), kOk);
+        }
+        if (i % 4 == 0) {
+            EXPECT_EQ(setString(h, 2, note + std::string(200, '+')), kOk);  // grows: moves to the end
+        }
+        if (i % 3 == 0 && i > 20) {
+            EXPECT_EQ(deleteRecord(h), kOk);
+        }
         else want.push_back(i % 4 == 0 ? note + std::string(200, '+') : note);
     }
-    flush(h);
+    EXPECT_EQ(flush(h), kOk);
     uint64_t before = test::fileSize(fpt);
     ASSERT_EQ(pack(h), kOk) << lastErrorString();
     // Live items: 8 bytes of prefix plus the text, in 64-byte blocks.
     uint64_t blocks = 0;
-    for (goTop(h); !eof(h); skip(h, 1)) {
+    for ((void)goTop(h); !eof(h); (void)skip(h, 1)) {
         for (int f = 2; f <= 3; ++f) {
             uint32_t len = 0;
             ASSERT_EQ(getMemoLength(h, f, &len), kOk);
             if (len > 0) blocks += (8 + len + 63) / 64;
         }
     }
-    closeTable(h);
+    EXPECT_EQ(closeTable(h), kOk);
     uint64_t after = test::fileSize(fpt);
     EXPECT_LT(after, before);
     EXPECT_EQ(after, 512 + blocks * 64);
@@ -282,7 +290,7 @@ TEST_F(TableTest, PackCutsTheMemoFileToTheLiveMemos) {
     EXPECT_EQ(nextFree, uint32_t(after / 64));
     h = test::openOrDie(p);
     size_t k = 0;
-    for (goTop(h); !eof(h); skip(h, 1), ++k) {
+    for ((void)goTop(h); !eof(h); (void)skip(h, 1), ++k) {
         std::string s;
         ASSERT_LT(k, want.size());
         ASSERT_EQ(getMemo(h, 2, &s), kOk);
@@ -290,9 +298,9 @@ TEST_F(TableTest, PackCutsTheMemoFileToTheLiveMemos) {
     }
     EXPECT_EQ(k, want.size());
     // Memos written after the pack go after the live ones.
-    goTop(h);
+    EXPECT_EQ(goTop(h), kOk);
     ASSERT_EQ(setString(h, 3, "after the pack"), kOk);
-    closeTable(h);
+    EXPECT_EQ(closeTable(h), kOk);
     EXPECT_EQ(test::fileSize(fpt), after + 64);
 }
 
@@ -303,11 +311,13 @@ TEST_F(TableTest, PackLeavesADamagedMemoFileAlone) {
     std::string fpt = p.substr(0, p.size() - 4) + ".fpt";
     Handle h = test::openOrDie(p);
     for (int i = 1; i <= 4; ++i) {
-        append(h);
-        setString(h, 2, std::string(100, 'm'));
-        if (i == 2) deleteRecord(h);
+        EXPECT_EQ(append(h), kOk);
+        EXPECT_EQ(setString(h, 2, std::string(100, 'm')), kOk);
+        if (i == 2) {
+            EXPECT_EQ(deleteRecord(h), kOk);
+        }
     }
-    closeTable(h);
+    EXPECT_EQ(closeTable(h), kOk);
     std::string bytes = test::readFile(p);
     size_t rec4 = size_t(test::fileU32(p, 8) & 0xFFFF) + 3 * 16;
     bytes.replace(rec4 + 6, 10, "    999999");  // record 4's memo pointer, far outside
@@ -316,29 +326,25 @@ TEST_F(TableTest, PackLeavesADamagedMemoFileAlone) {
     h = test::openOrDie(p);
     ASSERT_EQ(pack(h), kOk) << lastErrorString();
     uint32_t n = 0;
-    recordCount(h, &n);
+    EXPECT_EQ(recordCount(h, &n), kOk);
     EXPECT_EQ(n, 3u);
-    closeTable(h);
+    EXPECT_EQ(closeTable(h), kOk);
     EXPECT_EQ(test::readFile(fpt), memoBefore);
 }
 
 TEST_F(TableTest, WrongTypesReadOnlyAndBadHandlesAreErrors) {
     std::string p = makeTable("NAME,C,5,0;QTY,N,3,0");
     Handle h = test::openOrDie(p);
-    append(h);
+    EXPECT_EQ(append(h), kOk);
     EXPECT_EQ(setDouble(h, 1, 1.0), kTypeMismatch);
     EXPECT_EQ(setString(h, 2, "abc"), kTypeMismatch);
     EXPECT_EQ(setDouble(h, 2, 1234), kValueTooWide);
     EXPECT_EQ(setString(h, 3, "x"), kFieldNotFound);
-    Result code = 0;
-    std::string text;
-    lastError(&code, &text);
-    EXPECT_EQ(code, kFieldNotFound);
-    EXPECT_FALSE(text.empty());
+    EXPECT_EQ(lastError().code(), kFieldNotFound);
+    EXPECT_FALSE(lastError().message().empty());
     ASSERT_EQ(setString(h, 1, "ok"), kOk);
-    lastError(&code, &text);
-    EXPECT_EQ(code, kOk);  // the last error describes the latest call
-    closeTable(h);
+    EXPECT_EQ(lastError().code(), kOk);  // the last error describes the latest call
+    EXPECT_EQ(closeTable(h), kOk);
     EXPECT_EQ(goTop(h), kInvalidHandle);
     h = test::openOrDie(p, kOpenExclusive | kOpenReadOnly);
     EXPECT_EQ(setString(h, 1, "no"), kReadOnly);
@@ -355,7 +361,7 @@ TEST_F(TableTest, ExtensionAddedAndSecondExclusiveOpenRefused) {
     Handle a = 0, b = 0;
     ASSERT_EQ(openTable(dir_.file("Diario"), "", kTypeCdx, kOpenExclusive, &a), kOk);
     EXPECT_EQ(openTable(dir_.file("Diario"), "", kTypeCdx, kOpenShared, &b), kLocked);
-    closeTable(a);
+    EXPECT_EQ(closeTable(a), kOk);
     ASSERT_EQ(openTable(dir_.file("Diario"), "", kTypeCdx, kOpenShared, &a), kOk);
     ASSERT_EQ(openTable(dir_.file("Diario"), "", kTypeCdx, kOpenShared, &b), kOk);
     EXPECT_EQ(pack(b), kExclusiveRequired);
@@ -365,7 +371,7 @@ TEST_F(TableTest, LockListComesInBatchesWithMoreLocksResult) {
     std::string p = makeTable("NAME,C,5,0");
     Handle h = test::openOrDie(p);
     appendNames(h, {"A", "B", "C", "D", "E", "F", "G"});
-    closeTable(h);
+    EXPECT_EQ(closeTable(h), kOk);
     h = test::openOrDie(p, kOpenShared);
     for (uint32_t r = 1; r <= 7; ++r) ASSERT_EQ(lockRecord(h, r), kOk);
     uint32_t list[5];
@@ -410,13 +416,13 @@ TEST_F(TableTest, DbtMemosReadAndAreNotWritten) {
     test::writeFile(dir_.file("old.dbt"), dbt);
     Handle t = test::openOrDie(dir_.file("old.dbf"));
     std::string m;
-    gotoRecord(t, 1);
+    EXPECT_EQ(gotoRecord(t, 1), kOk);
     ASSERT_EQ(getMemo(t, 2, &m), kOk) << lastErrorString();
     EXPECT_EQ(m, "first memo");
-    gotoRecord(t, 2);
+    EXPECT_EQ(gotoRecord(t, 2), kOk);
     ASSERT_EQ(getMemo(t, 2, &m), kOk);
     EXPECT_EQ(m, "second");
-    gotoRecord(t, 3);
+    EXPECT_EQ(gotoRecord(t, 3), kOk);
     ASSERT_EQ(getMemo(t, 2, &m), kOk);
     EXPECT_EQ(m, "");
     EXPECT_EQ(setString(t, 2, "new"), kNotSupported);
@@ -430,16 +436,16 @@ TEST_F(TableTest, NullFlagsOfNewerTablesRead) {
     int masina = 0, cod = 0, n = 0;
     ASSERT_EQ(fieldNumber(t, "masina", &masina), kOk);
     ASSERT_EQ(fieldNumber(t, "COD", &cod), kOk);
-    fieldCount(t, &n);
+    EXPECT_EQ(fieldCount(t, &n), kOk);
     EXPECT_EQ(n, 9);  // the null-flags field is not listed
     bool null = true;
-    gotoRecord(t, 1);
-    isNull(t, masina, &null);
+    EXPECT_EQ(gotoRecord(t, 1), kOk);
+    EXPECT_EQ(isNull(t, masina, &null), kOk);
     EXPECT_FALSE(null);
-    gotoRecord(t, 2);
-    isNull(t, masina, &null);
+    EXPECT_EQ(gotoRecord(t, 2), kOk);
+    EXPECT_EQ(isNull(t, masina, &null), kOk);
     EXPECT_TRUE(null);
-    isNull(t, cod, &null);
+    EXPECT_EQ(isNull(t, cod, &null), kOk);
     EXPECT_FALSE(null);
 }
 
@@ -454,7 +460,7 @@ TEST_F(TableTest, AutoIncrementFieldsTakeTheNextValue) {
         Handle h = test::openOrDie(p, options);
         ASSERT_EQ(append(h), kOk);
         double id = 0;
-        getDouble(h, 1, &id);
+        EXPECT_EQ(getDouble(h, 1, &id), kOk);
         EXPECT_EQ(id, options == kOpenExclusive ? 78 : 79);
         ASSERT_EQ(closeTable(h), kOk);
     }

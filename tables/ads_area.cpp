@@ -25,11 +25,13 @@ bool hasExtension(std::string_view name) {
 // exchanges never depends on SET DATEFORMAT.
 class DateFormatSwitch {
 public:
+    // The engine's date-format calls only store and hand back a setting;
+    // they have no failure to report.
     DateFormatSwitch() {
-        engine::getDateFormat(&saved_);
-        engine::setDateFormat("YYYYMMDD");
+        (void)engine::getDateFormat(&saved_);
+        (void)engine::setDateFormat("YYYYMMDD");
     }
-    ~DateFormatSwitch() { engine::setDateFormat(saved_); }
+    ~DateFormatSwitch() { (void)engine::setDateFormat(saved_); }
     DateFormatSwitch(const DateFormatSwitch&) = delete;
     DateFormatSwitch& operator=(const DateFormatSwitch&) = delete;
 
@@ -68,10 +70,7 @@ std::string withTableExtension(std::string_view fileName, int tableType) {
 }
 
 void showEngineError(const std::string& title) {
-    engine::Result code = 0;
-    std::string text;
-    engine::lastError(&code, &text);
-    runtime::MSGSTOP(runtime::Value(text), runtime::Value(title));
+    runtime::MSGSTOP(runtime::Value(engine::lastError().message()), runtime::Value(title));
 }
 
 AdsArea::AdsArea(engine::Handle handle, std::string fileName, std::string driverName,
@@ -87,7 +86,8 @@ AdsArea::~AdsArea() {
     // Only an area dropped without DBCLOSEAREA gets here (program end, a
     // failed open): there is nobody left to report a failure to but the trace.
     if (handle_ == 0) return;
-    if (closeHandle() != engine::kOk) traceEngineFailure("adsCloseTable");
+    engine::Status s = closeHandle();
+    if (!s.ok()) traceEngineFailure("adsCloseTable", s);
 }
 
 std::unique_ptr<AdsArea> AdsArea::open(const OpenRequest& request, int tableType,
@@ -96,40 +96,43 @@ std::unique_ptr<AdsArea> AdsArea::open(const OpenRequest& request, int tableType
     int options = request.shared ? engine::kOpenShared : engine::kOpenExclusive;
     if (request.readOnly) options |= engine::kOpenReadOnly;
     engine::Handle h = 0;
-    engine::Result r = engine::openTable(file, request.alias, tableType, options, &h);
+    engine::Status r = engine::openTable(file, request.alias, tableType, options, &h);
     if (r == engine::kOpenRefused) return nullptr;
-    if (r != engine::kOk) {
-        raiseDriverError(driverName, runtime::gen::kOpen, r, file);
+    if (!r.ok()) {
+        raiseDriverError(driverName, runtime::gen::kOpen, r.code(), file);
         return nullptr;
     }
     std::unique_ptr<AdsArea> area(
         new AdsArea(h, file, driverName, tableType, request.shared, request.readOnly));
-    if (!area->readFields()) {
-        area->raiseEngine(runtime::gen::kOpen, engine::kCorruptTable);
-        return nullptr;
-    }
+    if (!area->check(area->readFields(), runtime::gen::kOpen)) return nullptr;
     area->refreshCount();
     area->goTop();  // an open table stands on its first visible record
     return area;
 }
 
-bool AdsArea::readFields() {
+engine::Status AdsArea::readFields() {
     int n = 0;
-    if (engine::fieldCount(handle_, &n) != engine::kOk) return false;
+    if (engine::Status s = engine::fieldCount(handle_, &n); !s.ok()) return s;
     fields_.resize(n);
     for (int i = 1; i <= n; ++i) {
         FieldInfo& f = fields_[i - 1];
-        if (engine::fieldName(handle_, i, &f.name) != engine::kOk ||
-            engine::fieldType(handle_, i, &f.type) != engine::kOk ||
-            engine::fieldLength(handle_, i, &f.length) != engine::kOk ||
-            engine::fieldDecimals(handle_, i, &f.decimals) != engine::kOk)
-            return false;
+        engine::Status s = engine::fieldName(handle_, i, &f.name);
+        if (s.ok()) s = engine::fieldType(handle_, i, &f.type);
+        if (s.ok()) s = engine::fieldLength(handle_, i, &f.length);
+        if (s.ok()) s = engine::fieldDecimals(handle_, i, &f.decimals);
+        if (!s.ok()) return s;
     }
-    return true;
+    return {};
 }
 
-void AdsArea::raiseEngine(int genCode, engine::Result r) {
-    switch (r) {
+bool AdsArea::check(const engine::Status& s, int genCode) {
+    if (s.ok()) return true;
+    raiseEngine(genCode, s);
+    return false;
+}
+
+void AdsArea::raiseEngine(int genCode, const engine::Status& s) {
+    switch (s.code()) {
         case engine::kReadOnly: genCode = runtime::gen::kReadOnly; break;
         case engine::kExclusiveRequired: genCode = runtime::gen::kShared; break;
         case engine::kCorruptTable:
@@ -139,24 +142,26 @@ void AdsArea::raiseEngine(int genCode, engine::Result r) {
         case engine::kTypeMismatch: genCode = runtime::gen::kDataType; break;
         default: break;
     }
-    raiseDriverError(driverName_, genCode, r, fileName_, {}, engineErrorText());
-}
-
-std::string AdsArea::engineErrorText() {
-    engine::Result code = 0;
-    std::string text;
-    engine::lastError(&code, &text);
-    return text;
+    raiseDriverError(driverName_, genCode, s.code(), fileName_, {}, s.message());
 }
 
 // ---- Navigation ------------------------------------------------------------------
 
 void AdsArea::readFlags() {
     bool b = false, e = false;
-    engine::atBof(handle_, &b);
-    engine::atEof(handle_, &e);
+    if (!check(engine::atBof(handle_, &b), runtime::gen::kRead) ||
+        !check(engine::atEof(handle_, &e), runtime::gen::kRead)) {
+        b = e = true;
+    }
     bof_ = b;
     eof_ = e;
+}
+
+// After a navigation the engine could not complete (reported already), the
+// area stands at the end so that no loop over it goes on.
+void AdsArea::standAtEnd() {
+    bof_ = eof_ = true;
+    found_ = false;
 }
 
 void AdsArea::afterTopOrBottom() {
@@ -164,61 +169,56 @@ void AdsArea::afterTopOrBottom() {
     // At the beginning but not at the end: the engine stands before the
     // first visible record; one step forward lands on it (or at the end).
     if (bof_ && !eof_) {
-        if (engine::skip(handle_, 1) == engine::kAtEof) eof_ = true;
-        else readFlags();
+        engine::Status s = engine::skip(handle_, 1);
+        if (s == engine::kAtEof) eof_ = true;
+        else if (check(s, runtime::gen::kRead)) readFlags();
+        else standAtEnd();
     }
 }
 
 void AdsArea::goTop() {
-    engine::goTop(handle_);
+    if (!check(engine::goTop(handle_), runtime::gen::kRead)) return standAtEnd();
     afterTopOrBottom();
 }
 
 void AdsArea::goBottom() {
-    engine::goBottom(handle_);
+    if (!check(engine::goBottom(handle_), runtime::gen::kRead)) return standAtEnd();
     afterTopOrBottom();
 }
 
 void AdsArea::goTo(uint32_t recNo) {
+    found_ = false;
     uint32_t current = 0;
-    engine::recordNumber(handle_, &current);
+    if (!check(engine::recordNumber(handle_, &current), runtime::gen::kRead)) return standAtEnd();
     if (recNo > cachedCount_ && shared_) refreshCount();
-    if (recNo == current && recNo <= cachedCount_) {
-        engine::refreshRecord(handle_);
-    } else {
-        engine::gotoRecord(handle_, recNo);
-    }
+    engine::Status s = recNo == current && recNo <= cachedCount_ ? engine::refreshRecord(handle_)
+                                                                 : engine::gotoRecord(handle_, recNo);
+    if (!check(s, runtime::gen::kRead)) return standAtEnd();
     readFlags();
     if (recNo > cachedCount_ || recNo == 0) eof_ = true;
-    found_ = false;
 }
 
 void AdsArea::skip(int64_t count) {
     if (count == 0) {
-        engine::skip(handle_, 0);
-        engine::refreshRecord(handle_);
+        engine::Status s = engine::skip(handle_, 0);
+        if (s.ok()) s = engine::refreshRecord(handle_);
+        if (!check(s, runtime::gen::kRead)) return standAtEnd();
         readFlags();
         return;
     }
     int step = count > 0 ? 1 : -1;
     for (int64_t i = 0; i != count; i += step) {
         bool wasEof = eof_;
-        engine::Result r = engine::skip(handle_, step);
-        if (r != engine::kOk && r != engine::kAtEof) {
-            // A skip that could not write the record it leaves or read the
-            // next one: reported, and the area stands at the end so that no
-            // loop over it goes on.
-            raiseEngine(runtime::gen::kRead, r);
-            eof_ = true;
-            found_ = false;
-            return;
-        }
+        engine::Status r = engine::skip(handle_, step);
+        // A skip that could not write the record it leaves or read the next
+        // one is reported.
+        if (r != engine::kAtEof && !check(r, runtime::gen::kRead)) return standAtEnd();
         readFlags();
         if (r == engine::kAtEof) eof_ = true;
         if (step < 0 && wasEof && bof_) {
             // Backwards from the phantom record onto the beginning: the step
             // means "the last visible record", so go there instead.
-            engine::goBottom(handle_);
+            if (!check(engine::goBottom(handle_), runtime::gen::kRead)) return standAtEnd();
             readFlags();
         }
         if ((step > 0 && eof_) || (step < 0 && bof_)) break;
@@ -228,13 +228,13 @@ void AdsArea::skip(int64_t count) {
 
 uint32_t AdsArea::refreshCount() {
     uint32_t n = 0;
-    if (engine::recordCount(handle_, &n) == engine::kOk) cachedCount_ = n;
+    if (check(engine::recordCount(handle_, &n), runtime::gen::kRead)) cachedCount_ = n;
     return cachedCount_;
 }
 
 uint32_t AdsArea::recNo() {
     uint32_t n = 0;
-    engine::recordNumber(handle_, &n);
+    check(engine::recordNumber(handle_, &n), runtime::gen::kRead);
     return n;
 }
 
@@ -242,8 +242,7 @@ uint32_t AdsArea::recCount() { return refreshCount(); }
 
 bool AdsArea::seek(const runtime::Value& key, bool soft, bool last) {
     int order = 0;
-    engine::currentOrder(handle_, &order);
-    if (order == 0) return false;
+    if (!check(engine::currentOrder(handle_, &order), runtime::gen::kRead) || order == 0) return false;
     std::string bytes;
     int keyType = engine::kKeyText;
     if (key.isText()) {
@@ -259,8 +258,12 @@ bool AdsArea::seek(const runtime::Value& key, bool soft, bool last) {
         return false;
     }
     bool f = false;
-    engine::seek(handle_, bytes, keyType, soft, last, &f);
-    engine::found(handle_, &f);
+    engine::Status s = engine::seek(handle_, bytes, keyType, soft, last, &f);
+    if (s.ok()) s = engine::found(handle_, &f);
+    if (!check(s, runtime::gen::kRead)) {
+        standAtEnd();
+        return false;
+    }
     found_ = f;
     afterTopOrBottom();
     return found_;
@@ -270,10 +273,12 @@ bool AdsArea::seek(const runtime::Value& key, bool soft, bool last) {
 
 runtime::Value AdsArea::readDate(int field) {
     std::string text;
+    engine::Status s;
     {
         DateFormatSwitch sw;
-        engine::getDate(handle_, field, &text);
+        s = engine::getDate(handle_, field, &text);
     }
+    if (!check(s, runtime::gen::kRead)) text.clear();
     return runtime::Value(runtime::STOD(text));
 }
 
@@ -281,20 +286,16 @@ runtime::Value AdsArea::readDate(int field) {
 // datetime field keeps every bit.
 runtime::Value AdsArea::readDateTime(int field) {
     int32_t julian = 0, millis = 0;
-    engine::getDateTime(handle_, field, &julian, &millis);
+    if (!check(engine::getDateTime(handle_, field, &julian, &millis), runtime::gen::kRead)) julian = millis = 0;
     return runtime::Value(runtime::DateTime{julian, millis});
 }
 
 runtime::Value AdsArea::readMemo(int field) {
     uint32_t length = 0;
-    engine::Result r = engine::getMemoLength(handle_, field, &length);
+    engine::Status r = engine::getMemoLength(handle_, field, &length);
     std::string text;
-    if (r == engine::kOk && length > 0) r = engine::getMemo(handle_, field, &text);
-    if (r == engine::kAtEof) return runtime::Value::memo("");
-    if (r != engine::kOk) {
-        raiseEngine(runtime::gen::kRead, r);
-        return runtime::Value::memo("");
-    }
+    if (r.ok() && length > 0) r = engine::getMemo(handle_, field, &text);
+    if (r == engine::kAtEof || !check(r, runtime::gen::kRead)) return runtime::Value::memo("");
     return runtime::Value::memo(std::move(text));
 }
 
@@ -303,39 +304,43 @@ runtime::Value AdsArea::getValue(int field) {
     const FieldInfo& f = fields_[field - 1];
     // A NULL reads as nothing (NIL); writing NIL back makes the field NULL.
     bool null = false;
-    if (engine::isNull(handle_, field, &null) == engine::kOk && null) return {};
+    if (!check(engine::isNull(handle_, field, &null), runtime::gen::kRead) || null) return {};
     if (isMemoField(f.type)) return readMemo(field);
     if (f.type == 'T') return readDateTime(field);
     if (f.type == 'D') return readDate(field);
     if (f.type == 'L') {
         bool b = false;
-        if (engine::getLogical(handle_, field, &b) == engine::kAtEof) {
+        engine::Status s = engine::getLogical(handle_, field, &b);
+        if (s == engine::kAtEof) {
             eof_ = true;
             return runtime::Value(false);
         }
-        return runtime::Value(b);
+        return runtime::Value(check(s, runtime::gen::kRead) && b);
     }
     if (isNumberType(f.type)) {
         double d = 0;
-        engine::getDouble(handle_, field, &d);
+        if (!check(engine::getDouble(handle_, field, &d), runtime::gen::kRead)) return numberFor(f, 0);
         runtime::Value v = numberFor(f, d);
         runtime::Number n = v.numberInfo();
         int64_t exact = 0;
-        if (f.type == 'Y' && engine::getCurrency(handle_, field, &exact) == engine::kOk) n.currency = exact;
-        else if ((f.type == 'N' || f.type == 'F') && engine::getString(handle_, field, &n.stored) != engine::kOk)
+        if (f.type == 'Y') {
+            if (check(engine::getCurrency(handle_, field, &exact), runtime::gen::kRead)) n.currency = exact;
+        } else if ((f.type == 'N' || f.type == 'F') &&
+                   !check(engine::getString(handle_, field, &n.stored), runtime::gen::kRead)) {
             n.stored.clear();
+        }
         return runtime::Value(n);
     }
     std::string s;
-    engine::Result r = engine::getString(handle_, field, &s);
-    if (r != engine::kOk && r != engine::kAtEof) raiseEngine(runtime::gen::kRead, r);
-    if (r == engine::kAtEof && s.size() < static_cast<size_t>(f.length))
+    engine::Status r = engine::getString(handle_, field, &s);
+    if (r != engine::kAtEof && !check(r, runtime::gen::kRead)) s.clear();
+    if ((!r.ok()) && s.size() < static_cast<size_t>(f.length))
         s.assign(static_cast<size_t>(f.length), ' ');
     return runtime::Value(std::move(s));
 }
 
 bool AdsArea::writeValue(int field, char type, const runtime::Value& value) {
-    engine::Result r = engine::kOk;
+    engine::Status r;
     if (value.isNil()) {
         r = engine::setNull(handle_, field);
         if (r == engine::kTypeMismatch) {
@@ -347,8 +352,8 @@ bool AdsArea::writeValue(int field, char type, const runtime::Value& value) {
     } else if (type == 'Y' && value.isNumber() && value.numberInfo().currency) {
         r = engine::setCurrency(handle_, field, *value.numberInfo().currency);
     } else if (value.isNumber() && sameNumericShape(fields_[field - 1], value.numberInfo()) &&
-               engine::setString(handle_, field, value.numberInfo().stored) == engine::kOk) {
-        r = engine::kOk;
+               (r = engine::setString(handle_, field, value.numberInfo().stored)).ok()) {
+        // the digits went back as they were read
     } else if (isNumberType(type)) {
         r = engine::setDouble(handle_, field, value.num());
     } else if (type == 'L') {
@@ -362,7 +367,7 @@ bool AdsArea::writeValue(int field, char type, const runtime::Value& value) {
         std::string text = value.date().empty() ? std::string() : runtime::DTOS(value.date());
         r = engine::setDate(handle_, field, text);
     }
-    if (r == engine::kOk) return true;
+    if (r.ok()) return true;
     if (r != engine::kAtEof) raiseEngine(runtime::gen::kWrite, r);
     return false;
 }
@@ -385,53 +390,45 @@ bool AdsArea::putValue(int field, const runtime::Value& value) {
 
 bool AdsArea::append(bool releaseLocks) {
     if (releaseLocks) unlockAll();
-    engine::Result r = engine::append(handle_);
+    engine::Status r = engine::append(handle_);
     // Only a lock held by another program is the soft failure the caller
-    // tests NETERR for; anything else (a full disk, a write fault) is an error.
+    // tests NETERR for; anything else (a full disk, a write fault, a write
+    // refused) is an error: the engine reports those as kIoError.
     if (r == engine::kLocked) return false;
-    if (r != engine::kOk) {
-        raiseEngine(runtime::gen::kWrite, r);
-        return false;
-    }
+    if (!check(r, runtime::gen::kWrite)) return false;
     refreshCount();
     bof_ = eof_ = found_ = false;
     return true;
 }
 
 void AdsArea::deleteRecord() {
-    engine::Result r = engine::deleteRecord(handle_);
-    if (r != engine::kOk && r != engine::kAtEof) raiseEngine(runtime::gen::kWrite, r);
+    engine::Status r = engine::deleteRecord(handle_);
+    if (r != engine::kAtEof) check(r, runtime::gen::kWrite);
 }
 
 void AdsArea::recall() {
-    engine::Result r = engine::recall(handle_);
-    if (r != engine::kOk && r != engine::kAtEof) raiseEngine(runtime::gen::kWrite, r);
+    engine::Status r = engine::recall(handle_);
+    if (r != engine::kAtEof) check(r, runtime::gen::kWrite);
 }
 
 bool AdsArea::deleted() {
     bool d = false;
-    engine::isDeleted(handle_, &d);
-    return d;
+    return check(engine::isDeleted(handle_, &d), runtime::gen::kRead) && d;
 }
 
 void AdsArea::flush() {
-    engine::Result r = engine::flush(handle_);
-    if (r != engine::kOk) raiseEngine(runtime::gen::kWrite, r);
+    check(engine::flush(handle_), runtime::gen::kWrite);
 }
 
 // Zap and pack rewrite the whole table: both need it opened exclusively and
 // writable, and both leave the area at its new top.
-bool AdsArea::rewriteWhole(engine::Result (*operation)(engine::Handle)) {
+bool AdsArea::rewriteWhole(engine::Status (*operation)(engine::Handle)) {
     if (shared_) {
         raiseDriverError(driverName_, runtime::gen::kShared, 1023, fileName_);
         return false;
     }
     if (readOnly_) return false;
-    engine::Result r = operation(handle_);
-    if (r != engine::kOk) {
-        raiseEngine(runtime::gen::kWrite, r);
-        return false;
-    }
+    if (!check(operation(handle_), runtime::gen::kWrite)) return false;
     refreshCount();
     goTop();
     return true;

@@ -76,23 +76,26 @@ public:
     bool tableLocked() const { return tableLocked_; }
 
 private:
-    bool rewriteWhole(engine::Result (*operation)(engine::Handle));
+    bool rewriteWhole(engine::Status (*operation)(engine::Handle));
     AdsArea(engine::Handle handle, std::string fileName, std::string driverName, int tableType,
             bool shared, bool readOnly);
-    bool readFields();
+    engine::Status readFields();
     void readFlags();          // bof/eof from the engine (4, 5)
+    void standAtEnd();         // after a failed navigation: bof, eof, not found
     void afterTopOrBottom();   // the flag rule shared by go top, go bottom and seek
     uint32_t refreshCount();   // 84, cached
     runtime::Value readDate(int field);
     runtime::Value readDateTime(int field);
     runtime::Value readMemo(int field);
     bool writeValue(int field, char type, const runtime::Value& value);
-    // Raises a driver error for an engine failure of a data operation.
-    void raiseEngine(int genCode, engine::Result r);
-    // The engine's text for its last failure (names the file and the cause).
-    static std::string engineErrorText();
-    engine::Result closeHandle();
-    void traceEngineFailure(const char* call);
+    // Raises a driver error for an engine failure of a data operation: the
+    // generic code by the kind of failure, the engine's code as subcode and
+    // its "file: detail" text.
+    void raiseEngine(int genCode, const engine::Status& s);
+    // True when `s` succeeded; otherwise raises it (raiseEngine) and is false.
+    bool check(const engine::Status& s, int genCode);
+    engine::Status closeHandle();
+    void traceEngineFailure(const char* call, const engine::Status& s);
     bool releaseRecordLocks();
     std::string indexFileFor(std::string_view bagName) const;
 

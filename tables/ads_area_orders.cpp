@@ -20,9 +20,13 @@ bool AdsArea::releaseRecordLocks() {
     for (;;) {
         uint32_t recs[5] = {};
         uint16_t n = 0;
-        engine::Result r = engine::lockedRecords(handle_, recs, 5, &n);
-        if (r != engine::kOk && r != engine::kMoreLocks) return false;
-        for (uint16_t i = 0; i < n; ++i) engine::unlockRecord(handle_, recs[i]);
+        engine::Status r = engine::lockedRecords(handle_, recs, 5, &n);
+        if (r != engine::kMoreLocks && !check(r, runtime::gen::kWrite)) return false;
+        for (uint16_t i = 0; i < n; ++i) {
+            // Writing the record back before its lock goes can fail.
+            engine::Status u = engine::unlockRecord(handle_, recs[i]);
+            if (!u.succeeded() && !check(u, runtime::gen::kWrite)) return false;
+        }
         if (r != engine::kMoreLocks) return true;
     }
 }
@@ -33,24 +37,30 @@ bool AdsArea::lock(LockMethod method, uint32_t recNo) {
         return false;
     }
     if (!shared_) return true;
+    // A lock held by another program is the plain failure the caller tests
+    // for; anything else (the record written back before the lock moves
+    // could not be written) is raised as well.
     if (method == LockMethod::Table) {
-        if (engine::lockTable(handle_) != engine::kOk) return false;
+        engine::Status s = engine::lockTable(handle_);
+        if (s != engine::kLocked) check(s, runtime::gen::kWrite);
+        if (!s.ok()) return false;
         tableLocked_ = true;
         return true;
     }
     if (tableLocked_) return true;
-    if (method == LockMethod::Record) releaseRecordLocks();
+    if (method == LockMethod::Record && !releaseRecordLocks()) return false;
     uint32_t current = 0;
-    engine::recordNumber(handle_, &current);
+    if (!check(engine::recordNumber(handle_, &current), runtime::gen::kRead)) return false;
     if (recNo == 0) recNo = current;
-    return engine::lockRecord(handle_, recNo) == engine::kOk;
+    engine::Status s = engine::lockRecord(handle_, recNo);
+    if (s != engine::kLocked) check(s, runtime::gen::kWrite);
+    return s.ok();
 }
 
 void AdsArea::unlockAll() {
     if (!shared_) return;
-    engine::Result r = engine::unlockTable(handle_);
-    if (r == engine::kOk || r == engine::kTableNotLocked || r == engine::kRecordNotLocked)
-        tableLocked_ = false;
+    engine::Status r = engine::unlockTable(handle_);
+    if (r.succeeded() || check(r, runtime::gen::kWrite)) tableLocked_ = false;
 }
 
 std::vector<uint32_t> AdsArea::lockList() {
@@ -59,8 +69,8 @@ std::vector<uint32_t> AdsArea::lockList() {
     uint16_t n = 0;
     // The engine answers the lowest numbers first; one large question is
     // enough for every list a program can hold in practice.
-    engine::Result r = engine::lockedRecords(handle_, recs, 256, &n);
-    if (r == engine::kOk || r == engine::kMoreLocks) all.assign(recs, recs + n);
+    engine::Status r = engine::lockedRecords(handle_, recs, 256, &n);
+    if (r == engine::kMoreLocks || check(r, runtime::gen::kRead)) all.assign(recs, recs + n);
     return all;
 }
 
@@ -68,32 +78,44 @@ std::vector<uint32_t> AdsArea::lockList() {
 
 int AdsArea::orderCount() {
     int n = 0;
-    engine::orderCount(handle_, &n);
-    return n;
+    return check(engine::orderCount(handle_, &n), runtime::gen::kRead) ? n : 0;
 }
 
 int AdsArea::currentOrder() {
     int n = 0;
-    engine::currentOrder(handle_, &n);
-    return n;
+    return check(engine::currentOrder(handle_, &n), runtime::gen::kRead) ? n : 0;
 }
 
+// An order number or name the area does not hold is an empty answer, not an
+// error; a failure to read the bags is raised.
 std::string AdsArea::orderName(int order) {
     std::string name;
-    if (order < 1 || engine::orderName(handle_, order, &name) != engine::kOk) return {};
-    return name;
+    if (order < 1) return {};
+    engine::Status s = engine::orderName(handle_, order, &name);
+    if (s != engine::kNoOrder) check(s, runtime::gen::kRead);
+    return s.ok() ? name : std::string();
 }
 
 std::string AdsArea::orderKey(int order) {
     std::string key;
-    if (order < 1 || engine::orderKey(handle_, order, &key) != engine::kOk) return {};
-    return key;
+    if (order < 1) return {};
+    engine::Status s = engine::orderKey(handle_, order, &key);
+    if (s != engine::kNoOrder) check(s, runtime::gen::kRead);
+    return s.ok() ? key : std::string();
 }
 
-bool AdsArea::setOrder(int order) { return engine::setOrder(handle_, order) == engine::kOk; }
+// A failed change of order leaves the previous one; only an unknown order
+// is the quiet failure.
+bool AdsArea::setOrder(int order) {
+    engine::Status s = engine::setOrder(handle_, order);
+    if (s != engine::kNoOrder) check(s, runtime::gen::kRead);
+    return s.ok();
+}
 
 bool AdsArea::setOrder(std::string_view tagName) {
-    return engine::setOrderByName(handle_, tagName) == engine::kOk;
+    engine::Status s = engine::setOrderByName(handle_, tagName);
+    if (s != engine::kNoOrder) check(s, runtime::gen::kRead);
+    return s.ok();
 }
 
 std::string AdsArea::indexFileFor(std::string_view bagName) const {
@@ -115,13 +137,14 @@ std::string AdsArea::indexFileFor(std::string_view bagName) const {
 
 bool AdsArea::orderListAdd(std::string_view bagName) {
     std::string file = indexFileFor(bagName);
-    engine::Result r = engine::openIndex(handle_, file);
-    if (r == engine::kOk || r == engine::kIndexAlreadyOpen) return true;
-    raiseDriverError(driverName_, runtime::gen::kOpen, r, file);
+    engine::Status r = engine::openIndex(handle_, file);
+    if (r.ok() || r == engine::kIndexAlreadyOpen) return true;
+    raiseDriverError(driverName_, runtime::gen::kOpen, r.code(), file);
     return false;
 }
 
-void AdsArea::orderListClear() { engine::closeIndexes(handle_); }
+// Closing the bags writes what they still hold.
+void AdsArea::orderListClear() { check(engine::closeIndexes(handle_), runtime::gen::kClose); }
 
 bool AdsArea::orderListRebuild() {
     // The engine offers no rebuild of the open orders on their own (packing
@@ -147,43 +170,40 @@ bool AdsArea::orderCreate(std::string_view bagName, std::string_view tagName,
         }
     };
     int order = 0;
-    engine::Result r = engine::createIndex(handle_, bagName.empty() ? std::string_view() : file,
+    engine::Status r = engine::createIndex(handle_, bagName.empty() ? std::string_view() : file,
                                            tagName, keyText, cond.forText, options, progress,
                                            &order);
-    if (r != engine::kOk) {
-        raiseDriverError(driverName_, runtime::gen::kCreate, r, file);
+    if (!r.ok()) {
+        raiseDriverError(driverName_, runtime::gen::kCreate, r.code(), file);
         return false;
     }
-    engine::openIndex(handle_, file);  // already open after the creation: accepted
-    if (order > 0) engine::setOrder(handle_, order);
+    r = engine::openIndex(handle_, file);  // already open after the creation: accepted
+    if (r != engine::kIndexAlreadyOpen && !check(r, runtime::gen::kOpen)) return false;
+    if (order > 0 && !check(engine::setOrder(handle_, order), runtime::gen::kRead)) return false;
     goTop();
     return true;
 }
 
 uint32_t AdsArea::keyCount(int order) {
     uint32_t n = 0;
-    if (order <= 0) {
-        engine::keyCount(handle_, &n);
-        return n;
-    }
+    if (order <= 0) return check(engine::keyCount(handle_, &n), runtime::gen::kRead) ? n : 0;
     int previous = currentOrder();
-    if (engine::setOrder(handle_, order) == engine::kOk) engine::keyCount(handle_, &n);
-    engine::setOrder(handle_, previous);
+    if (setOrder(order) && !check(engine::keyCount(handle_, &n), runtime::gen::kRead)) n = 0;
+    setOrder(previous);
     return n;
 }
 
 // ---- Closing ------------------------------------------------------------------------------
 
-engine::Result AdsArea::closeHandle() {
-    engine::Result r = engine::closeTable(handle_);
+engine::Status AdsArea::closeHandle() {
+    engine::Status r = engine::closeTable(handle_);
     handle_ = 0;
     return r;
 }
 
-void AdsArea::traceEngineFailure(const char* call) {
+void AdsArea::traceEngineFailure(const char* call, const engine::Status& s) {
     char line[900];
-    std::snprintf(line, sizeof line, "%s failed (%s, %s)", call, fileName_.c_str(),
-                  engineErrorText().c_str());
+    std::snprintf(line, sizeof line, "%s failed (%s, %s)", call, fileName_.c_str(), s.message().c_str());
     traceLog(line);
 }
 
@@ -192,11 +212,7 @@ void AdsArea::traceEngineFailure(const char* call) {
 // program wrote, and is raised like any other write error.
 void AdsArea::close() {
     if (handle_ == 0) return;
-    engine::Result r = closeHandle();
-    if (r != engine::kOk) {
-        std::string detail = engineErrorText();
-        raiseDriverError(driverName_, runtime::gen::kClose, r, fileName_, {}, detail);
-    }
+    check(closeHandle(), runtime::gen::kClose);
 }
 
 }  // namespace tables

@@ -148,7 +148,10 @@ TableLayout readLayout(const std::string& path) {
         bytes.resize(got.value());
     }
     engine::DbfHeader h;
-    if (engine::parseDbfHeader(bytes, t.fileBytes, &h, &t.why) != engine::kOk) return t;
+    if (engine::Status s = engine::parseDbfHeader(bytes, t.fileBytes, &h); !s.ok()) {
+        t.why = s.message();
+        return t;
+    }
     t.readable = true;
     for (const engine::FieldDesc& f : h.fields)
         if (!(f.flags & engine::kFieldSystem)) t.fields.push_back(f);

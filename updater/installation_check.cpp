@@ -24,11 +24,11 @@ namespace {
 class ReadOnlyTable {
 public:
     explicit ReadOnlyTable(const std::string& path) {
-        code_ = engine::openTable(path, "", engine::kTypeCdx,
-                                  engine::kOpenShared | engine::kOpenReadOnly, &h_);
-        if (code_ != engine::kOk) {
-            engine::Result last = 0;
-            engine::lastError(&last, &why_);
+        engine::Status s = engine::openTable(path, "", engine::kTypeCdx,
+                                            engine::kOpenShared | engine::kOpenReadOnly, &h_);
+        code_ = s.code();
+        if (!s.ok()) {
+            why_ = s.message();
             h_ = 0;
         }
     }
@@ -40,48 +40,61 @@ public:
 
     bool ok() const { return h_ != 0; }
     engine::Result code() const { return code_; }
+    // Why the open, or the last read since, failed ("" when none did).
     const std::string& why() const { return why_; }
     engine::Handle handle() const { return h_; }
 
+    // Keeps a failed read's text for why(); true when `s` succeeded.
+    bool note(const engine::Status& s) const {
+        if (!s.ok()) why_ = s.message();
+        return s.ok();
+    }
+
+    // The table's fields; empty, with why() set, when the engine cannot
+    // describe them.
     std::vector<tables::FieldInfo> fields() const {
         std::vector<tables::FieldInfo> list;
         int n = 0;
-        engine::fieldCount(h_, &n);
+        if (!note(engine::fieldCount(h_, &n))) return {};
         for (int i = 1; i <= n; ++i) {
             tables::FieldInfo f;
-            engine::fieldName(h_, i, &f.name);
-            engine::fieldType(h_, i, &f.type);
-            engine::fieldLength(h_, i, &f.length);
-            engine::fieldDecimals(h_, i, &f.decimals);
+            if (!note(engine::fieldName(h_, i, &f.name)) ||
+                !note(engine::fieldType(h_, i, &f.type)) ||
+                !note(engine::fieldLength(h_, i, &f.length)) ||
+                !note(engine::fieldDecimals(h_, i, &f.decimals)))
+                return {};
             list.push_back(f);
         }
         return list;
     }
     uint32_t recordCount() const {
         uint32_t n = 0;
-        engine::recordCount(h_, &n);
-        return n;
+        return note(engine::recordCount(h_, &n)) ? n : 0;
     }
-    // Text of a field of the current record ("" when the table lacks it).
+    // Text of a field of the current record ("" when the table lacks it or
+    // the read fails; a failure sets why()).
     std::string text(const char* field) const {
         int pos = 0;
         std::string value;
-        if (engine::fieldNumber(h_, field, &pos) == engine::kOk) engine::getString(h_, pos, &value);
+        if (engine::fieldNumber(h_, field, &pos).ok() && !note(engine::getString(h_, pos, &value)))
+            value.clear();
         return value;
     }
 
-    // Number in a field of the current record (0 when the table lacks it).
+    // Number in a field of the current record (0 when the table lacks it or
+    // the read fails; a failure sets why()).
     double number(const char* field) const {
         int pos = 0;
         double value = 0;
-        if (engine::fieldNumber(h_, field, &pos) == engine::kOk) engine::getDouble(h_, pos, &value);
+        if (engine::fieldNumber(h_, field, &pos).ok() && !note(engine::getDouble(h_, pos, &value)))
+            value = 0;
         return value;
     }
 
 private:
     engine::Handle h_ = 0;
     engine::Result code_ = engine::kOk;
-    std::string why_;
+    mutable std::string why_;
 };
 
 std::string baseName(const std::string& path) {
@@ -95,7 +108,7 @@ bool isMemoType(char type) {
 // The value of `field` in the current record as the driver hands it to the
 // refill; false when the engine cannot read it (a damaged memo).
 bool readValue(engine::Handle h, int field, const tables::FieldInfo& f, runtime::Value* value) {
-    engine::Result r = engine::kOk;
+    engine::Status r;
     if (isMemoType(f.type)) {
         std::string text;
         r = engine::getMemo(h, field, &text);
@@ -118,7 +131,7 @@ bool readValue(engine::Handle h, int field, const tables::FieldInfo& f, runtime:
         r = engine::getString(h, field, &text);
         *value = runtime::Value(std::move(text));
     }
-    return r == engine::kOk;
+    return r.ok();
 }
 
 // Where each source field goes in the new layout: by position for the
@@ -155,6 +168,11 @@ struct SourceScan {
             return;
         }
         std::vector<tables::FieldInfo> fields = t.fields();
+        uint32_t records = t.recordCount();
+        if (!t.why().empty()) {
+            company.stops.push_back(baseName(sourcePath) + " no se puede leer: " + t.why());
+            return;
+        }
         if (!byName && fields.size() > newLayout.size()) {
             company.stops.push_back(
                 "la plantilla de " + table.name + " tiene " + std::to_string(newLayout.size()) +
@@ -162,7 +180,7 @@ struct SourceScan {
             return;
         }
         std::vector<int> targets = targetsOf(fields, newLayout, byName);
-        table.records = t.recordCount();
+        table.records = records;
         table.deleted = 0;
         walk(t, fields, targets);
     }
@@ -172,8 +190,8 @@ struct SourceScan {
         bool stopped = false;
         for (uint32_t rec = 1; rec <= static_cast<uint32_t>(table.records); ++rec) {
             bool deleted = false;
-            if (engine::gotoRecord(t.handle(), rec) != engine::kOk ||
-                engine::isDeleted(t.handle(), &deleted) != engine::kOk) {
+            if (!engine::gotoRecord(t.handle(), rec).ok() ||
+                !engine::isDeleted(t.handle(), &deleted).ok()) {
                 if (!stopped)
                     company.stops.push_back("el registro " + std::to_string(rec) + " de " +
                                             baseName(sourcePath) + " no se puede leer");
@@ -316,7 +334,7 @@ bool checkJournal(const std::string& path, CompanyCheck& c) {
             j.state = "damaged";
             j.why = "no se puede abrir: " + t.why();
             c.stops.push_back("el diario " + path + " no se puede abrir: " + t.why());
-        } else if (engine::fieldNumber(t.handle(), "L340", &l340) != engine::kOk) {
+        } else if (!engine::fieldNumber(t.handle(), "L340", &l340).ok()) {
             j.state = "noL340";
             j.why = "no tiene el campo L340: nada que marcar";
             goesOn = true;
@@ -344,10 +362,18 @@ void checkKeys(CompanyCheck& c) {
         return;
     }
     c.keysPresent = true;
-    engine::goTop(t.handle());
-    double tipo = t.number("NTIPENLACE");
-    std::string pathConta = t.text("CPATHCONTA");
-    std::string code = t.text("CCODEMP"), code2 = t.text("CCODEMP2");
+    double tipo = 0;
+    std::string pathConta, code, code2;
+    if (t.note(engine::goTop(t.handle()))) {
+        tipo = t.number("NTIPENLACE");
+        pathConta = t.text("CPATHCONTA");
+        code = t.text("CCODEMP");
+        code2 = t.text("CCODEMP2");
+    }
+    if (!t.why().empty()) {
+        c.stops.push_back("Claves no se puede leer: " + t.why());
+        return;
+    }
     if (tipo != 1 || runtime::ALLTRIM(pathConta).empty() || runtime::ALLTRIM(code).empty()) {
         c.linkNote = "sin enlace contable que marcar";
         return;
@@ -410,31 +436,46 @@ std::vector<std::pair<std::string, std::string>> walkRegister(const std::string&
                               ".dbf no se puede abrir: " + t.why());
         return companies;
     }
-    engine::setDeleted(true);
+    (void)engine::setDeleted(true);  // a process-wide switch that cannot fail
     int orders = 0;
-    engine::orderCount(t.handle(), &orders);
-    if (orders > 0 && engine::setOrder(t.handle(), 1) != engine::kOk) {
-        engine::Result code = 0;
-        std::string why;
-        engine::lastError(&code, &why);
-        check.stops.push_back(registerProblemText(why));
+    engine::Status s = engine::orderCount(t.handle(), &orders);
+    if (s.ok() && orders > 0) s = engine::setOrder(t.handle(), 1);
+    if (!s.ok()) {
+        check.stops.push_back(registerProblemText(s.message()));
         return companies;
     }
-    RegisterWalk walk(t.recordCount());
+    const uint32_t count = t.recordCount();
+    auto unreadable = [&](const engine::Status& failed) {
+        check.stops.push_back("el registro de empresas " + path +
+                              ".dbf no se puede leer: " + failed.message());
+        return companies;
+    };
+    // A skip off the last record says so with kAtEof; atEof() tells the rest.
+    auto next = [&t] {
+        engine::Status step = engine::skip(t.handle(), 1);
+        return step == engine::kAtEof ? engine::Status() : step;
+    };
+    RegisterWalk walk(count);
     bool eof = true;
-    for (engine::goTop(t.handle()); engine::atEof(t.handle(), &eof) == engine::kOk && !eof;
-         engine::skip(t.handle(), 1)) {
+    for (s = engine::goTop(t.handle());; s = next()) {
+        if (s.ok()) s = engine::atEof(t.handle(), &eof);
+        if (!s.ok()) return unreadable(s);
+        if (eof) break;
         uint32_t rec = 0;
-        engine::recordNumber(t.handle(), &rec);
+        if (!(s = engine::recordNumber(t.handle(), &rec)).ok()) return unreadable(s);
         if (!walk.step(rec)) break;
         companies.emplace_back(t.text("CODEMP"), runtime::ALLTRIM(t.text("CNOMBRE")));
     }
     size_t visible = 0;
-    engine::setOrder(t.handle(), 0);
-    for (engine::goTop(t.handle());
-         engine::atEof(t.handle(), &eof) == engine::kOk && !eof && visible <= t.recordCount();
-         engine::skip(t.handle(), 1))
+    s = engine::setOrder(t.handle(), 0);
+    for (s = s.ok() ? engine::goTop(t.handle()) : s; visible <= count;
+         s = next()) {
+        if (s.ok()) s = engine::atEof(t.handle(), &eof);
+        if (!s.ok()) return unreadable(s);
+        if (eof) break;
         ++visible;
+    }
+    if (!t.why().empty()) return unreadable(engine::Status(engine::kIoError, t.why()));
     std::string problem = walk.problem(visible);
     if (!problem.empty()) check.stops.push_back(registerProblemText(problem));
     return companies;

@@ -42,31 +42,36 @@ std::string lower(std::string s) {
     return s;
 }
 
-std::string recordText(engine::Handle h, int fieldCount, const std::vector<char>& types) {
+// Keeps the first failure of a reading call in *error.
+void note(const engine::Status& s, std::string* error) {
+    if (!s.ok() && s != engine::kAtEof && error->empty()) error->assign(s.message());
+}
+
+std::string recordText(engine::Handle h, int fieldCount, const std::vector<char>& types, std::string* error) {
     bool deleted = false;
-    engine::isDeleted(h, &deleted);
+    note(engine::isDeleted(h, &deleted), error);
     std::string text = deleted ? "*" : " ";
     // Values as the program reads them, so that a blank number equals 0 and
     // a blank logical equals false (a table refilled twice holds the latter).
     for (int f = 1; f <= fieldCount; ++f) {
         std::string v;
         switch (types[static_cast<size_t>(f - 1)]) {
-        case 'M': engine::getMemo(h, f, &v); break;
+        case 'M': note(engine::getMemo(h, f, &v), error); break;
         case 'L': {
             bool b = false;
-            engine::getLogical(h, f, &b);
+            note(engine::getLogical(h, f, &b), error);
             v = b ? "T" : "F";
             break;
         }
         case 'N': case 'F': {
             double d = 0;
-            engine::getDouble(h, f, &d);
+            note(engine::getDouble(h, f, &d), error);
             char buf[64];
             std::snprintf(buf, sizeof buf, "%.4f", d);
             v = buf;
             break;
         }
-        default: engine::getString(h, f, &v);
+        default: note(engine::getString(h, f, &v), error);
         }
         text += v;
         text += '|';
@@ -76,17 +81,18 @@ std::string recordText(engine::Handle h, int fieldCount, const std::vector<char>
 
 void readOrder(engine::Handle h, TableDump& d) {
     int orders = 0;
-    if (engine::orderCount(h, &orders) != engine::kOk || orders == 0) return;
-    engine::setOrder(h, 1);
-    engine::keyCount(h, &d.keyCount);
-    for (engine::goTop(h);;) {
+    if (!engine::orderCount(h, &orders).ok() || orders == 0) return;
+    note(engine::setOrder(h, 1), &d.error);
+    note(engine::keyCount(h, &d.keyCount), &d.error);
+    note(engine::goTop(h), &d.error);
+    while (d.error.empty()) {
         bool eof = true;
-        engine::atEof(h, &eof);
+        note(engine::atEof(h, &eof), &d.error);
         if (eof) break;
         uint32_t rec = 0;
-        engine::recordNumber(h, &rec);
+        note(engine::recordNumber(h, &rec), &d.error);
         d.keyOrder.push_back(rec);
-        if (engine::skip(h, 1) != engine::kOk) break;
+        if (!engine::skip(h, 1).ok()) break;
     }
 }
 
@@ -106,30 +112,30 @@ std::string TableDump::value(size_t index, const std::string& field) const {
 TableDump dumpTable(const std::string& path) {
     TableDump d;
     engine::Handle h = 0;
-    engine::Result r = engine::openTable(path, "", engine::kTypeCdx, engine::kOpenExclusive, &h);
-    if (r != engine::kOk) {
-        d.error = "open " + std::to_string(r);
+    engine::Status r = engine::openTable(path, "", engine::kTypeCdx, engine::kOpenExclusive, &h);
+    if (!r.ok()) {
+        d.error = "open " + std::to_string(r.code());
         return d;
     }
     int n = 0;
-    engine::fieldCount(h, &n);
+    note(engine::fieldCount(h, &n), &d.error);
     std::vector<char> types;
     for (int f = 1; f <= n; ++f) {
         std::string name;
         char type = 'C';
-        engine::fieldName(h, f, &name);
-        engine::fieldType(h, f, &type);
+        note(engine::fieldName(h, f, &name), &d.error);
+        note(engine::fieldType(h, f, &type), &d.error);
         d.fields.push_back(name + ":" + type);
         types.push_back(type);
     }
     uint32_t count = 0;
-    engine::recordCount(h, &count);
+    note(engine::recordCount(h, &count), &d.error);
     for (uint32_t rec = 1; rec <= count; ++rec) {
-        engine::gotoRecord(h, rec);
-        d.records.push_back(recordText(h, n, types));
+        note(engine::gotoRecord(h, rec), &d.error);
+        d.records.push_back(recordText(h, n, types, &d.error));
     }
     readOrder(h, d);
-    engine::closeTable(h);
+    note(engine::closeTable(h), &d.error);
     return d;
 }
 

@@ -7,6 +7,8 @@
 // run would do and ends with the code that run would end with.
 #include <cstdio>
 #include <cstring>
+#include <exception>
+#include <new>
 #include <optional>
 #include <string>
 
@@ -23,6 +25,27 @@
 #include "toolkit/alert_box.h"
 #include "toolkit/resource_module.h"
 #endif
+
+namespace {
+
+// An exception no routine of the run caught (memory exhausted, a library's
+// own failure) still goes to the error handler: it writes Error.log and
+// ends the program with exit code 1, as for any other runtime error.
+int handOver(const std::exception& e) {
+    runtime::ErrorFields f;
+    f.genCode = dynamic_cast<const std::bad_alloc*>(&e) ? runtime::gen::kMem : 0;
+    f.subSystem = "ACTUA";
+    f.operation = "MAIN";
+    f.description = e.what();
+    try {
+        runtime::launchError(runtime::makeError(f));
+    } catch (const runtime::ProgramExit& end) {
+        return end.code;
+    }
+    return 1;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     bool console = false;
@@ -60,6 +83,8 @@ int main(int argc, char** argv) {
         exitCode = updater::runState().exitCode;
     } catch (const runtime::ProgramExit& e) {
         exitCode = e.code;
+    } catch (const std::exception& e) {
+        exitCode = handOver(e);
     }
     // Program end: every table still open is closed and flushed by the
     // engine's shutdown, whichever way the run ended.

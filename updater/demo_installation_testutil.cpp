@@ -33,27 +33,32 @@ const char* const kJournalNoL340Fields =
 
 namespace {
 
-void check(engine::Result r, const std::string& what) {
-    if (r == engine::kOk) return;
-    engine::Result code = 0;
-    std::string text;
-    engine::lastError(&code, &text);
-    throw std::runtime_error(what + ": engine error " + std::to_string(r) + " " + text);
+void check(const engine::Status& s, const std::string& what) {
+    if (s.ok()) return;
+    throw std::runtime_error(what + ": engine error " + std::to_string(s.code()) + " " + s.message());
 }
 
-// An exclusive open that closes itself.
+// An exclusive open; close() writes it out and reports a failure, the
+// destructor only drops a table left open by an exception already on its way.
 class Table {
 public:
     explicit Table(const std::string& path) : path_(path) {
         check(engine::openTable(path, "", engine::kTypeCdx, engine::kOpenExclusive, &h_), path);
     }
-    ~Table() { engine::closeTable(h_); }
+    ~Table() {
+        if (h_ != 0) (void)engine::closeTable(h_);
+    }
+    void close() {
+        engine::Handle h = h_;
+        h_ = 0;
+        check(engine::closeTable(h), path_);
+    }
     Table(const Table&) = delete;
     Table& operator=(const Table&) = delete;
 
     int field(const char* name) const {
         int n = 0;
-        return engine::fieldNumber(h_, name, &n) == engine::kOk ? n : 0;
+        return engine::fieldNumber(h_, name, &n).ok() ? n : 0;
     }
     void append() { check(engine::append(h_), path_); }
     void text(const char* name, const std::string& v) {
@@ -146,6 +151,7 @@ void writeTable(const std::string& path, const char* fields, const std::vector<R
     check(engine::createTable(path, fields, engine::kTypeCdx, 0), path);
     Table t(path);
     for (const Row& row : rows) writeRow(t, row);
+    t.close();
 }
 
 void writeTable(const std::string& path, const char* fields, long count, uint32_t seed) {
@@ -153,6 +159,7 @@ void writeTable(const std::string& path, const char* fields, long count, uint32_
     Table t(path);
     RowSource source(seed);
     for (long i = 0; i < count; ++i) writeRow(t, source.next());
+    t.close();
 }
 
 void writeRegister(const std::string& root, const std::vector<std::vector<std::string>>& companies,
@@ -170,6 +177,7 @@ void writeRegister(const std::string& root, const std::vector<std::vector<std::s
     check(engine::createIndex(t.handle(), "", "CODEMP", "CODEMP", "", engine::kIndexCompound, {},
                               &order),
           path + " index");
+    t.close();
 }
 
 void writeKeys(const std::string& companyFolderPath, const std::vector<KeyRecord>& records) {
@@ -183,6 +191,7 @@ void writeKeys(const std::string& companyFolderPath, const std::vector<KeyRecord
         t.text("CCODEMP", k.ccodemp);
         t.text("CCODEMP2", k.ccodemp2);
     }
+    t.close();
 }
 
 void indexByNumber(const std::string& path) {
@@ -191,6 +200,7 @@ void indexByNumber(const std::string& path) {
     check(engine::createIndex(t.handle(), "", "NUMASIEN", "NUMASIEN", "", engine::kIndexCompound,
                               {}, &order),
           path + " index");
+    t.close();
 }
 
 void writeTemplates(const std::string& root) {
