@@ -14,6 +14,7 @@
 #include "updater/field_fit.h"
 #include "updater/file_steps.h"
 #include "updater/register_walk.h"
+#include "updater/run_state.h"
 #include "updater/table_files.h"
 
 namespace updater {
@@ -324,12 +325,14 @@ bool checkJournal(const std::string& path, CompanyCheck& c) {
     } else if (os::fileInUse(path + ".dbf")) {
         j.state = "inUse";
         j.why = "en uso por otro programa: no se marca";
+        c.unmarked.push_back(heldJournalText(path));
     } else {
         ReadOnlyTable t(path);
         int l340 = 0;
         if (!t.ok() && t.code() == engine::kLocked) {
             j.state = "inUse";
             j.why = "en uso por otro programa: no se marca";
+            c.unmarked.push_back(heldJournalText(path));
         } else if (!t.ok()) {
             j.state = "damaged";
             j.why = "no se puede abrir: " + t.why();
@@ -517,6 +520,10 @@ void decideOutcomes(InstallationCheck& check) {
             check.exitCode = 1;
             stopped = true;
             for (const std::string& why : c.stops) check.summary.push_back(c.code + ": " + why);
+        }
+        if (c.outcome == Outcome::Migrate && !c.unmarked.empty()) {
+            if (check.exitCode == 0) check.exitCode = 2;
+            for (const std::string& why : c.unmarked) check.summary.push_back(c.code + ": " + why);
         }
         if (c.outcome != Outcome::Leave && c.bytesNeeded > check.peakBytes) {
             check.peakBytes = c.bytesNeeded;

@@ -106,6 +106,7 @@ public:
                                                         fileBytes(folder("002"))};
         RecordingProgress progress;
         EXPECT_EQ(runInProcess(root(), progress), code);
+        runSummary_ = progress.summary;
         for (size_t i = 0; i < check.companies.size(); ++i) {
             Outcome o = check.companies[i].outcome;
             if (o == Outcome::Leave || o == Outcome::NotReached) {
@@ -136,6 +137,7 @@ public:
     }
 
     TempFolder tmp_;
+    std::vector<std::string> runSummary_;  // what the last run's end listed
     std::vector<demo::Row> rows_ = demo::makeRows(40, 7);
 };
 
@@ -282,8 +284,14 @@ TEST_F(InstallationCheckTest, LinkedJournalMissingOrInUse) {
     auto held = os::File::open(conta + "Emp0001/Diario.dbf", os::Access::Read, os::Share::Shared,
                                os::Disposition::OpenExisting);
     ASSERT_TRUE(held.ok());
-    check = expectRunAsChecked(0, "Emp0001\\Diario: en uso por otro programa");
+    // A held journal is not marked: the company is migrated all the same,
+    // and the run ends with code 2 and a line saying so, as the check says.
+    check = expectRunAsChecked(2, "Emp0001\\Diario: en uso por otro programa");
     EXPECT_EQ(check.companies[0].journals.size(), 1u);  // the second is not tried
+    EXPECT_EQ(check.companies[0].outcome, Outcome::Migrate);
+    ASSERT_EQ(check.summary.size(), 1u) << formatCheck(check);
+    EXPECT_TRUE(mentions(check.summary, "sus filas no se han marcado")) << formatCheck(check);
+    EXPECT_EQ(runSummary_, check.summary);
 }
 
 // An interrupted company is resumed from its backups.

@@ -117,9 +117,12 @@ bool visitJournal(const std::string& pathConta, const std::string& code, Company
     // A journal that is not there, or that another program holds, is skipped
     // without a message. Testing for both first keeps that so: a failed open
     // is an error the record step counts, and it would keep the backups.
+    // A held journal keeps its rows unmarked: the run goes on, and ends
+    // saying so (exit code 2) so that it can be run again later.
     bool missing = !os::fileExists(j.path + ".dbf");
     if (missing || os::fileInUse(j.path + ".dbf")) {
         j.why = missing ? "no existe" : "en uso por otro programa";
+        if (!missing) noteProblem(heldJournalText(j.path));
         report.journals.push_back(std::move(j));
         return false;
     }

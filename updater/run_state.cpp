@@ -34,6 +34,12 @@ void noteProblem(const std::string& text) {
     if (gState.exitCode == 0) gState.exitCode = 2;
 }
 
+std::string heldJournalText(const std::string& journal) {
+    return "el diario " + journal +
+           " est\xE1 en uso por otro programa: sus filas no se han marcado; "
+           "vuelva a ejecutar la actualizaci\xF3n cuando est\xE9 libre";
+}
+
 void noteStop() {
     gState.stopRun = true;
     gState.exitCode = 1;

@@ -43,6 +43,10 @@ struct RunState {
 // Records a company's problem: in its report, in the run's summary, and in
 // the exit code (2, unless the run already stopped with 1).
 void noteProblem(const std::string& text);
+
+// The summary line for a linked journal another program holds: its rows
+// stay unmarked. The run and the check say it alike.
+std::string heldJournalText(const std::string& journal);
 // The run stops after the company in work, with exit code 1.
 void noteStop();
 
