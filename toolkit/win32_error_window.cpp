@@ -5,7 +5,6 @@
 #include <algorithm>
 
 #include "startup/dialog_font.h"
-#include "toolkit/button.h"
 #include "toolkit/dialog.h"
 #include "toolkit/dialog_template.h"
 #include "toolkit/font.h"
@@ -69,26 +68,15 @@ void setUp(HWND hDlg, const errors::DialogRequest& r) {
 }  // namespace
 
 DialogAnswer WindowErrorDialog::show(const errors::DialogRequest& request) {
-    FontNew f;
-    f.cFaceName = startup::CFONTNAME();
-    f.nWidth = startup::NFONTVSIZE();
-    f.nHeight = startup::NFONTHSIZE();
-    const std::shared_ptr<TFont> font = TFont::New(f);
+    const std::shared_ptr<TFont> font = defaultDialogFont();
     DialogNew d;
     d.oFont = font;
     const auto dialog = TDialog::New(d);
     dialog->cResData = templateBytes(errorTemplate(request));
-    for (int id : {kErrorRetryId, kErrorExitId, kErrorDefaultId}) {
-        ButtonRedefine b;
-        b.nId = id;
-        b.oWnd = dialog;
-        b.bAction = [dialog, id](TWindow&) {
-            dialog->End(id);
-            return Value();
-        };
-        // Only the buttons the template holds are bound.
-        if (id != kErrorRetryId || request.offerRetry) TButton::ReDefine(b);
-    }
+    // Only the buttons the template holds are bound.
+    if (request.offerRetry) bindEndingButton(dialog, kErrorRetryId);
+    bindEndingButton(dialog, kErrorExitId);
+    bindEndingButton(dialog, kErrorDefaultId);
     DialogActivate a;
     a.lCentered = true;
     a.bInit = [&request](TWindow& w) {

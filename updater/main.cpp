@@ -14,7 +14,9 @@
 #include "runtime/alert.h"
 #include "runtime/console_text.h"
 #include "runtime/error.h"
+#include "startup/date_dialog.h"
 #include "tables/ads.h"
+#include "tables/dialogs.h"
 #include "updater/check_report.h"
 #include "updater/console_progress.h"
 #include "updater/run.h"
@@ -24,6 +26,7 @@
 
 #include "toolkit/alert_box.h"
 #include "toolkit/error_window.h"
+#include "toolkit/framework_dialogs.h"
 #include "toolkit/resource_module.h"
 #include "updater/dialog_progress.h"
 #endif
@@ -64,9 +67,13 @@ int main(int argc, char** argv) {
     // Outside console mode the run shows the progress dialog, and message
     // boxes and the error dialog are windows.
     toolkit::WindowAlertUi windowAlerts;
+    toolkit::WindowDialogUi windowDialogs;
+    toolkit::WindowWorkingDateUi windowDate;
     if (!console) {
         runtime::setAlertUi(&windowAlerts);
         errors::setErrorDialog(std::make_shared<toolkit::WindowErrorDialog>());
+        tables::setDialogUi(&windowDialogs);
+        startup::setWorkingDateUi(&windowDate);
     }
     errors::setResourceReleaser(toolkit::FREERESOURCES);
 #else
