@@ -29,11 +29,12 @@ echo "backups left: $left"
 winbin=${DEMO_WINBIN:-$here/build/windows/bin}
 # The Windows program as its users see it: the progress dialog on a display
 # of its own, migrating a second fresh installation; screenshots of it are
-# left in build/demo/screenshots.
+# left in build/demo/screenshots. Its companies are larger (DEMO_DIALOG_ROWS,
+# 20000 rows by default) so that the run lasts long enough to watch.
 if [ -x "$winbin/updater.exe" ] && command -v xvfb-run >/dev/null; then
   echo "== the Windows program with its progress dialog (Wine, Xvfb) =="
   rm -rf "$here/build/demo-dialog"
-  "$bin/demo_install" "$here/build/demo-dialog" "$rows" >/dev/null
+  "$bin/demo_install" "$here/build/demo-dialog" "${DEMO_DIALOG_ROWS:-20000}" >/dev/null
   root=$(winepath -w "$here/build/demo-dialog" 2>/dev/null || echo "Z:${here//\//\\}\\build\\demo-dialog")
   xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" \
     bash "$here/tools/demo_dialog.sh" "$winbin/updater.exe" "$root\\BIN" "$here/build/demo/screenshots"

@@ -215,6 +215,11 @@ void MAINDIALOG(const std::optional<std::string>& cPath,
     progress.dialog->lValidEsc = true;
     progress.dialog->bStart = [&progress, &running, root] {
         runtime::Frame hook("(b)MAIN");
+        // The hook runs inside the dialog's first paint, before its items
+        // have painted: draw them all now, so the first picture the user
+        // sees is whole.
+        RedrawWindow(progress.dialog->hWnd, nullptr, nullptr,
+                     RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
         progress.browse->Disable();
         ACTUA(*root);
         tables::DBCLOSEALL();
