@@ -9,6 +9,7 @@
 #include "toolkit/dialog_template.h"
 #include "toolkit/font.h"
 #include "toolkit/platform.h"
+#include "toolkit/win_handles.h"
 
 namespace toolkit {
 namespace {
@@ -53,9 +54,28 @@ DialogTemplate errorTemplate(const errors::DialogRequest& r) {
     return t;
 }
 
+// Cuts the description's box to the whole lines it holds, so that a long
+// description does not show half a line over the labels below it
+// ("Error.log" holds all of it).
+void wholeLines(HWND label) {
+    RECT r{};
+    GetClientRect(label, &r);
+    TEXTMETRICA tm{};
+    {
+        WindowDC dc(label);
+        SelectedObject font(dc.get(), reinterpret_cast<HGDIOBJ>(SendMessageA(label, WM_GETFONT, 0, 0)));
+        GetTextMetricsA(dc.get(), &tm);
+    }
+    if (tm.tmHeight <= 0) return;
+    const int lines = std::max<int>(1, r.bottom / tm.tmHeight);
+    SetWindowPos(label, nullptr, 0, 0, r.right, lines * tm.tmHeight,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 // Fills the list, selects its first line, gives the window its pixel size
 // and centres it.
 void setUp(HWND hDlg, const errors::DialogRequest& r) {
+    wholeLines(GetDlgItem(hDlg, kErrorDescriptionId));
     const HWND list = GetDlgItem(hDlg, kErrorListId);
     for (const std::string& line : r.callStack)
         SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));

@@ -28,7 +28,7 @@ RunEndMessage runEndMessage(int exitCode, const std::vector<std::string>& proble
     if (exitCode == 2)
         m.text +=
             "\r\n\r\nResuelva lo indicado (por ejemplo, cierre los programas que usan esos "
-            "ficheros) y ejecute de nuevo la actualizaci\xF3n; lo dejado como estaba no ha "
+            "ficheros) y ejecute de nuevo la actualizaci\xF3n. Lo dejado como estaba no ha "
             "cambiado.";
     return m;
 }

@@ -14,7 +14,9 @@ inline constexpr size_t kListedProblems = 12;
 
 struct RunEndMessage {
     std::string title;
-    std::string text;  // Windows-1252, lines ended by CR LF
+    // Windows-1252, lines ended by CR LF. No ";" of its own: message boxes
+    // take it as a line break.
+    std::string text;
 };
 
 // The message box for a run that ended with exitCode; empty text for 0.

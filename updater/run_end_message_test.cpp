@@ -17,6 +17,7 @@ TEST(RunEndMessageTest, ALeftCompanyIsListedWithWhatToDo) {
     EXPECT_NE(m.text.find("\r\n  002: _TDiaNic.dbf junto a TDiaNic.dbf"), std::string::npos) << m.text;
     EXPECT_NE(m.text.find("ejecute de nuevo la actualizaci\xF3n"), std::string::npos) << m.text;
     EXPECT_EQ(m.text.find("Error.log"), std::string::npos);
+    EXPECT_EQ(m.text.find(';'), std::string::npos) << "a message box breaks the line there";
 }
 
 TEST(RunEndMessageTest, AStoppedRunNamesTheLog) {
