@@ -2,7 +2,10 @@
 // half as many in TempDia) migrated by the shipped program with the dialog
 // and with --console, alternately, in a folder in memory, after one run of
 // each that is not counted. Prints each run's time and the dialog's share.
-// Needs a display: run it under tools/wine-gui-run.sh.
+// Then the cost of one look at the window's messages (SYSREFRESH on an empty
+// queue) and of a pump the dialog skips as too soon, the two things the run
+// does while it works (alone with --pump). Needs a display: run it under
+// tools/wine-gui-run.sh.
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -11,7 +14,9 @@
 
 #include "os/fs.h"
 #include "os/process.h"
+#include "toolkit/pump.h"
 #include "updater/demo_installation.h"
+#include "updater/dialog_progress.h"
 
 namespace {
 
@@ -56,9 +61,38 @@ double timedRun(const std::string& program, const std::string& root, bool consol
     return code.ok() && code.value() == 0 ? s : -1;
 }
 
+// Microseconds per call of fn, over n calls.
+template <class Fn>
+double microsPerCall(long n, Fn fn) {
+    const auto t0 = std::chrono::steady_clock::now();
+    for (long i = 0; i < n; ++i) fn();
+    return std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - t0).count() / n;
+}
+
+void pumpCosts() {
+    // A window of this thread, so that the queue is a window program's.
+    HWND w = CreateWindowA("STATIC", "bench", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr,
+                           nullptr);
+    const double look = microsPerCall(20000, [] { toolkit::SYSREFRESH(); });
+    DialogProgress progress;
+    progress.pump();
+    const double skipped = microsPerCall(2000000, [&] { progress.pump(); });
+    DestroyWindow(w);
+    std::fprintf(stderr,
+                 "SYSREFRESH on an empty queue: %.2f us; a pump skipped as too soon: %.3f us; "
+                 "a run pumps at most every %u ms, so looking costs at most %.2f %% of it\n",
+                 look, skipped, static_cast<unsigned>(kPumpIntervalMs),
+                 look / (kPumpIntervalMs * 1000.0) * 100);
+}
+
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    // --pump: only the cost of the pumps, without the two long runs.
+    if (argc > 1 && std::string(argv[1]) == "--pump") {
+        pumpCosts();
+        return 0;
+    }
     const std::string program =
         fs::path(os::programFileName().value()).parent_path().string() + "\\updater.exe";
     const std::string root = baseFolder() + "\\dialog_bench";
@@ -82,5 +116,6 @@ int main() {
     for (const std::string& l : lines) std::fprintf(stderr, "%s\n", l.c_str());
     std::fprintf(stderr, "%ld rows: dialog %.2f s, console %.2f s on average; the dialog costs %+.1f %%\n",
                  kRows, dialog / kRounds, console / kRounds, (dialog - console) / console * 100);
+    pumpCosts();
     return 0;
 }
