@@ -225,6 +225,26 @@ TEST_F(DialogRunTest, AFailingInstallationShowsTheErrorDialog) {
     EXPECT_TRUE(fs::exists(programFolder() + "Error.log"));
 }
 
+// "&Defecto" lets the run go on to its end, which stops after the company
+// in work: the dialog says so before it closes, and the program ends with 1.
+TEST_F(DialogRunTest, ARunStoppedByAnErrorSaysSoBeforeItCloses) {
+    TempFolder tmp;
+    makeInstallation(tmp.path(), 2, 50);
+    fs::remove(demo::companyFolder(tmp.path(), "001") + "Claves.dbf");
+    os::Process run = startUpdater(tmp.path(), false);
+    const HWND error = waitForWindow(run, kErrorCaption);
+    ASSERT_NE(error, nullptr) << "no error dialog";
+    clickButton(error, "&Defecto");
+    const HWND box = waitForWindow(run, "Actualizaci\xF3n detenida");
+    ASSERT_NE(box, nullptr) << "no message box after the stopped run";
+    toolkit::test::saveScreenshot(box, "dialog_stopped");
+    clickButton(box, "Aceptar");
+    EXPECT_EQ(exitCodeOf(run), 1);
+    EXPECT_TRUE(fs::exists(demo::companyFolder(tmp.path(), "002") + "TDiaNew.Dbf"));
+    EXPECT_FALSE(testing::leftoverBackups(tmp.path()).empty())
+        << "the company in work keeps its backups for the next run";
+}
+
 TEST_F(DialogRunTest, ACompanyLeftAsItWasIsListedInAMessageBox) {
     TempFolder tmp;
     makeInstallation(tmp.path(), 2, 50);
