@@ -1,7 +1,8 @@
 # make test  - installs what is missing, builds both configurations and the
 #              sanitizer build, runs every test natively (also under the
 #              address/undefined sanitizers with asserts on) and under Wine.
-# make demo  - builds, makes a fresh demo installation and runs the updater on it.
+# make demo  - builds, makes a fresh demo installation and runs the updater on it (console),
+#              then the Windows program with its progress dialog under Wine (screenshots).
 JOBS ?= $(shell nproc)
 LINUX := build/linux
 WINDOWS := build/windows
@@ -49,7 +50,7 @@ test: bootstrap
 	 echo "== Windows tests under Wine =="; (cd $(WINDOWS) && ctest --output-on-failure -j $(JOBS)) || status=1; \
 	 exit $$status
 
-demo: linux
+demo: linux windows
 	@bash tools/demo.sh
 
 clean:

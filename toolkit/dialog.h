@@ -122,6 +122,10 @@ private:
     std::string creationOperation() const;
 };
 
+// Binds the template's button nId to a TButton that ends the dialog with
+// nId as its result.
+void bindEndingButton(const std::shared_ptr<TDialog>& dialog, int nId);
+
 // The number of Activate calls in progress.
 int dialogNesting();
 

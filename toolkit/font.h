@@ -69,4 +69,8 @@ private:
     bool sameAttributes(const TFont& o) const;
 };
 
+// The default dialog font (CFONTNAME(), NFONTVSIZE(), NFONTHSIZE()), or the
+// same face made bold and heightDelta added to its height. One more user.
+std::shared_ptr<TFont> defaultDialogFont(bool bold = false, int heightDelta = 0);
+
 }  // namespace toolkit

@@ -8,6 +8,7 @@
 #include "runtime/alert.h"
 #include "runtime/strings.h"
 #include "toolkit/brush.h"
+#include "toolkit/button.h"
 #include "toolkit/control.h"
 #include "toolkit/dialog.h"
 #include "toolkit/font.h"
@@ -136,6 +137,18 @@ bool usableTemplate(const TDialog& d) {
 }  // namespace
 
 const ClassInfo TDialog::kClass{"TDialog", &TWindow::kClass, kDialogMethods};
+
+void bindEndingButton(const std::shared_ptr<TDialog>& dialog, int nId) {
+    ButtonRedefine b;
+    b.nId = nId;
+    b.oWnd = dialog;
+    std::weak_ptr<TDialog> weak = dialog;
+    b.bAction = [weak, nId](TWindow&) {
+        if (auto d = weak.lock()) d->End(nId);
+        return Value();
+    };
+    TButton::ReDefine(b);
+}
 
 int dialogNesting() {
     return nesting();

@@ -4,6 +4,7 @@
 
 #include "os/path.h"
 #include "runtime/codepage.h"
+#include "startup/dialog_font.h"
 #include "toolkit/font.h"
 
 namespace toolkit {
@@ -139,6 +140,15 @@ void TFont::End() {
 
 size_t TFont::cachedCount() {
     return cache().size();
+}
+
+std::shared_ptr<TFont> defaultDialogFont(bool bold, int heightDelta) {
+    FontNew f;
+    f.cFaceName = startup::CFONTNAME();
+    f.nWidth = startup::NFONTVSIZE();
+    f.nHeight = startup::NFONTHSIZE() + heightDelta;
+    f.lBold = bold;
+    return TFont::New(f);
 }
 
 }  // namespace toolkit

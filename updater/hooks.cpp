@@ -149,7 +149,12 @@ runtime::Block productHook(std::string_view name) {
 void installProductHooks() {
     startup::ProductHooks hooks;
     hooks.productName = [] { return __PRODUCT(); };
-    hooks.mainWindow = [] { return static_cast<startup::WindowRef>(OWND()); };
+    // The framework's main window is the progress dialog's window object,
+    // which only the dialog face has.
+    hooks.mainWindow = [] {
+        const Progress* p = OWND();
+        return static_cast<startup::WindowRef>(p ? p->window() : nullptr);
+    };
     startup::setProductHooks(std::move(hooks));
     tables::setIndexExtHook([] { return INDEXEXT(); });
 }

@@ -20,6 +20,8 @@
 #include "tables/maintenance.h"
 #include "tables/rdd.h"
 #include "tables/workarea.h"
+#include "updater/recording_progress_testutil.h"
+#include "updater/run_state.h"
 
 namespace updater {
 namespace {
@@ -84,6 +86,14 @@ TEST(ProductHookTest, InstalledHooksReachTheLayersBelow) {
     installProductHooks();
     EXPECT_EQ(startup::productName(), "BALDRIMEX");
     EXPECT_EQ(startup::mainWindow(), nullptr) << "no progress dialog yet";
+    {
+        // A face without a window (the console) is no main window for the
+        // toolkit, which would read it as a window object.
+        RecordingProgress console;
+        runState().dialog = &console;
+        EXPECT_EQ(startup::mainWindow(), nullptr);
+        runState().dialog = nullptr;
+    }
     EXPECT_EQ(tables::indexExt(), ".CDX");
     startup::ARRANQUE();
     EXPECT_TRUE(*startup::LDEST_HTML());

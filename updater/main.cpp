@@ -16,14 +16,34 @@
 #include "runtime/alert.h"
 #include "runtime/console_text.h"
 #include "runtime/error.h"
+#include "startup/date_dialog.h"
 #include "tables/ads.h"
+#include "tables/dialogs.h"
 #include "updater/check_report.h"
 #include "updater/console_progress.h"
 #include "updater/run.h"
 #include "updater/run_state.h"
 #ifdef _WIN32
+#include <windows.h>
+
 #include "toolkit/alert_box.h"
+#include "toolkit/error_window.h"
+#include "toolkit/framework_dialogs.h"
 #include "toolkit/resource_module.h"
+#include "updater/dialog_progress.h"
+#endif
+
+#ifdef _WIN32
+// The Windows program is a window program and has no console of its own.
+// Started from a command prompt without redirection it has no output
+// handles either: console output then goes to the prompt's console.
+void attachParentConsole() {
+    const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+    if (out && out != INVALID_HANDLE_VALUE && GetFileType(out) != FILE_TYPE_UNKNOWN) return;
+    if (!AttachConsole(ATTACH_PARENT_PROCESS)) return;
+    (void)std::freopen("CONOUT$", "w", stdout);
+    (void)std::freopen("CONOUT$", "w", stderr);
+}
 #endif
 
 namespace {
@@ -59,27 +79,39 @@ int main(int argc, char** argv) {
         else if (std::strcmp(argv[i], "--json") == 0 && i + 1 < argc) json = argv[++i];
         else if (n < 2) args[n++] = argv[i];
     }
+#ifdef _WIN32
+    if (console || check) attachParentConsole();
+#endif
     // The check speaks the console's encoding, as the run's lines do.
     if (check)
         return updater::runCheck(args[0], json, stdout,
                                  runtime::consoleEncoding() == runtime::ConsoleEncoding::kUtf8);
 #ifdef _WIN32
-    // The progress dialog is not built yet: progress goes to the console
-    // either way. Outside console mode the message boxes are windows.
-    if (!console)
-        std::fprintf(stderr, "updater: this build has no progress dialog; running in console mode\n");
-    updater::ConsoleProgress progress;
+    // Outside console mode the run shows the progress dialog, and message
+    // boxes and the error dialog are windows.
     toolkit::WindowAlertUi windowAlerts;
-    if (!console) runtime::setAlertUi(&windowAlerts);
+    toolkit::WindowDialogUi windowDialogs;
+    toolkit::WindowWorkingDateUi windowDate;
+    if (!console) {
+        runtime::setAlertUi(&windowAlerts);
+        errors::setErrorDialog(std::make_shared<toolkit::WindowErrorDialog>());
+        tables::setDialogUi(&windowDialogs);
+        startup::setWorkingDateUi(&windowDate);
+    }
     errors::setResourceReleaser(toolkit::FREERESOURCES);
 #else
-    (void)console;  // always console mode here
-    updater::ConsoleProgress progress(stdout);
+    console = true;  // always console mode here
 #endif
     errors::ERRORSYS();
     int exitCode = 0;
     try {
-        updater::MAIN(args[0], args[1], progress);
+#ifdef _WIN32
+        if (!console) updater::MAINDIALOG(args[0], args[1]);
+#endif
+        if (console) {
+            updater::ConsoleProgress progress(stdout);
+            updater::MAIN(args[0], args[1], progress);
+        }
         exitCode = updater::runState().exitCode;
     } catch (const runtime::ProgramExit& e) {
         exitCode = e.code;

@@ -69,6 +69,10 @@ public:
     virtual void stepProgress(long done, long total) = 0;
     virtual void companyDone(const CompanyReport& report) = 0;
 
+    // The window the shared framework takes as the application's main
+    // window (a toolkit window object), or nullptr for a face without one.
+    virtual const void* window() const { return nullptr; }
+
     // The run is over: `exitCode` is what the program ends with (0 all
     // migrated, 1 stopped on an error, 2 something left as it was) and
     // `problems` lists, one line each, what was left and why.

@@ -22,9 +22,16 @@ namespace {
 
 using runtime::Value;
 
-// Records between two pumps in the long record loops, so that the dialog
-// keeps painting through a journal or table of a million rows.
+// Records between two reports of a step's progress in the long record
+// loops, and between two pumps: the dialog keeps painting and answering
+// through a journal or table of a million rows (a pump that comes too soon
+// after the last one costs next to nothing).
 constexpr long kRecordsPerPump = 256;
+constexpr long kRecordsPerCheck = 16;
+
+void pump() {
+    if (Progress* p = runState().dialog) p->pump();
+}
 
 void stepStarted(const std::string& what) {
     if (Progress* p = runState().dialog) p->stepStarted(what);
@@ -42,6 +49,7 @@ public:
     // the dialog keeps painting through a table of a million rows.
     void every(long count) const {
         if (count % kRecordsPerPump == 0) show();
+        else if (count % kRecordsPerCheck == 0) pump();
     }
     // Where the walk stopped (all of it at its end).
     void end() const { show(); }
@@ -311,7 +319,7 @@ long visibleRecords(const std::string& file, const char* alias,
     long n = 0;
     tables::DBGOTOP();
     while (!tables::EOF_() && !runState().stopRun) {
-        ++n;
+        if (++n % kRecordsPerCheck == 0) pump();
         for (const auto& [pos, to] : narrow) {
             if (valueFits(tables::FIELDGET(pos), to)) continue;
             raiseRunError(RunError::kDataWidth, file + ".dbf",

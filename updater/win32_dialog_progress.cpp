@@ -1,0 +1,245 @@
+// The progress dialog "DLGINS": MAIN's screen steps and the run's Progress
+// as the dialog shows it.
+#include "updater/dialog_progress.h"
+
+#include "resources/updater_ids.h"
+#include "runtime/alert.h"
+#include "runtime/frames.h"
+#include "tables/dbcmd.h"
+#include "tables/workarea.h"
+#include "toolkit/font.h"
+#include "toolkit/icon.h"
+#include "toolkit/look.h"
+#include "toolkit/pump.h"
+#include "toolkit/resource_module.h"
+#include "toolkit/say.h"
+#include "toolkit/strip.h"
+#include "updater/run.h"
+#include "updater/run_end_message.h"
+#include "updater/run_state.h"
+
+namespace updater {
+namespace {
+
+using runtime::Value;
+
+constexpr COLORREF kRootColour = 0x800000;  // navy
+constexpr COLORREF kMeterPane = 0xC0C0C0, kMeterText = 0x808080;
+constexpr COLORREF kMeterBar = 0xFF0000, kMeterBarText = 0x00FFFF;
+
+toolkit::TMeter& meterOf(DialogProgress& p, Meter m) {
+    return *p.meters[static_cast<size_t>(m)];
+}
+
+// The accessor of one entry of the meter counters.
+runtime::Block counterAccessor(Meter m) {
+    const auto i = static_cast<size_t>(m);
+    return runtime::Block([i](std::span<const Value> a) {
+        if (!a.empty()) runState().meterCounters[i] = static_cast<long>(a[0].numOr(0));
+        return Value(static_cast<double>(runState().meterCounters[i]));
+    });
+}
+
+std::shared_ptr<toolkit::TFont> arial(bool bold) {
+    toolkit::FontNew f;
+    f.cFaceName = "Arial";
+    f.nWidth = 5;
+    f.nHeight = 14;
+    f.lBold = bold;
+    return toolkit::TFont::New(f);
+}
+
+// The company browse's row: the done or pending mark, the code, the name.
+runtime::Block companyRow(Value pending, Value done) {
+    return runtime::Block([pending, done](std::span<const Value>) {
+        const Value code = tables::aliasField("Empresa", "CODEMP");
+        const bool reached = companyReached(code.textOr(), runState().currentCode);
+        return Value::newArray({reached ? done : pending, code,
+                                tables::aliasField("Empresa", "CNOMBRE")});
+    });
+}
+
+std::shared_ptr<toolkit::TMeter> bindMeter(const std::shared_ptr<toolkit::TDialog>& dialog,
+                                           int id, Meter m,
+                                           const std::shared_ptr<toolkit::TFont>& font) {
+    toolkit::MeterRedefine r;
+    r.nId = id;
+    r.bSetGet = counterAccessor(m);
+    r.nTotal = 100;
+    r.oWnd = dialog;
+    r.lUpdate = false;
+    r.oFont = font;
+    r.nClrPane = kMeterPane;
+    r.nClrText = kMeterText;
+    r.nClrBar = kMeterBar;
+    r.nClrBText = kMeterBarText;
+    return toolkit::TMeter::ReDefine(r);
+}
+
+std::shared_ptr<toolkit::TBitmap> bindBitmap(const std::shared_ptr<toolkit::TDialog>& dialog,
+                                             int id, const char* name, bool transparent) {
+    toolkit::BitmapRedefine r;
+    r.nId = id;
+    r.cResName = name;
+    r.oWnd = dialog;
+    r.lTransparent = transparent;
+    return toolkit::TBitmap::ReDefine(r);
+}
+
+void bindBrowse(DialogProgress& p, const std::shared_ptr<toolkit::TFont>& font, Value pending,
+                Value done) {
+    toolkit::BrowseRedefine b;
+    b.nId = IDC_INS_BROWSE;
+    b.bLine = companyRow(std::move(pending), std::move(done));
+    b.oWnd = p.dialog;
+    b.aHeaders = {"#", "Cod.", "Nombre"};
+    b.aColSizes = {16, 30, 185};
+    b.oFont = font;
+    b.cAlias = "Empresa";
+    p.browse = toolkit::TWBrowse::ReDefine(b);
+    p.browse->nLineStyle = toolkit::NLINESTYLE();
+    p.browse->SetColor(0, GetSysColor(toolkit::LCOLORBRW() ? COLOR_BTNFACE : COLOR_WINDOW));
+}
+
+// Steps 9 and 10 of MAIN: fonts, icon, the dialog and its bound items.
+void buildDialog(DialogProgress& p, const std::string& root, Value pending, Value done) {
+    const auto bold = arial(true);
+    const auto regular = arial(false);
+    toolkit::DialogNew d;
+    d.cResName = Value("DLGINS");
+    d.oIcon = toolkit::TIcon::New(Value("Conta"));
+    d.oFont = bold;
+    p.dialog = toolkit::TDialog::New(d);
+    toolkit::SayRedefine say;
+    say.nId = IDC_INS_ROOT;
+    say.bGet = [root] { return Value(root); };
+    say.oWnd = p.dialog;
+    say.nClrText = kRootColour;
+    toolkit::TSay::ReDefine(say);
+    bindBrowse(p, bold, std::move(pending), std::move(done));
+    p.meters[static_cast<size_t>(Meter::kCompany)] =
+        bindMeter(p.dialog, IDC_INS_COMPANY_METER, Meter::kCompany, regular);
+    p.meters[static_cast<size_t>(Meter::kFile)] =
+        bindMeter(p.dialog, IDC_INS_FILE_METER, Meter::kFile, regular);
+    p.animation = bindBitmap(p.dialog, IDC_INS_ANIMATION, "ACTUA0", false);
+    bindBitmap(p.dialog, IDC_INS_BANNER, "BMPACTUA", false);
+    bindBitmap(p.dialog, IDC_INS_LOGO, "BMPLOGO", true);
+    runState().hasPicture = true;
+}
+
+}  // namespace
+
+void DialogProgress::setCaption(Meter meter, std::string_view text) {
+    toolkit::TMeter& m = meterOf(*this, meter);
+    m.cText = std::string(text);
+    m.Refresh(false);
+}
+
+void DialogProgress::setTotal(Meter meter, long total) {
+    meterOf(*this, meter).SetTotal(static_cast<double>(total));
+}
+
+void DialogProgress::setValue(Meter meter, long value) {
+    meterOf(*this, meter).Set(static_cast<double>(value));
+}
+
+void DialogProgress::refreshCompanies(std::string_view) {
+    // The row builder reads the current company code from the run state.
+    if (browse) browse->Refresh(false);
+}
+
+void DialogProgress::showFrame(int frame) {
+    if (animation) animation->SetBMP("ACTUA" + std::to_string(frame));
+}
+
+void DialogProgress::pump() {
+    const DWORD now = GetTickCount();
+    if (pumpsDone_ > 0 && now - lastPump_ < kPumpIntervalMs) {
+        ++pumpsSkipped_;
+        return;
+    }
+    lastPump_ = now;
+    ++pumpsDone_;
+    toolkit::SYSREFRESH();
+}
+
+void DialogProgress::companyStarted(std::string_view, std::string_view) {}
+
+void DialogProgress::stepStarted(std::string_view) {}
+
+void DialogProgress::stepProgress(long, long) {
+    LCAMBIAICO();
+}
+
+void DialogProgress::companyDone(const CompanyReport&) {}
+
+void DialogProgress::runDone(int exitCode, const std::vector<std::string>& problems) {
+    const RunEndMessage m = runEndMessage(exitCode, problems);
+    if (m.text.empty()) return;
+    if (exitCode == 1)
+        runtime::MSGSTOP(Value(m.text), Value(m.title));
+    else
+        runtime::MSGALERT(Value(m.text), Value(m.title));
+}
+
+void MAINDIALOG(const std::optional<std::string>& cPath,
+                const std::optional<std::string>& cVariant) {
+    runtime::Frame frame("MAIN");
+    frame.param("cPath", cPath).param("cVariant", cVariant);
+    frame.here();
+    const std::optional<std::string> root = prepareRun(cPath, cVariant);
+    if (!root) {
+        // The missing argument was reported and answered with "&Defecto":
+        // nothing ran, which must not end as a success.
+        noteStop();
+        return;
+    }
+    // The two marks live in the browse bitmap strip; the DELETEOBJECT calls
+    // on them at the end release nothing.
+    const toolkit::StripSlot pending = toolkit::XLOADBITMAP(nullptr, Value("BMPNOACT"));
+    const toolkit::StripSlot done = toolkit::XLOADBITMAP(nullptr, Value("BMPSIACT"));
+    DialogProgress progress;
+    struct Shown {
+        explicit Shown(Progress* p) { runState().dialog = p; }
+        ~Shown() { runState().dialog = nullptr; }
+        Shown(const Shown&) = delete;
+        Shown& operator=(const Shown&) = delete;
+    } shown(&progress);
+    frame.here();
+    buildDialog(progress, *root, toolkit::stripSlotValue(pending),
+                toolkit::stripSlotValue(done));
+    // The run cannot be cancelled: Escape and close requests must not hide
+    // the window while the run goes on behind it. Only the start hook's own
+    // End closes it.
+    bool running = true;
+    progress.dialog->lValidEsc = true;
+    progress.dialog->bStart = [&progress, &running, root] {
+        runtime::Frame hook("(b)MAIN");
+        // The hook runs inside the dialog's first paint, before its items
+        // have painted: draw them all now, so the first picture the user
+        // sees is whole.
+        RedrawWindow(progress.dialog->hWnd, nullptr, nullptr,
+                     RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        progress.browse->Disable();
+        ACTUA(*root);
+        tables::DBCLOSEALL();
+        progress.runDone(runState().exitCode, runState().problems);
+        running = false;
+        progress.dialog->End();
+    };
+    toolkit::DialogActivate a;
+    a.lCentered = true;
+    a.bValid = [&running](toolkit::TWindow&) { return Value(!running); };
+    a.bInit = [](toolkit::TWindow&) {
+        INICIODLG();
+        return Value();
+    };
+    frame.here();
+    progress.dialog->Activate(a);
+    toolkit::DELETEOBJECT(toolkit::stripSlotValue(pending));
+    toolkit::DELETEOBJECT(toolkit::stripSlotValue(done));
+    toolkit::FREERESOURCES();
+    toolkit::RESALLFREE();
+}
+
+}  // namespace updater
