@@ -92,6 +92,8 @@ Status Table::openFiles(const OpenParams& p) {
     mode.readOnly = readOnly_;
     mode.shared = shared_;
     if (Status r = indexes_->openStructural(path_, rec_, count_, mode); !r.ok()) return r;
+    // An empty table opened for our use alone is about to be filled.
+    if (count_ == 0 && !shared_ && !readOnly_) indexes_->beginBulk();
     // A first record that cannot be read fails the open; an index that
     // cannot position is reported by the first navigation instead.
     Status top = goTop();

@@ -33,6 +33,7 @@ Status Table::zap() {
     if (memo_.isOpen())
         if (Status r = memo_.zap(); !r.ok()) return memoFail(r);
     if (Status r = indexes_->onZap(); !r.ok()) return r;
+    indexes_->beginBulk();  // a refill follows: its keys are built in one go
     return goTop();
 }
 
