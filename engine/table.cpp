@@ -380,6 +380,7 @@ Status Table::setDeleted(bool deleted) {
 Status Table::flush() {
     if (readOnly_ || !dbf_.isOpen()) return Status();
     if (Status r = commit(); !r.ok()) return r;
+    if (Status r = writeBack(); !r.ok()) return r;
     if (Status r = flushAppends(); !r.ok()) return r;
     if (Status r = indexes_->flush(); !r.ok()) return r;
     if (headerDirty_)

@@ -21,6 +21,7 @@ Status Table::zap() {
     appendBuf_.clear();
     appendFirst_ = 0;
     cacheCount_ = 0;
+    dirtyFirst_ = dirtyLast_ = 0;  // changes to records that are about to go
     count_ = 0;
     if (Status r = writeCount(); !r.ok()) return r;
     uint64_t keep = layout_.header.headerBytes;
@@ -44,6 +45,7 @@ Status Table::pack() {
     if (readOnly_) return fail(kReadOnly, "table is open read-only");
     if (shared_) return fail(kExclusiveRequired, "pack needs the table open exclusive");
     if (Status r = commit(); !r.ok()) return r;
+    if (Status r = writeBack(); !r.ok()) return r;
     if (Status r = flushAppends(); !r.ok()) return r;
     cacheCount_ = 0;
     const size_t rb = layout_.header.recordBytes;
