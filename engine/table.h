@@ -99,6 +99,9 @@ public:
     Status setCurrency(int field, int64_t tenThousandths);
     // NULL into a nullable field (its bytes blank); kTypeMismatch otherwise.
     Status setNull(int field);
+    // Copies fields of `from`'s current record as stored (see engine.h
+    // copyFields); field numbers 0-based.
+    Status copyFields(Table& from, const std::vector<std::pair<int, int>>& pairs);
 
     Status append();
     Status setDeleted(bool deleted);
