@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
-#include <numeric>
 
 namespace engine {
 
@@ -207,13 +206,36 @@ Status CdxBag::scan(RecordSource& records, const std::vector<CdxTag*>& tags, con
     return Status();
 }
 
-Status CdxBag::fillTree(CdxTag& tag, std::string& keys, std::vector<uint32_t>& recnos) {
-    size_t kl = static_cast<size_t>(tag.format.length), n = recnos.size();
-    std::vector<uint32_t> order(n);
-    std::iota(order.begin(), order.end(), 0u);
+namespace {
+
+// A key to sort: its first eight bytes as a big-endian number (so that most
+// comparisons are one integer compare) and its position in the lists.
+struct SortEntry {
+    uint64_t head;
+    uint32_t index;
+};
+
+uint64_t keyHead(const char* key, size_t kl) {
+    uint64_t v = 0;
+    for (size_t i = 0; i < 8; ++i) v = (v << 8) | (i < kl ? static_cast<uint8_t>(key[i]) : 0);
+    return v;
+}
+
+}  // namespace
+
+Status cdxFillTree(CdxTag& tag, std::string& keys, std::vector<uint32_t>& recnos) {
+    size_t kl = static_cast<size_t>(tag.tree->keyLength()), n = recnos.size();
     const char* base = keys.data();
-    std::stable_sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
-        return std::memcmp(base + a * kl, base + b * kl, kl) < 0;
+    std::vector<SortEntry> order(n);
+    for (size_t i = 0; i < n; ++i) order[i] = SortEntry{keyHead(base + i * kl, kl), static_cast<uint32_t>(i)};
+    size_t rest = kl > 8 ? kl - 8 : 0;
+    std::sort(order.begin(), order.end(), [&](const SortEntry& a, const SortEntry& b) {
+        if (a.head != b.head) return a.head < b.head;
+        if (rest != 0) {
+            int c = std::memcmp(base + size_t(a.index) * kl + 8, base + size_t(b.index) * kl + 8, rest);
+            if (c != 0) return c < 0;
+        }
+        return a.index < b.index;
     });
     std::string sortedKeys;
     sortedKeys.reserve(keys.size());
@@ -221,11 +243,12 @@ Status CdxBag::fillTree(CdxTag& tag, std::string& keys, std::vector<uint32_t>& r
     sortedRecnos.reserve(n);
     bool unique = tag.unique();
     for (size_t i = 0; i < n; ++i) {
-        const char* k = base + order[i] * kl;
-        if (unique && i > 0 && std::memcmp(k, base + order[i - 1] * kl, kl) == 0) continue;
+        const char* k = base + size_t(order[i].index) * kl;
+        if (unique && i > 0 && std::memcmp(k, base + size_t(order[i - 1].index) * kl, kl) == 0) continue;
         sortedKeys.append(k, kl);
-        sortedRecnos.push_back(recnos[order[i]]);
+        sortedRecnos.push_back(recnos[order[i].index]);
     }
+    std::vector<SortEntry>().swap(order);
     std::string().swap(keys);
     return tag.tree->build(sortedKeys, sortedRecnos);
 }
@@ -262,7 +285,7 @@ Status CdxBag::createTag(std::string_view name, std::string_view keyExpr, std::s
     // so that a failure on the way leaves the old tag as it was.
     uint32_t offset = file_.allocateHeader();
     tag->tree = std::make_unique<CdxTree>(&file_, offset, h, tag->format.pad());
-    if (r = fillTree(*tag, keys[0], recnos[0]); !r.ok()) return r;
+    if (r = cdxFillTree(*tag, keys[0], recnos[0]); !r.ok()) return r;
     std::string dirKey = tag->name;
     dirKey.resize(10, ' ');
     CdxTag* existing = find(tag->name);
@@ -318,7 +341,7 @@ Status CdxBag::rewrite(RecordSource* records, const IndexBuildProgress& progress
         h.root = 0;
         uint32_t offset = file_.allocateHeader();
         tag.tree = std::make_unique<CdxTree>(&file_, offset, h, tag.tree->pad());
-        if (records) r = fillTree(tag, keys[i], recnos[i]);
+        if (records) r = cdxFillTree(tag, keys[i], recnos[i]);
         else r = tag.tree->clear();
         if (!r.ok()) return r;
         std::string name = tag.name;

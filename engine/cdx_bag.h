@@ -79,13 +79,19 @@ private:
     Status readTagHeader(uint32_t offset, CdxHeader* header);
     Status scan(RecordSource& records, const std::vector<CdxTag*>& tags, const IndexBuildProgress& progress,
                 std::vector<std::string>* keys, std::vector<std::vector<uint32_t>>* recnos);
-    Status fillTree(CdxTag& tag, std::string& keys, std::vector<uint32_t>& recnos);
 
     CdxFile file_;
     bool structural_ = false;
     std::unique_ptr<CdxTree> directory_;
     std::vector<std::unique_ptr<CdxTag>> tags_;
 };
+
+// Replaces `tag`'s tree with the entries `keys` (n keys of the tag's key
+// length, one after the other) and `recnos`, in any order: they are sorted by
+// key bytes, then by their position in the lists (so by record number when
+// the lists are in record order); a unique tag keeps the first of equal keys.
+// `keys` is emptied to give its memory back before the tree is written.
+Status cdxFillTree(CdxTag& tag, std::string& keys, std::vector<uint32_t>& recnos);
 
 // Compiles `keyExpr` and `forExpr` for `tag` against `schema` and sets its
 // key format; on failure sets tag.exprError and *error and returns the code.

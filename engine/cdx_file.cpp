@@ -1,6 +1,7 @@
 // Page I/O of a CDX file (see cdx_file.h).
 #include "engine/cdx_file.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -17,6 +18,7 @@ Status CdxFile::open(const std::string& path, bool readOnly, bool shared) {
     file_ = std::move(f.value());
     path_ = path;
     readOnly_ = readOnly;
+    shared_ = shared;
     auto size = file_.size();
     if (!size.ok()) return Status::fromOs(size.status());
     sizeBytes_ = diskBytes_ = size.value();
@@ -43,6 +45,7 @@ Status CdxFile::create(const std::string& path, bool shared) {
     file_ = std::move(f.value());
     path_ = path;
     readOnly_ = false;
+    shared_ = shared;
     diskBytes_ = 0;
     sizeBytes_ = kCdxHeaderSize;
     freeHead_ = 0;
@@ -57,6 +60,7 @@ Status CdxFile::create(const std::string& path, bool shared) {
 void CdxFile::close() {
     file_.close();
     pending_.clear();
+    readBlock_.clear();
 }
 
 Status CdxFile::readPage(uint32_t offset, uint8_t* page) {
@@ -68,9 +72,28 @@ Status CdxFile::readPage(uint32_t offset, uint8_t* page) {
         std::memcpy(page, it->second.data(), kCdxPageSize);
         return Status();
     }
+    if (!shared_) return readAhead(offset, page);
     auto n = file_.read(offset, page, kCdxPageSize);
     if (!n.ok()) return Status::ioError(n.status());
     if (n.value() < kCdxPageSize) std::memset(page + n.value(), 0, kCdxPageSize - n.value());
+    return Status();
+}
+
+// Nobody else writes the file: the pages after the one asked for are read
+// with it, since a walk over the leaves reads them next.
+Status CdxFile::readAhead(uint32_t offset, uint8_t* page) {
+    if (offset < readFrom_ || offset + uint64_t(kCdxPageSize) > readFrom_ + readBlock_.size()) {
+        uint64_t n = std::min<uint64_t>(kReadAheadPages * kCdxPageSize, diskBytes_ > offset ? diskBytes_ - offset : 0);
+        // What the file does not hold yet (pages allocated, never written) reads as zeros.
+        readBlock_.assign(size_t(std::max<uint64_t>(n, kCdxPageSize)), 0);
+        auto got = file_.read(offset, readBlock_.data(), readBlock_.size());
+        if (!got.ok()) {
+            readBlock_.clear();
+            return Status::ioError(got.status());
+        }
+        readFrom_ = offset;
+    }
+    std::memcpy(page, readBlock_.data() + (offset - readFrom_), kCdxPageSize);
     return Status();
 }
 
@@ -124,6 +147,7 @@ Status CdxFile::release(uint32_t offset) {
 }
 
 void CdxFile::resetTo(uint32_t sizeBytes) {
+    readBlock_.clear();
     for (auto it = pending_.lower_bound(sizeBytes); it != pending_.end();) it = pending_.erase(it);
     sizeBytes_ = sizeBytes;
     freeHead_ = 0;
@@ -131,6 +155,7 @@ void CdxFile::resetTo(uint32_t sizeBytes) {
 }
 
 Status CdxFile::writeOut(bool includeHeader) {
+    readBlock_.clear();  // the pages written below are read from the file again
     // Pages beyond the end of the file on disk first: nothing points at them
     // yet, so writing them cannot make the index on disk worse.
     std::vector<uint32_t> order;
@@ -138,11 +163,23 @@ Status CdxFile::writeOut(bool includeHeader) {
         if (offset >= diskBytes_) order.push_back(offset);
     for (auto& [offset, page] : pending_)
         if (offset < diskBytes_ && (includeHeader || offset >= kCdxHeaderSize)) order.push_back(offset);
-    for (uint32_t offset : order) {
-        if (offset == 0) continue;
-        os::Status st = file_.write(offset, pending_[offset].data(), kCdxPageSize);
+    // Pages that follow each other in the file go out in one call.
+    std::vector<uint8_t> run;
+    for (size_t i = 0; i < order.size();) {
+        if (order[i] == 0) {
+            ++i;
+            continue;
+        }
+        size_t j = i + 1;
+        while (j < order.size() && order[j] == order[j - 1] + kCdxPageSize && (j - i) < kMaxRunPages) ++j;
+        run.resize((j - i) * kCdxPageSize);
+        for (size_t k = i; k < j; ++k)
+            std::memcpy(run.data() + (k - i) * kCdxPageSize, pending_[order[k]].data(), kCdxPageSize);
+        os::Status st = file_.write(order[i], run.data(), run.size());
         if (!st.ok()) return Status::ioError(st);
-        if (offset + uint64_t(kCdxPageSize) > diskBytes_) diskBytes_ = offset + kCdxPageSize;
+        uint64_t end = order[j - 1] + uint64_t(kCdxPageSize);
+        if (end > diskBytes_) diskBytes_ = end;
+        i = j;
     }
     for (uint32_t offset : order)
         if (offset != 0) pending_.erase(offset);

@@ -5,7 +5,8 @@
 // the caller.
 //
 // Write order on flush(): pages that extend the file first, then changed
-// pages in place, the compound header last, then a flush to the disk; a
+// pages in place (pages that follow each other in one call), the compound
+// header last, then a flush to the disk; a
 // crash part-way leaves at worst an index that disagrees with its table,
 // which a zap or a rebuild rewrites from the tag definitions.
 #pragma once
@@ -14,6 +15,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "engine/status.h"
 #include "os/file.h"
@@ -64,18 +66,25 @@ public:
 private:
     using Page = std::array<uint8_t, 512>;
     static constexpr size_t kMaxPending = 8192;  // pages held before an early write
+    static constexpr size_t kMaxRunPages = 512;  // pages written in one call at most (256 KB)
+
+    static constexpr size_t kReadAheadPages = 128;  // 64 KB read at once when not shared
 
     Status writeOut(bool includeHeader);
+    Status readAhead(uint32_t offset, uint8_t* page);
 
     os::File file_;
     std::string path_;
     bool readOnly_ = false;
+    bool shared_ = false;
     uint64_t sizeBytes_ = 0;
     uint64_t diskBytes_ = 0;
     uint32_t freeHead_ = 0;
     uint32_t counter_ = 0;
     bool dirty_ = false;
     std::map<uint32_t, Page> pending_;
+    std::vector<uint8_t> readBlock_;  // not shared: the file's bytes from readFrom_
+    uint32_t readFrom_ = 0;
 };
 
 }  // namespace engine

@@ -162,7 +162,8 @@ TEST_F(DbfDamageTest, FailedWriteAtAnyPointLeavesAReadableTable) {
         uint64_t start = os::writeCallCount();
         session(path_, options);
         uint64_t writes = os::writeCallCount() - start;
-        ASSERT_GT(writes, 10u);
+        // Exclusive: records and memo items are buffered, so only a few calls.
+        ASSERT_GT(writes, options == kOpenExclusive ? 4u : 10u);
         for (uint64_t nth = 1; nth <= writes; ++nth) {
             SCOPED_TRACE(nth);
             test::writeFile(path_, dbf);

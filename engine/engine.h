@@ -13,6 +13,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/status.h"
 
@@ -128,6 +129,19 @@ Status setCurrency(Handle table, int field, int64_t tenThousandths);  // Y
 // Makes a nullable field NULL (its bytes blank); kTypeMismatch for a field
 // that cannot hold NULL. Any other write clears the NULL.
 Status setNull(Handle table, int field);
+
+// One field of a record copy: the field written and the field read.
+struct FieldPair {
+    int to;
+    int from;
+};
+// Copies fields of the current record of `from` into the current record of
+// `to` as they are stored: per pair, the bytes (a memo's text goes into
+// `to`'s memo file) and the NULL flag. Each pair must be of the same type,
+// length and decimals, of type C N F D L M B Y or T (kTypeMismatch names the
+// first that is not; nothing is written then). kAtEof on either phantom
+// record. Otherwise as the writes above.
+Status copyFields(Handle to, Handle from, const std::vector<FieldPair>& pairs);
 
 // ---- Records ----------------------------------------------------------------
 

@@ -185,4 +185,14 @@ Status setDate(Handle h, int field, std::string_view yyyymmdd) {
     return setJulian(h, field, j);
 }
 
+Status copyFields(Handle to, Handle from, const std::vector<FieldPair>& pairs) {
+    TABLE_OR_FAIL(to, t);
+    Table* f = findTable(from);
+    if (!f) return setError(kInvalidHandle, "invalid table handle " + std::to_string(from));
+    std::vector<std::pair<int, int>> zeroBased;
+    zeroBased.reserve(pairs.size());
+    for (const FieldPair& p : pairs) zeroBased.emplace_back(p.to - 1, p.from - 1);
+    return report(t->copyFields(*f, zeroBased));
+}
+
 }  // namespace engine

@@ -12,6 +12,8 @@ namespace {
 
 constexpr uint32_t kDbtBlockSize = 512;
 constexpr uint32_t kMaxMemoBytes = 0x7FFFFFF0u;
+// Read-ahead block and the most new items held before they are written.
+constexpr size_t kBufferBytes = 256 * 1024;
 
 uint32_t blocksFor(uint64_t bytes, uint32_t blockSize) {
     return uint32_t((bytes + blockSize - 1) / blockSize);
@@ -85,9 +87,86 @@ Status MemoFile::open(const std::string& path, bool dbt, os::Access access, os::
     if (!f.ok()) return Status::fromOs(f.status());
     file_ = std::move(f.value());
     dbt_ = dbt;
+    buffered_ = share == os::Share::Exclusive;
     Status r = readHeader();
-    if (!r.ok()) file_.close();
+    if (!r.ok()) close();
     return r;
+}
+
+void MemoFile::close() {
+    file_.close();
+    readBlock_.clear();
+    newItems_.clear();
+    headerDirty_ = false;
+}
+
+Status MemoFile::readAt(uint64_t offset, char* out, size_t n, size_t* got) {
+    *got = 0;
+    if (buffered_ && !newItems_.empty() && offset >= newFrom_) {
+        uint64_t at = offset - newFrom_;
+        if (at < newItems_.size()) {
+            *got = size_t(std::min<uint64_t>(n, newItems_.size() - at));
+            std::memcpy(out, newItems_.data() + at, *got);
+        }
+        return Status();
+    }
+    bool inBlock = buffered_ && offset >= readFrom_ && offset + n <= readFrom_ + readBlock_.size();
+    if (buffered_ && !inBlock && n < kBufferBytes) {
+        readBlock_.resize(kBufferBytes);
+        auto rd = file_.read(offset, readBlock_.data(), readBlock_.size());
+        if (!rd.ok()) {
+            readBlock_.clear();
+            return Status::ioError(rd.status());
+        }
+        readBlock_.resize(rd.value());
+        readFrom_ = offset;
+        inBlock = true;  // what the file holds from `offset`, maybe less than n
+    }
+    if (inBlock) {
+        uint64_t at = offset - readFrom_;
+        *got = size_t(std::min<uint64_t>(n, readBlock_.size() - at));
+        std::memcpy(out, readBlock_.data() + at, *got);
+        return Status();
+    }
+    auto rd = file_.read(offset, out, n);
+    if (!rd.ok()) return Status::ioError(rd.status());
+    *got = rd.value();
+    return Status();
+}
+
+Status MemoFile::writeAt(uint64_t offset, const char* data, size_t n) {
+    if (buffered_ && !newItems_.empty() && offset >= newFrom_ && offset <= newFrom_ + newItems_.size()) {
+        uint64_t at = offset - newFrom_;
+        if (at + n > newItems_.size()) newItems_.resize(size_t(at + n));
+        std::memcpy(newItems_.data() + at, data, n);
+    } else if (buffered_ && newItems_.empty() && offset >= fileBytes_) {
+        newFrom_ = offset;
+        newItems_.assign(data, n);
+    } else {
+        // In place over an item on disk: the read-ahead copy is dropped.
+        if (offset < readFrom_ + readBlock_.size() && offset + n > readFrom_) readBlock_.clear();
+        os::Status s = file_.write(offset, data, n);
+        if (!s.ok()) return Status::ioError(s);
+    }
+    if (offset + n > fileBytes_) fileBytes_ = offset + n;
+    return newItems_.size() >= kBufferBytes ? writeOut() : Status();
+}
+
+Status MemoFile::writeOut() {
+    if (!newItems_.empty()) {
+        os::Status s = file_.write(newFrom_, newItems_.data(), newItems_.size());
+        if (!s.ok()) return Status::ioError(s);
+        newItems_.clear();
+    }
+    if (!headerDirty_) return Status();
+    if (Status r = writeHeader(); !r.ok()) return r;
+    headerDirty_ = false;
+    return Status();
+}
+
+Status MemoFile::unbuffer() {
+    readBlock_.clear();
+    return writeOut();
 }
 
 Status MemoFile::readHeader() {
@@ -109,6 +188,7 @@ Status MemoFile::readHeader() {
 }
 
 Status MemoFile::refresh() {
+    if (Status r = unbuffer(); !r.ok()) return r;
     return readHeader();
 }
 
@@ -122,7 +202,7 @@ Status MemoFile::length(uint32_t block, uint32_t* bytes) {
         return r;
     }
     uint64_t offset = uint64_t(block) * header_.blockSize;
-    if (offset + 8 > fileBytes_) {
+    if (offset + 8 > fileBytes_ && !buffered_) {
         // Another process sharing the file may have appended since we looked.
         auto size = file_.size();
         if (!size.ok()) return Status::ioError(size.status());
@@ -130,11 +210,8 @@ Status MemoFile::length(uint32_t block, uint32_t* bytes) {
     }
     char item[8] = {};
     size_t got = 0;
-    if (offset + 8 <= fileBytes_) {
-        auto rd = file_.read(offset, item, 8);
-        if (!rd.ok()) return Status::ioError(rd.status());
-        got = rd.value();
-    }
+    if (offset + 8 <= fileBytes_)
+        if (Status r = readAt(offset, item, 8, &got); !r.ok()) return r;
     return checkFptItem(header_, block, std::string_view(item, got), fileBytes_, bytes);
 }
 
@@ -160,9 +237,9 @@ Status MemoFile::read(uint32_t block, std::string* text) {
     uint32_t len = 0;
     if (Status r = length(block, &len); !r.ok()) return r;
     text->resize(len);
-    auto rd = file_.read(offset + 8, text->data(), len);
-    if (!rd.ok()) return Status::ioError(rd.status());
-    if (rd.value() != len) return corrupt("memo file shrank while reading");
+    size_t got = 0;
+    if (Status r = readAt(offset + 8, text->data(), len, &got); !r.ok()) return r;
+    if (got != len) return corrupt("memo file shrank while reading");
     return Status();
 }
 
@@ -205,12 +282,12 @@ Status MemoFile::write(uint32_t oldBlock, std::string_view text, uint32_t* block
     std::memcpy(p + 8, text.data(), text.size());
     size_t writeBytes = appending ? item.size() : 8 + text.size();
     uint64_t offset = uint64_t(target) * bs;
-    os::Status s = file_.write(offset, item.data(), writeBytes);
-    if (!s.ok()) return Status::ioError(s);
-    if (offset + writeBytes > fileBytes_) fileBytes_ = offset + writeBytes;
+    if (Status r = writeAt(offset, item.data(), writeBytes); !r.ok()) return r;
     if (appending) {
         header_.nextFree = target + need;
-        if (Status r = writeHeader(); !r.ok()) return r;
+        headerDirty_ = true;
+        if (!buffered_)
+            if (Status r = writeOut(); !r.ok()) return r;
     }
     *block = target;
     return Status();
@@ -233,6 +310,7 @@ Status MemoFile::itemBlocks(uint32_t block, uint32_t* blocks) {
 }
 
 Status MemoFile::copyItem(uint32_t from, uint32_t to) {
+    if (Status r = unbuffer(); !r.ok()) return r;
     uint32_t len = 0;
     if (Status r = length(from, &len); !r.ok()) return r;
     const uint32_t bs = header_.blockSize;
@@ -256,6 +334,7 @@ Status MemoFile::copyItem(uint32_t from, uint32_t to) {
 }
 
 Status MemoFile::setNextFree(uint32_t block, bool cut) {
+    if (Status r = unbuffer(); !r.ok()) return r;
     header_.nextFree = block;
     if (Status r = writeHeader(); !r.ok()) return r;
     if (!cut) return Status();
@@ -268,6 +347,10 @@ Status MemoFile::setNextFree(uint32_t block, bool cut) {
 
 Status MemoFile::zap() {
     if (dbt_) return Status();  // read-only format: old items simply stay unreferenced
+    // Items not written yet belonged to records that are gone.
+    newItems_.clear();
+    readBlock_.clear();
+    headerDirty_ = false;
     header_.nextFree = blocksFor(kFptHeaderBytes, header_.blockSize);
     if (Status r = writeHeader(); !r.ok()) return r;
     uint64_t keep = uint64_t(header_.nextFree) * header_.blockSize;
@@ -279,6 +362,7 @@ Status MemoFile::zap() {
 
 Status MemoFile::flush() {
     if (!file_.isOpen()) return Status();
+    if (Status r = writeOut(); !r.ok()) return r;
     os::Status s = file_.flush();
     return s.ok() ? Status() : Status::ioError(s);
 }

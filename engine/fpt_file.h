@@ -56,9 +56,13 @@ public:
 
     // Creates an empty FPT with `blockSize` bytes per block (0 -> 64).
     static Status create(const std::string& path, uint32_t blockSize);
-    // Opens an existing memo file; `dbt` chooses the DBT reader.
+    // Opens an existing memo file; `dbt` chooses the DBT reader. A file
+    // opened exclusively is buffered: reads come from a read-ahead block,
+    // and new items and the header's next-free pointer wait in memory until
+    // writeOut() (or a full buffer) writes them, the items first.
     Status open(const std::string& path, bool dbt, os::Access access, os::Share share);
-    void close() { file_.close(); }
+    // Drops whatever writeOut() did not write; the owner writes out first.
+    void close();
     bool isOpen() const { return file_.isOpen(); }
 
     // Reads the item at `block` (0: empty text).
@@ -72,6 +76,11 @@ public:
     Status zap();
     // Re-reads the header (shared tables: another process may have appended).
     Status refresh();
+    // Writes the buffered items, then the header. The table calls it before
+    // it writes any record, so that no record on disk points at an item that
+    // is not there.
+    Status writeOut();
+    // writeOut(), then forces the file to the disk.
     Status flush();
     uint32_t blockSize() const { return header_.blockSize; }
     bool isDbt() const { return dbt_; }
@@ -94,11 +103,26 @@ public:
 private:
     Status readHeader();
     Status writeHeader();
+    // Reads up to `n` bytes at `offset` (fewer only at the end of the file),
+    // through the buffers when the file is buffered.
+    Status readAt(uint64_t offset, char* out, size_t n, size_t* got);
+    // Writes `n` bytes at `offset`: into the buffer of new items when they
+    // extend it, else to the file.
+    Status writeAt(uint64_t offset, const char* data, size_t n);
+    // Before a call that works on the file itself: everything buffered is
+    // written and the read-ahead block dropped.
+    Status unbuffer();
 
     os::File file_;
     FptHeader header_;
     bool dbt_ = false;
-    uint64_t fileBytes_ = 0;
+    uint64_t fileBytes_ = 0;  // the file's size, buffered items included
+    bool buffered_ = false;    // opened exclusively: nobody else changes the file
+    std::string readBlock_;    // read-ahead: the file's bytes from readFrom_
+    uint64_t readFrom_ = 0;
+    std::string newItems_;     // items not written yet, from newFrom_ on
+    uint64_t newFrom_ = 0;
+    bool headerDirty_ = false; // next-free pointer not written yet
 };
 
 }  // namespace engine

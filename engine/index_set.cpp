@@ -20,7 +20,7 @@ IndexSet::IndexSet() = default;
 IndexSet::~IndexSet() { (void)flushEvery(); }
 
 Status IndexSet::flushEvery() {
-    Status first;
+    Status first = settle();
     for (auto& b : bags_) {
         if (b->readOnly()) continue;
         Status r = b->flush();
@@ -86,6 +86,8 @@ Status IndexSet::openAny(std::string_view path, const RecordView& schema, uint32
     std::string resolved = os::resolvePath(p);
     for (auto& b : bags_)
         if (os::resolvePath(b->path()) == resolved) return Status(kIndexAlreadyOpen, p + ": index already open");
+    if (Status r = settle(); !r.ok()) return r;
+    bulk_.reset();  // the new bag's tags are not empty
     std::unique_ptr<CdxBag> bag;
     Status r = CdxBag::open(p, schema, mode, &bag);
     if (!r.ok()) return r;
@@ -132,6 +134,7 @@ Status IndexSet::openBag(std::string_view path, const RecordView& schema, uint32
 
 Status IndexSet::closeAll() {
     Status r = flushEvery();
+    bulk_.reset();
     bags_.clear();
     orders_.clear();
     stale_.clear();
@@ -142,6 +145,7 @@ Status IndexSet::closeAll() {
 }
 
 Status IndexSet::flush() {
+    if (Status r = settle(); !r.ok()) return r;
     for (auto& b : bags_) {
         if (b->readOnly()) continue;
         Status r = b->flush();
@@ -170,6 +174,7 @@ Status IndexSet::sync() {
 }
 
 Status IndexSet::checkAll() {
+    if (Status r = settle(); !r.ok()) return r;
     for (auto& b : bags_) {
         Status r = cdxCheckBag(*b);
         if (!r.ok()) return r;

@@ -174,6 +174,21 @@ public:
     // Keys in `order` (1-based).
     Status keyCountOf(int order, uint32_t* count);
 
+    // ---- Appends in bulk -------------------------------------------------------
+
+    // Starts keeping the keys of appended records aside instead of inserting
+    // them one by one. Only when the set is exclusive and writable and every
+    // tag of every open bag is empty, maintainable and not stale; otherwise
+    // nothing changes. While keys are kept, every call that reads or changes
+    // the trees (navigation, seek, key count, a change to a record already
+    // indexed, flush, close, tag creation, opening a bag) first builds each
+    // tag once from its kept keys: sorted by key and record number, leaves
+    // packed full, the same entries the inserts would have made. The table
+    // calls this after a zap and when it opens an empty table.
+    void beginBulk();
+    // True while appended keys are being kept aside.
+    bool bulkActive() const { return bulk_ != nullptr; }
+
     // Flushes, then runs the consistency checker (cdx_check.h) over every
     // open bag: kOk or kCorruptIndex naming the fault.
     Status checkAll();
@@ -181,6 +196,7 @@ public:
 private:
     struct Order;
     struct PendingWrite;
+    struct Bulk;
 
     Status openAny(std::string_view path, const RecordView& schema, uint32_t recordCount,
                    IndexOpenMode mode, bool structural);
@@ -196,12 +212,17 @@ private:
     bool isStale(const CdxBag* bag) const;
     Status markStaleIfNeeded(CdxBag* bag, uint32_t recordCount);
     Status flushEvery();  // every writable bag, the first failure returned
+    // Builds the tags from the keys kept aside (beginBulk) and leaves bulk
+    // mode; nothing to do when no key was kept.
+    Status settle();
+    Status keepKeys(const std::vector<std::string>& keys, const std::vector<char>& in, uint32_t recno);
 
     std::vector<std::unique_ptr<CdxBag>> bags_;  // [0] is the structural bag when open
     bool hasStructural_ = false;
     std::vector<Order> orders_;                  // 1-based order n at orders_[n-1]
     int current_ = 0;
     std::unique_ptr<PendingWrite> pending_;
+    std::unique_ptr<Bulk> bulk_;                 // keys kept aside while appending in bulk
     std::vector<const CdxBag*> stale_;           // bags that do not match the table
     std::string staleWhy_;
     const RecordView* schema_ = nullptr;         // the table's record view

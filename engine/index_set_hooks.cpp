@@ -11,10 +11,6 @@ namespace engine {
 
 namespace {
 
-// kUnknown: the tag appeared (another process created it) after the
-// record's keys were noted; where the record stood in it is not known.
-constexpr char kOut = 0, kIn = 1, kSkip = 2, kUnknown = 3;
-
 // The same record with the delete flag the other way round: what the record
 // looked like before a delete or recall.
 class FlippedDeleted : public RecordView {
@@ -45,13 +41,13 @@ bool hasExtension(const std::string& p) {
 
 Status IndexSet::noteKeys(const RecordView& record, std::vector<std::string>* keys, std::vector<char>* in) {
     keys->assign(orders_.size(), std::string());
-    in->assign(orders_.size(), kSkip);
+    in->assign(orders_.size(), kKeySkip);
     for (size_t i = 0; i < orders_.size(); ++i) {
         const Order& o = orders_[i];
         if (isStale(o.bag) || o.bag->readOnly()) continue;
         CdxTag& t = *o.tag;
         if (!t.maintainable()) return Status(kBadExpression, o.bag->path() + ": tag " + t.name + ": " + t.exprError);
-        (*in)[i] = kOut;
+        (*in)[i] = kKeyOut;
         if (t.filter) {
             ExprValue ok;
             if (Status s = t.filter->evaluate(record, &ok); !s.ok())
@@ -62,7 +58,7 @@ Status IndexSet::noteKeys(const RecordView& record, std::vector<std::string>* ke
         }
         Status r = cdxRecordKey(*t.key, t.format, record, &(*keys)[i]);
         if (!r.ok()) return Status::error(r.code(), o.bag->path(), "tag " + t.name + ": " + r.message());
-        (*in)[i] = kIn;
+        (*in)[i] = kKeyIn;
     }
     return Status();
 }
@@ -100,15 +96,15 @@ Status IndexSet::moveKeys(const RecordView& record, const std::vector<std::strin
     if (!r.ok()) return r;
     uint32_t recno = record.recordNumber();
     for (size_t i = 0; i < orders_.size() && i < oldIn.size(); ++i) {
-        if (in[i] == kSkip || oldIn[i] == kSkip) continue;
-        if (in[i] == oldIn[i] && (in[i] == kOut || keys[i] == oldKeys[i])) continue;
+        if (in[i] == kKeySkip || oldIn[i] == kKeySkip) continue;
+        if (in[i] == oldIn[i] && (in[i] == kKeyOut || keys[i] == oldKeys[i])) continue;
         CdxTag& t = *orders_[i].tag;
-        if (oldIn[i] == kUnknown && (r = eraseRecord(t, recno)) != kOk) return r;
-        if (oldIn[i] == kIn) {
+        if (oldIn[i] == kKeyUnknown && (r = eraseRecord(t, recno)) != kOk) return r;
+        if (oldIn[i] == kKeyIn) {
             bool found;
             if (r = t.tree->erase(oldKeys[i], recno, &found); !r.ok()) return r;
         }
-        if (in[i] == kIn && (r = addKey(t, keys[i], recno)) != kOk) return r;
+        if (in[i] == kKeyIn && (r = addKey(t, keys[i], recno)) != kOk) return r;
     }
     return Status();
 }
@@ -118,13 +114,15 @@ Status IndexSet::onAppend(const RecordView& record) {
     std::vector<char> in;
     Status r = noteKeys(record, &keys, &in);
     if (!r.ok()) return r;
+    if (bulk_) return keepKeys(keys, in, record.recordNumber());
     for (size_t i = 0; i < orders_.size(); ++i)
-        if (in[i] == kIn && (r = addKey(*orders_[i].tag, keys[i], record.recordNumber())) != kOk) return r;
+        if (in[i] == kKeyIn && (r = addKey(*orders_[i].tag, keys[i], record.recordNumber())) != kOk) return r;
     return Status();
 }
 
 Status IndexSet::beforeWrite(const RecordView& record) {
     if (pending_ && pending_->recno == record.recordNumber()) return Status();
+    if (Status r = settle(); !r.ok()) return r;
     auto p = std::make_unique<PendingWrite>();
     p->recno = record.recordNumber();
     Status r = noteKeys(record, &p->keys, &p->in);
@@ -141,7 +139,7 @@ Status IndexSet::afterWrite(const RecordView& record) {
     std::unique_ptr<PendingWrite> p = std::move(pending_);
     // The order list may have changed since (tags of another process).
     std::vector<std::string> keys(orders_.size());
-    std::vector<char> in(orders_.size(), kUnknown);
+    std::vector<char> in(orders_.size(), kKeyUnknown);
     for (size_t i = 0; i < orders_.size(); ++i)
         for (size_t j = 0; j < p->serials.size(); ++j)
             if (p->serials[j] == orders_[i].tag->serial) {
@@ -156,6 +154,7 @@ Status IndexSet::onDeleteRecall(const RecordView& record) {
     for (const Order& o : orders_)
         any = any || (o.tag->key && o.tag->key->usesDeleted()) || (o.tag->filter && o.tag->filter->usesDeleted());
     if (!any) return Status();
+    if (Status r = settle(); !r.ok()) return r;
     FlippedDeleted before(record);
     std::vector<std::string> keys;
     std::vector<char> in;
@@ -165,6 +164,7 @@ Status IndexSet::onDeleteRecall(const RecordView& record) {
 }
 
 Status IndexSet::onZap() {
+    bulk_.reset();  // the kept keys belong to records that are gone
     for (auto& b : bags_) {
         Status r = b->rewrite(nullptr, IndexBuildProgress());
         if (!r.ok()) return r;
@@ -175,6 +175,7 @@ Status IndexSet::onZap() {
 }
 
 Status IndexSet::rebuildAll(RecordSource& records, const IndexBuildProgress& progress) {
+    bulk_.reset();  // the scan below reads every record again
     for (auto& b : bags_) {
         Status r = b->rewrite(&records, progress);
         if (!r.ok()) return r;
@@ -189,6 +190,8 @@ Status IndexSet::createTag(std::string_view bagPath, std::string_view tag, std::
                            const IndexBuildProgress& progress, int* order) {
     if (!schema_) return Status(kInvalidArgument, "createTag before the table's indexes were opened");
     if (mode_.readOnly) return Status(kReadOnly, "table opened read-only: no index can be created");
+    if (Status r = settle(); !r.ok()) return r;
+    bulk_.reset();  // the new tag is built from a scan; later appends insert
     CdxBag* bag = nullptr;
     std::string path = bagPath.empty() ? structuralPath_ : std::string(bagPath);
     if (!bagPath.empty() && !hasExtension(path)) path += ".cdx";

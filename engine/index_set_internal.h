@@ -9,6 +9,11 @@
 
 namespace engine {
 
+// Where a record stands in a tag, as noteKeys() tells it. kKeyUnknown: the
+// tag appeared (another process created it) after the record's keys were
+// noted; where the record stood in it is not known.
+constexpr char kKeyOut = 0, kKeyIn = 1, kKeySkip = 2, kKeyUnknown = 3;
+
 struct IndexSet::Order {
     CdxBag* bag;
     CdxTag* tag;
@@ -21,6 +26,15 @@ struct IndexSet::PendingWrite {
     std::vector<std::string> keys;
     std::vector<char> in;
     std::vector<uint64_t> serials;  // CdxTag::serial of each order then
+};
+
+// Keys of appended records kept aside (IndexSet::beginBulk): per order, the
+// key bytes one after the other and their record numbers, in append order.
+struct IndexSet::Bulk {
+    std::vector<std::string> keys;
+    std::vector<std::vector<uint32_t>> recnos;
+    size_t bytes = 0;    // memory the kept keys take
+    size_t entries = 0;  // keys kept, over every order
 };
 
 }  // namespace engine

@@ -13,6 +13,7 @@ namespace engine {
 // other processes wrote since we last looked: a 12-byte read of the header.
 Status IndexSet::usable(const Order** order, bool refresh) {
     if (current_ == 0) return Status(kNoOrder, "no controlling order");
+    if (Status r = settle(); !r.ok()) return r;
     if (refresh)
         if (Status r = sync(); !r.ok()) return r;
     if (current_ == 0) return Status(kNoOrder, "the controlling order was removed by another program");
@@ -138,6 +139,7 @@ Status IndexSet::seek(std::string_view key, int keyType, bool soft, bool last, b
 
 Status IndexSet::keyCountOf(int order, uint32_t* count) {
     if (order < 1 || order > orderCount()) return Status(kNoOrder, "no order " + std::to_string(order));
+    if (Status r = settle(); !r.ok()) return r;
     if (Status r = sync(); !r.ok()) return r;
     const Order& o = orders_[static_cast<size_t>(order - 1)];
     Status r = o.tag->tree->count(count);

@@ -92,6 +92,8 @@ Status Table::openFiles(const OpenParams& p) {
     mode.readOnly = readOnly_;
     mode.shared = shared_;
     if (Status r = indexes_->openStructural(path_, rec_, count_, mode); !r.ok()) return r;
+    // An empty table opened for our use alone is about to be filled.
+    if (count_ == 0 && !shared_ && !readOnly_) indexes_->beginBulk();
     // A first record that cannot be read fails the open; an index that
     // cannot position is reported by the first navigation instead.
     Status top = goTop();
@@ -283,6 +285,43 @@ Status Table::keepAutoIncrementAbove(int field, int32_t value) {
     return Status();
 }
 
+namespace {
+
+// Field types whose stored bytes mean the same in any table (V and Q carry
+// a length elsewhere in the record, I may move an autoincrement counter).
+bool copiesAsBytes(char type) {
+    return std::string_view("CNFDLMBYT").find(type) != std::string_view::npos;
+}
+
+}  // namespace
+
+Status Table::copyFields(Table& from, const std::vector<std::pair<int, int>>& pairs) {
+    for (auto [to, src] : pairs) {
+        if (to < 0 || to >= fieldCount() || src < 0 || src >= from.fieldCount())
+            return fail(kFieldNotFound, "no such field to copy");
+        const FieldDesc& t = rec_.user(to);
+        const FieldDesc& f = from.rec_.user(src);
+        if (t.type != f.type || t.length != f.length || t.decimals != f.decimals || !copiesAsBytes(t.type))
+            return fail(kTypeMismatch, "field " + t.name + " is not stored as " + from.path_ + "'s " + f.name);
+        if (!rec_.nullable(to) && from.rec_.nullable(src) && from.rec_.isNull(src))
+            return fail(kTypeMismatch, "field " + t.name + " cannot hold NULL");
+    }
+    if (from.eof_) return from.fail(kAtEof, "no current record (end of file)");
+    if (Status r = beginChange(); !r.ok()) return r;
+    std::string text;
+    for (auto [to, src] : pairs) {
+        const FieldDesc& t = rec_.user(to);
+        if (isMemoType(t.type)) {
+            if (Status r = from.memo(src, &text); !r.ok()) return r;
+            if (Status r = setText(to, text); !r.ok()) return r;
+        } else {
+            std::memcpy(rec_.data() + t.offset, from.rec_.data() + from.rec_.user(src).offset, t.length);
+        }
+        if (rec_.nullable(to)) rec_.setNull(to, from.rec_.nullable(src) && from.rec_.isNull(src));
+    }
+    return Status();
+}
+
 Status Table::setLogical(int field, bool value) {
     return writeAs(field, 'L', "logical", [&](uint8_t* p, const FieldDesc& f) { writeLogical(p, f, value); });
 }
@@ -378,6 +417,7 @@ Status Table::setDeleted(bool deleted) {
 Status Table::flush() {
     if (readOnly_ || !dbf_.isOpen()) return Status();
     if (Status r = commit(); !r.ok()) return r;
+    if (Status r = writeBack(); !r.ok()) return r;
     if (Status r = flushAppends(); !r.ok()) return r;
     if (Status r = indexes_->flush(); !r.ok()) return r;
     if (headerDirty_)

@@ -3,10 +3,13 @@
 // setting, field access, appends, deletes, locks, zap and pack.
 //
 // Buffering and durability:
-// - Exclusive and read-only tables read records through a read-ahead block
-//   and collect appended records in an append buffer written in one piece;
-//   the header's record count is written at flush and close, always after
-//   the records it counts (a longer file than the count is a valid table).
+// - Exclusive and read-only tables read records through a 256 KB read-ahead
+//   block, keep changes to records in that block until it moves on (then the
+//   changed stretch is written in one call), and collect appended records in
+//   an append buffer written in one piece; the header's record count is
+//   written at flush and close, always after the records it counts (a longer
+//   file than the count is a valid table). Their memo file buffers new items
+//   the same way and writes them before any record is written.
 // - Shared tables read each record from disk when they move to it, write a
 //   changed record when they leave it or flush, and write the count on every
 //   append while holding the header lock. Memo writes and index changes are
@@ -96,6 +99,9 @@ public:
     Status setCurrency(int field, int64_t tenThousandths);
     // NULL into a nullable field (its bytes blank); kTypeMismatch otherwise.
     Status setNull(int field);
+    // Copies fields of `from`'s current record as stored (see engine.h
+    // copyFields); field numbers 0-based.
+    Status copyFields(Table& from, const std::vector<std::pair<int, int>>& pairs);
 
     Status append();
     Status setDeleted(bool deleted);
@@ -143,6 +149,8 @@ private:
     Status commitLocked();
     Status writeRecordBytes(uint32_t recno, const uint8_t* bytes);
     Status flushAppends();
+    Status memoFirst();
+    Status writeBack();
     Status writeCount();
     Status rereadCount();
     void setPhantom();
@@ -191,6 +199,8 @@ private:
     // Read-ahead block (exclusive / read-only): records [cacheFirst_, +cacheCount_).
     std::vector<uint8_t> cache_;
     uint32_t cacheFirst_ = 0, cacheCount_ = 0;
+    // Records of the block changed and not written yet (0: none).
+    uint32_t dirtyFirst_ = 0, dirtyLast_ = 0;
     // Appended records not yet written: [appendFirst_, count_].
     std::vector<uint8_t> appendBuf_;
     uint32_t appendFirst_ = 0;

@@ -261,7 +261,7 @@ TEST_F(TableIndexTest, WriteFaultAnywhereInIndexWorkLeavesABagThatOpensOrIsStale
     uint64_t start = os::writeCallCount();
     indexSession(path_);
     uint64_t writes = os::writeCallCount() - start;
-    ASSERT_GT(writes, 20u);
+    ASSERT_GT(writes, 10u);  // pages that follow each other go out in one call
     expectBagOpensOrIsStale(path_);
 
     for (bool persistent : {false, true}) {

@@ -1,5 +1,6 @@
-// Table: record reads through the read-ahead block, record writes, the
-// append buffer and the header's record count.
+// Table: record reads through the read-ahead block, record writes (kept in
+// that block when the table is exclusive), the append buffer and the
+// header's record count.
 #include <algorithm>
 #include <cstring>
 
@@ -10,7 +11,12 @@
 namespace engine {
 namespace {
 
-constexpr size_t kReadAheadBytes = 64 * 1024;
+// Records read ahead (and written back) in one file call, exclusive tables:
+// a large block while the reads go forward record after record, a small one
+// after a jump (a seek, a go to), so that random access does not pay for
+// records it will not read.
+constexpr size_t kReadAheadBytes = 256 * 1024;
+constexpr size_t kJumpReadBytes = 8 * 1024;
 
 }  // namespace
 
@@ -33,8 +39,10 @@ Status Table::loadRecord(uint32_t recno, DbfRecord* into) {
             return fail(kCorruptTable, "record " + std::to_string(recno) + " beyond end of file");
         return Status();
     }
+    if (Status r = writeBack(); !r.ok()) return r;
     uint32_t lastOnDisk = appendFirst_ != 0 ? appendFirst_ - 1 : count_;
-    uint32_t n = uint32_t(std::max<size_t>(1, kReadAheadBytes / rb));
+    bool onwards = cacheCount_ == 0 || recno == cacheFirst_ + cacheCount_;
+    uint32_t n = uint32_t(std::max<size_t>(1, (onwards ? kReadAheadBytes : kJumpReadBytes) / rb));
     n = std::min<uint32_t>(n, lastOnDisk - recno + 1);
     cache_.resize(size_t(n) * rb);
     cacheCount_ = 0;
@@ -54,6 +62,15 @@ Status Table::writeRecordBytes(uint32_t recno, const uint8_t* bytes) {
         std::memcpy(appendBuf_.data() + (recno - appendFirst_) * rb, bytes, rb);
         return Status();
     }
+    if (!shared_ && recno >= cacheFirst_ && recno < cacheFirst_ + cacheCount_) {
+        // Kept in the read-ahead block; the changed stretch is written back
+        // in one piece when the block moves on, or at flush.
+        std::memcpy(cache_.data() + (recno - cacheFirst_) * rb, bytes, rb);
+        if (dirtyFirst_ == 0 || recno < dirtyFirst_) dirtyFirst_ = recno;
+        if (recno > dirtyLast_) dirtyLast_ = recno;
+        return Status();
+    }
+    if (Status r = memoFirst(); !r.ok()) return r;
     uint64_t offset = layout_.header.headerBytes + uint64_t(recno - 1) * rb;
     os::Status s;
     if (recno >= count_) {
@@ -103,9 +120,33 @@ Status Table::commitLocked() {
     return Status();
 }
 
+// Memo items go to disk before any record that may point at them.
+Status Table::memoFirst() {
+    return memo_.isOpen() ? memoFail(memo_.writeOut()) : Status();
+}
+
+// Writes the records changed in the read-ahead block, from the first
+// changed to the last, in one call (the end marker with the last record).
+Status Table::writeBack() {
+    if (dirtyLast_ == 0) return Status();
+    if (Status r = memoFirst(); !r.ok()) return r;
+    const size_t rb = layout_.header.recordBytes;
+    std::vector<uint8_t>& c = cache_;
+    size_t from = size_t(dirtyFirst_ - cacheFirst_) * rb, to = size_t(dirtyLast_ - cacheFirst_ + 1) * rb;
+    uint64_t offset = layout_.header.headerBytes + uint64_t(dirtyFirst_ - 1) * rb;
+    bool last = dirtyLast_ >= count_;
+    if (last) c.insert(c.begin() + std::ptrdiff_t(to), kDbfEof);
+    os::Status s = dbf_.write(offset, c.data() + from, to - from + (last ? 1 : 0));
+    if (last) c.erase(c.begin() + std::ptrdiff_t(to));
+    if (!s.ok()) return Status::ioError(s);
+    dirtyFirst_ = dirtyLast_ = 0;
+    return Status();
+}
+
 // Writes the buffered appended records in one piece, with the end marker.
 Status Table::flushAppends() {
     if (appendBuf_.empty()) return Status();
+    if (Status r = memoFirst(); !r.ok()) return r;
     const size_t rb = layout_.header.recordBytes;
     uint64_t offset = layout_.header.headerBytes + uint64_t(appendFirst_ - 1) * rb;
     appendBuf_.push_back(kDbfEof);

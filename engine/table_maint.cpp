@@ -21,6 +21,7 @@ Status Table::zap() {
     appendBuf_.clear();
     appendFirst_ = 0;
     cacheCount_ = 0;
+    dirtyFirst_ = dirtyLast_ = 0;  // changes to records that are about to go
     count_ = 0;
     if (Status r = writeCount(); !r.ok()) return r;
     uint64_t keep = layout_.header.headerBytes;
@@ -33,6 +34,7 @@ Status Table::zap() {
     if (memo_.isOpen())
         if (Status r = memo_.zap(); !r.ok()) return memoFail(r);
     if (Status r = indexes_->onZap(); !r.ok()) return r;
+    indexes_->beginBulk();  // a refill follows: its keys are built in one go
     return goTop();
 }
 
@@ -43,6 +45,7 @@ Status Table::pack() {
     if (readOnly_) return fail(kReadOnly, "table is open read-only");
     if (shared_) return fail(kExclusiveRequired, "pack needs the table open exclusive");
     if (Status r = commit(); !r.ok()) return r;
+    if (Status r = writeBack(); !r.ok()) return r;
     if (Status r = flushAppends(); !r.ok()) return r;
     cacheCount_ = 0;
     const size_t rb = layout_.header.recordBytes;

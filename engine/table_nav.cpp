@@ -166,6 +166,7 @@ Status Table::refresh() {
         rec_.setRecordNumber(count_ + 1);
         return Status();
     }
+    if (Status r = writeBack(); !r.ok()) return r;
     cacheCount_ = 0;
     return loadRecord(rec_.recordNumber(), &rec_);
 }

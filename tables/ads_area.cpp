@@ -386,6 +386,21 @@ bool AdsArea::putValue(int field, const runtime::Value& value) {
     return writeValue(field, type, value);
 }
 
+bool AdsArea::copyFieldsFrom(AreaDriver& from, const std::vector<std::pair<int, int>>& pairs) {
+    auto* source = dynamic_cast<AdsArea*>(&from);
+    if (!source || source->eof_ || eof_) return false;
+    std::vector<engine::FieldPair> fields;
+    fields.reserve(pairs.size());
+    for (const auto& [to, src] : pairs) fields.push_back(engine::FieldPair{to, src});
+    engine::Status r = engine::copyFields(handle_, source->handle_, fields);
+    if (r == engine::kTypeMismatch) {
+        raiseDriverError(driverName_, runtime::gen::kDataType, 1020, fileName_, {}, r.message());
+        return true;
+    }
+    if (r != engine::kAtEof) check(r, runtime::gen::kWrite);
+    return r != engine::kAtEof;
+}
+
 // ---- Records ---------------------------------------------------------------------------
 
 bool AdsArea::append(bool releaseLocks) {

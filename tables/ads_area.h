@@ -43,6 +43,7 @@ public:
 
     runtime::Value getValue(int field) override;
     bool putValue(int field, const runtime::Value& value) override;
+    bool copyFieldsFrom(AreaDriver& from, const std::vector<std::pair<int, int>>& pairs) override;
 
     bool append(bool releaseLocks) override;
     void deleteRecord() override;

@@ -6,6 +6,7 @@
 #include "runtime/frames.h"
 #include "runtime/strings.h"
 #include "tables/dbcmd.h"
+#include "tables/record_copy.h"
 #include "tables/workarea.h"
 
 namespace tables {
@@ -48,9 +49,9 @@ bool ACAMPOSGRABA(const runtime::Value& aValues) {
 bool RECCOPY(std::string_view cAlias) {
     runtime::Frame frame("RECCOPY");
     frame.param("cAlias", cAlias);
-    runtime::Value values = inAlias(cAlias, [] { return ACAMPOSLEE(); });
+    PositionCopy copy(cAlias);
     frame.here();
-    ACAMPOSGRABA(values);
+    copy.copy();
     return true;
 }
 

@@ -20,7 +20,8 @@ runtime::Value ACAMPOSLEE();
 bool ACAMPOSGRABA(const runtime::Value& aValues);
 
 // RECCOPY(cAlias): writes the current record of cAlias's area into the
-// current record of the current area, by field position. Returns true.
+// current record of the current area, by field position (record_copy.h:
+// fields stored alike as bytes, the others as values). Returns true.
 bool RECCOPY(std::string_view cAlias);
 
 // ACAMPOSBLANK(): a list of blank values for the current area: spaces as

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "runtime/value.h"
@@ -89,6 +90,12 @@ public:
     // wrong type and writes nothing then; returns whether it wrote.
     virtual runtime::Value getValue(int field) = 0;
     virtual bool putValue(int field, const runtime::Value& value) = 0;
+    // Copies fields of `from`'s current record into this one's as stored:
+    // `pairs` of (this field, from's field), 1-based, each pair of the same
+    // type, length and decimals. False, with nothing written, when this
+    // driver cannot copy from `from` that way (the caller copies values);
+    // a write that fails raises the driver's error.
+    virtual bool copyFieldsFrom(AreaDriver& from, const std::vector<std::pair<int, int>>& pairs) = 0;
 
     // Records. append returns false when it could not append (locked by
     // another user): no error is raised.

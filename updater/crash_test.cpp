@@ -26,8 +26,9 @@ using testing::leftoverBackups;
 using testing::snapshot;
 using testing::TempFolder;
 
-#ifdef _WIN32
-constexpr int kExtraKills = 6;  // process starts are slow under emulation
+#if defined(_WIN32) || defined(SANITIZED_BUILD)
+// Process starts are slow under emulation, and every run is under the sanitizers.
+constexpr int kExtraKills = 6;
 constexpr long kRows = 150;
 constexpr size_t kGapStep = 3;
 constexpr int kMinKills = 20;

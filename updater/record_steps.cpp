@@ -7,6 +7,7 @@
 #include "tables/dbcmd.h"
 #include "tables/fieldlist.h"
 #include "tables/rdd.h"
+#include "tables/record_copy.h"
 #include "tables/workarea.h"
 #include "updater/company_plan.h"
 #include "updater/error_watch.h"
@@ -172,57 +173,54 @@ void markJournals(CompanyReport& report) {
 // Copies the current record of the backup's area into the current record of
 // the current area by field position, refusing a value that its field in the
 // new layout cannot hold whole (field_fit.h): a longer text, a number with
-// more digits or decimals, a value of another kind.
+// more digits or decimals, a value of another kind. Fields are matched once
+// per table; those stored alike in both layouts go over as their bytes, and
+// only the values of the others are read, checked and converted.
 class RecordCopier {
 public:
     RecordCopier(const std::string& backupAlias, const std::string& backupFile, const std::string& file)
-        : backupAlias_(backupAlias), backupFile_(backupFile), file_(file) {
-        source_ = tables::inAlias(backupAlias, [] {
-            tables::AreaDriver* t = tables::currentTable();
-            return t ? t->fields() : std::vector<tables::FieldInfo>{};
-        });
-        if (tables::AreaDriver* t = tables::currentTable()) target_ = t->fields();
-        // Only a field that may not hold its source's values needs them looked at.
-        for (size_t i = 0; i < source_.size() && i < target_.size(); ++i)
-            if (fieldFit(source_[i], target_[i]) != FieldFit::Whole) narrow_.push_back(i);
+        : backupAlias_(backupAlias), backupFile_(backupFile), file_(file), copy_(backupAlias) {
+        const std::vector<size_t>& byValue = copy_.byValue();
+        for (size_t k = 0; k < byValue.size(); ++k)
+            if (fieldFit(copy_.source()[byValue[k]], copy_.target()[byValue[k]]) != FieldFit::Whole)
+                narrow_.push_back(k);
     }
 
     // False (after raising the run's error) when the new layout has fewer
     // fields than the old one: their values would have nowhere to go.
     bool layoutHolds() const {
-        if (source_.size() <= target_.size()) return true;
+        size_t from = copy_.source().size(), to = copy_.target().size();
+        if (from <= to) return true;
         raiseRunError(RunError::kDataWidth, file_,
-                      "la plantilla tiene " + std::to_string(target_.size()) + " campos y " + backupFile_ +
-                          " tiene " + std::to_string(source_.size()));
+                      "la plantilla tiene " + std::to_string(to) + " campos y " + backupFile_ + " tiene " +
+                          std::to_string(from));
         return false;
     }
 
     bool copy() {
         runtime::Frame frame("RECORDCOPIER:COPY");
         frame.local("cBackup", backupFile_).local("cFile", file_);
-        Value values = tables::inAlias(backupAlias_, [] { return tables::ACAMPOSLEE(); });
-        frame.local("aValues", values);
-        if (!values.isArray()) return false;
-        const runtime::Array& list = *values.array();
-        for (size_t i : narrow_) {
-            if (i < list.size() && !valueFits(list[i], target_[i])) {
+        std::vector<Value> values = copy_.readValues();
+        for (size_t k : narrow_) {
+            size_t i = copy_.byValue()[k];
+            if (k < values.size() && !valueFits(values[k], copy_.target()[i])) {
                 uint32_t recno = tables::inAlias(backupAlias_, [] { return tables::RECNO(); });
                 raiseRunError(RunError::kDataWidth, file_,
-                              "el valor del campo " + source_[i].name + " del registro " + std::to_string(recno) +
-                                  " de " + backupFile_ + " no cabe en " + fieldText(target_[i]));
+                              "el valor del campo " + copy_.source()[i].name + " del registro " +
+                                  std::to_string(recno) + " de " + backupFile_ + " no cabe en " +
+                                  fieldText(copy_.target()[i]));
                 return false;
             }
         }
         frame.here();
-        for (size_t i = 0; i < list.size() && i < target_.size(); ++i)
-            tables::FIELDPUT(static_cast<int>(i) + 1, list[i]);
+        copy_.write(values);
         return true;
     }
 
 private:
     std::string backupAlias_, backupFile_, file_;
-    std::vector<tables::FieldInfo> source_, target_;
-    std::vector<size_t> narrow_;  // positions whose values must be checked
+    tables::PositionCopy copy_;
+    std::vector<size_t> narrow_;  // entries of copy_.byValue() whose values must be checked
 };
 
 // The table closed at `file` must count `expected` records in its header and

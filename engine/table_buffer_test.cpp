@@ -1,0 +1,125 @@
+// Buffered file work of exclusive tables: changed records written back in
+// one call per block, memo items held until a record needs them on disk,
+// and field copies as stored bytes. Each is checked for its result on disk
+// and for the number of file calls it takes.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "engine/dbf_testutil.h"
+#include "engine/engine.h"
+#include "os/fault.h"
+
+namespace engine {
+namespace {
+
+using test::lastErrorString;
+
+class TableBufferTest : public ::testing::Test {
+protected:
+    void TearDown() override { EXPECT_EQ(shutdown(), kOk); }
+    // A table of `n` records: NAME "R<i>", QTY i, OK false, NOTES memo.
+    std::string makeTable(const char* name, int n) {
+        std::string path = dir_.file(name);
+        EXPECT_EQ(createTable(path, "NAME,C,10,0;QTY,N,8,2;OK,L;NOTES,M", kTypeCdx, 0), kOk);
+        Handle h = test::openOrDie(path);
+        for (int i = 1; i <= n; ++i) {
+            EXPECT_EQ(append(h), kOk);
+            EXPECT_EQ(setString(h, 1, "R" + std::to_string(i)), kOk);
+            EXPECT_EQ(setDouble(h, 2, i), kOk);
+            if (i % 3 == 0) {
+                EXPECT_EQ(setString(h, 4, "note " + std::to_string(i)), kOk);
+            }
+        }
+        EXPECT_EQ(closeTable(h), kOk);
+        return path;
+    }
+    test::ScratchDir dir_;
+};
+
+// A pass that marks every fifth record writes the changed stretch of each
+// read-ahead block once, not one call per mark, and every mark is on disk
+// after the close.
+TEST_F(TableBufferTest, MarksOfAStreamingPassGoOutOncePerBlock) {
+    std::string path = makeTable("marks.dbf", 5000);
+    Handle h = test::openOrDie(path);
+    uint64_t before = os::writeCallCount();
+    bool eof = false;
+    int marked = 0;
+    for ((void)goTop(h), (void)atEof(h, &eof); !eof; (void)skip(h, 1), (void)atEof(h, &eof)) {
+        uint32_t n = 0;
+        ASSERT_EQ(recordNumber(h, &n), kOk);
+        if (n % 5 == 0) {
+            ASSERT_EQ(setLogical(h, 3, true), kOk);
+            ++marked;
+        }
+    }
+    ASSERT_EQ(closeTable(h), kOk) << lastErrorString();
+    EXPECT_EQ(marked, 1000);
+    EXPECT_LT(os::writeCallCount() - before, 20u) << "one write per block of records, not one per mark";
+    h = test::openOrDie(path, kOpenShared | kOpenReadOnly);
+    for (uint32_t n = 1; n <= 5000; ++n) {
+        ASSERT_EQ(gotoRecord(h, n), kOk);
+        bool ok = false;
+        ASSERT_EQ(getLogical(h, 3, &ok), kOk);
+        ASSERT_EQ(ok, n % 5 == 0) << "record " << n;
+    }
+    EXPECT_EQ(closeTable(h), kOk);
+}
+
+// Memo items written by appends are readable before they reach the disk,
+// reach it before the records that point at them, and cost a few calls.
+TEST_F(TableBufferTest, MemoItemsAreBufferedAndReadBackBeforeAndAfterTheClose) {
+    std::string path = dir_.file("memo.dbf");
+    ASSERT_EQ(createTable(path, "NAME,C,10,0;NOTES,M", kTypeCdx, 0), kOk);
+    Handle h = test::openOrDie(path);
+    uint64_t before = os::writeCallCount();
+    for (int i = 1; i <= 2000; ++i) {
+        ASSERT_EQ(append(h), kOk);
+        ASSERT_EQ(setString(h, 2, std::string(size_t(i % 90 + 1), char('a' + i % 26))), kOk);
+    }
+    ASSERT_EQ(gotoRecord(h, 1234), kOk);
+    std::string text;
+    ASSERT_EQ(getMemo(h, 2, &text), kOk);
+    EXPECT_EQ(text, std::string(1234 % 90 + 1, char('a' + 1234 % 26)));
+    ASSERT_EQ(setString(h, 2, "rewritten in place"), kOk);  // fits the item it had
+    ASSERT_EQ(closeTable(h), kOk) << lastErrorString();
+    EXPECT_LT(os::writeCallCount() - before, 30u);
+    h = test::openOrDie(path, kOpenShared | kOpenReadOnly);
+    for (uint32_t n = 1; n <= 2000; ++n) {
+        ASSERT_EQ(gotoRecord(h, n), kOk);
+        ASSERT_EQ(getMemo(h, 2, &text), kOk) << lastErrorString();
+        std::string want = n == 1234 ? "rewritten in place" : std::string(n % 90 + 1, char('a' + n % 26));
+        ASSERT_EQ(text, want) << "record " << n;
+    }
+    EXPECT_EQ(closeTable(h), kOk);
+}
+
+// Fields stored alike go over as bytes, memos through the target's memo
+// file; a pair stored differently is refused before anything is written.
+TEST_F(TableBufferTest, CopyFieldsTakesStoredBytesAndRefusesFieldsStoredDifferently) {
+    std::string from = makeTable("from.dbf", 9);
+    std::string to = dir_.file("to.dbf");
+    ASSERT_EQ(createTable(to, "NAME,C,10,0;QTY,N,8,2;OK,L;NOTES,M;WIDE,N,10,2", kTypeCdx, 0), kOk);
+    Handle src = test::openOrDie(from), dst = test::openOrDie(to);
+    ASSERT_EQ(gotoRecord(src, 9), kOk);
+    ASSERT_EQ(append(dst), kOk);
+    ASSERT_EQ(copyFields(dst, src, {{5, 2}}), kTypeMismatch);  // N(8,2) into N(10,2)
+    ASSERT_EQ(copyFields(dst, src, {{1, 1}, {2, 2}, {3, 3}, {4, 4}}), kOk) << lastErrorString();
+    ASSERT_EQ(closeTable(dst), kOk);
+    ASSERT_EQ(closeTable(src), kOk);
+    dst = test::openOrDie(to);
+    std::string s;
+    ASSERT_EQ(getString(dst, 1, &s), kOk);
+    EXPECT_EQ(s, "R9        ");
+    ASSERT_EQ(getString(dst, 2, &s), kOk);
+    EXPECT_EQ(s, "    9.00");
+    ASSERT_EQ(getMemo(dst, 4, &s), kOk);
+    EXPECT_EQ(s, "note 9");
+    ASSERT_EQ(getString(dst, 5, &s), kOk);
+    EXPECT_EQ(s, "          ");  // untouched by the refused copy
+    EXPECT_EQ(closeTable(dst), kOk);
+}
+
+}  // namespace
+}  // namespace engine

@@ -1,0 +1,61 @@
+// Record copies by field position (see record_copy.h).
+#include "tables/record_copy.h"
+
+#include "tables/dbcmd.h"
+#include "tables/workarea.h"
+
+namespace tables {
+namespace {
+
+// Fields whose stored bytes mean the same in both tables. V and Q keep
+// their length apart from their bytes, I may move an autoincrement counter:
+// those go as values.
+bool storedAlike(const FieldInfo& a, const FieldInfo& b) {
+    return a.type == b.type && a.length == b.length && a.decimals == b.decimals &&
+           std::string_view("CNFDLMBYT").find(a.type) != std::string_view::npos;
+}
+
+}  // namespace
+
+PositionCopy::PositionCopy(std::string_view fromAlias) {
+    fromArea_ = areaOfAlias(fromAlias);
+    toArea_ = SELECT();
+    AreaDriver* from = tableInArea(fromArea_);
+    AreaDriver* to = tableInArea(toArea_);
+    if (!from || !to) return;
+    source_ = from->fields();
+    target_ = to->fields();
+    for (size_t i = 0; i < source_.size() && i < target_.size(); ++i) {
+        if (storedAlike(source_[i], target_[i]))
+            alike_.emplace_back(static_cast<int>(i) + 1, static_cast<int>(i) + 1);
+        else
+            byValue_.push_back(i);
+    }
+}
+
+std::vector<runtime::Value> PositionCopy::readValues() const {
+    std::vector<runtime::Value> values;
+    AreaSwitch sw(fromArea_);
+    values.reserve(byValue_.size());
+    for (size_t i : byValue_) values.push_back(FIELDGET(static_cast<int>(i) + 1));
+    return values;
+}
+
+void PositionCopy::write(const std::vector<runtime::Value>& values) const {
+    AreaDriver* from = tableInArea(fromArea_);
+    AreaDriver* to = tableInArea(toArea_);
+    if (!from || !to || to->eof()) return;
+    AreaSwitch sw(toArea_);
+    // The driver copies the bytes; on the source's phantom record (blank
+    // values) or between tables of different drivers the values go instead.
+    if (!alike_.empty() && (from->eof() || !to->copyFieldsFrom(*from, alike_))) {
+        for (const auto& [field, src] : alike_) {
+            runtime::Value v = inAlias(ALIAS(fromArea_), [src = src] { return FIELDGET(src); });
+            FIELDPUT(field, v);
+        }
+    }
+    for (size_t k = 0; k < byValue_.size() && k < values.size(); ++k)
+        FIELDPUT(static_cast<int>(byValue_[k]) + 1, values[k]);
+}
+
+}  // namespace tables

@@ -1,0 +1,47 @@
+// Record copies by field position from another work area into the current
+// one, planned once for a pair of tables: fields stored alike in both (same
+// type, length and decimals) are copied as their bytes in one driver call,
+// the others as values, converted by the field they go into.
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "runtime/value.h"
+#include "tables/rdd.h"
+
+namespace tables {
+
+class PositionCopy {
+public:
+    // Plans copies from the area of `fromAlias` into the current area. An
+    // unknown alias raises "Alias does not exist" and plans nothing.
+    explicit PositionCopy(std::string_view fromAlias);
+
+    const std::vector<FieldInfo>& source() const { return source_; }
+    const std::vector<FieldInfo>& target() const { return target_; }
+    // Positions (0-based, present in both tables) whose fields differ, so
+    // that their values are converted.
+    const std::vector<size_t>& byValue() const { return byValue_; }
+
+    // The values at the byValue() positions of the source's current record.
+    std::vector<runtime::Value> readValues() const;
+    // Writes the target's current record: the alike fields from the source's
+    // current record, then `values` (from readValues) into the byValue()
+    // positions. A value the field does not take raises "Data type error",
+    // as FIELDPUT does. Nothing is written on the target's phantom record.
+    void write(const std::vector<runtime::Value>& values) const;
+    // readValues() then write().
+    void copy() const { write(readValues()); }
+
+private:
+    int fromArea_ = 0;
+    int toArea_ = 0;
+    std::vector<FieldInfo> source_, target_;
+    std::vector<std::pair<int, int>> alike_;  // (target field, source field), 1-based
+    std::vector<size_t> byValue_;
+};
+
+}  // namespace tables
