@@ -23,9 +23,6 @@
 
 namespace engine {
 
-// Julian day number of a Gregorian date; 0 for an impossible date.
-int32_t julianFromDate(int year, int month, int day);
-void dateFromJulian(int32_t julian, int* year, int* month, int* day);
 // "YYYYMMDD" -> Julian day; 0 for blank or malformed text.
 int32_t julianFromText(std::string_view yyyymmdd);
 // Julian day -> "YYYYMMDD"; "" for 0.

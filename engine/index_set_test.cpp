@@ -13,6 +13,7 @@
 #include "engine/cdx_testutil.h"
 #include "engine/engine.h"
 #include "engine/expr_text.h"
+#include "runtime/dates.h"
 
 namespace engine {
 namespace {
@@ -195,9 +196,9 @@ TEST_F(IndexSetTest, SeekFindsFirstLastAndSoftPositions) {
     EXPECT_EQ(seekNumber(11, true), 5u);
     EXPECT_EQ(set_->seek("10", kKeyText, false, false, false, &r, &found), kTypeMismatch);
     create("BORN", "born");
-    EXPECT_EQ(seekNumber(julianFromYmd(1980, 6, 15)), 0u);
-    EXPECT_EQ(seekNumber(julianFromYmd(1980, 6, 15), true), 4u);
-    EXPECT_EQ(seekNumber(julianFromYmd(1975, 6, 15)), 2u);
+    EXPECT_EQ(seekNumber(runtime::julianFromYmd(1980, 6, 15)), 0u);
+    EXPECT_EQ(seekNumber(runtime::julianFromYmd(1980, 6, 15), true), 4u);
+    EXPECT_EQ(seekNumber(runtime::julianFromYmd(1975, 6, 15)), 2u);
 }
 
 // Random appends, writes, deletes, zaps and packs; after each step every tag

@@ -31,6 +31,10 @@ std::string ALLTRIM(std::string_view s);
 std::string RTRIM(std::string_view s);  // trailing spaces only (also TRIM)
 std::string TRIM(std::string_view s);
 std::string LTRIM(std::string_view s);  // leading space, tab, LF, CR
+// The same three rules on a view of the text, without a copy.
+std::string_view trimTrailingSpaces(std::string_view s);  // RTRIM
+std::string_view trimLeadingWhite(std::string_view s);    // LTRIM
+std::string_view allTrimmed(std::string_view s);          // ALLTRIM
 
 // EMPTY(x): text with no byte other than space/tab/LF/CR; number 0; false;
 // the empty date; an array without elements; nothing. Code blocks and
