@@ -6,13 +6,14 @@
 #include "engine/dbf_header.h"
 #include "os/file.h"
 #include "os/fs.h"
+#include "os/path_parts.h"
 #include "updater/file_steps.h"
 #include "updater/table_files.h"
 
 namespace updater {
 namespace {
 
-std::string fileName(const std::string& path) { return path.substr(path.find_last_of("\\/") + 1); }
+std::string fileName(const std::string& path) { return std::string(os::fileNameOf(path)); }
 
 std::string describeOpenFailure(const std::string& path, uint32_t code) {
     std::string name = fileName(path);
