@@ -15,6 +15,7 @@
 #include <map>
 #include <string>
 
+#include "engine/cdx_page.h"
 #include "engine/status.h"
 #include "os/file.h"
 
@@ -62,7 +63,7 @@ public:
     uint32_t freeListHead() const { return freeHead_; }
 
 private:
-    using Page = std::array<uint8_t, 512>;
+    using Page = std::array<uint8_t, kCdxPageSize>;
     static constexpr size_t kMaxPending = 8192;  // pages held before an early write
 
     Status writeOut(bool includeHeader);

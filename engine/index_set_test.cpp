@@ -325,7 +325,7 @@ TEST_F(IndexSetTest, DamagedNodeIsReportedAndTheFileLeftAlone) {
     // Point the tag's root (an interior node) at a child far outside the file.
     std::string bytes = test::readFileBytes(path);
     uint32_t tagHeader = 1536;
-    uint32_t root = cdxLe32(reinterpret_cast<const uint8_t*>(bytes.data()) + tagHeader);
+    uint32_t root = getU32le(reinterpret_cast<const uint8_t*>(bytes.data()) + tagHeader);
     ASSERT_EQ(bytes[root] & 2, 0) << "root should be interior";
     size_t childField = root + 12 + 10 + 4;
     bytes[childField] = '\x7F';

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "engine/byte_order.h"
 #include "engine/dbf_header.h"
 #include "os/file.h"
 #include "os/fs.h"
@@ -138,7 +139,7 @@ TableLayout readLayout(const std::string& path) {
     }
     bytes.resize(got.value());
     if (bytes.size() == 32) {
-        size_t headerBytes = static_cast<uint8_t>(bytes[8]) | static_cast<uint8_t>(bytes[9]) << 8;
+        size_t headerBytes = engine::getU16le(reinterpret_cast<const uint8_t*>(bytes.data()) + engine::kDbfHeaderLengthOffset);
         bytes.resize(std::max<size_t>(headerBytes, 32));
         got = file.value().read(0, bytes.data(), bytes.size());
         if (!got.ok()) {
