@@ -1,5 +1,5 @@
-// Tests of index key bytes: the numeric transform against the worked values
-// of the format notes, integer and logical keys, null markers and padding.
+// Tests of index key bytes: the numeric transform against key bytes worked
+// out by hand, integer and logical keys, null markers and padding.
 #include <gtest/gtest.h>
 
 #include "engine/cdx_key.h"
