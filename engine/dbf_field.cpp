@@ -49,18 +49,6 @@ bool parseSimple(const char* s, size_t n, double* out) {
     return true;
 }
 
-bool allSpaces(const uint8_t* p, size_t n) {
-    for (size_t i = 0; i < n; ++i)
-        if (p[i] != ' ') return false;
-    return true;
-}
-
-bool allZero(const uint8_t* p, size_t n) {
-    for (size_t i = 0; i < n; ++i)
-        if (p[i] != 0) return false;
-    return true;
-}
-
 // Right-aligns `text` in the field; false when it does not fit.
 bool putRight(uint8_t* p, const FieldDesc& f, const char* text, size_t len) {
     if (len > f.length) return false;
@@ -179,23 +167,6 @@ uint32_t readMemoBlock(const uint8_t* p, const FieldDesc& f) {
         if (v > 0xFFFFFFFFu) return 0;
     }
     return uint32_t(v);
-}
-
-bool isBlank(const uint8_t* p, const FieldDesc& f) {
-    switch (f.type) {
-        case 'I':
-        case 'B':
-        case 'Y':
-        case 'T':
-            return allZero(p, f.length);
-        case 'M':
-        case 'G':
-        case 'P':
-        case 'W':
-            return readMemoBlock(p, f) == 0;
-        default:
-            return allSpaces(p, f.length);
-    }
 }
 
 Status writeNumber(uint8_t* p, const FieldDesc& f, double value) {

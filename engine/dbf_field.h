@@ -43,8 +43,6 @@ int32_t readJulian(const uint8_t* p, const FieldDesc& f);  // D, T
 int32_t readMillis(const uint8_t* p, const FieldDesc& f);  // T: ms since midnight
 // Memo block number, 0 when the field holds none (blank or malformed).
 uint32_t readMemoBlock(const uint8_t* p, const FieldDesc& f);
-// True when the field's bytes are its blank value.
-bool isBlank(const uint8_t* p, const FieldDesc& f);
 
 // Writers. writeNumber fails with kValueTooWide (field unchanged) when the
 // value does not fit the width; N/F round to the field's decimals.

@@ -344,18 +344,22 @@ TEST_F(IndexSetTest, DamagedNodeIsReportedAndTheFileLeftAlone) {
     EXPECT_EQ(test::readFileBytes(path), bytes);
 }
 
-TEST_F(IndexSetTest, DeleteAndRecallHookMovesDeletedAwareTags) {
+// A delete or recall is a change of the record like any other: the tags
+// whose key or FOR condition reads DELETED() move with it.
+TEST_F(IndexSetTest, DeleteAndRecallMoveDeletedAwareTags) {
     open();
     fillFive();
     create("LIVE", "UPPER(name)", ".NOT. DELETED()");
     create("FLAG", "IIF(DELETED(), 'D', 'L') + UPPER(name)");
+    ASSERT_EQ(set_->beforeWrite(table_.record(2)), kOk);
     table_.setDeleted(2, true);
-    ASSERT_EQ(set_->onDeleteRecall(table_.record(2)), kOk);
+    ASSERT_EQ(set_->afterWrite(table_.record(2)), kOk);
     EXPECT_EQ(walk(), (std::vector<uint32_t>{2, 3, 1, 5, 4}));  // "D..." before "L..."
     ASSERT_EQ(set_->setOrder(1), kOk);
     EXPECT_EQ(walk(), (std::vector<uint32_t>{3, 1, 5, 4}));
+    ASSERT_EQ(set_->beforeWrite(table_.record(2)), kOk);
     table_.setDeleted(2, false);
-    ASSERT_EQ(set_->onDeleteRecall(table_.record(2)), kOk);
+    ASSERT_EQ(set_->afterWrite(table_.record(2)), kOk);
     EXPECT_EQ(walk(), (std::vector<uint32_t>{3, 1, 2, 5, 4}));
     checkBags();
 }

@@ -88,10 +88,6 @@ unsigned char upperByte(unsigned char c) {
     return page().upper[c];
 }
 
-unsigned char lowerByte(unsigned char c) {
-    return page().lower[c];
-}
-
 // Both pages map a-z and A-Z, so the tables alone give the result.
 std::string UPPER(std::string_view s) {
     const auto& table = page().upper;
@@ -192,10 +188,6 @@ std::string STUFF(std::string_view s, int nStart, int nDelete, std::string_view 
     out.append(insert);
     out.append(s.substr(start + del));
     return out;
-}
-
-int letterWeight(unsigned char c) {
-    return page().weight[c];
 }
 
 namespace {

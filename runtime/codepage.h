@@ -24,7 +24,6 @@ std::string HB_SETCODEPAGE(std::optional<std::string_view> name = std::nullopt);
 std::string UPPER(std::string_view s);
 std::string LOWER(std::string_view s);
 unsigned char upperByte(unsigned char c);  // UPPER of one byte
-unsigned char lowerByte(unsigned char c);
 
 // Removes trailing blanks (space only), then leading space, tab, LF and CR.
 std::string ALLTRIM(std::string_view s);
@@ -51,11 +50,6 @@ int AT(std::string_view needle, std::string_view haystack);
 // Replaces nDelete bytes at 1-based position nStart by insert. A start
 // before 1 counts as 1, one past the end appends; nDelete is clipped.
 std::string STUFF(std::string_view s, int nStart, int nDelete, std::string_view insert);
-
-// Collation weight of a byte under the current page: letters of the page's
-// alphabets get their alphabet position (upper case 0..32, lower case
-// 33..65 under ESWIN); other bytes return -1 and compare by byte value.
-int letterWeight(unsigned char c);
 
 // Compares two bytes as the comparison algorithm does: <0, 0, >0.
 int compareBytes(unsigned char a, unsigned char b);

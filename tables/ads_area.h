@@ -73,7 +73,6 @@ public:
 
     engine::Handle handle() const { return handle_; }
     int tableType() const { return tableType_; }
-    bool tableLocked() const { return tableLocked_; }
 
 private:
     bool rewriteWhole(engine::Status (*operation)(engine::Handle));

@@ -61,8 +61,6 @@ bool isRefusal(uint32_t code) {
     }
 }
 
-bool setExists(const TableFiles& set) { return os::fileExists(set.table); }
-
 SetResult moveSet(const TableFiles& from, const TableFiles& to) {
     const std::vector<const std::string*> fromFiles = {&from.memo, &from.index, &from.table};
     const std::vector<const std::string*> toFiles = {&to.memo, &to.index, &to.table};
