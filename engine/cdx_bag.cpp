@@ -29,7 +29,7 @@ uint64_t nextTagSerial() {
 }
 
 bool validTagName(std::string_view name) {
-    if (name.empty() || name.size() > 10) return false;
+    if (name.empty() || name.size() > size_t(kCdxTagNameLength)) return false;
     if (!std::isalpha(static_cast<unsigned char>(name[0])) && name[0] != '_') return false;
     for (char c : name)
         if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_') return false;
@@ -111,7 +111,7 @@ Status CdxBag::openTag(const std::string& name, uint32_t offset, const RecordVie
         else tag->exprError = "key length in the file (" + std::to_string(h.keyLength) +
                               ") differs from the key expression's (" + std::to_string(tag->format.length) + ")";
     }
-    uint8_t pad = tag->key ? tag->format.pad() : 0x20;
+    uint8_t pad = tag->key ? tag->format.pad() : kCdxBlank;
     tag->tree = std::make_unique<CdxTree>(&file_, offset, h, pad);
     *out = std::move(tag);
     return Status();
@@ -141,12 +141,12 @@ Status CdxBag::open(const std::string& path, const RecordView& schema, IndexOpen
     if (!r.ok()) return r;
     CdxHeader h;
     Status parsed = parseCdxHeader(head, &h);
-    if (!parsed.ok() || h.keyLength != 10) {
+    if (!parsed.ok() || h.keyLength != kCdxTagNameLength) {
         return Status::error(kCorruptIndex, path,
                              "compound header damaged" + (parsed.ok() ? "" : ": " + parsed.message()));
     }
     bag->structural_ = (h.options & kCdxStructural) != 0;
-    bag->directory_ = std::make_unique<CdxTree>(&bag->file_, 0, h, 0x20);
+    bag->directory_ = std::make_unique<CdxTree>(&bag->file_, 0, h, kCdxBlank);
     if (r = bag->loadTags(schema); !r.ok()) return r;
     *out = std::move(bag);
     return Status();
@@ -158,10 +158,10 @@ Status CdxBag::create(const std::string& path, bool structural, bool shared,
     Status r = bag->file_.create(path, shared);
     if (!r.ok()) return r;
     CdxHeader h;
-    h.keyLength = 10;
+    h.keyLength = kCdxTagNameLength;
     h.options = kCdxCompact | kCdxCompound | (structural ? kCdxStructural : 0);
     bag->structural_ = structural;
-    bag->directory_ = std::make_unique<CdxTree>(&bag->file_, 0, h, 0x20);
+    bag->directory_ = std::make_unique<CdxTree>(&bag->file_, 0, h, kCdxBlank);
     if (r = bag->directory_->clear(); !r.ok()) return r;
     if (r = bag->flush(); !r.ok()) return r;
     *out = std::move(bag);
@@ -287,7 +287,7 @@ Status CdxBag::createTag(std::string_view name, std::string_view keyExpr, std::s
     tag->tree = std::make_unique<CdxTree>(&file_, offset, h, tag->format.pad());
     if (r = cdxFillTree(*tag, keys[0], recnos[0]); !r.ok()) return r;
     std::string dirKey = tag->name;
-    dirKey.resize(10, ' ');
+    dirKey.resize(kCdxTagNameLength, ' ');
     CdxTag* existing = find(tag->name);
     if (existing) {
         uint32_t oldOffset = existing->tree->headerOffset();
@@ -330,7 +330,7 @@ Status CdxBag::rewrite(RecordSource* records, const IndexBuildProgress& progress
     file_.resetTo(kCdxHeaderSize);
     CdxHeader dir = directory_->header();
     dir.root = 0;
-    directory_ = std::make_unique<CdxTree>(&file_, 0, dir, 0x20);
+    directory_ = std::make_unique<CdxTree>(&file_, 0, dir, kCdxBlank);
     Status r = directory_->clear();
     if (!r.ok()) return r;
     std::string dirKeys;
@@ -345,7 +345,7 @@ Status CdxBag::rewrite(RecordSource* records, const IndexBuildProgress& progress
         else r = tag.tree->clear();
         if (!r.ok()) return r;
         std::string name = tag.name;
-        name.resize(10, ' ');
+        name.resize(kCdxTagNameLength, ' ');
         entries.emplace_back(name, offset);
     }
     std::sort(entries.begin(), entries.end());
@@ -377,11 +377,11 @@ Status CdxBag::sync(const RecordView& schema, bool* tagsChanged) {
     if (r = file_.readPage(kCdxPageSize, head + kCdxPageSize); !r.ok()) return r;
     CdxHeader dir;
     Status parsed = parseCdxHeader(head, &dir);
-    if (!parsed.ok() || dir.keyLength != 10) {
+    if (!parsed.ok() || dir.keyLength != kCdxTagNameLength) {
         return Status::error(kCorruptIndex, path(),
                              "compound header damaged" + (parsed.ok() ? "" : ": " + parsed.message()));
     }
-    directory_ = std::make_unique<CdxTree>(&file_, 0, dir, 0x20);
+    directory_ = std::make_unique<CdxTree>(&file_, 0, dir, kCdxBlank);
     std::vector<std::pair<std::string, uint32_t>> entries;
     if (r = readDirectory(&entries); !r.ok()) return r;
     std::vector<std::unique_ptr<CdxTag>> next;

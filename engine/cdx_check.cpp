@@ -94,7 +94,7 @@ Status checkFreeList(CdxFile& file, std::set<uint32_t>& used) {
         uint8_t page[kCdxPageSize];
         Status r = file.readPage(p, page);
         if (!r.ok()) return r;
-        p = cdxLe32(page);
+        p = getU32le(page);
     }
     used.insert(seen.begin(), seen.end());
     return Status();
@@ -113,7 +113,7 @@ Status cdxCheckBag(CdxBag& bag, const CdxCheckOptions& options,
     TreeChecker directoryChecker(file, used, directoryOptions);
     TreeChecker checker(file, used, options);
     uint64_t keys = 0;
-    if (r = directoryChecker.check("tag directory", bag.directory().header().root, 10, 0x20, &keys); !r.ok())
+    if (r = directoryChecker.check("tag directory", bag.directory().header().root, kCdxTagNameLength, kCdxBlank, &keys); !r.ok())
         return r;
     if (keys != bag.tags().size()) {
         return Status(kCorruptIndex, file.path() + ": directory lists " + std::to_string(keys) + " tags, " +

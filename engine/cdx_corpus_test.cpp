@@ -233,8 +233,8 @@ TEST(CdxCorpusTest, EveryHeaderSurvivesReadingAndRewriting) {
             std::string again(kCdxHeaderSize, '\0');
             writeCdxHeader(h, reinterpret_cast<uint8_t*>(again.data()));
             EXPECT_EQ(differences(original, again, {}), "") << "tag " << name;
-            EXPECT_EQ(cdxLe16(reinterpret_cast<const uint8_t*>(original.data()) + 504),
-                      cdxLe16(reinterpret_cast<const uint8_t*>(original.data()) + 510)) << "tag " << name;
+            EXPECT_EQ(getU16le(reinterpret_cast<const uint8_t*>(original.data()) + 504),
+                      getU16le(reinterpret_cast<const uint8_t*>(original.data()) + 510)) << "tag " << name;
             ++headers;
         }
 

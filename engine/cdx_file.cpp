@@ -25,11 +25,11 @@ Status CdxFile::open(const std::string& path, bool readOnly, bool shared) {
     if (sizeBytes_ < kCdxHeaderSize || sizeBytes_ > 0xFFFFFE00u) {
         return Status(kCorruptIndex, path + ": not a compound index (size " + std::to_string(sizeBytes_) + ")");
     }
-    uint8_t head[12];
+    uint8_t head[kCdxHeadBytes];
     auto n = file_.read(0, head, sizeof head);
     if (!n.ok()) return Status::fromOs(n.status());
-    freeHead_ = cdxLe32(head + 4);
-    counter_ = cdxBe32(head + 8);
+    freeHead_ = getU32le(head + kCdxFreeListOffset);
+    counter_ = getU32be(head + kCdxCounterOffset);
     if (freeHead_ == kCdxNone) freeHead_ = 0;
     if (freeHead_ != 0 && (freeHead_ % kCdxPageSize != 0 || freeHead_ < kCdxHeaderSize ||
                            freeHead_ >= sizeBytes_)) {
@@ -113,7 +113,7 @@ Status CdxFile::allocate(uint32_t* offset) {
         uint8_t page[kCdxPageSize];
         Status r = readPage(freeHead_, page);
         if (!r.ok()) return r;
-        uint32_t next = cdxLe32(page);
+        uint32_t next = getU32le(page);
         if (next == kCdxNone) next = 0;
         if (next != 0 && (next % kCdxPageSize != 0 || next < kCdxHeaderSize || next >= sizeBytes_ ||
                           next == freeHead_)) {
@@ -139,7 +139,7 @@ uint32_t CdxFile::allocateHeader() {
 
 Status CdxFile::release(uint32_t offset) {
     uint8_t page[kCdxPageSize] = {};
-    cdxPutLe32(page, freeHead_);
+    putU32le(page, freeHead_);
     Status r = writePage(offset, page);
     if (!r.ok()) return r;
     freeHead_ = offset;
@@ -188,8 +188,8 @@ Status CdxFile::writeOut(bool includeHeader) {
     Status r = readPage(0, head.data());
     if (!r.ok()) return r;
     ++counter_;
-    cdxPutLe32(head.data() + 4, freeHead_);
-    cdxPutBe32(head.data() + 8, counter_);
+    putU32le(head.data() + kCdxFreeListOffset, freeHead_);
+    putU32be(head.data() + kCdxCounterOffset, counter_);
     os::Status st = file_.write(0, head.data(), kCdxPageSize);
     if (!st.ok()) return Status::ioError(st);
     pending_.erase(0);
@@ -211,14 +211,14 @@ Status CdxFile::flush() {
 }
 
 Status CdxFile::changedOnDisk(bool* changed) {
-    uint8_t head[12];
+    uint8_t head[kCdxHeadBytes];
     auto n = file_.read(0, head, sizeof head);
     if (!n.ok()) return Status::ioError(n.status());
-    uint32_t counter = cdxBe32(head + 8);
+    uint32_t counter = getU32be(head + kCdxCounterOffset);
     *changed = counter != counter_ && !dirty_;
     if (*changed) {
         counter_ = counter;
-        freeHead_ = cdxLe32(head + 4) == kCdxNone ? 0 : cdxLe32(head + 4);
+        freeHead_ = getU32le(head + kCdxFreeListOffset) == kCdxNone ? 0 : getU32le(head + kCdxFreeListOffset);
         pending_.clear();
         auto size = file_.size();
         if (!size.ok()) return Status::ioError(size.status());

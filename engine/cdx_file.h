@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/cdx_page.h"
 #include "engine/status.h"
 #include "os/file.h"
 
@@ -64,7 +65,7 @@ public:
     uint32_t freeListHead() const { return freeHead_; }
 
 private:
-    using Page = std::array<uint8_t, 512>;
+    using Page = std::array<uint8_t, kCdxPageSize>;
     static constexpr size_t kMaxPending = 8192;  // pages held before an early write
     static constexpr size_t kMaxRunPages = 512;  // pages written in one call at most (256 KB)
 

@@ -15,6 +15,7 @@
 #include <string>
 #include <string_view>
 
+#include "engine/cdx_page.h"
 #include "engine/expr_value.h"
 #include "engine/expression.h"
 #include "engine/record_view.h"
@@ -26,7 +27,7 @@ struct CdxKeyFormat {
     char type = 'C';        // 'C', 'N', 'D', 'L', 'I'
     int length = 0;         // bytes per key, the null marker included
     bool nullable = false;  // one leading marker byte
-    uint8_t pad() const { return type == 'C' ? 0x20 : 0x00; }
+    uint8_t pad() const { return type == 'C' ? kCdxBlank : 0x00; }
 };
 
 // The key format of `key`. The length of a character key comes from the

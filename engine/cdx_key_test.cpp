@@ -1,10 +1,11 @@
-// Tests of index key bytes: the numeric transform against the worked values
-// of the format notes, integer and logical keys, null markers and padding.
+// Tests of index key bytes: the numeric transform against key bytes worked
+// out by hand, integer and logical keys, null markers and padding.
 #include <gtest/gtest.h>
 
 #include "engine/cdx_key.h"
 #include "engine/cdx_testutil.h"
 #include "engine/expr_text.h"
+#include "runtime/dates.h"
 
 namespace engine {
 namespace {
@@ -17,7 +18,7 @@ TEST(CdxKeyTest, NumbersSortBytewiseAfterTheTransform) {
     EXPECT_EQ(toHex(cdxNumberKey(-0.0)), "8000000000000000");
     EXPECT_EQ(toHex(cdxNumberKey(-1.0)), "400fffffffffffff");
     EXPECT_EQ(toHex(cdxNumberKey(2.5)), "c004000000000000");
-    EXPECT_EQ(toHex(cdxNumberKey(julianFromYmd(2000, 1, 1))), "c142b42c80000000");
+    EXPECT_EQ(toHex(cdxNumberKey(runtime::julianFromYmd(2000, 1, 1))), "c142b42c80000000");
     const double values[] = {-1e300, -2.5, -1, -1e-9, 0, 1e-9, 1, 2.5, 1e300};
     for (size_t i = 1; i < std::size(values); ++i)
         EXPECT_LT(cdxNumberKey(values[i - 1]), cdxNumberKey(values[i])) << values[i];

@@ -54,14 +54,14 @@ TEST(CdxOracleTest, IndependentReaderSeesWhatWeWrote) {
     std::unique_ptr<CdxBag> bag;
     ASSERT_EQ(CdxBag::create(path, true, false, &bag), kOk);
     struct TagDef { const char* tag; const char* key; const char* forExpr; bool unique, descending; };
-    const TagDef specs[] = {
+    const TagDef tagDefs[] = {
         {"NAME", "UPPER(name)", "", false, false},   {"QTY", "qty", "", false, false},
         {"BORN", "born", "", false, false},          {"OK", "ok", "", false, false},
         {"ID", "id", "", false, false},              {"DNAME", "name", "", false, true},
         {"UQTY", "qty", "", true, false},            {"FOK", "DTOS(born)+name", "ok", false, false},
         {"MIX", "STR(qty,10,2)+UPPER(LEFT(name,5))", "", false, true},
     };
-    for (const TagDef& s : specs) {
+    for (const TagDef& s : tagDefs) {
         CdxTag* tag;
         ASSERT_EQ(bag->createTag(s.tag, s.key, s.forExpr, s.unique, s.descending, table.schema(), table,
                                  nullptr, &tag), kOk);

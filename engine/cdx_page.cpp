@@ -49,23 +49,24 @@ size_t commonPrefix(std::string_view a, std::string_view b) {
 
 Status decodeLeaf(const uint8_t* page, uint32_t offset, int keyLength, uint8_t pad, size_t count,
                 CdxNode* node) {
-    uint32_t recMask = cdxLe32(page + 14);
-    uint32_t dupMask = page[18], trailMask = page[19];
-    int r = page[20], d = page[21], t = page[22], e = page[23];
+    uint32_t recMask = getU32le(page + kCdxLeafRecMaskOffset);
+    uint32_t dupMask = page[kCdxLeafDupMaskOffset], trailMask = page[kCdxLeafTrailMaskOffset];
+    int r = page[kCdxLeafRecBitsOffset], d = page[kCdxLeafDupBitsOffset], t = page[kCdxLeafTrailBitsOffset],
+        e = page[kCdxLeafEntryBytesOffset];
     if (e < 1 || e > 8 || r > 32 || d > 8 || t > 8 || r + d + t > 8 * e) {
         return Status(kCorruptIndex, at(offset) + "leaf bit widths out of range");
     }
     if (count * static_cast<size_t>(e) > static_cast<size_t>(kCdxLeafArea)) {
         return Status(kCorruptIndex, at(offset) + "leaf key count beyond the page");
     }
-    size_t limit = 24 + count * static_cast<size_t>(e);
+    size_t limit = kCdxLeafEntriesOffset + count * static_cast<size_t>(e);
     size_t p = kCdxPageSize;
     size_t kl = static_cast<size_t>(keyLength);
     node->keys.assign(count * kl, '\0');
     node->recnos.resize(count);
     for (size_t i = 0; i < count; ++i) {
         uint64_t v = 0;
-        for (int b = e - 1; b >= 0; --b) v = v << 8 | page[24 + i * static_cast<size_t>(e) + static_cast<size_t>(b)];
+        for (int b = e - 1; b >= 0; --b) v = v << 8 | page[kCdxLeafEntriesOffset + i * static_cast<size_t>(e) + static_cast<size_t>(b)];
         size_t dup = static_cast<size_t>((v >> r) & dupMask);
         size_t trail = static_cast<size_t>((v >> (r + d)) & trailMask);
         if (dup + trail > kl || (i == 0 && dup > 0)) {
@@ -87,7 +88,7 @@ Status decodeLeaf(const uint8_t* page, uint32_t offset, int keyLength, uint8_t p
 
 Status decodeInterior(const uint8_t* page, uint32_t offset, int keyLength, uint64_t fileBytes,
                     size_t count, CdxNode* node) {
-    size_t kl = static_cast<size_t>(keyLength), step = kl + 8;
+    size_t kl = static_cast<size_t>(keyLength), step = kl + kCdxInteriorPointerBytes;
     if (count == 0 || count * step > static_cast<size_t>(kCdxInteriorArea)) {
         return Status(kCorruptIndex, at(offset) + "interior key count out of range");
     }
@@ -95,10 +96,10 @@ Status decodeInterior(const uint8_t* page, uint32_t offset, int keyLength, uint6
     node->recnos.resize(count);
     node->children.resize(count);
     for (size_t i = 0; i < count; ++i) {
-        const uint8_t* entry = page + 12 + i * step;
+        const uint8_t* entry = page + kCdxInteriorEntriesOffset + i * step;
         std::memcpy(&node->keys[i * kl], entry, kl);
-        node->recnos[i] = cdxBe32(entry + kl);
-        uint32_t child = cdxBe32(entry + kl + 4);
+        node->recnos[i] = getU32be(entry + kl);
+        uint32_t child = getU32be(entry + kl + 4);
         if (child == kCdxNone || !pointerOk(child, fileBytes) || child == offset) {
             return Status(kCorruptIndex, at(offset) + "child pointer " + std::to_string(child) + " outside the file");
         }
@@ -133,61 +134,61 @@ void poolExpressions(const uint8_t* poolBytes, std::string* keyExpr, std::string
 
 Status parseCdxHeader(const uint8_t* b, CdxHeader* h) {
     std::memcpy(h->stored.data(), b, kCdxHeaderSize);
-    h->root = cdxLe32(b);
-    h->freeList = cdxLe32(b + 4);
-    h->counter = cdxBe32(b + 8);
-    h->keyLength = cdxLe16(b + 12);
-    h->options = b[14];
-    h->signature = b[15];
-    h->descending = cdxLe16(b + 502) != 0;
+    h->root = getU32le(b + kCdxRootOffset);
+    h->freeList = getU32le(b + kCdxFreeListOffset);
+    h->counter = getU32be(b + kCdxCounterOffset);
+    h->keyLength = getU16le(b + kCdxKeyLengthOffset);
+    h->options = b[kCdxOptionsOffset];
+    h->signature = b[kCdxSignatureOffset];
+    h->descending = getU16le(b + kCdxOrderOffset) != 0;
     if (h->keyLength < 1 || h->keyLength > kCdxMaxKeyLength) {
         return Status(kCorruptIndex, "key length " + std::to_string(h->keyLength) + " out of range");
     }
-    uint16_t forLen = cdxLe16(b + 506), keyLen = cdxLe16(b + 510);
+    uint16_t forLen = getU16le(b + kCdxForLengthOffset), keyLen = getU16le(b + kCdxKeyExprLengthOffset);
     if (keyLen > kCdxPoolSize || forLen > kCdxPoolSize) {
         return Status(kCorruptIndex, "expression lengths beyond the pool");
     }
-    poolExpressions(b + 512, &h->keyExpr, &h->forExpr);
+    poolExpressions(b + kCdxPoolOffset, &h->keyExpr, &h->forExpr);
     return Status();
 }
 
 void writeCdxHeader(const CdxHeader& h, uint8_t* b) {
     std::memcpy(b, h.stored.data(), kCdxHeaderSize);
     std::string storedKey, storedFor;
-    poolExpressions(b + 512, &storedKey, &storedFor);
+    poolExpressions(b + kCdxPoolOffset, &storedKey, &storedFor);
     bool samePool = storedKey == h.keyExpr && storedFor == h.forExpr;
-    cdxPutLe32(b, h.root);
-    cdxPutLe32(b + 4, h.freeList);
-    cdxPutBe32(b + 8, h.counter);
-    cdxPutLe16(b + 12, h.keyLength);
-    b[14] = h.options;
-    b[15] = h.signature;
+    putU32le(b + kCdxRootOffset, h.root);
+    putU32le(b + kCdxFreeListOffset, h.freeList);
+    putU32be(b + kCdxCounterOffset, h.counter);
+    putU16le(b + kCdxKeyLengthOffset, h.keyLength);
+    b[kCdxOptionsOffset] = h.options;
+    b[kCdxSignatureOffset] = h.signature;
     uint16_t keyLen = static_cast<uint16_t>(h.keyExpr.size() + 1);
     uint16_t forLen = static_cast<uint16_t>(h.forExpr.size() + 1);
-    cdxPutLe16(b + 502, h.descending ? 1 : 0);
-    // Readers find the FOR expression at the offset in 504: right after the
+    putU16le(b + kCdxOrderOffset, h.descending ? 1 : 0);
+    // Readers find the FOR expression where the start field points: right after the
     // key expression and its NUL.
-    cdxPutLe16(b + 504, keyLen);
-    cdxPutLe16(b + 506, forLen);
-    cdxPutLe16(b + 510, keyLen);
+    putU16le(b + kCdxForStartOffset, keyLen);
+    putU16le(b + kCdxForLengthOffset, forLen);
+    putU16le(b + kCdxKeyExprLengthOffset, keyLen);
     if (samePool) return;
-    std::memset(b + 512, 0, kCdxPoolSize);
-    std::memcpy(b + 512, h.keyExpr.data(), h.keyExpr.size());
-    std::memcpy(b + 512 + keyLen, h.forExpr.data(), h.forExpr.size());
+    std::memset(b + kCdxPoolOffset, 0, kCdxPoolSize);
+    std::memcpy(b + kCdxPoolOffset, h.keyExpr.data(), h.keyExpr.size());
+    std::memcpy(b + kCdxPoolOffset + keyLen, h.forExpr.data(), h.forExpr.size());
 }
 
 Status decodeCdxNode(const uint8_t* page, uint32_t offset, int keyLength, uint8_t pad,
                    uint64_t fileBytes, CdxNode* node) {
-    uint16_t attr = cdxLe16(page);
-    size_t count = cdxLe16(page + 2);
+    uint16_t attr = getU16le(page + kCdxAttrOffset);
+    size_t count = getU16le(page + kCdxCountOffset);
     // Bit 0x04 is set by some writers on root leaves; it carries nothing we need.
     if (attr > 7) {
         return Status(kCorruptIndex, at(offset) + "unknown node attributes " + std::to_string(attr));
     }
     node->leaf = (attr & kCdxAttrLeaf) != 0;
     node->root = (attr & kCdxAttrRoot) != 0;
-    node->left = cdxLe32(page + 4);
-    node->right = cdxLe32(page + 8);
+    node->left = getU32le(page + kCdxLeftOffset);
+    node->right = getU32le(page + kCdxRightOffset);
     node->children.clear();
     if (!pointerOk(node->left, fileBytes) || !pointerOk(node->right, fileBytes)) {
         return Status(kCorruptIndex, at(offset) + "sibling pointer outside the file");
@@ -221,33 +222,33 @@ int cdxTailBytes(std::string_view prev, std::string_view key, uint8_t pad) {
     return static_cast<int>(key.size() - dup - trail);
 }
 
-int cdxInteriorCapacity(int keyLength) { return kCdxInteriorArea / (keyLength + 8); }
+int cdxInteriorCapacity(int keyLength) { return kCdxInteriorArea / (keyLength + static_cast<int>(kCdxInteriorPointerBytes)); }
 
 void encodeCdxNode(const CdxNode& node, int keyLength, uint8_t pad, uint8_t* page) {
     std::memset(page, 0, kCdxPageSize);
     uint16_t attr = static_cast<uint16_t>((node.leaf ? kCdxAttrLeaf : 0) | (node.root ? kCdxAttrRoot : 0));
-    cdxPutLe16(page, attr);
-    cdxPutLe16(page + 2, static_cast<uint16_t>(node.count()));
-    cdxPutLe32(page + 4, node.left);
-    cdxPutLe32(page + 8, node.right);
+    putU16le(page + kCdxAttrOffset, attr);
+    putU16le(page + kCdxCountOffset, static_cast<uint16_t>(node.count()));
+    putU32le(page + kCdxLeftOffset, node.left);
+    putU32le(page + kCdxRightOffset, node.right);
     size_t kl = static_cast<size_t>(keyLength);
     if (!node.leaf) {
         for (size_t i = 0; i < node.count(); ++i) {
-            uint8_t* entry = page + 12 + i * (kl + 8);
+            uint8_t* entry = page + kCdxInteriorEntriesOffset + i * (kl + kCdxInteriorPointerBytes);
             std::memcpy(entry, node.keys.data() + i * kl, kl);
-            cdxPutBe32(entry + kl, node.recnos[i]);
-            cdxPutBe32(entry + kl + 4, node.children[i]);
+            putU32be(entry + kl, node.recnos[i]);
+            putU32be(entry + kl + 4, node.children[i]);
         }
         return;
     }
     LeafLayout l = leafLayout(node, keyLength);
-    page[20] = static_cast<uint8_t>(l.r);
-    page[21] = static_cast<uint8_t>(l.d);
-    page[22] = static_cast<uint8_t>(l.t);
-    page[23] = static_cast<uint8_t>(l.e);
-    cdxPutLe32(page + 14, l.r >= 32 ? 0xFFFFFFFFu : (1u << l.r) - 1);
-    page[18] = static_cast<uint8_t>((1u << l.d) - 1);
-    page[19] = static_cast<uint8_t>((1u << l.t) - 1);
+    page[kCdxLeafRecBitsOffset] = static_cast<uint8_t>(l.r);
+    page[kCdxLeafDupBitsOffset] = static_cast<uint8_t>(l.d);
+    page[kCdxLeafTrailBitsOffset] = static_cast<uint8_t>(l.t);
+    page[kCdxLeafEntryBytesOffset] = static_cast<uint8_t>(l.e);
+    putU32le(page + kCdxLeafRecMaskOffset, l.r >= 32 ? 0xFFFFFFFFu : (1u << l.r) - 1);
+    page[kCdxLeafDupMaskOffset] = static_cast<uint8_t>((1u << l.d) - 1);
+    page[kCdxLeafTrailMaskOffset] = static_cast<uint8_t>((1u << l.t) - 1);
     size_t p = kCdxPageSize;
     std::string_view prev;
     for (size_t i = 0; i < node.count(); ++i) {
@@ -258,10 +259,10 @@ void encodeCdxNode(const CdxNode& node, int keyLength, uint8_t pad, uint8_t* pag
         p -= n;
         std::memcpy(page + p, key.data() + dup, n);
         uint64_t v = uint64_t(node.recnos[i]) | uint64_t(dup) << l.r | uint64_t(trail) << (l.r + l.d);
-        for (int b = 0; b < l.e; ++b) page[24 + i * static_cast<size_t>(l.e) + static_cast<size_t>(b)] = static_cast<uint8_t>(v >> (8 * b));
+        for (int b = 0; b < l.e; ++b) page[kCdxLeafEntriesOffset + i * static_cast<size_t>(l.e) + static_cast<size_t>(b)] = static_cast<uint8_t>(v >> (8 * b));
         prev = key;
     }
-    cdxPutLe16(page + 12, static_cast<uint16_t>(p - 24 - node.count() * static_cast<size_t>(l.e)));
+    putU16le(page + kCdxLeafFreeOffset, static_cast<uint16_t>(p - kCdxLeafEntriesOffset - node.count() * static_cast<size_t>(l.e)));
 }
 
 }  // namespace engine

@@ -44,14 +44,36 @@
 //               growing upwards, key tails growing down from byte 511
 // Keys sort by unsigned bytes, equal keys by record number; descending tags
 // are stored ascending and walked backwards.
+//
+// A leaf worked out by hand: a tag on a C(8) field over the records
+// 1 "SMITH", 2 "SMITHSON", 3 "ADAMS", 4 "SMITH", with R = 16, D = 4, T = 4,
+// E = 3 (masks 0x0000FFFF, 0x0F, 0x0F). An entry's dup count is the bytes it
+// shares with the key before it, its trail count the blanks cut from its end;
+// only the bytes between them are stored, in entry order from byte 511 down:
+//   key        rec dup trail stored   value     entry bytes
+//   "ADAMS   "   3   0    3  "ADAMS"  0x300003  03 00 30
+//   "SMITH   "   1   0    3  "SMITH"  0x300001  01 00 30
+//   "SMITH   "   4   5    3  (none)   0x350004  04 00 35
+//   "SMITHSON"   2   5    0  "SON"    0x050002  02 00 05
+// Free bytes: 488 - 4 * 3 - (5 + 5 + 0 + 3) = 463 = 0x01CF. The page (one
+// node, so attributes 3, root and leaf):
+//   000: 03 00 04 00 FF FF FF FF FF FF FF FF CF 01 FF FF   attr, count, left, right, free, mask..
+//   010: 00 00 0F 0F 10 04 04 03 03 00 30 01 00 30 04 00   ..mask, dup/trail masks, R D T E, entries
+//   020: 35 02 00 05 00 ...                               last entry, then the free area
+//   1F0: 00 00 00 53 4F 4E 53 4D 49 54 48 41 44 41 4D 53   "SON" "SMITH" "ADAMS"
+// Entry 3 decodes as: 5 bytes "SMITH" from the key before, then the 3 bytes
+// stored just below the previous tail, "SON", then no blanks. Other writers
+// may choose other widths for the same keys; readers take what the node says.
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "engine/byte_order.h"
 #include "engine/status.h"
 
 namespace engine {
@@ -73,6 +95,46 @@ constexpr uint8_t kCdxStructural = 0x80;
 constexpr uint16_t kCdxAttrRoot = 1;
 constexpr uint16_t kCdxAttrLeaf = 2;
 
+// Offsets in a header (the table above).
+constexpr size_t kCdxRootOffset = 0;
+constexpr size_t kCdxFreeListOffset = 4;
+constexpr size_t kCdxCounterOffset = 8;
+constexpr size_t kCdxKeyLengthOffset = 12;
+constexpr size_t kCdxOptionsOffset = 14;
+constexpr size_t kCdxSignatureOffset = 15;
+constexpr size_t kCdxOrderOffset = 502;
+constexpr size_t kCdxForStartOffset = 504;
+constexpr size_t kCdxForLengthOffset = 506;
+constexpr size_t kCdxKeyExprLengthOffset = 510;
+constexpr size_t kCdxPoolOffset = 512;
+// The part of the compound header a flush rewrites: root, free list, counter.
+constexpr size_t kCdxHeadBytes = 12;
+
+// Offsets in a node.
+constexpr size_t kCdxAttrOffset = 0;
+constexpr size_t kCdxCountOffset = 2;
+constexpr size_t kCdxLeftOffset = 4;
+constexpr size_t kCdxRightOffset = 8;
+constexpr size_t kCdxInteriorEntriesOffset = 12;
+constexpr size_t kCdxInteriorPointerBytes = 8;  // record number and child after each key
+constexpr size_t kCdxLeafFreeOffset = 12;
+constexpr size_t kCdxLeafRecMaskOffset = 14;
+constexpr size_t kCdxLeafDupMaskOffset = 18;
+constexpr size_t kCdxLeafTrailMaskOffset = 19;
+constexpr size_t kCdxLeafRecBitsOffset = 20;
+constexpr size_t kCdxLeafDupBitsOffset = 21;
+constexpr size_t kCdxLeafTrailBitsOffset = 22;
+constexpr size_t kCdxLeafEntryBytesOffset = 23;
+constexpr size_t kCdxLeafEntriesOffset = 24;
+
+// The tag directory: a tree at offset 0 whose keys are the tag names padded
+// with blanks to ten bytes and whose record numbers are the tags' header
+// offsets.
+constexpr int kCdxTagNameLength = 10;
+// The pad byte of character keys (and of the directory's names); other keys
+// pad with zeros.
+constexpr uint8_t kCdxBlank = 0x20;
+
 struct CdxHeader {
     uint32_t root = 0;
     uint32_t freeList = 0;
@@ -86,7 +148,7 @@ struct CdxHeader {
     // The 1024 bytes as read from the file (all zero for a new header):
     // writeCdxHeader starts from them, so the bytes this engine does not
     // interpret survive a rewrite.
-    std::array<uint8_t, 1024> stored{};
+    std::array<uint8_t, kCdxHeaderSize> stored{};
 };
 
 // Reads a header from `bytes` (kCdxHeaderSize of them). kCorruptIndex, with
@@ -137,17 +199,5 @@ int cdxInteriorCapacity(int keyLength);
 // Encodes `node` into 512 bytes. REQUIRES: it fits (cdxLeafBytes <=
 // kCdxLeafArea, or count <= cdxInteriorCapacity).
 void encodeCdxNode(const CdxNode& node, int keyLength, uint8_t pad, uint8_t* page);
-
-// Helpers for little- and big-endian integers.
-inline uint32_t cdxLe32(const uint8_t* p) {
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-inline uint16_t cdxLe16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
-inline uint32_t cdxBe32(const uint8_t* p) {
-    return uint32_t(p[3]) | uint32_t(p[2]) << 8 | uint32_t(p[1]) << 16 | uint32_t(p[0]) << 24;
-}
-inline void cdxPutLe32(uint8_t* p, uint32_t v) { for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i)); }
-inline void cdxPutLe16(uint8_t* p, uint16_t v) { p[0] = static_cast<uint8_t>(v); p[1] = static_cast<uint8_t>(v >> 8); }
-inline void cdxPutBe32(uint8_t* p, uint32_t v) { for (int i = 0; i < 4; ++i) p[3 - i] = static_cast<uint8_t>(v >> (8 * i)); }
 
 }  // namespace engine

@@ -61,10 +61,10 @@ bool MemRecord::deleted() const {
     return recno_ >= 1 && recno_ <= table_->deleted_.size() && table_->deleted_[recno_ - 1];
 }
 
-MemTable::MemTable(std::vector<std::string> specs, std::string aliasName)
+MemTable::MemTable(std::vector<std::string> fieldDefs, std::string aliasName)
     : alias(std::move(aliasName)), blank_(this, 0), cursor_(this, 0) {
     uint32_t offset = 1;
-    for (const std::string& def : specs) {
+    for (const std::string& def : fieldDefs) {
         std::stringstream in(def);
         std::string name, type, len, dec;
         std::getline(in, name, ',');

@@ -42,7 +42,7 @@ private:
 // (C as is, N digits, D "YYYYMMDD", L "T"/"F", I digits; "\x01NULL" = NULL).
 class MemTable : public RecordSource {
 public:
-    MemTable(std::vector<std::string> fieldSpecs, std::string alias = "T");
+    MemTable(std::vector<std::string> fieldDefs, std::string alias = "T");
     uint32_t append(std::vector<std::string> values);
     void set(uint32_t recno, int field, std::string value);
     void setDeleted(uint32_t recno, bool deleted);

@@ -16,7 +16,7 @@ namespace {
 using test::MemTable;
 using test::TempDir;
 
-// The leaf of the worked example in the format notes: keys "ADAMS", "SMITH",
+// The leaf worked out in cdx_page.h: keys "ADAMS", "SMITH",
 // "SMITH", "SMITHSON" with R=16, D=4, T=4, E=3.
 std::vector<uint8_t> workedExampleLeaf() {
     std::vector<uint8_t> page(512, 0);
@@ -213,7 +213,7 @@ TEST_F(CdxTreeTest, CyclicSiblingChainIsReportedNotFollowed) {
     uint8_t page[512];
     ASSERT_EQ(tree().seek(key6(1000), 0, false, &c), kOk);
     ASSERT_EQ(bag_->file().readPage(c.leaf, page), kOk);
-    cdxPutLe32(page + 8, firstLeaf);
+    putU32le(page + 8, firstLeaf);
     ASSERT_EQ(bag_->file().writePage(c.leaf, page), kOk);
     tree().dropCache();
     Status r = tree().first(&c);

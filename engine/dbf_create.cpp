@@ -98,17 +98,17 @@ Status parseField(const std::string& def, bool visual, FieldDesc* f) {
 
 Status buildDbfHeader(std::string_view fieldList, bool memoAsDbt, DbfHeader* h) {
     *h = DbfHeader();
-    std::vector<std::string> specs;
+    std::vector<std::string> fieldDefs;
     for (std::string& s : split(fieldList, ';'))
-        if (!s.empty()) specs.push_back(s);
-    if (specs.empty()) {
+        if (!s.empty()) fieldDefs.push_back(s);
+    if (fieldDefs.empty()) {
         return Status(kInvalidArgument, "empty field list");
     }
-    if (specs.size() > size_t(kMaxFields)) {
+    if (fieldDefs.size() > size_t(kMaxFields)) {
         return Status(kLimitExceeded, "too many fields");
     }
     bool visual = false;
-    for (const std::string& s : specs) {
+    for (const std::string& s : fieldDefs) {
         std::vector<std::string> p = split(s, ',');
         if (p.size() >= 2 && p[1].size() == 1 &&
             std::string("IBYTibyt").find(p[1][0]) != std::string::npos)
@@ -116,7 +116,7 @@ Status buildDbfHeader(std::string_view fieldList, bool memoAsDbt, DbfHeader* h) 
     }
     std::set<std::string> names;
     uint32_t offset = 1;
-    for (const std::string& s : specs) {
+    for (const std::string& s : fieldDefs) {
         FieldDesc f;
         if (Status r = parseField(s, visual, &f); !r.ok()) return r;
         if (!names.insert(f.name).second) {

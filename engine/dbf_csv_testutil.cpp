@@ -12,6 +12,7 @@
 #include "engine/dbf_field.h"
 #include "engine/dbf_testutil.h"
 #include "engine/engine.h"
+#include "runtime/dates.h"
 
 namespace engine::test {
 namespace {
@@ -119,7 +120,7 @@ std::string renderDateTime(std::string_view raw) {
     uint32_t day = u32(0), ms = u32(4);
     if (day == 0) return "\\N";
     int y, m, d;
-    dateFromJulian(int32_t(day + ms / 86400000u), &y, &m, &d);
+    runtime::ymdFromJulian(int32_t(day + ms / 86400000u), &y, &m, &d);
     ms %= 86400000u;
     char buf[40];
     std::snprintf(buf, sizeof buf, "%04d-%02d-%02dT%02u:%02u:%02u.%03u", y, m, d, ms / 3600000u,

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "engine/byte_order.h"
+#include "runtime/dates.h"
 
 namespace engine {
 namespace {
@@ -45,18 +46,6 @@ bool parseSimple(const char* s, size_t n, double* out) {
     if (!any || i != n) return false;
     double v = double(mant) / kPow10[frac];
     *out = neg ? -v : v;
-    return true;
-}
-
-bool allSpaces(const uint8_t* p, size_t n) {
-    for (size_t i = 0; i < n; ++i)
-        if (p[i] != ' ') return false;
-    return true;
-}
-
-bool allZero(const uint8_t* p, size_t n) {
-    for (size_t i = 0; i < n; ++i)
-        if (p[i] != 0) return false;
     return true;
 }
 
@@ -103,48 +92,12 @@ size_t formatFixed(char* buf, double value, int dec) {
 
 }  // namespace
 
-int32_t julianFromDate(int y, int m, int d) {
-    if (y < 1 || y > 9999 || m < 1 || m > 12 || d < 1 || d > 31) return 0;
-    int a = (14 - m) / 12;
-    int yy = y + 4800 - a;
-    int mm = m + 12 * a - 3;
-    int32_t j = d + (153 * mm + 2) / 5 + 365 * yy + yy / 4 - yy / 100 + yy / 400 - 32045;
-    if (d > 28) {  // 29..31 exist only in some months
-        int y2, m2, d2;
-        dateFromJulian(j, &y2, &m2, &d2);
-        if (m2 != m) return 0;
-    }
-    return j;
-}
-
-void dateFromJulian(int32_t j, int* year, int* month, int* day) {
-    int64_t a = int64_t(j) + 32044;
-    int64_t b = (4 * a + 3) / 146097;
-    int64_t c = a - 146097 * b / 4;
-    int64_t d = (4 * c + 3) / 1461;
-    int64_t e = c - 1461 * d / 4;
-    int64_t m = (5 * e + 2) / 153;
-    *day = int(e - (153 * m + 2) / 5 + 1);
-    *month = int(m + 3 - 12 * (m / 10));
-    *year = int(100 * b + d - 4800 + m / 10);
-}
-
-int32_t julianFromText(std::string_view s) {
-    if (s.size() != 8) return 0;
-    for (char c : s)
-        if (c < '0' || c > '9') return 0;
-    auto num = [&](int from, int len) {
-        int v = 0;
-        for (int i = from; i < from + len; ++i) v = v * 10 + (s[i] - '0');
-        return v;
-    };
-    return julianFromDate(num(0, 4), num(4, 2), num(6, 2));
-}
+int32_t julianFromText(std::string_view s) { return runtime::STOD(s).julian; }
 
 std::string textFromJulian(int32_t julian) {
     if (julian <= 0) return std::string();
     int y, m, d;
-    dateFromJulian(julian, &y, &m, &d);
+    runtime::ymdFromJulian(julian, &y, &m, &d);
     if (y < 0 || y > 9999) return std::string();
     char buf[8] = {char('0' + y / 1000), char('0' + y / 100 % 10), char('0' + y / 10 % 10),
                    char('0' + y % 10),   char('0' + m / 10),       char('0' + m % 10),
@@ -214,23 +167,6 @@ uint32_t readMemoBlock(const uint8_t* p, const FieldDesc& f) {
         if (v > 0xFFFFFFFFu) return 0;
     }
     return uint32_t(v);
-}
-
-bool isBlank(const uint8_t* p, const FieldDesc& f) {
-    switch (f.type) {
-        case 'I':
-        case 'B':
-        case 'Y':
-        case 'T':
-            return allZero(p, f.length);
-        case 'M':
-        case 'G':
-        case 'P':
-        case 'W':
-            return readMemoBlock(p, f) == 0;
-        default:
-            return allSpaces(p, f.length);
-    }
 }
 
 Status writeNumber(uint8_t* p, const FieldDesc& f, double value) {

@@ -23,9 +23,6 @@
 
 namespace engine {
 
-// Julian day number of a Gregorian date; 0 for an impossible date.
-int32_t julianFromDate(int year, int month, int day);
-void dateFromJulian(int32_t julian, int* year, int* month, int* day);
 // "YYYYMMDD" -> Julian day; 0 for blank or malformed text.
 int32_t julianFromText(std::string_view yyyymmdd);
 // Julian day -> "YYYYMMDD"; "" for 0.
@@ -46,8 +43,6 @@ int32_t readJulian(const uint8_t* p, const FieldDesc& f);  // D, T
 int32_t readMillis(const uint8_t* p, const FieldDesc& f);  // T: ms since midnight
 // Memo block number, 0 when the field holds none (blank or malformed).
 uint32_t readMemoBlock(const uint8_t* p, const FieldDesc& f);
-// True when the field's bytes are its blank value.
-bool isBlank(const uint8_t* p, const FieldDesc& f);
 
 // Writers. writeNumber fails with kValueTooWide (field unchanged) when the
 // value does not fit the width; N/F round to the field's decimals.

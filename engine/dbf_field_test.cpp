@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "runtime/dates.h"
+
 namespace engine {
 namespace {
 
@@ -61,10 +63,10 @@ TEST(DbfFieldTest, BinaryNumbersUseTheirOwnEncodings) {
 }
 
 TEST(DbfFieldTest, DatesAndDateTimes) {
-    EXPECT_EQ(julianFromDate(2000, 1, 1), 2451545);
-    EXPECT_EQ(julianFromDate(1970, 1, 1), 2440588);
+    EXPECT_EQ(runtime::julianFromYmd(2000, 1, 1), 2451545);
+    EXPECT_EQ(runtime::julianFromYmd(1970, 1, 1), 2440588);
     EXPECT_EQ(textFromJulian(2451545), "20000101");
-    EXPECT_EQ(julianFromText("20240229"), julianFromDate(2024, 2, 29));
+    EXPECT_EQ(julianFromText("20240229"), runtime::julianFromYmd(2024, 2, 29));
     EXPECT_EQ(julianFromText("2024022x"), 0);
     EXPECT_EQ(julianFromText("20230229"), 0);  // no 29 February in 2023
     EXPECT_EQ(julianFromText("20240431"), 0);

@@ -166,11 +166,11 @@ Status parseDbfHeader(std::string_view bytes, uint64_t fileBytes, DbfHeader* h) 
     h->year = p[1];
     h->month = p[2];
     h->day = p[3];
-    h->recordCount = getU32le(p + 4);
-    h->headerBytes = getU16le(p + 8);
-    h->recordBytes = getU16le(p + 10);
-    h->flags = p[28];
-    h->codePage = p[29];
+    h->recordCount = getU32le(p + kDbfRecordCountOffset);
+    h->headerBytes = getU16le(p + kDbfHeaderLengthOffset);
+    h->recordBytes = getU16le(p + kDbfRecordLengthOffset);
+    h->flags = p[kDbfFlagsOffset];
+    h->codePage = p[kDbfCodePageOffset];
     if (h->headerBytes < kDbfHeaderBytes + kDbfDescriptorBytes + 1)
         return corrupt("header length too small");
     if (h->headerBytes > fileBytes || h->headerBytes > bytes.size())
@@ -192,11 +192,11 @@ std::string encodeDbfHeader(const DbfHeader& h) {
     p[1] = h.year;
     p[2] = h.month;
     p[3] = h.day;
-    putU32le(p + 4, h.recordCount);
-    putU16le(p + 8, h.headerBytes);
-    putU16le(p + 10, h.recordBytes);
-    p[28] = h.flags;
-    p[29] = h.codePage;
+    putU32le(p + kDbfRecordCountOffset, h.recordCount);
+    putU16le(p + kDbfHeaderLengthOffset, h.headerBytes);
+    putU16le(p + kDbfRecordLengthOffset, h.recordBytes);
+    p[kDbfFlagsOffset] = h.flags;
+    p[kDbfCodePageOffset] = h.codePage;
     uint32_t pos = kDbfHeaderBytes;
     for (const FieldDesc& f : h.fields) {
         uint8_t* d = p + pos;

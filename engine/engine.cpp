@@ -12,6 +12,7 @@
 #include "engine/table.h"
 #include "os/fs.h"
 #include "os/path.h"
+#include "os/path_parts.h"
 
 namespace engine {
 
@@ -19,22 +20,10 @@ State gState;
 
 namespace {
 
-bool isAbsolute(const std::string& p) {
-    return (!p.empty() && (p[0] == '/' || p[0] == '\\')) ||
-           (p.size() >= 2 && std::isalpha(uint8_t(p[0])) && p[1] == ':');
-}
-
-bool hasExtension(const std::string& p) {
-    size_t slash = p.find_last_of("/\\");
-    size_t dot = p.find_last_of('.');
-    return dot != std::string::npos && (slash == std::string::npos || dot > slash);
-}
-
 // Adds the extension and applies the default folder and the search path.
 std::string resolveName(std::string_view name, const char* ext) {
-    std::string p(name);
-    if (!hasExtension(p)) p += ext;
-    if (isAbsolute(p)) return p;
+    std::string p = os::withDefaultExtension(name, ext);
+    if (os::isAbsolutePath(p)) return p;
     const State& s = state();
     std::string first = s.defaultFolder.empty() ? p : os::joinPath(s.defaultFolder, p);
     if (os::fileExists(first) || s.searchPath.empty()) return first;
@@ -50,13 +39,6 @@ std::string resolveName(std::string_view name, const char* ext) {
     return first;
 }
 
-std::string baseName(const std::string& path) {
-    size_t slash = path.find_last_of("/\\");
-    std::string b = slash == std::string::npos ? path : path.substr(slash + 1);
-    size_t dot = b.find_last_of('.');
-    return dot == std::string::npos ? b : b.substr(0, dot);
-}
-
 }  // namespace
 
 Status openTable(std::string_view path, std::string_view alias, int tableType, int options,
@@ -69,7 +51,7 @@ Status openTable(std::string_view path, std::string_view alias, int tableType, i
         return setError(kInvalidArgument, "open: unknown table type");
     OpenParams p;
     p.path = resolveName(path, ".dbf");
-    p.alias = alias.empty() ? baseName(p.path) : std::string(alias);
+    p.alias = alias.empty() ? std::string(os::stemOf(p.path)) : std::string(alias);
     p.shared = (options & kOpenShared) != 0;
     p.readOnly = (options & kOpenReadOnly) != 0;
     p.dbtMemo = tableType == kTypeNtx;
@@ -104,7 +86,7 @@ Status createTable(std::string_view path, std::string_view fieldList, int tableT
     if (Status r = buildDbfHeader(fieldList, false, &h); !r.ok())
         return setError(r.code(), file + ": " + r.message());
     if (h.hasMemoFields()) {
-        std::string memo = file.substr(0, file.find_last_of('.')) + ".fpt";
+        std::string memo = os::withExtension(file, ".fpt");
         if (Status r = MemoFile::create(memo, memoBlockSize); !r.ok()) return report(r);
     }
     auto f = os::File::open(file, os::Access::ReadWrite, os::Share::Exclusive,

@@ -171,7 +171,6 @@ Status lockedRecords(Handle table, uint32_t* out, uint16_t capacity, uint16_t* c
 Status lockTable(Handle table);
 // Releases the table lock and every record lock; kOk or kTableNotLocked.
 Status unlockTable(Handle table);
-Status isTableLocked(Handle table, bool* locked);
 
 // ---- Indexes ------------------------------------------------------------------
 

@@ -80,12 +80,6 @@ Status unlockTable(Handle h) {
     return report(r);
 }
 
-Status isTableLocked(Handle h, bool* locked) {
-    TABLE_OR_FAIL(h, t);
-    *locked = t->tableLocked();
-    return Status();
-}
-
 Status createIndex(Handle h, std::string_view bag, std::string_view tag, std::string_view keyExpr,
                    std::string_view forExpr, int options, const IndexProgress& progress,
                    int* order) {

@@ -6,6 +6,8 @@
 #include <cstdlib>
 
 #include "engine/expr_text.h"
+#include "runtime/codepage.h"
+#include "runtime/dates.h"
 
 namespace engine {
 
@@ -58,7 +60,7 @@ std::string numberText(double v, int width, int decimals) {
 std::string asText(const ExprValue& v) {
     switch (v.type) {
     case ExprType::Character: return v.text;
-    case ExprType::Numeric: return exprLtrim(numberText(v.number, 20, v.number == std::floor(v.number) ? 0 : 2));
+    case ExprType::Numeric: return runtime::LTRIM(numberText(v.number, 20, v.number == std::floor(v.number) ? 0 : 2));
     case ExprType::Date: return dateToText(static_cast<int32_t>(v.number), exprSettings().dateFormat);
     case ExprType::Logical: return v.logical ? "T" : "F";
     }
@@ -146,9 +148,9 @@ void inferFirstType(ExprNode* n) { n->type = n->args[0]->type; n->length = argLe
 
 EVAL(evUpper) { UNUSED_EVAL_ARGS; *out = ExprValue::ofText(exprUpper(a[0].text)); return true; }
 EVAL(evLower) { UNUSED_EVAL_ARGS; *out = ExprValue::ofText(exprLower(a[0].text)); return true; }
-EVAL(evRtrim) { UNUSED_EVAL_ARGS; *out = ExprValue::ofText(exprRtrim(a[0].text)); return true; }
-EVAL(evLtrim) { UNUSED_EVAL_ARGS; *out = ExprValue::ofText(exprLtrim(a[0].text)); return true; }
-EVAL(evAlltrim) { UNUSED_EVAL_ARGS; *out = ExprValue::ofText(exprLtrim(exprRtrim(a[0].text))); return true; }
+EVAL(evRtrim) { UNUSED_EVAL_ARGS; *out = ExprValue::ofText(runtime::RTRIM(a[0].text)); return true; }
+EVAL(evLtrim) { UNUSED_EVAL_ARGS; *out = ExprValue::ofText(runtime::LTRIM(a[0].text)); return true; }
+EVAL(evAlltrim) { UNUSED_EVAL_ARGS; *out = ExprValue::ofText(runtime::ALLTRIM(a[0].text)); return true; }
 
 EVAL(evLeft) {
     UNUSED_EVAL_ARGS;
@@ -248,7 +250,7 @@ EVAL(evCtod) {
 bool datePart(const Args& a, int part, ExprValue* out) {
     int32_t j = dayOf(a[0]);
     int y = 0, m = 0, d = 0;
-    if (j > 0) ymdFromJulian(j, &y, &m, &d);
+    if (j > 0) runtime::ymdFromJulian(j, &y, &m, &d);
     *out = ExprValue::ofNumber(part == 0 ? y : part == 1 ? m : d);
     return true;
 }
@@ -260,7 +262,7 @@ EVAL(evDay) { UNUSED_EVAL_ARGS; return datePart(a, 2, out); }
 EVAL(evEmpty) {
     UNUSED_EVAL_ARGS;
     const ExprValue& v = a[0];
-    bool empty = v.type == ExprType::Character ? exprEmptyText(v.text)
+    bool empty = v.type == ExprType::Character ? runtime::emptyText(v.text)
                  : v.type == ExprType::Logical ? !v.logical
                                                : v.number == 0;
     *out = ExprValue::ofLogical(empty);

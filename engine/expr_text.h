@@ -18,14 +18,6 @@ std::string exprLower(std::string_view s);
 // side that begins with the right side compares equal.
 int exprCompareText(std::string_view a, std::string_view b, bool exactOp, bool exactSetting);
 
-std::string exprRtrim(std::string_view s);  // trailing spaces
-std::string exprLtrim(std::string_view s);  // leading space, tab, LF, CR
-bool exprEmptyText(std::string_view s);     // only space, tab, LF, CR
-
-// Julian day number of a Gregorian date; 0 for an invalid date.
-int32_t julianFromYmd(int year, int month, int day);
-// Calendar date of a Julian day number. REQUIRES: julian > 0.
-void ymdFromJulian(int32_t julian, int* year, int* month, int* day);
 
 // "YYYYMMDD", or 8 blanks for the empty date (0).
 std::string dateToDtos(int32_t julian);

@@ -7,6 +7,7 @@
 #include "engine/expr_functions.h"
 #include "engine/expr_parser.h"
 #include "engine/expr_text.h"
+#include "runtime/codepage.h"
 
 namespace engine {
 
@@ -60,7 +61,7 @@ bool arithmetic(const ExprNode& n, const ExprValue& a, const ExprValue& b, ExprV
         if (op == "+") {
             s = a.text + b.text;
         } else {  // "-": the left side's trailing blanks move to the end
-            std::string left = exprRtrim(a.text);
+            std::string left = runtime::RTRIM(a.text);
             s = left + b.text + std::string(a.text.size() - left.size(), ' ');
         }
         if (s.size() > kMaxExprText) { *error = "text result longer than 64 KB"; return false; }

@@ -10,6 +10,7 @@
 #include "engine/index_set_internal.h"
 #include "os/fs.h"
 #include "os/path.h"
+#include "os/path_parts.h"
 
 namespace engine {
 
@@ -106,10 +107,7 @@ Status IndexSet::openAny(std::string_view path, const RecordView& schema, uint32
 
 Status IndexSet::openStructural(std::string_view tablePath, const RecordView& schema, uint32_t recordCount,
                                 IndexOpenMode mode) {
-    std::string base(tablePath);
-    size_t slash = base.find_last_of("/\\");
-    size_t dot = base.find_last_of('.');
-    if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) base.resize(dot);
+    const std::string base = os::withoutExtension(tablePath);
     schema_ = &schema;
     mode_ = mode;
     structuralPath_ = base + ".cdx";
@@ -125,9 +123,7 @@ Status IndexSet::openStructural(std::string_view tablePath, const RecordView& sc
 
 Status IndexSet::openBag(std::string_view path, const RecordView& schema, uint32_t recordCount,
                          IndexOpenMode mode) {
-    std::string p(path);
-    size_t slash = p.find_last_of("/\\"), dot = p.find_last_of('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) p += ".cdx";
+    const std::string p = os::withDefaultExtension(path, ".cdx");
     if (!os::fileExists(p)) return Status(kNotFound, p + ": index file not found");
     return openAny(p, schema, recordCount, mode, false);
 }

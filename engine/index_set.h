@@ -132,9 +132,6 @@ public:
     // beforeWrite for the same record before afterWrite is ignored.
     Status beforeWrite(const RecordView& record);
     Status afterWrite(const RecordView& record);
-    // After the delete flag of `record` changed: updates tags whose key or
-    // FOR condition reads DELETED().
-    Status onDeleteRecall(const RecordView& record);
     // After the table was emptied: every tag of every open bag becomes empty
     // and each file is rewritten compactly (this also repairs a stale bag).
     Status onZap();

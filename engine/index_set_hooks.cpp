@@ -6,36 +6,15 @@
 #include "engine/index_set_internal.h"
 #include "os/fs.h"
 #include "os/path.h"
+#include "os/path_parts.h"
 
 namespace engine {
 
 namespace {
 
-// The same record with the delete flag the other way round: what the record
-// looked like before a delete or recall.
-class FlippedDeleted : public RecordView {
-public:
-    explicit FlippedDeleted(const RecordView& r) : r_(r) {}
-    int fieldCount() const override { return r_.fieldCount(); }
-    const FieldDesc& field(int i) const override { return r_.field(i); }
-    int findField(std::string_view name) const override { return r_.findField(name); }
-    std::string text(int i) const override { return r_.text(i); }
-    double number(int i) const override { return r_.number(i); }
-    int32_t julianDay(int i) const override { return r_.julianDay(i); }
-    bool logical(int i) const override { return r_.logical(i); }
-    double dateTime(int i) const override { return r_.dateTime(i); }
-    bool isNull(int i) const override { return r_.isNull(i); }
-    bool deleted() const override { return !r_.deleted(); }
-    uint32_t recordNumber() const override { return r_.recordNumber(); }
-
-private:
-    const RecordView& r_;
-};
-
-bool hasExtension(const std::string& p) {
-    size_t slash = p.find_last_of("/\\"), dot = p.find_last_of('.');
-    return dot != std::string::npos && (slash == std::string::npos || dot > slash);
-}
+// kUnknown: the tag appeared (another process created it) after the
+// record's keys were noted; where the record stood in it is not known.
+constexpr char kOut = 0, kIn = 1, kSkip = 2, kUnknown = 3;
 
 }  // namespace
 
@@ -149,20 +128,6 @@ Status IndexSet::afterWrite(const RecordView& record) {
     return moveKeys(record, keys, in);
 }
 
-Status IndexSet::onDeleteRecall(const RecordView& record) {
-    bool any = false;
-    for (const Order& o : orders_)
-        any = any || (o.tag->key && o.tag->key->usesDeleted()) || (o.tag->filter && o.tag->filter->usesDeleted());
-    if (!any) return Status();
-    if (Status r = settle(); !r.ok()) return r;
-    FlippedDeleted before(record);
-    std::vector<std::string> keys;
-    std::vector<char> in;
-    Status r = noteKeys(before, &keys, &in);
-    if (!r.ok()) return r;
-    return moveKeys(record, keys, in);
-}
-
 Status IndexSet::onZap() {
     bulk_.reset();  // the kept keys belong to records that are gone
     for (auto& b : bags_) {
@@ -194,7 +159,7 @@ Status IndexSet::createTag(std::string_view bagPath, std::string_view tag, std::
     bulk_.reset();  // the new tag is built from a scan; later appends insert
     CdxBag* bag = nullptr;
     std::string path = bagPath.empty() ? structuralPath_ : std::string(bagPath);
-    if (!bagPath.empty() && !hasExtension(path)) path += ".cdx";
+    if (!bagPath.empty()) path = os::withDefaultExtension(path, ".cdx");
     std::string resolved = os::resolvePath(path);
     for (auto& b : bags_)
         if (os::resolvePath(b->path()) == resolved) bag = b.get();

@@ -13,6 +13,7 @@
 #include "engine/cdx_testutil.h"
 #include "engine/engine.h"
 #include "engine/expr_text.h"
+#include "runtime/dates.h"
 
 namespace engine {
 namespace {
@@ -195,9 +196,9 @@ TEST_F(IndexSetTest, SeekFindsFirstLastAndSoftPositions) {
     EXPECT_EQ(seekNumber(11, true), 5u);
     EXPECT_EQ(set_->seek("10", kKeyText, false, false, false, &r, &found), kTypeMismatch);
     create("BORN", "born");
-    EXPECT_EQ(seekNumber(julianFromYmd(1980, 6, 15)), 0u);
-    EXPECT_EQ(seekNumber(julianFromYmd(1980, 6, 15), true), 4u);
-    EXPECT_EQ(seekNumber(julianFromYmd(1975, 6, 15)), 2u);
+    EXPECT_EQ(seekNumber(runtime::julianFromYmd(1980, 6, 15)), 0u);
+    EXPECT_EQ(seekNumber(runtime::julianFromYmd(1980, 6, 15), true), 4u);
+    EXPECT_EQ(seekNumber(runtime::julianFromYmd(1975, 6, 15)), 2u);
 }
 
 // Random appends, writes, deletes, zaps and packs; after each step every tag
@@ -324,7 +325,7 @@ TEST_F(IndexSetTest, DamagedNodeIsReportedAndTheFileLeftAlone) {
     // Point the tag's root (an interior node) at a child far outside the file.
     std::string bytes = test::readFileBytes(path);
     uint32_t tagHeader = 1536;
-    uint32_t root = cdxLe32(reinterpret_cast<const uint8_t*>(bytes.data()) + tagHeader);
+    uint32_t root = getU32le(reinterpret_cast<const uint8_t*>(bytes.data()) + tagHeader);
     ASSERT_EQ(bytes[root] & 2, 0) << "root should be interior";
     size_t childField = root + 12 + 10 + 4;
     bytes[childField] = '\x7F';
@@ -343,18 +344,22 @@ TEST_F(IndexSetTest, DamagedNodeIsReportedAndTheFileLeftAlone) {
     EXPECT_EQ(test::readFileBytes(path), bytes);
 }
 
-TEST_F(IndexSetTest, DeleteAndRecallHookMovesDeletedAwareTags) {
+// A delete or recall is a change of the record like any other: the tags
+// whose key or FOR condition reads DELETED() move with it.
+TEST_F(IndexSetTest, DeleteAndRecallMoveDeletedAwareTags) {
     open();
     fillFive();
     create("LIVE", "UPPER(name)", ".NOT. DELETED()");
     create("FLAG", "IIF(DELETED(), 'D', 'L') + UPPER(name)");
+    ASSERT_EQ(set_->beforeWrite(table_.record(2)), kOk);
     table_.setDeleted(2, true);
-    ASSERT_EQ(set_->onDeleteRecall(table_.record(2)), kOk);
+    ASSERT_EQ(set_->afterWrite(table_.record(2)), kOk);
     EXPECT_EQ(walk(), (std::vector<uint32_t>{2, 3, 1, 5, 4}));  // "D..." before "L..."
     ASSERT_EQ(set_->setOrder(1), kOk);
     EXPECT_EQ(walk(), (std::vector<uint32_t>{3, 1, 5, 4}));
+    ASSERT_EQ(set_->beforeWrite(table_.record(2)), kOk);
     table_.setDeleted(2, false);
-    ASSERT_EQ(set_->onDeleteRecall(table_.record(2)), kOk);
+    ASSERT_EQ(set_->afterWrite(table_.record(2)), kOk);
     EXPECT_EQ(walk(), (std::vector<uint32_t>{3, 1, 2, 5, 4}));
     checkBags();
 }

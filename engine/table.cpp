@@ -8,20 +8,16 @@
 #include "engine/byte_order.h"
 #include "engine/dbf_field.h"
 #include "engine/status.h"
+#include "os/path_parts.h"
 
 namespace engine {
 namespace {
 
 constexpr size_t kHeaderReadBytes = 16384;  // more than any valid header
 
-// The memo file's name: the table's with the memo extension, same case style.
+// The memo file's name: the table's with the memo extension.
 std::string memoPath(const std::string& tablePath, bool dbt) {
-    size_t slash = tablePath.find_last_of("/\\");
-    size_t dot = tablePath.find_last_of('.');
-    std::string base = (dot != std::string::npos && (slash == std::string::npos || dot > slash))
-                           ? tablePath.substr(0, dot)
-                           : tablePath;
-    return base + (dbt ? ".dbt" : ".fpt");
+    return os::withExtension(tablePath, dbt ? ".dbt" : ".fpt");
 }
 
 }  // namespace

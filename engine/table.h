@@ -115,7 +115,6 @@ public:
     Status lockTable();
     Status unlockTable();
     const std::set<uint32_t>& lockedRecords() const { return recordLocks_; }
-    bool tableLocked() const { return tableLocked_ || !shared_; }
 
     // Indexes.
     IndexSet& indexes() { return *indexes_; }

@@ -8,6 +8,7 @@
 #include "errors/cpu_name.h"
 #include "errors/info_version.h"
 #include "os/fs.h"
+#include "os/system_facts.h"
 #include "runtime/dates.h"
 #include "runtime/frames.h"
 
@@ -31,11 +32,7 @@ void executableFacts(ReportFacts& f) {
     f.exeSizeBytes = static_cast<uint64_t>(st.st_size);
     std::time_t modified = st.st_mtime;
     std::tm local{};
-#if defined(_WIN32)
-    localtime_s(&local, &modified);
-#else
-    localtime_r(&modified, &local);
-#endif
+    if (!os::localTime(modified, &local)) return;
     f.exeDate =
         runtime::DTOC(runtime::makeDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday));
 }

@@ -1,42 +1,38 @@
-// Facts about the machine and the process that the error report prints:
-// system version, physical memory, the process's memory use, the list of
-// top-level window titles and the file-handle allowance. One implementation
-// per platform (win32_system_facts.cpp, posix_system_facts.cpp).
+// Facts about the machine and the process that the error report prints
+// (os/system_facts.h gathers them), under the report's own names: system
+// version, physical memory, the process's memory use, the list of top-level
+// window titles and the file-handle allowance.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "os/fs.h"
+#include "os/system_facts.h"
+
 namespace errors {
 
+using os::OsVersion;
+using os::ProcessMemory;
+using os::physicalMemoryBytes;
+using os::processMemory;
+
 // The system version list: major, minor, build number, platform id and the
-// service-pack text. On Windows the platform id is 2 for the NT family; on
-// other systems the kernel release numbers are given and the id is 0.
-struct OsVersion {
-    int major = 0;
-    int minor = 0;
-    int build = 0;
-    int platformId = 0;
-    std::string servicePack;
-};
-
-OsVersion GETVERSION();
-bool ISWINNT();
-
-// Installed physical memory in bytes (0 when it cannot be read).
-uint64_t physicalMemoryBytes();
-
-// Memory the process uses now and the most it has used, in bytes.
-struct ProcessMemory {
-    uint64_t currentBytes = 0;
-    uint64_t peakBytes = 0;
-};
-ProcessMemory processMemory();
+// service-pack text.
+inline OsVersion GETVERSION() {
+    return os::osVersion();
+}
+// True on the Windows NT family (platform id 2).
+inline bool ISWINNT() {
+    return GETVERSION().platformId == 2;
+}
 
 // Titles of the visible top-level windows in window order, each title once.
 // Empty where there is no window system.
-std::vector<std::string> GETTASKS();
+inline std::vector<std::string> GETTASKS() {
+    return os::topWindowTitles();
+}
 
 // The task counter of the old 16-bit systems; always 0 here.
 inline int GETNUMTASKS() {
@@ -44,7 +40,9 @@ inline int GETNUMTASKS() {
 }
 
 // The file-handle allowance as the platform answers a request for 0 handles
-// (the Windows call answers the number it was given).
-int handleCountAnswer();
+// (the Windows call answers the number it was given; elsewhere 0).
+inline int handleCountAnswer() {
+    return static_cast<int>(os::setHandleCount(0));
+}
 
 }  // namespace errors

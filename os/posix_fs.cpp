@@ -16,17 +16,17 @@
 #include "os/fault.h"
 #include "os/fs.h"
 #include "os/path.h"
+#include "os/path_parts.h"
 #include "os/posix_io.h"
 
 namespace os {
 namespace {
 
+// The last name of a path, also when the path ends with separators.
 std::string lastComponent(const std::string& path) {
-    size_t end = path.find_last_not_of("/\\");
-    if (end == std::string::npos) return std::string();
-    size_t start = path.find_last_of("/\\", end);
-    return path.substr(start == std::string::npos ? 0 : start + 1,
-                       end - (start == std::string::npos ? 0 : start + 1) + 1);
+    std::string_view p(path);
+    while (!p.empty() && isPathSeparator(p.back())) p.remove_suffix(1);
+    return std::string(fileNameOf(p));
 }
 
 bool sameFile(const std::string& a, const std::string& b) {

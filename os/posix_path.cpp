@@ -7,13 +7,10 @@
 #include <vector>
 
 #include "os/path.h"
+#include "os/path_parts.h"
 
 namespace os {
 namespace {
-
-bool isSeparator(char c) {
-    return c == '/' || c == '\\';
-}
 
 // Folds a name byte to lower case the way Windows compares names: ASCII and
 // the Windows-1252 letters (the program writes its names in that code page).
@@ -46,7 +43,7 @@ std::vector<std::string> splitComponents(const std::string& path) {
     std::vector<std::string> parts;
     std::string current;
     for (char c : path) {
-        if (!isSeparator(c)) {
+        if (!isPathSeparator(c)) {
             current += c;
         } else if (!current.empty()) {
             parts.push_back(std::move(current));
@@ -78,7 +75,7 @@ std::optional<std::string> findIgnoringCase(const std::string& folder, const std
 
 std::string append(const std::string& base, const std::string& name) {
     if (base.empty()) return name;
-    if (isSeparator(base.back())) return base + name;
+    if (isPathSeparator(base.back())) return base + name;
     return base + "/" + name;
 }
 
@@ -86,7 +83,7 @@ std::string append(const std::string& base, const std::string& name) {
 
 std::string resolvePath(const std::string& path) {
     if (path.empty()) return path;
-    std::string out = isSeparator(path.front()) ? "/" : "";
+    std::string out = isPathSeparator(path.front()) ? "/" : "";
     bool resolving = true;  // false from the first missing component on
     for (const std::string& part : splitComponents(path)) {
         std::string exact = append(out, part);
@@ -98,7 +95,7 @@ std::string resolvePath(const std::string& path) {
         resolving = match.has_value();
         out = append(out, match ? *match : part);
     }
-    if (isSeparator(path.back()) && !out.empty() && out.back() != '/') out += '/';
+    if (isPathSeparator(path.back()) && !out.empty() && out.back() != '/') out += '/';
     return out;
 }
 

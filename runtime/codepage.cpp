@@ -71,11 +71,6 @@ bool isWhite(unsigned char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
 
-std::string_view stripTrailingSpaces(std::string_view s) {
-    size_t n = s.size();
-    while (n > 0 && s[n - 1] == ' ') --n;
-    return s.substr(0, n);
-}
 
 }  // namespace
 
@@ -93,10 +88,6 @@ unsigned char upperByte(unsigned char c) {
     return page().upper[c];
 }
 
-unsigned char lowerByte(unsigned char c) {
-    return page().lower[c];
-}
-
 // Both pages map a-z and A-Z, so the tables alone give the result.
 std::string UPPER(std::string_view s) {
     const auto& table = page().upper;
@@ -112,8 +103,24 @@ std::string LOWER(std::string_view s) {
     return out;
 }
 
+std::string_view trimTrailingSpaces(std::string_view s) {
+    size_t n = s.size();
+    while (n > 0 && s[n - 1] == ' ') --n;
+    return s.substr(0, n);
+}
+
+std::string_view trimLeadingWhite(std::string_view s) {
+    size_t i = 0;
+    while (i < s.size() && isWhite(static_cast<unsigned char>(s[i]))) ++i;
+    return s.substr(i);
+}
+
+std::string_view allTrimmed(std::string_view s) {
+    return trimLeadingWhite(trimTrailingSpaces(s));
+}
+
 std::string RTRIM(std::string_view s) {
-    return std::string(stripTrailingSpaces(s));
+    return std::string(trimTrailingSpaces(s));
 }
 
 std::string TRIM(std::string_view s) {
@@ -121,13 +128,11 @@ std::string TRIM(std::string_view s) {
 }
 
 std::string LTRIM(std::string_view s) {
-    size_t i = 0;
-    while (i < s.size() && isWhite(static_cast<unsigned char>(s[i]))) ++i;
-    return std::string(s.substr(i));
+    return std::string(trimLeadingWhite(s));
 }
 
 std::string ALLTRIM(std::string_view s) {
-    return LTRIM(stripTrailingSpaces(s));
+    return std::string(allTrimmed(s));
 }
 
 bool emptyText(std::string_view s) {
@@ -185,10 +190,6 @@ std::string STUFF(std::string_view s, int nStart, int nDelete, std::string_view 
     return out;
 }
 
-int letterWeight(unsigned char c) {
-    return page().weight[c];
-}
-
 namespace {
 
 int compareBytesIn(const CodePage& p, unsigned char a, unsigned char b) {
@@ -208,8 +209,8 @@ int compareBytes(unsigned char a, unsigned char b) {
 int compareTextWith(std::string_view a, std::string_view b, bool exactOp, bool exactSetting) {
     const bool exact = exactOp || exactSetting;
     if (exactSetting && !exactOp) {
-        a = stripTrailingSpaces(a);
-        b = stripTrailingSpaces(b);
+        a = trimTrailingSpaces(a);
+        b = trimTrailingSpaces(b);
     }
     const CodePage& p = page();
     const size_t m = a.size() < b.size() ? a.size() : b.size();

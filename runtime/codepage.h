@@ -24,13 +24,16 @@ std::string HB_SETCODEPAGE(std::optional<std::string_view> name = std::nullopt);
 std::string UPPER(std::string_view s);
 std::string LOWER(std::string_view s);
 unsigned char upperByte(unsigned char c);  // UPPER of one byte
-unsigned char lowerByte(unsigned char c);
 
 // Removes trailing blanks (space only), then leading space, tab, LF and CR.
 std::string ALLTRIM(std::string_view s);
 std::string RTRIM(std::string_view s);  // trailing spaces only (also TRIM)
 std::string TRIM(std::string_view s);
 std::string LTRIM(std::string_view s);  // leading space, tab, LF, CR
+// The same three rules on a view of the text, without a copy.
+std::string_view trimTrailingSpaces(std::string_view s);  // RTRIM
+std::string_view trimLeadingWhite(std::string_view s);    // LTRIM
+std::string_view allTrimmed(std::string_view s);          // ALLTRIM
 
 // EMPTY(x): text with no byte other than space/tab/LF/CR; number 0; false;
 // the empty date; an array without elements; nothing. Code blocks and
@@ -47,11 +50,6 @@ int AT(std::string_view needle, std::string_view haystack);
 // Replaces nDelete bytes at 1-based position nStart by insert. A start
 // before 1 counts as 1, one past the end appends; nDelete is clipped.
 std::string STUFF(std::string_view s, int nStart, int nDelete, std::string_view insert);
-
-// Collation weight of a byte under the current page: letters of the page's
-// alphabets get their alphabet position (upper case 0..32, lower case
-// 33..65 under ESWIN); other bytes return -1 and compare by byte value.
-int letterWeight(unsigned char c);
 
 // Compares two bytes as the comparison algorithm does: <0, 0, >0.
 int compareBytes(unsigned char a, unsigned char b);

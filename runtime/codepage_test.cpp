@@ -134,6 +134,17 @@ TEST_F(CodePageTest, TrimEmptySearchAndStuff) {
     EXPECT_EQ(ALLTRIM(" \tA B  "), "A B");
     EXPECT_EQ(ALLTRIM("A\t "), "A\t");  // only blanks are trimmed on the right
     EXPECT_EQ(RTRIM("  A  "), "  A");
+    EXPECT_EQ(LTRIM("\r\n\t A "), "A ");
+    EXPECT_EQ(ALLTRIM(""), "");
+    EXPECT_EQ(ALLTRIM("   "), "");
+    // The views follow the same rules and point into the text they were given.
+    const std::string text = " \tA B\t  ";
+    EXPECT_EQ(allTrimmed(text), "A B\t");
+    EXPECT_EQ(allTrimmed(text).data(), text.data() + 2);
+    EXPECT_EQ(trimTrailingSpaces(text), " \tA B\t");
+    EXPECT_EQ(trimLeadingWhite(text), "A B\t  ");
+    EXPECT_TRUE(emptyText(""));
+    EXPECT_FALSE(emptyText(std::string_view("\0", 1)));
     EXPECT_TRUE(EMPTY("   "));
     EXPECT_TRUE(EMPTY(" \t\r\n"));
     EXPECT_TRUE(EMPTY(0));

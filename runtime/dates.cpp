@@ -19,25 +19,9 @@ struct Ymd {
     int day = 0;
 };
 
-// Gregorian calendar <-> julian day number (valid for every year >= 1).
-std::int32_t toJulian(int y, int m, int d) {
-    const int a = (14 - m) / 12;
-    const int yy = y + 4800 - a;
-    const int mm = m + 12 * a - 3;
-    return d + (153 * mm + 2) / 5 + 365 * yy + yy / 4 - yy / 100 + yy / 400 - 32045;
-}
-
 Ymd fromJulian(std::int32_t j) {
-    const int a = j + 32044;
-    const int b = (4 * a + 3) / 146097;
-    const int c = a - 146097 * b / 4;
-    const int d = (4 * c + 3) / 1461;
-    const int e = c - 1461 * d / 4;
-    const int m = (5 * e + 2) / 153;
     Ymd r;
-    r.day = e - (153 * m + 2) / 5 + 1;
-    r.month = m + 3 - 12 * (m / 10);
-    r.year = 100 * b + d - 4800 + m / 10;
+    ymdFromJulian(j, &r.year, &r.month, &r.day);
     return r;
 }
 
@@ -121,10 +105,31 @@ int daysInMonth(int year, int month) {
     return kDays[month - 1];
 }
 
+// The day number arithmetic (Fliegel and Van Flandern) in 64 bits, so that
+// a day number read from a damaged file cannot overflow it.
+std::int32_t julianFromYmd(int year, int month, int day) {
+    if (year < kMinYear || year > kMaxYear) return 0;
+    if (day < 1 || day > daysInMonth(year, month)) return 0;
+    const int a = (14 - month) / 12;
+    const std::int64_t y = static_cast<std::int64_t>(year) + 4800 - a;
+    const std::int64_t m = month + 12 * a - 3;
+    return static_cast<std::int32_t>(day + (153 * m + 2) / 5 + 365 * y + y / 4 - y / 100 + y / 400 - 32045);
+}
+
+void ymdFromJulian(std::int32_t julian, int* year, int* month, int* day) {
+    const std::int64_t a = static_cast<std::int64_t>(julian) + 32044;
+    const std::int64_t b = (4 * a + 3) / 146097;
+    const std::int64_t c = a - 146097 * b / 4;
+    const std::int64_t d = (4 * c + 3) / 1461;
+    const std::int64_t e = c - 1461 * d / 4;
+    const std::int64_t m = (5 * e + 2) / 153;
+    *day = static_cast<int>(e - (153 * m + 2) / 5 + 1);
+    *month = static_cast<int>(m + 3 - 12 * (m / 10));
+    *year = static_cast<int>(100 * b + d - 4800 + m / 10);
+}
+
 Date makeDate(int year, int month, int day) {
-    if (year < kMinYear || year > kMaxYear) return {};
-    if (day < 1 || day > daysInMonth(year, month)) return {};
-    return Date{toJulian(year, month, day)};
+    return Date{julianFromYmd(year, month, day)};
 }
 
 int YEAR(Date d) {
@@ -143,7 +148,7 @@ int DOW(Date d) {
 Date addDays(Date d, int days) {
     if (d.empty()) return {};
     const std::int64_t j = static_cast<std::int64_t>(d.julian) + days;
-    if (j < toJulian(kMinYear, 1, 1) || j > toJulian(kMaxYear, 12, 31)) return {};
+    if (j < julianFromYmd(kMinYear, 1, 1) || j > julianFromYmd(kMaxYear, 12, 31)) return {};
     return Date{static_cast<std::int32_t>(j)};
 }
 

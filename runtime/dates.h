@@ -2,6 +2,7 @@
 // conversions under the DATEFORMAT, EPOCH and century settings.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -13,6 +14,17 @@ namespace runtime {
 // day (month 0 or 13, 30 February, year outside 1..9999).
 Date makeDate(int year, int month, int day);
 bool isLeapYear(int year);
+
+// The julian day number of a day of the Gregorian calendar, extended back
+// before its introduction (1 January of year 1 is day 1721426, 15 October
+// 1582 is day 2299161); 0 when the numbers name no real day of the years
+// 1..9999. Dates, the engine's date fields and its index keys all count
+// days this way.
+std::int32_t julianFromYmd(int year, int month, int day);
+// The Gregorian year, month and day of a day number. Any number gives a
+// result without overflow; those outside the years 1..9999 give years
+// outside that range, which callers check.
+void ymdFromJulian(std::int32_t julian, int* year, int* month, int* day);
 int daysInMonth(int year, int month);  // 0 for a month outside 1..12
 
 // Parts of a date; 0 for the empty date.

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <cstdint>
+
 #include "runtime/settings.h"
 
 namespace runtime {
@@ -39,6 +42,48 @@ TEST_F(DatesTest, CalendarRoundTripsAndRejectsImpossibleDays) {
     EXPECT_EQ(YEAR(Date{}), 0);
     EXPECT_TRUE(addDays(Date{}, 5).empty());
     EXPECT_TRUE(addDays(makeDate(9999, 12, 31), 1).empty());
+}
+
+// The day numbers of the calendar's edges: the first and last day of the
+// years kept, the Gregorian reform (counted back without its ten-day gap),
+// century years that are and are not leap years, and the empty day 0.
+TEST_F(DatesTest, DayNumbersAtTheCalendarsEdges) {
+    EXPECT_EQ(julianFromYmd(1, 1, 1), 1721426);
+    EXPECT_EQ(julianFromYmd(9999, 12, 31), 5373484);
+    EXPECT_EQ(julianFromYmd(1582, 10, 15), 2299161);
+    EXPECT_EQ(julianFromYmd(1582, 10, 4), 2299150);
+    EXPECT_EQ(julianFromYmd(1970, 1, 1), 2440588);
+    EXPECT_EQ(julianFromYmd(1900, 3, 1) - julianFromYmd(1900, 2, 28), 1);
+    EXPECT_EQ(julianFromYmd(2000, 3, 1) - julianFromYmd(2000, 2, 28), 2);
+    EXPECT_EQ(julianFromYmd(2100, 2, 29), 0);
+    EXPECT_EQ(julianFromYmd(0, 12, 31), 0);
+    EXPECT_EQ(julianFromYmd(10000, 1, 1), 0);
+    EXPECT_EQ(julianFromYmd(2024, 0, 1), 0);
+    EXPECT_EQ(julianFromYmd(2024, 1, 0), 0);
+    int y = 0, m = 0, d = 0;
+    for (std::int32_t j : {1721426, 2299160, 2299161, 2451604, 5373484}) {
+        ymdFromJulian(j, &y, &m, &d);
+        EXPECT_EQ(julianFromYmd(y, m, d), j) << y << "-" << m << "-" << d;
+    }
+    ymdFromJulian(2299160, &y, &m, &d);
+    EXPECT_EQ(y * 10000 + m * 100 + d, 15821014);
+}
+
+TEST_F(DatesTest, EveryDayRoundTripsAndDamagedDayNumbersDoNotOverflow) {
+    int y = 0, m = 0, d = 0;
+    for (std::int32_t j = 1721426; j <= 5373484; j += 7) {
+        ymdFromJulian(j, &y, &m, &d);
+        ASSERT_EQ(julianFromYmd(y, m, d), j);
+    }
+    // A date field of a damaged table can hold any 32-bit number.
+    ymdFromJulian(INT32_MAX, &y, &m, &d);
+    EXPECT_GT(y, 9999);
+    EXPECT_EQ(julianFromYmd(y, m, d), 0);
+    ymdFromJulian(INT32_MIN, &y, &m, &d);
+    EXPECT_LT(y, 1);
+    EXPECT_TRUE(STOD("        ").empty());
+    EXPECT_EQ(DTOS(Date{}), "        ");
+    EXPECT_EQ(DTOS(makeDate(1, 1, 1)), "00010101");
 }
 
 TEST_F(DatesTest, StartupFormatConvertsBothWays) {

@@ -136,10 +136,6 @@ bool Value::logicalOr(bool fallback) const {
     return isLogical() ? logical() : fallback;
 }
 
-std::string VALTYPE(const Value& v) {
-    return std::string(1, v.typeLetter());
-}
-
 bool sameName(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i) {

@@ -1,5 +1,5 @@
 // The dynamic value of the runtime: nothing, text, number, logical, date, array,
-// code block, object and memo, with the one-letter type codes VALTYPE reports.
+// code block, object and memo, with their one-letter type codes.
 #pragma once
 
 #include <concepts>
@@ -63,7 +63,7 @@ struct Number {
 // Text of explicit length (any byte, including zero), Windows-1252.
 struct Text {
     std::string bytes;
-    bool memo = false;  // true when it came from a memo field: VALTYPE "M"
+    bool memo = false;  // true when it came from a memo field: type letter "M"
 };
 
 using Array = std::vector<Value>;
@@ -145,9 +145,6 @@ public:
 private:
     std::variant<std::monostate, Text, Number, bool, Date, ArrayPtr, Block, ObjectPtr, DateTime> v_;
 };
-
-// VALTYPE(x): the one-letter type code as a text of length 1.
-std::string VALTYPE(const Value& v);
 
 // An object: a class name and named fields, names looked up without regard
 // to case (ASCII). Field order is the order of first assignment.

@@ -23,11 +23,6 @@ std::optional<T> getSet(std::optional<T>& member, std::optional<T> newValue) {
     return member;
 }
 
-template <class T>
-void defaultTo(std::optional<T>& member, T value) {
-    if (!member) member = std::move(value);
-}
-
 }  // namespace
 
 std::optional<std::string> CPATHDBF(std::optional<std::string> c) {
@@ -53,15 +48,6 @@ std::optional<bool> LNEWCONTA(std::optional<bool> l) {
 }
 std::optional<bool> LBALDRIMEX(std::optional<bool> l) {
     return getSet(context().perCompanyLayout, l);
-}
-
-void defaultCompanyContext() {
-    CompanyContext& c = context();
-    for (auto* text : {&c.pathDbf, &c.pathTmp, &c.dbfConta, &c.dbfConta2, &c.codEmp, &c.codEmp2}) {
-        defaultTo(*text, std::string());
-    }
-    defaultTo(c.newConta, false);
-    defaultTo(c.perCompanyLayout, false);
 }
 
 void clearCompanyContext() {

@@ -1,7 +1,7 @@
 // The company context of the view routines: the folders and codes of the
 // current company and of its linked accounting companies. Each value is a
-// get/set accessor; all are absent until the first view begins, which
-// defaults them. The updater itself never sets them.
+// get/set accessor, absent until it is set; the updater itself never sets
+// them.
 #pragma once
 
 #include <optional>
@@ -24,10 +24,6 @@ std::optional<std::string> CCODEMP2(
 std::optional<bool> LNEWCONTA(std::optional<bool> l = std::nullopt);
 // View file names follow the accounting product's per-company folder layout.
 std::optional<bool> LBALDRIMEX(std::optional<bool> l = std::nullopt);
-
-// Gives every absent value its default ("" and false); values already set
-// keep theirs. The first view that begins calls it.
-void defaultCompanyContext();
 
 // Back to the load state (everything absent). For tests.
 void clearCompanyContext();

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "os/fs.h"
+#include "os/path_parts.h"
 #include "runtime/alert.h"
 #include "runtime/codepage.h"
 #include "runtime/strings.h"
@@ -32,10 +33,6 @@ bool bindKernel() {
     return false;
 }
 
-bool isSeparator(char ch) {
-    return ch == '\\' || ch == '/';
-}
-
 }  // namespace
 
 std::optional<bool> SETCURRENTDIRECTORY(std::string_view cFolder) {
@@ -61,8 +58,8 @@ std::string GETPATHSHORT(std::string_view cPath) {
 
 std::string curDirOf(std::string_view dir) {
     if (dir.size() >= 2 && dir[1] == ':') dir.remove_prefix(2);
-    while (!dir.empty() && isSeparator(dir.front())) dir.remove_prefix(1);
-    while (!dir.empty() && isSeparator(dir.back())) dir.remove_suffix(1);
+    while (!dir.empty() && os::isPathSeparator(dir.front())) dir.remove_prefix(1);
+    while (!dir.empty() && os::isPathSeparator(dir.back())) dir.remove_suffix(1);
     std::string out(dir);
     for (char& ch : out) {
         if (ch == '/') ch = '\\';

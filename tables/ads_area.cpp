@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "os/path_parts.h"
 #include "runtime/alert.h"
 #include "runtime/dates.h"
 #include "runtime/error.h"
@@ -13,12 +14,6 @@
 namespace tables {
 
 namespace {
-
-bool hasExtension(std::string_view name) {
-    size_t slash = name.find_last_of("\\/:");
-    size_t dot = name.rfind('.');
-    return dot != std::string_view::npos && (slash == std::string_view::npos || dot > slash);
-}
 
 // The engine's date format is switched to "YYYYMMDD" while a date field is
 // read or written, and put back afterwards, so that the text the engine
@@ -65,7 +60,7 @@ bool isDateType(char t) { return t == 'D' || t == 'T'; }
 
 std::string withTableExtension(std::string_view fileName, int tableType) {
     std::string name(fileName);
-    if (!hasExtension(name)) name += (tableType == 3) ? ".adt" : ".dbf";
+    if (!os::hasExtension(name)) name += (tableType == 3) ? ".adt" : ".dbf";
     return name;
 }
 

@@ -74,17 +74,16 @@ public:
 
     engine::Handle handle() const { return handle_; }
     int tableType() const { return tableType_; }
-    bool tableLocked() const { return tableLocked_; }
 
 private:
     bool rewriteWhole(engine::Status (*operation)(engine::Handle));
     AdsArea(engine::Handle handle, std::string fileName, std::string driverName, int tableType,
             bool shared, bool readOnly);
     engine::Status readFields();
-    void readFlags();          // bof/eof from the engine (4, 5)
+    void readFlags();          // bof/eof as the engine reports them
     void standAtEnd();         // after a failed navigation: bof, eof, not found
     void afterTopOrBottom();   // the flag rule shared by go top, go bottom and seek
-    uint32_t refreshCount();   // 84, cached
+    uint32_t refreshCount();   // the engine's record count, kept in the area
     runtime::Value readDate(int field);
     runtime::Value readDateTime(int field);
     runtime::Value readMemo(int field);

@@ -2,6 +2,7 @@
 // set, create, count) and closing.
 #include <cstdio>
 
+#include "os/path_parts.h"
 #include "runtime/error.h"
 #include "tables/ads.h"
 #include "tables/ads_area.h"
@@ -121,18 +122,8 @@ bool AdsArea::setOrder(std::string_view tagName) {
 std::string AdsArea::indexFileFor(std::string_view bagName) const {
     std::string ext = tableType_ == 1 ? ".ntx" : ".cdx";
     std::string name(bagName);
-    if (name.empty()) {
-        name = fileName_;
-        size_t slash = name.find_last_of("\\/");
-        size_t dot = name.rfind('.');
-        if (dot != std::string::npos && (slash == std::string::npos || dot > slash))
-            name.resize(dot);
-        return name + ext;
-    }
-    size_t slash = name.find_last_of("\\/");
-    size_t dot = name.rfind('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) name += ext;
-    return name;
+    if (name.empty()) return os::withExtension(fileName_, ext);
+    return os::withDefaultExtension(name, ext);
 }
 
 bool AdsArea::orderListAdd(std::string_view bagName) {

@@ -1,14 +1,7 @@
 // Physical repair of table headers: REWRITETABLEINFO on one file and
 // CHECKINTEGRITYDATA on every table of a folder.
 //
-// dBASE header bytes used here (little-endian):
-//   offset  size  meaning
-//   4       4     record count
-//   8       2     header length (header + descriptors + terminator)
-//   10      2     record length (deletion flag included)
-//   32      32*n  field descriptors, ended by the byte 0x0D
-//   0       1     file type: 0x30, 0x31, 0x32 are the newer format
-// In each descriptor bytes 18-19 (reserved in the older formats) and 24-31
+// The header's bytes are laid out in engine/dbf_header.h. In each descriptor bytes 18-19 (reserved in the older formats) and 24-31
 // (work area, set-fields flag, reserved, index flag) are cleared. In the
 // newer format bytes 18-23 hold the field's flags (system, nullable, binary,
 // autoincrement), its next autoincrement value and step: there only 24-31
@@ -21,6 +14,8 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/byte_order.h"
+#include "engine/dbf_header.h"
 #include "os/file.h"
 #include "os/fs.h"
 #include "runtime/codepage.h"
@@ -35,11 +30,6 @@ constexpr uint64_t kHeaderBytes = 32;
 constexpr uint64_t kDescriptorBytes = 32;
 constexpr unsigned char kTerminator = 0x0D;
 constexpr unsigned char kEofMark = 0x1A;
-
-uint32_t u32(const unsigned char* p) {
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-uint32_t u16(const unsigned char* p) { return p[0] | (p[1] << 8); }
 
 bool newerFormat(unsigned char fileType) { return fileType == 0x30 || fileType == 0x31 || fileType == 0x32; }
 
@@ -105,9 +95,9 @@ runtime::Value REWRITETABLEINFO(std::string_view cFile) {
     unsigned char h[kHeaderBytes];
     auto got = f.read(0, h, sizeof h);
     if (!got.ok() || *got != sizeof h) return result(false, 0, 0, 0, static_cast<double>(actual));
-    uint32_t count = u32(h + 4);
-    uint32_t headerLen = u16(h + 8);
-    uint32_t recLen = u16(h + 10);
+    uint32_t count = engine::getU32le(h + engine::kDbfRecordCountOffset);
+    uint32_t headerLen = engine::getU16le(h + engine::kDbfHeaderLengthOffset);
+    uint32_t recLen = engine::getU16le(h + engine::kDbfRecordLengthOffset);
     bool lastOk = clearDescriptors(f, headerLen, actual, newerFormat(h[0]));
     // A header whose lengths cannot be right says nothing about where the
     // records end: the size is left alone rather than cut on its word.
@@ -118,11 +108,9 @@ runtime::Value REWRITETABLEINFO(std::string_view cFile) {
     uint32_t stored = storedRecords(f, headerLen, recLen, count, actual);
     uint64_t expected = static_cast<uint64_t>(stored) * recLen + headerLen;
     if (stored != count) {
-        unsigned char c[4] = {static_cast<unsigned char>(stored),
-                              static_cast<unsigned char>(stored >> 8),
-                              static_cast<unsigned char>(stored >> 16),
-                              static_cast<unsigned char>(stored >> 24)};
-        lastOk = f.write(4, c, sizeof c).ok() && lastOk;
+        unsigned char c[4];
+        engine::putU32le(c, stored);
+        lastOk = f.write(engine::kDbfRecordCountOffset, c, sizeof c).ok() && lastOk;
     }
     bool endsRight = actual == expected || (actual == expected + 1 && byteAt(f, expected) == kEofMark);
     if (stored != count || !endsRight) {

@@ -107,10 +107,6 @@ std::string setDefault(std::optional<std::string_view> cName, std::string_view o
 
 }  // namespace
 
-void addRddImplementation(std::string_view name, RddFactory factory) {
-    registry().known[upperName(name)] = std::move(factory);
-}
-
 int RDDREGISTER(std::string_view cName, int nKind) {
     Registry& reg = registry();
     std::string name = upperName(cName);

@@ -145,10 +145,9 @@ public:
     virtual bool create(std::string_view fileName, const std::vector<FieldInfo>& fields) = 0;
 };
 
-// Makes a driver implementation known under its name, so that RDDREGISTER
-// can register it. The built-in drivers and "ADS" are known from the start.
+// A driver implementation's maker, by the name RDDREGISTER knows it under.
+// The built-in drivers and "ADS" are known from the start.
 using RddFactory = std::function<std::unique_ptr<Rdd>()>;
-void addRddImplementation(std::string_view name, RddFactory factory);
 
 // RDDREGISTER(cName, nKind): registers a known driver under cName (any
 // case). Returns 0 when registered, 1 when it already was, 3 when no driver

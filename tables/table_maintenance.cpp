@@ -3,8 +3,10 @@
 // DELIMPRDBF, XDBSETDRIVER).
 #include "tables/maintenance.h"
 
+#include "engine/dbf_header.h"
 #include "os/file.h"
 #include "os/fs.h"
+#include "os/path_parts.h"
 #include "runtime/codepage.h"
 #include "tables/dbcmd.h"
 #include "tables/rdd.h"
@@ -25,16 +27,8 @@ Hooks& hooks() {
     return h;
 }
 
-// Byte 28 of a dBASE header: table flags; bit 0 announces a structural index.
-constexpr uint64_t kTableFlagsOffset = 28;
-constexpr unsigned char kStructuralIndexFlag = 0x01;
-
 std::string withDbfExtension(std::string_view file) {
-    std::string name(file);
-    size_t slash = name.find_last_of("\\/");
-    size_t dot = name.rfind('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) name += ".dbf";
-    return name;
+    return os::withDefaultExtension(file, ".dbf");
 }
 
 }  // namespace
@@ -49,14 +43,11 @@ std::string startPath() { return hooks().startPath ? hooks().startPath() : std::
 bool touchMode() { return hooks().touchMode && hooks().touchMode(); }
 
 std::string fileFolder(std::string_view path) {
-    size_t slash = path.find_last_of("\\/");
-    if (slash == std::string_view::npos) return {};
-    return runtime::UPPER(path.substr(0, slash + 1));
+    return runtime::UPPER(os::folderOf(path));
 }
 
 std::string fileBaseName(std::string_view path) {
-    size_t slash = path.find_last_of("\\/");
-    std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
+    std::string_view name = os::fileNameOf(path);
     name = name.substr(0, name.find('.'));
     return runtime::ALLTRIM(name);
 }
@@ -69,13 +60,13 @@ bool CHECKMDX(std::string_view cFile) {
                                os::Disposition::OpenExisting);
     if (!file.ok()) return false;
     unsigned char flags = 0;
-    auto got = file->read(kTableFlagsOffset, &flags, 1);
+    auto got = file->read(engine::kDbfFlagsOffset, &flags, 1);
     if (!got.ok() || *got != 1) return false;
-    if ((flags & kStructuralIndexFlag) == 0) return false;
+    if ((flags & engine::kDbfFlagCdx) == 0) return false;
     // Only the structural-index bit goes: the memo and container bits stay
     // true to the file, which other programs read.
-    flags = static_cast<unsigned char>(flags & ~kStructuralIndexFlag);
-    return file->write(kTableFlagsOffset, &flags, 1).ok();
+    flags = static_cast<unsigned char>(flags & ~engine::kDbfFlagCdx);
+    return file->write(engine::kDbfFlagsOffset, &flags, 1).ok();
 }
 
 void LIB_INDEXDATA(std::string_view cTag, const runtime::Value&, std::string_view cKey,

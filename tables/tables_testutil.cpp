@@ -11,6 +11,7 @@
 #include "os/clock.h"
 #include "os/file.h"
 #include "os/fs.h"
+#include "os/path_parts.h"
 #include "os/process.h"
 #include "runtime/error.h"
 #include "runtime/neterr.h"
@@ -158,8 +159,7 @@ std::string selfProgram() {
 
 std::string tablesTestProgram() {
     const std::string self = selfProgram();
-    const size_t slash = self.find_last_of("/\\");
-    const std::string dir = slash == std::string::npos ? std::string() : self.substr(0, slash + 1);
+    const std::string dir(os::folderOf(self));
     const bool exe = self.size() > 4 && (self.ends_with(".exe") || self.ends_with(".EXE"));
     return dir + "tables_tests" + (exe ? ".exe" : "");
 }

@@ -4,6 +4,7 @@
 
 #include <array>
 
+#include "os/path_parts.h"
 #include "runtime/codepage.h"
 #include "runtime/error.h"
 #include "runtime/frames.h"
@@ -58,11 +59,7 @@ void closeArea(int n) {
 
 // The base name of a file: without folder and without extension.
 std::string baseName(std::string_view file) {
-    size_t slash = file.find_last_of("\\/:");
-    std::string_view name = slash == std::string_view::npos ? file : file.substr(slash + 1);
-    size_t dot = name.rfind('.');
-    if (dot != std::string_view::npos) name = name.substr(0, dot);
-    return std::string(name);
+    return std::string(os::stemOf(file));
 }
 
 // An alias may not begin with a digit, nor be one of the single letters A

@@ -3,16 +3,18 @@
 
 #include <algorithm>
 
+#include "engine/byte_order.h"
 #include "engine/dbf_header.h"
 #include "os/file.h"
 #include "os/fs.h"
+#include "os/path_parts.h"
 #include "updater/file_steps.h"
 #include "updater/table_files.h"
 
 namespace updater {
 namespace {
 
-std::string fileName(const std::string& path) { return path.substr(path.find_last_of("\\/") + 1); }
+std::string fileName(const std::string& path) { return std::string(os::fileNameOf(path)); }
 
 std::string describeOpenFailure(const std::string& path, uint32_t code) {
     std::string name = fileName(path);
@@ -137,7 +139,7 @@ TableLayout readLayout(const std::string& path) {
     }
     bytes.resize(got.value());
     if (bytes.size() == 32) {
-        size_t headerBytes = static_cast<uint8_t>(bytes[8]) | static_cast<uint8_t>(bytes[9]) << 8;
+        size_t headerBytes = engine::getU16le(reinterpret_cast<const uint8_t*>(bytes.data()) + engine::kDbfHeaderLengthOffset);
         bytes.resize(std::max<size_t>(headerBytes, 32));
         got = file.value().read(0, bytes.data(), bytes.size());
         if (!got.ok()) {

@@ -85,12 +85,6 @@ std::string APPMAINEXENAME() {
     return "BALDRIMW.EXE";
 }
 
-bool RECCOPY(std::string_view cAlias) {
-    Value values = tables::inAlias(cAlias, [] { return tables::ACAMPOSLEE(); });
-    if (values.isArray()) tables::ACAMPOSGRABA(values);
-    return true;
-}
-
 bool TI_COMPARE(const Value& xLeft, const Value& xRight) {
     if (xLeft.isText()) return comparable(xLeft.text()) == comparable(asText(xRight));
     if (xLeft.isNumber()) {

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "runtime/value.h"
+#include "tables/fieldlist.h"
 
 namespace updater {
 
@@ -22,12 +23,13 @@ std::string __PRODUCT();
 // APPMAINEXENAME(): the file name of the product's main program.
 std::string APPMAINEXENAME();
 
-// RECCOPY(cAlias): copies the current record of the work area cAlias into the
+// RECCOPY(cAlias): the table layer's record copy (tables/fieldlist.h) is the
+// product's hook: the current record of the work area cAlias into the
 // current record of the selected area, field by field in position order
 // (extra source values are dropped, extra target fields keep their values).
 // The selected area stays selected. An alias that names no open area raises
 // "Alias does not exist" and copies nothing. Returns true.
-bool RECCOPY(std::string_view cAlias);
+using tables::RECCOPY;
 
 // TI_COMPARE(xLeft, xRight): the report tree's comparison.
 //  - xLeft text: xRight, when not text, becomes text (numbers with STR, so

@@ -9,6 +9,7 @@
 #include "engine/engine.h"
 #include "os/file.h"
 #include "os/fs.h"
+#include "os/path_parts.h"
 #include "runtime/codepage.h"
 #include "updater/company_plan.h"
 #include "updater/field_fit.h"
@@ -99,7 +100,7 @@ private:
 };
 
 std::string baseName(const std::string& path) {
-    return path.substr(path.find_last_of("\\/") + 1);
+    return std::string(os::fileNameOf(path));
 }
 
 bool isMemoType(char type) {

@@ -14,6 +14,7 @@
 #include "engine/engine.h"
 #include "errors/error_handler.h"
 #include "errors/scripted_dialog.h"
+#include "runtime/codepage.h"
 #include "runtime/error.h"
 #include "tables/workarea.h"
 #include "updater/run.h"
@@ -33,7 +34,7 @@ struct RowView : L340Row {
     std::string contra() override { return row.contra; }
     double factura() override { return row.factura; }
     double nfactick() override { return row.nfactick; }
-    bool documentoEmpty() override { return textEmpty(row.documento); }
+    bool documentoEmpty() override { return runtime::emptyText(row.documento); }
     std::string serie() override { return row.serie; }
 };
 

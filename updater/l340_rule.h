@@ -26,11 +26,6 @@ public:
 // stopping at the first that fails.
 bool L340Holds(L340Row& row);
 
-// The text rules the conditions use, exposed for the tests.
-// Blanks, tabs, line feeds and carriage returns only (or nothing at all).
-bool textEmpty(std::string_view text);
-// Trailing spaces off, then leading spaces, tabs, line feeds and returns.
-std::string_view allTrim(std::string_view text);
 // ALLTRIM(contra) != "REGULARIZACI" with exact comparison off: false exactly
 // when the trimmed text begins with those twelve capital letters.
 bool notRegularizacion(std::string_view contra);

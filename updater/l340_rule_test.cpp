@@ -121,15 +121,5 @@ TEST(L340RuleTest, EveryCombinationStopsAtFirstFailure) {
     }
 }
 
-TEST(L340TextTest, AllTrimKeepsInnerBlanks) {
-    EXPECT_EQ(allTrim(" \ta b  "), "a b");
-    EXPECT_EQ(allTrim("ab\t"), "ab\t");  // only blanks are cut at the end
-    EXPECT_EQ(allTrim(""), "");
-    EXPECT_TRUE(textEmpty("   "));
-    EXPECT_TRUE(textEmpty(""));
-    EXPECT_FALSE(textEmpty(" x "));
-    EXPECT_FALSE(textEmpty(std::string_view("\0", 1)));
-}
-
 }  // namespace
 }  // namespace updater

@@ -2,25 +2,18 @@
 #include "updater/table_files.h"
 
 #include "os/fs.h"
+#include "os/path_parts.h"
 #include "os/status.h"
 
 namespace updater {
 namespace {
 
-std::string withExtension(const std::string& file, const char* extension) {
-    size_t dot = file.rfind('.');
-    size_t slash = file.find_last_of("\\/");
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return file + extension;
-    return file.substr(0, dot) + extension;
-}
-
 TableFiles setOf(const std::string& table) {
-    return {table, withExtension(table, ".fpt"), withExtension(table, ".cdx")};
+    return {table, os::withExtension(table, ".fpt"), os::withExtension(table, ".cdx")};
 }
 
 std::string baseName(const std::string& file) {
-    size_t slash = file.find_last_of("\\/");
-    return slash == std::string::npos ? file : file.substr(slash + 1);
+    return std::string(os::fileNameOf(file));
 }
 
 // The operating system's code as a few words of Spanish.
@@ -67,8 +60,6 @@ bool isRefusal(uint32_t code) {
     default: return false;
     }
 }
-
-bool setExists(const TableFiles& set) { return os::fileExists(set.table); }
 
 SetResult moveSet(const TableFiles& from, const TableFiles& to) {
     const std::vector<const std::string*> fromFiles = {&from.memo, &from.index, &from.table};

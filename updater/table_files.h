@@ -59,7 +59,4 @@ SetResult copySet(const TableFiles& from, const TableFiles& to, const std::strin
 // Erases the set, the table first; when that fails the companions stay.
 SetResult eraseSet(const TableFiles& set);
 
-// True when the table of the set exists.
-bool setExists(const TableFiles& set);
-
 }  // namespace updater

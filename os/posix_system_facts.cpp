@@ -5,9 +5,9 @@
 #include <fstream>
 #include <sstream>
 
-#include "errors/system_facts.h"
+#include "os/system_facts.h"
 
-namespace errors {
+namespace os {
 namespace {
 
 // Value in kB of a "Name:   1234 kB" line of a /proc status file, or 0.
@@ -26,7 +26,7 @@ uint64_t procKilobytes(const char* path, const std::string& name) {
 
 }  // namespace
 
-OsVersion GETVERSION() {
+OsVersion osVersion() {
     OsVersion v;
     utsname u{};
     if (uname(&u) == 0) {
@@ -34,10 +34,6 @@ OsVersion GETVERSION() {
         v.servicePack = u.sysname;
     }
     return v;
-}
-
-bool ISWINNT() {
-    return false;
 }
 
 uint64_t physicalMemoryBytes() {
@@ -51,12 +47,12 @@ ProcessMemory processMemory() {
     return m;
 }
 
-std::vector<std::string> GETTASKS() {
+std::vector<std::string> topWindowTitles() {
     return {};
 }
 
-int handleCountAnswer() {
-    return 0;
+bool localTime(std::time_t when, std::tm* out) {
+    return localtime_r(&when, out) != nullptr;
 }
 
-}  // namespace errors
+}  // namespace os

@@ -5,11 +5,11 @@
 
 #include <set>
 
-#include "errors/system_facts.h"
+#include "os/system_facts.h"
 
-namespace errors {
+namespace os {
 
-OsVersion GETVERSION() {
+OsVersion osVersion() {
     OsVersion v;
     OSVERSIONINFOA info{};
     info.dwOSVersionInfoSize = sizeof info;
@@ -23,10 +23,6 @@ OsVersion GETVERSION() {
     v.platformId = static_cast<int>(info.dwPlatformId);
     v.servicePack = info.szCSDVersion;
     return v;
-}
-
-bool ISWINNT() {
-    return GETVERSION().platformId == VER_PLATFORM_WIN32_NT;
 }
 
 uint64_t physicalMemoryBytes() {
@@ -47,7 +43,7 @@ ProcessMemory processMemory() {
     return m;
 }
 
-std::vector<std::string> GETTASKS() {
+std::vector<std::string> topWindowTitles() {
     std::vector<std::string> titles;
     std::set<std::string> seen;
     // Window order starts at the first window of the active window's order
@@ -63,9 +59,8 @@ std::vector<std::string> GETTASKS() {
     return titles;
 }
 
-int handleCountAnswer() {
-    // The call survives for compatibility and answers the count it is given.
-    return static_cast<int>(SetHandleCount(0));
+bool localTime(std::time_t when, std::tm* out) {
+    return localtime_s(out, &when) == 0;
 }
 
-}  // namespace errors
+}  // namespace os
