@@ -1,6 +1,7 @@
-# make test  - installs what is missing, builds both configurations and the
-#              sanitizer build, runs every test natively (also under the
-#              address/undefined sanitizers with asserts on) and under Wine.
+# make test  - installs what is missing, builds both configurations, runs every test
+#              natively and under Wine.
+# make test-sanitize - the native tests again, Debug (asserts on) under the
+#              address/undefined sanitizers.
 # make demo  - builds, makes a fresh demo installation and runs the updater on it (console),
 #              then the Windows program with its progress dialog under Wine (screenshots).
 JOBS ?= $(shell nproc)
@@ -43,10 +44,9 @@ test-windows: windows
 	@cd $(WINDOWS) && ctest --output-on-failure -j $(JOBS)
 
 test: bootstrap
-	@$(MAKE) --no-print-directory linux windows sanitize
+	@$(MAKE) --no-print-directory linux windows
 	@status=0; \
 	 echo "== native tests =="; (cd $(LINUX) && ctest --output-on-failure -j $(JOBS)) || status=1; \
-	 echo "== native tests, Debug with sanitizers =="; (cd $(SANITIZE) && ctest --output-on-failure -j $(JOBS)) || status=1; \
 	 echo "== Windows tests under Wine =="; (cd $(WINDOWS) && ctest --output-on-failure -j $(JOBS)) || status=1; \
 	 exit $$status
 
