@@ -179,8 +179,8 @@ protected:
 
 TEST_F(DialogRunTest, MigratesLikeTheConsoleWhileTheDialogShowsHowFarItIs) {
     TempFolder gui("_gui"), console("_console");
-    makeInstallation(gui.path(), 4, 6000);
-    makeInstallation(console.path(), 4, 6000);
+    makeInstallation(gui.path(), 4, 40000);  // long enough to watch at the refill's speed
+    makeInstallation(console.path(), 4, 40000);
 
     os::Process run = startUpdater(gui.path(), false);
     const HWND dialog = waitForWindow(run, nullptr);
