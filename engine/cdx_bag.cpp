@@ -62,16 +62,21 @@ Status cdxPrepareTag(CdxTag& tag, std::string_view keyExpr, std::string_view for
 
 Status CdxBag::readTagHeader(uint32_t offset, CdxHeader* header) {
     uint8_t head[kCdxHeaderSize];
-    if (offset % kCdxPageSize != 0 || offset < kCdxHeaderSize || offset + uint64_t(kCdxHeaderSize) > file_.sizeBytes()) {
-        return Status(kCorruptIndex, path() + ": tag header at " + std::to_string(offset) + " outside the file");
+    if (offset % kCdxPageSize != 0 || offset < kCdxHeaderSize ||
+        offset + uint64_t(kCdxHeaderSize) > file_.sizeBytes()) {
+        return Status(kCorruptIndex,
+                      path() + ": tag header at " + std::to_string(offset) + " outside the file");
     }
     Status r = file_.readPage(offset, head);
     if (r.ok()) r = file_.readPage(offset + kCdxPageSize, head + kCdxPageSize);
     if (!r.ok()) return r;
     if (Status s = parseCdxHeader(head, header); !s.ok())
-        return Status::error(kCorruptIndex, path(), "tag header at " + std::to_string(offset) + ": " + s.message());
-    if (header->root % kCdxPageSize != 0 || header->root < kCdxHeaderSize || header->root >= file_.sizeBytes()) {
-        return Status(kCorruptIndex, path() + ": tag header at " + std::to_string(offset) + ": root outside the file");
+        return Status::error(kCorruptIndex, path(),
+                             "tag header at " + std::to_string(offset) + ": " + s.message());
+    if (header->root % kCdxPageSize != 0 || header->root < kCdxHeaderSize ||
+        header->root >= file_.sizeBytes()) {
+        return Status(kCorruptIndex, path() + ": tag header at " + std::to_string(offset) +
+                                         ": root outside the file");
     }
     return Status();
 }
@@ -82,7 +87,8 @@ Status CdxBag::readDirectory(std::vector<std::pair<std::string, uint32_t>>* entr
     Status r = directory_->first(&c);
     while (r.ok() && c.valid) {
         if (entries->size() >= kMaxTags) {
-            return Status(kCorruptIndex, path() + ": more than " + std::to_string(kMaxTags) + " tags");
+            return Status(kCorruptIndex,
+                          path() + ": more than " + std::to_string(kMaxTags) + " tags");
         }
         entries->emplace_back(trimName(c.key), c.recno);
         r = directory_->next(&c);
@@ -107,9 +113,12 @@ Status CdxBag::openTag(const std::string& name, uint32_t offset, const RecordVie
         tag->format.length = h.keyLength;
     }
     if (tag->maintainable() && tag->format.length != h.keyLength) {
-        if (tag->format.type == 'C' && !tag->format.nullable) tag->format.length = h.keyLength;
-        else tag->exprError = "key length in the file (" + std::to_string(h.keyLength) +
-                              ") differs from the key expression's (" + std::to_string(tag->format.length) + ")";
+        if (tag->format.type == 'C' && !tag->format.nullable)
+            tag->format.length = h.keyLength;
+        else
+            tag->exprError = "key length in the file (" + std::to_string(h.keyLength) +
+                             ") differs from the key expression's (" +
+                             std::to_string(tag->format.length) + ")";
     }
     uint8_t pad = tag->key ? tag->format.pad() : kCdxBlank;
     tag->tree = std::make_unique<CdxTree>(&file_, offset, h, pad);
@@ -125,8 +134,9 @@ Status CdxBag::loadTags(const RecordView& schema) {
         if (Status r = openTag(name, offset, schema, &tag); !r.ok()) return r;
         if (!find(tag->name)) tags_.push_back(std::move(tag));
     }
-    std::sort(tags_.begin(), tags_.end(),
-              [](const auto& a, const auto& b) { return a->tree->headerOffset() < b->tree->headerOffset(); });
+    std::sort(tags_.begin(), tags_.end(), [](const auto& a, const auto& b) {
+        return a->tree->headerOffset() < b->tree->headerOffset();
+    });
     return Status();
 }
 
@@ -142,8 +152,9 @@ Status CdxBag::open(const std::string& path, const RecordView& schema, IndexOpen
     CdxHeader h;
     Status parsed = parseCdxHeader(head, &h);
     if (!parsed.ok() || h.keyLength != kCdxTagNameLength) {
-        return Status::error(kCorruptIndex, path,
-                             "compound header damaged" + (parsed.ok() ? "" : ": " + parsed.message()));
+        return Status::error(
+            kCorruptIndex, path,
+            "compound header damaged" + (parsed.ok() ? "" : ": " + parsed.message()));
     }
     bag->structural_ = (h.options & kCdxStructural) != 0;
     bag->directory_ = std::make_unique<CdxTree>(&bag->file_, 0, h, kCdxBlank);
@@ -175,8 +186,9 @@ CdxTag* CdxBag::find(std::string_view name) const {
     return nullptr;
 }
 
-Status CdxBag::scan(RecordSource& records, const std::vector<CdxTag*>& tags, const IndexBuildProgress& progress,
-                    std::vector<std::string>* keys, std::vector<std::vector<uint32_t>>* recnos) {
+Status CdxBag::scan(RecordSource& records, const std::vector<CdxTag*>& tags,
+                    const IndexBuildProgress& progress, std::vector<std::string>* keys,
+                    std::vector<std::vector<uint32_t>>* recnos) {
     uint32_t total = records.recordCount();
     uint32_t step = std::max<uint32_t>(1, total / 100);
     keys->assign(tags.size(), std::string());
@@ -192,7 +204,8 @@ Status CdxBag::scan(RecordSource& records, const std::vector<CdxTag*>& tags, con
                 ExprValue ok;
                 if (Status s = tag.filter->evaluate(*view, &ok); !s.ok()) {
                     return Status::error(kBadExpression, path(),
-                                         "tag " + tag.name + ": FOR of record " + std::to_string(recno) + ": " + s.message());
+                                         "tag " + tag.name + ": FOR of record " +
+                                             std::to_string(recno) + ": " + s.message());
                 }
                 if (!ok.logical) continue;
             }
@@ -227,12 +240,14 @@ Status cdxFillTree(CdxTag& tag, std::string& keys, std::vector<uint32_t>& recnos
     size_t kl = static_cast<size_t>(tag.tree->keyLength()), n = recnos.size();
     const char* base = keys.data();
     std::vector<SortEntry> order(n);
-    for (size_t i = 0; i < n; ++i) order[i] = SortEntry{keyHead(base + i * kl, kl), static_cast<uint32_t>(i)};
+    for (size_t i = 0; i < n; ++i)
+        order[i] = SortEntry{keyHead(base + i * kl, kl), static_cast<uint32_t>(i)};
     size_t rest = kl > 8 ? kl - 8 : 0;
     std::sort(order.begin(), order.end(), [&](const SortEntry& a, const SortEntry& b) {
         if (a.head != b.head) return a.head < b.head;
         if (rest != 0) {
-            int c = std::memcmp(base + size_t(a.index) * kl + 8, base + size_t(b.index) * kl + 8, rest);
+            int c =
+                std::memcmp(base + size_t(a.index) * kl + 8, base + size_t(b.index) * kl + 8, rest);
             if (c != 0) return c < 0;
         }
         return a.index < b.index;
@@ -244,7 +259,8 @@ Status cdxFillTree(CdxTag& tag, std::string& keys, std::vector<uint32_t>& recnos
     bool unique = tag.unique();
     for (size_t i = 0; i < n; ++i) {
         const char* k = base + size_t(order[i].index) * kl;
-        if (unique && i > 0 && std::memcmp(k, base + size_t(order[i - 1].index) * kl, kl) == 0) continue;
+        if (unique && i > 0 && std::memcmp(k, base + size_t(order[i - 1].index) * kl, kl) == 0)
+            continue;
         sortedKeys.append(k, kl);
         sortedRecnos.push_back(recnos[order[i].index]);
     }
@@ -254,8 +270,8 @@ Status cdxFillTree(CdxTag& tag, std::string& keys, std::vector<uint32_t>& recnos
 }
 
 Status CdxBag::createTag(std::string_view name, std::string_view keyExpr, std::string_view forExpr,
-                         bool unique, bool descending, const RecordView& schema, RecordSource& records,
-                         const IndexBuildProgress& progress, CdxTag** out) {
+                         bool unique, bool descending, const RecordView& schema,
+                         RecordSource& records, const IndexBuildProgress& progress, CdxTag** out) {
     if (!validTagName(name)) {
         return Status(kInvalidArgument, "invalid tag name \"" + std::string(name) + "\"");
     }
@@ -268,11 +284,13 @@ Status CdxBag::createTag(std::string_view name, std::string_view keyExpr, std::s
     Status r = cdxPrepareTag(*tag, keyExpr, forExpr, schema);
     if (!r.ok()) return r;
     if (!cdxPoolFits(keyExpr, forExpr)) {
-        return Status(kInvalidArgument, "key and FOR expressions longer than " + std::to_string(kCdxPoolSize - 2) + " bytes");
+        return Status(kInvalidArgument, "key and FOR expressions longer than " +
+                                            std::to_string(kCdxPoolSize - 2) + " bytes");
     }
     CdxHeader h;
     h.keyLength = static_cast<uint16_t>(tag->format.length);
-    h.options = kCdxCompact | kCdxCompound | (unique ? kCdxUnique : 0) | (forExpr.empty() ? 0 : kCdxHasFor);
+    h.options =
+        kCdxCompact | kCdxCompound | (unique ? kCdxUnique : 0) | (forExpr.empty() ? 0 : kCdxHasFor);
     h.descending = descending;
     h.keyExpr = std::string(keyExpr);
     h.forExpr = std::string(forExpr);
@@ -341,8 +359,10 @@ Status CdxBag::rewrite(RecordSource* records, const IndexBuildProgress& progress
         h.root = 0;
         uint32_t offset = file_.allocateHeader();
         tag.tree = std::make_unique<CdxTree>(&file_, offset, h, tag.tree->pad());
-        if (records) r = cdxFillTree(tag, keys[i], recnos[i]);
-        else r = tag.tree->clear();
+        if (records)
+            r = cdxFillTree(tag, keys[i], recnos[i]);
+        else
+            r = tag.tree->clear();
         if (!r.ok()) return r;
         std::string name = tag.name;
         name.resize(kCdxTagNameLength, ' ');
@@ -378,20 +398,24 @@ Status CdxBag::sync(const RecordView& schema, bool* tagsChanged) {
     CdxHeader dir;
     Status parsed = parseCdxHeader(head, &dir);
     if (!parsed.ok() || dir.keyLength != kCdxTagNameLength) {
-        return Status::error(kCorruptIndex, path(),
-                             "compound header damaged" + (parsed.ok() ? "" : ": " + parsed.message()));
+        return Status::error(
+            kCorruptIndex, path(),
+            "compound header damaged" + (parsed.ok() ? "" : ": " + parsed.message()));
     }
     directory_ = std::make_unique<CdxTree>(&file_, 0, dir, kCdxBlank);
     std::vector<std::pair<std::string, uint32_t>> entries;
     if (r = readDirectory(&entries); !r.ok()) return r;
     std::vector<std::unique_ptr<CdxTag>> next;
     for (const auto& [name, offset] : entries) {
-        if (std::any_of(next.begin(), next.end(), [&](const auto& t) { return t->name == name; })) continue;
-        auto same = std::find_if(tags_.begin(), tags_.end(), [&](const auto& t) { return t && t->name == name; });
+        if (std::any_of(next.begin(), next.end(), [&](const auto& t) { return t->name == name; }))
+            continue;
+        auto same = std::find_if(tags_.begin(), tags_.end(),
+                                 [&](const auto& t) { return t && t->name == name; });
         CdxHeader h;
         if (r = readTagHeader(offset, &h); !r.ok()) return r;
         if (same != tags_.end() && (*same)->tree->headerOffset() == offset &&
-            (*same)->tree->header().keyExpr == h.keyExpr && (*same)->tree->header().forExpr == h.forExpr) {
+            (*same)->tree->header().keyExpr == h.keyExpr &&
+            (*same)->tree->header().forExpr == h.forExpr) {
             (*same)->tree = std::make_unique<CdxTree>(&file_, offset, h, (*same)->tree->pad());
             next.push_back(std::move(*same));
             continue;
@@ -402,8 +426,9 @@ Status CdxBag::sync(const RecordView& schema, bool* tagsChanged) {
         *tagsChanged = true;
     }
     for (const auto& t : tags_) *tagsChanged = *tagsChanged || t != nullptr;  // a tag was dropped
-    std::sort(next.begin(), next.end(),
-              [](const auto& a, const auto& b) { return a->tree->headerOffset() < b->tree->headerOffset(); });
+    std::sort(next.begin(), next.end(), [](const auto& a, const auto& b) {
+        return a->tree->headerOffset() < b->tree->headerOffset();
+    });
     tags_ = std::move(next);
     return Status();
 }

@@ -18,13 +18,13 @@
 namespace engine {
 
 struct CdxTag {
-    std::string name;                    // upper case, no padding
+    std::string name;  // upper case, no padding
     std::unique_ptr<CdxTree> tree;
     std::unique_ptr<Expression> key;     // nullptr: did not compile (see exprError)
     std::unique_ptr<Expression> filter;  // nullptr: no FOR condition (or see exprError)
     std::string exprError;               // why the tag cannot be maintained ("" when it can)
     CdxKeyFormat format;
-    uint64_t serial = 0;                 // tells this tag object from any other, even one of the same name
+    uint64_t serial = 0;  // tells this tag object from any other, even one of the same name
 
     bool unique() const { return (tree->header().options & kCdxUnique) != 0; }
     bool descending() const { return tree->header().descending; }
@@ -77,8 +77,9 @@ private:
     Status openTag(const std::string& name, uint32_t offset, const RecordView& schema,
                    std::unique_ptr<CdxTag>* out);
     Status readTagHeader(uint32_t offset, CdxHeader* header);
-    Status scan(RecordSource& records, const std::vector<CdxTag*>& tags, const IndexBuildProgress& progress,
-                std::vector<std::string>* keys, std::vector<std::vector<uint32_t>>* recnos);
+    Status scan(RecordSource& records, const std::vector<CdxTag*>& tags,
+                const IndexBuildProgress& progress, std::vector<std::string>* keys,
+                std::vector<std::vector<uint32_t>>* recnos);
 
     CdxFile file_;
     bool structural_ = false;

@@ -4,9 +4,9 @@
 //
 //   cdx_bench [N]     (default 1,000,000)
 #include <chrono>
-#include <ctime>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <random>
 #include <string>
@@ -38,7 +38,9 @@ public:
     }
     int fieldCount() const override { return 2; }
     const FieldDesc& field(int i) const override { return fields_[i]; }
-    int findField(std::string_view n) const override { return n == "NAME" ? 0 : n == "CODE" ? 1 : -1; }
+    int findField(std::string_view n) const override {
+        return n == "NAME" ? 0 : n == "CODE" ? 1 : -1;
+    }
     std::string text(int i) const override {
         uint32_t v = shuffled_ ? (current * 2654435761u) % 100000007u : current;
         char buf[32];
@@ -57,12 +59,15 @@ private:
 };
 
 double now() {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
 // Processor time of this process: the machine is shared, so wall time alone
 // says little about our own cost.
-double cpu() { return static_cast<double>(std::clock()) / CLOCKS_PER_SEC; }
+double cpu() {
+    return static_cast<double>(std::clock()) / CLOCKS_PER_SEC;
+}
 
 void check(const Status& s, const IndexSet&, const char* what) {
     if (s.ok()) return;
@@ -76,8 +81,10 @@ void appendRun(const std::filesystem::path& dir, uint32_t n, bool shuffled) {
     std::string table = (dir / (shuffled ? "random.dbf" : "ascending.dbf")).string();
     check(set.openStructural(table, recs, 0, {}), set, "open");
     int order;
-    check(set.createTag("", "NAME", "UPPER(NAME)", "", false, false, recs, nullptr, &order), set, "tag");
-    check(set.createTag("", "CODE", "CODE+NAME", "", false, false, recs, nullptr, &order), set, "tag");
+    check(set.createTag("", "NAME", "UPPER(NAME)", "", false, false, recs, nullptr, &order), set,
+          "tag");
+    check(set.createTag("", "CODE", "CODE+NAME", "", false, false, recs, nullptr, &order), set,
+          "tag");
     double t0 = now(), c0 = cpu();
     for (uint32_t r = 1; r <= n; ++r) {
         recs.count = r;
@@ -87,14 +94,16 @@ void appendRun(const std::filesystem::path& dir, uint32_t n, bool shuffled) {
     check(set.closeAll(), set, "close");
     double s = now() - t0, c = cpu() - c0;
     std::printf("%-40s %8.3f s  cpu %8.3f s  %6.2f us/record\n",
-                shuffled ? "append, two tags, random keys" : "append, two tags, ascending keys", s, c, c * 1e6 / n);
+                shuffled ? "append, two tags, random keys" : "append, two tags, ascending keys", s,
+                c, c * 1e6 / n);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     uint32_t n = argc > 1 ? static_cast<uint32_t>(std::strtoul(argv[1], nullptr, 10)) : 1000000u;
-    std::filesystem::path dir = std::filesystem::temp_directory_path() / ("cdx_bench_" + std::to_string(std::random_device{}()));
+    std::filesystem::path dir = std::filesystem::temp_directory_path() /
+                                ("cdx_bench_" + std::to_string(std::random_device{}()));
     std::filesystem::create_directories(dir);
     std::printf("cdx_bench: %u records\n", n);
     appendRun(dir, n, false);
@@ -105,7 +114,8 @@ int main(int argc, char** argv) {
     check(set.openStructural((dir / "bulk.dbf").string(), recs, 0, {}), set, "open");
     int order;
     double t0 = now();
-    check(set.createTag("", "NAME", "UPPER(NAME)", "", false, false, recs, nullptr, &order), set, "tag");
+    check(set.createTag("", "NAME", "UPPER(NAME)", "", false, false, recs, nullptr, &order), set,
+          "tag");
     std::printf("%-40s %8.3f s\n", "bulk build of one tag", now() - t0);
     t0 = now();
     uint32_t r = 0, steps = 0;

@@ -26,7 +26,9 @@ using test::TempDir;
 bool sameName(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i)
-        if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i]))) return false;
+        if (std::toupper(static_cast<unsigned char>(a[i])) !=
+            std::toupper(static_cast<unsigned char>(b[i])))
+            return false;
     return true;
 }
 
@@ -181,7 +183,8 @@ TEST(CdxCorpusTest, TablesNavigateInTagOrder) {
                 EXPECT_TRUE(step.ok() || step == kAtEof) << step.message();
             }
             std::vector<std::string> want;
-            for (const std::string& l : lines(ix.prefix + "." + tag + ".order.txt")) want.push_back(l.substr(0, l.find('\t')));
+            for (const std::string& l : lines(ix.prefix + "." + tag + ".order.txt"))
+                want.push_back(l.substr(0, l.find('\t')));
             EXPECT_EQ(got, want);
         }
         EXPECT_EQ(closeTable(h), kOk);
@@ -191,14 +194,16 @@ TEST(CdxCorpusTest, TablesNavigateInTagOrder) {
 
 // The 1024 bytes of every header (the compound header at 0 and each tag
 // header) by tag name; "" names the compound header.
-std::map<std::string, std::string> headersByTag(const std::string& cdxPath, const RecordView& schema) {
+std::map<std::string, std::string> headersByTag(const std::string& cdxPath,
+                                                const RecordView& schema) {
     std::map<std::string, std::string> out;
     std::string bytes = test::readFileBytes(cdxPath);
     std::unique_ptr<CdxBag> bag;
     EXPECT_EQ(CdxBag::open(cdxPath, schema, {true, true}, &bag), kOk);
     if (!bag) return out;
     out[""] = bytes.substr(0, kCdxHeaderSize);
-    for (const auto& t : bag->tags()) out[t->name] = bytes.substr(t->tree->headerOffset(), kCdxHeaderSize);
+    for (const auto& t : bag->tags())
+        out[t->name] = bytes.substr(t->tree->headerOffset(), kCdxHeaderSize);
     return out;
 }
 
@@ -211,7 +216,8 @@ std::string differences(const std::string& a, const std::string& b,
         bool mayChange = false;
         for (auto [from, to] : allowed) mayChange = mayChange || (i >= from && i < to);
         if (!mayChange && a[i] != b[i])
-            out += " " + std::to_string(i) + ":" + test::toHex(a.substr(i, 1)) + "->" + test::toHex(b.substr(i, 1));
+            out += " " + std::to_string(i) + ":" + test::toHex(a.substr(i, 1)) + "->" +
+                   test::toHex(b.substr(i, 1));
     }
     return out;
 }
@@ -234,7 +240,8 @@ TEST(CdxCorpusTest, EveryHeaderSurvivesReadingAndRewriting) {
             writeCdxHeader(h, reinterpret_cast<uint8_t*>(again.data()));
             EXPECT_EQ(differences(original, again, {}), "") << "tag " << name;
             EXPECT_EQ(getU16le(reinterpret_cast<const uint8_t*>(original.data()) + 504),
-                      getU16le(reinterpret_cast<const uint8_t*>(original.data()) + 510)) << "tag " << name;
+                      getU16le(reinterpret_cast<const uint8_t*>(original.data()) + 510))
+                << "tag " << name;
             ++headers;
         }
 
@@ -266,7 +273,8 @@ TEST(CdxCorpusTest, PackRebuildsTagsKeepingTheirHeaders) {
         test::writeFileBytes(table, test::readFileBytes(ix.dbf));
         test::writeFileBytes(dir.file("t.cdx"), test::readFileBytes(ix.cdx));
         for (const char* x : {".fpt", ".FPT"})
-            if (fs::exists(base.string() + x)) test::writeFileBytes(dir.file("t.fpt"), test::readFileBytes(base.string() + x));
+            if (fs::exists(base.string() + x))
+                test::writeFileBytes(dir.file("t.fpt"), test::readFileBytes(base.string() + x));
         Handle h = 0;
         ASSERT_EQ(openTable(table, "", kTypeCdx, kOpenExclusive, &h), kOk);
         ASSERT_EQ(pack(h), kOk);

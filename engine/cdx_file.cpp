@@ -23,7 +23,8 @@ Status CdxFile::open(const std::string& path, bool readOnly, bool shared) {
     if (!size.ok()) return Status::fromOs(size.status());
     sizeBytes_ = diskBytes_ = size.value();
     if (sizeBytes_ < kCdxHeaderSize || sizeBytes_ > 0xFFFFFE00u) {
-        return Status(kCorruptIndex, path + ": not a compound index (size " + std::to_string(sizeBytes_) + ")");
+        return Status(kCorruptIndex,
+                      path + ": not a compound index (size " + std::to_string(sizeBytes_) + ")");
     }
     uint8_t head[kCdxHeadBytes];
     auto n = file_.read(0, head, sizeof head);
@@ -31,15 +32,17 @@ Status CdxFile::open(const std::string& path, bool readOnly, bool shared) {
     freeHead_ = getU32le(head + kCdxFreeListOffset);
     counter_ = getU32be(head + kCdxCounterOffset);
     if (freeHead_ == kCdxNone) freeHead_ = 0;
-    if (freeHead_ != 0 && (freeHead_ % kCdxPageSize != 0 || freeHead_ < kCdxHeaderSize ||
-                           freeHead_ >= sizeBytes_)) {
-        return Status(kCorruptIndex, path + ": free-page list head " + std::to_string(freeHead_) + " outside the file");
+    if (freeHead_ != 0 &&
+        (freeHead_ % kCdxPageSize != 0 || freeHead_ < kCdxHeaderSize || freeHead_ >= sizeBytes_)) {
+        return Status(kCorruptIndex, path + ": free-page list head " + std::to_string(freeHead_) +
+                                         " outside the file");
     }
     return Status();
 }
 
 Status CdxFile::create(const std::string& path, bool shared) {
-    auto f = os::File::open(path, os::Access::ReadWrite, shared ? os::Share::Shared : os::Share::Exclusive,
+    auto f = os::File::open(path, os::Access::ReadWrite,
+                            shared ? os::Share::Shared : os::Share::Exclusive,
                             os::Disposition::CreateAlways);
     if (!f.ok()) return Status::fromOs(f.status());
     file_ = std::move(f.value());
@@ -65,7 +68,8 @@ void CdxFile::close() {
 
 Status CdxFile::readPage(uint32_t offset, uint8_t* page) {
     if (offset % kCdxPageSize != 0 || offset + uint64_t(kCdxPageSize) > sizeBytes_) {
-        return Status(kCorruptIndex, path_ + ": page " + std::to_string(offset) + " outside the file");
+        return Status(kCorruptIndex,
+                      path_ + ": page " + std::to_string(offset) + " outside the file");
     }
     auto it = pending_.find(offset);
     if (it != pending_.end()) {
@@ -83,7 +87,8 @@ Status CdxFile::readPage(uint32_t offset, uint8_t* page) {
 // with it, since a walk over the leaves reads them next.
 Status CdxFile::readAhead(uint32_t offset, uint8_t* page) {
     if (offset < readFrom_ || offset + uint64_t(kCdxPageSize) > readFrom_ + readBlock_.size()) {
-        uint64_t n = std::min<uint64_t>(kReadAheadPages * kCdxPageSize, diskBytes_ > offset ? diskBytes_ - offset : 0);
+        uint64_t n = std::min<uint64_t>(kReadAheadPages * kCdxPageSize,
+                                        diskBytes_ > offset ? diskBytes_ - offset : 0);
         // What the file does not hold yet (pages allocated, never written) reads as zeros.
         readBlock_.assign(size_t(std::max<uint64_t>(n, kCdxPageSize)), 0);
         auto got = file_.read(offset, readBlock_.data(), readBlock_.size());
@@ -117,7 +122,8 @@ Status CdxFile::allocate(uint32_t* offset) {
         if (next == kCdxNone) next = 0;
         if (next != 0 && (next % kCdxPageSize != 0 || next < kCdxHeaderSize || next >= sizeBytes_ ||
                           next == freeHead_)) {
-            return Status(kCorruptIndex, path_ + ": free-page list broken at " + std::to_string(freeHead_));
+            return Status(kCorruptIndex,
+                          path_ + ": free-page list broken at " + std::to_string(freeHead_));
         }
         *offset = freeHead_;
         freeHead_ = next;
@@ -162,7 +168,8 @@ Status CdxFile::writeOut(bool includeHeader) {
     for (auto& [offset, page] : pending_)
         if (offset >= diskBytes_) order.push_back(offset);
     for (auto& [offset, page] : pending_)
-        if (offset < diskBytes_ && (includeHeader || offset >= kCdxHeaderSize)) order.push_back(offset);
+        if (offset < diskBytes_ && (includeHeader || offset >= kCdxHeaderSize))
+            order.push_back(offset);
     // Pages that follow each other in the file go out in one call.
     std::vector<uint8_t> run;
     for (size_t i = 0; i < order.size();) {
@@ -171,10 +178,13 @@ Status CdxFile::writeOut(bool includeHeader) {
             continue;
         }
         size_t j = i + 1;
-        while (j < order.size() && order[j] == order[j - 1] + kCdxPageSize && (j - i) < kMaxRunPages) ++j;
+        while (j < order.size() && order[j] == order[j - 1] + kCdxPageSize &&
+               (j - i) < kMaxRunPages)
+            ++j;
         run.resize((j - i) * kCdxPageSize);
         for (size_t k = i; k < j; ++k)
-            std::memcpy(run.data() + (k - i) * kCdxPageSize, pending_[order[k]].data(), kCdxPageSize);
+            std::memcpy(run.data() + (k - i) * kCdxPageSize, pending_[order[k]].data(),
+                        kCdxPageSize);
         os::Status st = file_.write(order[i], run.data(), run.size());
         if (!st.ok()) return Status::ioError(st);
         uint64_t end = order[j - 1] + uint64_t(kCdxPageSize);
@@ -218,7 +228,9 @@ Status CdxFile::changedOnDisk(bool* changed) {
     *changed = counter != counter_ && !dirty_;
     if (*changed) {
         counter_ = counter;
-        freeHead_ = getU32le(head + kCdxFreeListOffset) == kCdxNone ? 0 : getU32le(head + kCdxFreeListOffset);
+        freeHead_ = getU32le(head + kCdxFreeListOffset) == kCdxNone
+                        ? 0
+                        : getU32le(head + kCdxFreeListOffset);
         pending_.clear();
         auto size = file_.size();
         if (!size.ok()) return Status::ioError(size.status());

@@ -16,7 +16,8 @@ std::string cdxNumberKey(double v) {
     std::memcpy(&bits, &v, sizeof bits);
     bits = (bits >> 63) ? ~bits : bits | (uint64_t(1) << 63);
     std::string out(8, '\0');
-    for (int i = 0; i < 8; ++i) out[static_cast<size_t>(i)] = static_cast<char>(bits >> (56 - 8 * i));
+    for (int i = 0; i < 8; ++i)
+        out[static_cast<size_t>(i)] = static_cast<char>(bits >> (56 - 8 * i));
     return out;
 }
 
@@ -24,7 +25,9 @@ namespace {
 
 std::string intKey(double v) {
     double t = std::trunc(v);
-    int32_t i = t >= 2147483647.0 ? INT32_MAX : t <= -2147483648.0 ? INT32_MIN : static_cast<int32_t>(t);
+    int32_t i = t >= 2147483647.0    ? INT32_MAX
+                : t <= -2147483648.0 ? INT32_MIN
+                                     : static_cast<int32_t>(t);
     uint32_t u = static_cast<uint32_t>(i) ^ 0x80000000u;
     std::string out(4, '\0');
     for (int b = 0; b < 4; ++b) out[static_cast<size_t>(b)] = static_cast<char>(u >> (24 - 8 * b));
@@ -37,13 +40,19 @@ std::string cdxValueKey(const CdxKeyFormat& f, const ExprValue& v) {
     std::string key;
     size_t body = static_cast<size_t>(f.length - (f.nullable ? 1 : 0));
     switch (f.type) {
-    case 'C':
-        key = v.text.substr(0, body);
-        key.resize(body, ' ');
-        break;
-    case 'I': key = intKey(v.number); break;
-    case 'L': key = v.logical ? "T" : "F"; break;
-    default: key = cdxNumberKey(v.number); break;
+        case 'C':
+            key = v.text.substr(0, body);
+            key.resize(body, ' ');
+            break;
+        case 'I':
+            key = intKey(v.number);
+            break;
+        case 'L':
+            key = v.logical ? "T" : "F";
+            break;
+        default:
+            key = cdxNumberKey(v.number);
+            break;
     }
     return f.nullable ? "\x80" + key : key;
 }
@@ -53,13 +62,20 @@ Status cdxKeyFormatFor(const Expression& key, const RecordView& sample, CdxKeyFo
     f->nullable = field >= 0 && (sample.field(field).flags & 0x02) != 0;
     int extra = f->nullable ? 1 : 0;
     switch (key.type()) {
-    case ExprType::Numeric:
-        f->type = field >= 0 && key.bareFieldType() == 'I' ? 'I' : 'N';
-        f->length = (f->type == 'I' ? 4 : 8) + extra;
-        return Status();
-    case ExprType::Date: f->type = 'D'; f->length = 8 + extra; return Status();
-    case ExprType::Logical: f->type = 'L'; f->length = 1 + extra; return Status();
-    case ExprType::Character: break;
+        case ExprType::Numeric:
+            f->type = field >= 0 && key.bareFieldType() == 'I' ? 'I' : 'N';
+            f->length = (f->type == 'I' ? 4 : 8) + extra;
+            return Status();
+        case ExprType::Date:
+            f->type = 'D';
+            f->length = 8 + extra;
+            return Status();
+        case ExprType::Logical:
+            f->type = 'L';
+            f->length = 1 + extra;
+            return Status();
+        case ExprType::Character:
+            break;
     }
     f->type = 'C';
     int length = key.staticLength();
@@ -74,7 +90,8 @@ Status cdxKeyFormatFor(const Expression& key, const RecordView& sample, CdxKeyFo
     }
     f->length = length + extra;
     if (f->length > kCdxMaxKeyLength) {
-        return Status(kKeyTooLong, "key of " + key.source() + " is " + std::to_string(f->length) + " bytes long (at most 240)");
+        return Status(kKeyTooLong, "key of " + key.source() + " is " + std::to_string(f->length) +
+                                       " bytes long (at most 240)");
     }
     return Status();
 }
@@ -88,8 +105,9 @@ Status cdxRecordKey(const Expression& key, const CdxKeyFormat& f, const RecordVi
     }
     ExprValue v;
     if (Status s = key.evaluate(record, &v); !s.ok()) {
-        return Status(kBadExpression,
-                      "key " + key.source() + " of record " + std::to_string(record.recordNumber()) + ": " + s.message());
+        return Status(kBadExpression, "key " + key.source() + " of record " +
+                                          std::to_string(record.recordNumber()) + ": " +
+                                          s.message());
     }
     *out = cdxValueKey(f, v);
     return Status();

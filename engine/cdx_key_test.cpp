@@ -27,7 +27,12 @@ TEST(CdxKeyTest, NumbersSortBytewiseAfterTheTransform) {
 TEST(CdxKeyTest, KeyFormatsFollowTheExpression) {
     test::MemTable t({"NAME,C,12", "N,N,6,1", "D,D,8", "L,L,1", "I,I,4", "NI,I0,4"});
     t.append({"abc", "-3.5", "20000101", "T", "-2", "\x01NULL"});
-    struct Case { const char* expr; char type; int length; const char* hex; };
+    struct Case {
+        const char* expr;
+        char type;
+        int length;
+        const char* hex;
+    };
     const Case cases[] = {
         {"name", 'C', 12, "616263202020202020202020"},
         {"LEFT(name,2)+STR(n,5,1)", 'C', 7, "6162202d332e35"},

@@ -22,7 +22,8 @@ using test::TempDir;
 
 std::vector<std::string> runLines(const std::string& command, const std::string& outFile) {
     std::vector<std::string> out;
-    if (std::system((command + " > \"" + outFile + "\"").c_str()) != 0) return {"<command failed: " + command + ">"};
+    if (std::system((command + " > \"" + outFile + "\"").c_str()) != 0)
+        return {"<command failed: " + command + ">"};
     std::ifstream in(outFile);
     for (std::string l; std::getline(in, l);) out.push_back(l);
     return out;
@@ -43,28 +44,44 @@ TEST(CdxOracleTest, IndependentReaderSeesWhatWeWrote) {
     TempDir dir;
     MemTable table({"NAME,C,20", "QTY,N,10,2", "BORN,D,8", "OK,L,1", "ID,I,4"});
     std::mt19937 rng(99);
-    auto name = [&] { std::string s; for (int i = 0, n = 3 + static_cast<int>(rng() % 12); i < n; ++i) s += static_cast<char>('A' + rng() % 26); return s; };
+    auto name = [&] {
+        std::string s;
+        for (int i = 0, n = 3 + static_cast<int>(rng() % 12); i < n; ++i)
+            s += static_cast<char>('A' + rng() % 26);
+        return s;
+    };
     auto add = [&] {
-        return table.append({name(), std::to_string(static_cast<int>(rng() % 20000) - 10000) + ".25",
-                             std::to_string(1950 + rng() % 70) + "0" + std::to_string(1 + rng() % 9) + "15",
-                             rng() % 3 ? "T" : "F", std::to_string(static_cast<int>(rng() % 100000) - 50000)});
+        return table.append(
+            {name(), std::to_string(static_cast<int>(rng() % 20000) - 10000) + ".25",
+             std::to_string(1950 + rng() % 70) + "0" + std::to_string(1 + rng() % 9) + "15",
+             rng() % 3 ? "T" : "F", std::to_string(static_cast<int>(rng() % 100000) - 50000)});
     };
     for (int i = 0; i < 4000; ++i) add();
     std::string path = dir.file("oracle.cdx"), error;
     std::unique_ptr<CdxBag> bag;
     ASSERT_EQ(CdxBag::create(path, true, false, &bag), kOk);
-    struct TagDef { const char* tag; const char* key; const char* forExpr; bool unique, descending; };
+    struct TagDef {
+        const char* tag;
+        const char* key;
+        const char* forExpr;
+        bool unique, descending;
+    };
     const TagDef tagDefs[] = {
-        {"NAME", "UPPER(name)", "", false, false},   {"QTY", "qty", "", false, false},
-        {"BORN", "born", "", false, false},          {"OK", "ok", "", false, false},
-        {"ID", "id", "", false, false},              {"DNAME", "name", "", false, true},
-        {"UQTY", "qty", "", true, false},            {"FOK", "DTOS(born)+name", "ok", false, false},
+        {"NAME", "UPPER(name)", "", false, false},
+        {"QTY", "qty", "", false, false},
+        {"BORN", "born", "", false, false},
+        {"OK", "ok", "", false, false},
+        {"ID", "id", "", false, false},
+        {"DNAME", "name", "", false, true},
+        {"UQTY", "qty", "", true, false},
+        {"FOK", "DTOS(born)+name", "ok", false, false},
         {"MIX", "STR(qty,10,2)+UPPER(LEFT(name,5))", "", false, true},
     };
     for (const TagDef& s : tagDefs) {
         CdxTag* tag;
-        ASSERT_EQ(bag->createTag(s.tag, s.key, s.forExpr, s.unique, s.descending, table.schema(), table,
-                                 nullptr, &tag), kOk);
+        ASSERT_EQ(bag->createTag(s.tag, s.key, s.forExpr, s.unique, s.descending, table.schema(),
+                                 table, nullptr, &tag),
+                  kOk);
     }
     // Key-by-key changes after the bulk build: appends and moved keys.
     auto entry = [&](CdxTag& t, uint32_t r, std::string* key) {
@@ -78,7 +95,8 @@ TEST(CdxOracleTest, IndependentReaderSeesWhatWeWrote) {
         uint32_t r = append ? add() : 1 + static_cast<uint32_t>(rng() % table.recordCount());
         std::vector<std::string> oldKeys(bag->tags().size());
         std::vector<bool> wasIn(bag->tags().size(), false);
-        for (size_t t = 0; t < bag->tags().size() && !append; ++t) wasIn[t] = entry(*bag->tags()[t], r, &oldKeys[t]);
+        for (size_t t = 0; t < bag->tags().size() && !append; ++t)
+            wasIn[t] = entry(*bag->tags()[t], r, &oldKeys[t]);
         if (!append) table.set(r, 0, name());
         for (size_t t = 0; t < bag->tags().size(); ++t) {
             CdxTag& tag = *bag->tags()[t];
@@ -97,7 +115,8 @@ TEST(CdxOracleTest, IndependentReaderSeesWhatWeWrote) {
     }
     ASSERT_EQ(bag->flush(), kOk);
     std::string script = std::string(TESTDATA_DIR) + "/../tools/oracle/cdx_dump_xbase.pl";
-    std::vector<std::string> tagLines = runLines("perl \"" + script + "\" tags \"" + path + "\"", dir.file("tags.txt"));
+    std::vector<std::string> tagLines =
+        runLines("perl \"" + script + "\" tags \"" + path + "\"", dir.file("tags.txt"));
     ASSERT_EQ(tagLines.size(), bag->tags().size()) << (tagLines.empty() ? "" : tagLines[0]);
     for (const std::string& line : tagLines) {
         std::string tagName = line.substr(0, line.find('\t'));
@@ -105,9 +124,12 @@ TEST(CdxOracleTest, IndependentReaderSeesWhatWeWrote) {
         CdxTag* tag = bag->find(tagName);
         ASSERT_NE(tag, nullptr);
         const CdxHeader& h = tag->tree->header();
-        EXPECT_NE(line.find("\tkeylen=" + std::to_string(h.keyLength) + "\t"), std::string::npos) << line;
-        EXPECT_NE(line.find("\tkey=" + h.keyExpr + "\tfor=" + h.forExpr), std::string::npos) << line;
-        EXPECT_NE(line.find(h.descending ? "sortorder=1" : "sortorder=0"), std::string::npos) << line;
+        EXPECT_NE(line.find("\tkeylen=" + std::to_string(h.keyLength) + "\t"), std::string::npos)
+            << line;
+        EXPECT_NE(line.find("\tkey=" + h.keyExpr + "\tfor=" + h.forExpr), std::string::npos)
+            << line;
+        EXPECT_NE(line.find(h.descending ? "sortorder=1" : "sortorder=0"), std::string::npos)
+            << line;
         std::vector<std::string> mine;
         CdxCursor c;
         ASSERT_EQ(tag->tree->first(&c), kOk);
@@ -116,8 +138,8 @@ TEST(CdxOracleTest, IndependentReaderSeesWhatWeWrote) {
             ASSERT_EQ(tag->tree->next(&c), kOk);
         }
         ASSERT_GT(mine.size(), 100u);
-        std::vector<std::string> theirs = runLines("perl \"" + script + "\" walk \"" + path + "\" " + tagName,
-                                                   dir.file("walk.txt"));
+        std::vector<std::string> theirs = runLines(
+            "perl \"" + script + "\" walk \"" + path + "\" " + tagName, dir.file("walk.txt"));
         std::string pad = test::toHex(std::string(1, static_cast<char>(tag->tree->pad())));
         for (std::string& l : theirs)
             while (l.size() - l.find('\t') - 1 < 2u * h.keyLength) l += pad;

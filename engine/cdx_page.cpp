@@ -14,10 +14,13 @@ int bitsFor(uint32_t v) {
     return n;
 }
 
-std::string at(uint32_t offset) { return "node at " + std::to_string(offset) + ": "; }
+std::string at(uint32_t offset) {
+    return "node at " + std::to_string(offset) + ": ";
+}
 
 bool pointerOk(uint32_t p, uint64_t fileBytes) {
-    return p == kCdxNone || (p % kCdxPageSize == 0 && p >= kCdxPageSize && p + uint64_t(kCdxPageSize) <= fileBytes);
+    return p == kCdxNone ||
+           (p % kCdxPageSize == 0 && p >= kCdxPageSize && p + uint64_t(kCdxPageSize) <= fileBytes);
 }
 
 struct LeafLayout {
@@ -48,11 +51,11 @@ size_t commonPrefix(std::string_view a, std::string_view b) {
 }
 
 Status decodeLeaf(const uint8_t* page, uint32_t offset, int keyLength, uint8_t pad, size_t count,
-                CdxNode* node) {
+                  CdxNode* node) {
     uint32_t recMask = getU32le(page + kCdxLeafRecMaskOffset);
     uint32_t dupMask = page[kCdxLeafDupMaskOffset], trailMask = page[kCdxLeafTrailMaskOffset];
-    int r = page[kCdxLeafRecBitsOffset], d = page[kCdxLeafDupBitsOffset], t = page[kCdxLeafTrailBitsOffset],
-        e = page[kCdxLeafEntryBytesOffset];
+    int r = page[kCdxLeafRecBitsOffset], d = page[kCdxLeafDupBitsOffset],
+        t = page[kCdxLeafTrailBitsOffset], e = page[kCdxLeafEntryBytesOffset];
     if (e < 1 || e > 8 || r > 32 || d > 8 || t > 8 || r + d + t > 8 * e) {
         return Status(kCorruptIndex, at(offset) + "leaf bit widths out of range");
     }
@@ -66,11 +69,14 @@ Status decodeLeaf(const uint8_t* page, uint32_t offset, int keyLength, uint8_t p
     node->recnos.resize(count);
     for (size_t i = 0; i < count; ++i) {
         uint64_t v = 0;
-        for (int b = e - 1; b >= 0; --b) v = v << 8 | page[kCdxLeafEntriesOffset + i * static_cast<size_t>(e) + static_cast<size_t>(b)];
+        for (int b = e - 1; b >= 0; --b)
+            v = v << 8 |
+                page[kCdxLeafEntriesOffset + i * static_cast<size_t>(e) + static_cast<size_t>(b)];
         size_t dup = static_cast<size_t>((v >> r) & dupMask);
         size_t trail = static_cast<size_t>((v >> (r + d)) & trailMask);
         if (dup + trail > kl || (i == 0 && dup > 0)) {
-            return Status(kCorruptIndex, at(offset) + "leaf entry " + std::to_string(i) + " has bad counts");
+            return Status(kCorruptIndex,
+                          at(offset) + "leaf entry " + std::to_string(i) + " has bad counts");
         }
         size_t n = kl - dup - trail;
         if (p < limit + n) {
@@ -87,7 +93,7 @@ Status decodeLeaf(const uint8_t* page, uint32_t offset, int keyLength, uint8_t p
 }
 
 Status decodeInterior(const uint8_t* page, uint32_t offset, int keyLength, uint64_t fileBytes,
-                    size_t count, CdxNode* node) {
+                      size_t count, CdxNode* node) {
     size_t kl = static_cast<size_t>(keyLength), step = kl + kCdxInteriorPointerBytes;
     if (count == 0 || count * step > static_cast<size_t>(kCdxInteriorArea)) {
         return Status(kCorruptIndex, at(offset) + "interior key count out of range");
@@ -101,7 +107,8 @@ Status decodeInterior(const uint8_t* page, uint32_t offset, int keyLength, uint6
         node->recnos[i] = getU32be(entry + kl);
         uint32_t child = getU32be(entry + kl + 4);
         if (child == kCdxNone || !pointerOk(child, fileBytes) || child == offset) {
-            return Status(kCorruptIndex, at(offset) + "child pointer " + std::to_string(child) + " outside the file");
+            return Status(kCorruptIndex, at(offset) + "child pointer " + std::to_string(child) +
+                                             " outside the file");
         }
         node->children[i] = child;
     }
@@ -142,9 +149,11 @@ Status parseCdxHeader(const uint8_t* b, CdxHeader* h) {
     h->signature = b[kCdxSignatureOffset];
     h->descending = getU16le(b + kCdxOrderOffset) != 0;
     if (h->keyLength < 1 || h->keyLength > kCdxMaxKeyLength) {
-        return Status(kCorruptIndex, "key length " + std::to_string(h->keyLength) + " out of range");
+        return Status(kCorruptIndex,
+                      "key length " + std::to_string(h->keyLength) + " out of range");
     }
-    uint16_t forLen = getU16le(b + kCdxForLengthOffset), keyLen = getU16le(b + kCdxKeyExprLengthOffset);
+    uint16_t forLen = getU16le(b + kCdxForLengthOffset),
+             keyLen = getU16le(b + kCdxKeyExprLengthOffset);
     if (keyLen > kCdxPoolSize || forLen > kCdxPoolSize) {
         return Status(kCorruptIndex, "expression lengths beyond the pool");
     }
@@ -178,12 +187,13 @@ void writeCdxHeader(const CdxHeader& h, uint8_t* b) {
 }
 
 Status decodeCdxNode(const uint8_t* page, uint32_t offset, int keyLength, uint8_t pad,
-                   uint64_t fileBytes, CdxNode* node) {
+                     uint64_t fileBytes, CdxNode* node) {
     uint16_t attr = getU16le(page + kCdxAttrOffset);
     size_t count = getU16le(page + kCdxCountOffset);
     // Bit 0x04 is set by some writers on root leaves; it carries nothing we need.
     if (attr > 7) {
-        return Status(kCorruptIndex, at(offset) + "unknown node attributes " + std::to_string(attr));
+        return Status(kCorruptIndex,
+                      at(offset) + "unknown node attributes " + std::to_string(attr));
     }
     node->leaf = (attr & kCdxAttrLeaf) != 0;
     node->root = (attr & kCdxAttrRoot) != 0;
@@ -222,11 +232,14 @@ int cdxTailBytes(std::string_view prev, std::string_view key, uint8_t pad) {
     return static_cast<int>(key.size() - dup - trail);
 }
 
-int cdxInteriorCapacity(int keyLength) { return kCdxInteriorArea / (keyLength + static_cast<int>(kCdxInteriorPointerBytes)); }
+int cdxInteriorCapacity(int keyLength) {
+    return kCdxInteriorArea / (keyLength + static_cast<int>(kCdxInteriorPointerBytes));
+}
 
 void encodeCdxNode(const CdxNode& node, int keyLength, uint8_t pad, uint8_t* page) {
     std::memset(page, 0, kCdxPageSize);
-    uint16_t attr = static_cast<uint16_t>((node.leaf ? kCdxAttrLeaf : 0) | (node.root ? kCdxAttrRoot : 0));
+    uint16_t attr =
+        static_cast<uint16_t>((node.leaf ? kCdxAttrLeaf : 0) | (node.root ? kCdxAttrRoot : 0));
     putU16le(page + kCdxAttrOffset, attr);
     putU16le(page + kCdxCountOffset, static_cast<uint16_t>(node.count()));
     putU32le(page + kCdxLeftOffset, node.left);
@@ -258,11 +271,16 @@ void encodeCdxNode(const CdxNode& node, int keyLength, uint8_t pad, uint8_t* pag
         size_t n = key.size() - dup - trail;
         p -= n;
         std::memcpy(page + p, key.data() + dup, n);
-        uint64_t v = uint64_t(node.recnos[i]) | uint64_t(dup) << l.r | uint64_t(trail) << (l.r + l.d);
-        for (int b = 0; b < l.e; ++b) page[kCdxLeafEntriesOffset + i * static_cast<size_t>(l.e) + static_cast<size_t>(b)] = static_cast<uint8_t>(v >> (8 * b));
+        uint64_t v =
+            uint64_t(node.recnos[i]) | uint64_t(dup) << l.r | uint64_t(trail) << (l.r + l.d);
+        for (int b = 0; b < l.e; ++b)
+            page[kCdxLeafEntriesOffset + i * static_cast<size_t>(l.e) + static_cast<size_t>(b)] =
+                static_cast<uint8_t>(v >> (8 * b));
         prev = key;
     }
-    putU16le(page + kCdxLeafFreeOffset, static_cast<uint16_t>(p - kCdxLeafEntriesOffset - node.count() * static_cast<size_t>(l.e)));
+    putU16le(
+        page + kCdxLeafFreeOffset,
+        static_cast<uint16_t>(p - kCdxLeafEntriesOffset - node.count() * static_cast<size_t>(l.e)));
 }
 
 }  // namespace engine

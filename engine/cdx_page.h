@@ -58,8 +58,8 @@
 // Free bytes: 488 - 4 * 3 - (5 + 5 + 0 + 3) = 463 = 0x01CF. The page (one
 // node, so attributes 3, root and leaf):
 //   000: 03 00 04 00 FF FF FF FF FF FF FF FF CF 01 FF FF   attr, count, left, right, free, mask..
-//   010: 00 00 0F 0F 10 04 04 03 03 00 30 01 00 30 04 00   ..mask, dup/trail masks, R D T E, entries
-//   020: 35 02 00 05 00 ...                               last entry, then the free area
+//   010: 00 00 0F 0F 10 04 04 03 03 00 30 01 00 30 04 00   ..mask, dup/trail masks, R D T E,
+//   entries 020: 35 02 00 05 00 ...                               last entry, then the free area
 //   1F0: 00 00 00 53 4F 4E 53 4D 49 54 48 41 44 41 4D 53   "SON" "SMITH" "ADAMS"
 // Entry 3 decodes as: 5 bytes "SMITH" from the key before, then the 3 bytes
 // stored just below the previous tail, "SON", then no blanks. Other writers
@@ -82,8 +82,8 @@ constexpr uint32_t kCdxPageSize = 512;
 constexpr uint32_t kCdxHeaderSize = 1024;
 constexpr uint32_t kCdxNone = 0xFFFFFFFF;
 constexpr int kCdxMaxKeyLength = 240;
-constexpr int kCdxLeafArea = 488;       // bytes for entries and key tails
-constexpr int kCdxInteriorArea = 500;   // bytes for interior entries
+constexpr int kCdxLeafArea = 488;      // bytes for entries and key tails
+constexpr int kCdxInteriorArea = 500;  // bytes for interior entries
 constexpr int kCdxPoolSize = 512;
 
 constexpr uint8_t kCdxUnique = 0x01;
@@ -174,7 +174,8 @@ struct CdxNode {
 
     size_t count() const { return recnos.size(); }
     std::string_view key(size_t i, int keyLength) const {
-        return std::string_view(keys).substr(i * static_cast<size_t>(keyLength), static_cast<size_t>(keyLength));
+        return std::string_view(keys).substr(i * static_cast<size_t>(keyLength),
+                                             static_cast<size_t>(keyLength));
     }
 };
 

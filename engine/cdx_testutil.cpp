@@ -24,8 +24,12 @@ std::string upper(std::string_view s) {
 
 }  // namespace
 
-int MemRecord::fieldCount() const { return static_cast<int>(table_->fields.size()); }
-const FieldDesc& MemRecord::field(int i) const { return table_->fields[static_cast<size_t>(i)]; }
+int MemRecord::fieldCount() const {
+    return static_cast<int>(table_->fields.size());
+}
+const FieldDesc& MemRecord::field(int i) const {
+    return table_->fields[static_cast<size_t>(i)];
+}
 
 int MemRecord::findField(std::string_view name) const {
     std::string n = upper(name);
@@ -52,10 +56,18 @@ std::string MemRecord::text(int i) const {
     return s;
 }
 
-double MemRecord::number(int i) const { return raw(i) == kNull ? 0 : std::atof(raw(i).c_str()); }
-int32_t MemRecord::julianDay(int i) const { return dateFromDtos(raw(i)); }
-bool MemRecord::logical(int i) const { return raw(i) == "T"; }
-bool MemRecord::isNull(int i) const { return raw(i) == kNull; }
+double MemRecord::number(int i) const {
+    return raw(i) == kNull ? 0 : std::atof(raw(i).c_str());
+}
+int32_t MemRecord::julianDay(int i) const {
+    return dateFromDtos(raw(i));
+}
+bool MemRecord::logical(int i) const {
+    return raw(i) == "T";
+}
+bool MemRecord::isNull(int i) const {
+    return raw(i) == kNull;
+}
 
 bool MemRecord::deleted() const {
     return recno_ >= 1 && recno_ <= table_->deleted_.size() && table_->deleted_[recno_ - 1];
@@ -94,7 +106,9 @@ void MemTable::set(uint32_t recno, int field, std::string value) {
     rows_[recno - 1][static_cast<size_t>(field)] = std::move(value);
 }
 
-void MemTable::setDeleted(uint32_t recno, bool d) { deleted_[recno - 1] = d; }
+void MemTable::setDeleted(uint32_t recno, bool d) {
+    deleted_[recno - 1] = d;
+}
 
 void MemTable::pack() {
     std::vector<std::vector<std::string>> kept;
@@ -110,7 +124,8 @@ MemRecord& MemTable::record(uint32_t recno) {
 }
 
 Status MemTable::readRecord(uint32_t recordNumber, const RecordView** view) {
-    if (recordNumber < 1 || recordNumber > recordCount()) return Status(kInvalidArgument, "no record " + std::to_string(recordNumber));
+    if (recordNumber < 1 || recordNumber > recordCount())
+        return Status(kInvalidArgument, "no record " + std::to_string(recordNumber));
     *view = &record(recordNumber);
     return Status();
 }
@@ -150,7 +165,8 @@ std::string toHex(std::string_view bytes) {
     return out;
 }
 
-std::unique_ptr<Expression> compiled(std::string_view source, const RecordView& schema, std::string* error) {
+std::unique_ptr<Expression> compiled(std::string_view source, const RecordView& schema,
+                                     std::string* error) {
     std::unique_ptr<Expression> e;
     Status s = Expression::compile(source, schema, &e);
     if (error) *error = s.message();

@@ -48,7 +48,10 @@ public:
     void setDeleted(uint32_t recno, bool deleted);
     // Removes deleted records (record numbers close up, as a pack does).
     void pack();
-    void zap() { rows_.clear(); deleted_.clear(); }
+    void zap() {
+        rows_.clear();
+        deleted_.clear();
+    }
     MemRecord& record(uint32_t recno);  // the view, moved to recno
     const MemRecord& schema() const { return blank_; }
 

@@ -47,9 +47,11 @@ void CdxTree::recomputeLeaf(Cached* c) const {
 }
 
 bool CdxTree::fits(const Cached& c) const {
-    if (!c.node.leaf) return c.node.count() <= static_cast<size_t>(cdxInteriorCapacity(keyLength()));
+    if (!c.node.leaf)
+        return c.node.count() <= static_cast<size_t>(cdxInteriorCapacity(keyLength()));
     size_t e = static_cast<size_t>(cdxLeafEntryBytes(c.maxRecno, keyLength()));
-    return c.node.count() * e + static_cast<size_t>(c.tailBytes) <= static_cast<size_t>(kCdxLeafArea);
+    return c.node.count() * e + static_cast<size_t>(c.tailBytes) <=
+           static_cast<size_t>(kCdxLeafArea);
 }
 
 Status CdxTree::load(uint32_t offset, Cached** out) {
@@ -64,12 +66,14 @@ Status CdxTree::load(uint32_t offset, Cached** out) {
         remember(offset, *out);
         return Status();
     }
-    if (offset < kCdxHeaderSize) return corrupt("node pointer " + std::to_string(offset) + " inside the header");
+    if (offset < kCdxHeaderSize)
+        return corrupt("node pointer " + std::to_string(offset) + " inside the header");
     uint8_t page[kCdxPageSize];
     Status r = file_->readPage(offset, page);
     if (!r.ok()) return r;
     Cached c;
-    if (Status s = decodeCdxNode(page, offset, keyLength(), pad_, file_->sizeBytes(), &c.node); !s.ok())
+    if (Status s = decodeCdxNode(page, offset, keyLength(), pad_, file_->sizeBytes(), &c.node);
+        !s.ok())
         return corrupt(s.message());
     if (c.node.leaf) recomputeLeaf(&c);
     *out = &cache_.emplace(offset, std::move(c)).first->second;
@@ -143,8 +147,10 @@ Status CdxTree::descend(std::string_view key, uint32_t recno, bool after, std::v
         while (lo < hi) {
             size_t mid = (lo + hi) / 2;
             int cmp = compareEntry(n, mid, key, recno);
-            if (after ? cmp <= 0 : cmp < 0) lo = mid + 1;
-            else hi = mid;
+            if (after ? cmp <= 0 : cmp < 0)
+                lo = mid + 1;
+            else
+                hi = mid;
         }
         if (n.leaf) {
             path->push_back({offset, lo});
@@ -217,7 +223,8 @@ size_t CdxTree::splitPoint(const Cached& c) const {
     for (size_t i = 0; i < cnt; ++i) {
         std::string_view k = n.key(i, keyLength());
         full[i] = static_cast<size_t>(cdxTailBytes(std::string_view(), k, pad_));
-        tail[i] = i == 0 ? full[i] : static_cast<size_t>(cdxTailBytes(n.key(i - 1, keyLength()), k, pad_));
+        tail[i] = i == 0 ? full[i]
+                         : static_cast<size_t>(cdxTailBytes(n.key(i - 1, keyLength()), k, pad_));
     }
     std::vector<size_t> left(cnt + 1, 0);
     for (size_t i = 0; i < cnt; ++i) left[i + 1] = left[i] + e + tail[i];
@@ -229,7 +236,8 @@ size_t CdxTree::splitPoint(const Cached& c) const {
         bestLeftOnly = k;
         if (rightBytes(k) > area) continue;
         size_t target = rightmost ? cnt - 1 : cnt / 2;
-        if (best == 0 || (k > target ? k - target : target - k) < (best > target ? best - target : target - best))
+        if (best == 0 || (k > target ? k - target : target - k) <
+                             (best > target ? best - target : target - best))
             best = k;
     }
     return best != 0 ? best : bestLeftOnly;
@@ -318,7 +326,8 @@ Status CdxTree::splitLevel(std::vector<Step>& path, size_t level) {
             uint32_t offset = todo.back();
             todo.pop_back();
             if (fits(cache_.at(offset))) continue;
-            if (cache_.at(offset).node.count() < 2) return corrupt("a single key does not fit a node");
+            if (cache_.at(offset).node.count() < 2)
+                return corrupt("a single key does not fit a node");
             if (offset == header_.root) {
                 Status r = growRoot(path);
                 if (!r.ok()) return r;
@@ -360,8 +369,10 @@ Status CdxTree::erase(std::string_view key, uint32_t recno, bool* found) {
     ++version_;
     if (count_ > 0) --count_;
     size_t level = path.size() - 1, remaining = n.count();  // `n` dies with removeNode
-    if (remaining == 0 && level > 0) r = removeNode(path, level);
-    else if (i == remaining && remaining > 0) r = fixMaxUpwards(path, level);
+    if (remaining == 0 && level > 0)
+        r = removeNode(path, level);
+    else if (i == remaining && remaining > 0)
+        r = fixMaxUpwards(path, level);
     if (r.ok() && remaining > 0 && level > 0) r = mergeRight(path, level);
     if (!r.ok()) return r;
     return collapseRoot();
@@ -392,7 +403,8 @@ Status CdxTree::removeNode(std::vector<Step>& path, size_t level) {
     CdxNode& p = parent->node;
     auto it = std::find(p.children.begin(), p.children.end(), offset);
     if (it == p.children.end()) return corrupt("node missing from its parent");
-    size_t idx = static_cast<size_t>(it - p.children.begin()), kl = static_cast<size_t>(keyLength());
+    size_t idx = static_cast<size_t>(it - p.children.begin()),
+           kl = static_cast<size_t>(keyLength());
     p.keys.erase(idx * kl, kl);
     p.recnos.erase(p.recnos.begin() + static_cast<std::ptrdiff_t>(idx));
     p.children.erase(it);
@@ -415,17 +427,20 @@ Status CdxTree::mergeRight(std::vector<Step>& path, size_t level) {
     if (r.ok()) r = load(path[level - 1].offset, &parent);
     if (!r.ok()) return r;
     size_t e = static_cast<size_t>(cdxLeafEntryBytes(left->maxRecno, keyLength()));
-    if (!left->node.leaf || left->node.count() * e + static_cast<size_t>(left->tailBytes) >= kCdxLeafArea / 4)
+    if (!left->node.leaf ||
+        left->node.count() * e + static_cast<size_t>(left->tailBytes) >= kCdxLeafArea / 4)
         return Status();
     CdxNode& p = parent->node;
     size_t idx = path[level - 1].index, kl = static_cast<size_t>(keyLength());
-    if (idx + 1 >= p.count() || p.children[idx] != path[level].offset || p.children[idx + 1] != left->node.right)
+    if (idx + 1 >= p.count() || p.children[idx] != path[level].offset ||
+        p.children[idx + 1] != left->node.right)
         return Status();
     uint32_t rightOffset = left->node.right;
     if (r = load(rightOffset, &right); !r.ok()) return r;
     Cached merged = *left;
     merged.node.keys += right->node.keys;
-    merged.node.recnos.insert(merged.node.recnos.end(), right->node.recnos.begin(), right->node.recnos.end());
+    merged.node.recnos.insert(merged.node.recnos.end(), right->node.recnos.begin(),
+                              right->node.recnos.end());
     recomputeLeaf(&merged);
     if (!fits(merged)) return Status();
     left->node.keys.swap(merged.node.keys);

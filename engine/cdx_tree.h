@@ -25,7 +25,7 @@ constexpr int kCdxMaxDepth = 32;
 // A position in a tree: the entry it stands on, and where that entry was
 // when the position was taken (reused while the tree is unchanged).
 struct CdxCursor {
-    bool valid = false;   // false: before the first or after the last entry
+    bool valid = false;  // false: before the first or after the last entry
     std::string key;
     uint32_t recno = 0;
     uint32_t leaf = 0;
@@ -80,8 +80,8 @@ private:
     struct Cached {
         CdxNode node;
         bool dirty = false;
-        int tailBytes = 0;     // leaves: stored key bytes
-        uint32_t maxRecno = 0; // leaves: greatest record number (never lowered)
+        int tailBytes = 0;      // leaves: stored key bytes
+        uint32_t maxRecno = 0;  // leaves: greatest record number (never lowered)
     };
     struct Step {
         uint32_t offset;

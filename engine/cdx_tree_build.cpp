@@ -9,7 +9,8 @@
 namespace engine {
 
 Status CdxTree::collectPages(uint32_t offset, int depth, std::vector<uint32_t>* pages) {
-    if (depth >= kCdxMaxDepth) return corrupt("tree deeper than " + std::to_string(kCdxMaxDepth) + " levels");
+    if (depth >= kCdxMaxDepth)
+        return corrupt("tree deeper than " + std::to_string(kCdxMaxDepth) + " levels");
     Cached* c;
     Status r = load(offset, &c);
     if (!r.ok()) return r;
@@ -73,7 +74,8 @@ Status CdxTree::build(const std::string& keys, const std::vector<uint32_t>& recn
     for (size_t i = 0; i < n; ++i) {
         std::string_view key(keys.data() + i * kl, kl);
         CdxNode* cur = &level.back();
-        std::string_view prev = cur->count() ? cur->key(cur->count() - 1, keyLength()) : std::string_view();
+        std::string_view prev =
+            cur->count() ? cur->key(cur->count() - 1, keyLength()) : std::string_view();
         int cost = cdxTailBytes(prev, key, pad_);
         uint32_t m = std::max(maxRec, recnos[i]);
         size_t need = (cur->count() + 1) * static_cast<size_t>(cdxLeafEntryBytes(m, keyLength())) +

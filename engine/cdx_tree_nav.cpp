@@ -40,7 +40,8 @@ Status CdxTree::settle(uint32_t leaf, size_t index, CdxCursor* c) {
             return Status();
         }
         if (r = load(next, &n); !r.ok()) return r;
-        if (!n->node.leaf) return corrupt("leaf sibling " + std::to_string(next) + " is not a leaf");
+        if (!n->node.leaf)
+            return corrupt("leaf sibling " + std::to_string(next) + " is not a leaf");
         if (n->node.count() == 0) continue;
         if (haveLast && compareEntry(n->node, 0, lastKey, lastRec) <= 0)
             return corrupt("leaf " + std::to_string(next) + " out of key order (cyclic siblings?)");
@@ -70,7 +71,8 @@ Status CdxTree::stepLeft(uint32_t leaf, CdxCursor* c) {
             return Status();
         }
         if (r = load(prev, &n); !r.ok()) return r;
-        if (!n->node.leaf) return corrupt("leaf sibling " + std::to_string(prev) + " is not a leaf");
+        if (!n->node.leaf)
+            return corrupt("leaf sibling " + std::to_string(prev) + " is not a leaf");
         size_t cnt = n->node.count();
         if (cnt == 0) continue;
         if (haveFirst && compareEntry(n->node, cnt - 1, firstKey, firstRec) >= 0)
@@ -111,8 +113,12 @@ Status CdxTree::edge(CdxCursor* c, bool lastEdge) {
     return corrupt("tree deeper than " + std::to_string(kCdxMaxDepth) + " levels (cyclic nodes?)");
 }
 
-Status CdxTree::first(CdxCursor* c) { return edge(c, false); }
-Status CdxTree::last(CdxCursor* c) { return edge(c, true); }
+Status CdxTree::first(CdxCursor* c) {
+    return edge(c, false);
+}
+Status CdxTree::last(CdxCursor* c) {
+    return edge(c, true);
+}
 
 Status CdxTree::next(CdxCursor* c) {
     if (!c->valid) return Status();

@@ -59,7 +59,10 @@ TEST(CdxPageTest, DamagedNodesAreRejected) {
     EXPECT_EQ(s, kCorruptIndex);
     EXPECT_NE(s.message().find("bad counts"), std::string::npos);
     page = workedExampleLeaf();
-    page[8] = 0x00; page[9] = 0x40; page[10] = 0x00; page[11] = 0x00;  // right sibling beyond the file
+    page[8] = 0x00;
+    page[9] = 0x40;
+    page[10] = 0x00;
+    page[11] = 0x00;  // right sibling beyond the file
     EXPECT_EQ(decodeCdxNode(page.data(), 1024, 8, ' ', 4096, &n), kCorruptIndex);
     std::vector<uint8_t> interior(512, 0);
     interior[2] = 1;  // one entry: key of 8, record, child 0x00100000 (outside a 4 KB file)
@@ -74,8 +77,9 @@ class CdxTreeTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_EQ(CdxBag::create(dir_.file("t.cdx"), true, false, &bag_), kOk);
-        ASSERT_EQ(bag_->createTag("K", "code", "", false, false, table_.schema(), table_, nullptr, &tag_),
-                  kOk);
+        ASSERT_EQ(
+            bag_->createTag("K", "code", "", false, false, table_.schema(), table_, nullptr, &tag_),
+            kOk);
     }
 
     CdxTree& tree() { return *tag_->tree; }
@@ -172,7 +176,8 @@ TEST_F(CdxTreeTest, FreedPagesAreReusedBeforeTheFileGrows) {
 
 TEST_F(CdxTreeTest, LongIncompressibleKeysSplitIntoSingleEntryLeaves) {
     MemTable wide({"TXT,C,240"});
-    ASSERT_EQ(bag_->createTag("W", "txt", "", false, false, wide.schema(), wide, nullptr, &tag_), kOk);
+    ASSERT_EQ(bag_->createTag("W", "txt", "", false, false, wide.schema(), wide, nullptr, &tag_),
+              kOk);
     std::mt19937 rng(7);
     std::multimap<std::string, uint32_t> model;
     for (uint32_t i = 1; i <= 300; ++i) {

@@ -83,8 +83,8 @@ Status parseField(const std::string& def, bool visual, FieldDesc* f) {
         int maxLen = f->type == 'C' ? 254 : 20;
         bool decOk = f->type == 'C' ? dec == 0 : (dec == 0 || dec <= len - 2);
         if (len < 1 || len > maxLen || !decOk) {
-            return Status(kInvalidArgument, "field " + f->name + ": impossible length " + std::to_string(len) + "," +
-                   std::to_string(dec));
+            return Status(kInvalidArgument, "field " + f->name + ": impossible length " +
+                                                std::to_string(len) + "," + std::to_string(dec));
         }
     } else if (f->type == 'B' && p.size() > 3) {
         parseInt(p[3], &dec);
@@ -127,7 +127,8 @@ Status buildDbfHeader(std::string_view fieldList, bool memoAsDbt, DbfHeader* h) 
         h->fields.push_back(f);
     }
     if (offset > kMaxRecordBytes) {
-        return Status(kLimitExceeded, "record longer than " + std::to_string(kMaxRecordBytes) + " bytes");
+        return Status(kLimitExceeded,
+                      "record longer than " + std::to_string(kMaxRecordBytes) + " bytes");
     }
     bool memo = h->hasMemoFields();
     if (visual) {

@@ -41,9 +41,7 @@ protected:
         EXPECT_EQ(test::readFile(path_), before_);
         EXPECT_EQ(test::readFile(memo_), memoBefore_);
     }
-    std::string errorText() {
-        return lastError().message();
-    }
+    std::string errorText() { return lastError().message(); }
     test::ScratchDir dir_;
     std::string path_ = dir_.file("dmg.dbf");
     std::string memo_ = dir_.file("dmg.fpt");

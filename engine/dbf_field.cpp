@@ -92,7 +92,9 @@ size_t formatFixed(char* buf, double value, int dec) {
 
 }  // namespace
 
-int32_t julianFromText(std::string_view s) { return runtime::STOD(s).julian; }
+int32_t julianFromText(std::string_view s) {
+    return runtime::STOD(s).julian;
+}
 
 std::string textFromJulian(int32_t julian) {
     if (julian <= 0) return std::string();

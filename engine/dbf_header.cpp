@@ -146,13 +146,14 @@ static Status layoutFields(DbfHeader* h) {
         }
         if (!lengthFits(f.type, f.length, h->isVisual()) && !(f.type == 'C' && f.length > 0))
             return corrupt("field " + f.name + " has an impossible length " +
-                                    std::to_string(f.length) + " for type " + f.type);
+                           std::to_string(f.length) + " for type " + f.type);
         f.offset = offset;
         offset += f.length;
         if (f.type == '0' && (f.flags & kFieldSystem)) h->nullFlagsField = int(i);
     }
     if (offset > h->recordBytes)
-        return corrupt("fields are longer than the record length " + std::to_string(h->recordBytes));
+        return corrupt("fields are longer than the record length " +
+                       std::to_string(h->recordBytes));
     return Status();
 }
 

@@ -50,7 +50,9 @@ protected:
             EXPECT_EQ(setDouble(h, 2, i * 1.25 - 7), kOk);
             EXPECT_EQ(setLogical(h, 3, i % 2 == 0), kOk);
             // Record 0's "20240100" is refused and leaves the date blank.
-            (void)setDate(h, 4, i == 5 ? "" : "2024" + std::string(i < 10 ? "010" : "01") + std::to_string(i));
+            (void)setDate(
+                h, 4,
+                i == 5 ? "" : "2024" + std::string(i < 10 ? "010" : "01") + std::to_string(i));
             std::string memo =
                 i == 7 ? std::string(56, 'x') : "line 1\r\nline " + std::to_string(i);
             if (i % 4 != 1) {
@@ -93,7 +95,8 @@ protected:
         // A difference line is "\tFIELD\tKIND\tn=..\tfirst=..". Only the
         // blank-versus-null kind is a matter of rendering, not of bytes.
         std::string text = test::readFile(report);
-        EXPECT_NE(text.find("records=" + std::to_string(test::fileU32(dbf, 4))), std::string::npos) << text;
+        EXPECT_NE(text.find("records=" + std::to_string(test::fileU32(dbf, 4))), std::string::npos)
+            << text;
         size_t at = 0;
         while ((at = text.find("\n\t", at)) != std::string::npos) {
             size_t kind = text.find('\t', at + 2) + 1;
@@ -125,17 +128,19 @@ TEST_F(OracleTest, NewerFormatWithMemosReadsTheSame) {
 // After a pack has cut the memo file, both readers read every memo.
 TEST_F(OracleTest, PackedMemosReadTheSame) {
     for (bool visual : {false, true}) {
-        std::string p = writeTable(visual ? "pv.dbf" : "pf.dbf",
-                                   visual ? "NAME,C,20,0;AMOUNT,N,10,2;OK,L;DAY,D;NOTE,M;CNT,I;RATIO,B;PRICE,Y;STAMP,T"
-                                          : "NAME,C,20,0;AMOUNT,N,10,2;OK,L;DAY,D;NOTE,M",
-                                   visual);
+        std::string p = writeTable(
+            visual ? "pv.dbf" : "pf.dbf",
+            visual ? "NAME,C,20,0;AMOUNT,N,10,2;OK,L;DAY,D;NOTE,M;CNT,I;RATIO,B;PRICE,Y;STAMP,T"
+                   : "NAME,C,20,0;AMOUNT,N,10,2;OK,L;DAY,D;NOTE,M",
+            visual);
         Handle h = test::openOrDie(p);
         for (uint32_t r : {2u, 8u, 10u, 15u}) {
             EXPECT_EQ(gotoRecord(h, r), kOk);
             EXPECT_EQ(deleteRecord(h), kOk);
         }
         EXPECT_EQ(gotoRecord(h, 12), kOk);
-        EXPECT_EQ(setString(h, 5, std::string(3000, 'g')), kOk);  // grows: the old copy is left behind
+        EXPECT_EQ(setString(h, 5, std::string(3000, 'g')),
+                  kOk);  // grows: the old copy is left behind
         ASSERT_EQ(pack(h), kOk) << test::lastErrorString();
         EXPECT_EQ(closeTable(h), kOk);
         checkWithDbfread(p);

@@ -134,7 +134,8 @@ void refill(const std::string& from, const std::string& to) {
 // Wall time, its ratio to the copy, the aim for that ratio (0: none), and
 // the processor time of this process (std::clock: CPU time on POSIX, wall
 // time on Windows), which stays meaningful on a machine busy with other work.
-double timed(const char* label, double copySeconds, const std::function<void()>& work, double aim = 0) {
+double timed(const char* label, double copySeconds, const std::function<void()>& work,
+             double aim = 0) {
     double t0 = now();
     std::clock_t c0 = std::clock();
     work();
@@ -166,7 +167,8 @@ int main(int argc, char** argv) {
     std::printf("table file: %.1f MB\n", double(fs::file_size(src)) / 1e6);
     timed("sequential scan (every field)", copySeconds, [&] { scan(src); });
     check(engine::createTable(dst, kFields, engine::kTypeCdx, 0), "create");
-    timed("refill by position, no index", copySeconds, [&] { refill(src, dst); }, 2.0);
+    timed(
+        "refill by position, no index", copySeconds, [&] { refill(src, dst); }, 2.0);
     check(engine::createTable(idx, kFields, engine::kTypeCdx, 0), "create");
     Handle h = 0;
     int order = 0;
@@ -174,11 +176,13 @@ int main(int argc, char** argv) {
     check(engine::createIndex(h, "", "NAME", "UPPER(NAME)", "", 0, nullptr, &order), "index");
     check(engine::createIndex(h, "", "CODE", "CODE+DTOS(DAY)", "", 0, nullptr, &order), "index");
     (void)engine::closeTable(h);
-    timed("refill by position, two tags", copySeconds, [&] { refill(src, idx); }, 4.0);
+    timed(
+        "refill by position, two tags", copySeconds, [&] { refill(src, idx); }, 4.0);
     check(engine::openTable(src, "", engine::kTypeCdx, engine::kOpenExclusive, &h), "open");
-    timed("build a tag over every record (CODE)", copySeconds, [&] {
-        check(engine::createIndex(h, "", "CODE", "CODE", "", 0, nullptr, &order), "index");
-    }, 1.5);
+    timed(
+        "build a tag over every record (CODE)", copySeconds,
+        [&] { check(engine::createIndex(h, "", "CODE", "CODE", "", 0, nullptr, &order), "index"); },
+        1.5);
     uint32_t seed = 777, hits = 0;
     timed("100,000 random seeks", copySeconds, [&] {
         for (int i = 0; i < 100000; ++i) {

@@ -52,7 +52,8 @@ Status unlockRecord(Handle h, uint32_t recno) {
     TABLE_OR_FAIL(h, t);
     Status r = t->unlockRecord(recno);
     if (r == kRecordNotLocked)
-        return setError(r.code(), t->path() + ": record " + std::to_string(recno) + " was not locked");
+        return setError(r.code(),
+                        t->path() + ": record " + std::to_string(recno) + " was not locked");
     return report(r);
 }
 
@@ -176,7 +177,8 @@ namespace {
 bool sameFormatIgnoringCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i)
-        if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i])))
+        if (std::toupper(static_cast<unsigned char>(a[i])) !=
+            std::toupper(static_cast<unsigned char>(b[i])))
             return false;
     return true;
 }
@@ -195,7 +197,8 @@ Status setDateFormat(std::string_view format) {
     // The table driver switches to "YYYYMMDD" only for the moment of a date
     // read or write; keys built with DTOC() must keep the user's format, or a
     // key computed during a write would differ from the same key computed later.
-    if (!sameFormatIgnoringCase(format, "YYYYMMDD")) exprSettings().dateFormat = std::string(format);
+    if (!sameFormatIgnoringCase(format, "YYYYMMDD"))
+        exprSettings().dateFormat = std::string(format);
     return Status();
 }
 

@@ -15,7 +15,7 @@ inline constexpr size_t kMaxErrorText = 600;
 
 struct State {
     std::vector<std::unique_ptr<Table>> tables;  // handle h at tables[h-1]
-    Status last;  // the latest call's outcome
+    Status last;                                 // the latest call's outcome
     std::string dateFormat = "MM/DD/YY";
     int epoch = 1900;
     std::string searchPath;

@@ -24,7 +24,8 @@ struct ExprNode {
     ExprValue value;        // Literal
     int field = -1;         // Field: index in the record view
     char fieldType = 0;     // Field: the DBF type letter
-    std::string op;         // Unary/Binary: "+", "-", "*", "/", "%", "^", "=", "==", "!=", "<", "<=", ">", ">=", "$"
+    std::string op;  // Unary/Binary: "+", "-", "*", "/", "%", "^", "=", "==", "!=", "<", "<=", ">",
+                     // ">=", "$"
     const FunctionDef* fn = nullptr;  // Call
     std::vector<std::unique_ptr<ExprNode>> args;
 };

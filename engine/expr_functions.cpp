@@ -18,7 +18,8 @@ using Args = std::vector<ExprValue>;
 // ---- helpers ----------------------------------------------------------------
 
 int constInt(const ExprNode& n, int fallback) {
-    if (!n.constant || n.type != ExprType::Numeric || n.kind != ExprNode::Kind::Literal) return fallback;
+    if (!n.constant || n.type != ExprType::Numeric || n.kind != ExprNode::Kind::Literal)
+        return fallback;
     double v = n.value.number;
     if (!(v > -1e6 && v < 1e6)) return fallback;
     return static_cast<int>(v);
@@ -47,7 +48,8 @@ std::string numberText(double v, int width, int decimals) {
     if (decimals > 15) decimals = 15;
     if (width > 255) width = 255;
     char buf[400];
-    if (!std::isfinite(v) || std::fabs(v) >= 1e300) return std::string(static_cast<size_t>(width), '*');
+    if (!std::isfinite(v) || std::fabs(v) >= 1e300)
+        return std::string(static_cast<size_t>(width), '*');
     snprintf(buf, sizeof buf, "%.*f", decimals, v);
     std::string s = buf;
     if (s == "-0" || s.find_first_not_of("-0.") == std::string::npos) {
@@ -59,10 +61,15 @@ std::string numberText(double v, int width, int decimals) {
 
 std::string asText(const ExprValue& v) {
     switch (v.type) {
-    case ExprType::Character: return v.text;
-    case ExprType::Numeric: return runtime::LTRIM(numberText(v.number, 20, v.number == std::floor(v.number) ? 0 : 2));
-    case ExprType::Date: return dateToText(static_cast<int32_t>(v.number), exprSettings().dateFormat);
-    case ExprType::Logical: return v.logical ? "T" : "F";
+        case ExprType::Character:
+            return v.text;
+        case ExprType::Numeric:
+            return runtime::LTRIM(
+                numberText(v.number, 20, v.number == std::floor(v.number) ? 0 : 2));
+        case ExprType::Date:
+            return dateToText(static_cast<int32_t>(v.number), exprSettings().dateFormat);
+        case ExprType::Logical:
+            return v.logical ? "T" : "F";
     }
     return "";
 }
@@ -75,19 +82,32 @@ double parseVal(std::string_view s) {
     bool dot = false;
     for (; i < s.size(); ++i) {
         char c = s[i];
-        if (c >= '0' && c <= '9') digits += c;
-        else if (c == '.' && !dot) { dot = true; digits += c; }
-        else break;
+        if (c >= '0' && c <= '9')
+            digits += c;
+        else if (c == '.' && !dot) {
+            dot = true;
+            digits += c;
+        } else
+            break;
     }
     return std::strtod(digits.c_str(), nullptr);
 }
 
 // ---- inference ----------------------------------------------------------------
 
-void inferSameText(ExprNode* n) { n->type = ExprType::Character; n->length = argLength(n, 0); }
-void inferNumber(ExprNode* n) { n->type = ExprType::Numeric; }
-void inferDate(ExprNode* n) { n->type = ExprType::Date; }
-void inferLogical(ExprNode* n) { n->type = ExprType::Logical; }
+void inferSameText(ExprNode* n) {
+    n->type = ExprType::Character;
+    n->length = argLength(n, 0);
+}
+void inferNumber(ExprNode* n) {
+    n->type = ExprType::Numeric;
+}
+void inferDate(ExprNode* n) {
+    n->type = ExprType::Date;
+}
+void inferLogical(ExprNode* n) {
+    n->type = ExprType::Logical;
+}
 
 void inferLeftRight(ExprNode* n) {
     n->type = ExprType::Character;
@@ -116,7 +136,10 @@ void inferStr(ExprNode* n) {
     n->length = width > 0 ? width : 10;
 }
 
-void inferFixed8(ExprNode* n) { n->type = ExprType::Character; n->length = 8; }
+void inferFixed8(ExprNode* n) {
+    n->type = ExprType::Character;
+    n->length = 8;
+}
 
 void inferDtoc(ExprNode* n) {
     n->type = ExprType::Character;
@@ -129,7 +152,10 @@ void inferIif(ExprNode* n) {
     n->length = a < 0 || b < 0 ? -1 : std::max(a, b);
 }
 
-void inferSpace(ExprNode* n) { n->type = ExprType::Character; n->length = constInt(*n->args[0], -1); }
+void inferSpace(ExprNode* n) {
+    n->type = ExprType::Character;
+    n->length = constInt(*n->args[0], -1);
+}
 
 void inferReplicate(ExprNode* n) {
     n->type = ExprType::Character;
@@ -138,19 +164,51 @@ void inferReplicate(ExprNode* n) {
     n->length = count < 0 || len < 0 ? -1 : count * len;
 }
 
-void inferChr(ExprNode* n) { n->type = ExprType::Character; n->length = 1; }
-void inferFirstType(ExprNode* n) { n->type = n->args[0]->type; n->length = argLength(n, 0); }
+void inferChr(ExprNode* n) {
+    n->type = ExprType::Character;
+    n->length = 1;
+}
+void inferFirstType(ExprNode* n) {
+    n->type = n->args[0]->type;
+    n->length = argLength(n, 0);
+}
 
 // ---- evaluation -----------------------------------------------------------------
 
-#define EVAL(name) bool name(const ExprNode& n, Args& a, const RecordView& r, ExprValue* out, std::string* error)
-#define UNUSED_EVAL_ARGS (void)n; (void)a; (void)r; (void)out; (void)error
+#define EVAL(name) \
+    bool name(const ExprNode& n, Args& a, const RecordView& r, ExprValue* out, std::string* error)
+#define UNUSED_EVAL_ARGS \
+    (void)n;             \
+    (void)a;             \
+    (void)r;             \
+    (void)out;           \
+    (void)error
 
-EVAL(evUpper) { UNUSED_EVAL_ARGS; *out = ExprValue::ofText(exprUpper(a[0].text)); return true; }
-EVAL(evLower) { UNUSED_EVAL_ARGS; *out = ExprValue::ofText(exprLower(a[0].text)); return true; }
-EVAL(evRtrim) { UNUSED_EVAL_ARGS; *out = ExprValue::ofText(runtime::RTRIM(a[0].text)); return true; }
-EVAL(evLtrim) { UNUSED_EVAL_ARGS; *out = ExprValue::ofText(runtime::LTRIM(a[0].text)); return true; }
-EVAL(evAlltrim) { UNUSED_EVAL_ARGS; *out = ExprValue::ofText(runtime::ALLTRIM(a[0].text)); return true; }
+EVAL(evUpper) {
+    UNUSED_EVAL_ARGS;
+    *out = ExprValue::ofText(exprUpper(a[0].text));
+    return true;
+}
+EVAL(evLower) {
+    UNUSED_EVAL_ARGS;
+    *out = ExprValue::ofText(exprLower(a[0].text));
+    return true;
+}
+EVAL(evRtrim) {
+    UNUSED_EVAL_ARGS;
+    *out = ExprValue::ofText(runtime::RTRIM(a[0].text));
+    return true;
+}
+EVAL(evLtrim) {
+    UNUSED_EVAL_ARGS;
+    *out = ExprValue::ofText(runtime::LTRIM(a[0].text));
+    return true;
+}
+EVAL(evAlltrim) {
+    UNUSED_EVAL_ARGS;
+    *out = ExprValue::ofText(runtime::ALLTRIM(a[0].text));
+    return true;
+}
 
 EVAL(evLeft) {
     UNUSED_EVAL_ARGS;
@@ -176,7 +234,10 @@ EVAL(evSubstr) {
     if (start < 0) start = std::max(1L, len + start + 1);  // negative start counts from the end
     if (start == 0) start = 1;
     long count = a.size() > 2 ? clampCount(a[2].number) : len;
-    if (start > len) { *out = ExprValue::ofText(""); return true; }
+    if (start > len) {
+        *out = ExprValue::ofText("");
+        return true;
+    }
     *out = ExprValue::ofText(s.substr(static_cast<size_t>(start - 1), static_cast<size_t>(count)));
     return true;
 }
@@ -188,7 +249,9 @@ bool pad(Args& a, int where, ExprValue* out, std::string* error) {
     char fill = a.size() > 2 && !a[2].text.empty() ? a[2].text[0] : ' ';
     size_t w = static_cast<size_t>(width);
     if (s.size() >= w) {
-        *out = ExprValue::ofText(where == 0 ? s.substr(0, w) : where == 1 ? s.substr(s.size() - w) : s.substr((s.size() - w) / 2, w));
+        *out = ExprValue::ofText(where == 0   ? s.substr(0, w)
+                                 : where == 1 ? s.substr(s.size() - w)
+                                              : s.substr((s.size() - w) / 2, w));
         return true;
     }
     size_t gap = w - s.size();
@@ -197,9 +260,18 @@ bool pad(Args& a, int where, ExprValue* out, std::string* error) {
     return true;
 }
 
-EVAL(evPadr) { UNUSED_EVAL_ARGS; return pad(a, 0, out, error); }
-EVAL(evPadl) { UNUSED_EVAL_ARGS; return pad(a, 1, out, error); }
-EVAL(evPadc) { UNUSED_EVAL_ARGS; return pad(a, 2, out, error); }
+EVAL(evPadr) {
+    UNUSED_EVAL_ARGS;
+    return pad(a, 0, out, error);
+}
+EVAL(evPadl) {
+    UNUSED_EVAL_ARGS;
+    return pad(a, 1, out, error);
+}
+EVAL(evPadc) {
+    UNUSED_EVAL_ARGS;
+    return pad(a, 2, out, error);
+}
 
 void strWidth(const ExprNode& n, const Args& a, int* width, int* decimals) {
     *width = n.args[0]->length > 0 ? n.args[0]->length : 10;
@@ -229,16 +301,36 @@ EVAL(evStrzero) {
     return true;
 }
 
-EVAL(evVal) { UNUSED_EVAL_ARGS; *out = ExprValue::ofNumber(parseVal(a[0].text)); return true; }
-EVAL(evLen) { UNUSED_EVAL_ARGS; *out = ExprValue::ofNumber(static_cast<double>(a[0].text.size())); return true; }
+EVAL(evVal) {
+    UNUSED_EVAL_ARGS;
+    *out = ExprValue::ofNumber(parseVal(a[0].text));
+    return true;
+}
+EVAL(evLen) {
+    UNUSED_EVAL_ARGS;
+    *out = ExprValue::ofNumber(static_cast<double>(a[0].text.size()));
+    return true;
+}
 
 int32_t dayOf(const ExprValue& v) {
     return v.number > 0 && v.number < 1e8 ? static_cast<int32_t>(std::floor(v.number)) : 0;
 }
 
-EVAL(evDtos) { UNUSED_EVAL_ARGS; *out = ExprValue::ofText(dateToDtos(dayOf(a[0]))); return true; }
-EVAL(evDtoc) { UNUSED_EVAL_ARGS; *out = ExprValue::ofText(dateToText(dayOf(a[0]), exprSettings().dateFormat)); return true; }
-EVAL(evStod) { UNUSED_EVAL_ARGS; *out = ExprValue::ofDate(dateFromDtos(a[0].text)); return true; }
+EVAL(evDtos) {
+    UNUSED_EVAL_ARGS;
+    *out = ExprValue::ofText(dateToDtos(dayOf(a[0])));
+    return true;
+}
+EVAL(evDtoc) {
+    UNUSED_EVAL_ARGS;
+    *out = ExprValue::ofText(dateToText(dayOf(a[0]), exprSettings().dateFormat));
+    return true;
+}
+EVAL(evStod) {
+    UNUSED_EVAL_ARGS;
+    *out = ExprValue::ofDate(dateFromDtos(a[0].text));
+    return true;
+}
 
 EVAL(evCtod) {
     UNUSED_EVAL_ARGS;
@@ -255,9 +347,18 @@ bool datePart(const Args& a, int part, ExprValue* out) {
     return true;
 }
 
-EVAL(evYear) { UNUSED_EVAL_ARGS; return datePart(a, 0, out); }
-EVAL(evMonth) { UNUSED_EVAL_ARGS; return datePart(a, 1, out); }
-EVAL(evDay) { UNUSED_EVAL_ARGS; return datePart(a, 2, out); }
+EVAL(evYear) {
+    UNUSED_EVAL_ARGS;
+    return datePart(a, 0, out);
+}
+EVAL(evMonth) {
+    UNUSED_EVAL_ARGS;
+    return datePart(a, 1, out);
+}
+EVAL(evDay) {
+    UNUSED_EVAL_ARGS;
+    return datePart(a, 2, out);
+}
 
 EVAL(evEmpty) {
     UNUSED_EVAL_ARGS;
@@ -269,8 +370,16 @@ EVAL(evEmpty) {
     return true;
 }
 
-EVAL(evDeleted) { UNUSED_EVAL_ARGS; *out = ExprValue::ofLogical(r.deleted()); return true; }
-EVAL(evRecno) { UNUSED_EVAL_ARGS; *out = ExprValue::ofNumber(r.recordNumber()); return true; }
+EVAL(evDeleted) {
+    UNUSED_EVAL_ARGS;
+    *out = ExprValue::ofLogical(r.deleted());
+    return true;
+}
+EVAL(evRecno) {
+    UNUSED_EVAL_ARGS;
+    *out = ExprValue::ofNumber(r.recordNumber());
+    return true;
+}
 
 EVAL(evSpace) {
     UNUSED_EVAL_ARGS;
@@ -292,9 +401,21 @@ EVAL(evReplicate) {
     return true;
 }
 
-EVAL(evIif) { UNUSED_EVAL_ARGS; *out = a[0].logical ? a[1] : a[2]; return true; }
-EVAL(evAbs) { UNUSED_EVAL_ARGS; *out = ExprValue::ofNumber(std::fabs(a[0].number)); return true; }
-EVAL(evInt) { UNUSED_EVAL_ARGS; *out = ExprValue::ofNumber(std::trunc(a[0].number)); return true; }
+EVAL(evIif) {
+    UNUSED_EVAL_ARGS;
+    *out = a[0].logical ? a[1] : a[2];
+    return true;
+}
+EVAL(evAbs) {
+    UNUSED_EVAL_ARGS;
+    *out = ExprValue::ofNumber(std::fabs(a[0].number));
+    return true;
+}
+EVAL(evInt) {
+    UNUSED_EVAL_ARGS;
+    *out = ExprValue::ofNumber(std::trunc(a[0].number));
+    return true;
+}
 
 EVAL(evRound) {
     UNUSED_EVAL_ARGS;
@@ -306,16 +427,26 @@ EVAL(evRound) {
 }
 
 bool pick(Args& a, bool wantMax, ExprValue* out, std::string* error) {
-    if (a[0].type != a[1].type) { *error = "MAX/MIN of two different types"; return false; }
-    bool firstBigger = a[0].type == ExprType::Character ? exprCompareText(a[0].text, a[1].text, true, true) > 0
+    if (a[0].type != a[1].type) {
+        *error = "MAX/MIN of two different types";
+        return false;
+    }
+    bool firstBigger = a[0].type == ExprType::Character
+                           ? exprCompareText(a[0].text, a[1].text, true, true) > 0
                        : a[0].type == ExprType::Logical ? a[0].logical && !a[1].logical
                                                         : a[0].number > a[1].number;
     *out = firstBigger == wantMax ? a[0] : a[1];
     return true;
 }
 
-EVAL(evMax) { UNUSED_EVAL_ARGS; return pick(a, true, out, error); }
-EVAL(evMin) { UNUSED_EVAL_ARGS; return pick(a, false, out, error); }
+EVAL(evMax) {
+    UNUSED_EVAL_ARGS;
+    return pick(a, true, out, error);
+}
+EVAL(evMin) {
+    UNUSED_EVAL_ARGS;
+    return pick(a, false, out, error);
+}
 
 EVAL(evChr) {
     UNUSED_EVAL_ARGS;
@@ -340,44 +471,25 @@ EVAL(evAt) {
 }
 
 const FunctionDef kFunctions[] = {
-    {"UPPER", "C", inferSameText, evUpper},
-    {"LOWER", "C", inferSameText, evLower},
-    {"TRIM", "C", inferSameText, evRtrim},
-    {"RTRIM", "C", inferSameText, evRtrim},
-    {"LTRIM", "C", inferSameText, evLtrim},
-    {"ALLTRIM", "C", inferSameText, evAlltrim},
-    {"LEFT", "CN", inferLeftRight, evLeft},
-    {"RIGHT", "CN", inferLeftRight, evRight},
-    {"SUBSTR", "CNn", inferSubstr, evSubstr},
-    {"PADR", "*Nc", inferPad, evPadr},
-    {"PADL", "*Nc", inferPad, evPadl},
-    {"PADC", "*Nc", inferPad, evPadc},
-    {"STR", "Nnn", inferStr, evStr},
-    {"STRZERO", "Nnn", inferStr, evStrzero},
-    {"VAL", "C", inferNumber, evVal},
-    {"LEN", "C", inferNumber, evLen},
-    {"DTOS", "D", inferFixed8, evDtos},
-    {"DTOC", "D", inferDtoc, evDtoc},
-    {"CTOD", "C", inferDate, evCtod},
-    {"STOD", "C", inferDate, evStod},
-    {"YEAR", "D", inferNumber, evYear},
-    {"MONTH", "D", inferNumber, evMonth},
-    {"DAY", "D", inferNumber, evDay},
-    {"IIF", "L**", inferIif, evIif},
-    {"IF", "L**", inferIif, evIif},
-    {"EMPTY", "*", inferLogical, evEmpty},
-    {"DELETED", "", inferLogical, evDeleted},
-    {"RECNO", "", inferNumber, evRecno},
-    {"SPACE", "N", inferSpace, evSpace},
-    {"REPLICATE", "CN", inferReplicate, evReplicate},
-    {"ABS", "N", inferNumber, evAbs},
-    {"INT", "N", inferNumber, evInt},
-    {"ROUND", "NN", inferNumber, evRound},
-    {"MAX", "**", inferFirstType, evMax},
-    {"MIN", "**", inferFirstType, evMin},
-    {"CHR", "N", inferChr, evChr},
-    {"ASC", "C", inferNumber, evAsc},
-    {"AT", "CC", inferNumber, evAt},
+    {"UPPER", "C", inferSameText, evUpper},   {"LOWER", "C", inferSameText, evLower},
+    {"TRIM", "C", inferSameText, evRtrim},    {"RTRIM", "C", inferSameText, evRtrim},
+    {"LTRIM", "C", inferSameText, evLtrim},   {"ALLTRIM", "C", inferSameText, evAlltrim},
+    {"LEFT", "CN", inferLeftRight, evLeft},   {"RIGHT", "CN", inferLeftRight, evRight},
+    {"SUBSTR", "CNn", inferSubstr, evSubstr}, {"PADR", "*Nc", inferPad, evPadr},
+    {"PADL", "*Nc", inferPad, evPadl},        {"PADC", "*Nc", inferPad, evPadc},
+    {"STR", "Nnn", inferStr, evStr},          {"STRZERO", "Nnn", inferStr, evStrzero},
+    {"VAL", "C", inferNumber, evVal},         {"LEN", "C", inferNumber, evLen},
+    {"DTOS", "D", inferFixed8, evDtos},       {"DTOC", "D", inferDtoc, evDtoc},
+    {"CTOD", "C", inferDate, evCtod},         {"STOD", "C", inferDate, evStod},
+    {"YEAR", "D", inferNumber, evYear},       {"MONTH", "D", inferNumber, evMonth},
+    {"DAY", "D", inferNumber, evDay},         {"IIF", "L**", inferIif, evIif},
+    {"IF", "L**", inferIif, evIif},           {"EMPTY", "*", inferLogical, evEmpty},
+    {"DELETED", "", inferLogical, evDeleted}, {"RECNO", "", inferNumber, evRecno},
+    {"SPACE", "N", inferSpace, evSpace},      {"REPLICATE", "CN", inferReplicate, evReplicate},
+    {"ABS", "N", inferNumber, evAbs},         {"INT", "N", inferNumber, evInt},
+    {"ROUND", "NN", inferNumber, evRound},    {"MAX", "**", inferFirstType, evMax},
+    {"MIN", "**", inferFirstType, evMin},     {"CHR", "N", inferChr, evChr},
+    {"ASC", "C", inferNumber, evAsc},         {"AT", "CC", inferNumber, evAt},
 };
 
 #undef EVAL

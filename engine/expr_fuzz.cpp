@@ -64,7 +64,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CdxKeyFormat format;
     if (cdxKeyFormatFor(*e, record, &format) != kOk) return 0;
     std::string key;
-    if (cdxRecordKey(*e, format, record, &key) == kOk && key.size() != static_cast<size_t>(format.length))
+    if (cdxRecordKey(*e, format, record, &key) == kOk &&
+        key.size() != static_cast<size_t>(format.length))
         __builtin_trap();  // every key of a tag has the tag's length
     return 0;
 }

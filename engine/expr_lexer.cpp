@@ -9,8 +9,12 @@ namespace engine {
 
 namespace {
 
-bool isIdentStart(char c) { return std::isalpha(static_cast<unsigned char>(c)) || c == '_'; }
-bool isIdentChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
+bool isIdentStart(char c) {
+    return std::isalpha(static_cast<unsigned char>(c)) || c == '_';
+}
+bool isIdentChar(char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
+}
 
 // Dotted words: .T. .F. .Y. .N. .AND. .OR. .NOT.; returns the length matched.
 size_t dottedWord(std::string_view s, size_t i, Token* tok) {
@@ -18,10 +22,17 @@ size_t dottedWord(std::string_view s, size_t i, Token* tok) {
     if (end == std::string_view::npos || end - i > 5) return 0;
     std::string word = exprUpper(s.substr(i + 1, end - i - 1));
     for (char& c : word) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    if (word == "T" || word == "Y") { tok->kind = TokenKind::Logical; tok->text = "T"; }
-    else if (word == "F" || word == "N") { tok->kind = TokenKind::Logical; tok->text = "F"; }
-    else if (word == "AND" || word == "OR" || word == "NOT") { tok->kind = TokenKind::Operator; tok->text = word; }
-    else return 0;
+    if (word == "T" || word == "Y") {
+        tok->kind = TokenKind::Logical;
+        tok->text = "T";
+    } else if (word == "F" || word == "N") {
+        tok->kind = TokenKind::Logical;
+        tok->text = "F";
+    } else if (word == "AND" || word == "OR" || word == "NOT") {
+        tok->kind = TokenKind::Operator;
+        tok->text = word;
+    } else
+        return 0;
     return end - i + 1;
 }
 
@@ -62,7 +73,10 @@ bool tokenize(std::string_view s, std::vector<Token>* tokens, std::string* error
     size_t i = 0;
     while (i < s.size()) {
         char c = s[i];
-        if (c == ' ' || c == '\t' || c == '\r' || c == '\n') { ++i; continue; }
+        if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
+            ++i;
+            continue;
+        }
         Token tok;
         tok.pos = i;
         size_t n = 0;
@@ -81,7 +95,8 @@ bool tokenize(std::string_view s, std::vector<Token>* tokens, std::string* error
             while (j < s.size() && isIdentChar(s[j])) ++j;
             tok.kind = TokenKind::Identifier;
             tok.text = std::string(s.substr(i, j - i));
-            for (char& ch : tok.text) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+            for (char& ch : tok.text)
+                ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
             n = j - i;
         } else if (c == '.') {
             n = dottedWord(s, i, &tok);
@@ -92,7 +107,8 @@ bool tokenize(std::string_view s, std::vector<Token>* tokens, std::string* error
             n = symbol(s, i, &tok);
         }
         if (n == 0) {
-            *error = "unexpected character '" + std::string(1, c) + "' at position " + std::to_string(i + 1);
+            *error = "unexpected character '" + std::string(1, c) + "' at position " +
+                     std::to_string(i + 1);
             return false;
         }
         tokens->push_back(std::move(tok));

@@ -17,10 +17,14 @@ using NodePtr = std::unique_ptr<ExprNode>;
 
 const char* typeName(ExprType t) {
     switch (t) {
-    case ExprType::Character: return "character";
-    case ExprType::Numeric: return "numeric";
-    case ExprType::Date: return "date";
-    case ExprType::Logical: return "logical";
+        case ExprType::Character:
+            return "character";
+        case ExprType::Numeric:
+            return "numeric";
+        case ExprType::Date:
+            return "date";
+        case ExprType::Logical:
+            return "logical";
     }
     return "?";
 }
@@ -38,7 +42,9 @@ public:
 
 private:
     const Token& peek() const { return tokens_[pos_]; }
-    bool isOp(const char* op) const { return peek().kind == TokenKind::Operator && peek().text == op; }
+    bool isOp(const char* op) const {
+        return peek().kind == TokenKind::Operator && peek().text == op;
+    }
     Token take() { return tokens_[pos_ < tokens_.size() - 1 ? pos_++ : pos_]; }
 
     NodePtr fail(const std::string& what) {
@@ -99,8 +105,10 @@ private:
             NodePtr right = parseSum();
             if (!right) return nullptr;
             if (left->type != right->type)
-                return fail(std::string("cannot compare ") + typeName(left->type) + " with " + typeName(right->type));
-            if (op == "$" && left->type != ExprType::Character) return fail("$ needs character operands");
+                return fail(std::string("cannot compare ") + typeName(left->type) + " with " +
+                            typeName(right->type));
+            if (op == "$" && left->type != ExprType::Character)
+                return fail("$ needs character operands");
             left = binary(op, std::move(left), std::move(right), ExprType::Logical);
         }
         return left;
@@ -122,14 +130,22 @@ private:
             NodePtr right = parseProduct();
             if (!right) return nullptr;
             ExprType a = left->type, b = right->type, t;
-            if (a == ExprType::Character && b == ExprType::Character) t = ExprType::Character;
-            else if (a == ExprType::Numeric && b == ExprType::Numeric) t = ExprType::Numeric;
-            else if (a == ExprType::Date && b == ExprType::Numeric) t = ExprType::Date;
-            else if (op == "+" && a == ExprType::Numeric && b == ExprType::Date) t = ExprType::Date;
-            else if (op == "-" && a == ExprType::Date && b == ExprType::Date) t = ExprType::Numeric;
-            else return fail(std::string("cannot apply ") + op + " to " + typeName(a) + " and " + typeName(b));
+            if (a == ExprType::Character && b == ExprType::Character)
+                t = ExprType::Character;
+            else if (a == ExprType::Numeric && b == ExprType::Numeric)
+                t = ExprType::Numeric;
+            else if (a == ExprType::Date && b == ExprType::Numeric)
+                t = ExprType::Date;
+            else if (op == "+" && a == ExprType::Numeric && b == ExprType::Date)
+                t = ExprType::Date;
+            else if (op == "-" && a == ExprType::Date && b == ExprType::Date)
+                t = ExprType::Numeric;
+            else
+                return fail(std::string("cannot apply ") + op + " to " + typeName(a) + " and " +
+                            typeName(b));
             int len = t == ExprType::Character && left->length >= 0 && right->length >= 0
-                          ? left->length + right->length : -1;
+                          ? left->length + right->length
+                          : -1;
             left = binary(op, std::move(left), std::move(right), t);
             left->length = len;
         }
@@ -180,25 +196,28 @@ private:
     NodePtr parsePrimary() {
         const Token& t = peek();
         switch (t.kind) {
-        case TokenKind::Number: return numberLiteral(take().text);
-        case TokenKind::String: {
-            NodePtr n = node(ExprNode::Kind::Literal, ExprType::Character);
-            n->value = ExprValue::ofText(take().text);
-            n->length = static_cast<int>(n->value.text.size());
-            n->constant = true;
-            return n;
-        }
-        case TokenKind::Logical: {
-            NodePtr n = node(ExprNode::Kind::Literal, ExprType::Logical);
-            n->value = ExprValue::ofLogical(take().text == "T");
-            n->constant = true;
-            return n;
-        }
-        case TokenKind::Identifier: return identifier();
-        case TokenKind::Operator:
-            if (t.text == "(") return parenthesised();
-            return fail("unexpected '" + t.text + "'");
-        case TokenKind::End: return fail("expression ends too early");
+            case TokenKind::Number:
+                return numberLiteral(take().text);
+            case TokenKind::String: {
+                NodePtr n = node(ExprNode::Kind::Literal, ExprType::Character);
+                n->value = ExprValue::ofText(take().text);
+                n->length = static_cast<int>(n->value.text.size());
+                n->constant = true;
+                return n;
+            }
+            case TokenKind::Logical: {
+                NodePtr n = node(ExprNode::Kind::Literal, ExprType::Logical);
+                n->value = ExprValue::ofLogical(take().text == "T");
+                n->constant = true;
+                return n;
+            }
+            case TokenKind::Identifier:
+                return identifier();
+            case TokenKind::Operator:
+                if (t.text == "(") return parenthesised();
+                return fail("unexpected '" + t.text + "'");
+            case TokenKind::End:
+                return fail("expression ends too early");
         }
         return fail("unexpected token");
     }
@@ -240,7 +259,8 @@ private:
         if (i < 0 && shown.size() > 10) {
             std::string shortName = shown.substr(0, 10);
             size_t arrow = lookup.find("->");
-            i = schema_.findField(arrow == std::string::npos ? shortName : lookup.substr(0, arrow + 2) + shortName);
+            i = schema_.findField(
+                arrow == std::string::npos ? shortName : lookup.substr(0, arrow + 2) + shortName);
         }
         if (i < 0) return fail("unknown field " + lookup);
         const FieldDesc& f = schema_.field(i);
@@ -248,18 +268,32 @@ private:
         n->field = i;
         n->fieldType = f.type;
         switch (f.type) {
-        case 'C': case 'V': case 'M': case 'Q':
-            n->type = ExprType::Character;
-            n->length = f.type == 'M' ? -1 : f.length;
-            break;
-        case 'N': case 'F': case 'I': case 'B': case 'Y':
-            n->type = ExprType::Numeric;
-            n->length = f.type == 'N' || f.type == 'F' ? f.length : -1;
-            n->decimals = f.type == 'I' ? 0 : f.decimals;
-            break;
-        case 'D': case 'T': n->type = ExprType::Date; break;
-        case 'L': n->type = ExprType::Logical; break;
-        default: return fail("field " + lookup + " of type " + std::string(1, f.type) + " cannot be used in an expression");
+            case 'C':
+            case 'V':
+            case 'M':
+            case 'Q':
+                n->type = ExprType::Character;
+                n->length = f.type == 'M' ? -1 : f.length;
+                break;
+            case 'N':
+            case 'F':
+            case 'I':
+            case 'B':
+            case 'Y':
+                n->type = ExprType::Numeric;
+                n->length = f.type == 'N' || f.type == 'F' ? f.length : -1;
+                n->decimals = f.type == 'I' ? 0 : f.decimals;
+                break;
+            case 'D':
+            case 'T':
+                n->type = ExprType::Date;
+                break;
+            case 'L':
+                n->type = ExprType::Logical;
+                break;
+            default:
+                return fail("field " + lookup + " of type " + std::string(1, f.type) +
+                            " cannot be used in an expression");
         }
         return n;
     }
@@ -285,7 +319,8 @@ private:
         --depth_;
         if (!checkArguments(*n)) return nullptr;
         fn->infer(n.get());
-        bool constant = std::string_view(fn->name) != "DELETED" && std::string_view(fn->name) != "RECNO";
+        bool constant =
+            std::string_view(fn->name) != "DELETED" && std::string_view(fn->name) != "RECNO";
         for (const auto& a : n->args) constant = constant && a->constant;
         n->constant = constant;
         return n;
@@ -304,12 +339,13 @@ private:
             char want = static_cast<char>(sig[i] >= 'a' ? sig[i] - 32 : sig[i]);
             if (want == '*' || want == '?') continue;
             if (static_cast<char>(n.args[i]->type) != want) {
-                fail(std::string(n.fn->name) + "() argument " + std::to_string(i + 1) + " must be " +
-                     typeName(static_cast<ExprType>(want)));
+                fail(std::string(n.fn->name) + "() argument " + std::to_string(i + 1) +
+                     " must be " + typeName(static_cast<ExprType>(want)));
                 return false;
             }
         }
-        if (std::string_view(n.fn->name).substr(0, 2) == "IF" || std::string_view(n.fn->name) == "IIF") {
+        if (std::string_view(n.fn->name).substr(0, 2) == "IF" ||
+            std::string_view(n.fn->name) == "IIF") {
             if (n.args[1]->type != n.args[2]->type) {
                 fail("IIF() branches must have the same type");
                 return false;

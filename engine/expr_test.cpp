@@ -100,7 +100,7 @@ TEST_F(ExprTest, LogicOperatorsAndComparisons) {
     EXPECT_TRUE(logical("ok .AND. .NOT. EMPTY(city)"));
     EXPECT_TRUE(logical("EMPTY(city) .OR. !ok", 2));
     EXPECT_TRUE(logical("TRIM(UPPER(city)) == 'MADRID'"));
-    EXPECT_TRUE(logical("city = 'MAD'"));         // prefix rule of =
+    EXPECT_TRUE(logical("city = 'MAD'"));  // prefix rule of =
     EXPECT_FALSE(logical("city == 'MAD'"));
     EXPECT_FALSE(logical("'MAD' = city"));
     EXPECT_TRUE(logical("city != 'X' .AND. city <> 'Y' .AND. city # 'Z'"));
@@ -125,16 +125,19 @@ TEST_F(ExprTest, RecordFunctionsAndDeletedFlag) {
 
 TEST_F(ExprTest, BadExpressionsAreRejectedWithPosition) {
     EXPECT_EQ(compileError("name +"), "expression ends too early at position 7");
-    EXPECT_NE(compileError("name + qty").find("cannot apply + to character and numeric"), std::string::npos);
-    EXPECT_NE(compileError("UPPER(qty)").find("UPPER() argument 1 must be character"), std::string::npos);
+    EXPECT_NE(compileError("name + qty").find("cannot apply + to character and numeric"),
+              std::string::npos);
+    EXPECT_NE(compileError("UPPER(qty)").find("UPPER() argument 1 must be character"),
+              std::string::npos);
     EXPECT_NE(compileError("SUBSTR(name)").find("takes 2 to 3 arguments"), std::string::npos);
     EXPECT_NE(compileError("NOSUCH(name)").find("unknown function NOSUCH"), std::string::npos);
     EXPECT_NE(compileError("'abc").find("unterminated text"), std::string::npos);
     EXPECT_NE(compileError("name @ 1").find("unexpected character '@'"), std::string::npos);
     EXPECT_NE(compileError("IIF(ok, 1, 'a')").find("same type"), std::string::npos);
     EXPECT_NE(compileError("(name").find("')' expected"), std::string::npos);
-    EXPECT_NE(compileError(std::string(500, '(') + "1" + std::string(500, ')')).find("nested too deeply"),
-              std::string::npos);
+    EXPECT_NE(
+        compileError(std::string(500, '(') + "1" + std::string(500, ')')).find("nested too deeply"),
+        std::string::npos);
 }
 
 TEST_F(ExprTest, RuntimeFailuresReportInsteadOfCrashing) {

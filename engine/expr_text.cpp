@@ -17,8 +17,12 @@ ExprSettings& exprSettings() {
 
 // Case and order follow the runtime's process code page, so keys built here
 // agree with what the program's own comparisons and UPPER() give.
-std::string exprUpper(std::string_view s) { return runtime::UPPER(s); }
-std::string exprLower(std::string_view s) { return runtime::LOWER(s); }
+std::string exprUpper(std::string_view s) {
+    return runtime::UPPER(s);
+}
+std::string exprLower(std::string_view s) {
+    return runtime::LOWER(s);
+}
 
 int exprCompareText(std::string_view a, std::string_view b, bool exactOp, bool exactSetting) {
     return runtime::compareTextWith(a, b, exactOp, exactSetting);
@@ -72,8 +76,10 @@ std::string dateToText(int32_t julian, std::string_view format) {
         if (c == 'Y' || c == 'M' || c == 'D') {
             int v = c == 'Y' ? (run >= 4 ? y : y % 100) : c == 'M' ? m : d;
             int width = c == 'Y' && run >= 4 ? 4 : 2;
-            if (julian > 0) snprintf(buf, sizeof buf, "%0*d", width, v);
-            else snprintf(buf, sizeof buf, "%*s", width, "");
+            if (julian > 0)
+                snprintf(buf, sizeof buf, "%0*d", width, v);
+            else
+                snprintf(buf, sizeof buf, "%*s", width, "");
             out += buf;
         } else {
             out.append(run, format[i]);

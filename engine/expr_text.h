@@ -18,7 +18,6 @@ std::string exprLower(std::string_view s);
 // side that begins with the right side compares equal.
 int exprCompareText(std::string_view a, std::string_view b, bool exactOp, bool exactSetting);
 
-
 // "YYYYMMDD", or 8 blanks for the empty date (0).
 std::string dateToDtos(int32_t julian);
 // Julian day of "YYYYMMDD"; 0 for blanks or anything invalid.

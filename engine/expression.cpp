@@ -24,21 +24,31 @@ bool evalNode(const ExprNode& n, const RecordView& r, ExprValue* out, std::strin
 
 bool fieldValue(const ExprNode& n, const RecordView& r, ExprValue* out) {
     switch (n.type) {
-    case ExprType::Character: *out = ExprValue::ofText(r.text(n.field)); break;
-    case ExprType::Numeric: *out = ExprValue::ofNumber(r.number(n.field)); break;
-    case ExprType::Date:
-        *out = ExprValue::ofDate(n.fieldType == 'T' ? r.dateTime(n.field) : r.julianDay(n.field));
-        break;
-    case ExprType::Logical: *out = ExprValue::ofLogical(r.logical(n.field)); break;
+        case ExprType::Character:
+            *out = ExprValue::ofText(r.text(n.field));
+            break;
+        case ExprType::Numeric:
+            *out = ExprValue::ofNumber(r.number(n.field));
+            break;
+        case ExprType::Date:
+            *out =
+                ExprValue::ofDate(n.fieldType == 'T' ? r.dateTime(n.field) : r.julianDay(n.field));
+            break;
+        case ExprType::Logical:
+            *out = ExprValue::ofLogical(r.logical(n.field));
+            break;
     }
     return true;
 }
 
 int compareValues(const ExprValue& a, const ExprValue& b, bool exactOp) {
     switch (a.type) {
-    case ExprType::Character: return exprCompareText(a.text, b.text, exactOp, exprSettings().exact);
-    case ExprType::Logical: return static_cast<int>(a.logical) - static_cast<int>(b.logical);
-    default: return a.number < b.number ? -1 : a.number > b.number ? 1 : 0;
+        case ExprType::Character:
+            return exprCompareText(a.text, b.text, exactOp, exprSettings().exact);
+        case ExprType::Logical:
+            return static_cast<int>(a.logical) - static_cast<int>(b.logical);
+        default:
+            return a.number < b.number ? -1 : a.number > b.number ? 1 : 0;
     }
 }
 
@@ -64,20 +74,33 @@ bool arithmetic(const ExprNode& n, const ExprValue& a, const ExprValue& b, ExprV
             std::string left = runtime::RTRIM(a.text);
             s = left + b.text + std::string(a.text.size() - left.size(), ' ');
         }
-        if (s.size() > kMaxExprText) { *error = "text result longer than 64 KB"; return false; }
+        if (s.size() > kMaxExprText) {
+            *error = "text result longer than 64 KB";
+            return false;
+        }
         *out = ExprValue::ofText(std::move(s));
         return true;
     }
     double x = a.number, y = b.number, v = 0;
-    if (op == "+") v = x + y;
-    else if (op == "-") v = x - y;
-    else if (op == "*") v = x * y;
-    else if (op == "^") v = std::pow(x, y);
-    else if (y == 0) { *error = "division by zero"; return false; }
-    else if (op == "/") v = x / y;
-    else v = std::fmod(x, y);
-    if (n.type == ExprType::Date) *out = ExprValue::ofDate(v);
-    else *out = ExprValue::ofNumber(v);
+    if (op == "+")
+        v = x + y;
+    else if (op == "-")
+        v = x - y;
+    else if (op == "*")
+        v = x * y;
+    else if (op == "^")
+        v = std::pow(x, y);
+    else if (y == 0) {
+        *error = "division by zero";
+        return false;
+    } else if (op == "/")
+        v = x / y;
+    else
+        v = std::fmod(x, y);
+    if (n.type == ExprType::Date)
+        *out = ExprValue::ofDate(v);
+    else
+        *out = ExprValue::ofNumber(v);
     return true;
 }
 
@@ -96,33 +119,38 @@ bool evalCall(const ExprNode& n, const RecordView& r, ExprValue* out, std::strin
 
 bool evalNode(const ExprNode& n, const RecordView& r, ExprValue* out, std::string* error) {
     switch (n.kind) {
-    case ExprNode::Kind::Literal: *out = n.value; return true;
-    case ExprNode::Kind::Field: return fieldValue(n, r, out);
-    case ExprNode::Kind::Call: return evalCall(n, r, out, error);
-    case ExprNode::Kind::Not:
-        if (!evalNode(*n.args[0], r, out, error)) return false;
-        out->logical = !out->logical;
-        return true;
-    case ExprNode::Kind::And:
-    case ExprNode::Kind::Or: {
-        if (!evalNode(*n.args[0], r, out, error)) return false;
-        bool decided = n.kind == ExprNode::Kind::And ? !out->logical : out->logical;
-        if (decided) return true;
-        return evalNode(*n.args[1], r, out, error);
-    }
-    case ExprNode::Kind::Unary:
-        if (!evalNode(*n.args[0], r, out, error)) return false;
-        if (n.op == "-") out->number = -out->number;
-        return true;
-    case ExprNode::Kind::Binary: {
-        ExprValue a, b;
-        if (!evalNode(*n.args[0], r, &a, error) || !evalNode(*n.args[1], r, &b, error)) return false;
-        if (n.type == ExprType::Logical) {
-            *out = ExprValue::ofLogical(relation(n.op, a, b));
+        case ExprNode::Kind::Literal:
+            *out = n.value;
             return true;
+        case ExprNode::Kind::Field:
+            return fieldValue(n, r, out);
+        case ExprNode::Kind::Call:
+            return evalCall(n, r, out, error);
+        case ExprNode::Kind::Not:
+            if (!evalNode(*n.args[0], r, out, error)) return false;
+            out->logical = !out->logical;
+            return true;
+        case ExprNode::Kind::And:
+        case ExprNode::Kind::Or: {
+            if (!evalNode(*n.args[0], r, out, error)) return false;
+            bool decided = n.kind == ExprNode::Kind::And ? !out->logical : out->logical;
+            if (decided) return true;
+            return evalNode(*n.args[1], r, out, error);
         }
-        return arithmetic(n, a, b, out, error);
-    }
+        case ExprNode::Kind::Unary:
+            if (!evalNode(*n.args[0], r, out, error)) return false;
+            if (n.op == "-") out->number = -out->number;
+            return true;
+        case ExprNode::Kind::Binary: {
+            ExprValue a, b;
+            if (!evalNode(*n.args[0], r, &a, error) || !evalNode(*n.args[1], r, &b, error))
+                return false;
+            if (n.type == ExprType::Logical) {
+                *out = ExprValue::ofLogical(relation(n.op, a, b));
+                return true;
+            }
+            return arithmetic(n, a, b, out, error);
+        }
     }
     return false;
 }

@@ -135,7 +135,8 @@ Status MemoFile::readAt(uint64_t offset, char* out, size_t n, size_t* got) {
 }
 
 Status MemoFile::writeAt(uint64_t offset, const char* data, size_t n) {
-    if (buffered_ && !newItems_.empty() && offset >= newFrom_ && offset <= newFrom_ + newItems_.size()) {
+    if (buffered_ && !newItems_.empty() && offset >= newFrom_ &&
+        offset <= newFrom_ + newItems_.size()) {
         uint64_t at = offset - newFrom_;
         if (at + n > newItems_.size()) newItems_.resize(size_t(at + n));
         std::memcpy(newItems_.data() + at, data, n);
@@ -322,7 +323,8 @@ Status MemoFile::copyItem(uint32_t from, uint32_t to) {
         std::memset(buf.data(), 0, n);
         // The last block of the file may be short: what is missing reads as zeros.
         if (src + done < fileBytes_) {
-            auto rd = file_.read(src + done, buf.data(), size_t(std::min<uint64_t>(n, fileBytes_ - src - done)));
+            auto rd = file_.read(src + done, buf.data(),
+                                 size_t(std::min<uint64_t>(n, fileBytes_ - src - done)));
             if (!rd.ok()) return Status::ioError(rd.status());
         }
         os::Status s = file_.write(dst + done, buf.data(), n);

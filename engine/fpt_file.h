@@ -117,12 +117,12 @@ private:
     FptHeader header_;
     bool dbt_ = false;
     uint64_t fileBytes_ = 0;  // the file's size, buffered items included
-    bool buffered_ = false;    // opened exclusively: nobody else changes the file
-    std::string readBlock_;    // read-ahead: the file's bytes from readFrom_
+    bool buffered_ = false;   // opened exclusively: nobody else changes the file
+    std::string readBlock_;   // read-ahead: the file's bytes from readFrom_
     uint64_t readFrom_ = 0;
-    std::string newItems_;     // items not written yet, from newFrom_ on
+    std::string newItems_;  // items not written yet, from newFrom_ on
     uint64_t newFrom_ = 0;
-    bool headerDirty_ = false; // next-free pointer not written yet
+    bool headerDirty_ = false;  // next-free pointer not written yet
 };
 
 }  // namespace engine

@@ -11,8 +11,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string_view bytes(reinterpret_cast<const char*>(data), size);
     uint32_t len = 0, skip = 0;
-    if (engine::dbtItemLength(bytes, &len, &skip) == engine::kOk &&
-        uint64_t(skip) + len > size)
+    if (engine::dbtItemLength(bytes, &len, &skip) == engine::kOk && uint64_t(skip) + len > size)
         __builtin_trap();
     engine::FptHeader h;
     if (engine::parseFptHeader(bytes, size, &h) != engine::kOk) return 0;

@@ -49,8 +49,10 @@ protected:
         EXPECT_EQ(createTable(path, kFields, kTypeCdx, 0), kOk);
         Handle h = test::openOrDie(path);
         int order = 0;
-        EXPECT_EQ(createIndex(h, "", "QTY", "QTY", "", 0, nullptr, &order), kOk) << lastErrorString();
-        EXPECT_EQ(createIndex(h, "", "DAYQTY", "DTOS(DAY)+STR(QTY,8)", "", 0, nullptr, &order), kOk);
+        EXPECT_EQ(createIndex(h, "", "QTY", "QTY", "", 0, nullptr, &order), kOk)
+            << lastErrorString();
+        EXPECT_EQ(createIndex(h, "", "DAYQTY", "DTOS(DAY)+STR(QTY,8)", "", 0, nullptr, &order),
+                  kOk);
         EXPECT_EQ(createIndex(h, "", "UNAME", "NAME", "", kIndexUnique, nullptr, &order), kOk);
         EXPECT_EQ(createIndex(h, "", "BIG", "UPPER(NAME)", "QTY > 250", 0, nullptr, &order), kOk);
         EXPECT_EQ(closeTable(h), kOk);
@@ -90,7 +92,8 @@ protected:
             EXPECT_EQ(setOrder(h, o), kOk) << lastErrorString();
             std::vector<uint32_t> recnos;
             bool eof = false;
-            for ((void)goTop(h), (void)atEof(h, &eof); !eof; (void)skip(h, 1), (void)atEof(h, &eof)) {
+            for ((void)goTop(h), (void)atEof(h, &eof); !eof;
+                 (void)skip(h, 1), (void)atEof(h, &eof)) {
                 uint32_t n = 0;
                 EXPECT_EQ(recordNumber(h, &n), kOk);
                 recnos.push_back(n);
@@ -174,7 +177,8 @@ TEST_F(IndexBulkTest, ReadsAndChangesInTheMiddleOfARefillSeeEveryKey) {
         EXPECT_EQ(keys, 700u);
         bool found = false;
         double qty = rows[10].qty;
-        ASSERT_EQ(seek(h, std::string(reinterpret_cast<const char*>(&qty), 8), kKeyDouble, false, false, &found),
+        ASSERT_EQ(seek(h, std::string(reinterpret_cast<const char*>(&qty), 8), kKeyDouble, false,
+                       false, &found),
                   kOk);
         EXPECT_TRUE(found);
         ASSERT_EQ(setOrder(h, 0), kOk);
@@ -195,12 +199,14 @@ TEST_F(IndexBulkTest, ReadsAndChangesInTheMiddleOfARefillSeeEveryKey) {
 TEST_F(IndexBulkTest, KeyOrderOfTheAppendsDoesNotMatter) {
     std::vector<Row> rows = randomRows(3000, 4);
     std::vector<Row> sorted = rows;
-    std::sort(sorted.begin(), sorted.end(), [](const Row& a, const Row& b) { return a.qty < b.qty; });
+    std::sort(sorted.begin(), sorted.end(),
+              [](const Row& a, const Row& b) { return a.qty < b.qty; });
     std::vector<Row> reversed(sorted.rbegin(), sorted.rend());
     int round = 0;
     for (const auto* order : {&rows, &sorted, &reversed}) {
         std::string n = std::to_string(++round);
-        std::string bulk = makeIndexed(("b" + n + ".dbf").c_str()), inserted = makeIndexed(("i" + n + ".dbf").c_str());
+        std::string bulk = makeIndexed(("b" + n + ".dbf").c_str()),
+                    inserted = makeIndexed(("i" + n + ".dbf").c_str());
         fill(bulk, true, *order);
         fill(inserted, false, *order);
         EXPECT_EQ(walkAll(bulk), walkAll(inserted));

@@ -18,7 +18,9 @@ IndexSet::IndexSet() = default;
 
 // The owner calls closeAll() and reports its failure; a set destroyed
 // without it (the table's open failed) has nobody left to tell.
-IndexSet::~IndexSet() { (void)flushEvery(); }
+IndexSet::~IndexSet() {
+    (void)flushEvery();
+}
 
 Status IndexSet::flushEvery() {
     Status first = settle();
@@ -55,7 +57,8 @@ Status IndexSet::markStaleIfNeeded(CdxBag* bag, uint32_t recordCount) {
     options.maxRecno = !compare ? 0 : recordCount == 0 ? 0xFFFFFFFFu : recordCount;
     std::vector<uint64_t> counts;
     Status r = cdxCheckBag(*bag, options, &counts);
-    if (r.code() != kOk && r.code() != kCorruptIndex) return r;  // could not read it: a failure, not staleness
+    if (r.code() != kOk && r.code() != kCorruptIndex)
+        return r;  // could not read it: a failure, not staleness
     std::string why = r.message();
     if (!compare) counts.clear();
     if (r.ok() && compare && recordCount == 0) {
@@ -86,7 +89,8 @@ Status IndexSet::openAny(std::string_view path, const RecordView& schema, uint32
     std::string p(path);
     std::string resolved = os::resolvePath(p);
     for (auto& b : bags_)
-        if (os::resolvePath(b->path()) == resolved) return Status(kIndexAlreadyOpen, p + ": index already open");
+        if (os::resolvePath(b->path()) == resolved)
+            return Status(kIndexAlreadyOpen, p + ": index already open");
     if (Status r = settle(); !r.ok()) return r;
     bulk_.reset();  // the new bag's tags are not empty
     std::unique_ptr<CdxBag> bag;
@@ -105,8 +109,8 @@ Status IndexSet::openAny(std::string_view path, const RecordView& schema, uint32
     return Status();
 }
 
-Status IndexSet::openStructural(std::string_view tablePath, const RecordView& schema, uint32_t recordCount,
-                                IndexOpenMode mode) {
+Status IndexSet::openStructural(std::string_view tablePath, const RecordView& schema,
+                                uint32_t recordCount, IndexOpenMode mode) {
     const std::string base = os::withoutExtension(tablePath);
     schema_ = &schema;
     mode_ = mode;
@@ -152,7 +156,8 @@ Status IndexSet::flush() {
 
 Status IndexSet::sync() {
     if (!mode_.shared || !schema_) return Status();
-    uint64_t controlling = current_ > 0 ? orders_[static_cast<size_t>(current_ - 1)].tag->serial : 0;
+    uint64_t controlling =
+        current_ > 0 ? orders_[static_cast<size_t>(current_ - 1)].tag->serial : 0;
     bool relist = false;
     Status r;
     for (size_t i = 0; i < bags_.size() && r.ok(); ++i) {
@@ -178,14 +183,21 @@ Status IndexSet::checkAll() {
     return Status();
 }
 
-bool IndexSet::hasStructural() const { return hasStructural_; }
+bool IndexSet::hasStructural() const {
+    return hasStructural_;
+}
 
-std::string IndexSet::structuralPath() const { return hasStructural_ ? bags_[0]->path() : std::string(); }
+std::string IndexSet::structuralPath() const {
+    return hasStructural_ ? bags_[0]->path() : std::string();
+}
 
-int IndexSet::orderCount() const { return static_cast<int>(orders_.size()); }
+int IndexSet::orderCount() const {
+    return static_cast<int>(orders_.size());
+}
 
 Status IndexSet::orderInfo(int order, OrderInfo* info) const {
-    if (order < 1 || order > orderCount()) return Status(kNoOrder, "no order " + std::to_string(order));
+    if (order < 1 || order > orderCount())
+        return Status(kNoOrder, "no order " + std::to_string(order));
     const Order& o = orders_[static_cast<size_t>(order - 1)];
     const CdxHeader& h = o.tag->tree->header();
     info->tag = o.tag->name;
@@ -210,12 +222,16 @@ int IndexSet::findOrder(std::string_view tag) const {
 }
 
 Status IndexSet::setOrder(int order) {
-    if (order < 0 || order > orderCount()) return Status(kNoOrder, "no order " + std::to_string(order));
-    if (order > 0 && isStale(orders_[static_cast<size_t>(order - 1)].bag)) return Status(kCorruptIndex, staleWhy_);
+    if (order < 0 || order > orderCount())
+        return Status(kNoOrder, "no order " + std::to_string(order));
+    if (order > 0 && isStale(orders_[static_cast<size_t>(order - 1)].bag))
+        return Status(kCorruptIndex, staleWhy_);
     current_ = order;
     return Status();
 }
 
-int IndexSet::currentOrder() const { return current_; }
+int IndexSet::currentOrder() const {
+    return current_;
+}
 
 }  // namespace engine

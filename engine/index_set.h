@@ -48,15 +48,15 @@ using IndexBuildProgress = std::function<void(uint32_t done, uint32_t total)>;
 
 // What the table (and ORDER-style queries) can learn about one order.
 struct OrderInfo {
-    std::string tag;        // upper case, at most 10 characters
-    std::string bagPath;    // the CDX file holding it
-    std::string keyExpr;    // source text as stored in the tag header
-    std::string forExpr;    // "" when the tag has no FOR condition
-    char keyType = 'C';     // 'C' text, 'N' number, 'D' date, 'L' logical, 'I' integer, '?' unknown
-    int keyLength = 0;      // bytes per key
+    std::string tag;      // upper case, at most 10 characters
+    std::string bagPath;  // the CDX file holding it
+    std::string keyExpr;  // source text as stored in the tag header
+    std::string forExpr;  // "" when the tag has no FOR condition
+    char keyType = 'C';   // 'C' text, 'N' number, 'D' date, 'L' logical, 'I' integer, '?' unknown
+    int keyLength = 0;    // bytes per key
     bool unique = false;
     bool descending = false;
-    bool stale = false;     // the bag does not match the table (see IndexSet::openStructural)
+    bool stale = false;  // the bag does not match the table (see IndexSet::openStructural)
 };
 
 // Open flags of a bag.
@@ -146,8 +146,8 @@ public:
     // kKeyTooLong (more than 240 bytes), kInvalidArgument (bad tag name),
     // kReadOnly.
     Status createTag(std::string_view bagPath, std::string_view tag, std::string_view keyExpr,
-                     std::string_view forExpr, bool unique, bool descending,
-                     RecordSource& records, const IndexBuildProgress& progress, int* order);
+                     std::string_view forExpr, bool unique, bool descending, RecordSource& records,
+                     const IndexBuildProgress& progress, int* order);
 
     // ---- Navigation in the controlling order ---------------------------------
     // A record number of 0 means "none": past the end (or before the start).
@@ -199,7 +199,8 @@ private:
                    IndexOpenMode mode, bool structural);
     void listOrders();
     Status usable(const Order** order, bool refresh = true);
-    Status noteKeys(const RecordView& record, std::vector<std::string>* keys, std::vector<char>* in);
+    Status noteKeys(const RecordView& record, std::vector<std::string>* keys,
+                    std::vector<char>* in);
     Status moveKeys(const RecordView& record, const std::vector<std::string>& oldKeys,
                     const std::vector<char>& oldIn);
     Status addKey(CdxTag& tag, const std::string& key, uint32_t recno);
@@ -212,18 +213,19 @@ private:
     // Builds the tags from the keys kept aside (beginBulk) and leaves bulk
     // mode; nothing to do when no key was kept.
     Status settle();
-    Status keepKeys(const std::vector<std::string>& keys, const std::vector<char>& in, uint32_t recno);
+    Status keepKeys(const std::vector<std::string>& keys, const std::vector<char>& in,
+                    uint32_t recno);
 
     std::vector<std::unique_ptr<CdxBag>> bags_;  // [0] is the structural bag when open
     bool hasStructural_ = false;
-    std::vector<Order> orders_;                  // 1-based order n at orders_[n-1]
+    std::vector<Order> orders_;  // 1-based order n at orders_[n-1]
     int current_ = 0;
     std::unique_ptr<PendingWrite> pending_;
-    std::unique_ptr<Bulk> bulk_;                 // keys kept aside while appending in bulk
-    std::vector<const CdxBag*> stale_;           // bags that do not match the table
+    std::unique_ptr<Bulk> bulk_;        // keys kept aside while appending in bulk
+    std::vector<const CdxBag*> stale_;  // bags that do not match the table
     std::string staleWhy_;
-    const RecordView* schema_ = nullptr;         // the table's record view
-    std::string structuralPath_;                 // where the structural bag is (or would be)
+    const RecordView* schema_ = nullptr;  // the table's record view
+    std::string structuralPath_;          // where the structural bag is (or would be)
     IndexOpenMode mode_;
 };
 

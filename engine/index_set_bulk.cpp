@@ -28,13 +28,15 @@ void IndexSet::beginBulk() {
     bulk_->recnos.resize(orders_.size());
 }
 
-Status IndexSet::keepKeys(const std::vector<std::string>& keys, const std::vector<char>& in, uint32_t recno) {
+Status IndexSet::keepKeys(const std::vector<std::string>& keys, const std::vector<char>& in,
+                          uint32_t recno) {
     for (size_t i = 0; i < orders_.size(); ++i) {
         if (in[i] != kKeyIn) continue;  // FOR false, or a tag the hooks skip
         std::string& kept = bulk_->keys[i];
         size_t kl = static_cast<size_t>(orders_[i].tag->tree->keyLength());
         kept.append(keys[i], 0, kl);
-        if (keys[i].size() < kl) kept.append(kl - keys[i].size(), static_cast<char>(orders_[i].tag->tree->pad()));
+        if (keys[i].size() < kl)
+            kept.append(kl - keys[i].size(), static_cast<char>(orders_[i].tag->tree->pad()));
         bulk_->recnos[i].push_back(recno);
         bulk_->bytes += kl + sizeof(uint32_t);
         ++bulk_->entries;

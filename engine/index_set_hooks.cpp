@@ -18,25 +18,29 @@ constexpr char kOut = 0, kIn = 1, kSkip = 2, kUnknown = 3;
 
 }  // namespace
 
-Status IndexSet::noteKeys(const RecordView& record, std::vector<std::string>* keys, std::vector<char>* in) {
+Status IndexSet::noteKeys(const RecordView& record, std::vector<std::string>* keys,
+                          std::vector<char>* in) {
     keys->assign(orders_.size(), std::string());
     in->assign(orders_.size(), kKeySkip);
     for (size_t i = 0; i < orders_.size(); ++i) {
         const Order& o = orders_[i];
         if (isStale(o.bag) || o.bag->readOnly()) continue;
         CdxTag& t = *o.tag;
-        if (!t.maintainable()) return Status(kBadExpression, o.bag->path() + ": tag " + t.name + ": " + t.exprError);
+        if (!t.maintainable())
+            return Status(kBadExpression, o.bag->path() + ": tag " + t.name + ": " + t.exprError);
         (*in)[i] = kKeyOut;
         if (t.filter) {
             ExprValue ok;
             if (Status s = t.filter->evaluate(record, &ok); !s.ok())
                 return Status::error(kBadExpression, o.bag->path(),
-                                     "tag " + t.name + ": FOR of record " + std::to_string(record.recordNumber()) +
-                                         ": " + s.message());
+                                     "tag " + t.name + ": FOR of record " +
+                                         std::to_string(record.recordNumber()) + ": " +
+                                         s.message());
             if (!ok.logical) continue;
         }
         Status r = cdxRecordKey(*t.key, t.format, record, &(*keys)[i]);
-        if (!r.ok()) return Status::error(r.code(), o.bag->path(), "tag " + t.name + ": " + r.message());
+        if (!r.ok())
+            return Status::error(r.code(), o.bag->path(), "tag " + t.name + ": " + r.message());
         (*in)[i] = kKeyIn;
     }
     return Status();
@@ -95,7 +99,8 @@ Status IndexSet::onAppend(const RecordView& record) {
     if (!r.ok()) return r;
     if (bulk_) return keepKeys(keys, in, record.recordNumber());
     for (size_t i = 0; i < orders_.size(); ++i)
-        if (in[i] == kKeyIn && (r = addKey(*orders_[i].tag, keys[i], record.recordNumber())) != kOk) return r;
+        if (in[i] == kKeyIn && (r = addKey(*orders_[i].tag, keys[i], record.recordNumber())) != kOk)
+            return r;
     return Status();
 }
 
@@ -113,8 +118,9 @@ Status IndexSet::beforeWrite(const RecordView& record) {
 
 Status IndexSet::afterWrite(const RecordView& record) {
     if (!pending_ || pending_->recno != record.recordNumber())
-        return Status(kInvalidArgument, "index update of record " + std::to_string(record.recordNumber()) +
-                                          " without its keys from before the change");
+        return Status(kInvalidArgument, "index update of record " +
+                                            std::to_string(record.recordNumber()) +
+                                            " without its keys from before the change");
     std::unique_ptr<PendingWrite> p = std::move(pending_);
     // The order list may have changed since (tags of another process).
     std::vector<std::string> keys(orders_.size());
@@ -151,9 +157,10 @@ Status IndexSet::rebuildAll(RecordSource& records, const IndexBuildProgress& pro
 }
 
 Status IndexSet::createTag(std::string_view bagPath, std::string_view tag, std::string_view keyExpr,
-                           std::string_view forExpr, bool unique, bool descending, RecordSource& records,
-                           const IndexBuildProgress& progress, int* order) {
-    if (!schema_) return Status(kInvalidArgument, "createTag before the table's indexes were opened");
+                           std::string_view forExpr, bool unique, bool descending,
+                           RecordSource& records, const IndexBuildProgress& progress, int* order) {
+    if (!schema_)
+        return Status(kInvalidArgument, "createTag before the table's indexes were opened");
     if (mode_.readOnly) return Status(kReadOnly, "table opened read-only: no index can be created");
     if (Status r = settle(); !r.ok()) return r;
     bulk_.reset();  // the new tag is built from a scan; later appends insert
@@ -183,7 +190,8 @@ Status IndexSet::createTag(std::string_view bagPath, std::string_view tag, std::
     }
     pending_.reset();
     CdxTag* made = nullptr;
-    Status r = bag->createTag(tag, keyExpr, forExpr, unique, descending, *schema_, records, progress, &made);
+    Status r = bag->createTag(tag, keyExpr, forExpr, unique, descending, *schema_, records,
+                              progress, &made);
     listOrders();
     if (!r.ok()) return r;
     for (size_t i = 0; i < orders_.size(); ++i)

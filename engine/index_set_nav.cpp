@@ -3,8 +3,8 @@
 // the physical order walked backwards.
 #include <cstring>
 
-#include "engine/index_set.h"
 #include "engine/engine.h"
+#include "engine/index_set.h"
 #include "engine/index_set_internal.h"
 
 namespace engine {
@@ -16,7 +16,8 @@ Status IndexSet::usable(const Order** order, bool refresh) {
     if (Status r = settle(); !r.ok()) return r;
     if (refresh)
         if (Status r = sync(); !r.ok()) return r;
-    if (current_ == 0) return Status(kNoOrder, "the controlling order was removed by another program");
+    if (current_ == 0)
+        return Status(kNoOrder, "the controlling order was removed by another program");
     const Order& o = orders_[static_cast<size_t>(current_ - 1)];
     if (isStale(o.bag)) return Status(kCorruptIndex, staleWhy_);
     *order = &o;
@@ -50,7 +51,8 @@ Status IndexSet::skip(const RecordView& current, int direction, uint32_t* record
     Status r = usable(&o, false);
     if (!r.ok()) return r;
     CdxTag& t = *o->tag;
-    if (!t.key) return Status(kBadExpression, o->bag->path() + ": tag " + t.name + ": " + t.exprError);
+    if (!t.key)
+        return Status(kBadExpression, o->bag->path() + ": tag " + t.name + ": " + t.exprError);
     std::string key;
     if (r = cdxRecordKey(*t.key, t.format, current, &key); !r.ok()) return r;
     key.resize(static_cast<size_t>(t.tree->keyLength()), static_cast<char>(t.tree->pad()));
@@ -77,7 +79,9 @@ Status IndexSet::seekKey(const Order& o, const std::string& prefix, bool soft, b
     std::string p = prefix.substr(0, kl);
     std::string low = p + std::string(kl - p.size(), '\0');
     std::string high = p + std::string(kl - p.size(), '\xFF');
-    auto matches = [&](const CdxCursor& c) { return c.valid && c.key.compare(0, p.size(), p) == 0; };
+    auto matches = [&](const CdxCursor& c) {
+        return c.valid && c.key.compare(0, p.size(), p) == 0;
+    };
     CdxCursor first, after;
     Status r = tree.seek(low, 0, false, &first);
     if (!r.ok()) return r;
@@ -119,18 +123,22 @@ Status IndexSet::seek(std::string_view key, int keyType, bool soft, bool last, b
     std::string prefix;
     if (keyType == kKeyDouble) {
         if (key.size() != 8 || type == 'C' || type == 'L')
-            return Status(kTypeMismatch, "tag " + o->tag->name + ": a number does not match a key of type " +
-                                           std::string(1, type));
+            return Status(kTypeMismatch, "tag " + o->tag->name +
+                                             ": a number does not match a key of type " +
+                                             std::string(1, type));
         double d;
         std::memcpy(&d, key.data(), 8);
         prefix = cdxValueKey(f, ExprValue::ofNumber(d));
     } else if (type == 'L') {
-        bool t = !key.empty() && (key[0] == 'T' || key[0] == 't' || key[0] == 'Y' || key[0] == 'y' ||
-                                   (key.size() > 1 && key[0] == '.' && (key[1] == 'T' || key[1] == 't')));
+        bool t =
+            !key.empty() && (key[0] == 'T' || key[0] == 't' || key[0] == 'Y' || key[0] == 'y' ||
+                             (key.size() > 1 && key[0] == '.' && (key[1] == 'T' || key[1] == 't')));
         prefix = cdxValueKey(f, ExprValue::ofLogical(t));
     } else {
-        if (type != 'C') return Status(kTypeMismatch, "tag " + o->tag->name + ": text does not match a key of type " +
-                                                        std::string(1, type));
+        if (type != 'C')
+            return Status(kTypeMismatch, "tag " + o->tag->name +
+                                             ": text does not match a key of type " +
+                                             std::string(1, type));
         prefix = (o->tag->key && f.nullable ? "\x80" : "") + std::string(key);
         if (exact) prefix.resize(static_cast<size_t>(o->tag->tree->keyLength()), ' ');
     }
@@ -138,7 +146,8 @@ Status IndexSet::seek(std::string_view key, int keyType, bool soft, bool last, b
 }
 
 Status IndexSet::keyCountOf(int order, uint32_t* count) {
-    if (order < 1 || order > orderCount()) return Status(kNoOrder, "no order " + std::to_string(order));
+    if (order < 1 || order > orderCount())
+        return Status(kNoOrder, "no order " + std::to_string(order));
     if (Status r = settle(); !r.ok()) return r;
     if (Status r = sync(); !r.ok()) return r;
     const Order& o = orders_[static_cast<size_t>(order - 1)];

@@ -27,19 +27,22 @@ protected:
 
     void open(uint32_t recordCount) {
         set_ = std::make_unique<IndexSet>();
-        ASSERT_EQ(set_->openStructural(dir_.file("people.dbf"), table_.schema(), recordCount, {}), kOk);
+        ASSERT_EQ(set_->openStructural(dir_.file("people.dbf"), table_.schema(), recordCount, {}),
+                  kOk);
     }
     void open() { open(table_.recordCount()); }
 
     int create(const std::string& tag, const std::string& key, const std::string& forExpr = "",
                bool unique = false, bool descending = false) {
         int order = 0;
-        Status r = set_->createTag("", tag, key, forExpr, unique, descending, table_, nullptr, &order);
+        Status r =
+            set_->createTag("", tag, key, forExpr, unique, descending, table_, nullptr, &order);
         EXPECT_EQ(r, kOk);
         return order;
     }
 
-    uint32_t add(const std::string& name, const std::string& qty, const std::string& born, bool ok, int id) {
+    uint32_t add(const std::string& name, const std::string& qty, const std::string& born, bool ok,
+                 int id) {
         uint32_t recno = table_.append({name, qty, born, ok ? "T" : "F", std::to_string(id)});
         EXPECT_EQ(set_->onAppend(table_.record(recno)), kOk);
         return recno;
@@ -80,7 +83,8 @@ protected:
         return out;
     }
 
-    uint32_t seek(const std::string& key, bool soft = false, bool last = false, bool* found = nullptr) {
+    uint32_t seek(const std::string& key, bool soft = false, bool last = false,
+                  bool* found = nullptr) {
         uint32_t r = 0;
         bool f = false;
         EXPECT_EQ(set_->seek(key, kKeyText, soft, last, false, &r, &f), kOk);
@@ -97,9 +101,7 @@ protected:
         return r;
     }
 
-    void checkBags() {
-        ASSERT_EQ(set_->checkAll(), kOk);
-    }
+    void checkBags() { ASSERT_EQ(set_->checkAll(), kOk); }
 
     void fillFive() {
         add("garcia", "10", "19800101", true, 5);
@@ -185,12 +187,13 @@ TEST_F(IndexSetTest, SeekFindsFirstLastAndSoftPositions) {
     EXPECT_FALSE(found);
     EXPECT_EQ(seek("ZZ", true), 0u);
     uint32_t r = 0;
-    EXPECT_EQ(set_->seek("PE", kKeyText, false, false, true, &r, &found), kOk);  // exact: "PE" + blanks
+    EXPECT_EQ(set_->seek("PE", kKeyText, false, false, true, &r, &found),
+              kOk);  // exact: "PE" + blanks
     EXPECT_FALSE(found);
     create("DESC", "UPPER(name)", "", false, true);
-    EXPECT_EQ(seek("PEREZ"), 5u);                 // first in descending order
+    EXPECT_EQ(seek("PEREZ"), 5u);  // first in descending order
     EXPECT_EQ(seek("PEREZ", false, true), 2u);
-    EXPECT_EQ(seek("H", true), 1u);               // next in descending order: GARCIA
+    EXPECT_EQ(seek("H", true), 1u);  // next in descending order: GARCIA
     create("QTY", "qty");
     EXPECT_EQ(seekNumber(10), 1u);
     EXPECT_EQ(seekNumber(11, true), 5u);
@@ -211,18 +214,31 @@ TEST_F(IndexSetTest, RandomChangesKeepEveryTagExact) {
     create("OKNAME", "name", "ok");
     create("ID", "id", "", true);
     std::mt19937 rng(20240607);
-    auto word = [&] { std::string s; for (int i = 0, n = 1 + static_cast<int>(rng() % 9); i < n; ++i) s += static_cast<char>('a' + rng() % 6); return s; };
-    auto date = [&] { return rng() % 5 == 0 ? std::string() : std::to_string(1990 + rng() % 30) + "0" + std::to_string(1 + rng() % 9) + "1" + std::to_string(rng() % 9); };
+    auto word = [&] {
+        std::string s;
+        for (int i = 0, n = 1 + static_cast<int>(rng() % 9); i < n; ++i)
+            s += static_cast<char>('a' + rng() % 6);
+        return s;
+    };
+    auto date = [&] {
+        return rng() % 5 == 0 ? std::string()
+                              : std::to_string(1990 + rng() % 30) + "0" +
+                                    std::to_string(1 + rng() % 9) + "1" + std::to_string(rng() % 9);
+    };
     for (int step = 0; step < 1500; ++step) {
         uint32_t count = table_.recordCount();
         int op = static_cast<int>(rng() % 100);
         if (op < 45 || count == 0) {
-            add(word(), std::to_string(static_cast<int>(rng() % 200) - 100), date(), rng() % 2, static_cast<int>(rng() % 300));
+            add(word(), std::to_string(static_cast<int>(rng() % 200) - 100), date(), rng() % 2,
+                static_cast<int>(rng() % 300));
         } else if (op < 80) {
             uint32_t r = 1 + rng() % count;
             int field = static_cast<int>(rng() % 5);
-            std::string v = field == 0 ? word() : field == 1 ? std::to_string(rng() % 50) : field == 2 ? date()
-                            : field == 3 ? (rng() % 2 ? "T" : "F") : std::to_string(rng() % 300);
+            std::string v = field == 0   ? word()
+                            : field == 1 ? std::to_string(rng() % 50)
+                            : field == 2 ? date()
+                            : field == 3 ? (rng() % 2 ? "T" : "F")
+                                         : std::to_string(rng() % 300);
             write(r, field, v);
         } else if (op < 97) {
             uint32_t r = 1 + rng() % count;
@@ -241,7 +257,8 @@ TEST_F(IndexSetTest, RandomChangesKeepEveryTagExact) {
             OrderInfo info;
             ASSERT_EQ(set_->orderInfo(order, &info), kOk);
             auto key = test::compiled(info.keyExpr, table_.schema());
-            auto cond = info.forExpr.empty() ? nullptr : test::compiled(info.forExpr, table_.schema());
+            auto cond =
+                info.forExpr.empty() ? nullptr : test::compiled(info.forExpr, table_.schema());
             CdxKeyFormat format;
             ASSERT_EQ(cdxKeyFormatFor(*key, table_.schema(), &format), kOk);
             std::multimap<std::string, uint32_t> model;
@@ -307,11 +324,13 @@ TEST_F(IndexSetTest, BadExpressionsAndLongKeysChangeNothing) {
     Status s = set_->createTag("", "BAD", "UPPER(qty)", "", false, false, table_, nullptr, &order);
     EXPECT_EQ(s, kBadExpression);
     EXPECT_NE(s.message().find("must be character"), std::string::npos);
-    EXPECT_EQ(set_->createTag("", "LONG", "name+SPACE(240)", "", false, false, table_, nullptr, &order),
-              kKeyTooLong);
+    EXPECT_EQ(
+        set_->createTag("", "LONG", "name+SPACE(240)", "", false, false, table_, nullptr, &order),
+        kKeyTooLong);
     EXPECT_EQ(set_->createTag("", "BADFOR", "name", "qty", false, false, table_, nullptr, &order),
               kBadExpression);
-    EXPECT_EQ(set_->createTag("", "9X", "name", "", false, false, table_, nullptr, &order), kInvalidArgument);
+    EXPECT_EQ(set_->createTag("", "9X", "name", "", false, false, table_, nullptr, &order),
+              kInvalidArgument);
     EXPECT_EQ(test::readFileBytes(set_->structuralPath()), before);
     EXPECT_EQ(set_->orderCount(), 1);
 }
@@ -395,9 +414,14 @@ TEST_F(IndexSetTest, ProgressReachesTheTotalAndNamedBagsOpen) {
     for (int i = 0; i < 1000; ++i) add("x" + std::to_string(i % 37), "1", "", true, i);
     std::vector<uint32_t> calls;
     int order = 0;
-    ASSERT_EQ(set_->createTag(dir_.file("extra"), "X", "name", "", false, false, table_,
-                              [&](uint32_t done, uint32_t total) { calls.push_back(done); EXPECT_EQ(total, 1000u); },
-                              &order), kOk);
+    ASSERT_EQ(set_->createTag(
+                  dir_.file("extra"), "X", "name", "", false, false, table_,
+                  [&](uint32_t done, uint32_t total) {
+                      calls.push_back(done);
+                      EXPECT_EQ(total, 1000u);
+                  },
+                  &order),
+              kOk);
     ASSERT_FALSE(calls.empty());
     EXPECT_LE(calls.size(), 101u);
     EXPECT_EQ(calls.back(), 1000u);
@@ -406,8 +430,10 @@ TEST_F(IndexSetTest, ProgressReachesTheTotalAndNamedBagsOpen) {
     open();
     EXPECT_EQ(set_->orderCount(), 0);
     EXPECT_EQ(set_->openBag(dir_.file("extra"), table_.schema(), table_.recordCount(), {}), kOk);
-    EXPECT_EQ(set_->openBag(dir_.file("extra.cdx"), table_.schema(), table_.recordCount(), {}), kIndexAlreadyOpen);
-    EXPECT_EQ(set_->openBag(dir_.file("none"), table_.schema(), table_.recordCount(), {}), kNotFound);
+    EXPECT_EQ(set_->openBag(dir_.file("extra.cdx"), table_.schema(), table_.recordCount(), {}),
+              kIndexAlreadyOpen);
+    EXPECT_EQ(set_->openBag(dir_.file("none"), table_.schema(), table_.recordCount(), {}),
+              kNotFound);
     EXPECT_EQ(set_->findOrder("x"), 1);
 }
 

@@ -11,12 +11,12 @@ namespace engine {
 
 // One column of a table as its header describes it.
 struct FieldDesc {
-    std::string name;      // upper case, at most 10 characters, no padding
-    char type = 'C';       // 'C','N','F','L','D','M','I','B','Y','T','G','P','V','Q','0'
-    uint16_t length = 0;   // bytes in the record
+    std::string name;     // upper case, at most 10 characters, no padding
+    char type = 'C';      // 'C','N','F','L','D','M','I','B','Y','T','G','P','V','Q','0'
+    uint16_t length = 0;  // bytes in the record
     uint8_t decimals = 0;
-    uint32_t offset = 0;   // byte offset in the record, after the deletion flag
-    uint8_t flags = 0;     // descriptor flag byte (system, nullable, binary)
+    uint32_t offset = 0;  // byte offset in the record, after the deletion flag
+    uint8_t flags = 0;    // descriptor flag byte (system, nullable, binary)
 };
 
 class RecordView {
@@ -32,8 +32,8 @@ public:
 
     // Typed values of field i of the current record. Blank values read as the
     // xBase rules say: spaces for text, 0 for numbers, false, the empty date.
-    virtual std::string text(int i) const = 0;   // C, M (memo contents), and the raw bytes of others
-    virtual double number(int i) const = 0;      // N, F, I, B, Y
+    virtual std::string text(int i) const = 0;  // C, M (memo contents), and the raw bytes of others
+    virtual double number(int i) const = 0;     // N, F, I, B, Y
     virtual int32_t julianDay(int i) const = 0;  // D and the date part of T; 0 = empty date
     virtual bool logical(int i) const = 0;       // L
 
@@ -41,7 +41,10 @@ public:
     // 0 = empty. The default suits tables whose views only know whole days.
     virtual double dateTime(int i) const { return julianDay(i); }
     // True when field i holds NULL (nullable fields of VFP tables).
-    virtual bool isNull(int i) const { (void)i; return false; }
+    virtual bool isNull(int i) const {
+        (void)i;
+        return false;
+    }
 
     virtual bool deleted() const = 0;
     virtual uint32_t recordNumber() const = 0;

@@ -21,16 +21,23 @@ namespace engine {
 // Maps the platform layer's Windows error numbers onto engine result codes.
 inline Result resultFromOs(uint32_t code) {
     switch (code) {
-        case 0: return kOk;
+        case 0:
+            return kOk;
         case 2:
-        case 3: return kNotFound;  // file / path not found
-        case 4: return kTooManyOpenFiles;
-        case 5: return kAccessDenied;
+        case 3:
+            return kNotFound;  // file / path not found
+        case 4:
+            return kTooManyOpenFiles;
+        case 5:
+            return kAccessDenied;
         case 32:
-        case 33: return kLocked;  // sharing or lock violation
+        case 33:
+            return kLocked;  // sharing or lock violation
         case 123:
-        case 206: return kInvalidArgument;  // bad or too long name
-        default: return kIoError;
+        case 206:
+            return kInvalidArgument;  // bad or too long name
+        default:
+            return kIoError;
     }
 }
 
@@ -48,7 +55,9 @@ public:
     }
     // A failure of the platform layer, its Windows error number mapped onto
     // an engine code (kNotFound, kLocked, kIoError...).
-    static Status fromOs(const os::Status& s) { return Status(resultFromOs(s.code()), s.message()); }
+    static Status fromOs(const os::Status& s) {
+        return Status(resultFromOs(s.code()), s.message());
+    }
     // A read, write, seek or flush of a file already open that failed: an
     // I/O error whatever the system said (a write refused as "in use" is not
     // a lock conflict the caller may wait out).

@@ -78,7 +78,8 @@ Status Table::openFiles(const OpenParams& p) {
     if (!got.ok()) return Status::fromOs(got.status());
     head.resize(got.value());
     DbfHeader h;
-    if (Status r = parseDbfHeader(head, fileBytes_, &h); !r.ok()) return fail(r.code(), r.message());
+    if (Status r = parseDbfHeader(head, fileBytes_, &h); !r.ok())
+        return fail(r.code(), r.message());
     layout_.build(h, p.alias);
     rec_.attach();
     scan_.attach();
@@ -194,7 +195,8 @@ Status Table::setText(int field, std::string_view value) {
         if (!blank && !parseNumberText(value, &d))
             return fail(kTypeMismatch, "not a number: " + std::string(value));
         if ((f.type == 'N' || f.type == 'F') && value.size() == f.length)
-            std::memcpy(p, value.data(), f.length);  // digits of the field's width (or blanks) as they are
+            std::memcpy(p, value.data(),
+                        f.length);  // digits of the field's width (or blanks) as they are
         else if (Status r = writeNumber(p, f, d); !r.ok())
             return fail(r.code(), "value too wide for " + f.name);
     } else {
@@ -211,7 +213,8 @@ Status Table::setNumber(int field, double value) {
     if (Status r = writeNumber(rec_.data() + f.offset, f, value); !r.ok())
         return fail(r.code(), "value too wide for " + f.name);
     rec_.setNull(field, false);
-    if (f.type == 'I') return keepAutoIncrementAbove(field, int32_t(getU32le(rec_.data() + f.offset)));
+    if (f.type == 'I')
+        return keepAutoIncrementAbove(field, int32_t(getU32le(rec_.data() + f.offset)));
     return Status();
 }
 
@@ -261,13 +264,16 @@ Status Table::keepAutoIncrementAbove(int field, int32_t value) {
         bool taken = false;
         if (shared_)
             if (Status r = lockAppend(&taken); !r.ok()) return r;
-        uint64_t at = kDbfHeaderBytes + uint64_t(kDbfDescriptorBytes) * uint32_t(a.field) + kDbfAutoNextOffset;
+        uint64_t at = kDbfHeaderBytes + uint64_t(kDbfDescriptorBytes) * uint32_t(a.field) +
+                      kDbfAutoNextOffset;
         uint8_t b[4];
         Status r;
         if (shared_) {
             auto got = dbf_.read(at, b, 4);
-            if (!got.ok()) r = Status::ioError(got.status());
-            else if (got.value() == 4) a.next = int32_t(getU32le(b));
+            if (!got.ok())
+                r = Status::ioError(got.status());
+            else if (got.value() == 4)
+                a.next = int32_t(getU32le(b));
         }
         if (r.ok() && value >= a.next && int64_t(value) + a.step <= INT32_MAX) {
             a.next = value + a.step;
@@ -297,8 +303,10 @@ Status Table::copyFields(Table& from, const std::vector<std::pair<int, int>>& pa
             return fail(kFieldNotFound, "no such field to copy");
         const FieldDesc& t = rec_.user(to);
         const FieldDesc& f = from.rec_.user(src);
-        if (t.type != f.type || t.length != f.length || t.decimals != f.decimals || !copiesAsBytes(t.type))
-            return fail(kTypeMismatch, "field " + t.name + " is not stored as " + from.path_ + "'s " + f.name);
+        if (t.type != f.type || t.length != f.length || t.decimals != f.decimals ||
+            !copiesAsBytes(t.type))
+            return fail(kTypeMismatch,
+                        "field " + t.name + " is not stored as " + from.path_ + "'s " + f.name);
         if (!rec_.nullable(to) && from.rec_.nullable(src) && from.rec_.isNull(src))
             return fail(kTypeMismatch, "field " + t.name + " cannot hold NULL");
     }
@@ -311,7 +319,8 @@ Status Table::copyFields(Table& from, const std::vector<std::pair<int, int>>& pa
             if (Status r = from.memo(src, &text); !r.ok()) return r;
             if (Status r = setText(to, text); !r.ok()) return r;
         } else {
-            std::memcpy(rec_.data() + t.offset, from.rec_.data() + from.rec_.user(src).offset, t.length);
+            std::memcpy(rec_.data() + t.offset, from.rec_.data() + from.rec_.user(src).offset,
+                        t.length);
         }
         if (rec_.nullable(to)) rec_.setNull(to, from.rec_.nullable(src) && from.rec_.isNull(src));
     }
@@ -319,7 +328,8 @@ Status Table::copyFields(Table& from, const std::vector<std::pair<int, int>>& pa
 }
 
 Status Table::setLogical(int field, bool value) {
-    return writeAs(field, 'L', "logical", [&](uint8_t* p, const FieldDesc& f) { writeLogical(p, f, value); });
+    return writeAs(field, 'L', "logical",
+                   [&](uint8_t* p, const FieldDesc& f) { writeLogical(p, f, value); });
 }
 
 Status Table::setJulian(int field, int32_t julian) {

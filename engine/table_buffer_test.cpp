@@ -56,7 +56,8 @@ TEST_F(TableBufferTest, MarksOfAStreamingPassGoOutOncePerBlock) {
     }
     ASSERT_EQ(closeTable(h), kOk) << lastErrorString();
     EXPECT_EQ(marked, 1000);
-    EXPECT_LT(os::writeCallCount() - before, 20u) << "one write per block of records, not one per mark";
+    EXPECT_LT(os::writeCallCount() - before, 20u)
+        << "one write per block of records, not one per mark";
     h = test::openOrDie(path, kOpenShared | kOpenReadOnly);
     for (uint32_t n = 1; n <= 5000; ++n) {
         ASSERT_EQ(gotoRecord(h, n), kOk);
@@ -89,7 +90,8 @@ TEST_F(TableBufferTest, MemoItemsAreBufferedAndReadBackBeforeAndAfterTheClose) {
     for (uint32_t n = 1; n <= 2000; ++n) {
         ASSERT_EQ(gotoRecord(h, n), kOk);
         ASSERT_EQ(getMemo(h, 2, &text), kOk) << lastErrorString();
-        std::string want = n == 1234 ? "rewritten in place" : std::string(n % 90 + 1, char('a' + n % 26));
+        std::string want =
+            n == 1234 ? "rewritten in place" : std::string(n % 90 + 1, char('a' + n % 26));
         ASSERT_EQ(text, want) << "record " << n;
     }
     EXPECT_EQ(closeTable(h), kOk);

@@ -34,7 +34,8 @@ protected:
     std::vector<std::string> walk() {
         std::vector<std::string> out;
         bool eof = false;
-        for ((void)goTop(h_), (void)atEof(h_, &eof); !eof; (void)skip(h_, 1), (void)atEof(h_, &eof)) {
+        for ((void)goTop(h_), (void)atEof(h_, &eof); !eof;
+             (void)skip(h_, 1), (void)atEof(h_, &eof)) {
             std::string s;
             EXPECT_EQ(getString(h_, 1, &s), kOk);
             out.push_back(s.substr(0, s.find(' ')));
@@ -173,8 +174,7 @@ TEST_F(TableIndexTest, ExpressionKeysFollowTheEngineSettings) {
     bool found = false;
     ASSERT_EQ(seek(h, "25/12/2019", kKeyText, false, false, &found), kOk);
     EXPECT_TRUE(found);
-    ASSERT_EQ(createIndex(h, "", "ONLYAB", "NAME", "TRIM(NAME) = \"AB\"", 0, nullptr, &order),
-              kOk)
+    ASSERT_EQ(createIndex(h, "", "ONLYAB", "NAME", "TRIM(NAME) = \"AB\"", 0, nullptr, &order), kOk)
         << lastErrorString();
     uint32_t keys = 0;
     ASSERT_EQ(keyCount(h, &keys), kOk);
@@ -253,7 +253,8 @@ void expectBagOpensOrIsStale(const std::string& path) {
 TEST_F(TableIndexTest, WriteFaultAnywhereInIndexWorkLeavesABagThatOpensOrIsStale) {
     for (int i = 0; i < 200; ++i) add(std::to_string((i * 104729) % 1000).c_str(), i % 50);
     int order = 0;
-    ASSERT_EQ(createIndex(h_, "", "NAME", "NAME", "", 0, nullptr, &order), kOk) << lastErrorString();
+    ASSERT_EQ(createIndex(h_, "", "NAME", "NAME", "", 0, nullptr, &order), kOk)
+        << lastErrorString();
     ASSERT_EQ(closeTable(h_), kOk);
     const std::string cdxPath = dir_.file("idx.cdx");
     const std::string dbf = test::readFile(path_), cdx = test::readFile(cdxPath);

@@ -97,7 +97,8 @@ Status Table::commit() {
     bool indexed = indexes_->orderCount() > 0 && (isNew_ || indexNotified_);
     bool taken = false;
     if (shared_ && indexed)
-        if (Status r = lockAppend(&taken); !r.ok()) return r;  // still dirty: a later commit retries
+        if (Status r = lockAppend(&taken); !r.ok())
+            return r;  // still dirty: a later commit retries
     Status r = commitLocked();
     if (r.ok() && shared_ && indexed) {
         Status f = indexes_->flush();
@@ -132,7 +133,8 @@ Status Table::writeBack() {
     if (Status r = memoFirst(); !r.ok()) return r;
     const size_t rb = layout_.header.recordBytes;
     std::vector<uint8_t>& c = cache_;
-    size_t from = size_t(dirtyFirst_ - cacheFirst_) * rb, to = size_t(dirtyLast_ - cacheFirst_ + 1) * rb;
+    size_t from = size_t(dirtyFirst_ - cacheFirst_) * rb,
+           to = size_t(dirtyLast_ - cacheFirst_ + 1) * rb;
     uint64_t offset = layout_.header.headerBytes + uint64_t(dirtyFirst_ - 1) * rb;
     bool last = dirtyLast_ >= count_;
     if (last) c.insert(c.begin() + std::ptrdiff_t(to), kDbfEof);

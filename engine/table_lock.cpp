@@ -38,7 +38,8 @@ Status Table::lockRecord(uint32_t recno) {
 }
 
 Status Table::unlockRecord(uint32_t recno) {
-    if (!recordLocks_.count(recno)) return fail(kRecordNotLocked, "record " + std::to_string(recno) + " was not locked");
+    if (!recordLocks_.count(recno))
+        return fail(kRecordNotLocked, "record " + std::to_string(recno) + " was not locked");
     if (recno == rec_.recordNumber())
         if (Status r = commit(); !r.ok()) return r;
     recordLocks_.erase(recno);

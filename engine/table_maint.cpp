@@ -100,7 +100,8 @@ Status Table::forEachRecordChunk(const std::function<bool(uint8_t* records, uint
         uint64_t at = base + uint64_t(first - 1) * rb;
         auto got = dbf_.read(at, buf.data(), size_t(n) * rb);
         if (!got.ok()) return Status::ioError(got.status());
-        if (got.value() != size_t(n) * rb) return fail(kCorruptTable, "table shorter than its count");
+        if (got.value() != size_t(n) * rb)
+            return fail(kCorruptTable, "table shorter than its count");
         if (visit(buf.data(), n)) {
             os::Status s = dbf_.write(at, buf.data(), size_t(n) * rb);
             if (!s.ok()) return Status::ioError(s);
@@ -177,7 +178,8 @@ Status Table::compactMemos() {
     std::map<uint32_t, uint32_t> away, back;
     uint32_t spare = fileEnd;
     for (auto it = moving; it != items.end(); ++it) {
-        if (uint64_t(spare) + it->second > 0xFFFFFFFFu) return Status();  // no room to move: leave as is
+        if (uint64_t(spare) + it->second > 0xFFFFFFFFu)
+            return Status();  // no room to move: leave as is
         away[it->first] = spare;
         back[spare] = target;
         spare += it->second;

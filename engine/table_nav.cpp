@@ -180,7 +180,8 @@ Status Table::seek(std::string_view key, int keyType, bool soft, bool last, bool
     if (Status r = syncIndexes(); !r.ok()) return r;
     uint32_t recno = 0;
     bool hit = false;
-    if (Status r = indexes_->seek(key, keyType, soft, last, tableSettings().exact, &recno, &hit); !r.ok())
+    if (Status r = indexes_->seek(key, keyType, soft, last, tableSettings().exact, &recno, &hit);
+        !r.ok())
         return r;
     if (Status r = moveTo(recno); !r.ok()) return r;
     if (!eof_ && !visible(rec_)) {

@@ -261,12 +261,13 @@ TEST_F(TableTest, PackCutsTheMemoFileToTheLiveMemos) {
             EXPECT_EQ(setString(h, 3, std::string(700, 'z')), kOk);
         }
         if (i % 4 == 0) {
-            EXPECT_EQ(setString(h, 2, note + std::string(200, '+')), kOk);  // grows: moves to the end
+            EXPECT_EQ(setString(h, 2, note + std::string(200, '+')),
+                      kOk);  // grows: moves to the end
         }
         if (i % 3 == 0 && i > 20) {
             EXPECT_EQ(deleteRecord(h), kOk);
-        }
-        else want.push_back(i % 4 == 0 ? note + std::string(200, '+') : note);
+        } else
+            want.push_back(i % 4 == 0 ? note + std::string(200, '+') : note);
     }
     EXPECT_EQ(flush(h), kOk);
     uint64_t before = test::fileSize(fpt);

@@ -17,7 +17,7 @@ namespace errors {
 // An error as a table driver raises it: generic code, sub-code, subsystem,
 // file name and OS code; severity 2, no retry or default permission.
 inline runtime::ErrorFields errorFields(int genCode, int subCode, std::string subSystem,
-                                    std::string fileName = "", int osCode = 0) {
+                                        std::string fileName = "", int osCode = 0) {
     runtime::ErrorFields def;
     def.genCode = genCode;
     def.subCode = subCode;

@@ -14,8 +14,8 @@
 namespace errors {
 
 using os::OsVersion;
-using os::ProcessMemory;
 using os::physicalMemoryBytes;
+using os::ProcessMemory;
 using os::processMemory;
 
 // The system version list: major, minor, build number, platform id and the

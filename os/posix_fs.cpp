@@ -137,16 +137,21 @@ Status eraseFile(const std::string& path) {
     return Status();
 }
 
-size_t maxPathLength() { return PATH_MAX - 1; }
+size_t maxPathLength() {
+    return PATH_MAX - 1;
+}
 
 Result<uint64_t> freeDiskBytes(const std::string& path) {
     std::string native = resolvePath(path);
     struct statvfs vfs;
-    if (::statvfs(native.c_str(), &vfs) != 0) return posix::errnoStatus(errno, "statvfs", path, native);
+    if (::statvfs(native.c_str(), &vfs) != 0)
+        return posix::errnoStatus(errno, "statvfs", path, native);
     return uint64_t(vfs.f_bavail) * uint64_t(vfs.f_frsize);
 }
 
-bool fileInUse(const std::string& path) { return posix::isOpenByAnyone(resolvePath(path), false); }
+bool fileInUse(const std::string& path) {
+    return posix::isOpenByAnyone(resolvePath(path), false);
+}
 
 bool fileExists(const std::string& path) {
     struct stat st;

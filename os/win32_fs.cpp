@@ -73,7 +73,9 @@ Status eraseFile(const std::string& path) {
     return Status();
 }
 
-size_t maxPathLength() { return MAX_PATH - 1; }
+size_t maxPathLength() {
+    return MAX_PATH - 1;
+}
 
 Result<uint64_t> freeDiskBytes(const std::string& path) {
     // The wide call takes any folder of the volume, not only its root; the
@@ -83,12 +85,14 @@ Result<uint64_t> freeDiskBytes(const std::string& path) {
     std::wstring wide(static_cast<size_t>(chars), L'\0');
     ::MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), chars);
     ULARGE_INTEGER available;
-    if (!::GetDiskFreeSpaceExW(wide.c_str(), &available, nullptr, nullptr)) return lastError("free space", path);
+    if (!::GetDiskFreeSpaceExW(wide.c_str(), &available, nullptr, nullptr))
+        return lastError("free space", path);
     return static_cast<uint64_t>(available.QuadPart);
 }
 
 bool fileInUse(const std::string& path) {
-    HANDLE h = ::CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h = ::CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return ::GetLastError() == ERROR_SHARING_VIOLATION;
     ::CloseHandle(h);
     return false;

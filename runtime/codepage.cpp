@@ -71,7 +71,6 @@ bool isWhite(unsigned char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
 
-
 }  // namespace
 
 std::string HB_SETCODEPAGE(std::optional<std::string_view> name) {
@@ -274,7 +273,8 @@ std::optional<bool> compareValues(const Value& a, CompareOp op, const Value& b) 
     if (a.isText() && b.isText()) return textRelation(a.text(), op, b.text());
     if (a.isNumber() && b.isNumber()) return applyOrder(threeWay(a.num(), b.num()), op);
     if (a.isDate() && b.isDate()) return applyOrder(threeWay(a.date().julian, b.date().julian), op);
-    if (a.isDateTime() && b.isDateTime()) return applyOrder(threeWay(a.dateTime(), b.dateTime()), op);
+    if (a.isDateTime() && b.isDateTime())
+        return applyOrder(threeWay(a.dateTime(), b.dateTime()), op);
     if (a.isLogical() && b.isLogical()) {
         return applyOrder(threeWay(int(a.logical()), int(b.logical())), op);
     }

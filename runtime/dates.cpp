@@ -113,7 +113,8 @@ std::int32_t julianFromYmd(int year, int month, int day) {
     const int a = (14 - month) / 12;
     const std::int64_t y = static_cast<std::int64_t>(year) + 4800 - a;
     const std::int64_t m = month + 12 * a - 3;
-    return static_cast<std::int32_t>(day + (153 * m + 2) / 5 + 365 * y + y / 4 - y / 100 + y / 400 - 32045);
+    return static_cast<std::int32_t>(day + (153 * m + 2) / 5 + 365 * y + y / 4 - y / 100 + y / 400 -
+                                     32045);
 }
 
 void ymdFromJulian(std::int32_t julian, int* year, int* month, int* day) {
@@ -209,7 +210,8 @@ std::string TTOC(DateTime t) {
     if (t.empty()) return date + "   :  :  ";
     int seconds = t.millis / 1000;
     char time[16];
-    std::snprintf(time, sizeof time, " %02d:%02d:%02d", seconds / 3600 % 100, seconds / 60 % 60, seconds % 60);
+    std::snprintf(time, sizeof time, " %02d:%02d:%02d", seconds / 3600 % 100, seconds / 60 % 60,
+                  seconds % 60);
     return date + time;
 }
 

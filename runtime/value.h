@@ -89,7 +89,18 @@ private:
 class Object;
 using ObjectPtr = std::shared_ptr<Object>;  // objects are shared by reference
 
-enum class Type { kNil, kText, kNumber, kLogical, kDate, kArray, kBlock, kObject, kMemo, kDateTime };
+enum class Type {
+    kNil,
+    kText,
+    kNumber,
+    kLogical,
+    kDate,
+    kArray,
+    kBlock,
+    kObject,
+    kMemo,
+    kDateTime
+};
 
 class Value {
 public:

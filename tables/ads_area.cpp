@@ -37,14 +37,20 @@ private:
 // Display width and decimals of numbers read from a field.
 runtime::Value numberFor(const FieldInfo& f, double d) {
     switch (f.type) {
-        case 'I': return runtime::Value::number(d, 10, 0);
-        case 'Y': return runtime::Value::number(d, 20, 4);
-        case 'B': return runtime::Value::number(d, 20, f.decimals);
-        default: return runtime::Value::number(d, f.length, f.decimals);
+        case 'I':
+            return runtime::Value::number(d, 10, 0);
+        case 'Y':
+            return runtime::Value::number(d, 20, 4);
+        case 'B':
+            return runtime::Value::number(d, 20, f.decimals);
+        default:
+            return runtime::Value::number(d, f.length, f.decimals);
     }
 }
 
-bool isNumberType(char t) { return t == 'N' || t == 'F' || t == 'I' || t == 'B' || t == 'Y'; }
+bool isNumberType(char t) {
+    return t == 'N' || t == 'F' || t == 'I' || t == 'B' || t == 'Y';
+}
 // A number read from a numeric field of the same width and decimals goes
 // back as the digits it was stored with (blanks stay blanks).
 bool sameNumericShape(const FieldInfo& f, const runtime::Number& n) {
@@ -52,9 +58,15 @@ bool sameNumericShape(const FieldInfo& f, const runtime::Number& n) {
            n.stored.size() == static_cast<size_t>(f.length) && n.decimals == f.decimals;
 }
 
-bool isMemoField(char t) { return t == 'M' || t == 'G' || t == 'P' || t == 'W'; }
-bool isTextType(char t) { return t == 'C' || t == 'V' || t == 'Q' || isMemoField(t); }
-bool isDateType(char t) { return t == 'D' || t == 'T'; }
+bool isMemoField(char t) {
+    return t == 'M' || t == 'G' || t == 'P' || t == 'W';
+}
+bool isTextType(char t) {
+    return t == 'C' || t == 'V' || t == 'Q' || isMemoField(t);
+}
+bool isDateType(char t) {
+    return t == 'D' || t == 'T';
+}
 
 }  // namespace
 
@@ -68,8 +80,8 @@ void showEngineError(const std::string& title) {
     runtime::MSGSTOP(runtime::Value(engine::lastError().message()), runtime::Value(title));
 }
 
-AdsArea::AdsArea(engine::Handle handle, std::string fileName, std::string driverName,
-                 int tableType, bool shared, bool readOnly)
+AdsArea::AdsArea(engine::Handle handle, std::string fileName, std::string driverName, int tableType,
+                 bool shared, bool readOnly)
     : handle_(handle),
       fileName_(std::move(fileName)),
       driverName_(std::move(driverName)),
@@ -128,14 +140,25 @@ bool AdsArea::check(const engine::Status& s, int genCode) {
 
 void AdsArea::raiseEngine(int genCode, const engine::Status& s) {
     switch (s.code()) {
-        case engine::kReadOnly: genCode = runtime::gen::kReadOnly; break;
-        case engine::kExclusiveRequired: genCode = runtime::gen::kShared; break;
+        case engine::kReadOnly:
+            genCode = runtime::gen::kReadOnly;
+            break;
+        case engine::kExclusiveRequired:
+            genCode = runtime::gen::kShared;
+            break;
         case engine::kCorruptTable:
         case engine::kCorruptMemo:
-        case engine::kCorruptIndex: genCode = runtime::gen::kCorruption; break;
-        case engine::kValueTooWide: genCode = runtime::gen::kDataWidth; break;
-        case engine::kTypeMismatch: genCode = runtime::gen::kDataType; break;
-        default: break;
+        case engine::kCorruptIndex:
+            genCode = runtime::gen::kCorruption;
+            break;
+        case engine::kValueTooWide:
+            genCode = runtime::gen::kDataWidth;
+            break;
+        case engine::kTypeMismatch:
+            genCode = runtime::gen::kDataType;
+            break;
+        default:
+            break;
     }
     raiseDriverError(driverName_, genCode, s.code(), fileName_, {}, s.message());
 }
@@ -165,9 +188,12 @@ void AdsArea::afterTopOrBottom() {
     // first visible record; one step forward lands on it (or at the end).
     if (bof_ && !eof_) {
         engine::Status s = engine::skip(handle_, 1);
-        if (s == engine::kAtEof) eof_ = true;
-        else if (check(s, runtime::gen::kRead)) readFlags();
-        else standAtEnd();
+        if (s == engine::kAtEof)
+            eof_ = true;
+        else if (check(s, runtime::gen::kRead))
+            readFlags();
+        else
+            standAtEnd();
     }
 }
 
@@ -186,8 +212,9 @@ void AdsArea::goTo(uint32_t recNo) {
     uint32_t current = 0;
     if (!check(engine::recordNumber(handle_, &current), runtime::gen::kRead)) return standAtEnd();
     if (recNo > cachedCount_ && shared_) refreshCount();
-    engine::Status s = recNo == current && recNo <= cachedCount_ ? engine::refreshRecord(handle_)
-                                                                 : engine::gotoRecord(handle_, recNo);
+    engine::Status s = recNo == current && recNo <= cachedCount_
+                           ? engine::refreshRecord(handle_)
+                           : engine::gotoRecord(handle_, recNo);
     if (!check(s, runtime::gen::kRead)) return standAtEnd();
     readFlags();
     if (recNo > cachedCount_ || recNo == 0) eof_ = true;
@@ -233,11 +260,14 @@ uint32_t AdsArea::recNo() {
     return n;
 }
 
-uint32_t AdsArea::recCount() { return refreshCount(); }
+uint32_t AdsArea::recCount() {
+    return refreshCount();
+}
 
 bool AdsArea::seek(const runtime::Value& key, bool soft, bool last) {
     int order = 0;
-    if (!check(engine::currentOrder(handle_, &order), runtime::gen::kRead) || order == 0) return false;
+    if (!check(engine::currentOrder(handle_, &order), runtime::gen::kRead) || order == 0)
+        return false;
     std::string bytes;
     int keyType = engine::kKeyText;
     if (key.isText()) {
@@ -281,7 +311,8 @@ runtime::Value AdsArea::readDate(int field) {
 // datetime field keeps every bit.
 runtime::Value AdsArea::readDateTime(int field) {
     int32_t julian = 0, millis = 0;
-    if (!check(engine::getDateTime(handle_, field, &julian, &millis), runtime::gen::kRead)) julian = millis = 0;
+    if (!check(engine::getDateTime(handle_, field, &julian, &millis), runtime::gen::kRead))
+        julian = millis = 0;
     return runtime::Value(runtime::DateTime{julian, millis});
 }
 
@@ -314,12 +345,14 @@ runtime::Value AdsArea::getValue(int field) {
     }
     if (isNumberType(f.type)) {
         double d = 0;
-        if (!check(engine::getDouble(handle_, field, &d), runtime::gen::kRead)) return numberFor(f, 0);
+        if (!check(engine::getDouble(handle_, field, &d), runtime::gen::kRead))
+            return numberFor(f, 0);
         runtime::Value v = numberFor(f, d);
         runtime::Number n = v.numberInfo();
         int64_t exact = 0;
         if (f.type == 'Y') {
-            if (check(engine::getCurrency(handle_, field, &exact), runtime::gen::kRead)) n.currency = exact;
+            if (check(engine::getCurrency(handle_, field, &exact), runtime::gen::kRead))
+                n.currency = exact;
         } else if ((f.type == 'N' || f.type == 'F') &&
                    !check(engine::getString(handle_, field, &n.stored), runtime::gen::kRead)) {
             n.stored.clear();
@@ -371,8 +404,7 @@ bool AdsArea::putValue(int field, const runtime::Value& value) {
     if (field < 1 || field > static_cast<int>(fields_.size())) return false;
     char type = fields_[field - 1].type;
     bool suits = value.isNil() || (isTextType(type) && value.isText()) ||
-                 (isNumberType(type) && value.isNumber()) ||
-                 (type == 'L' && value.isLogical()) ||
+                 (isNumberType(type) && value.isNumber()) || (type == 'L' && value.isLogical()) ||
                  (isDateType(type) && (value.isDate() || value.isDateTime()));
     if (!suits) {
         raiseDriverError(driverName_, runtime::gen::kDataType, 1020, fileName_);

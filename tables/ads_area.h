@@ -80,10 +80,10 @@ private:
     AdsArea(engine::Handle handle, std::string fileName, std::string driverName, int tableType,
             bool shared, bool readOnly);
     engine::Status readFields();
-    void readFlags();          // bof/eof as the engine reports them
-    void standAtEnd();         // after a failed navigation: bof, eof, not found
-    void afterTopOrBottom();   // the flag rule shared by go top, go bottom and seek
-    uint32_t refreshCount();   // the engine's record count, kept in the area
+    void readFlags();         // bof/eof as the engine reports them
+    void standAtEnd();        // after a failed navigation: bof, eof, not found
+    void afterTopOrBottom();  // the flag rule shared by go top, go bottom and seek
+    uint32_t refreshCount();  // the engine's record count, kept in the area
     runtime::Value readDate(int field);
     runtime::Value readDateTime(int field);
     runtime::Value readMemo(int field);

@@ -135,7 +135,9 @@ bool AdsArea::orderListAdd(std::string_view bagName) {
 }
 
 // Closing the bags writes what they still hold.
-void AdsArea::orderListClear() { check(engine::closeIndexes(handle_), runtime::gen::kClose); }
+void AdsArea::orderListClear() {
+    check(engine::closeIndexes(handle_), runtime::gen::kClose);
+}
 
 bool AdsArea::orderListRebuild() {
     // The engine offers no rebuild of the open orders on their own (packing
@@ -161,9 +163,9 @@ bool AdsArea::orderCreate(std::string_view bagName, std::string_view tagName,
         }
     };
     int order = 0;
-    engine::Status r = engine::createIndex(handle_, bagName.empty() ? std::string_view() : file,
-                                           tagName, keyText, cond.forText, options, progress,
-                                           &order);
+    engine::Status r =
+        engine::createIndex(handle_, bagName.empty() ? std::string_view() : file, tagName, keyText,
+                            cond.forText, options, progress, &order);
     if (!r.ok()) {
         raiseDriverError(driverName_, runtime::gen::kCreate, r.code(), file);
         return false;
@@ -194,7 +196,8 @@ engine::Status AdsArea::closeHandle() {
 
 void AdsArea::traceEngineFailure(const char* call, const engine::Status& s) {
     char line[900];
-    std::snprintf(line, sizeof line, "%s failed (%s, %s)", call, fileName_.c_str(), s.message().c_str());
+    std::snprintf(line, sizeof line, "%s failed (%s, %s)", call, fileName_.c_str(),
+                  s.message().c_str());
     traceLog(line);
 }
 

@@ -31,15 +31,29 @@ TraceSink& traceSink() {
 void passSetting(runtime::Set id, const runtime::Value& v) {
     engine::Status s;
     switch (id) {
-        case runtime::Set::Exact: s = engine::setExact(v.logicalOr(false)); break;
-        case runtime::Set::DateFormat: s = engine::setDateFormat(v.textOr()); break;
-        case runtime::Set::Epoch: s = engine::setEpoch(static_cast<int>(v.numOr(1900))); break;
-        case runtime::Set::Path: s = engine::setPath(v.textOr()); break;
-        case runtime::Set::Default: s = engine::setDefault(v.textOr()); break;
-        case runtime::Set::Deleted: s = engine::setDeleted(v.logicalOr(false)); break;
-        default: break;
+        case runtime::Set::Exact:
+            s = engine::setExact(v.logicalOr(false));
+            break;
+        case runtime::Set::DateFormat:
+            s = engine::setDateFormat(v.textOr());
+            break;
+        case runtime::Set::Epoch:
+            s = engine::setEpoch(static_cast<int>(v.numOr(1900)));
+            break;
+        case runtime::Set::Path:
+            s = engine::setPath(v.textOr());
+            break;
+        case runtime::Set::Default:
+            s = engine::setDefault(v.textOr());
+            break;
+        case runtime::Set::Deleted:
+            s = engine::setDeleted(v.logicalOr(false));
+            break;
+        default:
+            break;
     }
-    if (!s.ok()) raiseDriverError(adsDriverName(), runtime::gen::kArg, s.code(), {}, "SET", s.message());
+    if (!s.ok())
+        raiseDriverError(adsDriverName(), runtime::gen::kArg, s.code(), {}, "SET", s.message());
 }
 
 // Installs the settings hook once and hands the engine the current values.
@@ -97,15 +111,22 @@ TraceSink setTraceSink(TraceSink sink) {
     return previous;
 }
 
-std::unique_ptr<Rdd> makeAdsRdd() { return std::make_unique<AdsRdd>(); }
+std::unique_ptr<Rdd> makeAdsRdd() {
+    return std::make_unique<AdsRdd>();
+}
 
-std::string adsVersion() { return "ADS RDD 1.12"; }
+std::string adsVersion() {
+    return "ADS RDD 1.12";
+}
 
 std::string adsDriverName(std::optional<int> tableType) {
     switch (tableType.value_or(g_tableType)) {
-        case kAdsNtx: return "ADSNTX";
-        case kAdsAdt: return "ADSADT";
-        default: return "ADSCDX";
+        case kAdsNtx:
+            return "ADSNTX";
+        case kAdsAdt:
+            return "ADSADT";
+        default:
+            return "ADSCDX";
     }
 }
 

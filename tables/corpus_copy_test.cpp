@@ -23,7 +23,8 @@ namespace fs = std::filesystem;
 
 uint32_t le(const std::string& b, size_t at, int bytes) {
     uint32_t v = 0;
-    for (int i = bytes - 1; i >= 0; --i) v = v << 8 | static_cast<unsigned char>(b[at + static_cast<size_t>(i)]);
+    for (int i = bytes - 1; i >= 0; --i)
+        v = v << 8 | static_cast<unsigned char>(b[at + static_cast<size_t>(i)]);
     return v;
 }
 
@@ -52,12 +53,18 @@ struct Layout {
         bool visual = version == 0x30 || version == 0x31 || version == 0x32;
         size_t narrow = 1, wide = 1;
         for (size_t p = 32; p + 32 <= headerLen && b[p] != '\x0D'; p += 32) {
-            Field f{b.substr(p, 11).c_str(), b[p + 11], 0, static_cast<unsigned char>(b[p + 16]),
-                    visual ? static_cast<uint8_t>(b[p + 18]) : uint8_t(0), -1, -1};
+            Field f{b.substr(p, 11).c_str(),
+                    b[p + 11],
+                    0,
+                    static_cast<unsigned char>(b[p + 16]),
+                    visual ? static_cast<uint8_t>(b[p + 18]) : uint8_t(0),
+                    -1,
+                    -1};
             if (!(f.flags & 0x01) && (f.type == 'V' || f.type == 'Q')) f.varBit = bit++;
             if (!(f.flags & 0x01) && (f.flags & 0x02)) f.nullBit = bit++;
             narrow += f.length;
-            wide += f.type == 'C' ? f.length + 256u * static_cast<unsigned char>(b[p + 17]) : f.length;
+            wide +=
+                f.type == 'C' ? f.length + 256u * static_cast<unsigned char>(b[p + 17]) : f.length;
             fields.push_back(f);
         }
         // Character fields longer than 255 keep the high byte of their length
@@ -77,7 +84,8 @@ struct Layout {
     }
     bool flag(const std::string& rec, int bit) const {
         if (bit < 0 || !nullFlags) return false;
-        return (static_cast<unsigned char>(rec[nullFlags->offset + size_t(bit / 8)]) >> (bit % 8)) & 1;
+        return (static_cast<unsigned char>(rec[nullFlags->offset + size_t(bit / 8)]) >> (bit % 8)) &
+               1;
     }
     bool varMarked(const std::string& rec, const Field& f) const { return flag(rec, f.varBit); }
     bool isNull(const std::string& rec, const Field& f) const { return flag(rec, f.nullBit); }
@@ -85,11 +93,14 @@ struct Layout {
     std::string varValue(const std::string& rec, const Field& f) const {
         std::string raw = rec.substr(f.offset, f.length);
         if (!varMarked(rec, f)) return raw;
-        return raw.substr(0, std::min<size_t>(static_cast<unsigned char>(raw.back()), raw.size() - 1));
+        return raw.substr(0,
+                          std::min<size_t>(static_cast<unsigned char>(raw.back()), raw.size() - 1));
     }
 };
 
-bool isMemo(char t) { return t == 'M' || t == 'G' || t == 'P' || t == 'W'; }
+bool isMemo(char t) {
+    return t == 'M' || t == 'G' || t == 'P' || t == 'W';
+}
 
 const char* kPython = "/usr/bin/python3";
 
@@ -99,12 +110,15 @@ protected:
 #ifdef _WIN32
         return false;
 #else
-        return std::system((std::string(kPython) + " -c 'import dbfread' 2>/dev/null").c_str()) == 0;
+        return std::system((std::string(kPython) + " -c 'import dbfread' 2>/dev/null").c_str()) ==
+               0;
 #endif
     }
     // The independent reader's CSV of `dbf` (see tools/oracle).
     std::vector<std::vector<std::string>> dbfread(const std::string& dbf) {
-        std::string script = (fs::path(TESTDATA_DIR).parent_path() / "tools" / "oracle" / "dbf_expected_dbfread.py").string();
+        std::string script =
+            (fs::path(TESTDATA_DIR).parent_path() / "tools" / "oracle" / "dbf_expected_dbfread.py")
+                .string();
         std::string csv = dbf + ".csv";
         std::string cmd = std::string(kPython) + " '" + script + "' '" + dbf + "' '" + csv + "'";
         EXPECT_EQ(std::system(cmd.c_str()), 0) << cmd;
@@ -116,7 +130,8 @@ protected:
         fs::create_directories(folder);
         std::string base = corpusBase(t), to = (folder / name).string();
         for (const char* ext : {".dbf", ".fpt", ".cdx"})
-            if (std::string from = withExtension(base, ext); !from.empty()) putFile(to + ext, fileBytes(from));
+            if (std::string from = withExtension(base, ext); !from.empty())
+                putFile(to + ext, fileBytes(from));
         return to;
     }
     // An empty table of the corpus table's layout: its header with a count
@@ -133,7 +148,8 @@ protected:
             std::string fpt = fileBytes(memo).substr(0, 512);
             uint32_t blockSize = le(std::string{fpt[7], fpt[6]}, 0, 2);
             uint32_t first = (512 + blockSize - 1) / blockSize;
-            for (int i = 0; i < 4; ++i) fpt[static_cast<size_t>(i)] = static_cast<char>(first >> (8 * (3 - i)));
+            for (int i = 0; i < 4; ++i)
+                fpt[static_cast<size_t>(i)] = static_cast<char>(first >> (8 * (3 - i)));
             putFile(to + ".fpt", fpt.substr(0, 8) + std::string(512 - 8, '\0'));
         }
         return to;
@@ -142,7 +158,8 @@ protected:
     void copyEach(Copy copy);
     // Record by record: the same bytes, memos compared by the reader.
     void expectSameRecords(const CorpusTable& t, const std::string& copyDbf) {
-        std::string source = fileBytes(withExtension(corpusBase(t), ".dbf")), copy = fileBytes(copyDbf);
+        std::string source = fileBytes(withExtension(corpusBase(t), ".dbf")),
+                    copy = fileBytes(copyDbf);
         Layout a(source), b(copy);
         ASSERT_EQ(b.count, a.count);
         ASSERT_EQ(b.recordLen, a.recordLen);
@@ -154,7 +171,8 @@ protected:
                 // hold means nothing (the null flags are compared whole).
                 if (isMemo(f.type) || a.isNull(ra, f)) continue;
                 if (f.varBit >= 0) {
-                    EXPECT_EQ(b.varValue(rb, f), a.varValue(ra, f)) << "record " << r << " field " << f.name;
+                    EXPECT_EQ(b.varValue(rb, f), a.varValue(ra, f))
+                        << "record " << r << " field " << f.name;
                     continue;
                 }
                 EXPECT_EQ(rb.substr(f.offset, f.length), ra.substr(f.offset, f.length))
@@ -164,9 +182,11 @@ protected:
         // Autoincrement fields: the next value stays above every copied one.
         for (size_t i = 0; i < a.fields.size(); ++i) {
             if ((a.fields[i].flags & 0x0C) != 0x0C || a.fields[i].type != 'I') continue;
-            uint32_t next = le(copy, 32 + 32 * i + 19, 4), step = static_cast<unsigned char>(copy[32 + 32 * i + 23]);
+            uint32_t next = le(copy, 32 + 32 * i + 19, 4),
+                     step = static_cast<unsigned char>(copy[32 + 32 * i + 23]);
             for (uint32_t r = 1; r <= a.count; ++r)
-                EXPECT_GT(static_cast<int32_t>(next), static_cast<int32_t>(le(b.record(copy, r), a.fields[i].offset, 4)))
+                EXPECT_GT(static_cast<int32_t>(next),
+                          static_cast<int32_t>(le(b.record(copy, r), a.fields[i].offset, 4)))
                     << a.fields[i].name << " step " << step;
         }
         if (!haveDbfread()) return;
@@ -175,10 +195,14 @@ protected:
         for (size_t r = 1; r < want.size(); ++r)
             for (size_t c = 0; c < want[r].size() && c < got[r].size(); ++c) {
                 const Field* f = c >= 2 && c - 2 < a.fields.size() ? &a.fields[c - 2] : nullptr;
-                if (f && f->varBit >= 0) continue;  // compared above (other writers pad with blanks)
-                if (f && a.isNull(a.record(source, uint32_t(r)), *f)) continue;  // the reader ignores NULL
+                if (f && f->varBit >= 0)
+                    continue;  // compared above (other writers pad with blanks)
+                if (f && a.isNull(a.record(source, uint32_t(r)), *f))
+                    continue;  // the reader ignores NULL
                 // Another writer's empty memo item and no memo at all both read as empty.
-                if (f && isMemo(f->type) && got[r][c] == "\\N" && (want[r][c] == "hex:" || want[r][c].empty())) continue;
+                if (f && isMemo(f->type) && got[r][c] == "\\N" &&
+                    (want[r][c] == "hex:" || want[r][c].empty()))
+                    continue;
                 EXPECT_EQ(got[r][c], want[r][c]) << "row " << r << " column " << want[0][c];
             }
     }
@@ -249,12 +273,16 @@ TEST_F(CorpusCopyTest, IntegrityCheckKeepsEveryCorpusTable) {
         bool visual = layout.version >= 0x30 && layout.version <= 0x32;
         for (size_t i = 0; i < layout.headerLen; ++i) {
             size_t inDescriptor = i >= 32 && i < 32 + 32 * layout.fields.size() ? (i - 32) % 32 : 0;
-            bool cleared = inDescriptor >= 24 || (!visual && (inDescriptor == 18 || inDescriptor == 19));
-            if (cleared) EXPECT_EQ(after[i], 0) << "header byte " << i;
-            else EXPECT_EQ(after[i], before[i]) << "header byte " << i;
+            bool cleared =
+                inDescriptor >= 24 || (!visual && (inDescriptor == 18 || inDescriptor == 19));
+            if (cleared)
+                EXPECT_EQ(after[i], 0) << "header byte " << i;
+            else
+                EXPECT_EQ(after[i], before[i]) << "header byte " << i;
         }
         size_t records = size_t(layout.count) * layout.recordLen;
-        EXPECT_EQ(after.substr(layout.headerLen, records), before.substr(layout.headerLen, records));
+        EXPECT_EQ(after.substr(layout.headerLen, records),
+                  before.substr(layout.headerLen, records));
         DBUSEAREA(true, std::nullopt, base, "TABLE", false, true);
         ASSERT_TRUE(USED());
         EXPECT_EQ(RECCOUNT(), layout.count);

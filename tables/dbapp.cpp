@@ -74,8 +74,10 @@ void __DBAPP(std::string_view cFile, const std::vector<std::string>& aFields,
         return;
     }
     auto map = fieldMap(*source, *target, aFields);
-    if (nRecord) source->goTo(*nRecord);
-    else if (!nNext && !bWhile && !lRest) source->goTop();
+    if (nRecord)
+        source->goTo(*nRecord);
+    else if (!nNext && !bWhile && !lRest)
+        source->goTop();
     int copied = 0;
     frame.local("nCopied", copied);
     frame.here();

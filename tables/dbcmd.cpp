@@ -66,9 +66,9 @@ runtime::Value DBSTRUCT() {
     AreaDriver* t = currentTable();
     if (!t) return list;
     for (const FieldInfo& f : t->fields()) {
-        list.array()->push_back(runtime::Value::newArray(runtime::Array
-            {runtime::Value(f.name), runtime::Value(std::string(1, f.type)),
-             runtime::Value(f.length), runtime::Value(f.decimals)}));
+        list.array()->push_back(runtime::Value::newArray(
+            runtime::Array{runtime::Value(f.name), runtime::Value(std::string(1, f.type)),
+                           runtime::Value(f.length), runtime::Value(f.decimals)}));
     }
     return list;
 }

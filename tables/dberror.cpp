@@ -30,7 +30,8 @@ runtime::ErrorOutcome raiseDriverError(std::string_view driver, int genCode, int
     def.operation = std::string(operation);
     def.severity = runtime::kSeverityError;
     if (!detail.empty())
-        def.description = std::string(runtime::genCodeDescription(genCode)) + " (" + std::string(detail) + ")";
+        def.description =
+            std::string(runtime::genCodeDescription(genCode)) + " (" + std::string(detail) + ")";
     return runtime::launchError(runtime::makeError(def));
 }
 

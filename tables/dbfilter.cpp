@@ -26,7 +26,9 @@ void DBCLEARFILTER() {
     currentExtras().filterText.clear();
 }
 
-std::string DBFILTER() { return currentTable() ? currentExtras().filterText : std::string(); }
+std::string DBFILTER() {
+    return currentTable() ? currentExtras().filterText : std::string();
+}
 
 void DBSETRELATION(const runtime::Value& child, const runtime::Block& bKey, std::string_view cKey) {
     runtime::Frame frame("DBSETRELATION");
@@ -68,11 +70,16 @@ runtime::Value DBFIELDINFO(int nInfo, int nField) {
     if (nField < 1 || nField > static_cast<int>(t->fields().size())) return {};
     const FieldInfo& f = t->fields()[nField - 1];
     switch (nInfo) {
-        case 1: return runtime::Value(f.name);
-        case 2: return runtime::Value(std::string(1, f.type));
-        case 3: return runtime::Value(f.length);
-        case 4: return runtime::Value(f.decimals);
-        default: return {};
+        case 1:
+            return runtime::Value(f.name);
+        case 2:
+            return runtime::Value(std::string(1, f.type));
+        case 3:
+            return runtime::Value(f.length);
+        case 4:
+            return runtime::Value(f.decimals);
+        default:
+            return {};
     }
 }
 
@@ -90,17 +97,27 @@ runtime::Value DBORDERINFO(int nInfo, const runtime::Value&, const runtime::Valu
         for (int i = 1, n = t->orderCount(); i <= n; ++i)
             if (runtime::sameName(t->orderName(i), runtime::ALLTRIM(xOrder.text()))) order = i;
     switch (nInfo) {
-        case 1: return runtime::Value("");
-        case 2: return runtime::Value(t->orderKey(order));
+        case 1:
+            return runtime::Value("");
+        case 2:
+            return runtime::Value(t->orderKey(order));
         case 3:
-        case 4: return runtime::Value(t->recNo());
-        case 5: return runtime::Value(t->orderName(order));
-        case 6: return runtime::Value(order);
-        case 7: return runtime::Value(fileBaseName(t->fileName()));
-        case 8: return runtime::Value(indexExt());
-        case 9: return runtime::Value(t->orderCount());
-        case 26: return runtime::Value(t->keyCount(order));
-        default: return {};
+        case 4:
+            return runtime::Value(t->recNo());
+        case 5:
+            return runtime::Value(t->orderName(order));
+        case 6:
+            return runtime::Value(order);
+        case 7:
+            return runtime::Value(fileBaseName(t->fileName()));
+        case 8:
+            return runtime::Value(indexExt());
+        case 9:
+            return runtime::Value(t->orderCount());
+        case 26:
+            return runtime::Value(t->keyCount(order));
+        default:
+            return {};
     }
 }
 

@@ -54,9 +54,8 @@ TEST_F(FilterTest, RelatedAreaFollowsTheParent) {
         DBAPPEND();
         FIELDPUT(1, runtime::Value(age));
     }
-    DBSETRELAT(runtime::Value("CHILD"), runtime::Block([](std::span<const runtime::Value>) {
-                   return FIELDGET(1);
-               }), "REF");
+    DBSETRELAT(runtime::Value("CHILD"),
+               runtime::Block([](std::span<const runtime::Value>) { return FIELDGET(1); }), "REF");
     EXPECT_EQ(DBRELATION(1), "REF");
     EXPECT_EQ(DBRSELECT(1), SELECT("CHILD"));
     DBGOTOP();

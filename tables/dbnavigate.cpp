@@ -18,7 +18,9 @@ bool passesFilter(AreaDriver* t) {
     return v.isLogical() && v.logical();
 }
 
-bool filtered() { return static_cast<bool>(currentExtras().filter); }
+bool filtered() {
+    return static_cast<bool>(currentExtras().filter);
+}
 
 void settleForward(AreaDriver* t) {
     while (!t->eof() && !passesFilter(t)) t->skip(1);
@@ -51,9 +53,12 @@ void syncRelations(AreaDriver* parent) {
         if (!child) continue;
         runtime::Value key = parent->eof() ? runtime::Value() : r.key.eval();
         AreaSwitch sw(r.childArea);
-        if (parent->eof()) DBGOTO(child->recCount() + 1);
-        else if (child->currentOrder() > 0) DBSEEK(key, false);
-        else DBGOTO(static_cast<uint32_t>(key.numOr(0)));
+        if (parent->eof())
+            DBGOTO(child->recCount() + 1);
+        else if (child->currentOrder() > 0)
+            DBSEEK(key, false);
+        else
+            DBGOTO(static_cast<uint32_t>(key.numOr(0)));
     }
 }
 
@@ -137,7 +142,9 @@ uint32_t RECCOUNT() {
     return t ? t->recCount() : 0;
 }
 
-uint32_t LASTREC() { return RECCOUNT(); }
+uint32_t LASTREC() {
+    return RECCOUNT();
+}
 
 bool DBSEEK(const runtime::Value& key, std::optional<bool> lSoftSeek, std::optional<bool> lLast) {
     runtime::Frame frame("DBSEEK");

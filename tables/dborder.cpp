@@ -21,8 +21,10 @@ void setOrderFrom(AreaDriver* t, const runtime::Value& order) {
     } else if (order.isText()) {
         std::string text = runtime::ALLTRIM(order.text());
         double n = runtime::VAL(text).value;
-        if (n != 0) t->setOrder(static_cast<int>(n));
-        else if (!text.empty()) t->setOrder(std::string_view(text));
+        if (n != 0)
+            t->setOrder(static_cast<int>(n));
+        else if (!text.empty())
+            t->setOrder(std::string_view(text));
     }
 }
 
@@ -74,8 +76,10 @@ uint32_t ORDKEYCOUNT() {
 void ORDLISTADD(std::string_view cBag) {
     runtime::Frame frame("ORDLISTADD");
     frame.param("cBag", cBag);
-    if (AreaDriver* t = currentTable()) t->orderListAdd(cBag);
-    else raiseNoTable("ORDLISTADD");
+    if (AreaDriver* t = currentTable())
+        t->orderListAdd(cBag);
+    else
+        raiseNoTable("ORDLISTADD");
 }
 
 void ORDLISTCLEAR() {
@@ -85,13 +89,21 @@ void ORDLISTCLEAR() {
 
 void ORDLISTREBUILD() {
     runtime::Frame frame("ORDLISTREBUILD");
-    if (AreaDriver* t = currentTable()) t->orderListRebuild();
-    else raiseNoTable("ORDLISTREBUILD");
+    if (AreaDriver* t = currentTable())
+        t->orderListRebuild();
+    else
+        raiseNoTable("ORDLISTREBUILD");
 }
 
-void DBSETINDEX(std::string_view cBag) { ORDLISTADD(cBag); }
-void DBCLEARINDEX() { ORDLISTCLEAR(); }
-void DBREINDEX() { ORDLISTREBUILD(); }
+void DBSETINDEX(std::string_view cBag) {
+    ORDLISTADD(cBag);
+}
+void DBCLEARINDEX() {
+    ORDLISTCLEAR();
+}
+void DBREINDEX() {
+    ORDLISTREBUILD();
+}
 
 void ORDCONDSET(std::optional<std::string_view> cFor, const runtime::Block& bFor, bool lAll,
                 const runtime::Block& bWhile, const runtime::Block& bEval, int nInterval,

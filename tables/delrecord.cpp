@@ -26,11 +26,15 @@ struct Scope {
 void deleteAndMove(const Scope& s) {
     DBDELETE();
     DBSKIP(1);
-    if (EOF_() || (s.scoped && compare(fieldValue(s.field), runtime::CompareOp::Greater, s.upper))) {
+    if (EOF_() ||
+        (s.scoped && compare(fieldValue(s.field), runtime::CompareOp::Greater, s.upper))) {
         DBSKIP(-1);
-        if (BOF() || (s.scoped && compare(fieldValue(s.field), runtime::CompareOp::Less, s.lower))) {
-            if (s.scoped) DBSEEK(s.lower);
-            else DBGOTOP();
+        if (BOF() ||
+            (s.scoped && compare(fieldValue(s.field), runtime::CompareOp::Less, s.lower))) {
+            if (s.scoped)
+                DBSEEK(s.lower);
+            else
+                DBGOTOP();
         }
     }
 }
@@ -49,8 +53,10 @@ bool LDELRECORD(BrowseScope* browse, bool lDelete) {
     }
     bool confirmed = dialogUi().run(deleteConfirmDialog(touchMode())) == kDeleteConfirmButton;
     if (confirmed && lDelete) {
-        if (alias.empty()) deleteAndMove(scope);
-        else inAlias(alias, [&] { deleteAndMove(scope); });
+        if (alias.empty())
+            deleteAndMove(scope);
+        else
+            inAlias(alias, [&] { deleteAndMove(scope); });
         if (browse) {
             browse->BugUp();
             browse->Refresh();

@@ -25,7 +25,9 @@ DialogUi* setDialogUi(DialogUi* ui) {
     return previous;
 }
 
-DialogUi& dialogUi() { return g_ui ? *g_ui : consoleDialog(); }
+DialogUi& dialogUi() {
+    return g_ui ? *g_ui : consoleDialog();
+}
 
 int ConsoleDialogUi::run(const DialogLayout& def) {
     std::string text = "[dialog " + std::to_string(def.resourceId) + "]\n";

@@ -13,13 +13,13 @@
 
 namespace tables {
 
-constexpr uint32_t kColorMaroon = 128;      // COLORREF 0x000080
-constexpr uint32_t kColorNavy = 8388608;    // COLORREF 0x800000
+constexpr uint32_t kColorMaroon = 128;    // COLORREF 0x000080
+constexpr uint32_t kColorNavy = 8388608;  // COLORREF 0x800000
 
 struct DialogLine {
-    int id = 0;           // text control id
-    std::string text;     // Windows-1252
-    uint32_t color = 0;   // COLORREF of the text
+    int id = 0;          // text control id
+    std::string text;    // Windows-1252
+    uint32_t color = 0;  // COLORREF of the text
 };
 
 struct DialogButton {
@@ -28,14 +28,14 @@ struct DialogButton {
 };
 
 struct DialogLayout {
-    int resourceId = 0;        // dialog template of the shared resources
-    int helpId = 0;            // 0: none
-    bool defaultFont = true;   // CFONTNAME()/NFONTVSIZE()/NFONTHSIZE()
-    bool boldLines = false;    // the lines in the default face made bold
-    int lineHeightDelta = 0;   // added to NFONTHSIZE() for the lines' font
+    int resourceId = 0;       // dialog template of the shared resources
+    int helpId = 0;           // 0: none
+    bool defaultFont = true;  // CFONTNAME()/NFONTVSIZE()/NFONTHSIZE()
+    bool boldLines = false;   // the lines in the default face made bold
+    int lineHeightDelta = 0;  // added to NFONTHSIZE() for the lines' font
     std::vector<DialogLine> lines;
-    int bitmapId = 0;          // bitmap control id
-    std::string bitmap;        // bitmap resource name shown in it
+    int bitmapId = 0;    // bitmap control id
+    std::string bitmap;  // bitmap resource name shown in it
     std::vector<DialogButton> buttons;
     int unattendedButton = 0;  // what a run without a user answers
 };

@@ -17,13 +17,23 @@ namespace {
 // reads as nothing: text fields then get blanks as wide as the field).
 runtime::Value blankLike(const FieldInfo& f, const runtime::Value& current) {
     switch (f.type) {
-        case 'L': return runtime::Value(false);
-        case 'D': return runtime::Value(runtime::Date{});
-        case 'T': return runtime::Value(runtime::DateTime{});
-        case 'N': case 'F': case 'I': case 'B': case 'Y': return runtime::Value(0);
-        default: break;
+        case 'L':
+            return runtime::Value(false);
+        case 'D':
+            return runtime::Value(runtime::Date{});
+        case 'T':
+            return runtime::Value(runtime::DateTime{});
+        case 'N':
+        case 'F':
+        case 'I':
+        case 'B':
+        case 'Y':
+            return runtime::Value(0);
+        default:
+            break;
     }
-    if (current.isText()) return runtime::Value(runtime::SPACE(static_cast<int>(current.text().size())));
+    if (current.isText())
+        return runtime::Value(runtime::SPACE(static_cast<int>(current.text().size())));
     bool memo = f.type == 'M' || f.type == 'G' || f.type == 'P' || f.type == 'W';
     return runtime::Value(runtime::SPACE(memo ? 0 : f.length));
 }
@@ -88,13 +98,16 @@ runtime::Value UGETCAMPO(const runtime::Value& field) {
 void UPUTCAMPO(const runtime::Value& field, const runtime::Value& value) {
     runtime::Frame frame("UPUTCAMPO");
     frame.param("xField", field).param("xValue", value);
-    if (field.isText()) FIELDPUT(FIELDPOS(runtime::ALLTRIM(field.text())), value);
-    else if (field.isNumber()) FIELDPUT(static_cast<int>(field.num()), value);
+    if (field.isText())
+        FIELDPUT(FIELDPOS(runtime::ALLTRIM(field.text())), value);
+    else if (field.isNumber())
+        FIELDPUT(static_cast<int>(field.num()), value);
 }
 
 runtime::Value ASETSTATUS(std::string_view cAlias) {
     return inAlias(cAlias, [] {
-        return runtime::Value::newArray(runtime::Array{runtime::Value(RECNO()), runtime::Value(INDEXORD())});
+        return runtime::Value::newArray(
+            runtime::Array{runtime::Value(RECNO()), runtime::Value(INDEXORD())});
     });
 }
 

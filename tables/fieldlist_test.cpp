@@ -61,7 +61,9 @@ TEST_F(FieldListTest, CopyByPositionMixesStoredBytesAndConvertedValues) {
     FIELDPUT(1, runtime::Value("PEAR"));
     FIELDPUT(2, runtime::Value(12.5));
     FIELDPUT(3, runtime::Value::memo("a long note"));
-    createTable("NEW", {{"NAME", 'C', 8, 0}, {"QTY", 'N', 9, 3}, {"NOTE", 'M', 10, 0}, {"L340", 'L', 1, 0}});
+    createTable(
+        "NEW",
+        {{"NAME", 'C', 8, 0}, {"QTY", 'N', 9, 3}, {"NOTE", 'M', 10, 0}, {"L340", 'L', 1, 0}});
     use("NEW");
     DBAPPEND();
     EXPECT_TRUE(RECCOPY("OLD"));
@@ -186,8 +188,8 @@ TEST_F(FieldListTest, ScopedDeleteStaysInsideTheScope) {
     EXPECT_EQ(FIELDGET(2).num(), 20);  // 40 is above the scope: back to 20
     EXPECT_EQ(browse.bugUps, 1);
     EXPECT_EQ(browse.refreshes, 1);
-    EXPECT_TRUE(LDELRECORD(&browse));   // 20 goes: 30 is deleted, 10 is below
-    EXPECT_TRUE(EOF_());  // the lower bound is gone: its seek finds nothing
+    EXPECT_TRUE(LDELRECORD(&browse));  // 20 goes: 30 is deleted, 10 is below
+    EXPECT_TRUE(EOF_());               // the lower bound is gone: its seek finds nothing
 }
 
 }  // namespace

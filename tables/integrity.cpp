@@ -1,12 +1,11 @@
 // Physical repair of table headers: REWRITETABLEINFO on one file and
 // CHECKINTEGRITYDATA on every table of a folder.
 //
-// The header's bytes are laid out in engine/dbf_header.h. In each descriptor bytes 18-19 (reserved in the older formats) and 24-31
-// (work area, set-fields flag, reserved, index flag) are cleared. In the
-// newer format bytes 18-23 hold the field's flags (system, nullable, binary,
-// autoincrement), its next autoincrement value and step: there only 24-31
-// are cleared, since clearing 18-19 would turn a nullable field into one
-// whose null flag nobody reads and reset the autoincrement counter.
+// The header's bytes are laid out in engine/dbf_header.h. In each descriptor bytes 18-19 (reserved
+// in the older formats) and 24-31 (work area, set-fields flag, reserved, index flag) are cleared.
+// In the newer format bytes 18-23 hold the field's flags (system, nullable, binary, autoincrement),
+// its next autoincrement value and step: there only 24-31 are cleared, since clearing 18-19 would
+// turn a nullable field into one whose null flag nobody reads and reset the autoincrement counter.
 //
 // The file is then made to end right after its last record, with the
 // end-of-file byte. Records are never cut to fit a count that is too small.
@@ -31,11 +30,14 @@ constexpr uint64_t kDescriptorBytes = 32;
 constexpr unsigned char kTerminator = 0x0D;
 constexpr unsigned char kEofMark = 0x1A;
 
-bool newerFormat(unsigned char fileType) { return fileType == 0x30 || fileType == 0x31 || fileType == 0x32; }
+bool newerFormat(unsigned char fileType) {
+    return fileType == 0x30 || fileType == 0x31 || fileType == 0x32;
+}
 
 runtime::Value result(bool ok, double count, double recLen, double expected, double actual) {
-    return runtime::Value::newArray(runtime::Array{runtime::Value(ok), runtime::Value(count), runtime::Value(recLen),
-                                  runtime::Value(expected), runtime::Value(actual)});
+    return runtime::Value::newArray(runtime::Array{runtime::Value(ok), runtime::Value(count),
+                                                   runtime::Value(recLen), runtime::Value(expected),
+                                                   runtime::Value(actual)});
 }
 
 // Clears the reserved bytes of each descriptor, in place. The walk stays
@@ -112,7 +114,8 @@ runtime::Value REWRITETABLEINFO(std::string_view cFile) {
         engine::putU32le(c, stored);
         lastOk = f.write(engine::kDbfRecordCountOffset, c, sizeof c).ok() && lastOk;
     }
-    bool endsRight = actual == expected || (actual == expected + 1 && byteAt(f, expected) == kEofMark);
+    bool endsRight =
+        actual == expected || (actual == expected + 1 && byteAt(f, expected) == kEofMark);
     if (stored != count || !endsRight) {
         // A last record cut short keeps the bytes it has, completed with
         // blanks; what lies past the last record is dropped.
@@ -126,7 +129,8 @@ runtime::Value REWRITETABLEINFO(std::string_view cFile) {
         unsigned char eof = kEofMark;
         if (ok) (void)f.write(expected, &eof, 1);
     }
-    return result(lastOk, stored, recLen, static_cast<double>(expected), static_cast<double>(actual));
+    return result(lastOk, stored, recLen, static_cast<double>(expected),
+                  static_cast<double>(actual));
 }
 
 bool CHECKINTEGRITYDATA(std::string_view cFolder, bool lForce) {

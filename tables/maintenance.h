@@ -27,7 +27,8 @@ void setTouchModeHook(std::function<bool()> hook);
 void setWaitCursorHook(std::function<void(bool on)> hook);
 
 // ---- File-name pieces (backslash is the folder separator) -------------------------
-std::string fileFolder(std::string_view path);  // up to and including the last '\' or '/', upper case
+std::string fileFolder(
+    std::string_view path);  // up to and including the last '\' or '/', upper case
 std::string fileBaseName(std::string_view path);  // name without folder, cut before the first '.'
 
 // ---- Deleting a record ----------------------------------------------------------------
@@ -35,12 +36,12 @@ std::string fileBaseName(std::string_view path);  // name without folder, cut be
 class BrowseScope {
 public:
     virtual ~BrowseScope() = default;
-    virtual std::string scopeField() const = 0;       // "" when none
-    virtual runtime::Value lowerBound() const = 0;    // NIL when none
+    virtual std::string scopeField() const = 0;     // "" when none
+    virtual runtime::Value lowerBound() const = 0;  // NIL when none
     virtual runtime::Value upperBound() const = 0;
     virtual std::string alias() const = 0;
-    virtual void BugUp() = 0;                         // runs the browse's UpStable
-    virtual void Refresh() = 0;                       // full repaint
+    virtual void BugUp() = 0;    // runs the browse's UpStable
+    virtual void Refresh() = 0;  // full repaint
 };
 
 // LDELRECORD([oBrowse], [lDelete = true]): asks for confirmation and, when

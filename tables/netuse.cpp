@@ -44,21 +44,23 @@ bool reportOpenFailure(int code, std::string_view file) {
     std::string name = displayName(file);
     switch (code) {
         case 2:
-            runtime::MSGSTOP(std::string("No se ha encontrado el fichero que se intentaba abrir :") +
-                                 name + ".dbf.\n\rCompruebe que este fichero exista en el directorio :\n\r" +
-                                 folder,
-                             kTitleAttention);
+            runtime::MSGSTOP(
+                std::string("No se ha encontrado el fichero que se intentaba abrir :") + name +
+                    ".dbf.\n\rCompruebe que este fichero exista en el directorio :\n\r" + folder,
+                kTitleAttention);
             return true;
         case 3:
             runtime::MSGSTOP("El directorio :" + folder +
-                                 " no existe o no es accesible.\n\rCompruebe los directorios de la aplicaci\xF3n",
+                                 " no existe o no es accesible.\n\rCompruebe los directorios de la "
+                                 "aplicaci\xF3n",
                              kTitleAttention);
             return true;
         case 4:
-            runtime::MSGSTOP("Ha superado el m\xE1ximo n\xFAmero de ficheros abiertos.\n\r"
-                             "Debe cerrar alg\xFAn proceso activo\n\r"
-                             " o reconfigurar el par\xE1metro FILES del CONFIG.SYS",
-                             kTitleAttention);
+            runtime::MSGSTOP(
+                "Ha superado el m\xE1ximo n\xFAmero de ficheros abiertos.\n\r"
+                "Debe cerrar alg\xFAn proceso activo\n\r"
+                " o reconfigurar el par\xE1metro FILES del CONFIG.SYS",
+                kTitleAttention);
             return true;
         case 5:
         case 32:
@@ -66,13 +68,16 @@ bool reportOpenFailure(int code, std::string_view file) {
                                   ".dbf. Revise los procesos abiertos",
                               kTitleDenied);
             return true;
-        default: return false;
+        default:
+            return false;
     }
 }
 
 }  // namespace
 
-void SEGUNDOS(double nSeconds) { waitSeconds(nSeconds); }
+void SEGUNDOS(double nSeconds) {
+    waitSeconds(nSeconds);
+}
 
 void _DBUSEAREA(bool lNewArea, std::optional<std::string_view>, std::string_view cFile,
                 std::optional<std::string_view> cAlias, std::optional<bool> lShared,

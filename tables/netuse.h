@@ -29,8 +29,8 @@ void SEGUNDOS(double nSeconds);
 // conflict shows its message at once and gives up. Returns whether the
 // table is open with its area current. The two flags l5/l6 have no effect.
 bool LNETUSE(std::string_view cFile, bool lExclusive = false, double nSeconds = 1,
-             std::optional<std::string_view> cAlias = std::nullopt, bool l5 = true,
-             bool l6 = false, bool lNewArea = true, int nOrder = 1);
+             std::optional<std::string_view> cAlias = std::nullopt, bool l5 = true, bool l6 = false,
+             bool lNewArea = true, int nOrder = 1);
 
 // _DBUSEAREA(lNewArea, cDriver, cFile, cAlias, lShared, lReadOnly): DBUSEAREA
 // with the driver replaced by the first three characters of the default

@@ -26,7 +26,8 @@ TEST_F(NetUseTest, MissingTableShowsNotFoundOnceAndClearsCode) {
     std::string folder = fileFolder(path("Diario"));
     EXPECT_EQ(box.message,
               "No se ha encontrado el fichero que se intentaba abrir :Diario.dbf.\r\n"
-              "Compruebe que este fichero exista en el directorio :\r\n" + folder);
+              "Compruebe que este fichero exista en el directorio :\r\n" +
+                  folder);
     EXPECT_EQ(NERRORCODE(), 0);
     EXPECT_TRUE(recordedWaits().empty());
     EXPECT_FALSE(USED());
@@ -82,8 +83,9 @@ TEST_F(NetUseTest, TableHeldExclusivelyByAnotherProcessIsRefusedAtOnce) {
     ASSERT_EQ(alerts_.shown.size(), 1u);
     EXPECT_EQ(alerts_.shown[0].title, "Acceso denegado");
     EXPECT_EQ(alerts_.shown[0].kind, runtime::kAlertExclamation);
-    EXPECT_EQ(alerts_.shown[0].message,
-              "Es necesario tener acceso exclusivo al fichero Diario.dbf. Revise los procesos abiertos");
+    EXPECT_EQ(
+        alerts_.shown[0].message,
+        "Es necesario tener acceso exclusivo al fichero Diario.dbf. Revise los procesos abiertos");
     EXPECT_TRUE(recordedWaits().empty());
     EXPECT_EQ(NERRORCODE(), 0);
 }

@@ -93,14 +93,18 @@ Registry& registry() {
     return *r;
 }
 
-std::string upperName(std::string_view name) { return runtime::UPPER(runtime::ALLTRIM(name)); }
+std::string upperName(std::string_view name) {
+    return runtime::UPPER(runtime::ALLTRIM(name));
+}
 
 std::string setDefault(std::optional<std::string_view> cName, std::string_view operation) {
     Registry& reg = registry();
     if (cName) {
         std::string name = upperName(*cName);
-        if (!findRdd(name)) raiseCommandError(runtime::gen::kArg, 1015, operation);
-        else reg.defaultName = name;
+        if (!findRdd(name))
+            raiseCommandError(runtime::gen::kArg, 1015, operation);
+        else
+            reg.defaultName = name;
     }
     return reg.defaultName;
 }
@@ -141,6 +145,8 @@ Rdd* findRdd(std::string_view name) {
     return nullptr;
 }
 
-void resetRddRegistry() { registerBuiltins(registry()); }
+void resetRddRegistry() {
+    registerBuiltins(registry());
+}
 
 }  // namespace tables

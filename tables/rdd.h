@@ -65,7 +65,7 @@ class AreaDriver {
 public:
     virtual ~AreaDriver() = default;
 
-    virtual std::string rddName() const = 0;  // as RDDNAME() reports it ("ADSCDX")
+    virtual std::string rddName() const = 0;          // as RDDNAME() reports it ("ADSCDX")
     virtual const std::string& fileName() const = 0;  // full name as opened
     virtual bool shared() const = 0;
     virtual bool readOnly() const = 0;
@@ -95,7 +95,8 @@ public:
     // type, length and decimals. False, with nothing written, when this
     // driver cannot copy from `from` that way (the caller copies values);
     // a write that fails raises the driver's error.
-    virtual bool copyFieldsFrom(AreaDriver& from, const std::vector<std::pair<int, int>>& pairs) = 0;
+    virtual bool copyFieldsFrom(AreaDriver& from,
+                                const std::vector<std::pair<int, int>>& pairs) = 0;
 
     // Records. append returns false when it could not append (locked by
     // another user): no error is raised.
@@ -117,7 +118,7 @@ public:
     virtual int currentOrder() = 0;
     virtual std::string orderName(int order) = 0;
     virtual std::string orderKey(int order) = 0;
-    virtual bool setOrder(int order) = 0;                // failure keeps the previous order
+    virtual bool setOrder(int order) = 0;  // failure keeps the previous order
     virtual bool setOrder(std::string_view tagName) = 0;
     virtual bool orderListAdd(std::string_view bagName) = 0;
     virtual void orderListClear() = 0;

@@ -8,7 +8,9 @@
 
 namespace tables {
 
-inline void DBCLEARFIL() { DBCLEARFILTER(); }
+inline void DBCLEARFIL() {
+    DBCLEARFILTER();
+}
 inline std::string DBSETDRIVE(std::optional<std::string_view> cName = std::nullopt) {
     return DBSETDRIVER(cName);
 }
@@ -16,18 +18,30 @@ inline void DBSETRELAT(const runtime::Value& child, const runtime::Block& bKey,
                        std::string_view cKey = {}) {
     DBSETRELATION(child, bKey, cKey);
 }
-inline std::vector<uint32_t> DBRLOCKLIS() { return DBRLOCKLIST(); }
-inline void DBCLOSEARE() { DBCLOSEAREA(); }
+inline std::vector<uint32_t> DBRLOCKLIS() {
+    return DBRLOCKLIST();
+}
+inline void DBCLOSEARE() {
+    DBCLOSEAREA();
+}
 inline std::string RDDSETDEFA(std::optional<std::string_view> cName = std::nullopt) {
     return RDDSETDEFAULT(cName);
 }
-inline void DBSELECTAR(const runtime::Value& area) { DBSELECTAREA(area); }
-inline void DBUNLOCKAL() { DBUNLOCKALL(); }
-inline void DBCLEARREL() { DBCLEARRELATION(); }
+inline void DBSELECTAR(const runtime::Value& area) {
+    DBSELECTAREA(area);
+}
+inline void DBUNLOCKAL() {
+    DBUNLOCKALL();
+}
+inline void DBCLEARREL() {
+    DBCLEARRELATION();
+}
 inline void DBSETFILTE(const runtime::Block& bCondition, std::string_view cCondition = {}) {
     DBSETFILTER(bCondition, cCondition);
 }
-inline runtime::Value DBFIELDINF(int nInfo, int nField) { return DBFIELDINFO(nInfo, nField); }
+inline runtime::Value DBFIELDINF(int nInfo, int nField) {
+    return DBFIELDINFO(nInfo, nField);
+}
 inline runtime::Value DBORDERINF(int nInfo, const runtime::Value& cBag = {},
                                  const runtime::Value& xOrder = {}) {
     return DBORDERINFO(nInfo, cBag, xOrder);
@@ -35,8 +49,14 @@ inline runtime::Value DBORDERINF(int nInfo, const runtime::Value& cBag = {},
 inline runtime::Value DBRECORDIN(int nInfo, const runtime::Value& nRecord = {}) {
     return DBRECORDINFO(nInfo, nRecord);
 }
-inline void ORDLISTCLE() { ORDLISTCLEAR(); }
-inline void ORDLISTREB() { ORDLISTREBUILD(); }
-inline std::string ORDSETFOCU(const runtime::Value& order = {}) { return ORDSETFOCUS(order); }
+inline void ORDLISTCLE() {
+    ORDLISTCLEAR();
+}
+inline void ORDLISTREB() {
+    ORDLISTREBUILD();
+}
+inline std::string ORDSETFOCU(const runtime::Value& order = {}) {
+    return ORDSETFOCUS(order);
+}
 
 }  // namespace tables

@@ -33,14 +33,28 @@ std::string withDbfExtension(std::string_view file) {
 
 }  // namespace
 
-void setIndexExtHook(std::function<std::string()> hook) { hooks().indexExt = std::move(hook); }
-void setStartPathHook(std::function<std::string()> hook) { hooks().startPath = std::move(hook); }
-void setTouchModeHook(std::function<bool()> hook) { hooks().touchMode = std::move(hook); }
-void setWaitCursorHook(std::function<void(bool)> hook) { hooks().waitCursor = std::move(hook); }
+void setIndexExtHook(std::function<std::string()> hook) {
+    hooks().indexExt = std::move(hook);
+}
+void setStartPathHook(std::function<std::string()> hook) {
+    hooks().startPath = std::move(hook);
+}
+void setTouchModeHook(std::function<bool()> hook) {
+    hooks().touchMode = std::move(hook);
+}
+void setWaitCursorHook(std::function<void(bool)> hook) {
+    hooks().waitCursor = std::move(hook);
+}
 
-std::string indexExt() { return hooks().indexExt ? hooks().indexExt() : std::string(".CDX"); }
-std::string startPath() { return hooks().startPath ? hooks().startPath() : std::string(); }
-bool touchMode() { return hooks().touchMode && hooks().touchMode(); }
+std::string indexExt() {
+    return hooks().indexExt ? hooks().indexExt() : std::string(".CDX");
+}
+std::string startPath() {
+    return hooks().startPath ? hooks().startPath() : std::string();
+}
+bool touchMode() {
+    return hooks().touchMode && hooks().touchMode();
+}
 
 std::string fileFolder(std::string_view path) {
     return runtime::UPPER(os::folderOf(path));

@@ -70,8 +70,8 @@ TEST_F(MaintenanceTest, RewriteTableInfoClearsDescriptorsAndFixesTheSize) {
     ASSERT_EQ(a.size(), 5u);
     EXPECT_TRUE(a[0].logical());
     EXPECT_EQ(a[1].num(), 2);
-    uint32_t headerLen = static_cast<unsigned char>(original[8]) |
-                         (static_cast<unsigned char>(original[9]) << 8);
+    uint32_t headerLen =
+        static_cast<unsigned char>(original[8]) | (static_cast<unsigned char>(original[9]) << 8);
     double expected = 2 * a[2].num() + headerLen;
     EXPECT_EQ(a[3].num(), expected);
     EXPECT_EQ(a[4].num(), static_cast<double>(data.size()));
@@ -92,8 +92,8 @@ TEST_F(MaintenanceTest, RewriteTableInfoWithoutTerminatorLeavesRecordsAlone) {
     createPeople("P", 2);
     std::string dbf = path("P") + ".dbf";
     std::string data = bytes(dbf);
-    uint32_t headerLen = static_cast<unsigned char>(data[8]) |
-                         (static_cast<unsigned char>(data[9]) << 8);
+    uint32_t headerLen =
+        static_cast<unsigned char>(data[8]) | (static_cast<unsigned char>(data[9]) << 8);
     size_t term = data.find('\x0D', 32);
     ASSERT_LT(term, headerLen);
     data[term] = ' ';  // terminator lost

@@ -29,11 +29,16 @@ ErrorRecorder* g_recorder = nullptr;
 
 int mapEngineCode(int engineCode, int osCode) {
     switch (engineCode) {
-        case 7004: return 4;
-        case 7008: return 5;
-        case 5004: return 2;
-        case 7040: return 5;
-        default: return osCode;
+        case 7004:
+            return 4;
+        case 7008:
+            return 5;
+        case 5004:
+            return 2;
+        case 7040:
+            return 5;
+        default:
+            return osCode;
     }
 }
 
@@ -68,7 +73,9 @@ std::vector<double>& recordedWaits() {
 }
 
 namespace {
-void recordWait(double seconds) { recordedWaits().push_back(seconds); }
+void recordWait(double seconds) {
+    recordedWaits().push_back(seconds);
+}
 }  // namespace
 
 ErrorRecorder::ErrorRecorder() {
@@ -118,7 +125,9 @@ void TablesTest::TearDown() {
     std::filesystem::remove_all(dir_, ec);
 }
 
-std::string TablesTest::path(const std::string& name) const { return (dir_ / name).string(); }
+std::string TablesTest::path(const std::string& name) const {
+    return (dir_ / name).string();
+}
 
 void TablesTest::createTable(const std::string& name, const std::vector<FieldInfo>& fields) {
     ASSERT_TRUE(DBCREATE(path(name), fields));
@@ -167,8 +176,8 @@ std::string tablesTestProgram() {
 HeldTable::HeldTable(const std::string& table, const std::string& mode, uint32_t recNo,
                      const std::string& dir, const std::string& program)
     : ready_(dir + "/held.ready"), release_(dir + "/held.release") {
-    auto p = os::Process::start(program, {"--hold", table, mode, std::to_string(recNo), ready_,
-                                          release_});
+    auto p = os::Process::start(program,
+                                {"--hold", table, mode, std::to_string(recNo), ready_, release_});
     if (!p.ok()) return;
     child_ = std::move(*p);
     uint64_t start = os::monotonicMs();
@@ -198,15 +207,24 @@ void putFile(const std::string& path, const std::string& bytes) {
 
 const std::vector<CorpusTable>& corpusTables() {
     static const std::vector<CorpusTable> all = {
-        {"dbd-xbase", "rooms"},          {"dbffile", "PYACFL"},
-        {"dbffile", "WSPMST"},           {"dbffile", "vfp9_30_memo"},
-        {"go-dbase", "TEST"},            {"go-dbase", "employees"},
-        {"go-dbase", "expense details"}, {"go-dbase", "expense reports"},
-        {"infused-dbf", "calls"},        {"infused-dbf", "contacts"},
-        {"infused-dbf", "dbase_30"},     {"infused-dbf", "dbase_31"},
-        {"infused-dbf", "dbase_f5"},     {"infused-dbf", "setup"},
-        {"javadbf", "foxref_ref"},       {"javadbf", "payments"},
-        {"php-xbase", "Foxpro2"},        {"php-xbase", "issue115"},
+        {"dbd-xbase", "rooms"},
+        {"dbffile", "PYACFL"},
+        {"dbffile", "WSPMST"},
+        {"dbffile", "vfp9_30_memo"},
+        {"go-dbase", "TEST"},
+        {"go-dbase", "employees"},
+        {"go-dbase", "expense details"},
+        {"go-dbase", "expense reports"},
+        {"infused-dbf", "calls"},
+        {"infused-dbf", "contacts"},
+        {"infused-dbf", "dbase_30"},
+        {"infused-dbf", "dbase_31"},
+        {"infused-dbf", "dbase_f5"},
+        {"infused-dbf", "setup"},
+        {"javadbf", "foxref_ref"},
+        {"javadbf", "payments"},
+        {"php-xbase", "Foxpro2"},
+        {"php-xbase", "issue115"},
         {"php-xbase", "vfp"},
     };
     return all;
@@ -235,9 +253,12 @@ std::vector<std::vector<std::string>> readCsv(const std::string& file) {
     for (size_t i = 0; i < s.size(); ++i) {
         char c = s[i];
         if (quoted) {
-            if (c == '"' && i + 1 < s.size() && s[i + 1] == '"') cell += '"', ++i;
-            else if (c == '"') quoted = false;
-            else cell += c;
+            if (c == '"' && i + 1 < s.size() && s[i + 1] == '"')
+                cell += '"', ++i;
+            else if (c == '"')
+                quoted = false;
+            else
+                cell += c;
         } else if (c == '"') {
             quoted = true;
         } else if (c == ',') {

@@ -22,8 +22,10 @@ WaitFunction g_wait = nullptr;
 }  // namespace
 
 void waitSeconds(double nSeconds) {
-    if (g_wait) g_wait(nSeconds);
-    else realWait(nSeconds);
+    if (g_wait)
+        g_wait(nSeconds);
+    else
+        realWait(nSeconds);
 }
 
 WaitFunction setWaitFunction(WaitFunction wait) {

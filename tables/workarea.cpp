@@ -142,9 +142,8 @@ void DBUSEAREA(bool lNewArea, std::optional<std::string_view> cDriver,
     std::string driver = cDriver && !runtime::ALLTRIM(*cDriver).empty()
                              ? runtime::UPPER(runtime::ALLTRIM(*cDriver))
                              : RDDSETDEFAULT();
-    std::string alias = runtime::UPPER(
-        runtime::ALLTRIM(cAlias && !runtime::ALLTRIM(*cAlias).empty() ? *cAlias
-                                                                      : baseName(*cFile)));
+    std::string alias = runtime::UPPER(runtime::ALLTRIM(
+        cAlias && !runtime::ALLTRIM(*cAlias).empty() ? *cAlias : baseName(*cFile)));
     if (!legalAlias(alias)) {
         raiseCommandError(runtime::gen::kDupAlias, 1011, "DBUSEAREA");
         return;
@@ -202,7 +201,9 @@ void dropAllAreas() {
     areas().current = 1;
 }
 
-bool USED() { return currentTable() != nullptr; }
+bool USED() {
+    return currentTable() != nullptr;
+}
 
 int SELECT(std::optional<std::string_view> cAlias) {
     if (!cAlias) return areas().current;
@@ -247,7 +248,9 @@ AreaSwitch::AreaSwitch(int area) : previous_(areas().current) {
     if (area >= 1 && area <= kMaxAreas) areas().current = area;
 }
 
-AreaSwitch::~AreaSwitch() { areas().current = previous_; }
+AreaSwitch::~AreaSwitch() {
+    areas().current = previous_;
+}
 
 runtime::Value fieldValue(std::string_view name) {
     std::string_view alias, field;
@@ -285,20 +288,26 @@ runtime::Value aliasAssign(std::string_view alias, std::string_view field,
     return inAlias(alias, [&] { return fieldAssign(field, value); });
 }
 
-AreaDriver* currentTable() { return tableInArea(areas().current); }
+AreaDriver* currentTable() {
+    return tableInArea(areas().current);
+}
 
 AreaDriver* tableInArea(int area) {
     if (area < 1 || area > kMaxAreas) return nullptr;
     return areas().slots[area].table.get();
 }
 
-OrderCondition& pendingOrderCondition() { return areas().slots[areas().current].orderCondition; }
+OrderCondition& pendingOrderCondition() {
+    return areas().slots[areas().current].orderCondition;
+}
 
 AreaExtras& areaExtras(int area) {
     if (area < 1 || area > kMaxAreas) area = 0;
     return areas().slots[area].extras;
 }
 
-AreaExtras& currentExtras() { return areaExtras(areas().current); }
+AreaExtras& currentExtras() {
+    return areaExtras(areas().current);
+}
 
 }  // namespace tables

@@ -60,7 +60,7 @@ void DBCLOSEALL();   // closes every area; area 1 becomes current
 // For program end, when an error has already ended the run and a second
 // error dialog would help no one.
 void dropAllAreas();
-bool USED();         // the current area holds a table
+bool USED();  // the current area holds a table
 
 // SELECT([cAlias]): the area number of that alias (0 when none), or of the
 // current area without an argument.
@@ -103,8 +103,10 @@ auto inAlias(std::string_view alias, Fn&& fn) -> decltype(fn()) {
     using R = decltype(fn());
     int area = areaOfAlias(alias);
     if (area == 0) {
-        if constexpr (std::is_void_v<R>) return;
-        else return R{};
+        if constexpr (std::is_void_v<R>)
+            return;
+        else
+            return R{};
     }
     AreaSwitch sw(area);
     return std::forward<Fn>(fn)();

@@ -13,9 +13,9 @@ namespace toolkit {
 
 struct TemplateItem {
     int id = -1;
-    std::string className;  // "STATIC", "BUTTON", "LISTBOX", "EDIT", or a toolkit class
-    std::string text;       // Windows-1252
-    DWORD style = 0;        // WS_CHILD | WS_VISIBLE are added
+    std::string className;             // "STATIC", "BUTTON", "LISTBOX", "EDIT", or a toolkit class
+    std::string text;                  // Windows-1252
+    DWORD style = 0;                   // WS_CHILD | WS_VISIBLE are added
     int x = 0, y = 0, cx = 0, cy = 0;  // dialog units
 };
 

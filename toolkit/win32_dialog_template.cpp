@@ -21,7 +21,8 @@ void putText(Bytes& out, const std::string& ansi) {
     std::wstring wide;
     if (!ansi.empty()) {
         const int n = static_cast<int>(ansi.size());
-        wide.resize(static_cast<size_t>(MultiByteToWideChar(CP_ACP, 0, ansi.data(), n, nullptr, 0)));
+        wide.resize(
+            static_cast<size_t>(MultiByteToWideChar(CP_ACP, 0, ansi.data(), n, nullptr, 0)));
         MultiByteToWideChar(CP_ACP, 0, ansi.data(), n, wide.data(), static_cast<int>(wide.size()));
     }
     wide.push_back(L'\0');

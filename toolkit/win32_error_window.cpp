@@ -38,8 +38,8 @@ DialogTemplate errorTemplate(const errors::DialogRequest& r) {
     t.fontPoints = pointsOfHeight(startup::NFONTHSIZE());
     t.cx = 160;
     t.cy = 130;
-    t.items.push_back({kErrorDescriptionId, "STATIC", r.description,
-                       SS_CENTER | SS_NOPREFIX, 22, 3, 126, 22});
+    t.items.push_back(
+        {kErrorDescriptionId, "STATIC", r.description, SS_CENTER | SS_NOPREFIX, 22, 3, 126, 22});
     t.items.push_back({-1, "STATIC", "&Secuencias", SS_LEFT, 6, 24, 60, 8});
     t.items.push_back({-1, "STATIC", "Vea fichero Error.log", SS_LEFT, 90, 24, 80, 8});
     const auto buttons = errors::dialogButtons(r.offerRetry, r.ntFamily);
@@ -48,9 +48,10 @@ DialogTemplate errorTemplate(const errors::DialogRequest& r) {
                        WS_BORDER | WS_VSCROLL | WS_TABSTOP | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
                        kListLeft, kListTop, kListWidth, listHeight(r.ntFamily, row)});
     for (const errors::DialogButton& b : buttons)
-        t.items.push_back({buttonId(b.caption), "BUTTON", b.caption,
-                           static_cast<DWORD>(WS_TABSTOP | (b.isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON)), b.left,
-                           b.top, kButtonWidth, kButtonHeight});
+        t.items.push_back(
+            {buttonId(b.caption), "BUTTON", b.caption,
+             static_cast<DWORD>(WS_TABSTOP | (b.isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON)),
+             b.left, b.top, kButtonWidth, kButtonHeight});
     return t;
 }
 
@@ -63,7 +64,8 @@ void wholeLines(HWND label) {
     TEXTMETRICA tm{};
     {
         WindowDC dc(label);
-        SelectedObject font(dc.get(), reinterpret_cast<HGDIOBJ>(SendMessageA(label, WM_GETFONT, 0, 0)));
+        SelectedObject font(dc.get(),
+                            reinterpret_cast<HGDIOBJ>(SendMessageA(label, WM_GETFONT, 0, 0)));
         GetTextMetricsA(dc.get(), &tm);
     }
     if (tm.tmHeight <= 0) return;

@@ -102,22 +102,33 @@ DialogTemplate dateTemplate(const startup::WorkingDateLayout& l, runtime::Date d
                 item.id = 100;
                 break;
             case Kind::kDateEdit:
-                item = {kDateEditId, "EDIT", dateFieldText(date),
-                        WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, i.col, i.row,
-                        std::max(i.width, kDateFieldWidth), i.height};
+                item = {kDateEditId,
+                        "EDIT",
+                        dateFieldText(date),
+                        WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL,
+                        i.col,
+                        i.row,
+                        std::max(i.width, kDateFieldWidth),
+                        i.height};
                 fieldEnd = item.x + item.cx;
                 break;
             case Kind::kCalendarButton:
-                item = {kCalendarId, "BUTTON", "", WS_TABSTOP | BS_OWNERDRAW,
-                        std::max(i.col, fieldEnd + 2), i.row, i.width, i.height};
+                item = {kCalendarId,
+                        "BUTTON",
+                        "",
+                        WS_TABSTOP | BS_OWNERDRAW,
+                        std::max(i.col, fieldEnd + 2),
+                        i.row,
+                        i.width,
+                        i.height};
                 break;
             case Kind::kAcceptButton:
-                item = {kAcceptId, "BUTTON", i.text, WS_TABSTOP | BS_DEFPUSHBUTTON, i.col, i.row,
-                        i.width, i.height};
+                item = {kAcceptId, "BUTTON", i.text,  WS_TABSTOP | BS_DEFPUSHBUTTON,
+                        i.col,     i.row,    i.width, i.height};
                 break;
             case Kind::kCancelButton:
-                item = {kCancelId, "BUTTON", i.text, WS_TABSTOP | BS_PUSHBUTTON, i.col, i.row,
-                        i.width, i.height};
+                item = {kCancelId, "BUTTON", i.text,  WS_TABSTOP | BS_PUSHBUTTON,
+                        i.col,     i.row,    i.width, i.height};
                 break;
         }
         t.items.push_back(item);
@@ -202,7 +213,8 @@ std::optional<runtime::Date> WindowWorkingDateUi::run(startup::WindowRef parent,
     d.lPixels = true;
     d.nHelpId = static_cast<int>(layout.helpId);
     d.oFont = font;
-    if (parent) d.oWnd = const_cast<TWindow*>(static_cast<const TWindow*>(parent))->weak_from_this().lock();
+    if (parent)
+        d.oWnd = const_cast<TWindow*>(static_cast<const TWindow*>(parent))->weak_from_this().lock();
     auto dialog = std::make_shared<DateDialog>();
     dialog->initFrom(d);
     dialog->pickerTitle = layout.calendarTitle;
@@ -238,8 +250,10 @@ std::optional<runtime::Date> KW_MSGDATE(runtime::Date dDate, const std::string& 
     t.cx = 150;
     t.cy = 136;
     t.items.push_back({kPickerId, MONTHCAL_CLASSA, "", WS_TABSTOP | WS_BORDER, 6, 6, 138, 104});
-    t.items.push_back({kPickerOkId, "BUTTON", "&Aceptar", WS_TABSTOP | BS_DEFPUSHBUTTON, 30, 116, 50, 14});
-    t.items.push_back({kPickerCancelId, "BUTTON", "&Cancelar", WS_TABSTOP | BS_PUSHBUTTON, 88, 116, 50, 14});
+    t.items.push_back(
+        {kPickerOkId, "BUTTON", "&Aceptar", WS_TABSTOP | BS_DEFPUSHBUTTON, 30, 116, 50, 14});
+    t.items.push_back(
+        {kPickerCancelId, "BUTTON", "&Cancelar", WS_TABSTOP | BS_PUSHBUTTON, 88, 116, 50, 14});
     auto picker = std::make_shared<PickerDialog>();
     DialogNew d;
     picker->initFrom(d);

@@ -72,10 +72,12 @@ TEST(FrameworkDialogTest, IntegrityCheckLinesAreBoldAndTaller) {
     pressWhenShown("Comprobaci\xF3n de integridad", "&Cancelar", [&](HWND h) {
         test::saveScreenshot(h, "integrity_check");
         LOGFONTA lf{};
-        GetObjectA(reinterpret_cast<HFONT>(SendDlgItemMessageA(h, 90, WM_GETFONT, 0, 0)), sizeof lf, &lf);
+        GetObjectA(reinterpret_cast<HFONT>(SendDlgItemMessageA(h, 90, WM_GETFONT, 0, 0)), sizeof lf,
+                   &lf);
         boldWeight = lf.lfWeight;
         boldHeight = std::abs(lf.lfHeight);
-        GetObjectA(reinterpret_cast<HFONT>(SendDlgItemMessageA(h, 400, WM_GETFONT, 0, 0)), sizeof lf, &lf);
+        GetObjectA(reinterpret_cast<HFONT>(SendDlgItemMessageA(h, 400, WM_GETFONT, 0, 0)),
+                   sizeof lf, &lf);
         plainHeight = std::abs(lf.lfHeight);
     });
     EXPECT_EQ(ui.run(tables::integrityCheckDialog()), tables::kIntegrityCancelButton);

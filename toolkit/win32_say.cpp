@@ -15,7 +15,8 @@ std::shared_ptr<TSay> TSay::ReDefine(const SayRedefine& a) {
     say->oWnd = owner;
     say->l3D = false;
     say->bGet = a.bGet;
-    if (a.bGet) say->bSetGet = runtime::Block([get = a.bGet](std::span<const Value>) { return get(); });
+    if (a.bGet)
+        say->bSetGet = runtime::Block([get = a.bGet](std::span<const Value>) { return get(); });
     say->cPicture = a.cPicture;
     say->cCaption = say->format(a.bGet ? a.bGet() : Value());
     say->nClrPane.reset();

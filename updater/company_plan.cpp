@@ -14,15 +14,23 @@
 namespace updater {
 namespace {
 
-std::string fileName(const std::string& path) { return std::string(os::fileNameOf(path)); }
+std::string fileName(const std::string& path) {
+    return std::string(os::fileNameOf(path));
+}
 
 std::string describeOpenFailure(const std::string& path, uint32_t code) {
     std::string name = fileName(path);
     switch (code) {
-    case os::kErrSharingViolation:
-    case os::kErrLockViolation: return name + " est\xE1 en uso por otro programa";
-    case os::kErrAccessDenied: return name + " no se puede leer (acceso denegado)";
-    default: return name + " no se puede abrir (c\xF3" "digo " + std::to_string(code) + ")";
+        case os::kErrSharingViolation:
+        case os::kErrLockViolation:
+            return name + " est\xE1 en uso por otro programa";
+        case os::kErrAccessDenied:
+            return name + " no se puede leer (acceso denegado)";
+        default:
+            return name +
+                   " no se puede abrir (c\xF3"
+                   "digo " +
+                   std::to_string(code) + ")";
     }
 }
 
@@ -33,7 +41,10 @@ bool sourceSound(const std::string& path, CompanyPlan& plan) {
     TableLayout t = readLayout(path);
     if (!t.readable) {
         plan.blockers.push_back(t.osCode ? describeOpenFailure(path, t.osCode)
-                                         : fileName(path) + " est\xE1 da\xF1" "ada: " + t.why);
+                                         : fileName(path) +
+                                               " est\xE1 da\xF1"
+                                               "ada: " +
+                                               t.why);
         return false;
     }
     if (uint64_t extra = t.uncountedRecords()) {
@@ -48,7 +59,8 @@ bool sourceSound(const std::string& path, CompanyPlan& plan) {
 bool nameTakenByFolder(const TableFiles& set, CompanyPlan& plan) {
     for (const std::string* file : {&set.table, &set.memo, &set.index}) {
         if (os::folderExists(*file)) {
-            plan.blockers.push_back("el nombre " + fileName(*file) + " est\xE1 ocupado por una carpeta");
+            plan.blockers.push_back("el nombre " + fileName(*file) +
+                                    " est\xE1 ocupado por una carpeta");
             return true;
         }
     }
@@ -67,15 +79,16 @@ bool tableIsHalfMade(const std::string& path, const TableLayout& backup, const T
         return false;
     }
     if (t.readable && sameFields(t, backup) && !(templ.readable && sameFields(t, templ))) {
-        plan.blockers.push_back(fileName(path) + " tiene datos con la estructura anterior y hay una copia " +
+        plan.blockers.push_back(fileName(path) +
+                                " tiene datos con la estructura anterior y hay una copia " +
                                 "antigua _" + fileName(path) + ": se deja la empresa como est\xE1");
         return false;
     }
     return true;
 }
 
-void planTable(const std::string& name, const std::string& templateName, const std::string& templateFolder,
-               bool isNic, CompanyPlan& plan) {
+void planTable(const std::string& name, const std::string& templateName,
+               const std::string& templateFolder, bool isNic, CompanyPlan& plan) {
     TableFiles live = tableFiles(plan.folder, name);
     TableFiles backup = backupFiles(plan.folder, name);
     if (nameTakenByFolder(live, plan) || nameTakenByFolder(backup, plan)) return;
@@ -84,7 +97,8 @@ void planTable(const std::string& name, const std::string& templateName, const s
     TablePlan t{name, templateName, TableAction::Migrate};
     if (!hasBackup) {
         if (!hasLive) {
-            if (!isNic) plan.blockers.push_back("no existe " + name + " ni su copia de seguridad _" + name);
+            if (!isNic)
+                plan.blockers.push_back("no existe " + name + " ni su copia de seguridad _" + name);
             return;
         }
         if (sourceSound(live.table, plan)) plan.tables.push_back(t);
@@ -117,7 +131,8 @@ uint64_t TableLayout::uncountedRecords() const {
 
 TableLayout readLayout(const std::string& path) {
     TableLayout t;
-    auto file = os::File::open(path, os::Access::Read, os::Share::Shared, os::Disposition::OpenExisting);
+    auto file =
+        os::File::open(path, os::Access::Read, os::Share::Shared, os::Disposition::OpenExisting);
     if (!file.ok()) {
         t.osCode = file.status().code();
         t.why = file.status().message();
@@ -139,7 +154,8 @@ TableLayout readLayout(const std::string& path) {
     }
     bytes.resize(got.value());
     if (bytes.size() == 32) {
-        size_t headerBytes = engine::getU16le(reinterpret_cast<const uint8_t*>(bytes.data()) + engine::kDbfHeaderLengthOffset);
+        size_t headerBytes = engine::getU16le(reinterpret_cast<const uint8_t*>(bytes.data()) +
+                                              engine::kDbfHeaderLengthOffset);
         bytes.resize(std::max<size_t>(headerBytes, 32));
         got = file.value().read(0, bytes.data(), bytes.size());
         if (!got.ok()) {
@@ -185,18 +201,21 @@ std::optional<TemplateFault> findTemplateFault(const std::string& templateFolder
 bool safeCompanyCode(std::string_view code) {
     if (code.empty() || code.back() == '.') return false;
     for (unsigned char c : code)
-        if (c < 0x20 || std::string_view("\\/:*?\"<>|").find(static_cast<char>(c)) != std::string_view::npos)
+        if (c < 0x20 ||
+            std::string_view("\\/:*?\"<>|").find(static_cast<char>(c)) != std::string_view::npos)
             return false;
     return true;
 }
 
-CompanyPlan planCompany(const std::string& root, std::string_view code, const std::string& templateFolder,
-                        const std::vector<std::string>& aFiles) {
+CompanyPlan planCompany(const std::string& root, std::string_view code,
+                        const std::string& templateFolder, const std::vector<std::string>& aFiles) {
     CompanyPlan plan;
     plan.folder = companyFolderOf(root, code);
     if (!safeCompanyCode(code)) {
-        plan.blockers.push_back("el c\xF3" "digo de empresa \"" + std::string(code) +
-                                "\" no da un nombre de carpeta v\xE1lido");
+        plan.blockers.push_back(
+            "el c\xF3"
+            "digo de empresa \"" +
+            std::string(code) + "\" no da un nombre de carpeta v\xE1lido");
         return plan;
     }
     size_t longest = std::string(kNicName).size();
@@ -204,7 +223,8 @@ CompanyPlan planCompany(const std::string& root, std::string_view code, const st
     size_t pathLength = plan.folder.size() + 1 + longest;  // the backup name: "_" + name
     if (pathLength > os::maxPathLength()) {
         plan.blockers.push_back("la ruta de la carpeta " + plan.folder + " es demasiado larga (" +
-                                std::to_string(pathLength) + " caracteres con sus ficheros; el m\xE1ximo es " +
+                                std::to_string(pathLength) +
+                                " caracteres con sus ficheros; el m\xE1ximo es " +
                                 std::to_string(os::maxPathLength()) + ")");
         return plan;
     }

@@ -19,12 +19,12 @@ namespace updater {
 // What one DBF header says, read without opening the table.
 struct TableLayout {
     bool readable = false;
-    uint32_t osCode = 0;      // why it could not be read: 2 missing, 32 in use...
-    std::string why;          // the same for people
+    uint32_t osCode = 0;                    // why it could not be read: 2 missing, 32 in use...
+    std::string why;                        // the same for people
     std::vector<engine::FieldDesc> fields;  // user fields, in order
     uint32_t recordCount = 0;
     uint32_t recordBytes = 0;
-    uint64_t dataEnd = 0;     // where the records the header counts end
+    uint64_t dataEnd = 0;  // where the records the header counts end
     uint64_t fileBytes = 0;
 
     // Whole records stored past the ones the header counts.
@@ -50,8 +50,8 @@ struct TablePlan {
 
 struct CompanyPlan {
     std::string folder;
-    std::vector<TablePlan> tables;   // the migration list's tables, then TDiaNic when rebuilt
-    bool interrupted = false;        // an earlier run stopped in this company
+    std::vector<TablePlan> tables;  // the migration list's tables, then TDiaNic when rebuilt
+    bool interrupted = false;       // an earlier run stopped in this company
     // Why the company is left exactly as it is; empty when it goes ahead.
     std::vector<std::string> blockers;
     // What is left alone without stopping the company.

@@ -124,7 +124,9 @@ TEST(CrashTest, KilledRunsResumeToTheCleanResult) {
     std::vector<std::pair<size_t, uint64_t>> plan;
     // The TDiaNic rebuild, short as it is, gets several moments of its own.
     std::vector<std::string> lines = linesOf(tmp.path() + "/clean.log");
-    auto nicGap = [&](size_t k) { return k < lines.size() && lines[k].find("rellenando TDiaNic") != std::string::npos; };
+    auto nicGap = [&](size_t k) {
+        return k < lines.size() && lines[k].find("rellenando TDiaNic") != std::string::npos;
+    };
     for (size_t k = 0; k + 1 < times.size(); ++k) {
         uint64_t gap = times[k + 1] - times[k];
         if (nicGap(k)) {
@@ -152,12 +154,14 @@ TEST(CrashTest, KilledRunsResumeToTheCleanResult) {
         auto got = comparable(root);
         ASSERT_EQ(got.size(), expected.size()) << "kill " << i;
         for (const auto& [name, dump] : expected)
-            EXPECT_TRUE(got[name] == dump) << "kill " << i << " after line " << plan[i].first << ": " << name;
+            EXPECT_TRUE(got[name] == dump)
+                << "kill " << i << " after line " << plan[i].first << ": " << name;
         fs::remove_all(root);
     }
-    std::printf("[ crash    ] %d kills before the run's end out of %zu attempts (%d inside the "
-                "TDiaNic rebuild); clean run %llu ms\n",
-                kills, plan.size(), nicKills, static_cast<unsigned long long>(times.back()));
+    std::printf(
+        "[ crash    ] %d kills before the run's end out of %zu attempts (%d inside the "
+        "TDiaNic rebuild); clean run %llu ms\n",
+        kills, plan.size(), nicKills, static_cast<unsigned long long>(times.back()));
     EXPECT_GE(nicKills, 1);
     EXPECT_GE(kills, kMinKills);
 }

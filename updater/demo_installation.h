@@ -24,15 +24,15 @@ extern const char* const kJournalNoL340Fields;
 
 // One journal row: the fields the marking rule reads, plus some payload.
 struct Row {
-    long number = 0;            // NUMASIEN
+    long number = 0;  // NUMASIEN
     std::string contra;
     double factura = 0;
     double nfactick = 0;
     std::string documento;
     std::string serie;
-    bool l340 = false;          // only for tables that have the field
+    bool l340 = false;  // only for tables that have the field
     bool deleted = false;
-    std::string notas;          // memo text (tables with NOTAS)
+    std::string notas;  // memo text (tables with NOTAS)
 };
 
 // Rows that cover every branch of the marking rule in a mixed order, about
@@ -51,7 +51,7 @@ private:
 // The first `count` rows of RowSource(seed).
 std::vector<Row> makeRows(long count, uint32_t seed);
 
-struct KeyRecord {              // one record of Claves
+struct KeyRecord {  // one record of Claves
     int ntipenlace = 0;
     std::string cpathconta;
     std::string ccodemp;

@@ -35,7 +35,8 @@ namespace {
 
 void check(const engine::Status& s, const std::string& what) {
     if (s.ok()) return;
-    throw std::runtime_error(what + ": engine error " + std::to_string(s.code()) + " " + s.message());
+    throw std::runtime_error(what + ": engine error " + std::to_string(s.code()) + " " +
+                             s.message());
 }
 
 // An exclusive open; close() writes it out and reports a failure, the
@@ -81,15 +82,18 @@ private:
     engine::Handle h_ = 0;
 };
 
-const char* const kContras[] = {"4300001", "", "   ", "REGULARIZACION 2009", "Regularizacion 2009",
-                                "  REGULARIZACI", "5720001", "REGULARIZAC"};
+const char* const kContras[] = {
+    "4300001",        "",        "   ",        "REGULARIZACION 2009", "Regularizacion 2009",
+    "  REGULARIZACI", "5720001", "REGULARIZAC"};
 const double kFacturas[] = {0, 1, 250};
 const double kTickets[] = {0, 15};
 const char* const kDocumentos[] = {"", "F-0001", "  "};
 const char* const kSeries[] = {"A", "B", "C", "R", "Z", "AB", "RZ", "", "D", "a", "AC", " R"};
 
 template <class T, size_t N>
-const T& pick(const T (&list)[N], uint32_t r) { return list[r % N]; }
+const T& pick(const T (&list)[N], uint32_t r) {
+    return list[r % N];
+}
 
 void writeRow(Table& t, const Row& row) {
     t.append();
@@ -236,12 +240,22 @@ void makeDemo(const std::string& root, long rows) {
     std::filesystem::create_directories(withSlash(root) + "DBF");
     writeTemplates(root);
     writeRegister(root,
-                  {{"003", "Distribuciones \xD1" "and\xFA S.L."},
-                   {"001", "Comercial Pe\xF1" "alara S.A."},
-                   {"0 4", "Talleres O\xF1" "ate"},
+                  {{"003",
+                    "Distribuciones \xD1"
+                    "and\xFA S.L."},
+                   {"001",
+                    "Comercial Pe\xF1"
+                    "alara S.A."},
+                   {"0 4",
+                    "Talleres O\xF1"
+                    "ate"},
                    {"002", "Empresa dada de baja"},
-                   {"005", "Almacenes Zurbar\xE1" "n"},
-                   {"006", "Exportaciones \xCD\xF1" "igo"}},
+                   {"005",
+                    "Almacenes Zurbar\xE1"
+                    "n"},
+                   {"006",
+                    "Exportaciones \xCD\xF1"
+                    "igo"}},
                   {false, false, false, true, false, false});
     for (const char* emp : {"Emp0001", "Emp0002", "Emp0003"}) {
         std::filesystem::create_directories(conta + emp);
@@ -251,7 +265,8 @@ void makeDemo(const std::string& root, long rows) {
     writeTable(conta + "Emp0003/Diario.dbf", kJournalNoL340Fields, makeRows(rows / 3, 103));
 
     makeCompany(root, "001", rows, 1, {{1, conta, "0001", "0002"}, {0, "", "", ""}});
-    writeTable(companyFolder(root, "001") + "TDiaNic.dbf", kOldTDiaNicFields, makeRows(rows / 4, 9));
+    writeTable(companyFolder(root, "001") + "TDiaNic.dbf", kOldTDiaNicFields,
+               makeRows(rows / 4, 9));
     makeCompany(root, "002", rows / 10, 2, {{1, conta, "0002", ""}});
     makeCompany(root, "003", rows, 3, {{1, conta, "0003", "0009"}});
     makeCompany(root, "0 4", rows / 2, 4, {{1, "", "0001", ""}});

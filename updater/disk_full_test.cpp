@@ -54,7 +54,8 @@ private:
 std::string firstDifference(const testing::TableDump& got, const testing::TableDump& want) {
     for (size_t i = 0; i < std::min(got.records.size(), want.records.size()); ++i)
         if (got.records[i] != want.records[i])
-            return "; record " + std::to_string(i + 1) + ": " + got.records[i] + " instead of " + want.records[i];
+            return "; record " + std::to_string(i + 1) + ": " + got.records[i] + " instead of " +
+                   want.records[i];
     return "";
 }
 
@@ -81,7 +82,8 @@ TEST_P(DiskFullTest, RunStopsWithAnErrorAndTheNextRunFinishes) {
     auto cleanFiles = testing::fileList(work());
 
     for (uint32_t afterWrites : {1u, 2u, 5u, 20u}) {
-        SCOPED_TRACE(std::string(GetParam()) + ", disk full after " + std::to_string(afterWrites) + " writes");
+        SCOPED_TRACE(std::string(GetParam()) + ", disk full after " + std::to_string(afterWrites) +
+                     " writes");
         freshCopy();
         DiskFillingProgress full(GetParam(), afterWrites);
         int code = testing::runInProcess(work(), full);
@@ -100,9 +102,10 @@ TEST_P(DiskFullTest, RunStopsWithAnErrorAndTheNextRunFinishes) {
         // Every table, the linked journals' marks included.
         for (const auto& [name, table] : clean) {
             const testing::TableDump& got = after[name];
-            EXPECT_TRUE(got == table) << name << " differs from the clean run's" << (got.error.empty() ? "" : ": ")
-                                      << got.error << " (" << got.records.size() << " records, "
-                                      << got.keyOrder.size() << " keys walked)" << firstDifference(got, table);
+            EXPECT_TRUE(got == table)
+                << name << " differs from the clean run's" << (got.error.empty() ? "" : ": ")
+                << got.error << " (" << got.records.size() << " records, " << got.keyOrder.size()
+                << " keys walked)" << firstDifference(got, table);
         }
         EXPECT_EQ(testing::fileList(work()), cleanFiles);
     }
@@ -110,7 +113,8 @@ TEST_P(DiskFullTest, RunStopsWithAnErrorAndTheNextRunFinishes) {
 
 INSTANTIATE_TEST_SUITE_P(Steps, DiskFullTest, ::testing::Values("marcando", "rellenando"),
                          [](const ::testing::TestParamInfo<const char*>& step) {
-                             return std::string(step.param) == "marcando" ? "JournalMarking" : "Refill";
+                             return std::string(step.param) == "marcando" ? "JournalMarking"
+                                                                          : "Refill";
                          });
 
 }  // namespace

@@ -16,6 +16,8 @@ ErrorWatch::ErrorWatch() : previous_(runtime::ERRORBLOCK()), count_(std::make_sh
     }));
 }
 
-ErrorWatch::~ErrorWatch() { runtime::ERRORBLOCK(previous_); }
+ErrorWatch::~ErrorWatch() {
+    runtime::ERRORBLOCK(previous_);
+}
 
 }  // namespace updater

@@ -188,8 +188,9 @@ TEST_F(FaultScenarioTest, PathTooLongForTheBackups) {
 // A template whose text field is narrower than the company's values: the
 // run stops with the records in the backups; a sound template finishes it.
 TEST_F(FaultScenarioTest, ValueWiderThanItsNewField) {
-    std::string narrow = "NUMASIEN,N,8,0;CUENTA,C,10,0;CONTRA,C,3,0;DEBE,N,12,2;FACTURA,N,8,0;"
-                         "NFACTICK,N,8,0;DOCUMENTO,C,10,0;SERIE,C,2,0;L340,L;NUMFRA340,C,12,0;";
+    std::string narrow =
+        "NUMASIEN,N,8,0;CUENTA,C,10,0;CONTRA,C,3,0;DEBE,N,12,2;FACTURA,N,8,0;"
+        "NFACTICK,N,8,0;DOCUMENTO,C,10,0;SERIE,C,2,0;L340,L;NUMFRA340,C,12,0;";
     demo::writeTable(root() + "/DBF/TempDia.Dbf", narrow.c_str(), {});
     EXPECT_EQ(runInProcess(root(), progress_), 1);
     EXPECT_EQ(testing::dumpTable(folder() + "_TempDia.Dbf").records.size(), rows_.size());
@@ -276,7 +277,8 @@ TEST_F(FaultScenarioTest, BackupThatCannotBeErasedIsReported) {
             // TDiaNic is the last table rebuilt: the journal tables' backups
             // are closed by now and wait for the clean-up.
             if (what.find("TDiaNic") != std::string_view::npos) {
-                auto f = os::File::open(file, os::Access::Read, os::Share::Shared, os::Disposition::OpenExisting);
+                auto f = os::File::open(file, os::Access::Read, os::Share::Shared,
+                                        os::Disposition::OpenExisting);
                 if (f.ok()) held = std::move(f.value());
             }
         }

@@ -2,10 +2,10 @@
 // companies, memos, structural indexes, a TDiaNic, linked journals) is run
 // once to count its file-modifying calls; then every one of those calls (or
 // an even sample of them) is made to fail: once as a write fault, once for
-// good (a full disk from there on), and once as a refusal (a file in use). Each faulted run is followed by a run
-// without faults, after which the installation must hold exactly the files
-// of one clean run and no backup; a faulted run that ends with exit code 0
-// must already have left exactly that.
+// good (a full disk from there on), and once as a refusal (a file in use). Each faulted run is
+// followed by a run without faults, after which the installation must hold exactly the files of one
+// clean run and no backup; a faulted run that ends with exit code 0 must already have left exactly
+// that.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -38,7 +38,9 @@ struct Outcome {
     bool operator==(const Outcome&) const = default;
 };
 
-Outcome outcomeOf(const std::string& root) { return {testing::fileList(root), testing::snapshot(root)}; }
+Outcome outcomeOf(const std::string& root) {
+    return {testing::fileList(root), testing::snapshot(root)};
+}
 
 void freshCopy(const std::string& pristine, const std::string& work) {
     fs::remove_all(work);
@@ -105,9 +107,10 @@ TEST(FaultSweepTest, EveryWriteFailureIsRecoverableAndNeverReportedAsSuccess) {
     for (uint64_t nth : points) {
         for (const Fault& fault : kFaults) {
             PointResult r = runPoint(pristine, work, clean, nth, fault);
-            std::string where = "fault at write call " + std::to_string(nth) + " of " + std::to_string(calls) +
-                                " (" + fault.name + ")";
-            EXPECT_TRUE(r.secondClean) << where << ": the run after it did not give the clean result";
+            std::string where = "fault at write call " + std::to_string(nth) + " of " +
+                                std::to_string(calls) + " (" + fault.name + ")";
+            EXPECT_TRUE(r.secondClean)
+                << where << ": the run after it did not give the clean result";
             EXPECT_EQ(r.secondCode, 0) << where;
             if (r.firstCode == 0) {
                 EXPECT_TRUE(r.firstClean) << where << ": exit code 0 for an unfinished run";
@@ -119,9 +122,11 @@ TEST(FaultSweepTest, EveryWriteFailureIsRecoverableAndNeverReportedAsSuccess) {
         }
     }
     auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    std::printf("[ sweep    ] %zu fault points of %llu write calls, each once, for good and refused: "
-                "%d runs stopped (exit 1), %d left something (exit 2), %d finished (exit 0); %.1f s\n",
-                points.size(), static_cast<unsigned long long>(calls), stopped, leftAsIs, unharmed, seconds);
+    std::printf(
+        "[ sweep    ] %zu fault points of %llu write calls, each once, for good and refused: "
+        "%d runs stopped (exit 1), %d left something (exit 2), %d finished (exit 0); %.1f s\n",
+        points.size(), static_cast<unsigned long long>(calls), stopped, leftAsIs, unharmed,
+        seconds);
 }
 
 }  // namespace

@@ -4,8 +4,8 @@
 #include "os/fs.h"
 #include "runtime/frames.h"
 #include "updater/company_plan.h"
-#include "updater/table_files.h"
 #include "updater/run_state.h"
+#include "updater/table_files.h"
 
 namespace updater {
 
@@ -18,7 +18,9 @@ std::string installRoot(std::string_view cPath) {
     return std::string(cPath.substr(0, cPath.size() > 4 ? cPath.size() - 4 : 0));
 }
 
-std::string templateFolderOf(const std::string& root) { return root + "\\DBF\\"; }
+std::string templateFolderOf(const std::string& root) {
+    return root + "\\DBF\\";
+}
 
 std::string companyFolderOf(const std::string& root, std::string_view code) {
     std::string folder(code);
@@ -51,7 +53,8 @@ bool templatesReadable(const std::string& templateFolder, const std::vector<std:
     frame.localValue("cTemplate", fault->name);
     frame.here();
     raiseRunError(RunError::kOpen, templateFolder + fault->name,
-                  "la plantilla " + fault->name + " no se puede leer: " + fault->why, fault->osCode);
+                  "la plantilla " + fault->name + " no se puede leer: " + fault->why,
+                  fault->osCode);
     return false;
 }
 
@@ -83,9 +86,11 @@ bool backupPass(RunState& s, long count) {
                 frame.here();
                 bool restored = r.restored && restoreMoved(folder, moved);
                 if (!restored) {
-                    raiseRunError(RunError::kMove, r.file,
-                                  r.why + "; no se pudieron devolver a su sitio los ficheros ya movidos: "
-                                          "la siguiente actualizaci\xF3n continuar\xE1 desde las copias");
+                    raiseRunError(
+                        RunError::kMove, r.file,
+                        r.why +
+                            "; no se pudieron devolver a su sitio los ficheros ya movidos: "
+                            "la siguiente actualizaci\xF3n continuar\xE1 desde las copias");
                 } else if (isRefusal(r.code)) {
                     noteProblem(r.why + ": la empresa queda como estaba");
                 } else {
@@ -109,8 +114,8 @@ bool templatePass(RunState& s, long count) {
         const TablePlan& t = s.plan.tables[i];
         frame.localValue("cTable", t.name);
         frame.here();
-        SetResult r = copySet(tableFiles(s.templateFolder, t.templateName), tableFiles(folder, t.name),
-                              backupFiles(folder, t.name).index);
+        SetResult r = copySet(tableFiles(s.templateFolder, t.templateName),
+                              tableFiles(folder, t.name), backupFiles(folder, t.name).index);
         LCAMBIAICO();
         if (!r.ok) {
             frame.here();
@@ -125,7 +130,8 @@ bool templatePass(RunState& s, long count) {
 
 }  // namespace
 
-bool COPIAEMP(const std::string& cRoot, std::string_view cCode, const std::vector<std::string>& aFiles) {
+bool COPIAEMP(const std::string& cRoot, std::string_view cCode,
+              const std::vector<std::string>& aFiles) {
     runtime::Frame frame("COPIAEMP");
     frame.param("cRoot", cRoot).param("cCode", cCode).param("aFiles", aFiles);
     RunState& s = runState();

@@ -31,6 +31,7 @@ bool COPIAFICH(const std::string& cSource, const std::string& cTarget);
 // file meter. A company the plan leaves alone, or whose backup pass is
 // refused, keeps every file as it was: the moves already made go back.
 // Sets the company folder and the plan in the run state. Returns true.
-bool COPIAEMP(const std::string& cRoot, std::string_view cCode, const std::vector<std::string>& aFiles);
+bool COPIAEMP(const std::string& cRoot, std::string_view cCode,
+              const std::vector<std::string>& aFiles);
 
 }  // namespace updater

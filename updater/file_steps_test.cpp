@@ -30,9 +30,10 @@ TEST(PathsTest, RootTemplateAndCompanyFolders) {
 class FileStepTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        root_ = fs::temp_directory_path() /
-                ("updater_files_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                 "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        root_ =
+            fs::temp_directory_path() /
+            ("updater_files_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+             "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(root_);
         fs::create_directories(root_ / "DBF");
         fs::create_directories(root_ / "DBF001");
@@ -72,9 +73,11 @@ TEST_F(FileStepTest, SetTravelsTogetherAndIsErasedTableFirst) {
     EXPECT_EQ(read("DBF001/_TDiaNew.Dbf"), "old table");
     EXPECT_EQ(read("DBF001/_TDiaNew.fpt"), "old memo");
     EXPECT_EQ(read("DBF001/_TDiaNew.cdx"), "old index");
-    EXPECT_FALSE(has("DBF001/TDiaNew.Dbf") || has("DBF001/TDiaNew.fpt") || has("DBF001/TDiaNew.cdx"));
+    EXPECT_FALSE(has("DBF001/TDiaNew.Dbf") || has("DBF001/TDiaNew.fpt") ||
+                 has("DBF001/TDiaNew.cdx"));
     ASSERT_TRUE(eraseSet(backup).ok);
-    EXPECT_FALSE(has("DBF001/_TDiaNew.Dbf") || has("DBF001/_TDiaNew.fpt") || has("DBF001/_TDiaNew.cdx"));
+    EXPECT_FALSE(has("DBF001/_TDiaNew.Dbf") || has("DBF001/_TDiaNew.fpt") ||
+                 has("DBF001/_TDiaNew.cdx"));
 }
 
 // A run stopped between moving the memo and moving the table: the backup
@@ -84,14 +87,16 @@ TEST_F(FileStepTest, SetTravelsTogetherAndIsErasedTableFirst) {
 TEST_F(FileStepTest, InterruptedMovesAndCleanUpsResolve) {
     write("DBF001/TDiaNew.Dbf", "table");
     write("DBF001/_TDiaNew.fpt", "real memo");
-    ASSERT_TRUE(moveSet(tableFiles(company(), "TDiaNew.Dbf"), backupFiles(company(), "TDiaNew.Dbf")).ok);
+    ASSERT_TRUE(
+        moveSet(tableFiles(company(), "TDiaNew.Dbf"), backupFiles(company(), "TDiaNew.Dbf")).ok);
     EXPECT_EQ(read("DBF001/_TDiaNew.Dbf"), "table");
     EXPECT_EQ(read("DBF001/_TDiaNew.fpt"), "real memo");
 
     write("DBF001/TempDia.Dbf", "table");
     write("DBF001/TempDia.fpt", "live memo");
     write("DBF001/_TempDia.fpt", "stale memo");
-    ASSERT_TRUE(moveSet(tableFiles(company(), "TempDia.Dbf"), backupFiles(company(), "TempDia.Dbf")).ok);
+    ASSERT_TRUE(
+        moveSet(tableFiles(company(), "TempDia.Dbf"), backupFiles(company(), "TempDia.Dbf")).ok);
     EXPECT_EQ(read("DBF001/_TempDia.fpt"), "live memo");
 }
 
@@ -102,7 +107,8 @@ TEST_F(FileStepTest, FailedMovePutsTheSetBack) {
     write("DBF001/TDiaNew.fpt", "memo");
     write("DBF001/TDiaNew.cdx", "index");
     fs::create_directories(root_ / "DBF001" / "_TDiaNew.Dbf" / "in the way");
-    SetResult r = moveSet(tableFiles(company(), "TDiaNew.Dbf"), backupFiles(company(), "TDiaNew.Dbf"));
+    SetResult r =
+        moveSet(tableFiles(company(), "TDiaNew.Dbf"), backupFiles(company(), "TDiaNew.Dbf"));
     EXPECT_FALSE(r.ok);
     EXPECT_TRUE(r.restored);
     EXPECT_EQ(r.file, company() + "TDiaNew.Dbf");
@@ -123,22 +129,26 @@ TEST_F(FileStepTest, TemplateSetReplacesTheTable) {
     write("DBF001/TempDia.fpt", "stale memo");
     std::string templates = root() + "/DBF/";
     ASSERT_TRUE(copySet(tableFiles(templates, "TDiaNew.Dbf"), tableFiles(company(), "TDiaNew.Dbf"),
-                        backupFiles(company(), "TDiaNew.Dbf").index).ok);
+                        backupFiles(company(), "TDiaNew.Dbf").index)
+                    .ok);
     ASSERT_TRUE(copySet(tableFiles(templates, "TempDia.Dbf"), tableFiles(company(), "TempDia.Dbf"),
-                        backupFiles(company(), "TempDia.Dbf").index).ok);
+                        backupFiles(company(), "TempDia.Dbf").index)
+                    .ok);
     EXPECT_EQ(read("DBF001/TDiaNew.fpt"), "template memo");
     EXPECT_EQ(read("DBF001/TDiaNew.Dbf"), "template");
     EXPECT_FALSE(has("DBF001/TDiaNew.cdx"));
     EXPECT_EQ(read("DBF001/TempDia.Dbf"), "template 2");
     EXPECT_EQ(read("DBF001/TempDia.cdx"), "company index");
     EXPECT_FALSE(has("DBF001/TempDia.fpt"));
-    SetResult missing = copySet(tableFiles(templates, "Nada.Dbf"), tableFiles(company(), "Nada.Dbf"), "");
+    SetResult missing =
+        copySet(tableFiles(templates, "Nada.Dbf"), tableFiles(company(), "Nada.Dbf"), "");
     EXPECT_FALSE(missing.ok);
     EXPECT_FALSE(isRefusal(missing.code));
 }
 
 TEST(CompanyCodeTest, OnlyPlainFolderNamesAreSafe) {
-    for (const char* good : {"001", "0 1", "A-1", "   "}) EXPECT_TRUE(safeCompanyCode(good)) << good;
+    for (const char* good : {"001", "0 1", "A-1", "   "})
+        EXPECT_TRUE(safeCompanyCode(good)) << good;
     for (const char* bad : {"", "\\.\\", "..", "a/b", "C:", "x*", "1.", "a\tb"})
         EXPECT_FALSE(safeCompanyCode(bad)) << bad;
 }

@@ -27,7 +27,7 @@ class ReadOnlyTable {
 public:
     explicit ReadOnlyTable(const std::string& path) {
         engine::Status s = engine::openTable(path, "", engine::kTypeCdx,
-                                            engine::kOpenShared | engine::kOpenReadOnly, &h_);
+                                             engine::kOpenShared | engine::kOpenReadOnly, &h_);
         code_ = s.code();
         if (!s.ok()) {
             why_ = s.message();
@@ -472,8 +472,7 @@ std::vector<std::pair<std::string, std::string>> walkRegister(const std::string&
     }
     size_t visible = 0;
     s = engine::setOrder(t.handle(), 0);
-    for (s = s.ok() ? engine::goTop(t.handle()) : s; visible <= count;
-         s = next()) {
+    for (s = s.ok() ? engine::goTop(t.handle()) : s; visible <= count; s = next()) {
         if (s.ok()) s = engine::atEof(t.handle(), &eof);
         if (!s.ok()) return unreadable(s);
         if (eof) break;

@@ -14,13 +14,13 @@
 #include "engine/engine.h"
 #include "errors/error_handler.h"
 #include "errors/scripted_dialog.h"
+#include "os/process.h"
 #include "runtime/codepage.h"
 #include "runtime/error.h"
 #include "tables/workarea.h"
+#include "updater/l340_rule.h"
 #include "updater/run.h"
 #include "updater/run_state.h"
-#include "os/process.h"
-#include "updater/l340_rule.h"
 
 namespace updater::testing {
 namespace {
@@ -48,7 +48,8 @@ void note(const engine::Status& s, std::string* error) {
     if (!s.ok() && s != engine::kAtEof && error->empty()) error->assign(s.message());
 }
 
-std::string recordText(engine::Handle h, int fieldCount, const std::vector<char>& types, std::string* error) {
+std::string recordText(engine::Handle h, int fieldCount, const std::vector<char>& types,
+                       std::string* error) {
     bool deleted = false;
     note(engine::isDeleted(h, &deleted), error);
     std::string text = deleted ? "*" : " ";
@@ -57,22 +58,26 @@ std::string recordText(engine::Handle h, int fieldCount, const std::vector<char>
     for (int f = 1; f <= fieldCount; ++f) {
         std::string v;
         switch (types[static_cast<size_t>(f - 1)]) {
-        case 'M': note(engine::getMemo(h, f, &v), error); break;
-        case 'L': {
-            bool b = false;
-            note(engine::getLogical(h, f, &b), error);
-            v = b ? "T" : "F";
-            break;
-        }
-        case 'N': case 'F': {
-            double d = 0;
-            note(engine::getDouble(h, f, &d), error);
-            char buf[64];
-            std::snprintf(buf, sizeof buf, "%.4f", d);
-            v = buf;
-            break;
-        }
-        default: note(engine::getString(h, f, &v), error);
+            case 'M':
+                note(engine::getMemo(h, f, &v), error);
+                break;
+            case 'L': {
+                bool b = false;
+                note(engine::getLogical(h, f, &b), error);
+                v = b ? "T" : "F";
+                break;
+            }
+            case 'N':
+            case 'F': {
+                double d = 0;
+                note(engine::getDouble(h, f, &d), error);
+                char buf[64];
+                std::snprintf(buf, sizeof buf, "%.4f", d);
+                v = buf;
+                break;
+            }
+            default:
+                note(engine::getString(h, f, &v), error);
         }
         text += v;
         text += '|';
@@ -164,7 +169,8 @@ std::map<std::string, std::string> fileBytes(const std::string& root) {
 std::vector<std::string> fileList(const std::string& root) {
     std::vector<std::string> names;
     for (const auto& e : fs::recursive_directory_iterator(root))
-        if (e.is_regular_file()) names.push_back(lower(fs::relative(e.path(), root).generic_string()));
+        if (e.is_regular_file())
+            names.push_back(lower(fs::relative(e.path(), root).generic_string()));
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -173,7 +179,8 @@ int runInProcess(const std::string& root, Progress& progress, errors::DialogAnsw
     return runInProcess(root, progress, std::make_shared<errors::ScriptedDialog>(answer));
 }
 
-int runInProcess(const std::string& root, Progress& progress, std::shared_ptr<errors::ErrorDialog> dialog) {
+int runInProcess(const std::string& root, Progress& progress,
+                 std::shared_ptr<errors::ErrorDialog> dialog) {
     resetRunState();
     errors::setErrorDialog(std::move(dialog));
     errors::ERRORSYS();
@@ -232,7 +239,8 @@ std::string memoryFolder() {
     return fs::is_directory(shm, ec) ? std::string(shm) : fs::temp_directory_path().string();
 }
 
-TempFolder::TempFolder(const std::string& tag) : TempFolder(tag, fs::temp_directory_path().string()) {}
+TempFolder::TempFolder(const std::string& tag)
+    : TempFolder(tag, fs::temp_directory_path().string()) {}
 
 TempFolder::TempFolder(const std::string& tag, const std::string& base) {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();

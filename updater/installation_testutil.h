@@ -16,13 +16,13 @@
 namespace updater::testing {
 
 struct TableDump {
-    std::string error;                 // empty when the table could be read
-    std::vector<std::string> fields;   // "NAME:T"
+    std::string error;                // empty when the table could be read
+    std::vector<std::string> fields;  // "NAME:T"
     // "*" or " ", then every field's value joined by '|': text as stored,
     // numbers with four decimals, logicals "T"/"F", memos their text.
     std::vector<std::string> records;
-    std::vector<uint32_t> keyOrder;    // record numbers in order 1 (empty without orders)
-    uint32_t keyCount = 0;             // keys in order 1
+    std::vector<uint32_t> keyOrder;  // record numbers in order 1 (empty without orders)
+    uint32_t keyCount = 0;           // keys in order 1
 
     // The text of `field` in record `index` (0-based).
     std::string value(size_t index, const std::string& field) const;
@@ -45,7 +45,8 @@ std::vector<std::string> fileList(const std::string& root);
 int runInProcess(const std::string& root, Progress& progress,
                  errors::DialogAnswer answer = errors::DialogAnswer::Exit);
 // The same with `dialog` as the error dialog.
-int runInProcess(const std::string& root, Progress& progress, std::shared_ptr<errors::ErrorDialog> dialog);
+int runInProcess(const std::string& root, Progress& progress,
+                 std::shared_ptr<errors::ErrorDialog> dialog);
 
 // Files whose name begins with "_" anywhere under root.
 std::vector<std::string> leftoverBackups(const std::string& root);

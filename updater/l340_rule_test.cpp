@@ -22,18 +22,37 @@ struct FakeRow : L340Row {
     std::string serieText = "A ";
     std::vector<std::string> reads;
 
-    bool hasL340() override { reads.push_back("L340"); return l340; }
-    std::string contra() override { reads.push_back("CONTRA"); return contraText; }
-    double factura() override { reads.push_back("FACTURA"); return facturaNo; }
-    double nfactick() override { reads.push_back("NFACTICK"); return nfactickNo; }
-    bool documentoEmpty() override { reads.push_back("DOCUMENTO"); return documentoBlank; }
-    std::string serie() override { reads.push_back("SERIE"); return serieText; }
+    bool hasL340() override {
+        reads.push_back("L340");
+        return l340;
+    }
+    std::string contra() override {
+        reads.push_back("CONTRA");
+        return contraText;
+    }
+    double factura() override {
+        reads.push_back("FACTURA");
+        return facturaNo;
+    }
+    double nfactick() override {
+        reads.push_back("NFACTICK");
+        return nfactickNo;
+    }
+    bool documentoEmpty() override {
+        reads.push_back("DOCUMENTO");
+        return documentoBlank;
+    }
+    std::string serie() override {
+        reads.push_back("SERIE");
+        return serieText;
+    }
 };
 
 TEST(L340RuleTest, QualifyingRowReadsEveryFieldInOrder) {
     FakeRow row;
     EXPECT_TRUE(L340Holds(row));
-    EXPECT_EQ(row.reads, (std::vector<std::string>{"L340", "CONTRA", "FACTURA", "DOCUMENTO", "SERIE"}));
+    EXPECT_EQ(row.reads,
+              (std::vector<std::string>{"L340", "CONTRA", "FACTURA", "DOCUMENTO", "SERIE"}));
 }
 
 TEST(L340RuleTest, TableWithoutL340ReadsNothingElse) {
@@ -45,15 +64,18 @@ TEST(L340RuleTest, TableWithoutL340ReadsNothingElse) {
 }
 
 TEST(L340RuleTest, ContraBranches) {
-    struct Case { const char* contra; bool marked; } cases[] = {
+    struct Case {
+        const char* contra;
+        bool marked;
+    } cases[] = {
         {"", false},
         {"          ", false},
         {" \t\r\n ", false},
         {"REGULARIZACION 2009", false},
         {"  REGULARIZACI  ", false},
         {"REGULARIZACI", false},
-        {"REGULARIZAC", true},            // shorter than the twelve letters
-        {"Regularizacion 2009", true},    // letters compare with their case
+        {"REGULARIZAC", true},          // shorter than the twelve letters
+        {"Regularizacion 2009", true},  // letters compare with their case
         {"X REGULARIZACION", true},
         {"4300001", true},
     };
@@ -90,9 +112,12 @@ TEST(L340RuleTest, EmptyDocumentStopsBeforeSerie) {
 }
 
 TEST(L340RuleTest, SerieBranches) {
-    struct Case { const char* serie; bool marked; } cases[] = {
-        {"R", true}, {"AB", true}, {"RZ", true}, {"ABCRZ", true}, {" C  ", true},
-        {"Z", true}, {"", false}, {"   ", false}, {"D", false}, {"a", false},
+    struct Case {
+        const char* serie;
+        bool marked;
+    } cases[] = {
+        {"R", true},   {"AB", true},  {"RZ", true},      {"ABCRZ", true}, {" C  ", true},
+        {"Z", true},   {"", false},   {"   ", false},    {"D", false},    {"a", false},
         {"AC", false}, {"ZA", false}, {"ABCRZA", false}, {"A B", false},
     };
     for (const Case& c : cases) {

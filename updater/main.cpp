@@ -74,10 +74,14 @@ int main(int argc, char** argv) {
     std::optional<std::string> json;
     int n = 0;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--console") == 0) console = true;
-        else if (std::strcmp(argv[i], "--check") == 0) check = true;
-        else if (std::strcmp(argv[i], "--json") == 0 && i + 1 < argc) json = argv[++i];
-        else if (n < 2) args[n++] = argv[i];
+        if (std::strcmp(argv[i], "--console") == 0)
+            console = true;
+        else if (std::strcmp(argv[i], "--check") == 0)
+            check = true;
+        else if (std::strcmp(argv[i], "--json") == 0 && i + 1 < argc)
+            json = argv[++i];
+        else if (n < 2)
+            args[n++] = argv[i];
     }
 #ifdef _WIN32
     if (console || check) attachParentConsole();

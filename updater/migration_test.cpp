@@ -93,9 +93,11 @@ int DemoRunTest::exitCode_ = -1;
 TEST_F(DemoRunTest, WalksVisibleCompaniesInRegisterOrder) {
     EXPECT_EQ(exitCode_, 0);
     EXPECT_EQ(progress_->only("start"),
-              (std::vector<std::string>{"start 0 4", "start 001", "start 003", "start 005", "start 006"}));
+              (std::vector<std::string>{"start 0 4", "start 001", "start 003", "start 005",
+                                        "start 006"}));
     EXPECT_EQ(progress_->only("browse"),
-              (std::vector<std::string>{"browse 0 4", "browse 001", "browse 003", "browse 005", "browse 006"}));
+              (std::vector<std::string>{"browse 0 4", "browse 001", "browse 003", "browse 005",
+                                        "browse 006"}));
 }
 
 TEST_F(DemoRunTest, CompanyMeterCountsDeletedInTotalAndEndsFull) {
@@ -107,15 +109,25 @@ TEST_F(DemoRunTest, CompanyMeterCountsDeletedInTotalAndEndsFull) {
     EXPECT_EQ(company.back(), "company value 6");
     EXPECT_NE(std::find(company.begin(), company.end(), "company value 5"), company.end());
     std::vector<std::string> file = progress_->only("file caption");
-    EXPECT_EQ(file.at(1), "file caption 0 4 - TALLERES O\xD1" "ATE");  // upper case of the code page
+    EXPECT_EQ(file.at(1),
+              "file caption 0 4 - TALLERES O\xD1"
+              "ATE");  // upper case of the code page
 }
 
 TEST_F(DemoRunTest, RefilledTablesHoldUndeletedRowsMarkedWithMemos) {
-    struct C { const char* code; long rows; uint32_t seed; } cs[] = {
-        {"001", kRows, 1}, {"003", kRows, 3}, {"0 4", kRows / 2, 4}, {"005", kRows / 2, 5}, {"006", kRows / 2, 6}};
+    struct C {
+        const char* code;
+        long rows;
+        uint32_t seed;
+    } cs[] = {{"001", kRows, 1},
+              {"003", kRows, 3},
+              {"0 4", kRows / 2, 4},
+              {"005", kRows / 2, 5},
+              {"006", kRows / 2, 6}};
     for (const C& c : cs) {
         expectRefilled(company(c.code) + "TDiaNew.Dbf", demo::makeRows(c.rows, c.seed), true);
-        expectRefilled(company(c.code) + "TempDia.Dbf", demo::makeRows(c.rows * 2 / 3, c.seed + 1), false);
+        expectRefilled(company(c.code) + "TempDia.Dbf", demo::makeRows(c.rows * 2 / 3, c.seed + 1),
+                       false);
     }
     EXPECT_TRUE(fs::exists(root_ + "/DBF004/TDiaNew.Dbf"));  // the blank became a zero
 }
@@ -131,7 +143,8 @@ TEST_F(DemoRunTest, StructuralIndexHoldsExactlyTheRefilledRecords) {
 TEST_F(DemoRunTest, JournalsMarkedOnlyThroughValidLinks) {
     // 001 links 0001 and 0002; 0 4 has no accounting folder; 005 has only a
     // second code; 006's first journal is missing, so its second is not tried.
-    for (auto [emp, rows, seed] : {std::tuple{"Emp0001", kRows, 101}, std::tuple{"Emp0002", kRows / 2, 102}}) {
+    for (auto [emp, rows, seed] :
+         {std::tuple{"Emp0001", kRows, 101}, std::tuple{"Emp0002", kRows / 2, 102}}) {
         TableDump d = dumpTable(root_ + "/CONTA/" + emp + "/Diario.dbf");
         std::vector<demo::Row> src = demo::makeRows(rows, static_cast<uint32_t>(seed));
         ASSERT_EQ(d.records.size(), src.size());
@@ -190,7 +203,9 @@ protected:
     }
     std::string root() const { return tmp_.path(); }
     std::string folder() const { return demo::companyFolder(root(), "001"); }
-    void move(const std::string& from, const std::string& to) { fs::rename(folder() + from, folder() + to); }
+    void move(const std::string& from, const std::string& to) {
+        fs::rename(folder() + from, folder() + to);
+    }
 
     TempFolder tmp_;
     std::vector<demo::Row> rows_ = demo::makeRows(80, 7);
@@ -243,7 +258,8 @@ TEST_F(CompanyTest, FailedRefillKeepsBackupsForNextRun) {
     demo::writeTable(root() + "/DBF/TempDia.Dbf", bad.c_str(), {});
     ASSERT_EQ(runUpdater(root(), progress_, errors::DialogAnswer::Default), 1);
     EXPECT_EQ(leftoverBackups(root()),
-              (std::vector<std::string>{"DBF001/_TDiaNew.Dbf", "DBF001/_TDiaNew.fpt", "DBF001/_TempDia.Dbf"}));
+              (std::vector<std::string>{"DBF001/_TDiaNew.Dbf", "DBF001/_TDiaNew.fpt",
+                                        "DBF001/_TempDia.Dbf"}));
     ASSERT_EQ(progress_.reports.size(), 1u);
     EXPECT_TRUE(progress_.reports[0].tables[0].refilled);
     EXPECT_FALSE(progress_.reports[0].tables[1].refilled);

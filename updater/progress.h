@@ -14,21 +14,21 @@ enum class Meter { kCompany = 0, kFile = 1 };
 
 // What happened to one table of a company, for the summary after it.
 struct TableReport {
-    std::string name;        // file name as the run names it ("TDiaNew.Dbf")
-    long copied = 0;         // records written into the fresh table
-    long marked = 0;         // rows whose L340 the run set
+    std::string name;         // file name as the run names it ("TDiaNew.Dbf")
+    long copied = 0;          // records written into the fresh table
+    long marked = 0;          // rows whose L340 the run set
     long leftOut = 0;         // deleted records of the backup not carried over
-    bool refilled = false;   // the refill ran to its end without an error
-    bool backupKept = false; // the backup stays for the next run
-    std::string note;        // why a table was skipped or a backup kept
+    bool refilled = false;    // the refill ran to its end without an error
+    bool backupKept = false;  // the backup stays for the next run
+    std::string note;         // why a table was skipped or a backup kept
 };
 
 // One linked accounting journal.
 struct JournalReport {
-    std::string path;        // the journal's table name, without extension
-    bool visited = false;    // opened and walked
+    std::string path;      // the journal's table name, without extension
+    bool visited = false;  // opened and walked
     long marked = 0;
-    std::string why;         // why it was skipped
+    std::string why;  // why it was skipped
 };
 
 struct CompanyReport {
@@ -38,7 +38,7 @@ struct CompanyReport {
     // (each one makes the run end with exit code 2); empty when all went well.
     std::vector<std::string> problems;
     std::vector<std::string> notes;  // what was left alone without harm
-    std::string linkNote;    // why no journal was visited, when none was
+    std::string linkNote;            // why no journal was visited, when none was
     std::vector<JournalReport> journals;
     std::vector<TableReport> tables;
 };

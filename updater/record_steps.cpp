@@ -49,8 +49,10 @@ public:
     // Every few hundred records: the step's progress and a pump, so that
     // the dialog keeps painting through a table of a million rows.
     void every(long count) const {
-        if (count % kRecordsPerPump == 0) show();
-        else if (count % kRecordsPerCheck == 0) pump();
+        if (count % kRecordsPerPump == 0)
+            show();
+        else if (count % kRecordsPerCheck == 0)
+            pump();
     }
     // Where the walk stopped (all of it at its end).
     void end() const { show(); }
@@ -104,7 +106,10 @@ bool openNeeded(const std::string& file, const char* alias) {
     frame.here();
     uint32_t code = static_cast<uint32_t>(tables::NERRORCODE());
     raiseRunError(RunError::kOpen, file + ".dbf",
-                  "no se pudo abrir la tabla (c\xF3" "digo " + std::to_string(code) + ")", code);
+                  "no se pudo abrir la tabla (c\xF3"
+                  "digo " +
+                      std::to_string(code) + ")",
+                  code);
     return false;
 }
 
@@ -145,7 +150,10 @@ bool visitJournal(const std::string& pathConta, const std::string& code, Company
         j.marked = markPass();
         closeAlias("Diario");
     } else {
-        j.why = "no se pudo abrir, c\xF3" "digo " + std::to_string(tables::NERRORCODE());
+        j.why =
+            "no se pudo abrir, c\xF3"
+            "digo " +
+            std::to_string(tables::NERRORCODE());
     }
     report.journals.push_back(std::move(j));
     return opened;
@@ -164,7 +172,8 @@ void markJournals(CompanyReport& report) {
         return;
     }
     frame.here();
-    if (visitJournal(path.textOr(), code.textOr(), report) && !runState().stopRun && !runtime::EMPTY(code2)) {
+    if (visitJournal(path.textOr(), code.textOr(), report) && !runState().stopRun &&
+        !runtime::EMPTY(code2)) {
         frame.here();
         visitJournal(path.textOr(), code2.textOr(), report);
     }
@@ -178,7 +187,8 @@ void markJournals(CompanyReport& report) {
 // only the values of the others are read, checked and converted.
 class RecordCopier {
 public:
-    RecordCopier(const std::string& backupAlias, const std::string& backupFile, const std::string& file)
+    RecordCopier(const std::string& backupAlias, const std::string& backupFile,
+                 const std::string& file)
         : backupAlias_(backupAlias), backupFile_(backupFile), file_(file), copy_(backupAlias) {
         const std::vector<size_t>& byValue = copy_.byValue();
         for (size_t k = 0; k < byValue.size(); ++k)
@@ -192,8 +202,8 @@ public:
         size_t from = copy_.source().size(), to = copy_.target().size();
         if (from <= to) return true;
         raiseRunError(RunError::kDataWidth, file_,
-                      "la plantilla tiene " + std::to_string(to) + " campos y " + backupFile_ + " tiene " +
-                          std::to_string(from));
+                      "la plantilla tiene " + std::to_string(to) + " campos y " + backupFile_ +
+                          " tiene " + std::to_string(from));
         return false;
     }
 
@@ -371,7 +381,9 @@ bool rebuildNic(TableReport& t, const ErrorWatch& watch) {
     if (t.copied == expected) return true;
     frame.here();
     raiseRunError(RunError::kCheck, folder + kNicName,
-                  "se a\xF1" "adieron " + std::to_string(t.copied) + " de los " + std::to_string(expected) +
+                  "se a\xF1"
+                  "adieron " +
+                      std::to_string(t.copied) + " de los " + std::to_string(expected) +
                       " registros de su copia");
     return false;
 }
@@ -396,11 +408,15 @@ void cleanUp(const std::vector<TablePlan>& tables, size_t listed) {
             SetResult r = eraseSet(backupFiles(s.companyFolder, t->name));
             if (!r.ok) {
                 erasing = false;
-                std::string what = r.why + ": b\xF3rrela a mano antes de usar el programa; mientras exista, la "
-                                   "siguiente actualizaci\xF3n volver\xE1 a rellenar " + t->name +
-                                   " desde ella y perder\xE1 lo escrito despu\xE9s";
-                if (isRefusal(r.code)) noteProblem(what);
-                else raiseRunError(RunError::kErase, r.file, what, r.code);
+                std::string what =
+                    r.why +
+                    ": b\xF3rrela a mano antes de usar el programa; mientras exista, la "
+                    "siguiente actualizaci\xF3n volver\xE1 a rellenar " +
+                    t->name + " desde ella y perder\xE1 lo escrito despu\xE9s";
+                if (isRefusal(r.code))
+                    noteProblem(what);
+                else
+                    raiseRunError(RunError::kErase, r.file, what, r.code);
                 frame.localValue("cFile", r.file);
                 frame.here();
             }
@@ -415,9 +431,12 @@ void cleanUp(const std::vector<TablePlan>& tables, size_t listed) {
 }  // namespace
 
 L340Marker::L340Marker()
-    : l340_(tables::FIELDPOS("l340")), contra_(tables::FIELDPOS("CONTRA")),
-      factura_(tables::FIELDPOS("FACTURA")), nfactick_(tables::FIELDPOS("NFACTICK")),
-      documento_(tables::FIELDPOS("DOCUMENTO")), serie_(tables::FIELDPOS("SERIE")) {}
+    : l340_(tables::FIELDPOS("l340")),
+      contra_(tables::FIELDPOS("CONTRA")),
+      factura_(tables::FIELDPOS("FACTURA")),
+      nfactick_(tables::FIELDPOS("NFACTICK")),
+      documento_(tables::FIELDPOS("DOCUMENTO")),
+      serie_(tables::FIELDPOS("SERIE")) {}
 
 bool L340Marker::apply() {
     const int pos[] = {contra_, factura_, nfactick_, documento_, serie_};

@@ -31,7 +31,9 @@ public:
     void companyStarted(std::string_view code, std::string_view) override {
         events.push_back("start " + std::string(code));
     }
-    void stepStarted(std::string_view what) override { events.push_back("step " + std::string(what)); }
+    void stepStarted(std::string_view what) override {
+        events.push_back("step " + std::string(what));
+    }
     void stepProgress(long done, long total) override {
         events.push_back("records " + std::to_string(done) + "/" + std::to_string(total));
     }

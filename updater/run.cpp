@@ -29,7 +29,8 @@ std::string registerText(const char* field) {
 
 // CODEMP + " - " + UPPER(ALLTRIM(CNOMBRE)) of the register's current record.
 std::string companyCaption() {
-    return registerText("CODEMP") + " - " + runtime::UPPER(runtime::ALLTRIM(registerText("CNOMBRE")));
+    return registerText("CODEMP") + " - " +
+           runtime::UPPER(runtime::ALLTRIM(registerText("CNOMBRE")));
 }
 
 void pump() {

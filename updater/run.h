@@ -12,8 +12,8 @@ namespace updater {
 
 // What MAIN does before the run: the code page, the table driver, the
 // epoch, the meter counters, the start-up sequence, the installation root
-// and the register "Empresa" open in its order 1 at its first record. Without cPath raises the runtime's
-// argument error and returns nothing. Returns the installation root.
+// and the register "Empresa" open in its order 1 at its first record. Without cPath raises the
+// runtime's argument error and returns nothing. Returns the installation root.
 std::optional<std::string> prepareRun(const std::optional<std::string>& cPath,
                                       const std::optional<std::string>& cVariant);
 

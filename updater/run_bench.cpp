@@ -56,11 +56,13 @@ void addDateTag(const std::string& path) {
     engine::Handle h = 0;
     int order = 0;
     engine::Status s = engine::openTable(path, "", engine::kTypeCdx, engine::kOpenExclusive, &h);
-    if (s.ok()) s = engine::createIndex(h, "", "FECDEBE", "DTOS(FECHA)+STR(DEBE,12,2)", "", engine::kIndexCompound, {},
-                                        &order);
+    if (s.ok())
+        s = engine::createIndex(h, "", "FECDEBE", "DTOS(FECHA)+STR(DEBE,12,2)", "",
+                                engine::kIndexCompound, {}, &order);
     engine::Status closed = h ? engine::closeTable(h) : engine::Status();
     if (!s.ok() || !closed.ok()) {
-        std::fprintf(stderr, "second tag on %s: %s\n", path.c_str(), (s.ok() ? closed : s).message().c_str());
+        std::fprintf(stderr, "second tag on %s: %s\n", path.c_str(),
+                     (s.ok() ? closed : s).message().c_str());
         std::exit(1);
     }
 }
@@ -97,7 +99,8 @@ uint64_t copyMs(const std::string& folder, uint64_t* bytes) {
 // Builds a fresh installation, copies its files once with the system copy,
 // migrates it and prints both times; returns the run's exit code.
 int runCase(const char* label, long rows, bool twoTags) {
-    std::string root = (fs::temp_directory_path() / ("updater_bench_" + std::to_string(os::processId()))).string();
+    std::string root =
+        (fs::temp_directory_path() / ("updater_bench_" + std::to_string(os::processId()))).string();
     fs::remove_all(root);
     uint64_t t0 = os::monotonicMs();
     build(root, rows, twoTags);
@@ -140,6 +143,7 @@ int main(int argc, char** argv) {
     long rows = argc > 1 ? std::atol(argv[1]) : 1000000;
     errors::ERRORSYS();
     int code = runCase("TDiaNew with one tag (NUMASIEN)", rows, false);
-    if (code == 0) code = runCase("TDiaNew with two tags (NUMASIEN; DTOS(FECHA)+STR(DEBE,12,2))", rows, true);
+    if (code == 0)
+        code = runCase("TDiaNew with two tags (NUMASIEN; DTOS(FECHA)+STR(DEBE,12,2))", rows, true);
     return code;
 }

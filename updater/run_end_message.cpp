@@ -12,7 +12,8 @@ RunEndMessage runEndMessage(int exitCode, const std::vector<std::string>& proble
             "La actualizaci\xF3n se ha detenido por un error.\r\n"
             "El fichero Error.log, junto al programa, indica el fichero y la causa.\r\n"
             "Las copias de seguridad de la empresa en curso se conservan: "
-            "al ejecutar de nuevo la actualizaci\xF3n, contin\xFA" "a desde ellas.";
+            "al ejecutar de nuevo la actualizaci\xF3n, contin\xFA"
+            "a desde ellas.";
     } else {
         m.title = "Actualizaci\xF3n incompleta";
         m.text = "La actualizaci\xF3n ha terminado, pero se ha dejado como estaba:\r\n";

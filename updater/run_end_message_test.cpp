@@ -14,7 +14,8 @@ TEST(RunEndMessageTest, NothingToSayAfterAFullRun) {
 TEST(RunEndMessageTest, ALeftCompanyIsListedWithWhatToDo) {
     const RunEndMessage m = runEndMessage(2, {"002: _TDiaNic.dbf junto a TDiaNic.dbf"});
     EXPECT_EQ(m.title, "Actualizaci\xF3n incompleta");
-    EXPECT_NE(m.text.find("\r\n  002: _TDiaNic.dbf junto a TDiaNic.dbf"), std::string::npos) << m.text;
+    EXPECT_NE(m.text.find("\r\n  002: _TDiaNic.dbf junto a TDiaNic.dbf"), std::string::npos)
+        << m.text;
     EXPECT_NE(m.text.find("ejecute de nuevo la actualizaci\xF3n"), std::string::npos) << m.text;
     EXPECT_EQ(m.text.find("Error.log"), std::string::npos);
     EXPECT_EQ(m.text.find(';'), std::string::npos) << "a message box breaks the line there";

@@ -24,9 +24,13 @@ uint32_t systemTick() {
 
 }  // namespace
 
-RunState& runState() { return gState; }
+RunState& runState() {
+    return gState;
+}
 
-void resetRunState() { gState = RunState{}; }
+void resetRunState() {
+    gState = RunState{};
+}
 
 void noteProblem(const std::string& text) {
     gState.report.problems.push_back(text);
@@ -45,13 +49,17 @@ void noteStop() {
     gState.exitCode = 1;
 }
 
-void raiseRunError(RunError error, const std::string& file, const std::string& detail, uint32_t osCode) {
+void raiseRunError(RunError error, const std::string& file, const std::string& detail,
+                   uint32_t osCode) {
     static constexpr struct {
         RunError error;
         int genCode;
-    } kGen[] = {{RunError::kOpen, runtime::gen::kOpen},        {RunError::kCopy, runtime::gen::kCreate},
-                {RunError::kDataWidth, runtime::gen::kDataWidth}, {RunError::kMove, runtime::gen::kWrite},
-                {RunError::kErase, runtime::gen::kWrite},       {RunError::kCheck, runtime::gen::kCorruption},
+    } kGen[] = {{RunError::kOpen, runtime::gen::kOpen},
+                {RunError::kCopy, runtime::gen::kCreate},
+                {RunError::kDataWidth, runtime::gen::kDataWidth},
+                {RunError::kMove, runtime::gen::kWrite},
+                {RunError::kErase, runtime::gen::kWrite},
+                {RunError::kCheck, runtime::gen::kCorruption},
                 {RunError::kRegister, runtime::gen::kCorruption}};
     int genCode = runtime::gen::kWrite;
     for (const auto& g : kGen)
@@ -73,11 +81,17 @@ void raiseRunError(RunError error, const std::string& file, const std::string& d
     runtime::launchError(runtime::makeError(def));
 }
 
-Progress* OWND() { return gState.dialog; }
+Progress* OWND() {
+    return gState.dialog;
+}
 
-void setTickSource(TickSource source) { gTickSource = source; }
+void setTickSource(TickSource source) {
+    gTickSource = source;
+}
 
-uint32_t tickNow() { return gTickSource ? gTickSource() : systemTick(); }
+uint32_t tickNow() {
+    return gTickSource ? gTickSource() : systemTick();
+}
 
 bool tickDue(uint32_t lastMs, uint32_t nowMs) {
     return static_cast<uint32_t>(nowMs - lastMs) >= kFrameMs;

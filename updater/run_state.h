@@ -15,21 +15,21 @@
 namespace updater {
 
 struct RunState {
-    Progress* dialog = nullptr;         // what OWND returns; absent before MAIN builds it
-    int frame = 0;                      // next animation frame, 0 to 10
-    std::string currentCode = " ";      // CODEMP of the company in work
-    uint32_t lastTickMs = 0;            // tick counter at the last frame change
-    bool hasPicture = false;            // the animation picture exists
+    Progress* dialog = nullptr;           // what OWND returns; absent before MAIN builds it
+    int frame = 0;                        // next animation frame, 0 to 10
+    std::string currentCode = " ";        // CODEMP of the company in work
+    uint32_t lastTickMs = 0;              // tick counter at the last frame change
+    bool hasPicture = false;              // the animation picture exists
     std::array<long, 2> meterCounters{};  // what the two meters show
-    std::string templateFolder;         // root + "\DBF\"
-    std::string companyFolder;          // set per company by COPIAEMP
-    std::optional<std::string> variant; // second argument, kept and unused
-    long companyCount = 0;              // companies started so far
+    std::string templateFolder;           // root + "\DBF\"
+    std::string companyFolder;            // set per company by COPIAEMP
+    std::optional<std::string> variant;   // second argument, kept and unused
+    long companyCount = 0;                // companies started so far
     // True when a backup of the migration list was already there before this
     // run's backup pass for the current company: an earlier run stopped half way.
     bool resumed = false;
-    CompanyReport report;               // what the company in work has done so far
-    CompanyPlan plan;                   // what COPIAEMP decided for the company in work
+    CompanyReport report;  // what the company in work has done so far
+    CompanyPlan plan;      // what COPIAEMP decided for the company in work
     // The company in work goes on to its record step: its plan lets it and
     // its file step ended without an error.
     bool companyGoesOn = false;
@@ -53,17 +53,18 @@ void noteStop();
 // The run's own runtime errors (subsystem "ACTUA"), each naming the file and
 // the cause in its description.
 enum class RunError {
-    kOpen = 1001,      // a table the run needs cannot be opened
-    kCopy = 1002,      // a template cannot be put in place
-    kDataWidth = 1003, // a value does not fit its field in the new layout
-    kMove = 1004,      // a set of files could not be moved or put back
-    kErase = 1005,     // a backup could not be erased for a reason other than a refusal
-    kCheck = 1006,     // a refilled table on disk is not what was written
-    kRegister = 1007,  // the company register cannot be walked safely
+    kOpen = 1001,       // a table the run needs cannot be opened
+    kCopy = 1002,       // a template cannot be put in place
+    kDataWidth = 1003,  // a value does not fit its field in the new layout
+    kMove = 1004,       // a set of files could not be moved or put back
+    kErase = 1005,      // a backup could not be erased for a reason other than a refusal
+    kCheck = 1006,      // a refilled table on disk is not what was written
+    kRegister = 1007,   // the company register cannot be walked safely
 };
 // Raises the error through the handler and stops the run after the company
 // in work. `osCode` is the operating system's code, 0 when there is none.
-void raiseRunError(RunError error, const std::string& file, const std::string& detail, uint32_t osCode = 0);
+void raiseRunError(RunError error, const std::string& file, const std::string& detail,
+                   uint32_t osCode = 0);
 
 // The process's run state.
 RunState& runState();
@@ -76,7 +77,7 @@ Progress* OWND();
 // The millisecond tick counter the animation paces itself on. It wraps after
 // about 49.7 days; the animation compares differences, never plain values.
 using TickSource = uint32_t (*)();
-void setTickSource(TickSource source);   // nullptr: the system clock
+void setTickSource(TickSource source);  // nullptr: the system clock
 uint32_t tickNow();
 
 // True when `nowMs` lies at least 400 ms after `lastMs`, across a wrap of the

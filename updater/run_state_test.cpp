@@ -11,7 +11,9 @@ namespace updater {
 namespace {
 
 uint32_t gNow = 0;
-uint32_t fakeTick() { return gNow; }
+uint32_t fakeTick() {
+    return gNow;
+}
 
 class AnimationTest : public ::testing::Test {
 protected:
@@ -34,11 +36,11 @@ protected:
 
 TEST_F(AnimationTest, FramesCycleNoFasterThan400Ms) {
     runState().lastTickMs = 1000;
-    tickAt(1399);                  // too early: no frame, but a pump
+    tickAt(1399);  // too early: no frame, but a pump
     EXPECT_TRUE(progress_.only("ACTUA").empty());
     EXPECT_EQ(progress_.pumps, 1);
     tickAt(1400);
-    tickAt(1500);                  // 100 ms later: still ACTUA0
+    tickAt(1500);  // 100 ms later: still ACTUA0
     EXPECT_EQ(progress_.only("ACTUA"), std::vector<std::string>{"ACTUA0"});
     EXPECT_EQ(progress_.pumps, 3);
     for (int i = 1; i <= 10; ++i) tickAt(1400 + 400 * static_cast<uint32_t>(i));
@@ -78,7 +80,7 @@ TEST_F(AnimationTest, PaceHoldsAcrossWrap) {
 TEST(TickDueTest, Boundaries) {
     EXPECT_FALSE(tickDue(100, 499));
     EXPECT_TRUE(tickDue(100, 500));
-    EXPECT_TRUE(tickDue(0xFFFFFE70u, 0));      // exactly 400 across the wrap
+    EXPECT_TRUE(tickDue(0xFFFFFE70u, 0));  // exactly 400 across the wrap
     EXPECT_FALSE(tickDue(0xFFFFFE71u, 0));
 }
 
@@ -102,8 +104,14 @@ TEST(CompanyMarkTest, RowsUpToTheCurrentCodeAreDone) {
     EXPECT_TRUE(companyReached("0 4", "001"));  // a blank sorts before digits
     EXPECT_TRUE(companyReached("A01", "a01"));  // capitals before small letters
     // The code page sorts N-tilde between N and O, not by its byte value.
-    EXPECT_TRUE(companyReached("\xD1" "01", "O01"));
-    EXPECT_FALSE(companyReached("\xD1" "01", "N99"));
+    EXPECT_TRUE(
+        companyReached("\xD1"
+                       "01",
+                       "O01"));
+    EXPECT_FALSE(
+        companyReached("\xD1"
+                       "01",
+                       "N99"));
 }
 
 }  // namespace

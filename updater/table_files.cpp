@@ -19,17 +19,25 @@ std::string baseName(const std::string& file) {
 // The operating system's code as a few words of Spanish.
 std::string causeOf(uint32_t code) {
     switch (code) {
-    case os::kErrFileNotFound:
-    case os::kErrPathNotFound: return "no existe";
-    case os::kErrAccessDenied: return "acceso denegado";
-    case os::kErrSharingViolation:
-    case os::kErrLockViolation: return "el fichero est\xE1 en uso por otro programa";
-    case os::kErrDiskFull: return "disco lleno";
-    case os::kErrFileExists:
-    case os::kErrAlreadyExists: return "el nombre ya existe";
-    case os::kErrWriteFault: return "error de escritura";
-    case os::kErrFilenameTooLong: return "ruta demasiado larga";
-    default: return "error del sistema";
+        case os::kErrFileNotFound:
+        case os::kErrPathNotFound:
+            return "no existe";
+        case os::kErrAccessDenied:
+            return "acceso denegado";
+        case os::kErrSharingViolation:
+        case os::kErrLockViolation:
+            return "el fichero est\xE1 en uso por otro programa";
+        case os::kErrDiskFull:
+            return "disco lleno";
+        case os::kErrFileExists:
+        case os::kErrAlreadyExists:
+            return "el nombre ya existe";
+        case os::kErrWriteFault:
+            return "error de escritura";
+        case os::kErrFilenameTooLong:
+            return "ruta demasiado larga";
+        default:
+            return "error del sistema";
     }
 }
 
@@ -38,13 +46,18 @@ SetResult failure(const os::Status& s, const std::string& file, const std::strin
     r.ok = false;
     r.code = s.code();
     r.file = file;
-    r.why = what + " (c\xF3" "digo " + std::to_string(s.code()) + ": " + causeOf(s.code()) + ")";
+    r.why = what +
+            " (c\xF3"
+            "digo " +
+            std::to_string(s.code()) + ": " + causeOf(s.code()) + ")";
     return r;
 }
 
 }  // namespace
 
-TableFiles tableFiles(const std::string& folder, const std::string& name) { return setOf(folder + name); }
+TableFiles tableFiles(const std::string& folder, const std::string& name) {
+    return setOf(folder + name);
+}
 
 TableFiles backupFiles(const std::string& folder, const std::string& name) {
     return setOf(folder + "_" + name);
@@ -52,12 +65,14 @@ TableFiles backupFiles(const std::string& folder, const std::string& name) {
 
 bool isRefusal(uint32_t code) {
     switch (code) {
-    case os::kErrAccessDenied:
-    case os::kErrSharingViolation:
-    case os::kErrLockViolation:
-    case os::kErrFileExists:
-    case os::kErrAlreadyExists: return true;
-    default: return false;
+        case os::kErrAccessDenied:
+        case os::kErrSharingViolation:
+        case os::kErrLockViolation:
+        case os::kErrFileExists:
+        case os::kErrAlreadyExists:
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -73,13 +88,17 @@ SetResult moveSet(const TableFiles& from, const TableFiles& to) {
         if (i + 1 < fromFiles.size() && os::fileExists(target)) {
             os::Status s = os::eraseFile(target);
             if (!s.ok()) {
-                result = failure(s, target, "no se pudo borrar la copia antigua " + baseName(target));
+                result =
+                    failure(s, target, "no se pudo borrar la copia antigua " + baseName(target));
                 break;
             }
         }
         os::Status s = os::renameFile(source, target);
-        if (s.ok()) moved.push_back(i);
-        else result = failure(s, source, "no se pudo mover " + baseName(source) + " a " + baseName(target));
+        if (s.ok())
+            moved.push_back(i);
+        else
+            result = failure(s, source,
+                             "no se pudo mover " + baseName(source) + " a " + baseName(target));
     }
     if (result.ok) return result;
     for (auto it = moved.rbegin(); it != moved.rend(); ++it)
@@ -96,7 +115,8 @@ SetResult copySet(const TableFiles& from, const TableFiles& to, const std::strin
         os::Status s;
         if (os::fileExists(*source)) {
             s = os::copyFile(*source, *target);
-            if (!s.ok()) return failure(s, *target, "no se pudo copiar " + *source + " en " + *target);
+            if (!s.ok())
+                return failure(s, *target, "no se pudo copiar " + *source + " en " + *target);
         } else if (source != &from.table && os::fileExists(*target)) {
             s = os::eraseFile(*target);
             if (!s.ok()) return failure(s, *target, "no se pudo borrar " + *target);

@@ -31,10 +31,10 @@ TableFiles backupFiles(const std::string& folder, const std::string& name);
 // How a file operation on a set ended.
 struct SetResult {
     bool ok = true;
-    uint32_t code = 0;      // the operating system's code of the call that failed
-    std::string file;       // the file that call was about
-    std::string why;        // a sentence for the user: what failed, on which file, why
-    bool restored = true;   // false: a move failed and putting the set back failed too
+    uint32_t code = 0;     // the operating system's code of the call that failed
+    std::string file;      // the file that call was about
+    std::string why;       // a sentence for the user: what failed, on which file, why
+    bool restored = true;  // false: a move failed and putting the set back failed too
 };
 
 // True for the codes with which a file system refuses an operation on a file

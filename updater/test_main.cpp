@@ -39,7 +39,8 @@ int runUpdaterChild(const std::string& root, const char* logPath) {
 // made once the file is open, whole and closed: it is written under another
 // name and renamed, so that the waiting test never finds it still open.
 int holdFile(const std::string& file, const std::string& marker) {
-    auto held = os::File::open(file, os::Access::Read, os::Share::Shared, os::Disposition::OpenExisting);
+    auto held =
+        os::File::open(file, os::Access::Read, os::Share::Shared, os::Disposition::OpenExisting);
     if (!held.ok()) return 3;
     std::string part = marker + ".part";
     std::FILE* m = std::fopen(part.c_str(), "w");
@@ -53,7 +54,8 @@ int holdFile(const std::string& file, const std::string& marker) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 4 && std::strcmp(argv[1], "--run-updater") == 0) return runUpdaterChild(argv[2], argv[3]);
+    if (argc == 4 && std::strcmp(argv[1], "--run-updater") == 0)
+        return runUpdaterChild(argv[2], argv[3]);
     if (argc == 4 && std::strcmp(argv[1], "--hold") == 0) return holdFile(argv[2], argv[3]);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

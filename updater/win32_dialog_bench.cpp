@@ -66,7 +66,9 @@ template <class Fn>
 double microsPerCall(long n, Fn fn) {
     const auto t0 = std::chrono::steady_clock::now();
     for (long i = 0; i < n; ++i) fn();
-    return std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - t0).count() / n;
+    return std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - t0)
+               .count() /
+           n;
 }
 
 void pumpCosts() {
@@ -114,7 +116,8 @@ int main(int argc, char** argv) {
     fs::remove_all(root);
     std::freopen("CON", "w", stdout);
     for (const std::string& l : lines) std::fprintf(stderr, "%s\n", l.c_str());
-    std::fprintf(stderr, "%ld rows: dialog %.2f s, console %.2f s on average; the dialog costs %+.1f %%\n",
+    std::fprintf(stderr,
+                 "%ld rows: dialog %.2f s, console %.2f s on average; the dialog costs %+.1f %%\n",
                  kRows, dialog / kRounds, console / kRounds, (dialog - console) / console * 100);
     pumpCosts();
     return 0;

@@ -54,14 +54,13 @@ runtime::Block companyRow(Value pending, Value done) {
     return runtime::Block([pending, done](std::span<const Value>) {
         const Value code = tables::aliasField("Empresa", "CODEMP");
         const bool reached = companyReached(code.textOr(), runState().currentCode);
-        return Value::newArray({reached ? done : pending, code,
-                                tables::aliasField("Empresa", "CNOMBRE")});
+        return Value::newArray(
+            {reached ? done : pending, code, tables::aliasField("Empresa", "CNOMBRE")});
     });
 }
 
-std::shared_ptr<toolkit::TMeter> bindMeter(const std::shared_ptr<toolkit::TDialog>& dialog,
-                                           int id, Meter m,
-                                           const std::shared_ptr<toolkit::TFont>& font) {
+std::shared_ptr<toolkit::TMeter> bindMeter(const std::shared_ptr<toolkit::TDialog>& dialog, int id,
+                                           Meter m, const std::shared_ptr<toolkit::TFont>& font) {
     toolkit::MeterRedefine r;
     r.nId = id;
     r.bSetGet = counterAccessor(m);
@@ -206,8 +205,7 @@ void MAINDIALOG(const std::optional<std::string>& cPath,
         Shown& operator=(const Shown&) = delete;
     } shown(&progress);
     frame.here();
-    buildDialog(progress, *root, toolkit::stripSlotValue(pending),
-                toolkit::stripSlotValue(done));
+    buildDialog(progress, *root, toolkit::stripSlotValue(pending), toolkit::stripSlotValue(done));
     // The run cannot be cancelled: Escape and close requests must not hide
     // the window while the run goes on behind it. Only the start hook's own
     // End closes it.

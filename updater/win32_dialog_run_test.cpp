@@ -30,7 +30,9 @@ using testing::TempFolder;
 using Clock = std::chrono::steady_clock;
 
 constexpr COLORREF kBarBlue = 0xFF0000;  // the meters' bar colour
-constexpr const char* kErrorCaption = "Norvento: Librer\xED" "a para Windows";
+constexpr const char* kErrorCaption =
+    "Norvento: Librer\xED"
+    "a para Windows";
 
 std::string programFolder() {
     return fs::path(os::programFileName().value()).parent_path().string() + "\\";
@@ -211,7 +213,8 @@ TEST_F(DialogRunTest, AFailingInstallationShowsTheErrorDialog) {
     const HWND box = waitForWindow(run, kErrorCaption);
     ASSERT_NE(box, nullptr) << "no error dialog";
     toolkit::test::saveScreenshot(box, "dialog_error");
-    const std::string description = toolkit::test::windowText(GetDlgItem(box, toolkit::kErrorDescriptionId));
+    const std::string description =
+        toolkit::test::windowText(GetDlgItem(box, toolkit::kErrorDescriptionId));
     EXPECT_EQ(description.rfind(" Descripci\xF3n del error: ", 0), 0u) << description;
     EXPECT_GT(SendMessageA(GetDlgItem(box, toolkit::kErrorListId), LB_GETCOUNT, 0, 0), 0)
         << "no call sequence";
