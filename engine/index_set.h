@@ -163,9 +163,14 @@ public:
     // or padded to the key length when `exact`), or kKeyDouble (8 bytes of a
     // native double: numbers, dates as Julian day numbers). Finds the first
     // match (the last when `last`); without a match, *found is false and the
-    // position is the next key in the order with `soft`, else 0.
+    // position is the next key in the order with `soft`, else 0. With
+    // `visibleAt`, matches whose record it calls hidden are passed over (in
+    // the order, or back from the last): a hidden first match must not hide
+    // a visible one behind it. When every match is hidden, *found is false
+    // and the position is the first (last) hidden match.
+    using Visibility = std::function<Status(uint32_t recordNumber, bool* visible)>;
     Status seek(std::string_view key, int keyType, bool soft, bool last, bool exact,
-                uint32_t* recordNumber, bool* found);
+                const Visibility& visibleAt, uint32_t* recordNumber, bool* found);
     // Keys in the controlling order.
     Status keyCount(uint32_t* count);
     // Keys in `order` (1-based).
@@ -206,7 +211,7 @@ private:
     Status addKey(CdxTag& tag, const std::string& key, uint32_t recno);
     Status eraseRecord(CdxTag& tag, uint32_t recno);
     Status seekKey(const Order& o, const std::string& prefix, bool soft, bool last,
-                   uint32_t* recordNumber, bool* found);
+                   const Visibility& visibleAt, uint32_t* recordNumber, bool* found);
     bool isStale(const CdxBag* bag) const;
     Status markStaleIfNeeded(CdxBag* bag, uint32_t recordCount);
     Status flushEvery();  // every writable bag, the first failure returned

@@ -73,7 +73,7 @@ Status IndexSet::skip(const RecordView& current, int direction, uint32_t* record
 // Finds the entries whose key begins with `prefix`: the first and last of
 // them in logical order, or the soft-seek position when there is none.
 Status IndexSet::seekKey(const Order& o, const std::string& prefix, bool soft, bool last,
-                         uint32_t* recordNumber, bool* found) {
+                         const Visibility& visibleAt, uint32_t* recordNumber, bool* found) {
     CdxTree& tree = *o.tag->tree;
     size_t kl = static_cast<size_t>(tree.keyLength());
     std::string p = prefix.substr(0, kl);
@@ -88,14 +88,27 @@ Status IndexSet::seekKey(const Order& o, const std::string& prefix, bool soft, b
     *found = matches(first);
     bool wantPhysicalLast = last != o.tag->descending();
     if (*found) {
-        if (!wantPhysicalLast) {
-            *recordNumber = first.recno;
-            return Status();
+        CdxCursor& c = wantPhysicalLast ? after : first;
+        if (wantPhysicalLast) {
+            if (r = tree.seek(high, 0xFFFFFFFFu, true, &after); !r.ok()) return r;
+            r = after.valid ? tree.prev(&after) : tree.last(&after);
+            if (!r.ok()) return r;
         }
-        if (r = tree.seek(high, 0xFFFFFFFFu, true, &after); !r.ok()) return r;
-        r = after.valid ? tree.prev(&after) : tree.last(&after);
+        *recordNumber = c.recno;
+        if (!visibleAt) return Status();
+        // Equal keys run on in the direction of the order (backwards from
+        // the last match): the first visible one is the record sought.
+        for (; matches(c); r = wantPhysicalLast ? tree.prev(&c) : tree.next(&c)) {
+            if (!r.ok()) return r;
+            bool visible = false;
+            if (r = visibleAt(c.recno, &visible); !r.ok()) return r;
+            if (visible) {
+                *recordNumber = c.recno;
+                return Status();
+            }
+        }
         if (!r.ok()) return r;
-        *recordNumber = after.recno;
+        *found = false;
         return Status();
     }
     *recordNumber = 0;
@@ -112,7 +125,7 @@ Status IndexSet::seekKey(const Order& o, const std::string& prefix, bool soft, b
 }
 
 Status IndexSet::seek(std::string_view key, int keyType, bool soft, bool last, bool exact,
-                      uint32_t* recordNumber, bool* found) {
+                      const Visibility& visibleAt, uint32_t* recordNumber, bool* found) {
     const Order* o;
     Status r = usable(&o);
     if (!r.ok()) return r;
@@ -142,7 +155,7 @@ Status IndexSet::seek(std::string_view key, int keyType, bool soft, bool last, b
         prefix = (o->tag->key && f.nullable ? "\x80" : "") + std::string(key);
         if (exact) prefix.resize(static_cast<size_t>(o->tag->tree->keyLength()), ' ');
     }
-    return seekKey(*o, prefix, soft, last, recordNumber, found);
+    return seekKey(*o, prefix, soft, last, visibleAt, recordNumber, found);
 }
 
 Status IndexSet::keyCountOf(int order, uint32_t* count) {

@@ -87,7 +87,7 @@ protected:
                   bool* found = nullptr) {
         uint32_t r = 0;
         bool f = false;
-        EXPECT_EQ(set_->seek(key, kKeyText, soft, last, false, &r, &f), kOk);
+        EXPECT_EQ(set_->seek(key, kKeyText, soft, last, false, nullptr, &r, &f), kOk);
         if (found) *found = f;
         return r;
     }
@@ -97,7 +97,7 @@ protected:
         std::memcpy(bytes.data(), &v, 8);
         uint32_t r = 0;
         bool f = false;
-        EXPECT_EQ(set_->seek(bytes, kKeyDouble, soft, false, false, &r, &f), kOk);
+        EXPECT_EQ(set_->seek(bytes, kKeyDouble, soft, false, false, nullptr, &r, &f), kOk);
         return r;
     }
 
@@ -187,7 +187,7 @@ TEST_F(IndexSetTest, SeekFindsFirstLastAndSoftPositions) {
     EXPECT_FALSE(found);
     EXPECT_EQ(seek("ZZ", true), 0u);
     uint32_t r = 0;
-    EXPECT_EQ(set_->seek("PE", kKeyText, false, false, true, &r, &found),
+    EXPECT_EQ(set_->seek("PE", kKeyText, false, false, true, nullptr, &r, &found),
               kOk);  // exact: "PE" + blanks
     EXPECT_FALSE(found);
     create("DESC", "UPPER(name)", "", false, true);
@@ -197,7 +197,7 @@ TEST_F(IndexSetTest, SeekFindsFirstLastAndSoftPositions) {
     create("QTY", "qty");
     EXPECT_EQ(seekNumber(10), 1u);
     EXPECT_EQ(seekNumber(11, true), 5u);
-    EXPECT_EQ(set_->seek("10", kKeyText, false, false, false, &r, &found), kTypeMismatch);
+    EXPECT_EQ(set_->seek("10", kKeyText, false, false, false, nullptr, &r, &found), kTypeMismatch);
     create("BORN", "born");
     EXPECT_EQ(seekNumber(runtime::julianFromYmd(1980, 6, 15)), 0u);
     EXPECT_EQ(seekNumber(runtime::julianFromYmd(1980, 6, 15), true), 4u);

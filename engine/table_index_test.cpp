@@ -86,6 +86,48 @@ TEST_F(TableIndexTest, TagFollowsAppendsWritesAndDeletes) {
     EXPECT_EQ(keys, 4u);
 }
 
+// With deleted records hidden, a seek passes over hidden records of the key
+// sought to a visible one of the same key, in either direction of the order
+// and from either end of the matches.
+TEST_F(TableIndexTest, SeekFindsAVisibleRecordBehindHiddenOnesOfTheSameKey) {
+    const std::pair<const char*, double> rows[] = {{"FIG", 1},  {"KIWI", 2}, {"KIWI", 3},
+                                                   {"KIWI", 4}, {"KIWI", 5}, {"LIME", 6}};
+    for (const auto& [name, qty] : rows) add(name, qty);
+    for (uint32_t deleted : {1u, 2u, 5u}) {
+        ASSERT_EQ(gotoRecord(h_, deleted), kOk);
+        ASSERT_EQ(deleteRecord(h_), kOk);
+    }
+    ASSERT_EQ(setDeleted(true), kOk);
+    auto seekQty = [&](const char* key, bool soft, bool last, bool* found) {
+        EXPECT_EQ(seek(h_, key, kKeyText, soft, last, found), kOk) << lastErrorString();
+        double qty = 0;
+        bool eof = false;
+        EXPECT_EQ(atEof(h_, &eof), kOk);
+        if (!eof) EXPECT_EQ(getDouble(h_, 2, &qty), kOk);
+        return qty;
+    };
+    for (int flags : {0, kIndexDescending}) {
+        SCOPED_TRACE(flags);
+        int order = 0;
+        ASSERT_EQ(createIndex(h_, "", flags ? "DNAME" : "NAME", "NAME", "", flags, nullptr, &order),
+                  kOk)
+            << lastErrorString();
+        bool found = false;
+        // KIWI is records 2 (hidden), 3, 4 and 5 (hidden); the descending
+        // order runs through equal keys backwards too.
+        EXPECT_EQ(seekQty("KIWI", false, false, &found), flags ? 4 : 3);
+        EXPECT_TRUE(found);
+        EXPECT_EQ(seekQty("KIWI", false, true, &found), flags ? 3 : 4);
+        EXPECT_TRUE(found);
+        // Every FIG is hidden: not found, and a soft seek lands on the next
+        // visible record in the order.
+        EXPECT_EQ(seekQty("FIG", false, false, &found), 0);
+        EXPECT_FALSE(found);
+        EXPECT_EQ(seekQty("FIG", true, false, &found), flags ? 0 : 3);
+        EXPECT_FALSE(found);
+    }
+}
+
 TEST_F(TableIndexTest, StructuralBagReopensAndNumericSeekWorks) {
     for (int i = 0; i < 500; ++i) add(("N" + std::to_string(i)).c_str(), (i * 37) % 500);
     int order = 0;

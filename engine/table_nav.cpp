@@ -180,7 +180,14 @@ Status Table::seek(std::string_view key, int keyType, bool soft, bool last, bool
     if (Status r = syncIndexes(); !r.ok()) return r;
     uint32_t recno = 0;
     bool hit = false;
-    if (Status r = indexes_->seek(key, keyType, soft, last, tableSettings().exact, &recno, &hit);
+    auto visibleAt = [this](uint32_t n, bool* isVisible) {
+        Status r = moveTo(n);
+        *isVisible = r.ok() && !eof_ && visible(rec_);
+        return r;
+    };
+    const bool hides = tableSettings().hideDeleted;
+    if (Status r = indexes_->seek(key, keyType, soft, last, tableSettings().exact,
+                                  hides ? IndexSet::Visibility(visibleAt) : nullptr, &recno, &hit);
         !r.ok())
         return r;
     if (Status r = moveTo(recno); !r.ok()) return r;
