@@ -5,6 +5,8 @@
 #include <cctype>
 #include <cstring>
 
+#include "engine/busy.h"
+
 namespace engine {
 
 namespace {
@@ -240,10 +242,13 @@ Status cdxFillTree(CdxTag& tag, std::string& keys, std::vector<uint32_t>& recnos
     size_t kl = static_cast<size_t>(tag.tree->keyLength()), n = recnos.size();
     const char* base = keys.data();
     std::vector<SortEntry> order(n);
-    for (size_t i = 0; i < n; ++i)
+    for (size_t i = 0; i < n; ++i) {
         order[i] = SortEntry{keyHead(base + i * kl, kl), static_cast<uint32_t>(i)};
+        busyStep();
+    }
     size_t rest = kl > 8 ? kl - 8 : 0;
     std::sort(order.begin(), order.end(), [&](const SortEntry& a, const SortEntry& b) {
+        busyStep();
         if (a.head != b.head) return a.head < b.head;
         if (rest != 0) {
             int c =
@@ -258,6 +263,7 @@ Status cdxFillTree(CdxTag& tag, std::string& keys, std::vector<uint32_t>& recnos
     sortedRecnos.reserve(n);
     bool unique = tag.unique();
     for (size_t i = 0; i < n; ++i) {
+        busyStep();
         const char* k = base + size_t(order[i].index) * kl;
         if (unique && i > 0 && std::memcmp(k, base + size_t(order[i - 1].index) * kl, kl) == 0)
             continue;

@@ -5,6 +5,8 @@
 #include <set>
 #include <vector>
 
+#include "engine/busy.h"
+
 namespace engine {
 
 namespace {
@@ -36,6 +38,7 @@ public:
             bool haveLast = false;
             for (size_t i = 0; i < level.size(); ++i) {
                 const Expect& e = level[i];
+                busyStep();
                 if (!used_.insert(e.offset).second)
                     return bad("page " + std::to_string(e.offset) + " used twice");
                 uint8_t page[kCdxPageSize];
@@ -101,6 +104,7 @@ Status checkFreeList(CdxFile& file, std::set<uint32_t>& used) {
             return Status(kCorruptIndex,
                           file.path() + ": free list broken at " + std::to_string(p));
         }
+        busyStep();
         uint8_t page[kCdxPageSize];
         Status r = file.readPage(p, page);
         if (!r.ok()) return r;

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "engine/busy.h"
 #include "engine/cdx_page.h"
 #include "engine/status.h"
 
@@ -181,6 +182,7 @@ Status CdxFile::writeOut(bool includeHeader) {
         while (j < order.size() && order[j] == order[j - 1] + kCdxPageSize &&
                (j - i) < kMaxRunPages)
             ++j;
+        busyStep();
         run.resize((j - i) * kCdxPageSize);
         for (size_t k = i; k < j; ++k)
             std::memcpy(run.data() + (k - i) * kCdxPageSize, pending_[order[k]].data(),

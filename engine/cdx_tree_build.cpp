@@ -6,11 +6,14 @@
 #include <algorithm>
 #include <unordered_set>
 
+#include "engine/busy.h"
+
 namespace engine {
 
 Status CdxTree::collectPages(uint32_t offset, int depth, std::vector<uint32_t>* pages) {
     if (depth >= kCdxMaxDepth)
         return corrupt("tree deeper than " + std::to_string(kCdxMaxDepth) + " levels");
+    busyStep();
     Cached* c;
     Status r = load(offset, &c);
     if (!r.ok()) return r;
@@ -31,8 +34,10 @@ Status CdxTree::releaseAll() {
     if (seen.size() != pages.size()) return corrupt("a node is reached twice in the tree");
     forgetRecent();
     cache_.clear();
-    for (uint32_t p : pages)
+    for (uint32_t p : pages) {
+        busyStep();
         if (r = file_->release(p); !r.ok()) return r;
+    }
     header_.root = 0;
     headerDirty_ = true;
     count_ = -1;
@@ -47,6 +52,7 @@ Status CdxTree::clear() {
 Status CdxTree::writeLevel(std::vector<CdxNode>& nodes, std::vector<uint32_t>* offsets) {
     offsets->resize(nodes.size());
     for (size_t i = 0; i < nodes.size(); ++i) {
+        busyStep();
         Status r = file_->allocate(&(*offsets)[i]);
         if (!r.ok()) return r;
     }
@@ -55,6 +61,7 @@ Status CdxTree::writeLevel(std::vector<CdxNode>& nodes, std::vector<uint32_t>* o
         nodes[i].left = i > 0 ? (*offsets)[i - 1] : kCdxNone;
         nodes[i].right = i + 1 < nodes.size() ? (*offsets)[i + 1] : kCdxNone;
         nodes[i].root = nodes.size() == 1;
+        busyStep();
         encodeCdxNode(nodes[i], keyLength(), pad_, page);
         Status r = file_->writePage((*offsets)[i], page);
         if (!r.ok()) return r;
@@ -72,6 +79,7 @@ Status CdxTree::build(const std::string& keys, const std::vector<uint32_t>& recn
     int tail = 0;
     uint32_t maxRec = 0;
     for (size_t i = 0; i < n; ++i) {
+        busyStep();
         std::string_view key(keys.data() + i * kl, kl);
         CdxNode* cur = &level.back();
         std::string_view prev =

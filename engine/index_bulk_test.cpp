@@ -9,6 +9,7 @@
 #include <random>
 #include <vector>
 
+#include "engine/busy.h"
 #include "engine/dbf_testutil.h"
 #include "engine/engine.h"
 #include "engine/table.h"
@@ -192,6 +193,47 @@ TEST_F(IndexBulkTest, ReadsAndChangesInTheMiddleOfARefillSeeEveryKey) {
     refill(path, true);
     refill(inserted, false);
     EXPECT_EQ(walkAll(path), walkAll(inserted));
+    EXPECT_EQ(checkIndexes(path), kOk) << lastErrorString();
+}
+
+// The long passes of one call (the tags built as a refilled table closes,
+// the index checked as it opens) let a busy hook run every few hundred steps.
+// The hook may read another table meanwhile, and it is never re-entered.
+TEST_F(IndexBulkTest, LongPassesInsideOneCallLetTheBusyHookRun) {
+    std::string path = makeIndexed("busy.dbf"), other = makeIndexed("other.dbf");
+    fill(other, true, randomRows(50, 9));
+    struct Watch {
+        Handle other = kInvalidHandle;
+        long calls = 0;
+        long nested = 0;
+        long otherRecords = 0;
+    } watch;
+    watch.other = test::openOrDie(other, kOpenShared | kOpenReadOnly);
+    auto hook = [](void* context) {
+        auto* w = static_cast<Watch*>(context);
+        ++w->calls;
+        for (unsigned i = 0; i <= kBusyStride; ++i) busyStep();  // would re-enter
+        ++w->nested;
+        uint32_t n = 0;
+        if (recordCount(w->other, &n) == kOk && goTop(w->other) == kOk) w->otherRecords = n;
+    };
+    Handle h = test::openOrDie(path);
+    setBusyHook(hook, &watch);
+    for (const Row& r : randomRows(20000, 10)) put(h, r);
+    const long beforeClose = watch.calls;
+    ASSERT_EQ(closeTable(h), kOk) << lastErrorString();
+    const long atClose = watch.calls - beforeClose;
+    h = test::openOrDie(path);
+    const long atOpen = watch.calls - beforeClose - atClose;
+    ASSERT_EQ(closeTable(h), kOk);
+    setBusyHook(nullptr, nullptr);
+    ASSERT_EQ(closeTable(watch.other), kOk);
+    // Four tags of 20,000 keys sorted, copied and written at close; every
+    // page of them checked at open.
+    EXPECT_GT(atClose, 4 * 20000 / long(kBusyStride));
+    EXPECT_GT(atOpen, 0);
+    EXPECT_EQ(watch.nested, watch.calls);
+    EXPECT_EQ(watch.otherRecords, 50);
     EXPECT_EQ(checkIndexes(path), kOk) << lastErrorString();
 }
 

@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <array>
+#include <exception>
 #include <memory>
 #include <optional>
 #include <string>
@@ -60,7 +61,15 @@ public:
     long pumpsDone() const { return pumpsDone_; }
     long pumpsSkipped() const { return pumpsSkipped_; }
 
+    // The storage engine's busy hook while the run goes on: long single
+    // calls (an index checked as its table opens, tags built as a table
+    // closes) pump too. An error raised by a message handler there is kept
+    // and raised again by the next pump outside the engine, so that no
+    // engine call is left half done by it.
+    static void busyPump(void* self);
+
 private:
+    std::exception_ptr heldError_;
     DWORD lastPump_ = 0;
     long pumpsDone_ = 0;
     long pumpsSkipped_ = 0;

@@ -2,6 +2,9 @@
 // as the dialog shows it.
 #include "updater/dialog_progress.h"
 
+#include <utility>
+
+#include "engine/busy.h"
 #include "resources/updater_ids.h"
 #include "runtime/alert.h"
 #include "runtime/frames.h"
@@ -152,6 +155,7 @@ void DialogProgress::showFrame(int frame) {
 }
 
 void DialogProgress::pump() {
+    if (heldError_) std::rethrow_exception(std::exchange(heldError_, nullptr));
     const DWORD now = GetTickCount();
     if (pumpsDone_ > 0 && now - lastPump_ < kPumpIntervalMs) {
         ++pumpsSkipped_;
@@ -160,6 +164,16 @@ void DialogProgress::pump() {
     lastPump_ = now;
     ++pumpsDone_;
     toolkit::SYSREFRESH();
+}
+
+void DialogProgress::busyPump(void* self) {
+    auto* p = static_cast<DialogProgress*>(self);
+    if (p->heldError_) return;
+    try {
+        p->pump();
+    } catch (...) {
+        p->heldError_ = std::current_exception();
+    }
 }
 
 void DialogProgress::companyStarted(std::string_view, std::string_view) {}
@@ -187,12 +201,7 @@ void MAINDIALOG(const std::optional<std::string>& cPath,
     frame.param("cPath", cPath).param("cVariant", cVariant);
     frame.here();
     const std::optional<std::string> root = prepareRun(cPath, cVariant);
-    if (!root) {
-        // The missing argument was reported and answered with "&Defecto":
-        // nothing ran, which must not end as a success.
-        noteStop();
-        return;
-    }
+    if (!root) return;  // reported; the exit code says nothing ran
     // The two marks live in the browse bitmap strip; the DELETEOBJECT calls
     // on them at the end release nothing.
     const toolkit::StripSlot pending = toolkit::XLOADBITMAP(nullptr, Value("BMPNOACT"));
@@ -219,8 +228,17 @@ void MAINDIALOG(const std::optional<std::string>& cPath,
         RedrawWindow(progress.dialog->hWnd, nullptr, nullptr,
                      RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
         progress.browse->Disable();
+        struct BusyPumps {
+            explicit BusyPumps(DialogProgress* p) {
+                engine::setBusyHook(&DialogProgress::busyPump, p);
+            }
+            ~BusyPumps() { engine::setBusyHook(nullptr, nullptr); }
+            BusyPumps(const BusyPumps&) = delete;
+            BusyPumps& operator=(const BusyPumps&) = delete;
+        } busyPumps(&progress);
         ACTUA(*root);
         tables::DBCLOSEALL();
+        progress.pump();  // raises an error a handler raised inside the engine
         progress.runDone(runState().exitCode, runState().problems);
         running = false;
         progress.dialog->End();
