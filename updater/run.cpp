@@ -128,6 +128,9 @@ std::optional<std::string> prepareRun(const std::optional<std::string>& cPath,
         def.args = runtime::Array{Value()};
         frame.here();
         runtime::launchError(runtime::makeError(def));
+        // Answered with "&Defecto": nothing ran, which must not end as a
+        // success.
+        noteStop();
         return std::nullopt;
     }
     std::string root = installRoot(*cPath);
