@@ -8,7 +8,6 @@
 // extensions added to names without one.
 #pragma once
 
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -47,10 +46,5 @@ uint32_t ADSKEYCOUNT(const runtime::Value& xOrder = {}, const runtime::Value& cB
 
 // Engine shutdown at program end: closes every work area first.
 void ADSSHUTDOWN();
-
-// The driver's trace log (default: standard error). A failed close writes
-// "adsCloseTable failed (<code>, <file>)".
-using TraceSink = std::function<void(std::string_view line)>;
-TraceSink setTraceSink(TraceSink sink);
 
 }  // namespace tables

@@ -20,11 +20,6 @@ namespace {
 
 int g_tableType = kAdsCdx;  // driver-wide default table type
 
-TraceSink& traceSink() {
-    static TraceSink sink = [](std::string_view line) { std::cerr << line << '\n'; };
-    return sink;
-}
-
 // Passes a runtime setting on to the engine when it changes. The engine
 // refuses only a value out of its range (an epoch outside 0..9999): an
 // argument error of the driver.
@@ -101,14 +96,10 @@ public:
 
 }  // namespace
 
+// The driver's trace log: standard error. A failed close writes
+// "adsCloseTable failed (<code>, <file>)".
 void traceLog(std::string_view line) {
-    if (traceSink()) traceSink()(line);
-}
-
-TraceSink setTraceSink(TraceSink sink) {
-    TraceSink previous = std::move(traceSink());
-    traceSink() = std::move(sink);
-    return previous;
+    std::cerr << line << '\n';
 }
 
 std::unique_ptr<Rdd> makeAdsRdd() {

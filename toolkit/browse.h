@@ -168,9 +168,6 @@ public:
     Value LostFocus(HWND hWndGetFocus) override;
     Value EraseBkGnd(HDC hDCErase) override;
 
-    // The scroll bar's position as the browse keeps it.
-    int scrollPos() const { return scrollPos_; }
-
 private:
     // Runs fn with the browse's work area current (nothing without one).
     template <class Fn>

@@ -346,6 +346,27 @@ void copyBrowsePart(LookValues& to, const LookValues& from) {
     to.colorBrw = keep.colorBrw;
 }
 
+namespace {
+
+// The browse's lines and colours as a new user starts with them and as a
+// restore brings them back; only the pane differs between the two.
+void setBrowseDefaults(LookValues& v) {
+    v.lineStyle = 5;
+    v.alterClr = true;
+    v.clrLine = 6842472;
+    v.clrForeHd = 0;
+    v.clrBackHd = 13292503;
+    v.clrText = 0;
+    v.clrTRow1 = v.clrTRow2 = 0;
+    v.clrPRow1 = 16777215;
+    v.clrPRow2 = 15396845;
+    v.hLine = 5;
+    v.clrTFocus = 16777215;
+    v.clrPFocus = 8750724;
+}
+
+}  // namespace
+
 LookValues firstTimeValues() {
     const SystemColours sys = systemColours();
     LookValues v;
@@ -359,21 +380,9 @@ LookValues firstTimeValues() {
     v.font = UserFont{startup::CFONTNAME(), static_cast<double>(startup::NFONTVSIZE()),
                       startup::NFONTHSIZE(), false, false};
     v.colorBrw = false;
-    v.lineStyle = 5;
     v.classLook = LCLASSIC();
-    v.clrLine = 6842472;
-    v.clrForeHd = 0;
-    v.clrBackHd = 13292503;
-    v.clrText = 0;
+    setBrowseDefaults(v);
     v.clrPane = 16777215;
-    v.clrTRow1 = 0;
-    v.clrPRow1 = 16777215;
-    v.clrTRow2 = 0;
-    v.clrPRow2 = 15396845;
-    v.alterClr = true;
-    v.hLine = 5;
-    v.clrTFocus = 16777215;
-    v.clrPFocus = 8750724;
     return v;
 }
 
@@ -426,19 +435,8 @@ void restoreDefaultValues(LookValues& v) {
     v.titulo = v.linea = v.sTotal = v.total = 1;
     v.clrTitulo = v.clrLinea = v.clrSTotal = v.clrTotal = 0;
     if (v.classLook) return;
-    v.lineStyle = 5;
-    v.alterClr = true;
-    v.clrLine = 6842472;
-    v.clrForeHd = 0;
-    v.clrBackHd = 13292503;
-    v.clrTFocus = 16777215;
-    v.clrPFocus = 8750724;
+    setBrowseDefaults(v);
     v.clrPane = 15396845;
-    v.clrText = 0;
-    v.clrPRow1 = 16777215;
-    v.clrPRow2 = 15396845;
-    v.clrTRow1 = v.clrTRow2 = 0;
-    v.hLine = 5;
     v.classLook = false;
 }
 

@@ -25,7 +25,6 @@ void reportProcedureFault(const std::string& what) noexcept;
 void deferTransfer(std::exception_ptr transfer) noexcept;
 // Throws the kept transfer, if any (the first one kept wins).
 void rethrowDeferred();
-bool transferPending();
 
 template <class Body>
 LRESULT guardProcedure(Body&& body) noexcept {

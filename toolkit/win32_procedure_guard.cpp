@@ -33,8 +33,4 @@ void rethrowDeferred() {
     std::rethrow_exception(transfer);
 }
 
-bool transferPending() {
-    return static_cast<bool>(pendingTransfer());
-}
-
 }  // namespace toolkit
