@@ -300,36 +300,41 @@ private:
 
 // In a folder in memory: what is measured is how often the run looks at
 // the window's messages, not how long the disk takes to make a closed table
-// durable (a single call that no pump can split). The passes look every 16
-// records; what no pump splits are single calls of the storage engine (the
-// open of the 200,000-row backup with its index, the close that writes the
-// refilled table's index), 100 to 120 ms each under Wine on a quiet machine
-// and several times that while other test programs share its processors.
-// The figure is printed; the limit only catches a pass that does not pump
-// at all, which keeps the window silent for seconds.
+// durable (a single call that no pump can split). The passes of the run look
+// every 16 records, and the long passes inside single calls of the storage
+// engine (the index of the 200,000-row backup checked as it opens, the
+// refilled table's tags sorted and written as it closes) step the engine's
+// busy hook, which pumps too. A run on a quiet machine answers within 20 to
+// 60 ms; a run may take up to three tries, because a machine busy with other
+// test programs can hold the window's thread back by itself.
 TEST_F(DialogRunTest, TheWindowKeepsAnsweringThroughACompanyOf200000Rows) {
-    TempFolder tmp("", testing::memoryFolder());
-    makeInstallation(tmp.path(), 1, 200000);
-    const auto t0 = Clock::now();
-    os::Process run = startUpdater(tmp.path(), false);
-    const HWND dialog = waitForWindow(run, nullptr);
-    ASSERT_NE(dialog, nullptr);
-    AnswerWatch watch(dialog);
-    // Escape and a close request do not hide the window while it works.
-    Sleep(300);
-    PostMessageA(dialog, WM_CHAR, VK_ESCAPE, 0);
-    PostMessageA(dialog, WM_CLOSE, 0, 0);
-    Sleep(500);
-    const bool stillShown = IsWindow(dialog) && IsWindowVisible(dialog);
-    const int code = exitCodeOf(run);
-    watch.stop();
-    const double seconds = std::chrono::duration<double>(Clock::now() - t0).count();
-    std::printf("run of 200,000 rows: %.1f s, %ld answers, longest %.1f ms\n", seconds,
-                watch.answers(), watch.longestMs());
-    EXPECT_TRUE(stillShown) << "Escape or a close request hid the window during the run";
-    EXPECT_EQ(code, 0);
-    EXPECT_GT(watch.answers(), 10);
-    EXPECT_LT(watch.longestMs(), 1000.0);
+    constexpr double kLongestAnswerMs = 100.0;
+    double best = 1e9;
+    for (int attempt = 1; attempt <= 3 && best >= kLongestAnswerMs; ++attempt) {
+        TempFolder tmp("", testing::memoryFolder());
+        makeInstallation(tmp.path(), 1, 200000);
+        const auto t0 = Clock::now();
+        os::Process run = startUpdater(tmp.path(), false);
+        const HWND dialog = waitForWindow(run, nullptr);
+        ASSERT_NE(dialog, nullptr);
+        AnswerWatch watch(dialog);
+        // Escape and a close request do not hide the window while it works.
+        Sleep(300);
+        PostMessageA(dialog, WM_CHAR, VK_ESCAPE, 0);
+        PostMessageA(dialog, WM_CLOSE, 0, 0);
+        Sleep(500);
+        const bool stillShown = IsWindow(dialog) && IsWindowVisible(dialog);
+        const int code = exitCodeOf(run);
+        watch.stop();
+        const double seconds = std::chrono::duration<double>(Clock::now() - t0).count();
+        std::printf("run %d of 200,000 rows: %.1f s, %ld answers, longest %.1f ms\n", attempt,
+                    seconds, watch.answers(), watch.longestMs());
+        EXPECT_TRUE(stillShown) << "Escape or a close request hid the window during the run";
+        EXPECT_EQ(code, 0);
+        EXPECT_GT(watch.answers(), 10);
+        best = std::min(best, watch.longestMs());
+    }
+    EXPECT_LT(best, kLongestAnswerMs);
 }
 
 }  // namespace
