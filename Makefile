@@ -1,7 +1,7 @@
-# make test  - installs what is missing, builds both configurations, runs every test
-#              natively and under Wine.
-# make test-sanitize - the native tests again, Debug (asserts on) under the
-#              address/undefined sanitizers.
+# make test  - installs what is missing, builds the three configurations, runs every test
+#              natively, under Wine, and natively again in Debug (asserts on) under the
+#              address and undefined-behaviour sanitizers.
+# make test-sanitize - only the last of these.
 # make demo  - builds, makes a fresh demo installation and runs the updater on it (console),
 #              then the Windows program with its progress dialog under Wine (screenshots).
 JOBS ?= $(shell nproc)
@@ -48,6 +48,8 @@ test: bootstrap
 	@status=0; \
 	 echo "== native tests =="; (cd $(LINUX) && ctest --output-on-failure -j $(JOBS)) || status=1; \
 	 echo "== Windows tests under Wine =="; (cd $(WINDOWS) && ctest --output-on-failure -j $(JOBS)) || status=1; \
+	 $(MAKE) --no-print-directory sanitize || status=1; \
+	 echo "== native tests, Debug with sanitizers =="; (cd $(SANITIZE) && ctest --output-on-failure -j $(JOBS)) || status=1; \
 	 exit $$status
 
 demo: linux windows

