@@ -62,6 +62,9 @@ ClientImage clientImage(HWND hWnd);
 // ImageMagick, once its paints reached the display. Does nothing without
 // SCREENSHOT_DIR. Returns the file written, or "".
 std::string saveScreenshot(HWND hWnd, const std::string& name);
+// Saves a client area read before (clientImage) the same way: the picture a
+// test checked, even when the window is gone by now.
+std::string saveImage(const ClientImage& image, const std::string& name);
 
 // A window's rectangle in the client coordinates of another.
 RECT rectIn(HWND hWnd, HWND hWndParent);

@@ -149,24 +149,15 @@ int ClientImage::count(RECT r, COLORREF colour) const {
     return n;
 }
 
-std::string saveScreenshot(HWND hWnd, const std::string& name) {
-    const char* dir = std::getenv("SCREENSHOT_DIR");
-    if (!dir || !*dir || !hWnd) return "";
-    RedrawWindow(hWnd, nullptr, nullptr,
-                 RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    pumpFor(300);  // let Wine hand the window's pixels to the X server
-    RECT r{};
-    GetWindowRect(hWnd, &r);
-    const std::string file = unixPath(dir) + "/" + name + ".png";
+namespace {
+
+// Runs an ImageMagick command that writes the picture `file` (a Unix path)
+// and waits until it is there. The command writes it under another name and
+// renames it when complete, so that its appearance tells that ImageMagick is
+// done: Wine gives no handle to wait on for a Unix program.
+std::string runImageMagick(const std::string& makePart, const std::string& file) {
     const std::string windowsFile = windowsPath(file);
-    DeleteFileA(windowsFile.c_str());
-    // The picture is written under another name and renamed when complete,
-    // so that its appearance tells that ImageMagick is done: Wine gives no
-    // handle to wait on for a Unix program.
-    std::string command = "/bin/sh -c \"/usr/bin/import -window root -crop " +
-                          std::to_string(r.right - r.left) + "x" +
-                          std::to_string(r.bottom - r.top) + "+" + std::to_string(r.left) + "+" +
-                          std::to_string(r.top) + " +repage " + file + ".part.png && mv " + file +
+    std::string command = "/bin/sh -c \"" + makePart + " " + file + ".part.png && mv " + file +
                           ".part.png " + file + "\"";
     STARTUPINFOA si{};
     si.cb = sizeof si;
@@ -183,6 +174,54 @@ std::string saveScreenshot(HWND hWnd, const std::string& name) {
         pumpFor(20);
     }
     return "";
+}
+
+std::string screenshotFile(const std::string& name) {
+    const char* dir = std::getenv("SCREENSHOT_DIR");
+    if (!dir || !*dir) return "";
+    const std::string file = unixPath(dir) + "/" + name + ".png";
+    DeleteFileA(windowsPath(file).c_str());
+    return file;
+}
+
+}  // namespace
+
+std::string saveScreenshot(HWND hWnd, const std::string& name) {
+    const std::string file = screenshotFile(name);
+    if (file.empty() || !hWnd) return "";
+    RedrawWindow(hWnd, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    pumpFor(300);  // let Wine hand the window's pixels to the X server
+    RECT r{};
+    GetWindowRect(hWnd, &r);
+    return runImageMagick("/usr/bin/import -window root -crop " + std::to_string(r.right - r.left) +
+                              "x" + std::to_string(r.bottom - r.top) + "+" +
+                              std::to_string(r.left) + "+" + std::to_string(r.top) + " +repage",
+                          file);
+}
+
+std::string saveImage(const ClientImage& image, const std::string& name) {
+    const std::string file = screenshotFile(name);
+    if (file.empty() || image.width <= 0 || image.height <= 0) return "";
+    // A plain PPM for ImageMagick to turn into the PNG.
+    const std::string ppm = file + ".ppm";
+    std::string bytes =
+        "P6\n" + std::to_string(image.width) + " " + std::to_string(image.height) + "\n255\n";
+    for (COLORREF c : image.pixels) {
+        bytes += static_cast<char>(GetRValue(c));
+        bytes += static_cast<char>(GetGValue(c));
+        bytes += static_cast<char>(GetBValue(c));
+    }
+    HANDLE h = CreateFileA(windowsPath(ppm).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return "";
+    DWORD written = 0;
+    const BOOL ok = WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(h);
+    if (!ok || written != bytes.size()) return "";
+    std::string out = runImageMagick("/usr/bin/convert " + ppm, file);
+    DeleteFileA(windowsPath(ppm).c_str());
+    return out;
 }
 
 RECT rectIn(HWND hWnd, HWND hWndParent) {
