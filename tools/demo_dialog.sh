@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Runs the Windows updater with its progress dialog under Wine on the display
 # it is started on (tools/demo.sh starts it inside xvfb-run) and takes a
-# screenshot of the screen every 0.4 s until the program ends, trimmed to the
-# dialog. Keeps them as dialog-NN.png in <outdir> and copies the first, the
-# middle and the last as dialog_start.png, dialog_middle.png, dialog_end.png.
+# screenshot of the screen every 0.1 s (plus the time a capture takes) until
+# the program ends, trimmed to the dialog. Keeps them as dialog-NN.png in
+# <outdir> and copies the first, the middle and the last as dialog_start.png,
+# dialog_middle.png, dialog_end.png.
 #   demo_dialog.sh <updater.exe> <installation path + 4 chars> <outdir>
 set -e
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -16,7 +17,7 @@ bash "$here/tools/wine-run.sh" "$program" "$path" FA &
 pid=$!
 n=0
 while kill -0 "$pid" 2>/dev/null; do
-  sleep 0.4
+  sleep 0.1
   shot=$(printf '%s/dialog-%02d.png' "$out" "$n")
   # An empty screen (before the dialog shows, after it closed) trims to
   # nothing useful: keep only pictures that show a window.
