@@ -103,6 +103,12 @@ Status cdxRecordKey(const Expression& key, const CdxKeyFormat& f, const RecordVi
         out->assign(static_cast<size_t>(f.length), '\0');
         return Status();
     }
+    if (f.type == 'C' && key.textInto(record, out)) {
+        // As cdxValueKey: cut or blank-padded to the key's body.
+        out->resize(static_cast<size_t>(f.length - (f.nullable ? 1 : 0)), ' ');
+        if (f.nullable) out->insert(out->begin(), '\x80');
+        return Status();
+    }
     ExprValue v;
     if (Status s = key.evaluate(record, &v); !s.ok()) {
         return Status(kBadExpression, "key " + key.source() + " of record " +
