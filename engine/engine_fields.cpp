@@ -189,8 +189,10 @@ Status copyFields(Handle to, Handle from, const std::vector<FieldPair>& pairs) {
     TABLE_OR_FAIL(to, t);
     Table* f = findTable(from);
     if (!f) return setError(kInvalidHandle, "invalid table handle " + std::to_string(from));
-    std::vector<std::pair<int, int>> zeroBased;
-    zeroBased.reserve(pairs.size());
+    // Kept between calls: a refill copies the same pairs record after record
+    // (the engine is used from one thread).
+    static std::vector<std::pair<int, int>> zeroBased;
+    zeroBased.clear();
     for (const FieldPair& p : pairs) zeroBased.emplace_back(p.to - 1, p.from - 1);
     return report(t->copyFields(*f, zeroBased));
 }

@@ -416,10 +416,9 @@ bool AdsArea::putValue(int field, const runtime::Value& value) {
 bool AdsArea::copyFieldsFrom(AreaDriver& from, const std::vector<std::pair<int, int>>& pairs) {
     auto* source = dynamic_cast<AdsArea*>(&from);
     if (!source || source->eof_ || eof_) return false;
-    std::vector<engine::FieldPair> fields;
-    fields.reserve(pairs.size());
-    for (const auto& [to, src] : pairs) fields.push_back(engine::FieldPair{to, src});
-    engine::Status r = engine::copyFields(handle_, source->handle_, fields);
+    copyPairs_.clear();
+    for (const auto& [to, src] : pairs) copyPairs_.push_back(engine::FieldPair{to, src});
+    engine::Status r = engine::copyFields(handle_, source->handle_, copyPairs_);
     if (r == engine::kTypeMismatch) {
         raiseDriverError(driverName_, runtime::gen::kDataType, 1020, fileName_, {}, r.message());
         return true;

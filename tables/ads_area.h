@@ -111,6 +111,7 @@ private:
     bool found_ = false;
     uint32_t cachedCount_ = 0;  // record count as last read
     std::vector<FieldInfo> fields_;
+    std::vector<engine::FieldPair> copyPairs_;  // copyFieldsFrom's pairs, kept between calls
 };
 
 // Shows the engine's last error text in a stop box under `title` (the
