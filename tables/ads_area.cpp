@@ -413,6 +413,13 @@ bool AdsArea::putValue(int field, const runtime::Value& value) {
     return writeValue(field, type, value);
 }
 
+bool AdsArea::storedBytes(int field, std::string_view* bytes) {
+    if (field < 1 || field > static_cast<int>(fields_.size())) return false;
+    bool null = false;
+    engine::Status r = engine::getStored(handle_, field, bytes, &null);
+    return r.ok() && !null;
+}
+
 bool AdsArea::copyFieldsFrom(AreaDriver& from, const std::vector<std::pair<int, int>>& pairs) {
     auto* source = dynamic_cast<AdsArea*>(&from);
     if (!source || source->eof_ || eof_) return false;

@@ -42,6 +42,7 @@ public:
     bool seek(const runtime::Value& key, bool soft, bool last) override;
 
     runtime::Value getValue(int field) override;
+    bool storedBytes(int field, std::string_view* bytes) override;
     bool putValue(int field, const runtime::Value& value) override;
     bool copyFieldsFrom(AreaDriver& from, const std::vector<std::pair<int, int>>& pairs) override;
 
