@@ -305,8 +305,14 @@ bool refill(const std::string& name, TableReport& t, const ErrorWatch& watch) {
     complete = complete && copier.layoutHolds();
     L340Marker marker;
     WalkProgress progress(backupAlias);
+    // The backup's area is looked up once, not by its alias per record.
+    const int backupArea = tables::areaOfAlias(backupAlias);
+    auto backupAtEnd = [backupArea] {
+        tables::AreaSwitch sw(backupArea);
+        return tables::EOF_();
+    };
     frame.here();
-    while (complete && !tables::inAlias(backupAlias, [] { return tables::EOF_(); })) {
+    while (complete && backupArea != 0 && !backupAtEnd()) {
         tables::DBAPPEND();
         if (tables::NETERR() || watch.errors() != 0 || !copier.copy()) {
             complete = false;
@@ -314,7 +320,10 @@ bool refill(const std::string& name, TableReport& t, const ErrorWatch& watch) {
         }
         if (marker.apply()) ++t.marked;
         progress.every(++t.copied);
-        tables::inAlias(backupAlias, [] { tables::DBSKIP(); });
+        {
+            tables::AreaSwitch sw(backupArea);
+            tables::DBSKIP();
+        }
         complete = watch.errors() == 0;
     }
     progress.end();
