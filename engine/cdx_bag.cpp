@@ -223,10 +223,12 @@ Status CdxBag::scan(RecordSource& records, const std::vector<CdxTag*>& tags,
 
 namespace {
 
-// A key to sort: its first eight bytes as a big-endian number (so that most
-// comparisons are one integer compare) and its position in the lists.
+// A key to sort: its first sixteen bytes as two big-endian numbers (so that
+// most comparisons are integer compares, even for keys that begin alike,
+// such as a date followed by a number) and its position in the lists.
 struct SortEntry {
     uint64_t head;
+    uint64_t next;
     uint32_t index;
 };
 
@@ -243,16 +245,18 @@ Status cdxFillTree(CdxTag& tag, std::string& keys, std::vector<uint32_t>& recnos
     const char* base = keys.data();
     std::vector<SortEntry> order(n);
     for (size_t i = 0; i < n; ++i) {
-        order[i] = SortEntry{keyHead(base + i * kl, kl), static_cast<uint32_t>(i)};
-        busyStep();
+        const char* k = base + i * kl;
+        order[i] = SortEntry{keyHead(k, kl), kl > 8 ? keyHead(k + 8, kl - 8) : 0,
+                             static_cast<uint32_t>(i)};
     }
-    size_t rest = kl > 8 ? kl - 8 : 0;
+    size_t rest = kl > 16 ? kl - 16 : 0;
     std::sort(order.begin(), order.end(), [&](const SortEntry& a, const SortEntry& b) {
         busyStep();
         if (a.head != b.head) return a.head < b.head;
+        if (a.next != b.next) return a.next < b.next;
         if (rest != 0) {
-            int c =
-                std::memcmp(base + size_t(a.index) * kl + 8, base + size_t(b.index) * kl + 8, rest);
+            int c = std::memcmp(base + size_t(a.index) * kl + 16, base + size_t(b.index) * kl + 16,
+                                rest);
             if (c != 0) return c < 0;
         }
         return a.index < b.index;

@@ -103,6 +103,33 @@ Status cdxRecordKey(const Expression& key, const CdxKeyFormat& f, const RecordVi
         out->assign(static_cast<size_t>(f.length), '\0');
         return Status();
     }
+    if (field >= 0 && f.type != 'C') {
+        // A bare field: its value as the evaluator reads it, without it.
+        ExprValue v;
+        switch (key.type()) {
+            case ExprType::Numeric:
+                v = ExprValue::ofNumber(record.number(field));
+                break;
+            case ExprType::Date:
+                v = ExprValue::ofDate(key.bareFieldType() == 'T' ? record.dateTime(field)
+                                                                 : record.julianDay(field));
+                break;
+            case ExprType::Logical:
+                v = ExprValue::ofLogical(record.logical(field));
+                break;
+            case ExprType::Character:
+                v = ExprValue::ofText(record.text(field));
+                break;
+        }
+        *out = cdxValueKey(f, v);
+        return Status();
+    }
+    if (f.type == 'C' && key.textInto(record, out)) {
+        // As cdxValueKey: cut or blank-padded to the key's body.
+        out->resize(static_cast<size_t>(f.length - (f.nullable ? 1 : 0)), ' ');
+        if (f.nullable) out->insert(out->begin(), '\x80');
+        return Status();
+    }
     ExprValue v;
     if (Status s = key.evaluate(record, &v); !s.ok()) {
         return Status(kBadExpression, "key " + key.source() + " of record " +

@@ -72,6 +72,7 @@ public:
     bool logical(int i) const override;
     double dateTime(int i) const override;
     bool isNull(int i) const override;
+    std::string_view stored(int i) const override { return raw(i); }
     bool deleted() const override { return bytes_[0] == '*'; }
     uint32_t recordNumber() const override { return recno_; }
 

@@ -108,6 +108,14 @@ Status getJulian(Handle table, int field, int32_t* julianDay);   // D, T; 0 when
 Status getMemoLength(Handle table, int field, uint32_t* length);
 Status getMemo(Handle table, int field, std::string* value);
 Status isNull(Handle table, int field, bool* null);
+// The bytes of `field` in the current record as stored (C N F D L: their
+// text; other types their binary form; a memo its block number), read
+// without conversion, and whether the field holds NULL. *bytes stays valid
+// until the next call that moves or changes the table's record.
+Status getStored(Handle table, int field, std::string_view* bytes, bool* null);
+// The number the stored text of an N or F field holds, as getDouble reads it
+// (0 for a blank or overflowed field).
+double storedNumber(std::string_view bytes);
 // D and T with the time of day (T: milliseconds since midnight; D: 0).
 Status getDateTime(Handle table, int field, int32_t* julianDay, int32_t* millis);
 // Y exactly: the value in ten-thousandths.

@@ -1,4 +1,6 @@
 // The public API's field reads and writes on the current record.
+#include <algorithm>
+
 #include "engine/dbf_field.h"
 #include "engine/engine.h"
 #include "engine/engine_state.h"
@@ -33,6 +35,21 @@ Status getString(Handle h, int field, std::string* value) {
     }
     *value = r.text(field - 1);
     return Status();
+}
+
+Status getStored(Handle h, int field, std::string_view* bytes, bool* null) {
+    TABLE_OR_FAIL(h, t);
+    if (!fieldOk(t, field)) return badField(field);
+    *bytes = t->record().raw(field - 1);
+    *null = t->record().isNull(field - 1);
+    return Status();
+}
+
+double storedNumber(std::string_view bytes) {
+    FieldDesc f;
+    f.type = 'N';
+    f.length = static_cast<uint16_t>(std::min<size_t>(bytes.size(), 0xFFFF));
+    return readNumber(reinterpret_cast<const uint8_t*>(bytes.data()), f);
 }
 
 Status getDouble(Handle h, int field, double* value) {
@@ -189,8 +206,10 @@ Status copyFields(Handle to, Handle from, const std::vector<FieldPair>& pairs) {
     TABLE_OR_FAIL(to, t);
     Table* f = findTable(from);
     if (!f) return setError(kInvalidHandle, "invalid table handle " + std::to_string(from));
-    std::vector<std::pair<int, int>> zeroBased;
-    zeroBased.reserve(pairs.size());
+    // Kept between calls: a refill copies the same pairs record after record
+    // (the engine is used from one thread).
+    static std::vector<std::pair<int, int>> zeroBased;
+    zeroBased.clear();
     for (const FieldPair& p : pairs) zeroBased.emplace_back(p.to - 1, p.from - 1);
     return report(t->copyFields(*f, zeroBased));
 }

@@ -42,7 +42,9 @@ bool tooLong(size_t n, std::string* error) {
     return true;
 }
 
-std::string numberText(double v, int width, int decimals) {
+}  // namespace
+
+std::string exprNumberText(double v, int width, int decimals) {
     if (width < 1) width = 10;
     if (decimals < 0) decimals = 0;
     if (decimals > 15) decimals = 15;
@@ -59,13 +61,15 @@ std::string numberText(double v, int width, int decimals) {
     return std::string(static_cast<size_t>(width) - s.size(), ' ') + s;
 }
 
+namespace {
+
 std::string asText(const ExprValue& v) {
     switch (v.type) {
         case ExprType::Character:
             return v.text;
         case ExprType::Numeric:
             return runtime::LTRIM(
-                numberText(v.number, 20, v.number == std::floor(v.number) ? 0 : 2));
+                exprNumberText(v.number, 20, v.number == std::floor(v.number) ? 0 : 2));
         case ExprType::Date:
             return dateToText(static_cast<int32_t>(v.number), exprSettings().dateFormat);
         case ExprType::Logical:
@@ -284,7 +288,7 @@ EVAL(evStr) {
     UNUSED_EVAL_ARGS;
     int width, decimals;
     strWidth(n, a, &width, &decimals);
-    *out = ExprValue::ofText(width == 0 ? "" : numberText(a[0].number, width, decimals));
+    *out = ExprValue::ofText(width == 0 ? "" : exprNumberText(a[0].number, width, decimals));
     return true;
 }
 
@@ -292,7 +296,7 @@ EVAL(evStrzero) {
     UNUSED_EVAL_ARGS;
     int width, decimals;
     strWidth(n, a, &width, &decimals);
-    std::string s = width == 0 ? "" : numberText(a[0].number, width, decimals);
+    std::string s = width == 0 ? "" : exprNumberText(a[0].number, width, decimals);
     bool negative = s.find('-') != std::string::npos;
     for (char& c : s)
         if (c == ' ' || c == '-') c = '0';

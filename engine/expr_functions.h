@@ -31,4 +31,8 @@ const FunctionDef* findFunction(std::string_view name);
 // Longest text any expression may produce; longer results are an error.
 constexpr size_t kMaxExprText = 65535;
 
+// STR() of `v`: right-aligned in `width` (10 when below 1, at most 255) with
+// `decimals` (0..15), no negative zero, stars when it does not fit.
+std::string exprNumberText(double v, int width, int decimals);
+
 }  // namespace engine

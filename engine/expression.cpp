@@ -6,6 +6,7 @@
 
 #include "engine/expr_functions.h"
 #include "engine/expr_parser.h"
+#include "engine/expr_plan.h"
 #include "engine/expr_text.h"
 #include "runtime/codepage.h"
 
@@ -165,9 +166,18 @@ Status Expression::compile(std::string_view source, const RecordView& schema,
     std::unique_ptr<Expression> e(new Expression());
     e->source_ = std::string(source);
     e->usesDeleted_ = mentionsDeleted(*root);
+    e->plan_ = ExprTextPlan::compile(*root);
     e->root_ = std::move(root);
     *out = std::move(e);
     return Status();
+}
+
+Expression::~Expression() = default;
+
+bool Expression::textInto(const RecordView& record, std::string* out) const {
+    if (!plan_) return false;
+    plan_->textOf(record, out);
+    return true;
 }
 
 Status Expression::evaluate(const RecordView& record, ExprValue* out) const {

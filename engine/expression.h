@@ -13,8 +13,12 @@
 
 namespace engine {
 
+class ExprTextPlan;
+
 class Expression {
 public:
+    ~Expression();
+
     // Compiles `source` against the fields of `schema` into *out. On failure
     // kBadExpression with a message naming the position; *out is untouched.
     static Status compile(std::string_view source, const RecordView& schema,
@@ -35,12 +39,18 @@ public:
     // kBadExpression, the message saying why, when a value has no result
     // (division by zero, a text longer than 64 KB).
     Status evaluate(const RecordView& record, ExprValue* out) const;
+    // The text of a character expression made of fields, UPPER(), DTOS(),
+    // STR() and constants joined by "+" (expr_plan.h), straight from the
+    // record and without the evaluator; false, *out untouched, for any other
+    // expression.
+    bool textInto(const RecordView& record, std::string* out) const;
 
 private:
     Expression() = default;
 
     std::string source_;
     std::unique_ptr<ExprNode> root_;
+    std::unique_ptr<ExprTextPlan> plan_;  // null unless textInto() applies
     bool usesDeleted_ = false;
 };
 

@@ -229,6 +229,8 @@ private:
     std::unique_ptr<Bulk> bulk_;        // keys kept aside while appending in bulk
     std::vector<const CdxBag*> stale_;  // bags that do not match the table
     std::string staleWhy_;
+    std::vector<std::string> appendKeys_;  // onAppend's keys, kept between appends
+    std::vector<char> appendIn_;
     const RecordView* schema_ = nullptr;  // the table's record view
     std::string structuralPath_;          // where the structural bag is (or would be)
     IndexOpenMode mode_;

@@ -20,7 +20,10 @@ constexpr char kOut = 0, kIn = 1, kSkip = 2, kUnknown = 3;
 
 Status IndexSet::noteKeys(const RecordView& record, std::vector<std::string>* keys,
                           std::vector<char>* in) {
-    keys->assign(orders_.size(), std::string());
+    // Cleared, not replaced: a caller that passes the same vectors for
+    // record after record keeps their memory.
+    keys->resize(orders_.size());
+    for (std::string& k : *keys) k.clear();
     in->assign(orders_.size(), kKeySkip);
     for (size_t i = 0; i < orders_.size(); ++i) {
         const Order& o = orders_[i];
@@ -93,8 +96,8 @@ Status IndexSet::moveKeys(const RecordView& record, const std::vector<std::strin
 }
 
 Status IndexSet::onAppend(const RecordView& record) {
-    std::vector<std::string> keys;
-    std::vector<char> in;
+    std::vector<std::string>& keys = appendKeys_;
+    std::vector<char>& in = appendIn_;
     Status r = noteKeys(record, &keys, &in);
     if (!r.ok()) return r;
     if (bulk_) return keepKeys(keys, in, record.recordNumber());

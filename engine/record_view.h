@@ -46,6 +46,13 @@ public:
         return false;
     }
 
+    // The bytes of field i as stored in the record, for views that hold
+    // them; empty otherwise (callers then use the typed reads above).
+    virtual std::string_view stored(int i) const {
+        (void)i;
+        return {};
+    }
+
     virtual bool deleted() const = 0;
     virtual uint32_t recordNumber() const = 0;
 };

@@ -27,13 +27,23 @@ TableSettings& tableSettings() {
     return settings;
 }
 
+namespace {
+
+uint64_t nextTableSerial() {
+    static uint64_t serial = 0;
+    return ++serial;
+}
+
+}  // namespace
+
 Table::Table(const OpenParams& p)
     : path_(p.path),
       shared_(p.shared),
       readOnly_(p.readOnly),
       indexes_(std::make_unique<IndexSet>()),
       rec_(&layout_, &memo_),
-      scan_(&layout_, &memo_) {}
+      scan_(&layout_, &memo_),
+      serial_(nextTableSerial()) {}
 
 // The owner (engine.cpp) closes tables and reports the failure; a table
 // destroyed otherwise (shutdown of a test) has nobody left to tell.
@@ -283,46 +293,6 @@ Status Table::keepAutoIncrementAbove(int field, int32_t value) {
         }
         unlockAppend(taken);
         return r;
-    }
-    return Status();
-}
-
-namespace {
-
-// Field types whose stored bytes mean the same in any table (V and Q carry
-// a length elsewhere in the record, I may move an autoincrement counter).
-bool copiesAsBytes(char type) {
-    return std::string_view("CNFDLMBYT").find(type) != std::string_view::npos;
-}
-
-}  // namespace
-
-Status Table::copyFields(Table& from, const std::vector<std::pair<int, int>>& pairs) {
-    for (auto [to, src] : pairs) {
-        if (to < 0 || to >= fieldCount() || src < 0 || src >= from.fieldCount())
-            return fail(kFieldNotFound, "no such field to copy");
-        const FieldDesc& t = rec_.user(to);
-        const FieldDesc& f = from.rec_.user(src);
-        if (t.type != f.type || t.length != f.length || t.decimals != f.decimals ||
-            !copiesAsBytes(t.type))
-            return fail(kTypeMismatch,
-                        "field " + t.name + " is not stored as " + from.path_ + "'s " + f.name);
-        if (!rec_.nullable(to) && from.rec_.nullable(src) && from.rec_.isNull(src))
-            return fail(kTypeMismatch, "field " + t.name + " cannot hold NULL");
-    }
-    if (from.eof_) return from.fail(kAtEof, "no current record (end of file)");
-    if (Status r = beginChange(); !r.ok()) return r;
-    std::string text;
-    for (auto [to, src] : pairs) {
-        const FieldDesc& t = rec_.user(to);
-        if (isMemoType(t.type)) {
-            if (Status r = from.memo(src, &text); !r.ok()) return r;
-            if (Status r = setText(to, text); !r.ok()) return r;
-        } else {
-            std::memcpy(rec_.data() + t.offset, from.rec_.data() + from.rec_.user(src).offset,
-                        t.length);
-        }
-        if (rec_.nullable(to)) rec_.setNull(to, from.rec_.nullable(src) && from.rec_.isNull(src));
     }
     return Status();
 }

@@ -25,6 +25,7 @@
 //   table      the bytes of every record the table could hold plus the header
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -162,6 +163,7 @@ private:
     Status compactMemos();
     Status forEachRecordChunk(const std::function<bool(uint8_t* records, uint32_t n)>& visit);
     Status movePointers(const std::map<uint32_t, uint32_t>& moves);
+    Status planCopy(const Table& from, const std::vector<std::pair<int, int>>& pairs);
 
     // Navigation helpers (table_nav.cpp).
     bool visible(const DbfRecord& r) const;
@@ -207,6 +209,17 @@ private:
     std::set<uint32_t> recordLocks_;  // record locks, OS-held unless covered by the table lock
     bool tableLocked_ = false;
     std::vector<std::pair<uint64_t, uint64_t>> tablePieces_;  // ranges held for the table lock
+    // The last field copy's plan (table_copy.cpp), kept while the same
+    // pairs are copied from the same table.
+    struct CopyPlan {
+        uint64_t fromSerial = 0;                     // the source table's serial_
+        std::vector<std::pair<int, int>> pairs;      // (to, from) as asked, 0-based
+        std::vector<std::array<uint32_t, 3>> runs;   // (to offset, from offset, bytes)
+        std::vector<std::pair<int, int>> memos;      // memo fields, copied as text
+        std::vector<std::pair<int, int>> nullables;  // pairs with a NULL flag on either side
+    };
+    CopyPlan copyPlan_;
+    uint64_t serial_;  // tells tables apart for the plan, even at one address
 };
 
 }  // namespace engine

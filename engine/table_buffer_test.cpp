@@ -123,5 +123,45 @@ TEST_F(TableBufferTest, CopyFieldsTakesStoredBytesAndRefusesFieldsStoredDifferen
     EXPECT_EQ(closeTable(dst), kOk);
 }
 
+// The checks of a copy are kept for the next record only while the pairs
+// and the source table stay the same: another source (even one opened in
+// the place of a closed one) or other pairs are checked afresh.
+TEST_F(TableBufferTest, CopyFieldsChecksAgainForAnotherSourceOrOtherPairs) {
+    std::string from = makeTable("from.dbf", 3);
+    std::string other = dir_.file("other.dbf");
+    ASSERT_EQ(createTable(other, "NAME,C,12,0;QTY,N,8,2;OK,L", kTypeCdx, 0), kOk);
+    std::string to = dir_.file("to.dbf");
+    ASSERT_EQ(createTable(to, "NAME,C,10,0;QTY,N,8,2;OK,L;NOTES,M", kTypeCdx, 0), kOk);
+    Handle dst = test::openOrDie(to);
+    Handle src = test::openOrDie(from);
+    for (uint32_t n = 1; n <= 3; ++n) {
+        ASSERT_EQ(gotoRecord(src, n), kOk);
+        ASSERT_EQ(append(dst), kOk);
+        ASSERT_EQ(copyFields(dst, src, {{1, 1}, {2, 2}, {3, 3}}), kOk) << lastErrorString();
+    }
+    ASSERT_EQ(closeTable(src), kOk);
+    Handle wrong = test::openOrDie(other);
+    ASSERT_EQ(append(wrong), kOk);
+    ASSERT_EQ(append(dst), kOk);
+    EXPECT_EQ(copyFields(dst, wrong, {{1, 1}, {2, 2}, {3, 3}}), kTypeMismatch);  // C(12) into C(10)
+    EXPECT_EQ(copyFields(dst, wrong, {{2, 2}, {3, 3}}), kOk) << lastErrorString();
+    EXPECT_EQ(copyFields(dst, wrong, {{2, 2}, {3, 1}}), kTypeMismatch);
+    ASSERT_EQ(closeTable(wrong), kOk);
+    ASSERT_EQ(closeTable(dst), kOk);
+    dst = test::openOrDie(to);
+    std::string s;
+    for (uint32_t n = 1; n <= 3; ++n) {
+        ASSERT_EQ(gotoRecord(dst, n), kOk);
+        ASSERT_EQ(getString(dst, 1, &s), kOk);
+        EXPECT_EQ(s, "R" + std::to_string(n) + std::string(9 - std::to_string(n).size(), ' '));
+        ASSERT_EQ(getString(dst, 2, &s), kOk);
+        EXPECT_EQ(s, "    " + std::to_string(n) + ".00");
+    }
+    ASSERT_EQ(gotoRecord(dst, 4), kOk);
+    ASSERT_EQ(getString(dst, 1, &s), kOk);
+    EXPECT_EQ(s, std::string(10, ' '));  // the refused copy wrote nothing
+    EXPECT_EQ(closeTable(dst), kOk);
+}
+
 }  // namespace
 }  // namespace engine

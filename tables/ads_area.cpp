@@ -413,13 +413,19 @@ bool AdsArea::putValue(int field, const runtime::Value& value) {
     return writeValue(field, type, value);
 }
 
+bool AdsArea::storedBytes(int field, std::string_view* bytes) {
+    if (field < 1 || field > static_cast<int>(fields_.size())) return false;
+    bool null = false;
+    engine::Status r = engine::getStored(handle_, field, bytes, &null);
+    return r.ok() && !null;
+}
+
 bool AdsArea::copyFieldsFrom(AreaDriver& from, const std::vector<std::pair<int, int>>& pairs) {
     auto* source = dynamic_cast<AdsArea*>(&from);
     if (!source || source->eof_ || eof_) return false;
-    std::vector<engine::FieldPair> fields;
-    fields.reserve(pairs.size());
-    for (const auto& [to, src] : pairs) fields.push_back(engine::FieldPair{to, src});
-    engine::Status r = engine::copyFields(handle_, source->handle_, fields);
+    copyPairs_.clear();
+    for (const auto& [to, src] : pairs) copyPairs_.push_back(engine::FieldPair{to, src});
+    engine::Status r = engine::copyFields(handle_, source->handle_, copyPairs_);
     if (r == engine::kTypeMismatch) {
         raiseDriverError(driverName_, runtime::gen::kDataType, 1020, fileName_, {}, r.message());
         return true;

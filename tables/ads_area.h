@@ -42,6 +42,7 @@ public:
     bool seek(const runtime::Value& key, bool soft, bool last) override;
 
     runtime::Value getValue(int field) override;
+    bool storedBytes(int field, std::string_view* bytes) override;
     bool putValue(int field, const runtime::Value& value) override;
     bool copyFieldsFrom(AreaDriver& from, const std::vector<std::pair<int, int>>& pairs) override;
 
@@ -111,6 +112,7 @@ private:
     bool found_ = false;
     uint32_t cachedCount_ = 0;  // record count as last read
     std::vector<FieldInfo> fields_;
+    std::vector<engine::FieldPair> copyPairs_;  // copyFieldsFrom's pairs, kept between calls
 };
 
 // Shows the engine's last error text in a stop box under `title` (the

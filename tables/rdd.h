@@ -90,6 +90,15 @@ public:
     // wrong type and writes nothing then; returns whether it wrote.
     virtual runtime::Value getValue(int field) = 0;
     virtual bool putValue(int field, const runtime::Value& value) = 0;
+    // The bytes of `field` (1-based) in the current record as the table
+    // stores them, without conversion, for a pass that reads many records;
+    // valid until the area moves or changes. False when the driver does not
+    // keep records as bytes, or the field holds NULL: read its value then.
+    virtual bool storedBytes(int field, std::string_view* bytes) {
+        (void)field;
+        (void)bytes;
+        return false;
+    }
     // Copies fields of `from`'s current record into this one's as stored:
     // `pairs` of (this field, from's field), 1-based, each pair of the same
     // type, length and decimals. False, with nothing written, when this

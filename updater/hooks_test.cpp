@@ -20,6 +20,7 @@
 #include "tables/maintenance.h"
 #include "tables/rdd.h"
 #include "tables/workarea.h"
+#include "updater/area_folder_testutil.h"
 #include "updater/recording_progress_testutil.h"
 #include "updater/run_state.h"
 
@@ -106,20 +107,9 @@ TEST(ProductHookTest, InstalledHooksReachTheLayersBelow) {
 }
 
 // Two tables in a temporary folder, opened in two work areas.
-class RecCopyTest : public ::testing::Test {
+class RecCopyTest : public testing::AreaFolderTest {
 protected:
-    void SetUp() override {
-        dir_ = std::filesystem::temp_directory_path() /
-               ("hooks_reccopy_" + std::to_string(os::processId()));
-        std::filesystem::create_directories(dir_);
-        tables::RDDREGISTER("ADS", tables::kRddTable);
-        tables::RDDSETDEFAULT("ADS");
-    }
-    void TearDown() override {
-        tables::DBCLOSEALL();
-        std::error_code ec;
-        std::filesystem::remove_all(dir_, ec);
-    }
+    RecCopyTest() : AreaFolderTest("hooks_reccopy") {}
     // Creates and opens a table with the given fields, appending one record.
     void openWith(const std::string& alias, const std::vector<tables::FieldInfo>& fields,
                   const std::vector<Value>& record) {
@@ -131,7 +121,6 @@ protected:
         for (size_t i = 0; i < record.size(); ++i)
             tables::FIELDPUT(static_cast<int>(i + 1), record[i]);
     }
-    std::filesystem::path dir_;
 };
 
 const std::vector<tables::FieldInfo> kLayout = {

@@ -1,6 +1,9 @@
 // TABLAS: journals, refills, TDiaNic and the clean-up pass.
 #include "updater/record_steps.h"
 
+#include <cstring>
+
+#include "engine/engine.h"
 #include "os/fs.h"
 #include "runtime/codepage.h"
 #include "runtime/frames.h"
@@ -72,24 +75,48 @@ private:
     long total_;
 };
 
-// The current record of the current area as the rule reads it. A field the
-// table lacks is read by name, which raises the runtime's error for it.
+// The current record of the current area as the rule reads it: text and
+// number fields straight from the record's stored bytes when the driver
+// keeps them, any other field (and a NULL) as its value. A field the table
+// lacks is read by name, which raises the runtime's error for it.
 class AreaRow : public L340Row {
 public:
-    AreaRow(int l340, const int* pos) : l340_(l340), pos_(pos) {}
+    AreaRow(int l340, const int* pos, const char* types)
+        : area_(tables::currentTable()), l340_(l340), pos_(pos), types_(types) {}
     bool hasL340() override { return l340_ != 0; }
-    std::string contra() override { return get(0, "CONTRA").textOr(); }
-    double factura() override { return get(1, "FACTURA").numOr(); }
-    double nfactick() override { return get(2, "NFACTICK").numOr(); }
-    bool documentoEmpty() override { return runtime::EMPTY(get(3, "DOCUMENTO")); }
-    std::string serie() override { return get(4, "SERIE").textOr(); }
+    std::string contra() override {
+        std::string_view b;
+        return stored(0, "C", &b) ? std::string(b) : get(0, "CONTRA").textOr();
+    }
+    double factura() override { return number(1, "FACTURA"); }
+    double nfactick() override { return number(2, "NFACTICK"); }
+    bool documentoEmpty() override {
+        std::string_view b;
+        if (stored(3, "C", &b)) return runtime::emptyText(b);
+        if (stored(3, "NF", &b)) return engine::storedNumber(b) == 0;
+        return runtime::EMPTY(get(3, "DOCUMENTO"));
+    }
+    std::string serie() override {
+        std::string_view b;
+        return stored(4, "C", &b) ? std::string(b) : get(4, "SERIE").textOr();
+    }
 
 private:
+    bool stored(int i, const char* types, std::string_view* bytes) const {
+        return pos_[i] && area_ && types_[i] != 0 && std::strchr(types, types_[i]) &&
+               area_->storedBytes(pos_[i], bytes);
+    }
+    double number(int i, const char* name) const {
+        std::string_view b;
+        return stored(i, "NF", &b) ? engine::storedNumber(b) : get(i, name).numOr();
+    }
     Value get(int i, const char* name) const {
         return pos_[i] ? tables::FIELDGET(pos_[i]) : tables::fieldValue(name);
     }
+    tables::AreaDriver* area_;
     int l340_;
     const int* pos_;
+    const char* types_;  // type letter of each field read, 0 when absent
 };
 
 bool openArea(const std::string& file, const char* alias) {
@@ -278,8 +305,14 @@ bool refill(const std::string& name, TableReport& t, const ErrorWatch& watch) {
     complete = complete && copier.layoutHolds();
     L340Marker marker;
     WalkProgress progress(backupAlias);
+    // The backup's area is looked up once, not by its alias per record.
+    const int backupArea = tables::areaOfAlias(backupAlias);
+    auto backupAtEnd = [backupArea] {
+        tables::AreaSwitch sw(backupArea);
+        return tables::EOF_();
+    };
     frame.here();
-    while (complete && !tables::inAlias(backupAlias, [] { return tables::EOF_(); })) {
+    while (complete && backupArea != 0 && !backupAtEnd()) {
         tables::DBAPPEND();
         if (tables::NETERR() || watch.errors() != 0 || !copier.copy()) {
             complete = false;
@@ -287,7 +320,10 @@ bool refill(const std::string& name, TableReport& t, const ErrorWatch& watch) {
         }
         if (marker.apply()) ++t.marked;
         progress.every(++t.copied);
-        tables::inAlias(backupAlias, [] { tables::DBSKIP(); });
+        {
+            tables::AreaSwitch sw(backupArea);
+            tables::DBSKIP();
+        }
         complete = watch.errors() == 0;
     }
     progress.end();
@@ -436,11 +472,17 @@ L340Marker::L340Marker()
       factura_(tables::FIELDPOS("FACTURA")),
       nfactick_(tables::FIELDPOS("NFACTICK")),
       documento_(tables::FIELDPOS("DOCUMENTO")),
-      serie_(tables::FIELDPOS("SERIE")) {}
+      serie_(tables::FIELDPOS("SERIE")) {
+    const int pos[] = {contra_, factura_, nfactick_, documento_, serie_};
+    const tables::AreaDriver* area = tables::currentTable();
+    for (size_t i = 0; i < 5; ++i)
+        if (area && pos[i] > 0 && pos[i] <= static_cast<int>(area->fields().size()))
+            types_[i] = area->fields()[static_cast<size_t>(pos[i] - 1)].type;
+}
 
 bool L340Marker::apply() {
     const int pos[] = {contra_, factura_, nfactick_, documento_, serie_};
-    AreaRow row(l340_, pos);
+    AreaRow row(l340_, pos, types_);
     if (!L340Holds(row)) return false;
     tables::FIELDPUT(l340_, Value(true));
     return true;

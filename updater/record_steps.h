@@ -28,6 +28,7 @@ public:
 
 private:
     int l340_, contra_, factura_, nfactick_, documento_, serie_;
+    char types_[6] = {};  // type letters of CONTRA ... SERIE (0: no such field)
 };
 
 }  // namespace updater
