@@ -3,7 +3,9 @@
 // ads_area_orders.cpp.
 #include "tables/ads_area.h"
 
+#include <algorithm>
 #include <cstring>
+#include <typeinfo>
 
 #include "os/path_parts.h"
 #include "runtime/alert.h"
@@ -421,10 +423,22 @@ bool AdsArea::storedBytes(int field, std::string_view* bytes) {
 }
 
 bool AdsArea::copyFieldsFrom(AreaDriver& from, const std::vector<std::pair<int, int>>& pairs) {
-    auto* source = dynamic_cast<AdsArea*>(&from);
+    // The exact type is tested first: it costs less than the cast, which
+    // a refill would otherwise pay for every record.
+    auto* source = typeid(from) == typeid(AdsArea) ? static_cast<AdsArea*>(&from)
+                                                   : dynamic_cast<AdsArea*>(&from);
     if (!source || source->eof_ || eof_) return false;
-    copyPairs_.clear();
-    for (const auto& [to, src] : pairs) copyPairs_.push_back(engine::FieldPair{to, src});
+    // A refill hands the same pairs for every record: they are converted
+    // again only when they change.
+    bool same = copyPairs_.size() == pairs.size() &&
+                std::equal(pairs.begin(), pairs.end(), copyPairs_.begin(),
+                           [](const std::pair<int, int>& p, const engine::FieldPair& f) {
+                               return p.first == f.to && p.second == f.from;
+                           });
+    if (!same) {
+        copyPairs_.clear();
+        for (const auto& [to, src] : pairs) copyPairs_.push_back(engine::FieldPair{to, src});
+    }
     engine::Status r = engine::copyFields(handle_, source->handle_, copyPairs_);
     if (r == engine::kTypeMismatch) {
         raiseDriverError(driverName_, runtime::gen::kDataType, 1020, fileName_, {}, r.message());

@@ -47,6 +47,8 @@ bool stepBack(AreaDriver* t) {
 
 // The child areas follow the current area's record.
 void syncRelations(AreaDriver* parent) {
+    // Most areas have no relations: nothing to copy then.
+    if (currentExtras().relations.empty()) return;
     std::vector<Relation> relations = currentExtras().relations;
     for (const Relation& r : relations) {
         AreaDriver* child = tableInArea(r.childArea);

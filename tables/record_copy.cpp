@@ -35,6 +35,7 @@ PositionCopy::PositionCopy(std::string_view fromAlias) {
 
 std::vector<runtime::Value> PositionCopy::readValues() const {
     std::vector<runtime::Value> values;
+    if (byValue_.empty()) return values;  // all fields go as bytes
     AreaSwitch sw(fromArea_);
     values.reserve(byValue_.size());
     for (size_t i : byValue_) values.push_back(FIELDGET(static_cast<int>(i) + 1));

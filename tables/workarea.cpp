@@ -27,9 +27,14 @@ struct Areas {
     int current = 1;
 };
 
-Areas& areas() {
-    static Areas a;
-    return a;
+// At namespace scope rather than a function's static: the table commands look
+// the current area up several times per record, and a function-local static
+// would test its guard on every one of those lookups. Nothing reaches the
+// work areas before main() starts.
+Areas gAreas;
+
+inline Areas& areas() {
+    return gAreas;
 }
 
 int lowestFreeArea() {
