@@ -154,14 +154,18 @@ std::map<std::string, TableDump> snapshot(const std::string& root) {
     return all;
 }
 
-std::map<std::string, std::string> fileBytes(const std::string& root) {
+std::map<std::string, std::string> fileBytes(const std::string& root, bool tableDates) {
     std::map<std::string, std::string> all;
     for (const auto& e : fs::recursive_directory_iterator(root)) {
         if (!e.is_regular_file()) continue;
         std::ifstream in(e.path(), std::ios::binary);
         std::ostringstream bytes;
         bytes << in.rdbuf();
-        all[lower(fs::relative(e.path(), root).generic_string())] = bytes.str();
+        std::string content = bytes.str();
+        const std::string name = lower(fs::relative(e.path(), root).generic_string());
+        if (!tableDates && name.ends_with(".dbf") && content.size() >= 4)
+            content.replace(1, 3, 3, '\0');
+        all[name] = content;
     }
     return all;
 }

@@ -192,7 +192,7 @@ TEST_F(DialogRunTest, MigratesLikeTheConsoleWhileTheDialogShowsHowFarItIs) {
     EXPECT_EQ(exitCodeOf(run), 0);
     os::Process reference = startUpdater(console.path(), true);
     EXPECT_EQ(exitCodeOf(reference), 0);
-    EXPECT_TRUE(testing::fileBytes(gui.path()) == testing::fileBytes(console.path()))
+    EXPECT_TRUE(testing::fileBytes(gui.path(), false) == testing::fileBytes(console.path(), false))
         << "the dialog's run left other files than the console's";
 
     ASSERT_GE(shots.size(), 3u) << "the run was too short to watch";
