@@ -1,35 +1,35 @@
 #include "engine/busy.h"
 
 namespace engine {
+
+namespace busy_detail {
+
+BusyHook hook = nullptr;
+unsigned steps = 0;
+
 namespace {
 
-struct BusyState {
-    BusyHook hook = nullptr;
-    void* context = nullptr;
-    unsigned steps = 0;
-    bool inHook = false;
-};
-
-thread_local BusyState busyState;
+void* context = nullptr;
+bool inHook = false;
 
 }  // namespace
 
-void setBusyHook(BusyHook hook, void* context) {
-    busyState.hook = hook;
-    busyState.context = context;
-    busyState.steps = 0;
+void callHook() {
+    steps = 0;
+    if (inHook) return;
+    struct InHook {
+        InHook() { inHook = true; }
+        ~InHook() { inHook = false; }
+    } guard;
+    hook(context);
 }
 
-void busyStep() {
-    BusyState& s = busyState;
-    if (s.hook == nullptr || s.inHook || ++s.steps < kBusyStride) return;
-    s.steps = 0;
-    struct InHook {
-        bool& flag;
-        explicit InHook(bool& f) : flag(f) { flag = true; }
-        ~InHook() { flag = false; }
-    } guard(s.inHook);
-    s.hook(s.context);
+}  // namespace busy_detail
+
+void setBusyHook(BusyHook hook, void* context) {
+    busy_detail::hook = hook;
+    busy_detail::context = context;
+    busy_detail::steps = 0;
 }
 
 }  // namespace engine
