@@ -206,18 +206,9 @@ Status copyFields(Handle to, Handle from, const std::vector<FieldPair>& pairs) {
     TABLE_OR_FAIL(to, t);
     Table* f = findTable(from);
     if (!f) return setError(kInvalidHandle, "invalid table handle " + std::to_string(from));
-    // Kept between calls: a refill copies the same pairs record after record
-    // (the engine is used from one thread).
-    static std::vector<std::pair<int, int>> zeroBased;
-    bool same = zeroBased.size() == pairs.size() &&
-                std::equal(pairs.begin(), pairs.end(), zeroBased.begin(),
-                           [](const FieldPair& p, const std::pair<int, int>& z) {
-                               return z.first == p.to - 1 && z.second == p.from - 1;
-                           });
-    if (!same) {
-        zeroBased.clear();
-        for (const FieldPair& p : pairs) zeroBased.emplace_back(p.to - 1, p.from - 1);
-    }
+    std::vector<std::pair<int, int>> zeroBased;
+    zeroBased.reserve(pairs.size());
+    for (const FieldPair& p : pairs) zeroBased.emplace_back(p.to - 1, p.from - 1);
     return report(t->copyFields(*f, zeroBased));
 }
 

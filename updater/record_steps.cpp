@@ -307,12 +307,13 @@ bool refill(const std::string& name, TableReport& t, const ErrorWatch& watch) {
     WalkProgress progress(backupAlias);
     // The backup's area is looked up once, not by its alias per record.
     const int backupArea = tables::areaOfAlias(backupAlias);
+    complete = complete && backupArea != 0;
     auto backupAtEnd = [backupArea] {
         tables::AreaSwitch sw(backupArea);
         return tables::EOF_();
     };
     frame.here();
-    while (complete && backupArea != 0 && !backupAtEnd()) {
+    while (complete && !backupAtEnd()) {
         tables::DBAPPEND();
         if (tables::NETERR() || watch.errors() != 0 || !copier.copy()) {
             complete = false;
