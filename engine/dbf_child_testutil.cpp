@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include "engine/dbf_testutil.h"
 #include "engine/engine.h"
 #include "os/clock.h"
@@ -57,8 +60,12 @@ int roleAppend(const std::vector<std::string>& a) {
     int n = std::stoi(a[2]);
     for (int i = 0; i < n; ++i) {
         Status r = append(h);
-        for (int tries = 0; r == kLocked && tries < 40; ++tries)
-            r = append(h);  // the other appends
+        // The other process appends: try again for up to about 5 s, since a
+        // loaded machine can keep it descheduled while it holds the lock.
+        for (int tries = 0; r == kLocked && tries < 5000; ++tries) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            r = append(h);
+        }
         uint32_t recno = 0;
         EXPECT_EQ(recordNumber(h, &recno), kOk);
         if (r != kOk || lockRecord(h, recno) != kOk) return 2;

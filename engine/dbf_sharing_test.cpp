@@ -2,7 +2,9 @@
 // and the append lock are honoured by another process running the engine.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <set>
+#include <thread>
 #include <vector>
 
 #include "engine/dbf_child_testutil.h"
@@ -144,7 +146,11 @@ TEST_F(SharingTest, ConcurrentAppendsLoseNoRecord) {
     os::Process child = test::startEngineChild({"append", path_, "300", "child"});
     for (int i = 0; i < 300; ++i) {
         Status r = append(h);
-        for (int tries = 0; r == kLocked && tries < 40; ++tries) r = append(h);
+        // See the child's loop: the other process may hold the lock a while.
+        for (int tries = 0; r == kLocked && tries < 5000; ++tries) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            r = append(h);
+        }
         ASSERT_EQ(r, kOk) << test::lastErrorString();
         uint32_t recno = 0;
         EXPECT_EQ(recordNumber(h, &recno), kOk);
