@@ -151,6 +151,31 @@ struct FieldPair {
 // record. Otherwise as the writes above.
 Status copyFields(Handle to, Handle from, const std::vector<FieldPair>& pairs);
 
+// The record appendCopies has just made, shown to its caller before the next
+// one: the fields as stored, and logical fields to set on it.
+class CopiedRecord {
+public:
+    // The bytes of `field` (1-based) as stored; false for a field out of
+    // range or one holding NULL.
+    virtual bool stored(int field, std::string_view* bytes) const = 0;
+    virtual Status setLogical(int field, bool value) = 0;
+
+protected:
+    ~CopiedRecord() = default;
+};
+using CopyVisit = std::function<Status(CopiedRecord&)>;
+
+// Appends to `to` a copy of each record of `from` from its current one on,
+// as a skip forward walks them (its order, the DELETED setting), at most
+// `limit` of them: the `pairs` as copyFields copies them, every other field
+// blank; `visit`, when given, sees each new record once its fields are in.
+// `from` moves past the last record copied (to its end once all are);
+// `to` stands on the last new record. `*copied` counts the records made
+// whole, also when the call fails part way (the record being made then may
+// stay appended, not whole). kAtEof when `from` is already at its end.
+Status appendCopies(Handle to, Handle from, const std::vector<FieldPair>& pairs, uint32_t limit,
+                    const CopyVisit& visit, uint32_t* copied);
+
 // ---- Records ----------------------------------------------------------------
 
 // Appends a blank record and makes it current. Shared: takes the append lock

@@ -202,14 +202,31 @@ Status setDate(Handle h, int field, std::string_view yyyymmdd) {
     return setJulian(h, field, j);
 }
 
+namespace {
+
+std::vector<std::pair<int, int>> zeroBased(const std::vector<FieldPair>& pairs) {
+    std::vector<std::pair<int, int>> pairs0;
+    pairs0.reserve(pairs.size());
+    for (const FieldPair& p : pairs) pairs0.emplace_back(p.to - 1, p.from - 1);
+    return pairs0;
+}
+
+}  // namespace
+
 Status copyFields(Handle to, Handle from, const std::vector<FieldPair>& pairs) {
     TABLE_OR_FAIL(to, t);
     Table* f = findTable(from);
     if (!f) return setError(kInvalidHandle, "invalid table handle " + std::to_string(from));
-    std::vector<std::pair<int, int>> zeroBased;
-    zeroBased.reserve(pairs.size());
-    for (const FieldPair& p : pairs) zeroBased.emplace_back(p.to - 1, p.from - 1);
-    return report(t->copyFields(*f, zeroBased));
+    return report(t->copyFields(*f, zeroBased(pairs)));
+}
+
+Status appendCopies(Handle to, Handle from, const std::vector<FieldPair>& pairs, uint32_t limit,
+                    const CopyVisit& visit, uint32_t* copied) {
+    *copied = 0;
+    TABLE_OR_FAIL(to, t);
+    Table* f = findTable(from);
+    if (!f) return setError(kInvalidHandle, "invalid table handle " + std::to_string(from));
+    return report(t->appendCopies(*f, zeroBased(pairs), limit, visit, copied));
 }
 
 }  // namespace engine

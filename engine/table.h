@@ -36,6 +36,7 @@
 #include <vector>
 
 #include "engine/dbf_record.h"
+#include "engine/engine.h"
 #include "engine/fpt_file.h"
 #include "engine/index_set.h"
 #include "engine/status.h"
@@ -103,6 +104,10 @@ public:
     // Copies fields of `from`'s current record as stored (see engine.h
     // copyFields); field numbers 0-based.
     Status copyFields(Table& from, const std::vector<std::pair<int, int>>& pairs);
+    // Appends copies of `from`'s records from its current one on (see
+    // engine.h appendCopies); field numbers 0-based.
+    Status appendCopies(Table& from, const std::vector<std::pair<int, int>>& pairs, uint32_t limit,
+                        const std::function<Status(CopiedRecord&)>& visit, uint32_t* copied);
 
     Status append();
     Status setDeleted(bool deleted);
@@ -164,6 +169,7 @@ private:
     Status forEachRecordChunk(const std::function<bool(uint8_t* records, uint32_t n)>& visit);
     Status movePointers(const std::map<uint32_t, uint32_t>& moves);
     Status planCopy(const Table& from, const std::vector<std::pair<int, int>>& pairs);
+    Status keepCopyPlan(const Table& from, const std::vector<std::pair<int, int>>& pairs);
 
     // Navigation helpers (table_nav.cpp).
     bool visible(const DbfRecord& r) const;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "engine/dbf_testutil.h"
 #include "engine/engine.h"
@@ -160,6 +161,74 @@ TEST_F(TableBufferTest, CopyFieldsChecksAgainForAnotherSourceOrOtherPairs) {
     ASSERT_EQ(gotoRecord(dst, 4), kOk);
     ASSERT_EQ(getString(dst, 1, &s), kOk);
     EXPECT_EQ(s, std::string(10, ' '));  // the refused copy wrote nothing
+    EXPECT_EQ(closeTable(dst), kOk);
+}
+
+// A block copy walks the source as skips do (hidden deleted records
+// passed over), stops at its limit or the source's end, shows each new
+// record to the visit, and leaves the source on the next record to copy.
+TEST_F(TableBufferTest, AppendCopiesTakesBlocksOfVisibleRecordsAndShowsEachToTheVisit) {
+    std::string from = makeTable("from.dbf", 10);
+    std::string to = dir_.file("to.dbf");
+    ASSERT_EQ(createTable(to, "NAME,C,10,0;QTY,N,8,2;OK,L;NOTES,M;EXTRA,C,4,0", kTypeCdx, 0), kOk);
+    Handle src = test::openOrDie(from), dst = test::openOrDie(to);
+    for (uint32_t n : {2u, 3u, 9u, 10u}) {
+        ASSERT_EQ(gotoRecord(src, n), kOk);
+        ASSERT_EQ(deleteRecord(src), kOk);
+    }
+    ASSERT_EQ(setDeleted(true), kOk);
+    ASSERT_EQ(goTop(src), kOk);
+    std::vector<std::string> seen;
+    CopyVisit visit = [&seen](CopiedRecord& r) {
+        std::string_view name, qty;
+        EXPECT_TRUE(r.stored(1, &name));
+        EXPECT_TRUE(r.stored(2, &qty));
+        EXPECT_FALSE(r.stored(6, &qty));  // no such field
+        seen.emplace_back(name);
+        return r.setLogical(3, seen.size() % 2 == 0);
+    };
+    uint32_t copied = 0;
+    ASSERT_EQ(appendCopies(dst, src, {{1, 1}, {2, 2}, {4, 4}}, 3, visit, &copied), kOk)
+        << lastErrorString();
+    EXPECT_EQ(copied, 3u);
+    uint32_t n = 0;
+    ASSERT_EQ(recordNumber(src, &n), kOk);
+    EXPECT_EQ(n, 6u);  // after 1, 4 and 5
+    ASSERT_EQ(appendCopies(dst, src, {{1, 1}, {2, 2}, {4, 4}}, 100, visit, &copied), kOk);
+    EXPECT_EQ(copied, 3u);  // 6, 7 and 8; 9 and 10 are deleted
+    bool eof = false;
+    ASSERT_EQ(atEof(src, &eof), kOk);
+    EXPECT_TRUE(eof);
+    EXPECT_EQ(appendCopies(dst, src, {{1, 1}}, 100, visit, &copied), kAtEof);
+    EXPECT_EQ(copied, 0u);
+    EXPECT_EQ(appendCopies(dst, dst, {{1, 1}}, 100, visit, &copied), kInvalidArgument);
+    ASSERT_EQ(goTop(src), kOk);
+    EXPECT_EQ(appendCopies(dst, src, {{5, 1}}, 100, visit, &copied), kTypeMismatch);
+    EXPECT_EQ(copied, 0u);
+    ASSERT_EQ(setDeleted(false), kOk);
+    ASSERT_EQ(closeTable(src), kOk);
+    ASSERT_EQ(closeTable(dst), kOk) << lastErrorString();
+
+    EXPECT_EQ(seen, (std::vector<std::string>{"R1        ", "R4        ", "R5        ",
+                                              "R6        ", "R7        ", "R8        "}));
+    dst = test::openOrDie(to);
+    uint32_t count = 0;
+    ASSERT_EQ(recordCount(dst, &count), kOk);
+    EXPECT_EQ(count, 6u);  // the refused copy appended nothing
+    const int names[] = {1, 4, 5, 6, 7, 8};
+    for (uint32_t i = 1; i <= 6; ++i) {
+        ASSERT_EQ(gotoRecord(dst, i), kOk);
+        std::string s;
+        bool ok = false;
+        ASSERT_EQ(getString(dst, 2, &s), kOk);
+        EXPECT_EQ(std::stod(s), names[i - 1]);
+        ASSERT_EQ(getLogical(dst, 3, &ok), kOk);
+        EXPECT_EQ(ok, i % 2 == 0) << "record " << i;
+        ASSERT_EQ(getMemo(dst, 4, &s), kOk);
+        EXPECT_EQ(s, names[i - 1] % 3 == 0 ? "note " + std::to_string(names[i - 1]) : "");
+        ASSERT_EQ(getString(dst, 5, &s), kOk);
+        EXPECT_EQ(s, "    ");
+    }
     EXPECT_EQ(closeTable(dst), kOk);
 }
 

@@ -4,6 +4,7 @@
 // fields that follow each other in both records go over in one memcpy.
 #include <cstring>
 
+#include "engine/busy.h"
 #include "engine/dbf_field.h"
 #include "engine/table.h"
 
@@ -15,6 +16,25 @@ namespace {
 bool copiesAsBytes(char type) {
     return std::string_view("CNFDLMBYT").find(type) != std::string_view::npos;
 }
+
+// The new record of a bulk copy as its caller's visit sees it.
+class NewRecord final : public CopiedRecord {
+public:
+    explicit NewRecord(Table& table) : table_(table) {}
+    bool stored(int field, std::string_view* bytes) const override {
+        if (field < 1 || field > table_.fieldCount()) return false;
+        const DbfRecord& r = table_.record();
+        if (r.isNull(field - 1)) return false;
+        *bytes = r.raw(field - 1);
+        return true;
+    }
+    Status setLogical(int field, bool value) override {
+        return table_.setLogical(field - 1, value);
+    }
+
+private:
+    Table& table_;
+};
 
 }  // namespace
 
@@ -49,11 +69,15 @@ Status Table::planCopy(const Table& from, const std::vector<std::pair<int, int>>
     return Status();
 }
 
+// The plan of the last copy serves while the pairs and the source stay.
+Status Table::keepCopyPlan(const Table& from, const std::vector<std::pair<int, int>>& pairs) {
+    if (copyPlan_.fromSerial == from.serial_ && copyPlan_.pairs == pairs) return Status();
+    copyPlan_ = CopyPlan();
+    return planCopy(from, pairs);
+}
+
 Status Table::copyFields(Table& from, const std::vector<std::pair<int, int>>& pairs) {
-    if (copyPlan_.fromSerial != from.serial_ || copyPlan_.pairs != pairs) {
-        copyPlan_ = CopyPlan();
-        if (Status r = planCopy(from, pairs); !r.ok()) return r;
-    }
+    if (Status r = keepCopyPlan(from, pairs); !r.ok()) return r;
     const CopyPlan& plan = copyPlan_;
     for (auto [to, src] : plan.nullables)
         if (!rec_.nullable(to) && from.rec_.isNull(src))
@@ -69,6 +93,33 @@ Status Table::copyFields(Table& from, const std::vector<std::pair<int, int>>& pa
     }
     for (auto [to, src] : plan.nullables)
         if (rec_.nullable(to)) rec_.setNull(to, from.rec_.nullable(src) && from.rec_.isNull(src));
+    return Status();
+}
+
+// One call for what a refill does record after record: append, copy the
+// fields, let the caller look at the new record, step the source forward.
+// The per-record work stays that of append, copyFields and skip, so the
+// buffering, the index keys and the durability order are theirs.
+Status Table::appendCopies(Table& from, const std::vector<std::pair<int, int>>& pairs,
+                           uint32_t limit, const std::function<Status(CopiedRecord&)>& visit,
+                           uint32_t* copied) {
+    *copied = 0;
+    if (&from == this) return fail(kInvalidArgument, "a table cannot be copied into itself");
+    if (from.eof_) return from.fail(kAtEof, "no current record (end of file)");
+    // Pairs stored differently are refused before anything is appended.
+    if (Status r = keepCopyPlan(from, pairs); !r.ok()) return r;
+    NewRecord row(*this);
+    while (*copied < limit) {
+        busyStep();
+        if (Status r = append(); !r.ok()) return r;
+        if (Status r = copyFields(from, pairs); !r.ok()) return r;
+        if (visit)
+            if (Status r = visit(row); !r.ok()) return r;
+        ++*copied;
+        Status r = from.skip(1);
+        if (r == kAtEof || from.eof_) break;
+        if (!r.ok()) return r;
+    }
     return Status();
 }
 

@@ -422,23 +422,34 @@ bool AdsArea::storedBytes(int field, std::string_view* bytes) {
     return r.ok() && !null;
 }
 
-bool AdsArea::copyFieldsFrom(AreaDriver& from, const std::vector<std::pair<int, int>>& pairs) {
-    // The exact type is tested first: it costs less than the cast, which
-    // a refill would otherwise pay for every record.
-    auto* source = typeid(from) == typeid(AdsArea) ? static_cast<AdsArea*>(&from)
-                                                   : dynamic_cast<AdsArea*>(&from);
-    if (!source || source->eof_ || eof_) return false;
-    // A refill hands the same pairs for every record: they are converted
-    // again only when they change.
+namespace {
+
+// The exact type is tested first: it costs less than the cast, which a
+// refill would otherwise pay for every record.
+AdsArea* asAdsArea(AreaDriver& area) {
+    return typeid(area) == typeid(AdsArea) ? static_cast<AdsArea*>(&area)
+                                           : dynamic_cast<AdsArea*>(&area);
+}
+
+}  // namespace
+
+// A refill hands the same pairs for every record: they are converted again
+// only when they change.
+void AdsArea::keepCopyPairs(const std::vector<std::pair<int, int>>& pairs) {
     bool same = copyPairs_.size() == pairs.size() &&
                 std::equal(pairs.begin(), pairs.end(), copyPairs_.begin(),
                            [](const std::pair<int, int>& p, const engine::FieldPair& f) {
                                return p.first == f.to && p.second == f.from;
                            });
-    if (!same) {
-        copyPairs_.clear();
-        for (const auto& [to, src] : pairs) copyPairs_.push_back(engine::FieldPair{to, src});
-    }
+    if (same) return;
+    copyPairs_.clear();
+    for (const auto& [to, src] : pairs) copyPairs_.push_back(engine::FieldPair{to, src});
+}
+
+bool AdsArea::copyFieldsFrom(AreaDriver& from, const std::vector<std::pair<int, int>>& pairs) {
+    AdsArea* source = asAdsArea(from);
+    if (!source || source->eof_ || eof_) return false;
+    keepCopyPairs(pairs);
     engine::Status r = engine::copyFields(handle_, source->handle_, copyPairs_);
     if (r == engine::kTypeMismatch) {
         raiseDriverError(driverName_, runtime::gen::kDataType, 1020, fileName_, {}, r.message());
@@ -446,6 +457,51 @@ bool AdsArea::copyFieldsFrom(AreaDriver& from, const std::vector<std::pair<int, 
     }
     if (r != engine::kAtEof) check(r, runtime::gen::kWrite);
     return r != engine::kAtEof;
+}
+
+long AdsArea::appendCopiesFrom(AreaDriver& from, const std::vector<std::pair<int, int>>& pairs,
+                               long limit, const RowVisit& visit) {
+    // Exclusive tables only: a shared append waits for locks record by
+    // record, which the caller's own loop does better.
+    AdsArea* source = asAdsArea(from);
+    if (!source || source == this || shared_ || readOnly_ || source->shared_ || limit <= 0)
+        return -1;
+    if (source->eof_) return 0;
+    keepCopyPairs(pairs);
+    // The caller's visit sees the engine's new record through CopiedRow; a
+    // mark that cannot be written ends the copy with its status.
+    class Row final : public CopiedRow {
+    public:
+        engine::CopiedRecord* record = nullptr;
+        engine::Status failed;
+        bool storedBytes(int field, std::string_view* bytes) const override {
+            return record->stored(field, bytes);
+        }
+        void setLogical(int field, bool value) override {
+            if (failed.ok()) failed = record->setLogical(field, value);
+        }
+    } row;
+    engine::CopyVisit engineVisit;
+    if (visit)
+        engineVisit = [&row, &visit](engine::CopiedRecord& r) {
+            row.record = &r;
+            visit(row);
+            return row.failed;
+        };
+    uint32_t copied = 0;
+    uint32_t most = static_cast<uint32_t>(std::min<int64_t>(limit, UINT32_MAX));
+    engine::Status r =
+        engine::appendCopies(handle_, source->handle_, copyPairs_, most, engineVisit, &copied);
+    refreshCount();
+    readFlags();
+    found_ = false;
+    source->readFlags();
+    source->found_ = false;
+    if (r == engine::kTypeMismatch)
+        raiseDriverError(driverName_, runtime::gen::kDataType, 1020, fileName_, {}, r.message());
+    else if (r != engine::kAtEof)
+        check(r, runtime::gen::kWrite);
+    return static_cast<long>(copied);
 }
 
 // ---- Records ---------------------------------------------------------------------------

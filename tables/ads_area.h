@@ -45,6 +45,8 @@ public:
     bool storedBytes(int field, std::string_view* bytes) override;
     bool putValue(int field, const runtime::Value& value) override;
     bool copyFieldsFrom(AreaDriver& from, const std::vector<std::pair<int, int>>& pairs) override;
+    long appendCopiesFrom(AreaDriver& from, const std::vector<std::pair<int, int>>& pairs,
+                          long limit, const RowVisit& visit) override;
 
     bool append(bool releaseLocks) override;
     void deleteRecord() override;
@@ -99,6 +101,7 @@ private:
     void traceEngineFailure(const char* call, const engine::Status& s);
     bool releaseRecordLocks();
     std::string indexFileFor(std::string_view bagName) const;
+    void keepCopyPairs(const std::vector<std::pair<int, int>>& pairs);
 
     engine::Handle handle_ = 0;
     std::string fileName_;

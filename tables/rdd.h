@@ -61,6 +61,21 @@ struct OpenRequest {
 // Operations that fail raise runtime errors themselves (through the error
 // handler) or report failure by their result, as each says; none of them
 // writes anything to the table when it fails.
+// A record a bulk copy has just appended (AreaDriver::appendCopiesFrom):
+// its fields as stored, and logical fields to set on it.
+class CopiedRow {
+public:
+    // The bytes of `field` (1-based) as stored; false when out of range or
+    // NULL.
+    virtual bool storedBytes(int field, std::string_view* bytes) const = 0;
+    // A failure ends the copy with the driver's error.
+    virtual void setLogical(int field, bool value) = 0;
+
+protected:
+    ~CopiedRow() = default;
+};
+using RowVisit = std::function<void(CopiedRow&)>;
+
 class AreaDriver {
 public:
     virtual ~AreaDriver() = default;
@@ -106,6 +121,22 @@ public:
     // a write that fails raises the driver's error.
     virtual bool copyFieldsFrom(AreaDriver& from,
                                 const std::vector<std::pair<int, int>>& pairs) = 0;
+    // Appends copies of `from`'s records from its current one on, as an
+    // unfiltered skip forward walks them, at most `limit`: the `pairs` as
+    // copyFieldsFrom copies them, every other field blank, `visit` seeing
+    // each new record once its fields are in. `from` moves past the last
+    // record copied; this area stands on the last new one. Returns the
+    // records made whole, or -1 (nothing done) when this driver cannot copy
+    // from `from` that way: the caller copies record by record then. A
+    // failure raises the driver's error and returns the count before it.
+    virtual long appendCopiesFrom(AreaDriver& from, const std::vector<std::pair<int, int>>& pairs,
+                                  long limit, const RowVisit& visit) {
+        (void)from;
+        (void)pairs;
+        (void)limit;
+        (void)visit;
+        return -1;
+    }
 
     // Records. append returns false when it could not append (locked by
     // another user): no error is raised.

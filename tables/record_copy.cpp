@@ -59,4 +59,19 @@ void PositionCopy::write(const std::vector<runtime::Value>& values) const {
         FIELDPUT(static_cast<int>(byValue_[k]) + 1, values[k]);
 }
 
+long PositionCopy::appendCopies(long limit, const RowVisit& visit) const {
+    AreaDriver* from = tableInArea(fromArea_);
+    AreaDriver* to = tableInArea(toArea_);
+    if (!from || !to || !byValue_.empty()) return -1;
+    AreaExtras& source = areaExtras(fromArea_);
+    if (source.filter || !source.relations.empty()) return -1;
+    AreaSwitch sw(toArea_);
+    long n = to->appendCopiesFrom(*from, alike_, limit, visit);
+    if (n >= 0) {
+        NETERR(false);
+        source.filteredBof = false;
+    }
+    return n;
+}
+
 }  // namespace tables

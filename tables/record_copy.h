@@ -36,6 +36,15 @@ public:
     // readValues() then write().
     void copy() const { write(readValues()); }
 
+    // Appends to the target copies of the source's records from its current
+    // one on, at most `limit`, every field going over as copy() would take
+    // it, `visit` seeing each new record; the source moves past them. The
+    // records appended (a failure raises the driver's error), or -1 with
+    // nothing done when that cannot be done in one go: fields that go as
+    // values, a filter or relations on the source, a shared table, another
+    // driver. Copy record by record then.
+    long appendCopies(long limit, const RowVisit& visit) const;
+
 private:
     int fromArea_ = 0;
     int toArea_ = 0;

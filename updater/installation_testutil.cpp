@@ -31,11 +31,11 @@ struct RowView : L340Row {
     explicit RowView(const demo::Row& r) : row(r) {}
     const demo::Row& row;
     bool hasL340() override { return true; }
-    std::string contra() override { return row.contra; }
+    std::string_view contra() override { return row.contra; }
     double factura() override { return row.factura; }
     double nfactick() override { return row.nfactick; }
     bool documentoEmpty() override { return runtime::emptyText(row.documento); }
-    std::string serie() override { return row.serie; }
+    std::string_view serie() override { return row.serie; }
 };
 
 std::string lower(std::string s) {

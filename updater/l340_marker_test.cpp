@@ -11,8 +11,10 @@
 
 #include "os/process.h"
 #include "runtime/codepage.h"
+#include "runtime/settings.h"
 #include "tables/dbcmd.h"
 #include "tables/rdd.h"
+#include "tables/record_copy.h"
 #include "tables/workarea.h"
 #include "updater/area_folder_testutil.h"
 #include "updater/l340_rule.h"
@@ -25,11 +27,14 @@ namespace {
 class ValueRow : public L340Row {
 public:
     bool hasL340() override { return true; }
-    std::string contra() override { return tables::FIELDGET(2).textOr(); }
+    std::string_view contra() override { return text = tables::FIELDGET(2).textOr(); }
     double factura() override { return tables::FIELDGET(3).numOr(); }
     double nfactick() override { return tables::FIELDGET(4).numOr(); }
     bool documentoEmpty() override { return runtime::EMPTY(tables::FIELDGET(5)); }
-    std::string serie() override { return tables::FIELDGET(6).textOr(); }
+    std::string_view serie() override { return text = tables::FIELDGET(6).textOr(); }
+
+private:
+    std::string text;
 };
 
 class L340MarkerTest : public testing::AreaFolderTest {
@@ -51,16 +56,24 @@ protected:
         EXPECT_FALSE(tables::NETERR());
         for (size_t i = 0; i < rows.size(); ++i) tables::DBAPPEND();
         tables::DBCLOSEAREA();
+        EXPECT_EQ(storeRows(file, rows, 0), rows[0].size() + 1);
+        return file;
+    }
+
+    // Writes each of `rows`, less its first `skip` bytes, over the start of
+    // the table's records, after their deletion flag; returns the size of
+    // the table's records.
+    static size_t storeRows(const std::string& file, const std::vector<std::string>& rows,
+                            size_t skip) {
         std::fstream f(file + ".dbf", std::ios::in | std::ios::out | std::ios::binary);
         unsigned char head[12];
         f.read(reinterpret_cast<char*>(head), sizeof head);
         size_t headerBytes = head[8] | head[9] << 8, recordBytes = head[10] | head[11] << 8;
         for (size_t i = 0; i < rows.size(); ++i) {
-            EXPECT_EQ(rows[i].size() + 1, recordBytes) << rows[i];
             f.seekp(static_cast<std::streamoff>(headerBytes + i * recordBytes + 1));
-            f.write(rows[i].data(), static_cast<std::streamsize>(rows[i].size()));
+            f.write(rows[i].data() + skip, static_cast<std::streamsize>(rows[i].size() - skip));
         }
-        return file;
+        return recordBytes;
     }
 
     // Marks the journal and checks every row against the rule over values.
@@ -111,6 +124,90 @@ TEST_F(L340MarkerTest, TextDocumentRowsAreMarkedAsTheirValuesSay) {
 TEST_F(L340MarkerTest, NumberDocumentRowsAreMarkedAsTheirValuesSay) {
     std::vector<std::string> rows = rowsWith({"    17", "     0", "      ", "******"});
     marksAsTheValuesSay(journal({"DOCUMENTO", 'N', 6, 0}, rows), rows.size());
+}
+
+// A refill's two ways of copying, a block at a time and record by record,
+// both marking by the rule: the same table, memo and index bytes, with the
+// deleted records of the backup hidden or not.
+TEST_F(L340MarkerTest, BlockCopiesLeaveTheFilesOfRecordByRecordCopies) {
+    const std::string backup = (dir_ / "Backup").string();
+    std::vector<tables::FieldInfo> fields = {{"CONTRA", 'C', 14, 0},  {"FACTURA", 'N', 10, 0},
+                                             {"NFACTICK", 'N', 8, 2}, {"DOCUMENTO", 'C', 8, 0},
+                                             {"SERIE", 'C', 2, 0},    {"NOTAS", 'M', 10, 0}};
+    std::vector<std::string> rows = rowsWith({"DOC1    ", "        "});
+    ASSERT_TRUE(tables::DBCREATE(backup, fields));
+    tables::DBUSEAREA(true, std::nullopt, backup, "Backup", false, false);
+    ASSERT_FALSE(tables::NETERR());
+    for (size_t i = 0; i < rows.size(); ++i) {
+        tables::DBAPPEND();
+        if (i % 3 == 0) tables::FIELDPUT(6, runtime::Value("nota " + std::to_string(i)));
+        if (i % 5 == 0) tables::DBDELETE();
+    }
+    tables::DBCLOSEAREA();
+    // The rows without their L340 byte, ahead of the memo pointer.
+    EXPECT_EQ(storeRows(backup, rows, 1), rows[0].size() + 10);
+    fields.push_back({"L340", 'L', 1, 0});
+    const std::string blank = (dir_ / "Blank").string();
+    ASSERT_TRUE(tables::DBCREATE(blank, fields));
+    tables::DBUSEAREA(true, std::nullopt, blank, "Blank", false, false);
+    tables::ORDCREATE("", "CONTRA", "CONTRA+SERIE");
+    tables::ORDCREATE("", "FACTURA", "STR(FACTURA,10)+DOCUMENTO");
+    tables::DBCLOSEAREA();
+
+    // Copies the backup into a fresh copy of Blank named `name`; returns the
+    // rows marked.
+    auto refill = [&](const std::string& name, bool blocks) {
+        std::string target = (dir_ / name).string();
+        for (const char* ext : {".dbf", ".fpt", ".cdx"})
+            std::filesystem::copy_file(blank + ext, target + ext);
+        tables::DBUSEAREA(true, std::nullopt, backup, "Backup", false, false);
+        tables::DBGOTOP();
+        const int from = tables::SELECT();
+        tables::DBUSEAREA(true, std::nullopt, target, "Target", false, false);
+        tables::PositionCopy copy("Backup");
+        L340Marker marker;
+        EXPECT_TRUE(marker.readsStored());
+        long marked = 0;
+        auto atEnd = [from] {
+            tables::AreaSwitch sw(from);
+            return tables::EOF_();
+        };
+        while (!atEnd()) {
+            if (blocks) {
+                long n = copy.appendCopies(7, [&](tables::CopiedRow& row) {
+                    if (marker.apply(row)) ++marked;
+                });
+                EXPECT_GT(n, 0);
+                if (n <= 0) break;
+                continue;
+            }
+            tables::DBAPPEND();
+            copy.copy();
+            if (marker.apply()) ++marked;
+            tables::AreaSwitch sw(from);
+            tables::DBSKIP();
+        }
+        tables::DBCLOSEALL();
+        return marked;
+    };
+    auto bytes = [](const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        std::string b((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        if (path.ends_with(".dbf") && b.size() > 4) b.replace(1, 3, 3, '\0');  // date of update
+        return b;
+    };
+    for (const char* hide : {"ON", "OFF"}) {
+        runtime::Value was = runtime::SET(runtime::Set::Deleted, runtime::Value(hide));
+        std::string one = std::string("One") + hide, block = std::string("Block") + hide;
+        long byRecord = refill(one, false);
+        long byBlock = refill(block, true);
+        runtime::SET(runtime::Set::Deleted, was);
+        EXPECT_GT(byRecord, 0);
+        EXPECT_EQ(byBlock, byRecord) << "SET DELETED " << hide;
+        for (const char* ext : {".dbf", ".fpt", ".cdx"})
+            EXPECT_TRUE(bytes((dir_ / one).string() + ext) == bytes((dir_ / block).string() + ext))
+                << ext << " with SET DELETED " << hide;
+    }
 }
 
 }  // namespace

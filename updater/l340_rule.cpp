@@ -25,7 +25,7 @@ bool serieQualifies(std::string_view serie) {
 
 bool L340Holds(L340Row& row) {
     if (!row.hasL340()) return false;
-    std::string contra = row.contra();
+    std::string_view contra = row.contra();
     if (runtime::emptyText(contra) || !notRegularizacion(contra)) return false;
     if (row.factura() == 0 && row.nfactick() == 0) return false;
     if (row.documentoEmpty()) return false;

@@ -14,12 +14,13 @@ namespace updater {
 class L340Row {
 public:
     virtual ~L340Row() = default;
-    virtual bool hasL340() = 0;         // the table has a field named "l340"
-    virtual std::string contra() = 0;   // CONTRA, as stored (trailing blanks kept)
-    virtual double factura() = 0;       // FACTURA
-    virtual double nfactick() = 0;      // NFACTICK, read only when FACTURA is 0
-    virtual bool documentoEmpty() = 0;  // EMPTY(DOCUMENTO), whatever its type
-    virtual std::string serie() = 0;    // SERIE, as stored
+    virtual bool hasL340() = 0;  // the table has a field named "l340"
+    // CONTRA, as stored (trailing blanks kept); valid until the next call.
+    virtual std::string_view contra() = 0;
+    virtual double factura() = 0;          // FACTURA
+    virtual double nfactick() = 0;         // NFACTICK, read only when FACTURA is 0
+    virtual bool documentoEmpty() = 0;     // EMPTY(DOCUMENTO), whatever its type
+    virtual std::string_view serie() = 0;  // SERIE, as stored; valid until the next call
 };
 
 // True when all six conditions hold for `row`, tested left to right and

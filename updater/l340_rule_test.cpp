@@ -26,7 +26,7 @@ struct FakeRow : L340Row {
         reads.push_back("L340");
         return l340;
     }
-    std::string contra() override {
+    std::string_view contra() override {
         reads.push_back("CONTRA");
         return contraText;
     }
@@ -42,7 +42,7 @@ struct FakeRow : L340Row {
         reads.push_back("DOCUMENTO");
         return documentoBlank;
     }
-    std::string serie() override {
+    std::string_view serie() override {
         reads.push_back("SERIE");
         return serieText;
     }

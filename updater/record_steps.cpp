@@ -57,6 +57,8 @@ public:
         else if (count % kRecordsPerCheck == 0)
             pump();
     }
+    // After a block of records: the step's progress and a pump.
+    void block() const { show(); }
     // Where the walk stopped (all of it at its end).
     void end() const { show(); }
     long total() const { return total_; }
@@ -84,9 +86,9 @@ public:
     AreaRow(int l340, const int* pos, const char* types)
         : area_(tables::currentTable()), l340_(l340), pos_(pos), types_(types) {}
     bool hasL340() override { return l340_ != 0; }
-    std::string contra() override {
+    std::string_view contra() override {
         std::string_view b;
-        return stored(0, "C", &b) ? std::string(b) : get(0, "CONTRA").textOr();
+        return stored(0, "C", &b) ? b : std::string_view(text_ = get(0, "CONTRA").textOr());
     }
     double factura() override { return number(1, "FACTURA"); }
     double nfactick() override { return number(2, "NFACTICK"); }
@@ -96,9 +98,9 @@ public:
         if (stored(3, "NF", &b)) return engine::storedNumber(b) == 0;
         return runtime::EMPTY(get(3, "DOCUMENTO"));
     }
-    std::string serie() override {
+    std::string_view serie() override {
         std::string_view b;
-        return stored(4, "C", &b) ? std::string(b) : get(4, "SERIE").textOr();
+        return stored(4, "C", &b) ? b : std::string_view(text_ = get(4, "SERIE").textOr());
     }
 
 private:
@@ -117,6 +119,40 @@ private:
     int l340_;
     const int* pos_;
     const char* types_;  // type letter of each field read, 0 when absent
+    std::string text_;   // a text read as a value
+};
+
+// A record a block copy has just made, as the rule reads it: every field
+// from its stored bytes, which L340Marker::readsStored() vouches for. A
+// NULL reads as a blank text, a zero or an empty value, as its value would.
+class CopiedL340Row : public L340Row {
+public:
+    CopiedL340Row(tables::CopiedRow& row, int l340, const int* pos, const char* types)
+        : row_(row), l340_(l340), pos_(pos), types_(types) {}
+    bool hasL340() override { return l340_ != 0; }
+    std::string_view contra() override { return bytes(0); }
+    double factura() override { return number(1); }
+    double nfactick() override { return number(2); }
+    bool documentoEmpty() override {
+        std::string_view b = bytes(3);
+        if (b.empty()) return true;
+        return types_[3] == 'C' ? runtime::emptyText(b) : engine::storedNumber(b) == 0;
+    }
+    std::string_view serie() override { return bytes(4); }
+
+private:
+    std::string_view bytes(int i) const {
+        std::string_view b;
+        return row_.storedBytes(pos_[i], &b) ? b : std::string_view();
+    }
+    double number(int i) const {
+        std::string_view b = bytes(i);
+        return b.empty() ? 0 : engine::storedNumber(b);
+    }
+    tables::CopiedRow& row_;
+    int l340_;
+    const int* pos_;
+    const char* types_;
 };
 
 bool openArea(const std::string& file, const char* alias) {
@@ -254,6 +290,17 @@ public:
         return true;
     }
 
+    // Appends copies of the next records of the backup, at most `limit`,
+    // marking those the rule picks (counted in `marked`), when every field
+    // goes over as its bytes and the rule reads stored bytes: the number
+    // appended, or -1 with nothing done (copy() record by record then).
+    long copyBlock(long limit, L340Marker& marker, long& marked) {
+        if (!marker.readsStored()) return -1;
+        return copy_.appendCopies(limit, [&marker, &marked](tables::CopiedRow& row) {
+            if (marker.apply(row)) ++marked;
+        });
+    }
+
 private:
     std::string backupAlias_, backupFile_, file_;
     tables::PositionCopy copy_;
@@ -314,6 +361,14 @@ bool refill(const std::string& name, TableReport& t, const ErrorWatch& watch) {
     };
     frame.here();
     while (complete && !backupAtEnd()) {
+        // A block of records at a time when the layouts allow it.
+        long block = copier.copyBlock(kRecordsPerPump, marker, t.marked);
+        if (block >= 0) {
+            t.copied += block;
+            progress.block();
+            complete = block > 0 && watch.errors() == 0;
+            continue;
+        }
         tables::DBAPPEND();
         if (tables::NETERR() || watch.errors() != 0 || !copier.copy()) {
             complete = false;
@@ -476,9 +531,28 @@ L340Marker::L340Marker()
       serie_(tables::FIELDPOS("SERIE")) {
     const int pos[] = {contra_, factura_, nfactick_, documento_, serie_};
     const tables::AreaDriver* area = tables::currentTable();
-    for (size_t i = 0; i < 5; ++i)
-        if (area && pos[i] > 0 && pos[i] <= static_cast<int>(area->fields().size()))
-            types_[i] = area->fields()[static_cast<size_t>(pos[i] - 1)].type;
+    auto typeOf = [area](int p) {
+        return area && p > 0 && p <= static_cast<int>(area->fields().size())
+                   ? area->fields()[static_cast<size_t>(p - 1)].type
+                   : '\0';
+    };
+    for (size_t i = 0; i < 5; ++i) types_[i] = typeOf(pos[i]);
+    l340Type_ = typeOf(l340_);
+}
+
+bool L340Marker::readsStored() const {
+    if (l340_ == 0) return true;  // the rule stops there
+    auto is = [](char type, const char* types) { return type != 0 && std::strchr(types, type); };
+    return l340Type_ == 'L' && is(types_[0], "C") && is(types_[1], "NF") && is(types_[2], "NF") &&
+           is(types_[3], "CNF") && is(types_[4], "C");
+}
+
+bool L340Marker::apply(tables::CopiedRow& copied) {
+    const int pos[] = {contra_, factura_, nfactick_, documento_, serie_};
+    CopiedL340Row row(copied, l340_, pos, types_);
+    if (!L340Holds(row)) return false;
+    copied.setLogical(l340_, true);
+    return true;
 }
 
 bool L340Marker::apply() {

@@ -7,6 +7,10 @@
 #include <string>
 #include <vector>
 
+namespace tables {
+class CopiedRow;
+}
+
 namespace updater {
 
 // The record step for the company whose folder COPIAEMP has just set. A
@@ -25,10 +29,17 @@ class L340Marker {
 public:
     L340Marker();  // for the table in the current area
     bool apply();  // true when the row qualified (and was marked)
+    // Whether the rule can read every field it needs from stored bytes, so
+    // that apply(CopiedRow&) decides as apply() would.
+    bool readsStored() const;
+    // The rule over a record a block copy has just made, in this table's
+    // layout; marks it when it qualifies.
+    bool apply(tables::CopiedRow& row);
 
 private:
     int l340_, contra_, factura_, nfactick_, documento_, serie_;
     char types_[6] = {};  // type letters of CONTRA ... SERIE (0: no such field)
+    char l340Type_ = 0;
 };
 
 }  // namespace updater
