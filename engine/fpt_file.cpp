@@ -157,6 +157,7 @@ Status MemoFile::writeOut() {
     if (!newItems_.empty()) {
         os::Status s = file_.write(newFrom_, newItems_.data(), newItems_.size());
         if (!s.ok()) return Status::ioError(s);
+        file_.startWriteBack(newFrom_, newItems_.size());
         newItems_.clear();
     }
     if (!headerDirty_) return Status();

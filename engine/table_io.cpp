@@ -141,6 +141,7 @@ Status Table::writeBack() {
     os::Status s = dbf_.write(offset, c.data() + from, to - from + (last ? 1 : 0));
     if (last) c.erase(c.begin() + std::ptrdiff_t(to));
     if (!s.ok()) return Status::ioError(s);
+    dbf_.startWriteBack(offset, to - from);
     dirtyFirst_ = dirtyLast_ = 0;
     return Status();
 }
@@ -155,6 +156,9 @@ Status Table::flushAppends() {
     os::Status s = dbf_.write(offset, appendBuf_.data(), appendBuf_.size());
     appendBuf_.pop_back();
     if (!s.ok()) return Status::ioError(s);
+    // The disk starts on these records while the next ones are made, so
+    // that the flush at close does not wait for all of them at once.
+    dbf_.startWriteBack(offset, appendBuf_.size());
     fileBytes_ = std::max<uint64_t>(fileBytes_, offset + appendBuf_.size() + 1);
     appendBuf_.clear();
     appendFirst_ = 0;

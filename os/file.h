@@ -100,6 +100,12 @@ public:
     // nothing to force: the call succeeds without reaching the system.
     Status flush();
 
+    // Asks the system to start writing [offset, offset+bytes) to the disk
+    // now, without waiting, so that a later flush() has less left to wait
+    // for while the caller goes on working. Only flush() makes data
+    // durable; where the system has no such request this does nothing.
+    void startWriteBack(uint64_t offset, uint64_t bytes);
+
     // Locks [offset, offset+length) without waiting. length > 0. Errors:
     // 33 (held by another handle, or overlaps a range this handle holds),
     // 87 (length 0, or the range reaches kMaxLockEnd on POSIX).

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <limits>
 
@@ -155,6 +156,18 @@ Status File::flush() {
     if (::fsync(static_cast<int>(handle_)) != 0) return Status(kErrWriteFault, "flush " + path_);
     unflushed_ = false;
     return Status();
+}
+
+void File::startWriteBack(uint64_t offset, uint64_t bytes) {
+#ifdef SYNC_FILE_RANGE_WRITE
+    if (isOpen() && bytes > 0 && offset <= kMaxOffset)
+        (void)::sync_file_range(static_cast<int>(handle_), static_cast<off_t>(offset),
+                                static_cast<off_t>(std::min<uint64_t>(bytes, kMaxOffset - offset)),
+                                SYNC_FILE_RANGE_WRITE);
+#else
+    (void)offset;
+    (void)bytes;
+#endif
 }
 
 Status File::lock(uint64_t offset, uint64_t length, LockKind kind) {

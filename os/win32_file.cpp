@@ -125,6 +125,9 @@ Status File::flush() {
     return Status();
 }
 
+// Windows has no request to start writing back part of a file early.
+void File::startWriteBack(uint64_t, uint64_t) {}
+
 Status File::lock(uint64_t offset, uint64_t length, LockKind kind) {
     if (!isOpen()) return Status(kErrInvalidHandle, "lock " + path_);
     if (length == 0 || length > UINT64_MAX - offset)
