@@ -169,6 +169,7 @@ private:
     Status forEachRecordChunk(const std::function<bool(uint8_t* records, uint32_t n)>& visit);
     Status movePointers(const std::map<uint32_t, uint32_t>& moves);
     Status planCopy(const Table& from, const std::vector<std::pair<int, int>>& pairs);
+    Status copyPlanned(Table& from);
     Status keepCopyPlan(const Table& from, const std::vector<std::pair<int, int>>& pairs);
 
     // Navigation helpers (table_nav.cpp).

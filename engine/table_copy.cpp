@@ -78,6 +78,11 @@ Status Table::keepCopyPlan(const Table& from, const std::vector<std::pair<int, i
 
 Status Table::copyFields(Table& from, const std::vector<std::pair<int, int>>& pairs) {
     if (Status r = keepCopyPlan(from, pairs); !r.ok()) return r;
+    return copyPlanned(from);
+}
+
+// The copy of the kept plan.
+Status Table::copyPlanned(Table& from) {
     const CopyPlan& plan = copyPlan_;
     for (auto [to, src] : plan.nullables)
         if (!rec_.nullable(to) && from.rec_.isNull(src))
@@ -88,6 +93,14 @@ Status Table::copyFields(Table& from, const std::vector<std::pair<int, int>>& pa
         std::memcpy(rec_.data() + toOffset, from.rec_.data() + fromOffset, bytes);
     std::string text;
     for (auto [to, src] : plan.memos) {
+        // No memo there: the new field points nowhere either, as writing an
+        // empty text would leave it, without a look at either memo file.
+        const FieldDesc& f = from.rec_.user(src);
+        if (readMemoBlock(from.rec_.data() + f.offset, f) == 0) {
+            const FieldDesc& t = rec_.user(to);
+            writeMemoBlock(rec_.data() + t.offset, t, 0);
+            continue;
+        }
         if (Status r = from.memo(src, &text); !r.ok()) return r;
         if (Status r = setText(to, text); !r.ok()) return r;
     }
@@ -112,7 +125,7 @@ Status Table::appendCopies(Table& from, const std::vector<std::pair<int, int>>& 
     while (*copied < limit) {
         busyStep();
         if (Status r = append(); !r.ok()) return r;
-        if (Status r = copyFields(from, pairs); !r.ok()) return r;
+        if (Status r = copyPlanned(from); !r.ok()) return r;
         if (visit)
             if (Status r = visit(row); !r.ok()) return r;
         ++*copied;
