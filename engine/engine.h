@@ -151,9 +151,9 @@ struct FieldPair {
 // record. Otherwise as the writes above.
 Status copyFields(Handle to, Handle from, const std::vector<FieldPair>& pairs);
 
-// The record appendCopies has just made, shown to its caller before the next
-// one: the fields as stored, and logical fields to set on it.
-class CopiedRecord {
+// The record a block call (appendCopies, visitRecords) shows its caller:
+// the fields as stored, and logical fields to set on it.
+class BlockRecord {
 public:
     // The bytes of `field` (1-based) as stored; false for a field out of
     // range or one holding NULL.
@@ -161,9 +161,9 @@ public:
     virtual Status setLogical(int field, bool value) = 0;
 
 protected:
-    ~CopiedRecord() = default;
+    ~BlockRecord() = default;
 };
-using CopyVisit = std::function<Status(CopiedRecord&)>;
+using BlockVisit = std::function<Status(BlockRecord&)>;
 
 // Appends to `to` a copy of each record of `from` from its current one on,
 // as a skip forward walks them (its order, the DELETED setting), at most
@@ -174,7 +174,15 @@ using CopyVisit = std::function<Status(CopiedRecord&)>;
 // whole, also when the call fails part way (the record being made then may
 // stay appended, not whole). kAtEof when `from` is already at its end.
 Status appendCopies(Handle to, Handle from, const std::vector<FieldPair>& pairs, uint32_t limit,
-                    const CopyVisit& visit, uint32_t* copied);
+                    const BlockVisit& visit, uint32_t* copied);
+
+// Shows `visit` the records of `table` from its current one on, as a skip
+// forward walks them, at most `limit`; a record the visit changes is
+// written as any change is. The table moves past the last record visited
+// (to its end once all are). `*visited` counts the records the visit
+// finished with, also when the call fails part way. kAtEof when the table
+// is already at its end.
+Status visitRecords(Handle table, uint32_t limit, const BlockVisit& visit, uint32_t* visited);
 
 // ---- Records ----------------------------------------------------------------
 

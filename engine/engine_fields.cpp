@@ -221,12 +221,18 @@ Status copyFields(Handle to, Handle from, const std::vector<FieldPair>& pairs) {
 }
 
 Status appendCopies(Handle to, Handle from, const std::vector<FieldPair>& pairs, uint32_t limit,
-                    const CopyVisit& visit, uint32_t* copied) {
+                    const BlockVisit& visit, uint32_t* copied) {
     *copied = 0;
     TABLE_OR_FAIL(to, t);
     Table* f = findTable(from);
     if (!f) return setError(kInvalidHandle, "invalid table handle " + std::to_string(from));
     return report(t->appendCopies(*f, zeroBased(pairs), limit, visit, copied));
+}
+
+Status visitRecords(Handle table, uint32_t limit, const BlockVisit& visit, uint32_t* visited) {
+    *visited = 0;
+    TABLE_OR_FAIL(table, t);
+    return report(t->visitRecords(limit, visit, visited));
 }
 
 }  // namespace engine

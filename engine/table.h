@@ -107,7 +107,11 @@ public:
     // Appends copies of `from`'s records from its current one on (see
     // engine.h appendCopies); field numbers 0-based.
     Status appendCopies(Table& from, const std::vector<std::pair<int, int>>& pairs, uint32_t limit,
-                        const std::function<Status(CopiedRecord&)>& visit, uint32_t* copied);
+                        const std::function<Status(BlockRecord&)>& visit, uint32_t* copied);
+    // Shows `visit` the records from the current one on (see engine.h
+    // visitRecords).
+    Status visitRecords(uint32_t limit, const std::function<Status(BlockRecord&)>& visit,
+                        uint32_t* visited);
 
     Status append();
     Status setDeleted(bool deleted);

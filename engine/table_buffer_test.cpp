@@ -179,7 +179,7 @@ TEST_F(TableBufferTest, AppendCopiesTakesBlocksOfVisibleRecordsAndShowsEachToThe
     ASSERT_EQ(setDeleted(true), kOk);
     ASSERT_EQ(goTop(src), kOk);
     std::vector<std::string> seen;
-    CopyVisit visit = [&seen](CopiedRecord& r) {
+    BlockVisit visit = [&seen](BlockRecord& r) {
         std::string_view name, qty;
         EXPECT_TRUE(r.stored(1, &name));
         EXPECT_TRUE(r.stored(2, &qty));
@@ -230,6 +230,58 @@ TEST_F(TableBufferTest, AppendCopiesTakesBlocksOfVisibleRecordsAndShowsEachToThe
         EXPECT_EQ(s, "    ");
     }
     EXPECT_EQ(closeTable(dst), kOk);
+}
+
+// A pass in place over blocks of records: the visit sees each visible
+// record once, its marks are written as any change (the changed stretch of
+// a block in one call), and the table ends past the last record visited.
+TEST_F(TableBufferTest, VisitRecordsMarksInPlaceBlockAfterBlock) {
+    std::string path = makeTable("visit.dbf", 3000);
+    Handle h = test::openOrDie(path);
+    for (uint32_t n : {1u, 2u, 1500u}) {
+        ASSERT_EQ(gotoRecord(h, n), kOk);
+        ASSERT_EQ(deleteRecord(h), kOk);
+    }
+    ASSERT_EQ(setDeleted(true), kOk);
+    ASSERT_EQ(goTop(h), kOk);
+    uint64_t writesBefore = os::writeCallCount();
+    std::vector<int> seen;
+    BlockVisit visit = [&seen](BlockRecord& r) {
+        std::string_view qty;
+        EXPECT_TRUE(r.stored(2, &qty));
+        int n = std::stoi(std::string(qty));
+        seen.push_back(n);
+        return n % 7 == 0 ? r.setLogical(3, true) : Status();
+    };
+    uint32_t visited = 0, total = 0;
+    Status s;
+    while ((s = visitRecords(h, 256, visit, &visited)) == kOk) {
+        total += visited;
+        bool eof = false;
+        ASSERT_EQ(atEof(h, &eof), kOk);
+        if (eof) break;
+        uint32_t n = 0;
+        ASSERT_EQ(recordNumber(h, &n), kOk);
+        EXPECT_EQ(n, uint32_t(seen.back() + (seen.back() == 1499 ? 2 : 1)));
+    }
+    ASSERT_EQ(s, kOk) << lastErrorString();
+    EXPECT_EQ(visitRecords(h, 256, visit, &visited), kAtEof);
+    EXPECT_EQ(visited, 0u);
+    ASSERT_EQ(setDeleted(false), kOk);
+    ASSERT_EQ(closeTable(h), kOk) << lastErrorString();
+    EXPECT_EQ(total, 2997u);
+    ASSERT_EQ(seen.size(), 2997u);
+    EXPECT_EQ(seen.front(), 3);
+    EXPECT_LT(os::writeCallCount() - writesBefore, 30u) << "one write per block, not per mark";
+
+    h = test::openOrDie(path);
+    for (uint32_t n = 1; n <= 3000; ++n) {
+        ASSERT_EQ(gotoRecord(h, n), kOk);
+        bool ok = false;
+        ASSERT_EQ(getLogical(h, 3, &ok), kOk);
+        EXPECT_EQ(ok, n % 7 == 0 && n != 1500 && n > 2) << "record " << n;
+    }
+    EXPECT_EQ(closeTable(h), kOk);
 }
 
 }  // namespace

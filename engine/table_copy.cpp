@@ -17,10 +17,10 @@ bool copiesAsBytes(char type) {
     return std::string_view("CNFDLMBYT").find(type) != std::string_view::npos;
 }
 
-// The new record of a bulk copy as its caller's visit sees it.
-class NewRecord final : public CopiedRecord {
+// The current record of a block call as its caller's visit sees it.
+class CurrentRecord final : public BlockRecord {
 public:
-    explicit NewRecord(Table& table) : table_(table) {}
+    explicit CurrentRecord(Table& table) : table_(table) {}
     bool stored(int field, std::string_view* bytes) const override {
         if (field < 1 || field > table_.fieldCount()) return false;
         const DbfRecord& r = table_.record();
@@ -114,14 +114,14 @@ Status Table::copyPlanned(Table& from) {
 // The per-record work stays that of append, copyFields and skip, so the
 // buffering, the index keys and the durability order are theirs.
 Status Table::appendCopies(Table& from, const std::vector<std::pair<int, int>>& pairs,
-                           uint32_t limit, const std::function<Status(CopiedRecord&)>& visit,
+                           uint32_t limit, const std::function<Status(BlockRecord&)>& visit,
                            uint32_t* copied) {
     *copied = 0;
     if (&from == this) return fail(kInvalidArgument, "a table cannot be copied into itself");
     if (from.eof_) return from.fail(kAtEof, "no current record (end of file)");
     // Pairs stored differently are refused before anything is appended.
     if (Status r = keepCopyPlan(from, pairs); !r.ok()) return r;
-    NewRecord row(*this);
+    CurrentRecord row(*this);
     while (*copied < limit) {
         busyStep();
         if (Status r = append(); !r.ok()) return r;
@@ -131,6 +131,25 @@ Status Table::appendCopies(Table& from, const std::vector<std::pair<int, int>>& 
         ++*copied;
         Status r = from.skip(1);
         if (r == kAtEof || from.eof_) break;
+        if (!r.ok()) return r;
+    }
+    return Status();
+}
+
+// A pass over records in place (a journal's marking): the visit's changes
+// go through the same writes as any change, the steps through skip.
+Status Table::visitRecords(uint32_t limit, const std::function<Status(BlockRecord&)>& visit,
+                           uint32_t* visited) {
+    *visited = 0;
+    if (eof_) return fail(kAtEof, "no current record (end of file)");
+    CurrentRecord row(*this);
+    while (*visited < limit) {
+        busyStep();
+        if (visit)
+            if (Status r = visit(row); !r.ok()) return r;
+        ++*visited;
+        Status r = skip(1);
+        if (r == kAtEof || eof_) break;
         if (!r.ok()) return r;
     }
     return Status();

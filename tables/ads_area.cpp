@@ -459,6 +459,40 @@ bool AdsArea::copyFieldsFrom(AreaDriver& from, const std::vector<std::pair<int, 
     return r != engine::kAtEof;
 }
 
+namespace {
+
+// The engine's record of a block call as the caller's visit sees it; a mark
+// that cannot be written ends the call with its status.
+class RowOfBlock final : public BlockRow {
+public:
+    explicit RowOfBlock(const RowVisit& visit) : visit_(visit) {}
+    bool storedBytes(int field, std::string_view* bytes) const override {
+        return record_->stored(field, bytes);
+    }
+    void setLogical(int field, bool value) override {
+        if (failed_.ok()) failed_ = record_->setLogical(field, value);
+    }
+    engine::BlockVisit engineVisit() {
+        if (!visit_) return {};
+        return [this](engine::BlockRecord& r) {
+            record_ = &r;
+            visit_(*this);
+            return failed_;
+        };
+    }
+
+private:
+    const RowVisit& visit_;
+    engine::BlockRecord* record_ = nullptr;
+    engine::Status failed_;
+};
+
+uint32_t blockLimit(long limit) {
+    return static_cast<uint32_t>(std::min<int64_t>(limit, UINT32_MAX));
+}
+
+}  // namespace
+
 long AdsArea::appendCopiesFrom(AreaDriver& from, const std::vector<std::pair<int, int>>& pairs,
                                long limit, const RowVisit& visit) {
     // Exclusive tables only: a shared append waits for locks record by
@@ -468,40 +502,37 @@ long AdsArea::appendCopiesFrom(AreaDriver& from, const std::vector<std::pair<int
         return -1;
     if (source->eof_) return 0;
     keepCopyPairs(pairs);
-    // The caller's visit sees the engine's new record through CopiedRow; a
-    // mark that cannot be written ends the copy with its status.
-    class Row final : public CopiedRow {
-    public:
-        engine::CopiedRecord* record = nullptr;
-        engine::Status failed;
-        bool storedBytes(int field, std::string_view* bytes) const override {
-            return record->stored(field, bytes);
-        }
-        void setLogical(int field, bool value) override {
-            if (failed.ok()) failed = record->setLogical(field, value);
-        }
-    } row;
-    engine::CopyVisit engineVisit;
-    if (visit)
-        engineVisit = [&row, &visit](engine::CopiedRecord& r) {
-            row.record = &r;
-            visit(row);
-            return row.failed;
-        };
+    RowOfBlock row(visit);
     uint32_t copied = 0;
-    uint32_t most = static_cast<uint32_t>(std::min<int64_t>(limit, UINT32_MAX));
-    engine::Status r =
-        engine::appendCopies(handle_, source->handle_, copyPairs_, most, engineVisit, &copied);
+    engine::Status r = engine::appendCopies(handle_, source->handle_, copyPairs_, blockLimit(limit),
+                                            row.engineVisit(), &copied);
     refreshCount();
-    readFlags();
-    found_ = false;
     source->readFlags();
     source->found_ = false;
+    return endBlock(r, copied);
+}
+
+long AdsArea::visitRecords(long limit, const RowVisit& visit) {
+    // Exclusive tables only: in a shared one each change waits for its
+    // record's lock.
+    if (shared_ || readOnly_ || limit <= 0) return -1;
+    if (eof_) return 0;
+    RowOfBlock row(visit);
+    uint32_t visited = 0;
+    engine::Status r =
+        engine::visitRecords(handle_, blockLimit(limit), row.engineVisit(), &visited);
+    return endBlock(r, visited);
+}
+
+// Where a block call leaves this area, and its failure raised.
+long AdsArea::endBlock(const engine::Status& r, uint32_t done) {
+    readFlags();
+    found_ = false;
     if (r == engine::kTypeMismatch)
         raiseDriverError(driverName_, runtime::gen::kDataType, 1020, fileName_, {}, r.message());
     else if (r != engine::kAtEof)
         check(r, runtime::gen::kWrite);
-    return static_cast<long>(copied);
+    return static_cast<long>(done);
 }
 
 // ---- Records ---------------------------------------------------------------------------

@@ -47,6 +47,7 @@ public:
     bool copyFieldsFrom(AreaDriver& from, const std::vector<std::pair<int, int>>& pairs) override;
     long appendCopiesFrom(AreaDriver& from, const std::vector<std::pair<int, int>>& pairs,
                           long limit, const RowVisit& visit) override;
+    long visitRecords(long limit, const RowVisit& visit) override;
 
     bool append(bool releaseLocks) override;
     void deleteRecord() override;
@@ -102,6 +103,7 @@ private:
     bool releaseRecordLocks();
     std::string indexFileFor(std::string_view bagName) const;
     void keepCopyPairs(const std::vector<std::pair<int, int>>& pairs);
+    long endBlock(const engine::Status& r, uint32_t done);
 
     engine::Handle handle_ = 0;
     std::string fileName_;

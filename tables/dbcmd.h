@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "runtime/value.h"
+#include "tables/rdd.h"
 
 namespace tables {
 
@@ -25,6 +26,12 @@ void DBGOTOP();
 void DBGOBOTTOM();
 void DBGOTO(uint32_t nRecord);  // any record, deleted or not; beyond the last: end of file
 void DBSKIP(int64_t nRecords = 1);
+// A pass over many records in one driver call: shows `visit` the records
+// from the current one on, as DBSKIP walks them, at most `limit`, and moves
+// past them. The records visited, or -1 with nothing done when the area
+// cannot be walked that way (a filter or relations on it, a shared table,
+// another driver): walk it with DBSKIP then.
+long visitRecords(long limit, const RowVisit& visit);
 bool EOF_();  // EOF(): true without a table (EOF is a C macro, hence the underscore)
 bool BOF();
 bool FOUND();

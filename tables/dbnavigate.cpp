@@ -119,6 +119,14 @@ void DBSKIP(int64_t nRecords) {
     syncRelations(t);
 }
 
+long visitRecords(long limit, const RowVisit& visit) {
+    AreaDriver* t = currentTable();
+    if (!t || filtered() || !currentExtras().relations.empty()) return -1;
+    long n = t->visitRecords(limit, visit);
+    if (n >= 0) currentExtras().filteredBof = false;
+    return n;
+}
+
 bool EOF_() {
     AreaDriver* t = currentTable();
     return !t || t->eof();

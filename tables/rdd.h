@@ -61,9 +61,9 @@ struct OpenRequest {
 // Operations that fail raise runtime errors themselves (through the error
 // handler) or report failure by their result, as each says; none of them
 // writes anything to the table when it fails.
-// A record a bulk copy has just appended (AreaDriver::appendCopiesFrom):
-// its fields as stored, and logical fields to set on it.
-class CopiedRow {
+// The record a block call (AreaDriver::appendCopiesFrom, visitRecords)
+// shows its caller: its fields as stored, and logical fields to set on it.
+class BlockRow {
 public:
     // The bytes of `field` (1-based) as stored; false when out of range or
     // NULL.
@@ -72,9 +72,9 @@ public:
     virtual void setLogical(int field, bool value) = 0;
 
 protected:
-    ~CopiedRow() = default;
+    ~BlockRow() = default;
 };
-using RowVisit = std::function<void(CopiedRow&)>;
+using RowVisit = std::function<void(BlockRow&)>;
 
 class AreaDriver {
 public:
@@ -133,6 +133,18 @@ public:
                                   long limit, const RowVisit& visit) {
         (void)from;
         (void)pairs;
+        (void)limit;
+        (void)visit;
+        return -1;
+    }
+    // Shows `visit` this area's records from the current one on, as an
+    // unfiltered skip forward walks them, at most `limit`; the logical
+    // fields it sets are written as FIELDPUT writes them. The area moves
+    // past the last record visited. Returns the records visited, or -1
+    // (nothing done) when this driver cannot do it: the caller walks the
+    // records itself then. A failure raises the driver's error and returns
+    // the count before it.
+    virtual long visitRecords(long limit, const RowVisit& visit) {
         (void)limit;
         (void)visit;
         return -1;

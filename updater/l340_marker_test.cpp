@@ -126,6 +126,13 @@ TEST_F(L340MarkerTest, NumberDocumentRowsAreMarkedAsTheirValuesSay) {
     marksAsTheValuesSay(journal({"DOCUMENTO", 'N', 6, 0}, rows), rows.size());
 }
 
+// A field the rule cannot read from its bytes (a date) sends the pass
+// record by record, through the fields' values.
+TEST_F(L340MarkerTest, DateDocumentRowsAreMarkedAsTheirValuesSay) {
+    std::vector<std::string> rows = rowsWith({"20240131", "        "});
+    marksAsTheValuesSay(journal({"DOCUMENTO", 'D', 8, 0}, rows), rows.size());
+}
+
 // A refill's two ways of copying, a block at a time and record by record,
 // both marking by the rule: the same table, memo and index bytes, with the
 // deleted records of the backup hidden or not.
@@ -174,7 +181,7 @@ TEST_F(L340MarkerTest, BlockCopiesLeaveTheFilesOfRecordByRecordCopies) {
         };
         while (!atEnd()) {
             if (blocks) {
-                long n = copy.appendCopies(7, [&](tables::CopiedRow& row) {
+                long n = copy.appendCopies(7, [&](tables::BlockRow& row) {
                     if (marker.apply(row)) ++marked;
                 });
                 EXPECT_GT(n, 0);

@@ -125,9 +125,9 @@ private:
 // A record a block copy has just made, as the rule reads it: every field
 // from its stored bytes, which L340Marker::readsStored() vouches for. A
 // NULL reads as a blank text, a zero or an empty value, as its value would.
-class CopiedL340Row : public L340Row {
+class BlockL340Row : public L340Row {
 public:
-    CopiedL340Row(tables::CopiedRow& row, int l340, const int* pos, const char* types)
+    BlockL340Row(tables::BlockRow& row, int l340, const int* pos, const char* types)
         : row_(row), l340_(l340), pos_(pos), types_(types) {}
     bool hasL340() override { return l340_ != 0; }
     std::string_view contra() override { return bytes(0); }
@@ -149,7 +149,7 @@ private:
         std::string_view b = bytes(i);
         return b.empty() ? 0 : engine::storedNumber(b);
     }
-    tables::CopiedRow& row_;
+    tables::BlockRow& row_;
     int l340_;
     const int* pos_;
     const char* types_;
@@ -296,7 +296,7 @@ public:
     // appended, or -1 with nothing done (copy() record by record then).
     long copyBlock(long limit, L340Marker& marker, long& marked) {
         if (!marker.readsStored()) return -1;
-        return copy_.appendCopies(limit, [&marker, &marked](tables::CopiedRow& row) {
+        return copy_.appendCopies(limit, [&marker, &marked](tables::BlockRow& row) {
             if (marker.apply(row)) ++marked;
         });
     }
@@ -547,9 +547,9 @@ bool L340Marker::readsStored() const {
            is(types_[3], "CNF") && is(types_[4], "C");
 }
 
-bool L340Marker::apply(tables::CopiedRow& copied) {
+bool L340Marker::apply(tables::BlockRow& copied) {
     const int pos[] = {contra_, factura_, nfactick_, documento_, serie_};
-    CopiedL340Row row(copied, l340_, pos, types_);
+    BlockL340Row row(copied, l340_, pos, types_);
     if (!L340Holds(row)) return false;
     copied.setLogical(l340_, true);
     return true;
@@ -576,7 +576,19 @@ long markPass() {
     frame.here();
     // An error (a mark that cannot be written, a skip that fails) ends the
     // pass whatever the handler answered: the run stops after this company.
+    const bool blocks = marker.readsStored();
+    auto mark = [&marker, &marked](tables::BlockRow& row) {
+        if (marker.apply(row)) ++marked;
+    };
     while (!tables::EOF_() && watch.errors() == 0) {
+        // A block of records at a time when the rule reads stored bytes.
+        long block = blocks ? tables::visitRecords(kRecordsPerPump, mark) : -1;
+        if (block >= 0) {
+            seen += block;
+            progress.block();
+            if (block == 0) break;
+            continue;
+        }
         if (marker.apply()) ++marked;
         tables::DBSKIP();
         progress.every(++seen);

@@ -8,7 +8,7 @@
 #include <vector>
 
 namespace tables {
-class CopiedRow;
+class BlockRow;
 }
 
 namespace updater {
@@ -30,11 +30,11 @@ public:
     L340Marker();  // for the table in the current area
     bool apply();  // true when the row qualified (and was marked)
     // Whether the rule can read every field it needs from stored bytes, so
-    // that apply(CopiedRow&) decides as apply() would.
+    // that apply(BlockRow&) decides as apply() would.
     bool readsStored() const;
     // The rule over a record a block copy has just made, in this table's
     // layout; marks it when it qualifies.
-    bool apply(tables::CopiedRow& row);
+    bool apply(tables::BlockRow& row);
 
 private:
     int l340_, contra_, factura_, nfactick_, documento_, serie_;
