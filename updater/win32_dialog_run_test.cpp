@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <thread>
 
@@ -118,7 +119,7 @@ Shot takeShot(HWND dialog) {
     return s;
 }
 
-// Pictures of the dialog every ~150 ms until the process ends; the first,
+// Pictures of the dialog every ~60 ms until the process ends; the first,
 // one from the middle and the last are saved as screenshots.
 std::vector<Shot> watchRun(os::Process& p, HWND dialog, const std::string& name) {
     std::vector<Shot> shots;
@@ -129,11 +130,19 @@ std::vector<Shot> watchRun(os::Process& p, HWND dialog, const std::string& name)
             if (shots.empty()) toolkit::test::saveScreenshot(dialog, name + "_start");
             shots.push_back(std::move(s));
         }
-        auto ended = p.waitFor(150);
+        auto ended = p.waitFor(60);
         if (ended.ok() && ended.value()) break;
     }
-    // The middle of the run as the checks saw it (the window is gone now).
-    if (!shots.empty()) toolkit::test::saveImage(shots[shots.size() / 2].image, name + "_middle");
+    // The middle of the run as the checks saw it (the window is gone now):
+    // the first picture with the company meter half way to where it ended,
+    // since the finished dialog stays up a while before it closes.
+    if (!shots.empty()) {
+        size_t middle = 0;
+        while (middle + 1 < shots.size() &&
+               shots[middle].companyFill * 2 < shots.back().companyFill)
+            ++middle;
+        toolkit::test::saveImage(shots[middle].image, name + "_middle");
+    }
     return shots;
 }
 
@@ -182,8 +191,8 @@ protected:
 
 TEST_F(DialogRunTest, MigratesLikeTheConsoleWhileTheDialogShowsHowFarItIs) {
     TempFolder gui("_gui"), console("_console");
-    makeInstallation(gui.path(), 4, 40000);  // long enough to watch at the refill's speed
-    makeInstallation(console.path(), 4, 40000);
+    makeInstallation(gui.path(), 4, 100000);  // long enough to watch at the refill's speed
+    makeInstallation(console.path(), 4, 100000);
 
     os::Process run = startUpdater(gui.path(), false);
     const HWND dialog = waitForWindow(run, nullptr);
@@ -195,6 +204,9 @@ TEST_F(DialogRunTest, MigratesLikeTheConsoleWhileTheDialogShowsHowFarItIs) {
     EXPECT_TRUE(testing::fileBytes(gui.path(), false) == testing::fileBytes(console.path(), false))
         << "the dialog's run left other files than the console's";
 
+    std::printf("%zu pictures of the run:", shots.size());
+    for (const Shot& s : shots) std::printf(" %d/%d", s.companyFill, s.fileFill);
+    std::printf("\n");
     ASSERT_GE(shots.size(), 3u) << "the run was too short to watch";
     const Shot& first = shots.front();
     const Shot& last = shots.back();
