@@ -284,5 +284,23 @@ TEST_F(TableBufferTest, VisitRecordsMarksInPlaceBlockAfterBlock) {
     EXPECT_EQ(closeTable(h), kOk);
 }
 
+// A write that fails while a block call steps on (a changed block going
+// out as the next is read) is that call's failure, not the end of the
+// records.
+TEST_F(TableBufferTest, AFailedWriteInsideABlockCallIsNotTakenForTheEnd) {
+    std::string path = makeTable("fail.dbf", 20000);  // records of 30 bytes: several blocks
+    Handle h = test::openOrDie(path);
+    ASSERT_EQ(goTop(h), kOk);
+    BlockVisit mark = [](BlockRecord& r) { return r.setLogical(3, true); };
+    os::armWriteFault(1, os::kErrWriteFault, /*persistent=*/false);
+    uint32_t visited = 0, total = 0;
+    Status s;
+    while ((s = visitRecords(h, 256, mark, &visited)) == kOk) total += visited;
+    os::disarmWriteFault();
+    EXPECT_EQ(s, kIoError) << lastErrorString();
+    EXPECT_LT(total + visited, 20000u);
+    (void)closeTable(h);
+}
+
 }  // namespace
 }  // namespace engine

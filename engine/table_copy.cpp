@@ -129,9 +129,11 @@ Status Table::appendCopies(Table& from, const std::vector<std::pair<int, int>>& 
         if (visit)
             if (Status r = visit(row); !r.ok()) return r;
         ++*copied;
+        // A step that fails also leaves the source at its end: the failure
+        // is told apart from the end of the records first.
         Status r = from.skip(1);
-        if (r == kAtEof || from.eof_) break;
-        if (!r.ok()) return r;
+        if (!r.ok() && r != kAtEof) return r;
+        if (from.eof_) break;
     }
     return Status();
 }
@@ -149,8 +151,8 @@ Status Table::visitRecords(uint32_t limit, const std::function<Status(BlockRecor
             if (Status r = visit(row); !r.ok()) return r;
         ++*visited;
         Status r = skip(1);
-        if (r == kAtEof || eof_) break;
-        if (!r.ok()) return r;
+        if (!r.ok() && r != kAtEof) return r;  // not the end: a failed step
+        if (eof_) break;
     }
     return Status();
 }
