@@ -227,21 +227,22 @@ Status cdxFillTree(CdxTag& tag, std::string& keys, std::vector<uint32_t>& recnos
     const char* base = keys.data();
     std::vector<uint32_t> order;
     cdxSortKeys(base, kl, n, &order);
-    std::string sortedKeys;
-    sortedKeys.reserve(keys.size());
-    std::vector<uint32_t> sortedRecnos;
-    sortedRecnos.reserve(n);
-    bool unique = tag.unique();
-    for (size_t i = 0; i < n; ++i) {
-        busyStep();
-        const char* k = base + size_t(order[i]) * kl;
-        if (unique && i > 0 && std::memcmp(k, base + size_t(order[i - 1]) * kl, kl) == 0) continue;
-        sortedKeys.append(k, kl);
-        sortedRecnos.push_back(recnos[order[i]]);
+    if (tag.unique()) {
+        // Equal keys are next to each other, the first record's first.
+        size_t kept = 0;
+        for (size_t i = 0; i < n; ++i) {
+            busyStep();
+            if (kept > 0 && std::memcmp(base + size_t(order[i]) * kl,
+                                        base + size_t(order[kept - 1]) * kl, kl) == 0)
+                continue;
+            order[kept++] = order[i];
+        }
+        order.resize(kept);
     }
-    std::vector<uint32_t>().swap(order);
+    Status r = tag.tree->build(base, recnos.data(), order.data(), order.size());
     std::string().swap(keys);
-    return tag.tree->build(sortedKeys, sortedRecnos);
+    std::vector<uint32_t>().swap(recnos);
+    return r;
 }
 
 Status CdxBag::createTag(std::string_view name, std::string_view keyExpr, std::string_view forExpr,

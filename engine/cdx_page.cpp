@@ -2,16 +2,16 @@
 #include "engine/cdx_page.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 namespace engine {
 
 namespace {
 
+// Bits needed to hold v, at least one.
 int bitsFor(uint32_t v) {
-    int n = 1;
-    while (n < 32 && (v >> n) != 0) ++n;
-    return n;
+    return std::max(1, static_cast<int>(std::bit_width(v)));
 }
 
 std::string at(uint32_t offset) {
