@@ -48,7 +48,15 @@ uint64_t load64(const char* p) {
 size_t trailingPad(std::string_view key, uint8_t pad) {
     const uint64_t pads = uint64_t(pad) * 0x0101010101010101u;
     size_t n = 0;
-    while (n + 8 <= key.size() && load64(key.data() + key.size() - n - 8) == pads) n += 8;
+    for (; n + 8 <= key.size(); n += 8) {
+        uint64_t diff = load64(key.data() + key.size() - n - 8) ^ pads;
+        if (diff == 0) continue;
+        // The last bytes in memory are the high ones of a little-endian load.
+        if constexpr (std::endian::native == std::endian::little)
+            return n + static_cast<size_t>(std::countl_zero(diff)) / 8;
+        else
+            return n + static_cast<size_t>(std::countr_zero(diff)) / 8;
+    }
     while (n < key.size() && static_cast<uint8_t>(key[key.size() - 1 - n]) == pad) ++n;
     return n;
 }

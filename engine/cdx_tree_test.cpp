@@ -77,19 +77,21 @@ TEST(CdxPageTest, DamagedNodesAreRejected) {
 // every length around the eight-byte steps the count takes.
 TEST(CdxPageTest, TailBytesLeaveOutTheSharedStartAndTrailingPad) {
     std::mt19937 rng(5);
-    for (size_t kl = 1; kl <= 40; ++kl)
-        for (int round = 0; round < 300; ++round) {
-            std::string prev(kl, ' '), key(kl, ' ');
-            size_t same = rng() % (kl + 1), text = rng() % (kl + 1);
-            for (size_t i = 0; i < text; ++i) prev[i] = key[i] = char('A' + rng() % 3);
-            for (size_t i = same; i < text; ++i) key[i] = char('A' + rng() % 3);
-            size_t shared = 0, trail = 0;
-            while (shared < kl && prev[shared] == key[shared]) ++shared;
-            while (trail < kl && key[kl - 1 - trail] == ' ') ++trail;
-            int want = int(kl - std::min(shared, kl - trail) - trail);
-            ASSERT_EQ(cdxTailBytes(prev, key, ' '), want) << "\"" << prev << "\" \"" << key << "\"";
-            ASSERT_EQ(cdxTailBytes("", key, ' '), int(kl - trail));
-        }
+    for (char pad : {' ', '\0'})
+        for (size_t kl = 1; kl <= 40; ++kl)
+            for (int round = 0; round < 300; ++round) {
+                std::string prev(kl, pad), key(kl, pad);
+                size_t same = rng() % (kl + 1), text = rng() % (kl + 1);
+                for (size_t i = 0; i < text; ++i) prev[i] = key[i] = "AB "[rng() % 3];
+                for (size_t i = same; i < text; ++i) key[i] = "AB "[rng() % 3];
+                size_t shared = 0, trail = 0;
+                while (shared < kl && prev[shared] == key[shared]) ++shared;
+                while (trail < kl && key[kl - 1 - trail] == pad) ++trail;
+                int want = int(kl - std::min(shared, kl - trail) - trail);
+                ASSERT_EQ(cdxTailBytes(prev, key, uint8_t(pad)), want)
+                    << "\"" << prev << "\" \"" << key << "\"";
+                ASSERT_EQ(cdxTailBytes("", key, uint8_t(pad)), int(kl - trail));
+            }
 }
 
 // A bag with one tag of 6-byte character keys, for driving its tree directly.
