@@ -95,8 +95,13 @@ Status CdxTree::build(const char* keys, const uint32_t* recnos, const uint32_t* 
         size_t need = (cur->count() + 1) * static_cast<size_t>(cdxLeafEntryBytes(m, keyLength())) +
                       static_cast<size_t>(tail + cost);
         if (cur->count() > 0 && need > static_cast<size_t>(kCdxLeafArea)) {
+            // Sized like the leaf just filled, so that a leaf's lists are
+            // not grown entry by entry.
+            size_t expect = cur->count() + cur->count() / 8 + 1;
             level.emplace_back();
             cur = &level.back();
+            cur->keys.reserve(expect * kl);
+            cur->recnos.reserve(expect);
             cost = cdxTailBytes(std::string_view(), key, pad_);
             tail = 0;
             m = recno;
