@@ -163,18 +163,11 @@ void ExprTextPlan::textOf(const RecordView& r, std::string* out) const {
                 appendDtos(day > 0 && day < 100000000 ? day : 0, out);
                 break;
             }
-            case Piece::Kind::Str: {
+            case Piece::Kind::Str:
                 if (p.width == 0) break;
-                std::string_view bytes = r.stored(p.field);
-                const FieldDesc& f = r.field(p.field);
-                // A blank field reads as 0 (a nullable one is left to the reads).
-                if (!bytes.empty() && bytes.size() == f.length && (f.flags & 0x02) == 0 &&
-                    bytes.find_first_not_of(' ') == std::string_view::npos)
-                    bytes = "0";
-                if (!exprStrOfStored(bytes, p.width, p.decimals, out))
+                if (!exprStrOfStored(r.stored(p.field), p.width, p.decimals, out))
                     out->append(exprNumberText(r.number(p.field), p.width, p.decimals));
                 break;
-            }
         }
     }
 }
