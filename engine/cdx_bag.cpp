@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "engine/busy.h"
+#include "engine/cdx_sort.h"
 
 namespace engine {
 
@@ -221,62 +222,27 @@ Status CdxBag::scan(RecordSource& records, const std::vector<CdxTag*>& tags,
     return Status();
 }
 
-namespace {
-
-// A key to sort: its first sixteen bytes as two big-endian numbers (so that
-// most comparisons are integer compares, even for keys that begin alike,
-// such as a date followed by a number) and its position in the lists.
-struct SortEntry {
-    uint64_t head;
-    uint64_t next;
-    uint32_t index;
-};
-
-uint64_t keyHead(const char* key, size_t kl) {
-    uint64_t v = 0;
-    for (size_t i = 0; i < 8; ++i) v = (v << 8) | (i < kl ? static_cast<uint8_t>(key[i]) : 0);
-    return v;
-}
-
-}  // namespace
-
 Status cdxFillTree(CdxTag& tag, std::string& keys, std::vector<uint32_t>& recnos) {
     size_t kl = static_cast<size_t>(tag.tree->keyLength()), n = recnos.size();
     const char* base = keys.data();
-    std::vector<SortEntry> order(n);
-    for (size_t i = 0; i < n; ++i) {
-        const char* k = base + i * kl;
-        order[i] = SortEntry{keyHead(k, kl), kl > 8 ? keyHead(k + 8, kl - 8) : 0,
-                             static_cast<uint32_t>(i)};
-    }
-    size_t rest = kl > 16 ? kl - 16 : 0;
-    std::sort(order.begin(), order.end(), [&](const SortEntry& a, const SortEntry& b) {
-        busyStep();
-        if (a.head != b.head) return a.head < b.head;
-        if (a.next != b.next) return a.next < b.next;
-        if (rest != 0) {
-            int c = std::memcmp(base + size_t(a.index) * kl + 16, base + size_t(b.index) * kl + 16,
-                                rest);
-            if (c != 0) return c < 0;
+    std::vector<uint32_t> order;
+    cdxSortKeys(base, kl, n, &order);
+    if (tag.unique()) {
+        // Equal keys are next to each other, the first record's first.
+        size_t kept = 0;
+        for (size_t i = 0; i < n; ++i) {
+            busyStep();
+            if (kept > 0 && std::memcmp(base + size_t(order[i]) * kl,
+                                        base + size_t(order[kept - 1]) * kl, kl) == 0)
+                continue;
+            order[kept++] = order[i];
         }
-        return a.index < b.index;
-    });
-    std::string sortedKeys;
-    sortedKeys.reserve(keys.size());
-    std::vector<uint32_t> sortedRecnos;
-    sortedRecnos.reserve(n);
-    bool unique = tag.unique();
-    for (size_t i = 0; i < n; ++i) {
-        busyStep();
-        const char* k = base + size_t(order[i].index) * kl;
-        if (unique && i > 0 && std::memcmp(k, base + size_t(order[i - 1].index) * kl, kl) == 0)
-            continue;
-        sortedKeys.append(k, kl);
-        sortedRecnos.push_back(recnos[order[i].index]);
+        order.resize(kept);
     }
-    std::vector<SortEntry>().swap(order);
+    Status r = tag.tree->build(base, recnos.data(), order.data(), order.size());
     std::string().swap(keys);
-    return tag.tree->build(sortedKeys, sortedRecnos);
+    std::vector<uint32_t>().swap(recnos);
+    return r;
 }
 
 Status CdxBag::createTag(std::string_view name, std::string_view keyExpr, std::string_view forExpr,

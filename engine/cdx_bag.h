@@ -91,7 +91,7 @@ private:
 // length, one after the other) and `recnos`, in any order: they are sorted by
 // key bytes, then by their position in the lists (so by record number when
 // the lists are in record order); a unique tag keeps the first of equal keys.
-// `keys` is emptied to give its memory back before the tree is written.
+// `keys` and `recnos` are emptied to give their memory back.
 Status cdxFillTree(CdxTag& tag, std::string& keys, std::vector<uint32_t>& recnos);
 
 // Compiles `keyExpr` and `forExpr` for `tag` against `schema` and sets its

@@ -36,6 +36,7 @@ public:
             std::string lastKey;
             uint32_t lastRec = 0;
             bool haveLast = false;
+            CdxNode n;  // decoded page after page into the same buffers
             for (size_t i = 0; i < level.size(); ++i) {
                 const Expect& e = level[i];
                 busyStep();
@@ -43,7 +44,6 @@ public:
                     return bad("page " + std::to_string(e.offset) + " used twice");
                 uint8_t page[kCdxPageSize];
                 if (Status s = file_.readPage(e.offset, page); !s.ok()) return s;
-                CdxNode n;
                 if (Status s = decodeCdxNode(page, e.offset, keyLength, pad, file_.sizeBytes(), &n);
                     !s.ok())
                     return bad(s.message());
@@ -58,18 +58,20 @@ public:
                 if (n.count() == 0 && depth > 0)
                     return bad("empty node at " + std::to_string(e.offset));
                 for (size_t k = 0; k < n.count(); ++k) {
-                    std::string key(n.key(k, keyLength));
-                    if (haveLast && (key < lastKey || (key == lastKey && n.recnos[k] <= lastRec)))
+                    std::string_view key = n.key(k, keyLength);
+                    std::string_view last = k > 0 ? n.key(k - 1, keyLength) : lastKey;
+                    if (haveLast && (key < last || (key == last && n.recnos[k] <= lastRec)))
                         return bad("keys out of order at " + std::to_string(e.offset));
-                    lastKey = key;
                     lastRec = n.recnos[k];
                     if (n.leaf && options_.maxRecno != 0 &&
                         (lastRec == 0 || lastRec > options_.maxRecno))
                         return bad("record " + std::to_string(lastRec) + " beyond the table's " +
                                    std::to_string(options_.maxRecno));
                     haveLast = true;
-                    if (!n.leaf) below.push_back({n.children[k], key, n.recnos[k]});
+                    if (!n.leaf) below.push_back({n.children[k], std::string(key), n.recnos[k]});
                 }
+                // The next node's first key is compared with this node's last.
+                if (n.count() > 0) lastKey.assign(n.key(n.count() - 1, keyLength));
                 if (options_.strict && !e.maxKey.empty() &&
                     (n.count() == 0 || std::string(n.key(n.count() - 1, keyLength)) != e.maxKey ||
                      n.recnos.back() != e.maxRecno))

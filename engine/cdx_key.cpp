@@ -2,6 +2,7 @@
 #include "engine/cdx_key.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -10,51 +11,76 @@
 
 namespace engine {
 
-std::string cdxNumberKey(double v) {
+namespace {
+
+// The 8 bytes of a numeric or date key at `out`.
+void putNumberKey(double v, char* out) {
     if (v == 0) v = 0;  // -0.0 sorts with 0.0
     uint64_t bits;
     std::memcpy(&bits, &v, sizeof bits);
     bits = (bits >> 63) ? ~bits : bits | (uint64_t(1) << 63);
-    std::string out(8, '\0');
-    for (int i = 0; i < 8; ++i)
-        out[static_cast<size_t>(i)] = static_cast<char>(bits >> (56 - 8 * i));
-    return out;
+    if constexpr (std::endian::native == std::endian::little) bits = __builtin_bswap64(bits);
+    std::memcpy(out, &bits, sizeof bits);  // most significant byte first
 }
 
-namespace {
-
-std::string intKey(double v) {
+// The 4 bytes of a bare I field's key at `out`.
+void putIntKey(double v, char* out) {
     double t = std::trunc(v);
     int32_t i = t >= 2147483647.0    ? INT32_MAX
                 : t <= -2147483648.0 ? INT32_MIN
                                      : static_cast<int32_t>(t);
     uint32_t u = static_cast<uint32_t>(i) ^ 0x80000000u;
-    std::string out(4, '\0');
-    for (int b = 0; b < 4; ++b) out[static_cast<size_t>(b)] = static_cast<char>(u >> (24 - 8 * b));
-    return out;
+    for (int b = 0; b < 4; ++b) out[b] = static_cast<char>(u >> (24 - 8 * b));
+}
+
+// Replaces *out with the key of a number, date or logical under `f`
+// (the null marker included), reusing its memory.
+void scalarKeyInto(const CdxKeyFormat& f, double number, bool logical, std::string* out) {
+    out->resize(static_cast<size_t>(f.length));
+    char* p = out->data();
+    if (f.nullable) *p++ = '\x80';
+    switch (f.type) {
+        case 'I':
+            putIntKey(number, p);
+            break;
+        case 'L':
+            *p = logical ? 'T' : 'F';
+            break;
+        default:
+            putNumberKey(number, p);
+            break;
+    }
+}
+
+// Cuts or blank-pads the text in *out to the body of a character key, and
+// puts the null marker before it when the format has one.
+void fitTextKey(const CdxKeyFormat& f, std::string* out) {
+    out->resize(static_cast<size_t>(f.length - (f.nullable ? 1 : 0)), ' ');
+    if (f.nullable) out->insert(out->begin(), '\x80');
+}
+
+// Replaces *out with the key of `v` under `f`.
+void valueKeyInto(const CdxKeyFormat& f, const ExprValue& v, std::string* out) {
+    if (f.type != 'C') {
+        scalarKeyInto(f, v.number, v.logical, out);
+    } else {
+        out->assign(v.text, 0, static_cast<size_t>(f.length));
+        fitTextKey(f, out);
+    }
 }
 
 }  // namespace
 
+std::string cdxNumberKey(double v) {
+    std::string out(8, '\0');
+    putNumberKey(v, out.data());
+    return out;
+}
+
 std::string cdxValueKey(const CdxKeyFormat& f, const ExprValue& v) {
     std::string key;
-    size_t body = static_cast<size_t>(f.length - (f.nullable ? 1 : 0));
-    switch (f.type) {
-        case 'C':
-            key = v.text.substr(0, body);
-            key.resize(body, ' ');
-            break;
-        case 'I':
-            key = intKey(v.number);
-            break;
-        case 'L':
-            key = v.logical ? "T" : "F";
-            break;
-        default:
-            key = cdxNumberKey(v.number);
-            break;
-    }
-    return f.nullable ? "\x80" + key : key;
+    valueKeyInto(f, v, &key);
+    return key;
 }
 
 Status cdxKeyFormatFor(const Expression& key, const RecordView& sample, CdxKeyFormat* f) {
@@ -105,29 +131,25 @@ Status cdxRecordKey(const Expression& key, const CdxKeyFormat& f, const RecordVi
     }
     if (field >= 0 && f.type != 'C') {
         // A bare field: its value as the evaluator reads it, without it.
-        ExprValue v;
         switch (key.type()) {
             case ExprType::Numeric:
-                v = ExprValue::ofNumber(record.number(field));
-                break;
+                scalarKeyInto(f, record.number(field), false, out);
+                return Status();
             case ExprType::Date:
-                v = ExprValue::ofDate(key.bareFieldType() == 'T' ? record.dateTime(field)
-                                                                 : record.julianDay(field));
-                break;
+                scalarKeyInto(f,
+                              key.bareFieldType() == 'T' ? record.dateTime(field)
+                                                         : double(record.julianDay(field)),
+                              false, out);
+                return Status();
             case ExprType::Logical:
-                v = ExprValue::ofLogical(record.logical(field));
-                break;
+                scalarKeyInto(f, 0, record.logical(field), out);
+                return Status();
             case ExprType::Character:
-                v = ExprValue::ofText(record.text(field));
-                break;
+                break;  // a character key has format 'C'
         }
-        *out = cdxValueKey(f, v);
-        return Status();
     }
     if (f.type == 'C' && key.textInto(record, out)) {
-        // As cdxValueKey: cut or blank-padded to the key's body.
-        out->resize(static_cast<size_t>(f.length - (f.nullable ? 1 : 0)), ' ');
-        if (f.nullable) out->insert(out->begin(), '\x80');
+        fitTextKey(f, out);
         return Status();
     }
     ExprValue v;
@@ -136,7 +158,7 @@ Status cdxRecordKey(const Expression& key, const CdxKeyFormat& f, const RecordVi
                                           std::to_string(record.recordNumber()) + ": " +
                                           s.message());
     }
-    *out = cdxValueKey(f, v);
+    valueKeyInto(f, v, out);
     return Status();
 }
 

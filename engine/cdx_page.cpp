@@ -2,16 +2,16 @@
 #include "engine/cdx_page.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 namespace engine {
 
 namespace {
 
+// Bits needed to hold v, at least one.
 int bitsFor(uint32_t v) {
-    int n = 1;
-    while (n < 32 && (v >> n) != 0) ++n;
-    return n;
+    return std::max(1, static_cast<int>(std::bit_width(v)));
 }
 
 std::string at(uint32_t offset) {
@@ -38,14 +38,40 @@ LeafLayout leafLayout(const CdxNode& node, int keyLength) {
     return l;
 }
 
+uint64_t load64(const char* p) {
+    uint64_t v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+// Bytes of `key` at its end equal to `pad`, eight at a time while they last.
 size_t trailingPad(std::string_view key, uint8_t pad) {
+    const uint64_t pads = uint64_t(pad) * 0x0101010101010101u;
     size_t n = 0;
+    for (; n + 8 <= key.size(); n += 8) {
+        uint64_t diff = load64(key.data() + key.size() - n - 8) ^ pads;
+        if (diff == 0) continue;
+        // The last bytes in memory are the high ones of a little-endian load.
+        if constexpr (std::endian::native == std::endian::little)
+            return n + static_cast<size_t>(std::countl_zero(diff)) / 8;
+        else
+            return n + static_cast<size_t>(std::countr_zero(diff)) / 8;
+    }
     while (n < key.size() && static_cast<uint8_t>(key[key.size() - 1 - n]) == pad) ++n;
     return n;
 }
 
+// Length of the common start of a and b, compared eight bytes at a time.
 size_t commonPrefix(std::string_view a, std::string_view b) {
     size_t n = 0, m = std::min(a.size(), b.size());
+    for (; n + 8 <= m; n += 8) {
+        uint64_t diff = load64(a.data() + n) ^ load64(b.data() + n);
+        if (diff == 0) continue;
+        if constexpr (std::endian::native == std::endian::little)
+            return n + static_cast<size_t>(std::countr_zero(diff)) / 8;
+        else
+            return n + static_cast<size_t>(std::countl_zero(diff)) / 8;
+    }
     while (n < m && a[n] == b[n]) ++n;
     return n;
 }
@@ -67,11 +93,15 @@ Status decodeLeaf(const uint8_t* page, uint32_t offset, int keyLength, uint8_t p
     size_t kl = static_cast<size_t>(keyLength);
     node->keys.assign(count * kl, '\0');
     node->recnos.resize(count);
+    const uint64_t entryMask = e >= 8 ? ~uint64_t(0) : (uint64_t(1) << (8 * e)) - 1;
     for (size_t i = 0; i < count; ++i) {
+        size_t entry = kCdxLeafEntriesOffset + i * static_cast<size_t>(e);
         uint64_t v = 0;
-        for (int b = e - 1; b >= 0; --b)
-            v = v << 8 |
-                page[kCdxLeafEntriesOffset + i * static_cast<size_t>(e) + static_cast<size_t>(b)];
+        if (entry + 8 <= kCdxPageSize) {
+            v = getU64le(page + entry) & entryMask;  // the entry and the bytes after it, cut off
+        } else {
+            for (int b = e - 1; b >= 0; --b) v = v << 8 | page[entry + static_cast<size_t>(b)];
+        }
         size_t dup = static_cast<size_t>((v >> r) & dupMask);
         size_t trail = static_cast<size_t>((v >> (r + d)) & trailMask);
         if (dup + trail > kl || (i == 0 && dup > 0)) {

@@ -64,6 +64,9 @@ public:
     // Replaces the whole tree with `keys` (n * keyLength bytes) and `recnos`,
     // already sorted; the old pages go to the free list.
     Status build(const std::string& keys, const std::vector<uint32_t>& recnos);
+    // The same from entries in place: entry order[i] (keys + order[i] *
+    // keyLength, recnos[order[i]]) is the i-th of the `n` entries in key order.
+    Status build(const char* keys, const uint32_t* recnos, const uint32_t* order, size_t n);
     // Frees every page of the tree, leaving an empty root leaf.
     Status clear();
     // Frees every page of the tree, leaving no root (the tag is being dropped).

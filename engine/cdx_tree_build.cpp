@@ -70,33 +70,44 @@ Status CdxTree::writeLevel(std::vector<CdxNode>& nodes, std::vector<uint32_t>* o
 }
 
 Status CdxTree::build(const std::string& keys, const std::vector<uint32_t>& recnos) {
+    return build(keys.data(), recnos.data(), nullptr, recnos.size());
+}
+
+Status CdxTree::build(const char* keys, const uint32_t* recnos, const uint32_t* order, size_t n) {
     // Free the old pages first (each once; a page reached twice means damage).
     Status r = releaseAll();
     if (!r.ok()) return r;
 
-    size_t kl = static_cast<size_t>(keyLength()), n = recnos.size();
+    size_t kl = static_cast<size_t>(keyLength());
     std::vector<CdxNode> level(1);
     int tail = 0;
     uint32_t maxRec = 0;
     for (size_t i = 0; i < n; ++i) {
         busyStep();
-        std::string_view key(keys.data() + i * kl, kl);
+        size_t at = order ? order[i] : i;
+        std::string_view key(keys + at * kl, kl);
+        uint32_t recno = recnos[at];
         CdxNode* cur = &level.back();
         std::string_view prev =
             cur->count() ? cur->key(cur->count() - 1, keyLength()) : std::string_view();
         int cost = cdxTailBytes(prev, key, pad_);
-        uint32_t m = std::max(maxRec, recnos[i]);
+        uint32_t m = std::max(maxRec, recno);
         size_t need = (cur->count() + 1) * static_cast<size_t>(cdxLeafEntryBytes(m, keyLength())) +
                       static_cast<size_t>(tail + cost);
         if (cur->count() > 0 && need > static_cast<size_t>(kCdxLeafArea)) {
+            // Sized like the leaf just filled, so that a leaf's lists are
+            // not grown entry by entry.
+            size_t expect = cur->count() + cur->count() / 8 + 1;
             level.emplace_back();
             cur = &level.back();
+            cur->keys.reserve(expect * kl);
+            cur->recnos.reserve(expect);
             cost = cdxTailBytes(std::string_view(), key, pad_);
             tail = 0;
-            m = recnos[i];
+            m = recno;
         }
         cur->keys.append(key);
-        cur->recnos.push_back(recnos[i]);
+        cur->recnos.push_back(recno);
         tail += cost;
         maxRec = m;
     }

@@ -72,6 +72,28 @@ TEST(CdxPageTest, DamagedNodesAreRejected) {
     EXPECT_NE(s.message().find("outside the file"), std::string::npos);
 }
 
+// The bytes a leaf stores for a key after the one before it: what is left
+// once the shared start and the trailing pad are taken off, for keys of
+// every length around the eight-byte steps the count takes.
+TEST(CdxPageTest, TailBytesLeaveOutTheSharedStartAndTrailingPad) {
+    std::mt19937 rng(5);
+    for (char pad : {' ', '\0'})
+        for (size_t kl = 1; kl <= 40; ++kl)
+            for (int round = 0; round < 300; ++round) {
+                std::string prev(kl, pad), key(kl, pad);
+                size_t same = rng() % (kl + 1), text = rng() % (kl + 1);
+                for (size_t i = 0; i < text; ++i) prev[i] = key[i] = "AB "[rng() % 3];
+                for (size_t i = same; i < text; ++i) key[i] = "AB "[rng() % 3];
+                size_t shared = 0, trail = 0;
+                while (shared < kl && prev[shared] == key[shared]) ++shared;
+                while (trail < kl && key[kl - 1 - trail] == pad) ++trail;
+                int want = int(kl - std::min(shared, kl - trail) - trail);
+                ASSERT_EQ(cdxTailBytes(prev, key, uint8_t(pad)), want)
+                    << "\"" << prev << "\" \"" << key << "\"";
+                ASSERT_EQ(cdxTailBytes("", key, uint8_t(pad)), int(kl - trail));
+            }
+}
+
 // A bag with one tag of 6-byte character keys, for driving its tree directly.
 class CdxTreeTest : public ::testing::Test {
 protected:
@@ -206,6 +228,54 @@ TEST_F(CdxTreeTest, SeekAndStepAcrossLeaves) {
     ASSERT_EQ(tree().insert(key6(501), 9999), kOk);
     ASSERT_EQ(tree().next(&c), kOk);
     EXPECT_EQ(c.key, key6(501));
+}
+
+// The checker compares every key with the one before it, inside a leaf and
+// across the boundary to the next leaf, and equal keys by record number.
+TEST_F(CdxTreeTest, CheckerFindsKeysOutOfOrderInsideAndAcrossLeaves) {
+    const uint32_t n = 2000;
+    auto build = [&](uint32_t swapAt, bool sameKey) {
+        std::string keys;
+        std::vector<uint32_t> recnos;
+        for (uint32_t i = 0; i < n; ++i) {
+            keys += sameKey ? std::string("SAME  ") : key6(i);
+            recnos.push_back(i + 1);
+        }
+        if (swapAt > 0) {
+            std::swap_ranges(keys.begin() + (swapAt - 1) * 6, keys.begin() + swapAt * 6,
+                             keys.begin() + swapAt * 6);
+            std::swap(recnos[swapAt - 1], recnos[swapAt]);
+        }
+        ASSERT_EQ(tree().build(keys, recnos), kOk);
+    };
+    build(0, false);
+    ASSERT_EQ(cdxCheckBag(*bag_), kOk);
+    // Where the second leaf begins.
+    CdxCursor c;
+    ASSERT_EQ(tree().first(&c), kOk);
+    uint32_t firstLeaf = c.leaf, boundary = 0;
+    while (c.valid && c.leaf == firstLeaf) {
+        ++boundary;
+        ASSERT_EQ(tree().next(&c), kOk);
+    }
+    ASSERT_TRUE(c.valid);
+    int crossed = 0;
+    for (bool sameKey : {false, true})
+        for (uint32_t at : {boundary - 2, boundary - 1, boundary, boundary + 1, n - 1}) {
+            SCOPED_TRACE("entries " + std::to_string(at - 1) + " and " + std::to_string(at) +
+                         (sameKey ? " of one key" : "") + " swapped");
+            build(at, sameKey);
+            ASSERT_EQ(tree().first(&c), kOk);
+            for (uint32_t i = 0; i + 1 < at; ++i) ASSERT_EQ(tree().next(&c), kOk);
+            // Stepping refuses a leaf that begins below the one before it.
+            uint32_t leafBefore = c.leaf;
+            Status step = tree().next(&c);
+            crossed += step != kOk || c.leaf != leafBefore;
+            Status s = cdxCheckBag(*bag_);
+            EXPECT_EQ(s, kCorruptIndex);
+            EXPECT_NE(s.message().find("out of order"), std::string::npos) << s.message();
+        }
+    EXPECT_GT(crossed, 0);
 }
 
 TEST_F(CdxTreeTest, CyclicSiblingChainIsReportedNotFollowed) {

@@ -51,6 +51,22 @@ void appendDtos(int32_t julian, std::string* out) {
     out->append(b, 8);
 }
 
+// DTOS() of a D field stored as `stored`: the stored digits themselves when
+// they name a real day of the years 1..9999, which is when reading the field
+// and writing the day back gives them unchanged; false otherwise.
+bool dtosOfStored(std::string_view stored, std::string* out) {
+    if (stored.size() != 8) return false;
+    int v[8];
+    for (size_t i = 0; i < 8; ++i) {
+        if (stored[i] < '0' || stored[i] > '9') return false;
+        v[i] = stored[i] - '0';
+    }
+    int y = v[0] * 1000 + v[1] * 100 + v[2] * 10 + v[3], m = v[4] * 10 + v[5], d = v[6] * 10 + v[7];
+    if (y < 1 || d < 1 || d > runtime::daysInMonth(y, m)) return false;
+    out->append(stored);
+    return true;
+}
+
 }  // namespace
 
 bool exprStrOfStored(std::string_view s, int width, int decimals, std::string* out) {
@@ -142,6 +158,7 @@ void ExprTextPlan::textOf(const RecordView& r, std::string* out) const {
                 out->append(exprUpper(r.text(p.field)));
                 break;
             case Piece::Kind::Dtos: {
+                if (dtosOfStored(r.stored(p.field), out)) break;
                 int32_t day = r.julianDay(p.field);
                 appendDtos(day > 0 && day < 100000000 ? day : 0, out);
                 break;

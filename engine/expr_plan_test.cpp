@@ -117,6 +117,14 @@ TEST_F(ExprPlanTableTest, KeyShapesGiveTheEvaluatorsTextForEveryStoredForm) {
         row({"      ", "00000000", "       5.", "  7 ", " x "}),
         row({"\xE1\xE9\xED   ", "99991231", "-999999.9", "9999", "zzz"}),
         row({"a     ", "20240101", "  +12.50 ", "1.5 ", "   "}),
+        // Days that do not exist, the first year, digits with a blank; a
+        // blank amount.
+        row({"b     ", "20230229", "     1.00", "   1", "a  "}),
+        row({"c     ", "20240431", "     2.00", "   2", "b  "}),
+        row({"d     ", "00010101", "     3.00", "   3", "c  "}),
+        row({"e     ", "2024 101", "         ", "   4", "d  "}),
+        row({"f     ", "15821010", "     5.00", "   5", "e  "}),
+        row({"g     ", "20240100", "     6.00", "   6", "f  "}),
     });
     std::unique_ptr<Table> t;
     OpenParams p;

@@ -96,6 +96,7 @@ Status IndexSet::moveKeys(const RecordView& record, const std::vector<std::strin
 }
 
 Status IndexSet::onAppend(const RecordView& record) {
+    if (orders_.empty()) return Status();  // a table without indexes
     std::vector<std::string>& keys = appendKeys_;
     std::vector<char>& in = appendIn_;
     Status r = noteKeys(record, &keys, &in);
