@@ -14,8 +14,10 @@ constexpr std::string_view kSeries = "ABCRZ";
 bool notRegularizacion(std::string_view contra) {
     // With exact comparison off the left operand only has to begin with the
     // right one to compare equal; letters compare with their case, so
-    // "Regularizacion" is a different text.
-    return !runtime::allTrimmed(contra).starts_with(kRegularizacion);
+    // "Regularizacion" is a different text. Trailing blanks cannot change
+    // whether the trimmed text begins with those letters: only the leading
+    // ones are skipped.
+    return !runtime::trimLeadingWhite(contra).starts_with(kRegularizacion);
 }
 
 bool serieQualifies(std::string_view serie) {

@@ -74,7 +74,9 @@ TEST(L340RuleTest, ContraBranches) {
         {"REGULARIZACION 2009", false},
         {"  REGULARIZACI  ", false},
         {"REGULARIZACI", false},
-        {"REGULARIZAC", true},          // shorter than the twelve letters
+        {"REGULARIZAC", true},      // shorter than the twelve letters
+        {"REGULARIZAC    ", true},  // blanks do not make up the twelfth letter
+        {"\tREGULARIZACI\t", false},
         {"Regularizacion 2009", true},  // letters compare with their case
         {"X REGULARIZACION", true},
         {"4300001", true},
