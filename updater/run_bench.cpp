@@ -4,7 +4,7 @@
 // operating system's copy, with the aims beside it. Two cases: TDiaNew with
 // its one-tag structural index, and TDiaNew (and its template) with a
 // structural index of two tags, a number and a date plus a number whose keys
-// come in scrambled order. run_bench [rows]
+// come in scrambled order. run_bench [rows [one|two]]
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -141,9 +141,11 @@ int runCase(const char* label, long rows, bool twoTags) {
 
 int main(int argc, char** argv) {
     long rows = argc > 1 ? std::atol(argv[1]) : 1000000;
+    std::string only = argc > 2 ? argv[2] : "";  // "one" or "two": that case alone
     errors::ERRORSYS();
-    int code = runCase("TDiaNew with one tag (NUMASIEN)", rows, false);
-    if (code == 0)
+    int code = 0;
+    if (only != "two") code = runCase("TDiaNew with one tag (NUMASIEN)", rows, false);
+    if (code == 0 && only != "one")
         code = runCase("TDiaNew with two tags (NUMASIEN; DTOS(FECHA)+STR(DEBE,12,2))", rows, true);
     return code;
 }
