@@ -146,16 +146,18 @@ TEST_P(DiskFullTest, RunStopsWithAnErrorAndTheNextRunFinishes) {
     }
 }
 
-// With 8,000 rows the fresh TDiaNew takes more than a megabyte and the first
-// journal several read blocks: armed after the first thousand records, the
-// disk fills at a write made inside a block call (appended records going
-// out, a block of marks written back).
+// Armed after the first thousand records of the step, the disk fills at a
+// write made inside a block call: with 8,000 rows the first journal takes
+// several read blocks (a block of marks goes out as the next is read), and
+// with 20,000 the first fresh TDiaNew to pass a thousand records (a company
+// of half as many rows) appends more than the megabyte that is written out
+// while the refill goes on.
 INSTANTIATE_TEST_SUITE_P(
     Steps, DiskFullTest,
     ::testing::Values(DiskFullCase{"marcando", 0, 40, "JournalMarking"},
                       DiskFullCase{"rellenando", 0, 40, "Refill"},
                       DiskFullCase{"marcando", 1000, 8000, "JournalMarkingMidBlock"},
-                      DiskFullCase{"rellenando", 1000, 8000, "RefillMidBlock"}),
+                      DiskFullCase{"rellenando", 1000, 20000, "RefillMidBlock"}),
     [](const ::testing::TestParamInfo<DiskFullCase>& c) { return std::string(c.param.name); });
 
 }  // namespace
