@@ -360,9 +360,11 @@ bool refill(const std::string& name, TableReport& t, const ErrorWatch& watch) {
         return tables::EOF_();
     };
     frame.here();
+    bool blocks = true;  // until the layouts turn out not to allow them
     while (complete && !backupAtEnd()) {
         // A block of records at a time when the layouts allow it.
-        long block = copier.copyBlock(kRecordsPerPump, marker, t.marked);
+        long block = blocks ? copier.copyBlock(kRecordsPerPump, marker, t.marked) : -1;
+        blocks = block >= 0;
         if (block >= 0) {
             t.copied += block;
             progress.block();
@@ -576,13 +578,14 @@ long markPass() {
     frame.here();
     // An error (a mark that cannot be written, a skip that fails) ends the
     // pass whatever the handler answered: the run stops after this company.
-    const bool blocks = marker.readsStored();
+    bool blocks = marker.readsStored();  // until the area turns out not to allow them
     auto mark = [&marker, &marked](tables::BlockRow& row) {
         if (marker.apply(row)) ++marked;
     };
     while (!tables::EOF_() && watch.errors() == 0) {
         // A block of records at a time when the rule reads stored bytes.
         long block = blocks ? tables::visitRecords(kRecordsPerPump, mark) : -1;
+        blocks = block >= 0;
         if (block >= 0) {
             seen += block;
             progress.block();
