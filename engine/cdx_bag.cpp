@@ -196,6 +196,13 @@ Status CdxBag::scan(RecordSource& records, const std::vector<CdxTag*>& tags,
     uint32_t step = std::max<uint32_t>(1, total / 100);
     keys->assign(tags.size(), std::string());
     recnos->assign(tags.size(), std::vector<uint32_t>());
+    // Room for every record's key up front, rather than lists copied over
+    // as they double (a filtered tag may keep far fewer).
+    for (size_t t = 0; t < tags.size(); ++t) {
+        if (tags[t]->filter) continue;
+        (*keys)[t].reserve(size_t(total) * size_t(tags[t]->format.length));
+        (*recnos)[t].reserve(total);
+    }
     std::string key;
     for (uint32_t recno = 1; recno <= total; ++recno) {
         const RecordView* view = nullptr;

@@ -32,26 +32,35 @@ public:
 
     // Orders a[0..n) (entries of equal bytes before `offset`, in position
     // order) by the key bytes from `offset` on, then by position; tmp is
-    // scratch room for n entries.
-    void sort(Item* a, Item* tmp, size_t n, size_t offset) {
+    // scratch room for n entries. `loaded` says the entries' words already
+    // hold their bytes at `offset`.
+    void sort(Item* a, Item* tmp, size_t n, size_t offset, bool loaded = false) {
+        if (!loaded) load(a, n, offset);
         bool ordered = true;
-        for (size_t i = 0; i < n; ++i) {
-            busyStep();
-            a[i].word = wordAt(a[i].index, offset);
-            if (i > 0 && a[i].word < a[i - 1].word) ordered = false;
-        }
+        for (size_t i = 1; i < n && ordered; ++i) ordered = a[i].word >= a[i - 1].word;
         if (n < kRadixMin) {
             std::sort(a, a + n, [&](const Item& x, const Item& y) { return less(x, y, offset); });
             return;
         }
         if (!ordered) radix(a, tmp, n);
         if (offset + 8 >= kl_) return;
+        // Runs of tied words go on to the next eight bytes. Those bytes are
+        // loaded for every tied entry in one pass first: entries sit in key
+        // order, their keys in position order, so each load is a cache miss
+        // that a flat pass can overlap with the next ones.
+        std::vector<std::pair<size_t, size_t>> ties;
+        std::vector<Item*> tied;
         for (size_t i = 0; i < n;) {
             size_t j = i + 1;
             while (j < n && a[j].word == a[i].word) ++j;
-            if (j - i > 1) sort(a + i, tmp + i, j - i, offset + 8);
+            if (j - i > 1) {
+                ties.emplace_back(i, j - i);
+                for (size_t k = i; k < j; ++k) tied.push_back(a + k);
+            }
             i = j;
         }
+        load(tied, offset + 8);
+        for (auto [from, count] : ties) sort(a + from, tmp + from, count, offset + 8, true);
     }
 
 private:
@@ -70,6 +79,27 @@ private:
         for (size_t i = 0; i < 8; ++i) v = (v << 8) | (i < left ? p[i] : 0u);
         return v;
     }
+
+    // Sets the words of a[0..n) to their keys' bytes at `offset`, asking
+    // for the keys a few entries ahead in advance.
+    void load(Item* a, size_t n, size_t offset) const {
+        for (size_t i = 0; i < n; ++i) {
+            busyStep();
+            if (i + kAhead < n) prefetch(a[i + kAhead], offset);
+            a[i].word = wordAt(a[i].index, offset);
+        }
+    }
+    void load(const std::vector<Item*>& items, size_t offset) const {
+        for (size_t i = 0; i < items.size(); ++i) {
+            busyStep();
+            if (i + kAhead < items.size()) prefetch(*items[i + kAhead], offset);
+            items[i]->word = wordAt(items[i]->index, offset);
+        }
+    }
+    void prefetch(const Item& item, size_t offset) const {
+        __builtin_prefetch(keys_ + size_t(item.index) * kl_ + offset);
+    }
+    static constexpr size_t kAhead = 16;
 
     bool less(const Item& x, const Item& y, size_t offset) const {
         if (x.word != y.word) return x.word < y.word;

@@ -247,9 +247,12 @@ void writeMemoBlock(uint8_t* p, const FieldDesc& f, uint32_t block) {
         std::memset(p, ' ', f.length);
         return;
     }
-    char buf[16];
-    int len = std::snprintf(buf, sizeof buf, "%u", block);
-    putRight(p, f, buf, size_t(len));
+    // Digits by hand: this runs for every copied record with a memo, and the
+    // C library's formatted print is costly where it is not native.
+    char buf[10];
+    size_t len = 0;
+    for (; block != 0; block /= 10) buf[sizeof buf - ++len] = char('0' + block % 10);
+    putRight(p, f, buf + sizeof buf - len, len);
 }
 
 void writeText(uint8_t* p, const FieldDesc& f, std::string_view text) {

@@ -89,6 +89,12 @@ TEST(DbfFieldTest, LogicalsAndMemoPointers) {
     writeMemoBlock(m, field('M', 10), 1234);
     EXPECT_EQ(bytesOf(m, 10), "      1234");
     EXPECT_EQ(readMemoBlock(m, field('M', 10)), 1234u);
+    writeMemoBlock(m, field('M', 10), 4294967295u);
+    EXPECT_EQ(bytesOf(m, 10), "4294967295");
+    writeMemoBlock(m, field('M', 10), 7);
+    EXPECT_EQ(bytesOf(m, 10), "         7");
+    writeMemoBlock(m, field('M', 10), 0);
+    EXPECT_EQ(bytesOf(m, 10), "          ");
     writeMemoBlock(m, field('M', 4), 70000);
     EXPECT_EQ(readMemoBlock(m, field('M', 4)), 70000u);
     EXPECT_EQ(readMemoBlock(reinterpret_cast<const uint8_t*>("   12x4   "), field('M', 10)), 0u);

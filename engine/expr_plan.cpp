@@ -154,9 +154,14 @@ void ExprTextPlan::textOf(const RecordView& r, std::string* out) const {
                     out->append(r.text(p.field));
                 break;
             }
-            case Piece::Kind::Upper:
-                out->append(exprUpper(r.text(p.field)));
+            case Piece::Kind::Upper: {
+                std::string_view bytes = r.stored(p.field);
+                if (bytes.size() == r.field(p.field).length)
+                    exprAppendUpper(bytes, out);
+                else
+                    exprAppendUpper(r.text(p.field), out);
                 break;
+            }
             case Piece::Kind::Dtos: {
                 if (dtosOfStored(r.stored(p.field), out)) break;
                 int32_t day = r.julianDay(p.field);

@@ -20,6 +20,9 @@ ExprSettings& exprSettings() {
 std::string exprUpper(std::string_view s) {
     return runtime::UPPER(s);
 }
+void exprAppendUpper(std::string_view s, std::string* out) {
+    runtime::appendUpper(s, out);
+}
 std::string exprLower(std::string_view s) {
     return runtime::LOWER(s);
 }

@@ -11,6 +11,7 @@ namespace engine {
 
 // Case conversion under the runtime's code page.
 std::string exprUpper(std::string_view s);
+void exprAppendUpper(std::string_view s, std::string* out);  // exprUpper(s) added to *out
 std::string exprLower(std::string_view s);
 
 // Three-way text comparison as the relational operators do it (<0, 0, >0).

@@ -89,10 +89,17 @@ unsigned char upperByte(unsigned char c) {
 
 // Both pages map a-z and A-Z, so the tables alone give the result.
 std::string UPPER(std::string_view s) {
-    const auto& table = page().upper;
-    std::string out(s);
-    for (auto& c : out) c = static_cast<char>(table[static_cast<unsigned char>(c)]);
+    std::string out;
+    appendUpper(s, &out);
     return out;
+}
+
+void appendUpper(std::string_view s, std::string* out) {
+    const auto& table = page().upper;
+    size_t at = out->size();
+    out->append(s);
+    for (char* c = out->data() + at; c != out->data() + out->size(); ++c)
+        *c = static_cast<char>(table[static_cast<unsigned char>(*c)]);
 }
 
 std::string LOWER(std::string_view s) {

@@ -22,6 +22,7 @@ std::string HB_SETCODEPAGE(std::optional<std::string_view> name = std::nullopt);
 // under ESWIN) keep their byte: their case is not changed and they sort by
 // byte value. Index keys written by other programs rely on this.
 std::string UPPER(std::string_view s);
+void appendUpper(std::string_view s, std::string* out);  // UPPER(s) added to *out
 std::string LOWER(std::string_view s);
 unsigned char upperByte(unsigned char c);  // UPPER of one byte
 

@@ -136,6 +136,7 @@ int runCase(const char* label, long rows, bool twoTags) {
     std::string folder = demo::companyFolder(root, "001");
     std::printf("\n%s\ngenerated %ld rows per table in %llu ms\n", label, rows,
                 static_cast<unsigned long long>(os::monotonicMs() - t0));
+    std::fflush(stdout);  // shows where a long run is, also through a pipe
 
     uint64_t bytes = 0;
     uint64_t copy = copyMs(folder, &bytes);
