@@ -36,6 +36,15 @@ bool IndexSet::isStale(const CdxBag* bag) const {
     return std::find(stale_.begin(), stale_.end(), bag) != stale_.end();
 }
 
+Status IndexSet::checkOpened() const {
+    while (!unchecked_.empty()) {
+        const Unchecked u = unchecked_.front();
+        if (Status r = markStaleIfNeeded(u.bag, u.recordCount); !r.ok()) return r;
+        unchecked_.erase(unchecked_.begin());
+    }
+    return Status();
+}
+
 void IndexSet::listOrders() {
     orders_.clear();
     for (auto& b : bags_)
@@ -48,7 +57,7 @@ void IndexSet::listOrders() {
 // number beyond the table, or when a tag without FOR or UNIQUE holds another
 // number of keys than the table has records (each record, deleted or not, has
 // exactly one key there).
-Status IndexSet::markStaleIfNeeded(CdxBag* bag, uint32_t recordCount) {
+Status IndexSet::markStaleIfNeeded(CdxBag* bag, uint32_t recordCount) const {
     // Shared: other processes may append between our reading the table's
     // count and reading the index, so only damage counts there.
     bool compare = !mode_.shared;
@@ -98,7 +107,14 @@ Status IndexSet::openAny(std::string_view path, const RecordView& schema, uint32
     if (!r.ok()) return r;
     schema_ = &schema;
     mode_ = mode;
-    if (r = markStaleIfNeeded(bag.get(), recordCount); !r.ok()) return r;
+    // Shared: checked now, against the count just read, since others may
+    // change both files later. Exclusive: nobody else can, so the check
+    // waits until the bag is first used.
+    if (mode.shared) {
+        if (r = markStaleIfNeeded(bag.get(), recordCount); !r.ok()) return r;
+    } else {
+        unchecked_.push_back({bag.get(), recordCount});
+    }
     if (structural) {
         bags_.insert(bags_.begin(), std::move(bag));
         hasStructural_ = true;
@@ -138,6 +154,7 @@ Status IndexSet::closeAll() {
     bags_.clear();
     orders_.clear();
     stale_.clear();
+    unchecked_.clear();
     pending_.reset();
     hasStructural_ = false;
     current_ = 0;
@@ -198,6 +215,7 @@ int IndexSet::orderCount() const {
 Status IndexSet::orderInfo(int order, OrderInfo* info) const {
     if (order < 1 || order > orderCount())
         return Status(kNoOrder, "no order " + std::to_string(order));
+    if (Status r = checkOpened(); !r.ok()) return r;
     const Order& o = orders_[static_cast<size_t>(order - 1)];
     const CdxHeader& h = o.tag->tree->header();
     info->tag = o.tag->name;
@@ -224,6 +242,8 @@ int IndexSet::findOrder(std::string_view tag) const {
 Status IndexSet::setOrder(int order) {
     if (order < 0 || order > orderCount())
         return Status(kNoOrder, "no order " + std::to_string(order));
+    if (order > 0)
+        if (Status r = checkOpened(); !r.ok()) return r;
     if (order > 0 && isStale(orders_[static_cast<size_t>(order - 1)].bag))
         return Status(kCorruptIndex, staleWhy_);
     current_ = order;

@@ -213,7 +213,10 @@ private:
     Status seekKey(const Order& o, const std::string& prefix, bool soft, bool last,
                    const Visibility& visibleAt, uint32_t* recordNumber, bool* found);
     bool isStale(const CdxBag* bag) const;
-    Status markStaleIfNeeded(CdxBag* bag, uint32_t recordCount);
+    Status markStaleIfNeeded(CdxBag* bag, uint32_t recordCount) const;
+    // Checks the bags opened exclusively whose check was put off (see
+    // openAny); a bag that could not be read stays pending and fails again.
+    Status checkOpened() const;
     Status flushEvery();  // every writable bag, the first failure returned
     // Builds the tags from the keys kept aside (beginBulk) and leaves bulk
     // mode; nothing to do when no key was kept.
@@ -227,8 +230,17 @@ private:
     int current_ = 0;
     std::unique_ptr<PendingWrite> pending_;
     std::unique_ptr<Bulk> bulk_;        // keys kept aside while appending in bulk
-    std::vector<const CdxBag*> stale_;  // bags that do not match the table
-    std::string staleWhy_;
+    // Bags opened exclusively are checked against the table when first
+    // needed, with the record count they were opened with: a table only
+    // read in its natural order (a backup copied record by record) never
+    // pays for reading every page of its indexes.
+    struct Unchecked {
+        CdxBag* bag;
+        uint32_t recordCount;
+    };
+    mutable std::vector<Unchecked> unchecked_;
+    mutable std::vector<const CdxBag*> stale_;  // bags that do not match the table
+    mutable std::string staleWhy_;
     std::vector<std::string> appendKeys_;  // onAppend's keys, kept between appends
     std::vector<char> appendIn_;
     const RecordView* schema_ = nullptr;  // the table's record view

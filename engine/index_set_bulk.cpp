@@ -15,7 +15,8 @@ constexpr size_t kMaxBulkBytes = size_t(512) << 20;
 
 void IndexSet::beginBulk() {
     bulk_.reset();
-    if (mode_.shared || mode_.readOnly || orders_.empty() || !stale_.empty() || pending_) return;
+    if (mode_.shared || mode_.readOnly || orders_.empty() || pending_) return;
+    if (!checkOpened().ok() || !stale_.empty()) return;
     for (const Order& o : orders_) {
         if (o.bag->readOnly() || !o.tag->maintainable()) return;
         uint32_t n = 0;

@@ -20,6 +20,7 @@ constexpr char kOut = 0, kIn = 1, kSkip = 2, kUnknown = 3;
 
 Status IndexSet::noteKeys(const RecordView& record, std::vector<std::string>* keys,
                           std::vector<char>* in) {
+    if (Status r = checkOpened(); !r.ok()) return r;
     // Cleared, not replaced: a caller that passes the same vectors for
     // record after record keeps their memory.
     keys->resize(orders_.size());
@@ -145,6 +146,7 @@ Status IndexSet::onZap() {
         if (!r.ok()) return r;
     }
     stale_.clear();
+    unchecked_.clear();
     pending_.reset();
     return Status();
 }
@@ -156,6 +158,7 @@ Status IndexSet::rebuildAll(RecordSource& records, const IndexBuildProgress& pro
         if (!r.ok()) return r;
     }
     stale_.clear();
+    unchecked_.clear();
     pending_.reset();
     return Status();
 }

@@ -18,6 +18,7 @@ Status IndexSet::usable(const Order** order, bool refresh) {
         if (Status r = sync(); !r.ok()) return r;
     if (current_ == 0)
         return Status(kNoOrder, "the controlling order was removed by another program");
+    if (Status r = checkOpened(); !r.ok()) return r;
     const Order& o = orders_[static_cast<size_t>(current_ - 1)];
     if (isStale(o.bag)) return Status(kCorruptIndex, staleWhy_);
     *order = &o;

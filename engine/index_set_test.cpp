@@ -314,6 +314,34 @@ TEST_F(IndexSetTest, StaleBagIsReportedAndZapRepairsIt) {
     checkBags();
 }
 
+// An exclusive open leaves the check of a bag until it is first used, and
+// then checks it against the record count it was opened with: an append
+// first is measured against the table before that append.
+TEST_F(IndexSetTest, ExclusiveBagsAreCheckedOnFirstUseAgainstTheirOpeningCount) {
+    open();
+    fillFive();
+    create("NAME", "UPPER(name)");
+    ASSERT_EQ(set_->closeAll(), kOk);
+    open();
+    uint32_t recno = table_.append({"nuevo", "1", "", "F", "1"});
+    ASSERT_EQ(set_->onAppend(table_.record(recno)), kOk);
+    OrderInfo info;
+    ASSERT_EQ(set_->orderInfo(1, &info), kOk);
+    EXPECT_FALSE(info.stale);
+    ASSERT_EQ(set_->setOrder(1), kOk);
+    EXPECT_EQ(walk(), (std::vector<uint32_t>{3, 1, 6, 2, 5, 4}));
+
+    // The same append with the bag left out: the first use finds it stale.
+    ASSERT_EQ(set_->closeAll(), kOk);
+    table_.append({"otro", "1", "", "F", "1"});
+    open();
+    recno = table_.append({"mas", "1", "", "F", "1"});
+    ASSERT_EQ(set_->onAppend(table_.record(recno)), kOk);
+    ASSERT_EQ(set_->orderInfo(1, &info), kOk);
+    EXPECT_TRUE(info.stale);
+    EXPECT_EQ(set_->setOrder(1), kCorruptIndex);
+}
+
 TEST_F(IndexSetTest, BadExpressionsAndLongKeysChangeNothing) {
     open();
     fillFive();
