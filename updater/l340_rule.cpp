@@ -9,26 +9,32 @@ namespace {
 constexpr std::string_view kRegularizacion = "REGULARIZACI";
 constexpr std::string_view kSeries = "ABCRZ";
 
-}  // namespace
-
-bool notRegularizacion(std::string_view contra) {
-    // With exact comparison off the left operand only has to begin with the
-    // right one to compare equal; letters compare with their case, so
-    // "Regularizacion" is a different text. Trailing blanks cannot change
-    // whether the trimmed text begins with those letters: only the leading
-    // ones are skipped.
-    return !runtime::trimLeadingWhite(contra).starts_with(kRegularizacion);
+// With exact comparison off the left operand only has to begin with the
+// right one to compare equal; letters compare with their case, so
+// "Regularizacion" is a different text. Trailing blanks cannot change
+// whether the trimmed text begins with those letters: only the leading ones
+// are skipped.
+bool beginsRegularizacion(std::string_view trimmedStart) {
+    return trimmedStart.starts_with(kRegularizacion);
 }
+
+}  // namespace
 
 bool serieQualifies(std::string_view serie) {
     std::string_view trimmed = runtime::allTrimmed(serie);
     return !trimmed.empty() && kSeries.find(trimmed) != std::string_view::npos;
 }
 
+bool notRegularizacion(std::string_view contra) {
+    return !beginsRegularizacion(runtime::trimLeadingWhite(contra));
+}
+
 bool L340Holds(L340Row& row) {
     if (!row.hasL340()) return false;
-    std::string_view contra = row.contra();
-    if (runtime::emptyText(contra) || !notRegularizacion(contra)) return false;
+    // One scan for both tests: a blank CONTRA has nothing left once its
+    // leading blanks are skipped.
+    std::string_view contra = runtime::trimLeadingWhite(row.contra());
+    if (contra.empty() || beginsRegularizacion(contra)) return false;
     if (row.factura() == 0 && row.nfactick() == 0) return false;
     if (row.documentoEmpty()) return false;
     return serieQualifies(row.serie());
