@@ -85,7 +85,12 @@ public:
     // processes may append meanwhile) marks the bag stale: its orders open, but setting
     // one as controlling order or seeking in it returns kCorruptIndex with a
     // text saying to rebuild it; onZap() and rebuildAll() repair it.
-    // A damaged tree is treated the same way. kCorruptIndex when the file's
+    // A damaged tree is treated the same way. A bag opened shared is checked
+    // as it opens; one opened exclusively when it is first used (an order
+    // set or asked about, a key maintained), against the count it was opened
+    // with, so that a table only read in its natural order never reads every
+    // page of its tags; a bag that cannot be read fails that first use.
+    // kCorruptIndex when the file's
     // header or tag directory is damaged. A tag whose key or FOR expression
     // does not compile opens for navigation only; hooks then fail with
     // kBadExpression. `schema` must stay valid while the IndexSet is used
