@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <thread>
 
 #include "engine/dbf_testutil.h"
@@ -54,9 +55,16 @@ int roleHold(const std::vector<std::string>& a) {
     return released ? 0 : 2;
 }
 
+// Exit code 2 for a failed step, which is told on standard error.
+int failedStep(const char* step, const Status& r) {
+    std::fprintf(stderr, "engine child: %s failed: %d %s\n", step, r.code(), r.message().c_str());
+    return 2;
+}
+
 int roleAppend(const std::vector<std::string>& a) {
     Handle h = 0;
-    if (openTable(a[1], "", kTypeCdx, kOpenShared, &h) != kOk) return 2;
+    if (Status r = openTable(a[1], "", kTypeCdx, kOpenShared, &h); !r.ok())
+        return failedStep("open", r);
     int n = std::stoi(a[2]);
     for (int i = 0; i < n; ++i) {
         Status r = append(h);
@@ -66,14 +74,17 @@ int roleAppend(const std::vector<std::string>& a) {
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
             r = append(h);
         }
+        if (!r.ok()) return failedStep("append", r);
         uint32_t recno = 0;
         EXPECT_EQ(recordNumber(h, &recno), kOk);
-        if (r != kOk || lockRecord(h, recno) != kOk) return 2;
-        if (setString(h, 1, a[3] + std::to_string(i)) != kOk) return 2;
-        if (setString(h, 3, "memo " + a[3] + std::to_string(i)) != kOk) return 2;
-        if (unlockRecord(h, recno) != kOk) return 2;
+        if (r = lockRecord(h, recno); !r.ok()) return failedStep("lock", r);
+        if (r = setString(h, 1, a[3] + std::to_string(i)); !r.ok()) return failedStep("name", r);
+        if (r = setString(h, 3, "memo " + a[3] + std::to_string(i)); !r.ok())
+            return failedStep("memo", r);
+        if (r = unlockRecord(h, recno); !r.ok()) return failedStep("unlock", r);
     }
-    return closeTable(h) == kOk ? 0 : 2;
+    Status r = closeTable(h);
+    return r.ok() ? 0 : failedStep("close", r);
 }
 
 // Creates a tag in the structural bag of a table opened shared.

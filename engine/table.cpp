@@ -80,13 +80,16 @@ Status Table::openFiles(const OpenParams& p) {
                             os::Disposition::OpenExisting);
     if (!f.ok()) return Status::fromOs(f.status());
     dbf_ = std::move(f.value());
-    auto size = dbf_.size();
-    if (!size.ok()) return Status::fromOs(size.status());
-    fileBytes_ = size.value();
-    std::string head(size_t(std::min<uint64_t>(fileBytes_, kHeaderReadBytes)), '\0');
+    // The header before the size: another process appending to a shared
+    // table writes its records before the count, so a size taken after the
+    // count always covers the records it counts; taken before, it may not.
+    std::string head(kHeaderReadBytes, '\0');
     auto got = dbf_.read(0, head.data(), head.size());
     if (!got.ok()) return Status::fromOs(got.status());
     head.resize(got.value());
+    auto size = dbf_.size();
+    if (!size.ok()) return Status::fromOs(size.status());
+    fileBytes_ = size.value();
     DbfHeader h;
     if (Status r = parseDbfHeader(head, fileBytes_, &h); !r.ok())
         return fail(r.code(), r.message());
