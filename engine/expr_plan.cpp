@@ -2,6 +2,7 @@
 #include "engine/expr_plan.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string_view>
 
 #include "engine/expr_functions.h"
@@ -38,7 +39,69 @@ bool strShape(const ExprNode& n, int* width, int* decimals) {
     return true;
 }
 
-void appendDtos(int32_t julian, std::string* out) {
+// GCC turns short copy and fill loops back into calls of the C library's
+// copy and fill; the loops below are there to avoid exactly those calls.
+#if defined(__GNUC__) && !defined(__clang__)
+#define KEPT_AS_LOOPS __attribute__((optimize("no-tree-loop-distribute-patterns")))
+#else
+#define KEPT_AS_LOOPS
+#endif
+
+// The text of a key, composed in a buffer of its own. A key is a few short
+// pieces, and copying each inline costs less than a call to the C
+// library's copy, most of all where that library is not native (under a
+// compatibility layer each such call is several times dearer). What does
+// not fit goes on to the string; the destructor hands over the rest.
+class KeyText {
+public:
+    explicit KeyText(std::string* out) : out_(out) {}
+    KeyText(const KeyText&) = delete;
+    KeyText& operator=(const KeyText&) = delete;
+    ~KeyText() { spill(); }
+
+    KEPT_AS_LOOPS void append(std::string_view s) {
+        if (s.size() > sizeof buf_ - used_) {
+            spill();
+            out_->append(s);
+            return;
+        }
+        char* d = buf_ + used_;
+        const char* from = s.data();
+        size_t n = s.size();
+        for (; n >= 8; n -= 8, d += 8, from += 8) std::memcpy(d, from, 8);
+        for (size_t i = 0; i < n; ++i) d[i] = from[i];
+        used_ += s.size();
+    }
+    KEPT_AS_LOOPS void append(size_t n, char c) {
+        if (n > sizeof buf_ - used_) {
+            spill();
+            out_->append(n, c);
+            return;
+        }
+        for (size_t i = 0; i < n; ++i) buf_[used_ + i] = c;
+        used_ += n;
+    }
+    void push_back(char c) { append(1, c); }
+    // The string itself, everything composed so far in it.
+    std::string* whole() {
+        spill();
+        return out_;
+    }
+
+private:
+    void spill() {
+        if (used_ == 0) return;
+        out_->append(buf_, used_);
+        used_ = 0;
+    }
+
+    std::string* out_;
+    size_t used_ = 0;
+    char buf_[256];
+};
+
+template <class Out>
+void appendDtos(int32_t julian, Out* out) {
     int y = 0, m = 0, d = 0;
     if (julian > 0) runtime::ymdFromJulian(julian, &y, &m, &d);
     if (julian <= 0 || y < 0 || y > 9999) {
@@ -48,13 +111,14 @@ void appendDtos(int32_t julian, std::string* out) {
     char b[8] = {char('0' + y / 1000), char('0' + y / 100 % 10), char('0' + y / 10 % 10),
                  char('0' + y % 10),   char('0' + m / 10),       char('0' + m % 10),
                  char('0' + d / 10),   char('0' + d % 10)};
-    out->append(b, 8);
+    out->append(std::string_view(b, 8));
 }
 
 // DTOS() of a D field stored as `stored`: the stored digits themselves when
 // they name a real day of the years 1..9999, which is when reading the field
 // and writing the day back gives them unchanged; false otherwise.
-bool dtosOfStored(std::string_view stored, std::string* out) {
+template <class Out>
+bool dtosOfStored(std::string_view stored, Out* out) {
     if (stored.size() != 8) return false;
     int v[8];
     for (size_t i = 0; i < 8; ++i) {
@@ -67,9 +131,8 @@ bool dtosOfStored(std::string_view stored, std::string* out) {
     return true;
 }
 
-}  // namespace
-
-bool exprStrOfStored(std::string_view s, int width, int decimals, std::string* out) {
+template <class Out>
+bool strOfStored(std::string_view s, int width, int decimals, Out* out) {
     size_t i = s.find_first_not_of(' ');
     if (i == std::string_view::npos) return false;  // blank: the value 0, formatted
     bool negative = s[i] == '-';
@@ -107,6 +170,12 @@ bool exprStrOfStored(std::string_view s, int width, int decimals, std::string* o
     return true;
 }
 
+}  // namespace
+
+bool exprStrOfStored(std::string_view s, int width, int decimals, std::string* out) {
+    return strOfStored(s, width, decimals, out);
+}
+
 bool ExprTextPlan::add(const ExprNode& n, std::vector<Piece>* pieces) {
     Piece p;
     if (n.kind == ExprNode::Kind::Binary && n.op == "+" && n.type == ExprType::Character)
@@ -141,37 +210,38 @@ std::unique_ptr<ExprTextPlan> ExprTextPlan::compile(const ExprNode& root) {
 
 void ExprTextPlan::textOf(const RecordView& r, std::string* out) const {
     out->clear();
+    KeyText text(out);
     for (const Piece& p : pieces_) {
         switch (p.kind) {
             case Piece::Kind::Constant:
-                out->append(p.constant);
+                text.append(p.constant);
                 break;
             case Piece::Kind::Text: {
                 std::string_view bytes = r.stored(p.field);
                 if (bytes.size() == r.field(p.field).length)
-                    out->append(bytes);
+                    text.append(bytes);
                 else
-                    out->append(r.text(p.field));
+                    text.append(r.text(p.field));
                 break;
             }
             case Piece::Kind::Upper: {
                 std::string_view bytes = r.stored(p.field);
                 if (bytes.size() == r.field(p.field).length)
-                    exprAppendUpper(bytes, out);
+                    exprAppendUpper(bytes, text.whole());
                 else
-                    exprAppendUpper(r.text(p.field), out);
+                    exprAppendUpper(r.text(p.field), text.whole());
                 break;
             }
             case Piece::Kind::Dtos: {
-                if (dtosOfStored(r.stored(p.field), out)) break;
+                if (dtosOfStored(r.stored(p.field), &text)) break;
                 int32_t day = r.julianDay(p.field);
-                appendDtos(day > 0 && day < 100000000 ? day : 0, out);
+                appendDtos(day > 0 && day < 100000000 ? day : 0, &text);
                 break;
             }
             case Piece::Kind::Str:
                 if (p.width == 0) break;
-                if (!exprStrOfStored(r.stored(p.field), p.width, p.decimals, out))
-                    out->append(exprNumberText(r.number(p.field), p.width, p.decimals));
+                if (!strOfStored(r.stored(p.field), p.width, p.decimals, &text))
+                    text.append(exprNumberText(r.number(p.field), p.width, p.decimals));
                 break;
         }
     }
