@@ -131,7 +131,15 @@ TEST_F(ExprPlanTableTest, KeyShapesGiveTheEvaluatorsTextForEveryStoredForm) {
     p.path = path;
     p.alias = "PLAN";
     ASSERT_EQ(Table::open(p, &t), kOk);
-    const char* sources[] = {"NAME",
+    // Texts longer than the buffer a key is composed in, with an UPPER()
+    // between pieces: every piece comes out in its place.
+    const std::string longer = "'" + std::string(200, 'a') + "'+UPPER(NAME)+'" +
+                               std::string(60, 'b') + "'+DTOS(DAY)+STR(AMOUNT,12,2)+CODE",
+                      longest = "'" + std::string(250, 'c') + "'+NAME+DTOS(DAY)+CODE+'" +
+                                std::string(250, 'd') + "'+STR(UNITS,6,1)";
+    const char* sources[] = {longer.c_str(),
+                             longest.c_str(),
+                             "NAME",
                              "UPPER(NAME)",
                              "CODE+DTOS(DAY)",
                              "DTOS(DAY)+STR(AMOUNT,12,2)",
