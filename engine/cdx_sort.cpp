@@ -35,7 +35,7 @@ public:
     // scratch room for n entries. `loaded` says the entries' words already
     // hold their bytes at `offset`.
     void sort(Item* a, Item* tmp, size_t n, size_t offset, bool loaded = false) {
-        if (!loaded) load(a, n, offset);
+        if (!loaded) load(n, offset, [a](size_t i) -> Item& { return a[i]; });
         bool ordered = true;
         for (size_t i = 1; i < n && ordered; ++i) ordered = a[i].word >= a[i - 1].word;
         if (n < kRadixMin) {
@@ -59,7 +59,7 @@ public:
             }
             i = j;
         }
-        load(tied, offset + 8);
+        load(tied.size(), offset + 8, [&tied](size_t i) -> Item& { return *tied[i]; });
         for (auto [from, count] : ties) sort(a + from, tmp + from, count, offset + 8, true);
     }
 
@@ -80,26 +80,19 @@ private:
         return v;
     }
 
-    // Sets the words of a[0..n) to their keys' bytes at `offset`, asking
-    // for the keys a few entries ahead in advance.
-    void load(Item* a, size_t n, size_t offset) const {
+    // Sets the words of the n entries item(0..n-1) to their keys' bytes at
+    // `offset`, asking for the key of an entry a few places ahead in advance.
+    template <class ItemAt>
+    void load(size_t n, size_t offset, ItemAt item) const {
+        constexpr size_t kAhead = 16;
         for (size_t i = 0; i < n; ++i) {
             busyStep();
-            if (i + kAhead < n) prefetch(a[i + kAhead], offset);
-            a[i].word = wordAt(a[i].index, offset);
+            if (i + kAhead < n)
+                __builtin_prefetch(keys_ + size_t(item(i + kAhead).index) * kl_ + offset);
+            Item& e = item(i);
+            e.word = wordAt(e.index, offset);
         }
     }
-    void load(const std::vector<Item*>& items, size_t offset) const {
-        for (size_t i = 0; i < items.size(); ++i) {
-            busyStep();
-            if (i + kAhead < items.size()) prefetch(*items[i + kAhead], offset);
-            items[i]->word = wordAt(items[i]->index, offset);
-        }
-    }
-    void prefetch(const Item& item, size_t offset) const {
-        __builtin_prefetch(keys_ + size_t(item.index) * kl_ + offset);
-    }
-    static constexpr size_t kAhead = 16;
 
     bool less(const Item& x, const Item& y, size_t offset) const {
         if (x.word != y.word) return x.word < y.word;

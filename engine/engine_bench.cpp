@@ -106,41 +106,46 @@ double scan(const std::string& path) {
     return sum;
 }
 
-// Copies every record of `from` into `to` by field position as stored
-// bytes (copyFields), as the updater copies fields of the same type, length
-// and decimals in both layouts.
-void refillBytes(const std::string& from, const std::string& to) {
+// Opens `from` and `to` exclusively, lets `copy` fill `to` with every field
+// paired by position, and closes both.
+void copyBetween(
+    const std::string& from, const std::string& to,
+    const std::function<void(Handle, Handle, const std::vector<engine::FieldPair>&)>& copy) {
     Handle src = 0, dst = 0;
     check(engine::openTable(from, "", engine::kTypeCdx, engine::kOpenExclusive, &src), "open");
     check(engine::openTable(to, "", engine::kTypeCdx, engine::kOpenExclusive, &dst), "open");
     std::vector<engine::FieldPair> pairs;
     for (int f = 1; f <= 10; ++f) pairs.push_back({f, f});
-    bool eof = false;
-    for (check(engine::goTop(src), "top"), check(engine::atEof(src, &eof), "eof"); !eof;
-         step(src), check(engine::atEof(src, &eof), "eof")) {
-        check(engine::append(dst), "append");
-        check(engine::copyFields(dst, src, pairs), "copyFields");
-    }
+    copy(src, dst, pairs);
     (void)engine::closeTable(src);
     check(engine::closeTable(dst), "close");
+}
+
+// Copies every record of `from` into `to` by field position as stored
+// bytes (copyFields), as the updater copies fields of the same type, length
+// and decimals in both layouts.
+void refillBytes(const std::string& from, const std::string& to) {
+    copyBetween(from, to, [](Handle src, Handle dst, const std::vector<engine::FieldPair>& pairs) {
+        bool eof = false;
+        for (check(engine::goTop(src), "top"), check(engine::atEof(src, &eof), "eof"); !eof;
+             step(src), check(engine::atEof(src, &eof), "eof")) {
+            check(engine::append(dst), "append");
+            check(engine::copyFields(dst, src, pairs), "copyFields");
+        }
+    });
 }
 
 // The same copy in blocks of records, one engine call each (appendCopies),
 // as the updater's refill copies a table whose fields all go as bytes.
 void refillBlocks(const std::string& from, const std::string& to) {
-    Handle src = 0, dst = 0;
-    check(engine::openTable(from, "", engine::kTypeCdx, engine::kOpenExclusive, &src), "open");
-    check(engine::openTable(to, "", engine::kTypeCdx, engine::kOpenExclusive, &dst), "open");
-    std::vector<engine::FieldPair> pairs;
-    for (int f = 1; f <= 10; ++f) pairs.push_back({f, f});
-    check(engine::goTop(src), "top");
-    uint32_t n = 0;
-    engine::Status s;
-    while ((s = engine::appendCopies(dst, src, pairs, 256, nullptr, &n)) == engine::kOk) {
-    }
-    if (s != engine::kAtEof) check(s, "appendCopies");
-    (void)engine::closeTable(src);
-    check(engine::closeTable(dst), "close");
+    copyBetween(from, to, [](Handle src, Handle dst, const std::vector<engine::FieldPair>& pairs) {
+        check(engine::goTop(src), "top");
+        uint32_t n = 0;
+        engine::Status s;
+        while ((s = engine::appendCopies(dst, src, pairs, 256, nullptr, &n)) == engine::kOk) {
+        }
+        if (s != engine::kAtEof) check(s, "appendCopies");
+    });
 }
 
 // A marking pass in blocks (visitRecords): every seventh record's logical

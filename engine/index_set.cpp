@@ -242,10 +242,11 @@ int IndexSet::findOrder(std::string_view tag) const {
 Status IndexSet::setOrder(int order) {
     if (order < 0 || order > orderCount())
         return Status(kNoOrder, "no order " + std::to_string(order));
-    if (order > 0)
+    if (order > 0) {
         if (Status r = checkOpened(); !r.ok()) return r;
-    if (order > 0 && isStale(orders_[static_cast<size_t>(order - 1)].bag))
-        return Status(kCorruptIndex, staleWhy_);
+        if (isStale(orders_[static_cast<size_t>(order - 1)].bag))
+            return Status(kCorruptIndex, staleWhy_);
+    }
     current_ = order;
     return Status();
 }
