@@ -13,6 +13,10 @@ uint32_t gCode = kErrWriteFault;
 bool gPersistent = false;
 bool gTripped = false;  // persistent fault already reached
 uint32_t gInjected = 0;
+std::function<void(const char*, const std::string&)> gObserver;
+uint64_t gOpens = 0;          // opens with write access since start
+uint32_t gOpenCountdown = 0;  // 0 = disarmed; 1 = the next one fails
+uint32_t gOpenCode = kErrAccessDenied;
 
 }  // namespace
 
@@ -41,9 +45,33 @@ uint64_t writeCallCount() {
     return gCalls;
 }
 
+void armOpenFault(uint32_t nth, uint32_t code) {
+    std::lock_guard<std::mutex> guard(gMutex);
+    gOpenCountdown = nth;
+    gOpenCode = code;
+}
+
+uint64_t writeOpenCount() {
+    std::lock_guard<std::mutex> guard(gMutex);
+    return gOpens;
+}
+
+Status checkOpenFault(const std::string& path) {
+    std::lock_guard<std::mutex> guard(gMutex);
+    ++gOpens;
+    if (gOpenCountdown == 0 || --gOpenCountdown != 0) return Status();
+    return Status(gOpenCode, "open " + path + " (injected fault)");
+}
+
+void setWriteCallObserver(std::function<void(const char*, const std::string&)> observer) {
+    std::lock_guard<std::mutex> guard(gMutex);
+    gObserver = std::move(observer);
+}
+
 Status checkWriteFault(const char* operation, const std::string& path) {
     std::lock_guard<std::mutex> guard(gMutex);
     ++gCalls;
+    if (gObserver) gObserver(operation, path);
     bool fail = gTripped;
     if (!fail && gCountdown > 0 && --gCountdown == 0) {
         fail = true;

@@ -23,6 +23,20 @@ namespace os {
 // file is open.
 Status renameFile(const std::string& from, const std::string& to);
 
+// Renames `from` to `to`, replacing `to` when it exists, in one step: a
+// reader sees either the old `to` or the new one, never neither. 2/3 when
+// `from` is missing, 5 when `to` is a folder or read-only, 32 when either is
+// open. Windows: the move is written through to the disk before it returns.
+Status replaceFile(const std::string& from, const std::string& to);
+
+// Makes the names in the folder `path` durable: after a rename, a creation
+// or an erasure in it, a power cut no longer brings the old names back.
+// POSIX: fsync of the folder. Windows: moves are written through as they are
+// made and files are flushed before their names change, so there is nothing
+// left to flush; the call only checks that the folder is there. Counted as a
+// file-modifying call (os/fault.h). Errors: 2/3 when the folder is missing.
+Status flushFolder(const std::string& path);
+
 // Copies the file `from` to `to`, replacing `to` when it exists (its name
 // keeps its spelling on disk). Errors: 2/3 for a missing source or target
 // folder, 5, 32, 112. On failure `to` may be left partly written.

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "os/fault.h"
 #include "os/file.h"
 #include "os/os_testutil.h"
 #include "os/path.h"
@@ -77,6 +78,36 @@ TEST_F(FsTest, RenameMovesAndNeverReplaces) {
     EXPECT_EQ(readWholeFile(at("A.BAK")), "a");
     EXPECT_EQ(renameFile(at("GONE.DBF"), at("C.DBF")).code(), kErrFileNotFound);
     EXPECT_EQ(renameFile(at("A.BAK"), at("NOFOLDER\\A.DBF")).code(), kErrPathNotFound);
+}
+
+TEST_F(FsTest, ReplaceTakesTheNameInOneStep) {
+    writeWholeFile(at("R.TMP"), "new");
+    ASSERT_TRUE(replaceFile(at("R.TMP"), at("R.TXT")).ok()) << "onto a free name";
+    writeWholeFile(at("R.TMP"), "newer");
+    ASSERT_TRUE(replaceFile(at("R.TMP"), at("R.TXT")).ok());
+    EXPECT_FALSE(fileExists(at("R.TMP")));
+    EXPECT_EQ(readWholeFile(at("R.TXT")), "newer");
+    EXPECT_EQ(replaceFile(at("GONE.TMP"), at("R.TXT")).code(), kErrFileNotFound);
+    writeWholeFile(at("R.TMP"), "held out");
+    {
+        File held = openAt("R.TXT", Share::Shared);
+        EXPECT_EQ(replaceFile(at("R.TMP"), at("R.TXT")).code(), kErrSharingViolation);
+    }
+    EXPECT_EQ(readWholeFile(at("R.TXT")), "newer");
+    ASSERT_TRUE(makeFolder(at("SUB")).ok());
+    EXPECT_EQ(replaceFile(at("R.TMP"), at("SUB")).code(), kErrAccessDenied);
+}
+
+TEST_F(FsTest, FlushFolderIsACountedFileCall) {
+    std::vector<std::string> seen;
+    setWriteCallObserver([&seen](const char* op, const std::string&) { seen.push_back(op); });
+    EXPECT_TRUE(flushFolder(dir_.path()).ok());
+    EXPECT_NE(flushFolder(at("MISSING")).code(), kErrNone);
+    armWriteFault(1);
+    EXPECT_EQ(flushFolder(dir_.path()).code(), kErrWriteFault);
+    disarmWriteFault();
+    setWriteCallObserver({});
+    EXPECT_EQ(seen, (std::vector<std::string>{"flush folder", "flush folder"}));
 }
 
 TEST_F(FsTest, RenameChangingOnlyTheCase) {

@@ -64,6 +64,10 @@ struct flock rangeLock(short type, uint64_t offset, uint64_t length) {
 Result<File> File::open(const std::string& path, Access access, Share share,
                         Disposition disposition) {
     if (path.empty()) return Status(kErrInvalidName, "open (empty file name)");
+    if (access == Access::ReadWrite) {
+        Status fault = checkOpenFault(path);
+        if (!fault.ok()) return fault;
+    }
     std::string native = resolvePath(path);
     int fd = openDescriptor(native, access, disposition);
     if (fd < 0) return posix::errnoStatus(errno, "open", path, native);

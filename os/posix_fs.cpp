@@ -89,6 +89,39 @@ Status renameFile(const std::string& from, const std::string& to) {
     return posix::errnoStatus(errno, "rename", to, nativeTo);
 }
 
+Status replaceFile(const std::string& from, const std::string& to) {
+    std::string nativeFrom = resolvePath(from);
+    std::string nativeTo = resolvePath(to);
+    struct stat st;
+    if (::lstat(nativeFrom.c_str(), &st) != 0)
+        return posix::errnoStatus(errno, "replace", from, nativeFrom);
+    if (::lstat(nativeTo.c_str(), &st) == 0) {
+        if (S_ISDIR(st.st_mode)) return Status(kErrAccessDenied, "replace " + to);
+        if (posix::isOpenByAnyone(nativeTo, false)) return sharingViolation("replace", to);
+    }
+    if (posix::isOpenByAnyone(nativeFrom, false)) return sharingViolation("replace", from);
+    Status fault = checkWriteFault("replace", to);
+    if (!fault.ok()) return fault;
+    if (::rename(nativeFrom.c_str(), nativeTo.c_str()) != 0)
+        return posix::errnoStatus(errno, "replace", to, nativeTo);
+    return Status();
+}
+
+Status flushFolder(const std::string& path) {
+    std::string native = resolvePath(path);
+    int fd = ::open(native.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return posix::errnoStatus(errno, "flush folder", path, native);
+    Status fault = checkWriteFault("flush folder", path);
+    int failed = 0;
+    if (fault.ok() && ::fsync(fd) != 0) failed = errno;
+    ::close(fd);
+    if (!fault.ok()) return fault;
+    // A file system that cannot sync a folder (EINVAL) keeps its names by its own means.
+    if (failed != 0 && failed != EINVAL)
+        return posix::errnoStatus(failed, "flush folder", path, native);
+    return Status();
+}
+
 Status copyFile(const std::string& from, const std::string& to) {
     std::string nativeFrom = resolvePath(from);
     std::string nativeTo = resolvePath(to);

@@ -45,6 +45,10 @@ constexpr size_t kMaxChunk = 1u << 30;
 Result<File> File::open(const std::string& path, Access access, Share share,
                         Disposition disposition) {
     if (path.empty()) return Status(kErrInvalidName, "open (empty file name)");
+    if (access == Access::ReadWrite) {
+        Status fault = checkOpenFault(path);
+        if (!fault.ok()) return fault;
+    }
     DWORD desired = access == Access::Read ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE;
     DWORD shareMode = share == Share::Exclusive ? 0 : FILE_SHARE_READ | FILE_SHARE_WRITE;
     HANDLE h = ::CreateFileA(path.c_str(), desired, shareMode, nullptr,

@@ -52,8 +52,31 @@ Status renameFile(const std::string& from, const std::string& to) {
     Status fault = checkWriteFault("rename", from);
     if (!fault.ok()) return fault;
     if (from != to && ::lstrcmpiA(from.c_str(), to.c_str()) == 0) return renameCaseOnly(from, to);
-    if (!::MoveFileA(from.c_str(), to.c_str())) return lastError("rename", to);
+    if (!::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH))
+        return lastError("rename", to);
     return Status();
+}
+
+Status replaceFile(const std::string& from, const std::string& to) {
+    DWORD attributes = ::GetFileAttributesA(from.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return lastError("replace", from);
+    attributes = ::GetFileAttributesA(to.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return Status(kErrAccessDenied, "replace " + to);
+    Status fault = checkWriteFault("replace", to);
+    if (!fault.ok()) return fault;
+    if (!::MoveFileExA(from.c_str(), to.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return lastError("replace", to);
+    return Status();
+}
+
+Status flushFolder(const std::string& path) {
+    DWORD attributes = ::GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return lastError("flush folder", path);
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return Status(kErrPathNotFound, "flush folder " + path);
+    return checkWriteFault("flush folder", path);
 }
 
 Status copyFile(const std::string& from, const std::string& to) {

@@ -8,6 +8,7 @@
 #include "runtime/console_text.h"
 #include "updater/console_progress.h"
 #include "updater/file_steps.h"
+#include "updater/migration_record.h"
 
 namespace updater {
 namespace {
@@ -41,6 +42,8 @@ std::string tableLine(const TableCheck& t) {
     if (t.source.empty()) return line + "no existe";
     if (t.action == "resume")
         line += "se reanuda desde " + t.source;
+    else if (t.action == "erase")
+        return line + "ya rellenada; se borra su copia " + t.source;
     else if (t.action == "migrate")
         line += "se actualiza";
     else
@@ -56,7 +59,10 @@ std::string tableLine(const TableCheck& t) {
 std::string companyBlock(const CompanyCheck& c) {
     std::string text =
         "Empresa " + c.code + " - " + runtime::UPPER(c.name) + " (" + c.folder + ")\n";
-    if (c.interrupted)
+    if (!c.record.empty())
+        text += std::string("  Actualizaci\xF3n interrumpida (registro ") + kRecordName +
+                "): " + c.record + "\n";
+    else if (c.interrupted)
         text +=
             "  Actualizaci\xF3n interrumpida: se contin\xFA"
             "a desde las copias de seguridad\n";
@@ -67,6 +73,7 @@ std::string companyBlock(const CompanyCheck& c) {
     for (const TableCheck& t : c.tables) text += tableLine(t) + "\n";
     for (const std::string& why : c.leaves) text += "  SE DEJA: " + why + "\n";
     for (const std::string& why : c.stops) text += "  SE DETIENE: " + why + "\n";
+    for (const std::string& f : c.filesLeft) text += "  QUEDAR\xC1: " + f + "\n";
     for (const std::string& note : c.notes) text += "  Nota: " + note + "\n";
     return text + "  Resultado: " + outcomeText(c.outcome) + "\n";
 }
@@ -158,7 +165,11 @@ void companyJson(Json& j, const CompanyCheck& c) {
         .key("stops")
         .strings(c.stops)
         .key("notes")
-        .strings(c.notes);
+        .strings(c.notes)
+        .key("filesLeft")
+        .strings(c.filesLeft)
+        .key("record")
+        .str(c.record);
     j.key("bytesNeeded").num(static_cast<long long>(c.bytesNeeded)).close('}');
 }
 

@@ -122,7 +122,75 @@ void planTable(const std::string& name, const std::string& templateName,
     plan.tables.push_back(t);
 }
 
+// Plans one table the record lists. The record says the backups are this
+// migration's own, so they are used without guessing; what is checked is
+// that they can still be read, and that a table beside a backup is not live
+// data the record cannot account for (before the templates were put in
+// place, nothing of the run's should stand under the table's name).
+void planRecordedTable(const RecordedTable& t, const MigrationRecord& record,
+                       const std::string& templateFolder, CompanyPlan& plan) {
+    TableFiles live = tableFiles(plan.folder, t.name);
+    TableFiles backup = backupFiles(plan.folder, t.name);
+    if (nameTakenByFolder(live, plan) || nameTakenByFolder(backup, plan)) return;
+    bool hasLive = os::fileExists(live.table);
+    bool hasBackup = os::fileExists(backup.table);
+    TablePlan p{t.name, t.templateName, TableAction::Erase};
+    if (t.refilled) {
+        plan.tables.push_back(p);
+        return;
+    }
+    if (hasBackup) {
+        if (!sourceSound(backup.table, plan)) return;
+        if (hasLive && !record.templatesIn &&
+            !tableIsHalfMade(live.table, readLayout(backup.table),
+                             readLayout(templateFolder + t.templateName), plan))
+            return;
+        p.action = TableAction::Resume;
+    } else if (record.moved) {
+        plan.blockers.push_back("falta la copia _" + t.name +
+                                " que hizo la actualizaci\xF3n anterior y " + t.name +
+                                " a\xFAn no se hab\xED"
+                                "a rellenado desde ella");
+        return;
+    } else if (!hasLive) {
+        plan.blockers.push_back("no existe " + t.name + " ni su copia de seguridad _" + t.name);
+        return;
+    } else {
+        if (!sourceSound(live.table, plan)) return;
+        p.action = TableAction::Migrate;
+    }
+    plan.tables.push_back(p);
+}
+
+void planFromRecord(const MigrationRecord& record, const std::string& templateFolder,
+                    const std::vector<std::string>& aFiles, CompanyPlan& plan) {
+    plan.record = record;
+    plan.interrupted = true;
+    for (const std::string& name : aFiles)
+        if (!record.find(name))
+            plan.blockers.push_back(std::string("el registro ") + kRecordName + " no nombra " +
+                                    name + ": se deja la empresa como est\xE1");
+    if (!plan.proceeds()) return;
+    for (const RecordedTable& t : record.tables) planRecordedTable(t, record, templateFolder, plan);
+    if (record.find(kNicName)) return;
+    // TDiaNic is not this migration's: whatever of it is there stays.
+    if (!os::fileExists(backupFiles(plan.folder, kNicName).table)) return;
+    if (os::fileExists(tableFiles(plan.folder, kNicName).table))
+        plan.notes.push_back(std::string("hay ") + kNicName + " y una copia _" + kNicName +
+                             " que no es de esta actualizaci\xF3n: se dejan las dos");
+    else
+        plan.notes.push_back(std::string("_") + kNicName + " sin " + kNicName + ": no se toca");
+}
+
 }  // namespace
+
+std::vector<std::pair<std::string, std::string>> recordableTables(
+    const std::vector<std::string>& aFiles) {
+    std::vector<std::pair<std::string, std::string>> known;
+    for (const std::string& name : aFiles) known.emplace_back(name, name);
+    known.emplace_back(kNicName, kNicTemplate);
+    return known;
+}
 
 uint64_t TableLayout::uncountedRecords() const {
     if (!readable || recordBytes == 0 || fileBytes <= dataEnd) return 0;
@@ -232,8 +300,17 @@ CompanyPlan planCompany(const std::string& root, std::string_view code,
         plan.blockers.push_back("no existe la carpeta " + plan.folder);
         return plan;
     }
-    for (const std::string& name : aFiles) planTable(name, name, templateFolder, false, plan);
-    planTable(kNicName, kNicTemplate, templateFolder, true, plan);
+    RecordRead found = readRecord(plan.folder, recordableTables(aFiles));
+    if (found.state == RecordRead::State::Unreadable) {
+        plan.blockers.push_back(std::string("el registro de la actualizaci\xF3n anterior ") +
+                                kRecordName + " " + found.why +
+                                ": se deja la empresa como est\xE1");
+    } else if (found.state == RecordRead::State::Read) {
+        planFromRecord(found.record, templateFolder, aFiles, plan);
+    } else {
+        for (const std::string& name : aFiles) planTable(name, name, templateFolder, false, plan);
+        planTable(kNicName, kNicTemplate, templateFolder, true, plan);
+    }
     if (!plan.proceeds()) plan.tables.clear();
     return plan;
 }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "engine/record_view.h"
+#include "updater/migration_record.h"
 
 namespace updater {
 
@@ -40,6 +41,7 @@ bool sameFields(const TableLayout& a, const TableLayout& b);
 enum class TableAction {
     Migrate,  // the table moves to its backup and is rebuilt from it
     Resume,   // its backup is already there: the table is rebuilt from it
+    Erase,    // an earlier run refilled it: only its backup is left to erase
 };
 
 struct TablePlan {
@@ -52,6 +54,9 @@ struct CompanyPlan {
     std::string folder;
     std::vector<TablePlan> tables;  // the migration list's tables, then TDiaNic when rebuilt
     bool interrupted = false;       // an earlier run stopped in this company
+    // The migration record the run follows: the one an earlier run left in
+    // the folder, or none yet (the run writes one before the first move).
+    std::optional<MigrationRecord> record;
     // Why the company is left exactly as it is; empty when it goes ahead.
     std::vector<std::string> blockers;
     // What is left alone without stopping the company.
@@ -76,12 +81,21 @@ struct TemplateFault {
 std::optional<TemplateFault> findTemplateFault(const std::string& templateFolder,
                                                const std::vector<std::string>& aFiles);
 
+// The {table, template} pairs a company's migration record may list: the
+// migration list's tables with themselves, and TDiaNic with its template.
+std::vector<std::pair<std::string, std::string>> recordableTables(
+    const std::vector<std::string>& aFiles);
+
 // True when a company code gives a plain folder name: no path separators,
 // drive colons, wildcard or control characters, no trailing dot.
 bool safeCompanyCode(std::string_view code);
 
 // Decides what happens to the company `code` of the installation `root`.
-// Reads only. A missing template is not decided here: it is the run's error.
+// Where an earlier run left its migration record, the plan follows it: the
+// tables it lists are resumed from their backups, or only have their
+// backups erased when it says they were refilled; a backup it does not list
+// is left alone. A record that cannot be read leaves the company as it is.
+// Without a record the plan is decided from the files there. Reads only. A missing template is not decided here: it is the run's error.
 CompanyPlan planCompany(const std::string& root, std::string_view code,
                         const std::string& templateFolder, const std::vector<std::string>& aFiles);
 

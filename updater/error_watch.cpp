@@ -2,6 +2,7 @@
 #include "updater/error_watch.h"
 
 #include "runtime/error.h"
+#include "runtime/neterr.h"
 
 namespace updater {
 
@@ -9,10 +10,19 @@ ErrorWatch::ErrorWatch() : previous_(runtime::ERRORBLOCK()), count_(std::make_sh
     runtime::Block inner = previous_;
     std::shared_ptr<long> count = count_;
     runtime::ERRORBLOCK(runtime::Block([inner, count](std::span<const runtime::Value> args) {
-        ++*count;
+        // A failure the handler answers silently (an open refused, which
+        // the caller tests through NETERR) is the caller's to judge, not an
+        // error of the step: a journal that cannot be opened is skipped.
+        bool before = runtime::NETERR();
+        runtime::NETERR(false);
         // Without a handler of its own the error would end the program in
         // the launcher; hand back an answer the launcher refuses the same way.
-        return inner ? inner.eval(args) : runtime::Value();
+        runtime::Value answer = inner ? inner.eval(args) : runtime::Value();
+        if (!runtime::NETERR()) {
+            ++*count;
+            runtime::NETERR(before);
+        }
+        return answer;
     }));
 }
 

@@ -9,8 +9,9 @@
 
 namespace updater {
 
-// While alive, every error handed to the installed error block is counted
-// and then passed on to that block unchanged. The previous block is put back
+// While alive, every error handed to the installed error block is passed on
+// to that block unchanged and counted, unless the block answered it
+// silently (setting NETERR, as for an open refused). The previous block is put back
 // on destruction. Watches nest.
 class ErrorWatch {
 public:

@@ -35,12 +35,8 @@ protected:
     void SetUp() override { build(tmp_.path()); }
 
     void build(const std::string& root) {
-        fs::create_directories(root + "/DBF");
-        demo::writeTemplates(root);
-        demo::writeRegister(root, {{"001", "Uno"}}, {});
+        testing::makeCompanySkeleton(root);
         std::string folder = demo::companyFolder(root, "001");
-        fs::create_directories(folder);
-        demo::writeKeys(folder, {{0, "", "", ""}});
         demo::writeTable(folder + "TDiaNew.Dbf", demo::kOldTDiaNewFields, rows_);
         demo::indexByNumber(folder + "TDiaNew.Dbf");
         demo::writeTable(folder + "TempDia.Dbf", demo::kOldTempDiaFields, rows_);
@@ -266,28 +262,17 @@ TEST_F(FaultScenarioTest, StaleRegisterIndexStopsBeforeAnyCompany) {
     EXPECT_TRUE(progress_.reports.empty());
 }
 
-// The clean-up cannot erase a backup: the run says so (exit 2) and what to
-// do; the next run rebuilds from it and finishes.
+// The clean-up cannot erase a backup: the run says so (exit 2), names every
+// file left and what to do; the next run erases them and refills nothing.
 TEST_F(FaultScenarioTest, BackupThatCannotBeErasedIsReported) {
-    struct Holding : RecordingProgress {
-        std::string file;
-        os::File held;
-        void stepStarted(std::string_view what) override {
-            RecordingProgress::stepStarted(what);
-            // TDiaNic is the last table rebuilt: the journal tables' backups
-            // are closed by now and wait for the clean-up.
-            if (what.find("TDiaNic") != std::string_view::npos) {
-                auto f = os::File::open(file, os::Access::Read, os::Share::Shared,
-                                        os::Disposition::OpenExisting);
-                if (f.ok()) held = std::move(f.value());
-            }
-        }
-    } progress;
-    progress.file = folder() + "_TempDia.Dbf";
+    // TDiaNic is the last table rebuilt: the journal tables' backups are
+    // closed by now and wait for the clean-up.
+    HoldingProgress progress("TDiaNic", folder() + "_TempDia.Dbf");
     EXPECT_EQ(runInProcess(root(), progress), 2);
     ASSERT_TRUE(progress.held.isOpen());
     EXPECT_TRUE(fs::exists(folder() + "_TempDia.Dbf"));
-    EXPECT_TRUE(mentions(progress.summary, "b\xF3rrela a mano"));
+    EXPECT_TRUE(mentions(progress.summary, "ya no hacen falta"));
+    EXPECT_TRUE(mentions(progress.summary, "_TempDia.Dbf"));
     progress.held = os::File();
     expectCleanRunAfter();
 }

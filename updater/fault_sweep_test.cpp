@@ -2,7 +2,10 @@
 // companies, memos, structural indexes, a TDiaNic, linked journals) is run
 // once to count its file-modifying calls; then every one of those calls (or
 // an even sample of them) is made to fail: once as a write fault, once for
-// good (a full disk from there on), and once as a refusal (a file in use). Each faulted run is
+// good (a full disk from there on), and as a refusal (a file in use, access
+// denied); then every open for writing is refused the same two ways. Every
+// run that stops (exit code 1) must have written its Error.log, unless the
+// disk stays full for it too. Each faulted run is
 // followed by a run without faults, after which the installation must hold exactly the files of one
 // clean run and no backup; a faulted run that ends with exit code 0 must already have left exactly
 // that.
@@ -13,6 +16,7 @@
 #include <filesystem>
 
 #include "os/fault.h"
+#include "os/fs.h"
 #include "updater/demo_installation.h"
 #include "updater/installation_testutil.h"
 #include "updater/recording_progress_testutil.h"
@@ -53,6 +57,7 @@ struct PointResult {
     bool firstClean = false;   // the faulted run alone left the clean outcome
     bool secondClean = false;  // after the run without faults
     int secondCode = 0;
+    bool logWritten = false;  // the faulted run left an Error.log
 };
 
 struct Fault {
@@ -62,18 +67,31 @@ struct Fault {
 };
 constexpr Fault kFaults[] = {{os::kErrWriteFault, false, "once"},
                              {os::kErrDiskFull, true, "from there on"},
-                             {os::kErrSharingViolation, false, "refused"}};
+                             {os::kErrSharingViolation, false, "refused"},
+                             {os::kErrAccessDenied, false, "denied"}};
+constexpr Fault kOpenFaults[] = {{os::kErrSharingViolation, false, "open refused"},
+                                 {os::kErrAccessDenied, false, "open denied"}};
+
+std::string errorLog() {
+    return (fs::path(os::programFileName().value()).parent_path() / "Error.log").string();
+}
 
 PointResult runPoint(const std::string& pristine, const std::string& work, const Outcome& clean,
-                     uint64_t nth, const Fault& fault) {
+                     uint64_t nth, const Fault& fault, bool open = false) {
     freshCopy(pristine, work);
+    fs::remove(errorLog());
     PointResult r;
     {
         RecordingProgress progress;
-        os::armWriteFault(static_cast<uint32_t>(nth), fault.code, fault.persistent);
+        if (open)
+            os::armOpenFault(static_cast<uint32_t>(nth), fault.code);
+        else
+            os::armWriteFault(static_cast<uint32_t>(nth), fault.code, fault.persistent);
         r.firstCode = testing::runInProcess(work, progress);
         os::disarmWriteFault();
+        os::armOpenFault(0);
     }
+    r.logWritten = fs::exists(errorLog());
     r.firstClean = outcomeOf(work) == clean;
     RecordingProgress progress;
     r.secondCode = testing::runInProcess(work, progress);
@@ -102,31 +120,62 @@ TEST(FaultSweepTest, EveryWriteFailureIsRecoverableAndNeverReportedAsSuccess) {
     size_t wanted = std::min<uint64_t>(calls, kMaxPoints);
     for (size_t i = 0; i < wanted; ++i) points.push_back(1 + i * calls / wanted);
 
+    uint64_t opensBefore = os::writeOpenCount();
+    {
+        freshCopy(pristine, work);
+        RecordingProgress again;
+        ASSERT_EQ(testing::runInProcess(work, again), 0);
+    }
+    uint64_t opens = os::writeOpenCount() - opensBefore;
+    std::vector<uint64_t> openPoints;
+    size_t wantedOpens = std::min<uint64_t>(opens, kMaxPoints / 2);
+    for (size_t i = 0; i < wantedOpens; ++i) openPoints.push_back(1 + i * opens / wantedOpens);
+
     auto start = std::chrono::steady_clock::now();
-    int stopped = 0, leftAsIs = 0, unharmed = 0;
+    int stopped = 0, leftAsIs = 0, unharmed = 0, runs = 0;
+    auto check = [&](const PointResult& r, const std::string& where, const Fault& fault) {
+        EXPECT_TRUE(r.secondClean) << where << ": the run after it did not give the clean result";
+        EXPECT_EQ(r.secondCode, 0) << where;
+        if (r.firstCode == 0) {
+            EXPECT_TRUE(r.firstClean) << where << ": exit code 0 for an unfinished run";
+        }
+        // A disk that stays full may refuse the log as well.
+        if (r.firstCode == 1 && !fault.persistent) {
+            EXPECT_TRUE(r.logWritten) << where << ": exit code 1 without an Error.log";
+        }
+        stopped += r.firstCode == 1;
+        leftAsIs += r.firstCode == 2;
+        unharmed += r.firstCode == 0;
+        ++runs;
+    };
     for (uint64_t nth : points) {
         for (const Fault& fault : kFaults) {
             PointResult r = runPoint(pristine, work, clean, nth, fault);
-            std::string where = "fault at write call " + std::to_string(nth) + " of " +
-                                std::to_string(calls) + " (" + fault.name + ")";
-            EXPECT_TRUE(r.secondClean)
-                << where << ": the run after it did not give the clean result";
-            EXPECT_EQ(r.secondCode, 0) << where;
-            if (r.firstCode == 0) {
-                EXPECT_TRUE(r.firstClean) << where << ": exit code 0 for an unfinished run";
-            }
-            stopped += r.firstCode == 1;
-            leftAsIs += r.firstCode == 2;
-            unharmed += r.firstCode == 0;
+            check(r,
+                  "fault at write call " + std::to_string(nth) + " of " + std::to_string(calls) +
+                      " (" + fault.name + ")",
+                  fault);
+            if (::testing::Test::HasFailure()) return;
+        }
+    }
+    for (uint64_t nth : openPoints) {
+        for (const Fault& fault : kOpenFaults) {
+            PointResult r = runPoint(pristine, work, clean, nth, fault, true);
+            check(r,
+                  "fault at open " + std::to_string(nth) + " of " + std::to_string(opens) + " (" +
+                      fault.name + ")",
+                  fault);
             if (::testing::Test::HasFailure()) return;
         }
     }
     auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::printf(
-        "[ sweep    ] %zu fault points of %llu write calls, each once, for good and refused: "
-        "%d runs stopped (exit 1), %d left something (exit 2), %d finished (exit 0); %.1f s\n",
-        points.size(), static_cast<unsigned long long>(calls), stopped, leftAsIs, unharmed,
-        seconds);
+        "[ sweep    ] %zu fault points of %llu write calls (once, for good, refused, denied) and "
+        "%zu of %llu opens for writing (refused, denied): %d faulted runs, each followed by a "
+        "clean one: %d stopped (exit 1), %d left something (exit 2), %d finished (exit 0); "
+        "%.1f s\n",
+        points.size(), static_cast<unsigned long long>(calls), openPoints.size(),
+        static_cast<unsigned long long>(opens), runs, stopped, leftAsIs, unharmed, seconds);
 }
 
 }  // namespace

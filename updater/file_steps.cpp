@@ -4,6 +4,7 @@
 #include "os/fs.h"
 #include "runtime/frames.h"
 #include "updater/company_plan.h"
+#include "updater/migration_record.h"
 #include "updater/run_state.h"
 #include "updater/table_files.h"
 
@@ -58,6 +59,13 @@ bool templatesReadable(const std::string& templateFolder, const std::vector<std:
     return false;
 }
 
+// The record a fresh migration starts: the tables of its plan, no phase yet.
+MigrationRecord recordOfPlan(const CompanyPlan& plan) {
+    MigrationRecord record;
+    for (const TablePlan& t : plan.tables) record.tables.push_back({t.name, t.templateName, false});
+    return record;
+}
+
 // Puts back the sets already moved to their backups, newest first.
 bool restoreMoved(const std::string& folder, const std::vector<std::string>& moved) {
     bool restored = true;
@@ -92,7 +100,13 @@ bool backupPass(RunState& s, long count) {
                             "; no se pudieron devolver a su sitio los ficheros ya movidos: "
                             "la siguiente actualizaci\xF3n continuar\xE1 desde las copias");
                 } else if (isRefusal(r.code)) {
-                    noteProblem(r.why + ": la empresa queda como estaba");
+                    // Nothing moved any more: the record of a migration that
+                    // did not begin goes too, so the company is as it was.
+                    os::Status e = eraseRecord(folder);
+                    noteProblem(r.why + ": la empresa queda como estaba" +
+                                (e.ok() ? std::string()
+                                        : std::string(" (queda ") + folder + kRecordName +
+                                              ", que la siguiente actualizaci\xF3n seguir\xE1)"));
                 } else {
                     raiseRunError(RunError::kMove, r.file, r.why, r.code);
                 }
@@ -103,7 +117,10 @@ bool backupPass(RunState& s, long count) {
         if (static_cast<long>(i) < count) setMeter(Meter::kFile, static_cast<long>(i) + 1);
         if (s.dialog) s.dialog->pump();
     }
-    return true;
+    if (!moved.empty() && !flushNames(folder)) return false;
+    if (s.plan.record->moved) return true;
+    s.plan.record->moved = true;
+    return keepRecord();
 }
 
 bool templatePass(RunState& s, long count) {
@@ -112,6 +129,7 @@ bool templatePass(RunState& s, long count) {
     frame.local("cFolder", folder).local("cTemplates", s.templateFolder);
     for (size_t i = 0; i < s.plan.tables.size(); ++i) {
         const TablePlan& t = s.plan.tables[i];
+        if (t.action == TableAction::Erase) continue;  // refilled by an earlier run
         frame.localValue("cTable", t.name);
         frame.here();
         SetResult r = copySet(tableFiles(s.templateFolder, t.templateName),
@@ -125,10 +143,40 @@ bool templatePass(RunState& s, long count) {
         if (static_cast<long>(i) < count) setMeter(Meter::kFile, static_cast<long>(i) + 1);
         if (s.dialog) s.dialog->pump();
     }
-    return true;
+    if (s.plan.record->templatesIn) return true;
+    s.plan.record->templatesIn = true;
+    return keepRecord();
 }
 
 }  // namespace
+
+// Makes the names of the company folder durable after moves or erasures; a
+// failure is the run's error, since a power cut could bring old names back.
+bool flushNames(const std::string& folder) {
+    os::Status s = os::flushFolder(folder);
+    if (s.ok()) return true;
+    raiseRunError(RunError::kRecord, folder,
+                  "no se pudieron asegurar en el disco los nombres de los ficheros movidos (" +
+                      s.message() + ")",
+                  s.code());
+    return false;
+}
+
+bool keepRecord(bool beforeMoves) {
+    runtime::Frame frame("KEEPRECORD");
+    RunState& s = runState();
+    frame.local("cFolder", s.companyFolder);
+    os::Status w = writeRecord(s.companyFolder, *s.plan.record);
+    if (w.ok()) return true;
+    frame.here();
+    std::string what = std::string("no se pudo escribir el registro de la actualizaci\xF3n ") +
+                       s.companyFolder + kRecordName + " (" + w.message() + ")";
+    if (beforeMoves && isRefusal(w.code()))
+        noteProblem(what + ": la empresa queda como estaba");
+    else
+        raiseRunError(RunError::kRecord, s.companyFolder + kRecordName, what, w.code());
+    return false;
+}
 
 bool COPIAEMP(const std::string& cRoot, std::string_view cCode,
               const std::vector<std::string>& aFiles) {
@@ -152,6 +200,14 @@ bool COPIAEMP(const std::string& cRoot, std::string_view cCode,
         for (const std::string& why : s.plan.blockers) noteProblem(why);
         s.meterCounters[static_cast<int>(Meter::kFile)] = count;
         return true;
+    }
+    frame.here();
+    if (!s.plan.record) {
+        s.plan.record = recordOfPlan(s.plan);
+        if (!keepRecord(true)) {
+            s.meterCounters[static_cast<int>(Meter::kFile)] = count;
+            return true;
+        }
     }
     frame.here();
     s.companyGoesOn = backupPass(s, count) && templatePass(s, count);

@@ -31,6 +31,15 @@ bool COPIAFICH(const std::string& cSource, const std::string& cTarget);
 // file meter. A company the plan leaves alone, or whose backup pass is
 // refused, keeps every file as it was: the moves already made go back.
 // Sets the company folder and the plan in the run state. Returns true.
+// Writes the company's migration record (the plan's) durably. A failure is
+// the run's error: `beforeMoves` makes a refusal (a file in use, a read-only
+// folder) leave the company as it was instead. True when written.
+bool keepRecord(bool beforeMoves = false);
+
+// Makes the names in the company folder durable after moves or erasures
+// (os::flushFolder); a failure is the run's error. True when flushed.
+bool flushNames(const std::string& folder);
+
 bool COPIAEMP(const std::string& cRoot, std::string_view cCode,
               const std::vector<std::string>& aFiles);
 

@@ -279,8 +279,11 @@ TableCheck describeTable(const std::string& folder, const std::string& name,
     TableFiles backup = backupFiles(folder, name);
     t.present = os::fileExists(live.table);
     t.backupPresent = os::fileExists(backup.table);
-    t.action = !planned ? "none" : planned->action == TableAction::Resume ? "resume" : "migrate";
-    const TableFiles* source = planned ? (planned->action == TableAction::Resume ? &backup : &live)
+    t.action = !planned                                 ? "none"
+               : planned->action == TableAction::Resume ? "resume"
+               : planned->action == TableAction::Erase  ? "erase"
+                                                        : "migrate";
+    const TableFiles* source = planned ? (planned->action != TableAction::Migrate ? &backup : &live)
                                : t.present       ? &live
                                : t.backupPresent ? &backup
                                                  : nullptr;
@@ -386,6 +389,21 @@ void checkKeys(CompanyCheck& c) {
         checkJournal(journalPath(pathConta, code2), c);
 }
 
+// What the migration record of an earlier run says and what a run does with it.
+std::string describeRecord(const CompanyPlan& plan) {
+    if (!plan.record) return {};
+    const MigrationRecord& r = *plan.record;
+    if (r.allRefilled()) return "sus tablas ya se rellenaron: solo se borran las copias que queden";
+    std::string done, todo;
+    for (const RecordedTable& t : r.tables)
+        (t.refilled ? done : todo) += (t.refilled ? done : todo).empty() ? t.name : ", " + t.name;
+    return std::string(r.moved ? "copias hechas" : "copias a medias") +
+           (done.empty() ? "" : "; ya rellenadas: " + done) +
+           "; se contin\xFA"
+           "a con " +
+           todo;
+}
+
 const TablePlan* plannedFor(const CompanyPlan& plan, const std::string& name) {
     for (const TablePlan& t : plan.tables)
         if (t.name == name) return &t;
@@ -401,6 +419,7 @@ CompanyCheck checkCompany(const std::string& root, const std::string& code,
     CompanyPlan plan = planCompany(root, code, templateFolder, migrationList());
     c.folder = plan.folder;
     c.interrupted = plan.interrupted;
+    c.record = describeRecord(plan);
     c.leaves = plan.blockers;
     c.notes = plan.notes;
     if (!safeCompanyCode(code) || !os::folderExists(c.folder)) return c;
@@ -410,6 +429,12 @@ CompanyCheck checkCompany(const std::string& root, const std::string& code,
         const TablePlan* planned = plannedFor(plan, table);
         c.tables.push_back(describeTable(c.folder, table, planned));
         if (!planned) continue;
+        if (planned->action == TableAction::Erase) {
+            for (const std::string& f : inUse(backupFiles(c.folder, table)))
+                c.filesLeft.push_back(f +
+                                      " est\xE1 en uso por otro programa: no se podr\xE1 borrar");
+            continue;
+        }
         checkHeld(c.folder, *planned, c);
         const TableFiles source = planned->action == TableAction::Resume
                                       ? backupFiles(c.folder, table)
@@ -521,9 +546,10 @@ void decideOutcomes(InstallationCheck& check) {
             stopped = true;
             for (const std::string& why : c.stops) check.summary.push_back(c.code + ": " + why);
         }
-        if (c.outcome == Outcome::Migrate && !c.unmarked.empty()) {
+        if (c.outcome == Outcome::Migrate && (!c.unmarked.empty() || !c.filesLeft.empty())) {
             if (check.exitCode == 0) check.exitCode = 2;
             for (const std::string& why : c.unmarked) check.summary.push_back(c.code + ": " + why);
+            for (const std::string& why : c.filesLeft) check.summary.push_back(c.code + ": " + why);
         }
         if (c.outcome != Outcome::Leave && c.bytesNeeded > check.peakBytes) {
             check.peakBytes = c.bytesNeeded;

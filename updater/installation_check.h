@@ -28,7 +28,7 @@ struct TableCheck {
     std::string name;            // "TDiaNew.Dbf"
     bool present = false;        // the table is there
     bool backupPresent = false;  // its backup "_" + name is there
-    std::string action;          // "migrate", "resume" or "none"
+    std::string action;          // "migrate", "resume", "erase" (only its backup) or "none"
     std::string source;  // the file a rebuild reads ("TDiaNew.Dbf", "_TDiaNew.Dbf"), "" for none
     long records = -1;   // records of the source, deleted ones included; -1 unknown
     long deleted = -1;   // of them deleted: a rebuild leaves them out; -1 unknown
@@ -50,6 +50,9 @@ struct CompanyCheck {
     std::string folder;
     Outcome outcome = Outcome::Migrate;
     bool interrupted = false;  // an earlier run stopped here: the run resumes from the backups
+    // What the migration record an earlier run left says, for people; empty
+    // when there is none.
+    std::string record;
     bool keysPresent = false;  // Claves can be read
     std::string linkNote;      // why no journal is marked, when none is
     std::vector<JournalCheck> journals;
@@ -58,6 +61,7 @@ struct CompanyCheck {
     std::vector<std::string> stops;     // why a run would stop in this company
     std::vector<std::string> notes;     // what a run leaves alone without harm
     std::vector<std::string> unmarked;  // journals a run would leave unmarked (exit code 2)
+    std::vector<std::string> filesLeft;  // backups a run could not erase (exit code 2)
     uint64_t bytesNeeded = 0;  // what its rebuilt tables take while their backups are still there
 };
 

@@ -179,6 +179,15 @@ std::vector<std::string> fileList(const std::string& root) {
     return names;
 }
 
+void makeCompanySkeleton(const std::string& root) {
+    fs::create_directories(root + "/DBF");
+    demo::writeTemplates(root);
+    demo::writeRegister(root, {{"001", "Uno"}}, {});
+    std::string folder = demo::companyFolder(root, "001");
+    fs::create_directories(folder);
+    demo::writeKeys(folder, {{0, "", "", ""}});
+}
+
 int runInProcess(const std::string& root, Progress& progress, errors::DialogAnswer answer) {
     return runInProcess(root, progress, std::make_shared<errors::ScriptedDialog>(answer));
 }

@@ -41,6 +41,11 @@ std::map<std::string, std::string> fileBytes(const std::string& root, bool table
 // The same paths alone, sorted.
 std::vector<std::string> fileList(const std::string& root);
 
+// The frame of a one-company installation under `root`: the templates, a
+// register with company "001" and its folder with a Claves that links no
+// journal. The caller writes the company's tables.
+void makeCompanySkeleton(const std::string& root);
+
 // Runs the whole program in this process on the installation `root`, with
 // the error dialog answering `answer`. Returns the exit code the program
 // would end with.

@@ -193,11 +193,7 @@ TEST_F(DemoRunTest, DeletedCompanyUntouchedAndNoBackupLeft) {
 class CompanyTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        fs::create_directories(root() + "/DBF");
-        demo::writeTemplates(root());
-        demo::writeRegister(root(), {{"001", "Uno"}}, {});
-        fs::create_directories(folder());
-        demo::writeKeys(folder(), {{0, "", "", ""}});
+        testing::makeCompanySkeleton(root());
         demo::writeTable(folder() + "TDiaNew.Dbf", demo::kOldTDiaNewFields, rows_);
         demo::writeTable(folder() + "TempDia.Dbf", demo::kOldTempDiaFields, rows_);
     }
@@ -258,8 +254,8 @@ TEST_F(CompanyTest, FailedRefillKeepsBackupsForNextRun) {
     demo::writeTable(root() + "/DBF/TempDia.Dbf", bad.c_str(), {});
     ASSERT_EQ(runUpdater(root(), progress_, errors::DialogAnswer::Default), 1);
     EXPECT_EQ(leftoverBackups(root()),
-              (std::vector<std::string>{"DBF001/_TDiaNew.Dbf", "DBF001/_TDiaNew.fpt",
-                                        "DBF001/_TempDia.Dbf"}));
+              (std::vector<std::string>{"DBF001/_Actualiza.txt", "DBF001/_TDiaNew.Dbf",
+                                        "DBF001/_TDiaNew.fpt", "DBF001/_TempDia.Dbf"}));
     ASSERT_EQ(progress_.reports.size(), 1u);
     EXPECT_TRUE(progress_.reports[0].tables[0].refilled);
     EXPECT_FALSE(progress_.reports[0].tables[1].refilled);

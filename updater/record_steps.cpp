@@ -18,6 +18,8 @@
 #include "updater/file_steps.h"
 #include "updater/hooks.h"
 #include "updater/l340_rule.h"
+#include "updater/migration_record.h"
+#include "updater/refill_check.h"
 #include "updater/run_state.h"
 #include "updater/table_files.h"
 
@@ -213,16 +215,22 @@ bool visitJournal(const std::string& pathConta, const std::string& code, Company
         j.marked = markPass();
         closeAlias("Diario");
     } else {
-        j.why =
-            "no se pudo abrir, c\xF3"
-            "digo " +
-            std::to_string(tables::NERRORCODE());
+        // Read-only, no rights, taken by another program between the test
+        // above and the open: skipped like a held one, and said.
+        uint32_t code = static_cast<uint32_t>(tables::NERRORCODE());
+        j.why = code == os::kErrAccessDenied ? "no se puede escribir (acceso denegado)"
+                                             : "no se pudo abrir para escribir, c\xF3"
+                                               "digo " +
+                                                   std::to_string(code);
+        noteProblem(unwritableJournalText(j.path, code));
     }
     report.journals.push_back(std::move(j));
     return opened;
 }
 
-void markJournals(CompanyReport& report) {
+// Marks the linked journals; true when every journal there is was marked
+// (a missing one counts as done: a later run would find it missing too).
+bool markJournals(CompanyReport& report) {
     runtime::Frame frame("MARKJOURNALS");
     Value tipo = tables::aliasField("Claves", "NTIPENLACE");
     Value path = tables::aliasField("Claves", "CPATHCONTA");
@@ -232,7 +240,7 @@ void markJournals(CompanyReport& report) {
     frame.localValue("cCodEmp", code).localValue("cCodEmp2", code2);
     if (tipo.numOr(0) != 1 || runtime::EMPTY(path) || runtime::EMPTY(code)) {
         report.linkNote = "sin enlace contable que marcar";
-        return;
+        return true;
     }
     frame.here();
     if (visitJournal(path.textOr(), code.textOr(), report) && !runState().stopRun &&
@@ -240,6 +248,9 @@ void markJournals(CompanyReport& report) {
         frame.here();
         visitJournal(path.textOr(), code2.textOr(), report);
     }
+    for (const JournalReport& j : report.journals)
+        if (!j.visited && j.why != "no existe") return false;
+    return !runState().stopRun;
 }
 
 // Copies the current record of the backup's area into the current record of
@@ -482,44 +493,93 @@ bool rebuildNic(TableReport& t, const ErrorWatch& watch) {
     return false;
 }
 
-// Erases the company's backups once everything was rebuilt: TDiaNic's first,
-// so that as long as a journal work table's backup is there the company is
-// seen as interrupted and TDiaNic's backup is used again. The first erasure
-// that fails keeps the rest.
+// Reads the table back from the disk and compares it with its backup; a
+// difference is the run's error and keeps every backup.
+bool matchesBackup(const std::string& name, FieldMatch match) {
+    runtime::Frame frame("MATCHESBACKUP");
+    const std::string& folder = runState().companyFolder;
+    frame.param("cName", name).local("cFolder", folder);
+    stepStarted("comprobando " + name);
+    RefillComparison c = compareWithBackup(folder + "_" + name, folder + name, match,
+                                           [](uint32_t done, uint32_t total) {
+                                               if (Progress* p = runState().dialog) {
+                                                   p->stepProgress(done, total);
+                                                   p->pump();
+                                               }
+                                           });
+    if (c.same) return true;
+    frame.here();
+    raiseRunError(RunError::kCheck, folder + name,
+                  "la tabla rellenada no coincide con su copia _" + name + ": " + c.why, c.osCode);
+    return false;
+}
+
+// The files of a backup set still on disk.
+std::vector<std::string> filesOf(const TableFiles& set) {
+    std::vector<std::string> left;
+    for (const std::string* f : {&set.table, &set.memo, &set.index})
+        if (os::fileExists(*f)) left.push_back(*f);
+    return left;
+}
+
+constexpr const char* kLeftAdvice =
+    "ya no hacen falta: b\xF3rrelos cuando ning\xFAn programa los use, o vuelva a ejecutar "
+    "la actualizaci\xF3n, que los borrar\xE1 sin tocar las tablas";
+
+// Erases the company's backups once everything was rebuilt (TDiaNic's
+// first), then its record. Every backup is tried, also after one was
+// refused; what is left is named, and the record stays, so that the next
+// run only erases what it lists and refills nothing.
 void cleanUp(const std::vector<TablePlan>& tables, size_t listed) {
     runtime::Frame frame("CLEANUP");
     RunState& s = runState();
+    CompanyReport& report = s.report;
     frame.local("cFolder", s.companyFolder);
     std::vector<const TablePlan*> order;
     for (const TablePlan& t : tables)
         if (t.name == kNicName) order.push_back(&t);
     for (const TablePlan& t : tables)
         if (t.name != kNicName) order.push_back(&t);
-    bool erasing = true;
+    std::vector<std::string> left;
+    SetResult firstFailure, hardFailure;
     long step = 0;
     for (const TablePlan* t : order) {
-        if (erasing) {
-            SetResult r = eraseSet(backupFiles(s.companyFolder, t->name));
-            if (!r.ok) {
-                erasing = false;
-                std::string what =
-                    r.why +
-                    ": b\xF3rrela a mano antes de usar el programa; mientras exista, la "
-                    "siguiente actualizaci\xF3n volver\xE1 a rellenar " +
-                    t->name + " desde ella y perder\xE1 lo escrito despu\xE9s";
-                if (isRefusal(r.code))
-                    noteProblem(what);
-                else
-                    raiseRunError(RunError::kErase, r.file, what, r.code);
-                frame.localValue("cFile", r.file);
-                frame.here();
-            }
+        SetResult r = eraseSet(backupFiles(s.companyFolder, t->name));
+        if (!r.ok) {
+            frame.localValue("cFile", r.file);
+            frame.here();
+            if (firstFailure.ok) firstFailure = r;
+            if (!isRefusal(r.code) && hardFailure.ok) hardFailure = r;
+            for (const std::string& f : filesOf(backupFiles(s.companyFolder, t->name)))
+                left.push_back(f);
+            for (TableReport& tr : report.tables)
+                if (tr.name == t->name) tr.backupKept = true;
         }
         if (t->name != kNicName && step < static_cast<long>(listed)) {
             setMeter(Meter::kFile, ++step);
             if (s.dialog) s.dialog->pump();
         }
     }
+    frame.here();
+    if (!flushNames(s.companyFolder)) return;
+    if (left.empty()) {
+        os::Status e = eraseRecord(s.companyFolder);
+        if (e.ok()) return;
+        firstFailure = {
+            false, e.code(), s.companyFolder + kRecordName,
+            "no se pudo borrar " + s.companyFolder + kRecordName + " (" + e.message() + ")"};
+        if (!isRefusal(e.code())) hardFailure = firstFailure;
+        left.push_back(s.companyFolder + kRecordName);
+    }
+    report.filesLeft = left;
+    report.leftAdvice = kLeftAdvice;
+    std::string names;
+    for (const std::string& f : left) names += (names.empty() ? "" : ", ") + f;
+    std::string what = firstFailure.why + "; quedan " + names + ": " + kLeftAdvice;
+    if (hardFailure.ok)
+        noteProblem(what);
+    else
+        raiseRunError(RunError::kErase, hardFailure.file, what, hardFailure.code);
 }
 
 }  // namespace
@@ -609,23 +669,43 @@ bool TABLAS(const std::vector<std::string>& aFiles) {
     if (!s.companyGoesOn) return true;
     ErrorWatch watch;
     frame.here();
+    MigrationRecord& record = *s.plan.record;
     bool allDone = openNeeded(s.companyFolder + "Claves", "Claves");
     frame.localValue("lAllDone", allDone);
     if (allDone) {
         frame.here();
         tables::inAlias("Claves", [] { tables::DBGOTOP(); });
-        markJournals(report);
+        if (record.journalsMarked) {
+            report.linkNote = "marcados por la actualizaci\xF3n anterior";
+        } else if (markJournals(report) && watch.errors() == 0) {
+            record.journalsMarked = true;
+            allDone = keepRecord();
+        }
     }
     for (const TablePlan& plan : s.plan.tables) {
         if (!allDone || watch.errors() != 0 || s.stopRun) {
             allDone = false;
             break;
         }
+        if (plan.action == TableAction::Erase) {
+            report.notes.push_back(plan.name +
+                                   " ya se rellen\xF3 en la actualizaci\xF3n anterior: solo se "
+                                   "borra su copia");
+            continue;
+        }
         TableReport t;
         t.name = plan.name;
         frame.localValue("cTable", t.name);
         frame.here();
-        t.refilled = plan.name == kNicName ? rebuildNic(t, watch) : refill(plan.name, t, watch);
+        bool nic = plan.name == kNicName;
+        t.refilled = nic ? rebuildNic(t, watch) : refill(plan.name, t, watch);
+        frame.here();
+        t.refilled = t.refilled && watch.errors() == 0 &&
+                     matchesBackup(plan.name, nic ? FieldMatch::ByName : FieldMatch::ByPosition);
+        if (t.refilled) {
+            record.find(plan.name)->refilled = true;
+            t.refilled = keepRecord();
+        }
         if (!t.refilled) {
             t.backupKept = true;
             t.note = "el rellenado no termin\xF3";

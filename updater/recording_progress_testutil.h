@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "os/file.h"
 #include "updater/progress.h"
 
 namespace updater {
@@ -54,6 +55,25 @@ public:
 
 private:
     static std::string meter(Meter m) { return m == Meter::kCompany ? "company" : "file"; }
+};
+
+// A RecordingProgress that, as a step naming `trigger` starts, opens `file`
+// shared and keeps it open, as another program holding it would.
+class HoldingProgress : public RecordingProgress {
+public:
+    HoldingProgress(std::string trigger, std::string file)
+        : trigger_(std::move(trigger)), file_(std::move(file)) {}
+    void stepStarted(std::string_view what) override {
+        RecordingProgress::stepStarted(what);
+        if (held.isOpen() || what.find(trigger_) == std::string_view::npos) return;
+        auto f = os::File::open(file_, os::Access::Read, os::Share::Shared,
+                                os::Disposition::OpenExisting);
+        if (f.ok()) held = std::move(f.value());
+    }
+    os::File held;
+
+private:
+    std::string trigger_, file_;
 };
 
 }  // namespace updater

@@ -3,6 +3,7 @@
 
 #include <chrono>
 
+#include "os/status.h"
 #include "runtime/codepage.h"
 #include "runtime/error.h"
 
@@ -42,6 +43,19 @@ std::string heldJournalText(const std::string& journal) {
     return "el diario " + journal +
            " est\xE1 en uso por otro programa: sus filas no se han marcado; "
            "vuelva a ejecutar la actualizaci\xF3n cuando est\xE9 libre";
+}
+
+std::string unwritableJournalText(const std::string& journal, uint32_t osCode) {
+    if (osCode == os::kErrSharingViolation || osCode == os::kErrLockViolation)
+        return heldJournalText(journal);
+    std::string cause = osCode == os::kErrAccessDenied
+                            ? "no se puede escribir (acceso denegado o de solo lectura)"
+                            : "no se pudo abrir para escribir (c\xF3"
+                              "digo " +
+                                  std::to_string(osCode) + ")";
+    return "el diario " + journal + " " + cause +
+           ": sus filas no se han marcado; vuelva a ejecutar la actualizaci\xF3n cuando se "
+           "pueda escribir en \xE9l";
 }
 
 void noteStop() {

@@ -47,6 +47,9 @@ void noteProblem(const std::string& text);
 // The summary line for a linked journal another program holds: its rows
 // stay unmarked. The run and the check say it alike.
 std::string heldJournalText(const std::string& journal);
+// The same for a journal that could not be opened for writing, by the
+// operating system's code of the open (in use, access denied, other).
+std::string unwritableJournalText(const std::string& journal, uint32_t osCode);
 // The run stops after the company in work, with exit code 1.
 void noteStop();
 
@@ -60,6 +63,7 @@ enum class RunError {
     kErase = 1005,      // a backup could not be erased for a reason other than a refusal
     kCheck = 1006,      // a refilled table on disk is not what was written
     kRegister = 1007,   // the company register cannot be walked safely
+    kRecord = 1008,     // the migration record, or the folder's names, cannot be made durable
 };
 // Raises the error through the handler and stops the run after the company
 // in work. `osCode` is the operating system's code, 0 when there is none.
