@@ -13,6 +13,7 @@
 #include "updater/check_report.h"
 #include "updater/demo_installation.h"
 #include "updater/installation_testutil.h"
+#include "updater/migration_record.h"
 #include "updater/recording_progress_testutil.h"
 
 namespace updater {
@@ -303,6 +304,26 @@ TEST_F(InstallationCheckTest, InterruptedCompanyResumes) {
     EXPECT_EQ(check.companies[0].tables[0].source, "_TDiaNew.Dbf");
     EXPECT_EQ(check.companies[0].tables[0].records, 40);
     EXPECT_EQ(check.companies[0].tables[1].action, "migrate");
+}
+
+// A run that could not erase a backup leaves the migration record: the
+// check reads it, says the tables are refilled and only the backups go,
+// and names a backup still held; the run then does exactly that.
+TEST_F(InstallationCheckTest, RecordOfAnEarlierRunIsFollowed) {
+    {
+        HoldingProgress holding("comprobando TDiaNic", folder() + "_TempDia.Dbf");
+        ASSERT_EQ(runInProcess(root(), holding), 2);
+        ASSERT_TRUE(fs::exists(folder() + kRecordName));
+        InstallationCheck held = checkInstallation(root());
+        EXPECT_EQ(held.exitCode, 2) << formatCheck(held);
+        EXPECT_TRUE(mentions(held.companies[0].filesLeft, "_TempDia.Dbf")) << formatCheck(held);
+    }
+    InstallationCheck check = expectRunAsChecked(0, "");
+    EXPECT_NE(check.companies[0].record.find("solo se borran"), std::string::npos)
+        << formatCheck(check);
+    for (const TableCheck& t : check.companies[0].tables) EXPECT_EQ(t.action, "erase") << t.name;
+    EXPECT_NE(formatCheck(check).find(kRecordName), std::string::npos);
+    EXPECT_FALSE(fs::exists(folder() + kRecordName));
 }
 
 // The register's index is damaged, or no longer matches its records: the
