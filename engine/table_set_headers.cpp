@@ -8,6 +8,7 @@
 
 #include "engine/byte_order.h"
 #include "engine/cdx_bag.h"
+#include "engine/cdx_file.h"
 #include "engine/cdx_tree.h"
 #include "engine/dbf_record.h"
 
@@ -137,9 +138,14 @@ Status readMemo(const FileBytes& table, const FileBytes* memo, TableSetHeaders* 
 
 Status readIndex(const FileBytes& index, TableSetHeaders* out) {
     out->indexRead = true;
+    if (Status r = checkCdxFileSize(index.sizeBytes); !r.ok())
+        return Status::error(r.code(), index.name, r.message());
     uint8_t head[kCdxHeaderSize];
     if (Status r = readPage(index, 0, head); !r.ok()) return r;
     if (Status r = readPage(index, kCdxPageSize, head + kCdxPageSize); !r.ok()) return r;
+    uint32_t freeHead = 0, counter = 0;
+    if (Status r = parseCdxFileHead(head, index.sizeBytes, &freeHead, &counter); !r.ok())
+        return Status::error(r.code(), index.name, r.message());
     CdxHeader directory;
     if (Status r = parseCdxDirectoryHeader(head, &directory); !r.ok())
         return Status::error(r.code(), index.name, r.message());

@@ -73,7 +73,8 @@ struct TableSetHeaders {
 //   kCorruptMemo   the memo header (block size 0, next free block inside the
 //                  header, file too short), or a table that needs a memo file
 //                  and has none;
-//   kCorruptIndex  the compound header (not a tag directory), the directory
+//   kCorruptIndex  the file's size, the free-page list head, the compound
+//                  header (not a tag directory), the directory
 //                  (a page outside the file or damaged, leaves out of order
 //                  or cyclic, more than kCdxMaxTags tags), a tag header
 //                  outside the file or damaged (key length over 240, an

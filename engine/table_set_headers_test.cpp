@@ -143,6 +143,12 @@ TEST_F(TableSetHeadersTest, DamageIsRefusedNamingTheFile) {
     expectRefused(kCorruptMemo, "t.fpt", "truncated");
     restore();
 
+    index_.resize(kCdxHeaderSize - 1);
+    expectRefused(kCorruptIndex, "t.cdx", "not a compound index");
+    restore();
+    patch32(index_, kCdxFreeListOffset, uint32_t(index_.size()));
+    expectRefused(kCorruptIndex, "t.cdx", "free-page list head");
+    restore();
     patch16(index_, kCdxKeyLengthOffset, 11);
     expectRefused(kCorruptIndex, "t.cdx", "compound header damaged");
     restore();
