@@ -10,7 +10,8 @@
 # The fuzzers run under `nice -n 19`, FUZZ_PARALLEL (default 2) targets at a
 # time, so that they take only the processor time nothing else wants.
 # Corpus folders in build/fuzz/corpus/<target>/ grow from run to run; seeds
-# are the files of testdata/ whose extension matches the target's prefix
+# are the saved findings of testdata/fuzz/<target>/, the files of testdata/
+# whose extension matches the target's prefix
 # (cdx_fuzz <- *.cdx, dbf_fuzz <- *.dbf, fpt_fuzz <- *.fpt), a few key
 # expressions for expr_fuzz, and for set_fuzz each table of the corpus framed
 # with its memo and index files (see set_fuzz.cpp). Findings (crash-*,
@@ -62,6 +63,9 @@ companion() {  # table extension -> the file beside it with that extension, any 
 seed() {  # target corpus-dir
     local target=$1 dir=$2 ext=${1%%_*}
     mkdir -p "$dir"
+    if [[ -d $ROOT/testdata/fuzz/$target ]]; then
+        cp -n "$ROOT/testdata/fuzz/$target"/* "$dir/"
+    fi
     case $target in
         expr_fuzz)
             local i=0
