@@ -186,6 +186,20 @@ FileBytes fileBytesOf(std::string name, std::string_view bytes) {
     return f;
 }
 
+FileBytes fileBytesOf(std::string name, os::File& file, uint64_t sizeBytes) {
+    FileBytes f;
+    f.name = std::move(name);
+    f.sizeBytes = sizeBytes;
+    f.read = [&file](uint64_t offset, size_t n, std::string* out) {
+        out->resize(n);
+        auto got = file.read(offset, out->data(), n);
+        if (!got.ok()) return Status::ioError(got.status());
+        out->resize(got.value());
+        return Status();
+    };
+    return f;
+}
+
 uint64_t TableSetHeaders::uncountedRecords() const {
     if (table.recordBytes == 0 || tableFileBytes <= dataEndBytes) return 0;
     return (tableFileBytes - dataEndBytes) / table.recordBytes;

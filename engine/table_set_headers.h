@@ -22,6 +22,7 @@
 #include "engine/dbf_header.h"
 #include "engine/fpt_file.h"
 #include "engine/status.h"
+#include "os/file.h"
 
 namespace engine {
 
@@ -36,6 +37,10 @@ struct FileBytes {
 
 // A file held whole in memory. REQUIRES: `bytes` outlives the result.
 FileBytes fileBytesOf(std::string name, std::string_view bytes);
+// A file the caller opened (for reading, shared or not) and took the size
+// of; only the bytes the checks need are read. A failed read is kIoError.
+// REQUIRES: `file` outlives the result.
+FileBytes fileBytesOf(std::string name, os::File& file, uint64_t sizeBytes);
 
 // One tag of the index file, as its directory entry and header give it.
 struct TagHeaderInfo {

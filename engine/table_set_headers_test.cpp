@@ -193,6 +193,29 @@ TEST_F(TableSetHeadersTest, ReadFailureIsHandedUp) {
     EXPECT_EQ(r.message(), "t.cdx: read failed");
 }
 
+TEST_F(TableSetHeadersTest, ReadsOpenFilesAsTheirBytes) {
+    auto open = [](const std::string& path) {
+        auto f = os::File::open(path, os::Access::Read, os::Share::Shared,
+                                os::Disposition::OpenExisting);
+        EXPECT_TRUE(f.ok()) << path;
+        return std::move(f.value());
+    };
+    os::File t = open(dbf_), m = open(dir_.file("t.fpt")), i = open(dir_.file("t.cdx"));
+    FileBytes tb = fileBytesOf("t.dbf", t, table_.size()),
+              mb = fileBytesOf("t.fpt", m, memo_.size()),
+              ib = fileBytesOf("t.cdx", i, index_.size());
+    TableSetHeaders fromFiles;
+    ASSERT_EQ(readTableSetHeaders(tb, &mb, &ib, &fromFiles), kOk);
+    ASSERT_EQ(read(), kOk);
+    EXPECT_EQ(fromFiles.dataEndBytes, got_.dataEndBytes);
+    EXPECT_EQ(fromFiles.memo.nextFree, got_.memo.nextFree);
+    ASSERT_EQ(fromFiles.tags.size(), got_.tags.size());
+    for (size_t k = 0; k < got_.tags.size(); ++k) {
+        EXPECT_EQ(fromFiles.tags[k].name, got_.tags[k].name);
+        EXPECT_EQ(fromFiles.tags[k].header.stored, got_.tags[k].header.stored);
+    }
+}
+
 // A header longer than the 16 KB the open used to read (a header length is
 // 16 bits; the bytes past the descriptors are the writer's padding): the
 // open refused it as "beyond end of file" while the file held it whole.
