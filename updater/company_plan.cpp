@@ -5,6 +5,7 @@
 
 #include "engine/byte_order.h"
 #include "engine/dbf_header.h"
+#include "engine/table_set_headers.h"
 #include "os/file.h"
 #include "os/fs.h"
 #include "os/path_parts.h"
@@ -35,26 +36,88 @@ std::string describeOpenFailure(const std::string& path, uint32_t code) {
     }
 }
 
-// The checks every table the company rebuilds from must pass: readable, and
-// no records hidden past its header's count (they would not be copied, and
-// erasing the backup would lose them).
-bool sourceSound(const std::string& path, CompanyPlan& plan) {
-    TableLayout t = readLayout(path);
+// Reads the headers of a table's set together (table, memo, index) as the
+// engine's open would check them. Empty when they are sound; otherwise why
+// not, naming the damaged file. `tagsMustCompile`: a tag whose expression
+// does not fit the table refuses every change, so a table to be written
+// (a template's copy) cannot have one.
+std::string setHeadersProblem(const TableFiles& set, bool tagsMustCompile) {
+    struct Opened {
+        os::File file;
+        uint64_t size = 0;
+    };
+    auto open = [](const std::string& path, Opened* into) -> std::string {
+        auto f = os::File::open(path, os::Access::Read, os::Share::Shared,
+                                os::Disposition::OpenExisting);
+        if (!f.ok()) return describeOpenFailure(path, f.status().code());
+        auto size = f.value().size();
+        if (!size.ok()) return fileName(path) + " no se puede leer: " + size.status().message();
+        into->file = std::move(f.value());
+        into->size = size.value();
+        return {};
+    };
+    Opened table, memo, index;
+    if (std::string why = open(set.table, &table); !why.empty()) return why;
+    bool hasMemo = os::fileExists(set.memo), hasIndex = os::fileExists(set.index);
+    if (hasMemo)
+        if (std::string why = open(set.memo, &memo); !why.empty()) return why;
+    if (hasIndex)
+        if (std::string why = open(set.index, &index); !why.empty()) return why;
+    engine::FileBytes tableBytes = engine::fileBytesOf(fileName(set.table), table.file, table.size);
+    engine::FileBytes memoBytes = engine::fileBytesOf(fileName(set.memo), memo.file, memo.size);
+    engine::FileBytes indexBytes = engine::fileBytesOf(fileName(set.index), index.file, index.size);
+    engine::TableSetHeaders headers;
+    engine::Status s = engine::readTableSetHeaders(tableBytes, hasMemo ? &memoBytes : nullptr,
+                                                   hasIndex ? &indexBytes : nullptr, &headers);
+    if (!s.ok()) {
+        if (s.code() == engine::kCorruptMemo && !hasMemo)
+            return "falta " + fileName(set.memo) + ", el fichero memo de " + fileName(set.table);
+        return "hay un fichero da\xF1"
+               "ado: " +
+               s.message();
+    }
+    if (tagsMustCompile)
+        for (const engine::TagHeaderInfo& tag : headers.tags)
+            if (!tag.exprError.empty())
+                return "la etiqueta " + tag.name + " de " + fileName(set.index) +
+                       " no se puede mantener: " + tag.exprError;
+    return {};
+}
+
+// The checks every table the company rebuilds from must pass: its headers
+// sound (table, memo and index), and no records hidden past its header's
+// count (they would not be copied, and erasing the backup would lose them).
+bool sourceSound(const TableFiles& set, CompanyPlan& plan) {
+    TableLayout t = readLayout(set.table);
     if (!t.readable) {
-        plan.blockers.push_back(t.osCode ? describeOpenFailure(path, t.osCode)
-                                         : fileName(path) +
+        plan.blockers.push_back(t.osCode ? describeOpenFailure(set.table, t.osCode)
+                                         : fileName(set.table) +
                                                " est\xE1 da\xF1"
                                                "ada: " +
                                                t.why);
         return false;
     }
     if (uint64_t extra = t.uncountedRecords()) {
-        plan.blockers.push_back(fileName(path) + " guarda " + std::to_string(extra) +
+        plan.blockers.push_back(fileName(set.table) + " guarda " + std::to_string(extra) +
                                 " registros m\xE1s de los que cuenta su cabecera (" +
                                 std::to_string(t.recordCount) + ")");
         return false;
     }
+    if (std::string why = setHeadersProblem(set, false); !why.empty()) {
+        plan.blockers.push_back(why);
+        return false;
+    }
     return true;
+}
+
+// The set a move of `live` to `backup` starts from: a move that stopped half
+// way has its companions already under the backup's names (they move first)
+// and the table still under its own.
+TableFiles setToMove(const TableFiles& live, const TableFiles& backup) {
+    TableFiles set = live;
+    if (!os::fileExists(live.memo) && os::fileExists(backup.memo)) set.memo = backup.memo;
+    if (!os::fileExists(live.index) && os::fileExists(backup.index)) set.index = backup.index;
+    return set;
 }
 
 bool nameTakenByFolder(const TableFiles& set, CompanyPlan& plan) {
@@ -141,7 +204,7 @@ void planTable(const std::string& name, const std::string& templateName,
                 plan.blockers.push_back("no existe " + name + " ni su copia de seguridad _" + name);
             return;
         }
-        if (sourceSound(live.table, plan)) plan.tables.push_back(t);
+        if (sourceSound(setToMove(live, backup), plan)) plan.tables.push_back(t);
         return;
     }
     if (isNic && !plan.interrupted) {
@@ -153,7 +216,7 @@ void planTable(const std::string& name, const std::string& templateName,
             plan.notes.push_back("_" + name + " sin " + name + ": no se toca");
         return;
     }
-    if (!sourceSound(backup.table, plan)) return;
+    if (!sourceSound(backup, plan)) return;
     if (hasLive && !tableIsHalfMade(live.table, readLayout(backup.table),
                                     readLayout(templateFolder + templateName), plan))
         return;
@@ -180,7 +243,7 @@ void planRecordedTable(const RecordedTable& t, const MigrationRecord& record,
         return;
     }
     if (hasBackup) {
-        if (!sourceSound(backup.table, plan)) return;
+        if (!sourceSound(backup, plan)) return;
         if (hasLive && !record.templatesIn &&
             !tableIsHalfMade(live.table, readLayout(backup.table),
                              readLayout(templateFolder + t.templateName), plan))
@@ -196,7 +259,7 @@ void planRecordedTable(const RecordedTable& t, const MigrationRecord& record,
         plan.blockers.push_back("no existe " + t.name + " ni su copia de seguridad _" + t.name);
         return;
     } else {
-        if (!sourceSound(live.table, plan)) return;
+        if (!sourceSound(setToMove(live, backup), plan)) return;
         p.action = TableAction::Migrate;
     }
     plan.tables.push_back(p);
@@ -302,6 +365,9 @@ std::optional<TemplateFault> findTemplateFault(const std::string& templateFolder
     for (const std::string& name : names) {
         TableLayout t = readLayout(templateFolder + name);
         if (!t.readable) return TemplateFault{name, t.why, t.osCode};
+        if (std::string why = setHeadersProblem(tableFiles(templateFolder, name), true);
+            !why.empty())
+            return TemplateFault{name, why, 0};
         // Copies keep the read-only attribute, and a read-only table cannot be refilled.
         TableFiles set = tableFiles(templateFolder, name);
         for (const std::string* f : {&set.table, &set.memo, &set.index})

@@ -57,7 +57,8 @@ struct PointResult {
     bool firstClean = false;   // the faulted run alone left the clean outcome
     bool secondClean = false;  // after the run without faults
     int secondCode = 0;
-    bool logWritten = false;  // the faulted run left an Error.log
+    bool logWritten = false;                               // the faulted run left an Error.log
+    std::vector<std::string> firstSummary, secondSummary;  // what each run's end listed
 };
 
 struct Fault {
@@ -90,12 +91,14 @@ PointResult runPoint(const std::string& pristine, const std::string& work, const
         r.firstCode = testing::runInProcess(work, progress);
         os::disarmWriteFault();
         os::armOpenFault(0);
+        r.firstSummary = progress.summary;
     }
     r.logWritten = fs::exists(errorLog());
     r.firstClean = outcomeOf(work) == clean;
     RecordingProgress progress;
     r.secondCode = testing::runInProcess(work, progress);
     r.secondClean = outcomeOf(work) == clean;
+    r.secondSummary = progress.summary;
     return r;
 }
 
@@ -135,7 +138,9 @@ TEST(FaultSweepTest, EveryWriteFailureIsRecoverableAndNeverReportedAsSuccess) {
     int stopped = 0, leftAsIs = 0, unharmed = 0, runs = 0;
     auto check = [&](const PointResult& r, const std::string& where, const Fault& fault) {
         EXPECT_TRUE(r.secondClean) << where << ": the run after it did not give the clean result";
-        EXPECT_EQ(r.secondCode, 0) << where;
+        EXPECT_EQ(r.secondCode, 0)
+            << where << "\nfaulted run: " << ::testing::PrintToString(r.firstSummary)
+            << "\nrun after it: " << ::testing::PrintToString(r.secondSummary);
         if (r.firstCode == 0) {
             EXPECT_TRUE(r.firstClean) << where << ": exit code 0 for an unfinished run";
         }

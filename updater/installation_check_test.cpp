@@ -260,12 +260,48 @@ TEST_F(InstallationCheckTest, TemplateFieldOfAnotherType) {
     expectRunAsChecked(1, "no cabe en CUENTA N(10)");
 }
 
-TEST_F(InstallationCheckTest, DamagedMemoOrIndex) {
+// A memo or index file whose headers the engine would refuse, or a memo
+// file the table's version byte promises and that is not there: found by
+// the plan before anything moves, and the company is left as it is.
+TEST_F(InstallationCheckTest, DamagedMemoOrIndexHeader) {
     expectEachRunAsChecked(
         {
             {"memo file missing",
              [](InstallationCheckTest& t) { fs::remove(t.folder() + "TDiaNew.fpt"); },
-             "TDiaNew.Dbf no se puede abrir"},
+             "falta TDiaNew.fpt"},
+            {"memo file empty",
+             [](InstallationCheckTest& t) { fs::resize_file(t.folder() + "TDiaNew.fpt", 0); },
+             "TDiaNew.fpt"},
+            {"memo block size 0",
+             [](InstallationCheckTest& t) {
+                 overwrite(t.folder() + "TDiaNew.fpt", 6, std::string("\0\0", 2));
+             },
+             "TDiaNew.fpt"},
+            {"version byte promises a memo file",
+             [](InstallationCheckTest& t) { overwrite(t.folder() + "TempDia.Dbf", 0, "\xF5"); },
+             "falta TempDia.fpt"},
+            {"index header damaged",
+             [](InstallationCheckTest& t) {
+                 overwrite(t.folder() + "TDiaNew.cdx", 0, std::string(16, '\xFF'));
+             },
+             "TDiaNew.cdx"},
+            {"index cut short",
+             [](InstallationCheckTest& t) { fs::resize_file(t.folder() + "TDiaNew.cdx", 1500); },
+             "TDiaNew.cdx"},
+            {"index key length over 240",
+             [](InstallationCheckTest& t) {
+                 overwrite(t.folder() + "TDiaNew.cdx", 12, std::string("\x00\x04", 2));
+             },
+             "TDiaNew.cdx"},
+        },
+        2, Outcome::Leave, Outcome::Migrate);
+}
+
+// A memo pointer in a record that leads past the memo file is found only
+// when the records are read: the run stops with the backups kept.
+TEST_F(InstallationCheckTest, DamagedMemoItem) {
+    expectEachRunAsChecked(
+        {
             // NOTAS, after the deletion flag and 136 bytes of other fields:
             // every record's memo block lies far past the end of the memo file.
             {"memo block past the memo file",
@@ -273,11 +309,6 @@ TEST_F(InstallationCheckTest, DamagedMemoOrIndex) {
                  overwriteField(t.folder() + "TDiaNew.Dbf", 137, "    999999");
              },
              "no se puede leer (memo da\xF1"},
-            {"index header damaged",
-             [](InstallationCheckTest& t) {
-                 overwrite(t.folder() + "TDiaNew.cdx", 0, std::string(16, '\xFF'));
-             },
-             "TDiaNew.Dbf no se puede abrir"},
         },
         1, Outcome::Stop, Outcome::NotReached);
 }
@@ -383,7 +414,7 @@ TEST(InstallationCheckWrites, Nothing) {
     uint64_t writes = os::writeCallCount(), writeOpens = os::writeOpenCount();
     int code = runCheck(root + "\\BIN", json, text, true);
     std::fclose(text);
-    EXPECT_EQ(code, 1);  // company 005 cannot be opened without its memo file
+    EXPECT_EQ(code, 2);  // company 005 is left as it is: its memo file is missing
     EXPECT_TRUE(stamped(root) == before);
     // No file of the installation was opened for writing, nor changed.
     EXPECT_EQ(os::writeOpenCount(), writeOpens);
