@@ -341,7 +341,7 @@ void TWBrowse::afterRow() {
 Value TWBrowse::Display() {
     BeginPaint();
     const int64_t length = bLogicLen ? bLogicLen() : 0;
-    if (length != nLen) {
+    if (length != nLen && !showsKeptRows()) {
         nLen = length;
         setScrollRange();
     }
@@ -350,8 +350,34 @@ Value TWBrowse::Display() {
     return Value(0);
 }
 
+bool TWBrowse::showsKeptRows() const {
+    return !cAlias.empty() && !kept_.empty() && !hasArea();
+}
+
+void TWBrowse::keepRow(int nRow, const runtime::Array& values, RowColours colours,
+                       bool lBitmapHandles) {
+    if (keeping_) kept_.push_back(KeptRow{nRow, values, colours, lBitmapHandles});
+}
+
+void TWBrowse::paintKeptRows() {
+    wBrwLineEx(hDC, 0, runtime::Array(aHeaders.begin(), aHeaders.end()),
+               RowColours{nClrForeHead, nClrBackHead}, false);
+    for (const KeptRow& k : kept_) wBrwLineEx(hDC, k.nRow, k.values, k.colours, k.lBitmapHandles);
+    if (!LCLASSIC() && nLineStyle != 3) drawEmptyRows(keptDrawn_ + 1);
+}
+
 Value TWBrowse::Paint() {
     if (lIconView) return Value(0);
+    if (showsKeptRows()) {
+        paintKeptRows();
+        return Value(0);
+    }
+    kept_.clear();
+    keeping_ = hasArea();
+    struct StopKeeping {
+        bool& on;
+        ~StopKeeping() { on = false; }
+    } stopKeeping{keeping_};
     inArea([] {
         if (!tables::EOF_()) {
             tables::DBSKIP(-1);
@@ -382,6 +408,7 @@ Value TWBrowse::Paint() {
         Skip(nRowPos - r);
         if (nLen < nRowPos) nRowPos = static_cast<int>(nLen);
     }
+    keptDrawn_ = drawn;
     if (!LCLASSIC() && nLineStyle != 3) drawEmptyRows(drawn + 1);
     if (drawn > 0) DrawSelect();
     inArea([this] {
@@ -403,7 +430,9 @@ void TWBrowse::drawEmptyRows(int fromRow) {
 void TWBrowse::DrawLine(std::optional<int> nRow) {
     if (lTCB) return;
     const runtime::Array values = rowValues();
-    wBrwLineEx(hDC, nRow.value_or(nRowPos), values, rowColours(), static_cast<bool>(bColSizes));
+    const RowColours colours = rowColours();
+    wBrwLineEx(hDC, nRow.value_or(nRowPos), values, colours, static_cast<bool>(bColSizes));
+    keepRow(nRow.value_or(nRowPos), values, colours, static_cast<bool>(bColSizes));
     afterRow();
 }
 
@@ -423,6 +452,7 @@ void TWBrowse::DrawSelect() {
         return;
     }
     wBrwLineEx(hDC, nRowPos, values, RowColours{nClrForeFocus, back}, static_cast<bool>(bColSizes));
+    keepRow(nRowPos, values, RowColours{nClrForeFocus, back}, static_cast<bool>(bColSizes));
 }
 
 Value TWBrowse::EraseBkGnd(HDC hDCErase) {
