@@ -178,6 +178,7 @@ private:
     RowColours rowColours() const;
     void pinRowColours();
     void afterRow();
+    void paintRows();  // the header, the rows from the current record, the bar
     void drawEmptyRows(int fromRow);
     void scrollRows(int byRows);
     void setScrollRange();

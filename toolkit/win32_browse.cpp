@@ -378,6 +378,25 @@ Value TWBrowse::Paint() {
         bool& on;
         ~StopKeeping() { on = false; }
     } stopKeeping{keeping_};
+    // A work area left past its last record (a walk that has ended) shows
+    // its last records, the last on the bottom row, not the empty record
+    // past the end; the end is restored once they are painted.
+    const bool pastEnd = inArea([] { return tables::EOF_() && tables::RECCOUNT() > 0; });
+    if (pastEnd) {
+        inArea([] { tables::DBGOBOTTOM(); });
+        const int64_t length = bLogicLen ? bLogicLen() : 0;
+        nRowPos = static_cast<int>(std::max<int64_t>(1, std::min<int64_t>(nRowCount(), length)));
+    }
+    paintRows();
+    if (pastEnd) inArea([] { tables::DBSKIP(1); });
+    inArea([this] {
+        lHitTop = tables::BOF();
+        lHitBottom = tables::EOF_();
+    });
+    return Value(0);
+}
+
+void TWBrowse::paintRows() {
     inArea([] {
         if (!tables::EOF_()) {
             tables::DBSKIP(-1);
@@ -411,11 +430,6 @@ Value TWBrowse::Paint() {
     keptDrawn_ = drawn;
     if (!LCLASSIC() && nLineStyle != 3) drawEmptyRows(drawn + 1);
     if (drawn > 0) DrawSelect();
-    inArea([this] {
-        lHitTop = tables::BOF();
-        lHitBottom = tables::EOF_();
-    });
-    return Value(0);
 }
 
 void TWBrowse::drawEmptyRows(int fromRow) {
