@@ -78,6 +78,16 @@ void setUp(HWND hDlg, const errors::DialogRequest& r) {
     SendMessageA(list, LB_SETCURSEL, 0, 0);
     SetWindowPos(hDlg, nullptr, 0, 0, errors::kDialogWidth, errors::dialogHeight(r.ntFamily),
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // The window is sized in pixels, wider than its units' layout: the
+    // description box takes the whole width, so a file name and its cause
+    // fit on its first line.
+    const HWND box = GetDlgItem(hDlg, kErrorDescriptionId);
+    RECT client{}, boxRect{};
+    GetClientRect(hDlg, &client);
+    GetWindowRect(box, &boxRect);
+    MapWindowPoints(nullptr, hDlg, reinterpret_cast<POINT*>(&boxRect), 2);
+    SetWindowPos(box, nullptr, 0, 0, client.right - 2 * boxRect.left,
+                 boxRect.bottom - boxRect.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     WNDCENTER(hDlg);
 }
 
