@@ -499,7 +499,7 @@ void cleanUp(const std::vector<TablePlan>& tables, size_t listed) {
     long step = 0;
     for (const TablePlan* t : order) {
         if (erasing) {
-            SetResult r = eraseSet(backupFiles(s.companyFolder, t->name));
+            SetResult r = eraseSet(backupFiles(s.companyFolder, t->name), pump);
             if (!r.ok) {
                 erasing = false;
                 std::string what =
