@@ -211,9 +211,26 @@ private:
         double ms;
         std::string from, to;
     };
-    // The innermost routines with their lines, innermost first.
+    // The innermost routines with their lines, innermost first; for the
+    // busy hook also the program's own code addresses that called it (as
+    // offsets in the program's image, for addr2line on updater.exe.debug),
+    // since the engine records no frames.
     static std::string whereNow(bool busyHook) {
-        std::string out = busyHook ? "[busy hook] " : "";
+        std::string out;
+        if (busyHook) {
+            out = "[busy hook";
+            void* calls[8] = {};
+            const USHORT n = RtlCaptureStackBackTrace(2, 7, calls, nullptr);
+            const auto base = reinterpret_cast<uintptr_t>(GetModuleHandleA(nullptr));
+            char text[32];
+            for (USHORT i = 0; i < n; ++i) {
+                std::snprintf(text, sizeof text, " +0x%llx",
+                              static_cast<unsigned long long>(
+                                  reinterpret_cast<uintptr_t>(calls[i]) - base));
+                out += text;
+            }
+            out += "] ";
+        }
         for (int level = 0; level < 4; ++level) {
             const std::string name = runtime::PROCNAME(level);
             if (name.empty()) break;
@@ -318,6 +335,7 @@ void MAINDIALOG(const std::optional<std::string>& cPath,
         // sees is whole.
         RedrawWindow(progress.dialog->hWnd, nullptr, nullptr,
                      RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        progress.pump();  // what came while it painted
         progress.browse->Disable();
         struct BusyPumps {
             explicit BusyPumps(DialogProgress* p) {
