@@ -8,7 +8,8 @@
 namespace errors {
 namespace {
 
-runtime::ObjectPtr errorOf(std::string fileName, int osCode, std::string description = "Open error") {
+runtime::ObjectPtr errorOf(std::string fileName, int osCode,
+                           std::string description = "Open error") {
     runtime::ErrorFields f;
     f.genCode = runtime::gen::kOpen;
     f.subCode = 1001;
@@ -41,8 +42,10 @@ TEST(ErrorHeadlineTest, CommonSystemCodesHaveSpanishWordsOthersNone) {
 TEST(ErrorHeadlineTest, WithoutWordsForTheCodeTheRunsOwnDetailIsTheCause) {
     EXPECT_EQ(errorHeadline(errorOf("C:\\I\\DBF\\TempDia.Dbf", 0,
                                     "Open error (la plantilla TempDia.Dbf no se puede leer: "
-                                    "cabecera (da\xF1" "ada))")),
-              "TempDia.Dbf: la plantilla TempDia.Dbf no se puede leer: cabecera (da\xF1" "ada)\r\n"
+                                    "cabecera (da\xF1"
+                                    "ada))")),
+              "TempDia.Dbf: la plantilla TempDia.Dbf no se puede leer: cabecera (da\xF1"
+              "ada)\r\n"
               "Carpeta: C:\\I\\DBF\\");
     EXPECT_EQ(errorHeadline(errorOf("C:\\I\\x.dbf", 1117, "Write error")),
               "x.dbf: Write error\r\nCarpeta: C:\\I\\")

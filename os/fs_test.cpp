@@ -106,10 +106,10 @@ TEST_F(FsTest, EraseInStepsGivesTheSpaceBackOnceTheFileIsErased) {
                     at("BIG.DBF"),
                     [&] {
                         if (steps++ == 0)
-                            openableAtFirstStep = File::open(at("BIG.DBF"), Access::Read,
-                                                             Share::Shared,
-                                                             Disposition::OpenExisting)
-                                                      .ok();
+                            openableAtFirstStep =
+                                File::open(at("BIG.DBF"), Access::Read, Share::Shared,
+                                           Disposition::OpenExisting)
+                                    .ok();
                     },
                     300)
                     .ok());

@@ -70,8 +70,7 @@ void drawMaskedScaled(HDC hDC, HBITMAP hBitmap, const RECT& area, HBRUSH backgro
     {
         SelectedObject s(laid.get(), laidBmp.get());
         const RECT all{0, 0, size.cx, size.cy};
-        FillRect(laid.get(), &all,
-                 background ? background : GetSysColorBrush(COLOR_BTNFACE));
+        FillRect(laid.get(), &all, background ? background : GetSysColorBrush(COLOR_BTNFACE));
         DRAWMASKED(laid.get(), hBitmap, 0, 0);
     }
     DRAWBITMAP(hDC, static_cast<HBITMAP>(laidBmp.get()), area.top, area.left,

@@ -128,9 +128,9 @@ TEST_F(BrowseTest, PastTheEndAndAfterItsAreaClosesTheLastRowsStay) {
         const test::ClientImage atEnd = test::clientImage(browse_->hWnd);
         const int h = browse_->nHRow();
         for (int r = 1; r <= 3; ++r)
-            EXPECT_GT(atEnd.countOther(RECT{24, h * r + 1, 180, h * (r + 1) - 1},
-                                       {rowColour(atEnd, r)}),
-                      10)
+            EXPECT_GT(
+                atEnd.countOther(RECT{24, h * r + 1, 180, h * (r + 1) - 1}, {rowColour(atEnd, r)}),
+                10)
                 << "row " << r << " shows its company";
         tables::DBCLOSEAREA();
         repaint();

@@ -52,8 +52,8 @@ DialogTemplate errorTemplate(const errors::DialogRequest& r) {
     // than its three lines is read whole, never cut. It takes no tab stop,
     // so that the focus goes to the list and the text is not shown selected.
     t.items.push_back({kErrorDescriptionId, "EDIT", descriptionText(r),
-                       ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL,
-                       kListLeft, kTextTop, kListWidth, kTextHeight});
+                       ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL, kListLeft,
+                       kTextTop, kListWidth, kTextHeight});
     t.items.push_back({-1, "STATIC", "&Secuencias", SS_LEFT, 6, kLabelTop, 60, 8});
     t.items.push_back({-1, "STATIC", "Vea fichero Error.log", SS_LEFT, 90, kLabelTop, 80, 8});
     const auto buttons = errors::dialogButtons(r.offerRetry, r.ntFamily);
@@ -86,8 +86,8 @@ void setUp(HWND hDlg, const errors::DialogRequest& r) {
     GetClientRect(hDlg, &client);
     GetWindowRect(box, &boxRect);
     MapWindowPoints(nullptr, hDlg, reinterpret_cast<POINT*>(&boxRect), 2);
-    SetWindowPos(box, nullptr, 0, 0, client.right - 2 * boxRect.left,
-                 boxRect.bottom - boxRect.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(box, nullptr, 0, 0, client.right - 2 * boxRect.left, boxRect.bottom - boxRect.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     WNDCENTER(hDlg);
 }
 

@@ -95,8 +95,8 @@ std::vector<std::string> boxLines(HWND box) {
     for (LRESULT i = 0; i < n; ++i) {
         char buffer[512] = {};
         *reinterpret_cast<WORD*>(buffer) = sizeof buffer - 1;
-        const LRESULT got = SendMessageA(box, EM_GETLINE, static_cast<WPARAM>(i),
-                                         reinterpret_cast<LPARAM>(buffer));
+        const LRESULT got =
+            SendMessageA(box, EM_GETLINE, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(buffer));
         lines.emplace_back(buffer, static_cast<size_t>(got));
     }
     return lines;
@@ -112,7 +112,8 @@ TEST(ErrorWindowTest, FileAndCauseComeFirstAndALongDescriptionIsReadWhole) {
         "Norvento\\Facturacion\\Instalaciones\\Principal\\DBF001\\";
     r.description =
         " Descripci\xF3n del error: (Error DOS 2) ACTUA/1001 Open error (no se pudo abrir la "
-        "tabla (c\xF3" "digo 2)): C:\\Archivos de programa\\Norvento\\Facturacion\\"
+        "tabla (c\xF3"
+        "digo 2)): C:\\Archivos de programa\\Norvento\\Facturacion\\"
         "Instalaciones\\Principal\\DBF001\\Claves.dbf";
     std::string text;
     std::vector<std::string> lines;

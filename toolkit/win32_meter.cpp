@@ -186,8 +186,8 @@ void TMeter::fitToFont() {
     TEXTMETRICA tm{};
     {
         WindowDC dc(hWnd);
-        const HFONT font = oFont ? oFont->hFont
-                                 : reinterpret_cast<HFONT>(SendMessageA(hWnd, WM_GETFONT, 0, 0));
+        const HFONT font =
+            oFont ? oFont->hFont : reinterpret_cast<HFONT>(SendMessageA(hWnd, WM_GETFONT, 0, 0));
         SelectedObject selected(dc.get(), font);
         if (!GetTextMetricsA(dc.get(), &tm)) return;
     }

@@ -313,7 +313,9 @@ std::vector<int> inkUnclipped(HFONT font, const std::string& text, COLORREF pane
 // paint their caption in Arial 14 pixels high: the meter grows to the
 // font's cell, so accented capitals and letters below the line show whole.
 TEST(MeterTest, CaptionWithAccentedCapitalsShowsWholeInALowMeter) {
-    const std::string accented = "\xD1" "AND\xDA \xCD\xD1IGO \xC1\xC9\xD3\xDA\xDC";
+    const std::string accented =
+        "\xD1"
+        "AND\xDA \xCD\xD1IGO \xC1\xC9\xD3\xDA\xDC";
     const std::string plain = "NANDU INIGO AEOUU";
     FontNew f;
     f.cFaceName = "Arial";
@@ -345,7 +347,8 @@ TEST(MeterTest, CaptionWithAccentedCapitalsShowsWholeInALowMeter) {
         const RECT inside{1, 1, client.right - 1, client.bottom - 1};
 
         int accentTop = -1, plainTop = -1;
-        const std::vector<int> shown = inkRows(paintedAt(*meter, slot, 0), inside, kPane, &accentTop);
+        const std::vector<int> shown =
+            inkRows(paintedAt(*meter, slot, 0), inside, kPane, &accentTop);
         test::saveScreenshot(dialog->hWnd, "meter_accents");
         EXPECT_EQ(shown, inkUnclipped(font->hFont, meterText(accented, false, 0), kPane, kText))
             << "every row of the caption, accents included, as drawn with nothing to clip it";

@@ -224,9 +224,9 @@ private:
             const auto base = reinterpret_cast<uintptr_t>(GetModuleHandleA(nullptr));
             char text[32];
             for (USHORT i = 0; i < n; ++i) {
-                std::snprintf(text, sizeof text, " +0x%llx",
-                              static_cast<unsigned long long>(
-                                  reinterpret_cast<uintptr_t>(calls[i]) - base));
+                std::snprintf(
+                    text, sizeof text, " +0x%llx",
+                    static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(calls[i]) - base));
                 out += text;
             }
             out += "] ";

@@ -187,7 +187,8 @@ long pictureMisses(const toolkit::test::ClientImage& shot, RECT r,
     long misses = 0;
     for (int y = 0; y < picture.height; ++y)
         for (int x = 0; x < picture.width; ++x) {
-            const COLORREF want = transparent && picture.at(x, y) == key ? ground : picture.at(x, y);
+            const COLORREF want =
+                transparent && picture.at(x, y) == key ? ground : picture.at(x, y);
             if (shot.at(r.left + x, r.top + y) != want) ++misses;
         }
     return misses;
@@ -295,7 +296,8 @@ std::string firstShownLine(HWND box) {
 TEST_F(DialogRunTest, PicturesAndAccentedCaptionsShowWhole) {
     TempFolder tmp;
     makeInstallation(tmp.path(), 3, 100000,
-                     "\xD1" "AND\xDA \xCD\xD1IGO \xC1\xC9\xD3\xDA\xDC ");
+                     "\xD1"
+                     "AND\xDA \xCD\xD1IGO \xC1\xC9\xD3\xDA\xDC ");
     os::Process run = startUpdater(tmp.path(), false);
     const HWND dialog = waitForWindow(run, nullptr);
     ASSERT_NE(dialog, nullptr) << "the progress dialog did not show";
@@ -313,10 +315,10 @@ TEST_F(DialogRunTest, PicturesAndAccentedCaptionsShowWhole) {
     EXPECT_EQ(pictureMisses(shot, logo, logoPicture, true), 0);
     long animationMisses = static_cast<long>(shot.pixels.size());
     for (int k = 0; k < 10; ++k)
-        animationMisses = std::min(animationMisses,
-                                   pictureMisses(shot, animation,
-                                                 programPicture(("ACTUA" + std::to_string(k)).c_str()),
-                                                 false));
+        animationMisses =
+            std::min(animationMisses,
+                     pictureMisses(shot, animation,
+                                   programPicture(("ACTUA" + std::to_string(k)).c_str()), false));
     EXPECT_EQ(animationMisses, 0) << "the animation shows one of its frames whole";
     // The corners the cropping cut: the banner's and the animation's bottom
     // right, the logo's lowest line.
