@@ -11,6 +11,7 @@
 #include <array>
 #include <bit>
 #include <cstring>
+#include <memory>
 
 #include "engine/busy.h"
 
@@ -37,7 +38,10 @@ public:
     void sort(Item* a, Item* tmp, size_t n, size_t offset, bool loaded = false) {
         if (!loaded) load(n, offset, [a](size_t i) -> Item& { return a[i]; });
         bool ordered = true;
-        for (size_t i = 1; i < n && ordered; ++i) ordered = a[i].word >= a[i - 1].word;
+        for (size_t i = 1; i < n && ordered; ++i) {
+            busyStep();
+            ordered = a[i].word >= a[i - 1].word;
+        }
         if (n < kRadixMin) {
             std::sort(a, a + n, [&](const Item& x, const Item& y) { return less(x, y, offset); });
             return;
@@ -52,10 +56,16 @@ public:
         std::vector<Item*> tied;
         for (size_t i = 0; i < n;) {
             size_t j = i + 1;
-            while (j < n && a[j].word == a[i].word) ++j;
+            while (j < n && a[j].word == a[i].word) {
+                busyStep();
+                ++j;
+            }
             if (j - i > 1) {
                 ties.emplace_back(i, j - i);
-                for (size_t k = i; k < j; ++k) tied.push_back(a + k);
+                for (size_t k = i; k < j; ++k) {
+                    busyStep();
+                    tied.push_back(a + k);
+                }
             }
             i = j;
         }
@@ -131,7 +141,12 @@ private:
             }
             std::swap(src, dst);
         }
-        if (src != a) std::copy(src, src + n, a);
+        if (src != a) {
+            for (size_t i = 0; i < n; ++i) {
+                busyStep();
+                a[i] = src[i];
+            }
+        }
     }
 
     const unsigned char* keys_;
@@ -147,10 +162,18 @@ void cdxSortKeys(const char* keys, size_t keyLength, size_t n, std::vector<uint3
         for (size_t i = 0; i < n; ++i) (*order)[i] = static_cast<uint32_t>(i);
         return;
     }
-    std::vector<Item> items(n), tmp(n);
-    for (size_t i = 0; i < n; ++i) items[i].index = static_cast<uint32_t>(i);
-    KeySorter(keys, keyLength).sort(items.data(), tmp.data(), n, 0);
-    for (size_t i = 0; i < n; ++i) (*order)[i] = items[i].index;
+    // Left uninitialised, so that the passes below, which step the busy
+    // hook, are the first to touch the memory (millions of entries).
+    std::unique_ptr<Item[]> items(new Item[n]), tmp(new Item[n]);
+    for (size_t i = 0; i < n; ++i) {
+        busyStep();
+        items[i].index = static_cast<uint32_t>(i);
+    }
+    KeySorter(keys, keyLength).sort(items.get(), tmp.get(), n, 0);
+    for (size_t i = 0; i < n; ++i) {
+        busyStep();
+        (*order)[i] = items[i].index;
+    }
 }
 
 }  // namespace engine

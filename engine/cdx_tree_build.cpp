@@ -127,6 +127,7 @@ Status CdxTree::build(const char* keys, const uint32_t* recnos, const uint32_t* 
         if (depth >= kCdxMaxDepth) return corrupt("tree would be too deep");
         std::vector<CdxNode> upper;
         for (size_t i = 0; i < level.size(); ++i) {
+            busyStep();
             if (i % cap == 0) {
                 upper.emplace_back();
                 upper.back().leaf = false;
@@ -137,6 +138,12 @@ Status CdxTree::build(const char* keys, const uint32_t* recnos, const uint32_t* 
             upper.back().children.push_back(offsets[i]);
         }
         level.swap(upper);
+        // The level below goes node by node: a large tag's leaves are tens
+        // of thousands of small blocks to free.
+        while (!upper.empty()) {
+            busyStep();
+            upper.pop_back();
+        }
         if (r = writeLevel(level, &offsets); !r.ok()) return r;
     }
     header_.root = offsets[0];

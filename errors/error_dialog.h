@@ -12,6 +12,9 @@ namespace errors {
 
 // What the handler asks the dialog to show.
 struct DialogRequest {
+    // The file and the cause in the user's words (errorHeadline), shown
+    // before the description; empty when the error has none.
+    std::string headline;
     std::string description;             // " Descripción del error: " + message
     std::vector<std::string> callStack;  // " Llamado desde NAME(LINE)" lines
     bool offerRetry = false;             // "&Reintentar" is shown

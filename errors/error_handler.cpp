@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "errors/error_dialog.h"
+#include "errors/error_headline.h"
 #include "errors/error_message.h"
 #include "errors/report_facts.h"
 #include "os/path.h"
@@ -156,6 +157,7 @@ runtime::Value ERRORDIALOG(const runtime::ObjectPtr& oError) {
     const bool ntFamily = ISWINNT();
 
     DialogRequest request;
+    request.headline = errorHeadline(oError);
     request.description = " Descripci\xF3n del error: " + facts.description;
     request.callStack = callStackLines(facts.frames);
     request.offerRetry = oError->get("CanRetry").logicalOr(false);

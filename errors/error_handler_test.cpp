@@ -105,6 +105,8 @@ TEST_F(HandlerTest, EngineCodeIsMappedForEveryErrorButNotDescribed) {
     ASSERT_EQ(dialog_->shown().size(), 1u);
     EXPECT_EQ(dialog_->shown()[0].description,
               " Descripci\xF3n del error: Error ADSCDX/1020 Data type error");
+    EXPECT_EQ(dialog_->shown()[0].headline, "Acceso denegado")
+        << "the dialog's headline takes the mapped code";
     EXPECT_NE(
         readLog().find("\r\n Descripci\xF3n del error: Error ADSCDX/1020 Data type error\r\n"),
         std::string::npos);

@@ -152,6 +152,39 @@ TEST_F(FsTest, OpenFilesCannotBeRenamedOrErased) {
     EXPECT_FALSE(fileExists(at("A.DBF")));
 }
 
+// The space goes back a step at a time once the file is erased; a file
+// open elsewhere is refused as by eraseFile and keeps every byte.
+TEST_F(FsTest, EraseInStepsGivesTheSpaceBackOnceTheFileIsErased) {
+    writeWholeFile(at("BIG.DBF"), std::string(1000, 'x'));
+    int steps = 0;
+    bool openableAtFirstStep = true;
+    EXPECT_TRUE(eraseFileInSteps(
+                    at("BIG.DBF"),
+                    [&] {
+                        if (steps++ == 0)
+                            openableAtFirstStep =
+                                File::open(at("BIG.DBF"), Access::Read, Share::Shared,
+                                           Disposition::OpenExisting)
+                                    .ok();
+                    },
+                    300)
+                    .ok());
+    EXPECT_EQ(steps, 4) << "1000 bytes in steps of 300";
+    EXPECT_FALSE(openableAtFirstStep);
+    EXPECT_FALSE(fileExists(at("BIG.DBF")));
+
+    writeWholeFile(at("A.DBF"), "abc");
+    {
+        File held = openAt("A.DBF", Share::Shared);
+        EXPECT_EQ(eraseFileInSteps(at("A.DBF"), [&] { ++steps; }).code(), kErrSharingViolation);
+    }
+    EXPECT_EQ(steps, 4);
+    EXPECT_EQ(readWholeFile(at("A.DBF")), "abc");
+    EXPECT_EQ(eraseFileInSteps(at("NONE.DBF"), {}).code(), kErrFileNotFound);
+    ASSERT_TRUE(makeFolder(at("SUB")).ok());
+    EXPECT_EQ(eraseFileInSteps(at("SUB"), {}).code(), kErrAccessDenied);
+}
+
 TEST_F(FsTest, EraseErrors) {
     EXPECT_EQ(eraseFile(at("NONE.DBF")).code(), kErrFileNotFound);
     EXPECT_EQ(eraseFile(at("NOFOLDER\\NONE.DBF")).code(), kErrPathNotFound);

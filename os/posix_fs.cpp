@@ -193,6 +193,28 @@ Status eraseFile(const std::string& path) {
     return Status();
 }
 
+Status eraseFileInSteps(const std::string& path, const std::function<void()>& between,
+                        uint64_t stepBytes) {
+    std::string native = resolvePath(path);
+    // A descriptor kept over the unlink holds the space until it is given
+    // back below; without one the plain erase is all there is to do.
+    int fd = ::open(native.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW);
+    Status erased = eraseFile(path);
+    if (fd < 0) return erased;
+    if (erased.ok()) {
+        struct stat st;
+        off_t size = ::fstat(fd, &st) == 0 ? st.st_size : 0;
+        const off_t step = static_cast<off_t>(std::max<uint64_t>(stepBytes, 1));
+        while (size > 0) {
+            size = size > step ? size - step : 0;
+            if (::ftruncate(fd, size) != 0) break;
+            if (between) between();
+        }
+    }
+    ::close(fd);
+    return erased;
+}
+
 size_t maxPathLength() {
     return PATH_MAX - 1;
 }

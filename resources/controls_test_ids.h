@@ -8,6 +8,9 @@
 
 #define IDD_CT_PLAIN 1204  // an empty dialog for controls made in code
 
+#define IDD_CT_LOW_METER 1205  // the progress dialog's font, a meter 9 units high
+#define IDC_CT_LOW_METER 205
+
 #define IDD_CT_BITMAPS 1202  // a dialog with three bitmap controls
 #define IDC_CT_BITMAP1 211
 #define IDC_CT_BITMAP2 212

@@ -17,7 +17,8 @@ namespace toolkit {
 void DRAWMASKED(HDC hDC, HBITMAP hBitmap, int nRow, int nCol);
 // DRAWBITMAP(hDC, hBitmap, nRow, nCol, nWidth, nHeight, nRop): copies the
 // bitmap to (nCol, nRow), stretched to nWidth x nHeight when both are given
-// (non-zero), with the raster operation nRop.
+// (non-zero), with the raster operation nRop. Stretching averages the source
+// pixels each target pixel covers (HALFTONE).
 void DRAWBITMAP(HDC hDC, HBITMAP hBitmap, int nRow, int nCol, int nWidth = 0, int nHeight = 0,
                 DWORD nRop = SRCCOPY);
 // LOADBITMAP(hModule, name | number): the bitmap resource, or 0. The
@@ -67,7 +68,11 @@ public:
     HPALETTE hPalette = nullptr;
     HBITMAP hBmpPal = nullptr;
     std::string cBmpFile, cResName;
-    bool lScroll = false, lStretch = false;
+    bool lScroll = false;
+    // Drawn scaled to the control's size, the source pixels averaged, when
+    // that size is not the picture's own; a transparent picture on a dialog
+    // is laid on the dialog's brush first, so its edges blend into that.
+    bool lStretch = false;
     int nVStep = 1, nHStep = 1, nZoom = 1;
     bool lTransparent = false;
     bool lFondo = false;  // the picture lies on the dialog's background picture

@@ -178,11 +178,28 @@ private:
     RowColours rowColours() const;
     void pinRowColours();
     void afterRow();
+    void paintRows();  // the header, the rows from the current record, the bar
     void drawEmptyRows(int fromRow);
     void scrollRows(int byRows);
     void setScrollRange();
     void setScrollPos(int pos);
     void changed();
+    // The rows the last full paint drew, painted again while the browse's
+    // work area is closed: a list whose table has gone (a run that closed
+    // its tables and shows its last message over the list) keeps showing
+    // what it showed instead of going blank.
+    struct KeptRow {
+        int nRow = 0;
+        runtime::Array values;
+        RowColours colours;
+        bool lBitmapHandles = false;
+    };
+    bool showsKeptRows() const;
+    void paintKeptRows();
+    void keepRow(int nRow, const runtime::Array& values, RowColours colours, bool lBitmapHandles);
+    std::vector<KeptRow> kept_;
+    int keptDrawn_ = 0;
+    bool keeping_ = false;
     bool colourBlocks_ = false;
     bool advancePRow_ = true;
     int scrollPos_ = 1;

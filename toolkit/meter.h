@@ -74,8 +74,10 @@ public:
 
     bool Initiate(HWND hDlg) override;
     // Stores 0 through the accessor when it yields nothing, takes the
-    // owner's font when the meter has none of its own, and sets the
-    // colours (nClrText, nClrPane), which also makes the erase brush.
+    // owner's font when the meter has none of its own, grows the window
+    // when it is lower than that font's cell and its frame (the caption
+    // would lose the accents of its capitals), and sets the colours
+    // (nClrText, nClrPane), which also makes the erase brush.
     void Default();
     Value Display() override;  // WM_PAINT: begin, Paint, end; answers 0
     Value Paint() override;    // METERPAINT with the accessor's value
@@ -92,6 +94,7 @@ public:
 private:
     bool ownFont_ = false;  // a font was given to ReDefine/New
     void store(const MeterRedefine& a, const std::shared_ptr<TWindow>& owner);
+    void fitToFont();
 };
 
 // METERPAINT: paints a meter into hDC from the values given (nValue and

@@ -40,4 +40,11 @@ int meterFillRight(int right, unsigned percent) {
     return ((right - 1) * static_cast<int>(percent)) / 100;
 }
 
+MeterRows meterRowsForFont(MeterRows rows, int cellHeight) {
+    const int needed = cellHeight + 2;
+    if (cellHeight <= 0 || rows.height >= needed) return rows;
+    const int grow = needed - rows.height;
+    return MeterRows{rows.top - grow / 2, needed};
+}
+
 }  // namespace toolkit

@@ -39,4 +39,18 @@ int meterTextOrigin(int extent, int size);
 // is covered by neither part.
 int meterFillRight(int right, unsigned percent);
 
+// Where a meter lies in its parent, top edge and height in pixels.
+struct MeterRows {
+    int top = 0;
+    int height = 0;
+    bool operator==(const MeterRows&) const = default;
+};
+
+// The rows a meter needs for its caption font: the font's cell
+// (`cellHeight`: ascent and descent, the accents of capitals and the tails
+// below the line included) inside the one-pixel frame above and below. A
+// meter lower than that grows about its middle, so the centred text shows
+// whole; one high enough stays as it is.
+MeterRows meterRowsForFont(MeterRows rows, int cellHeight);
+
 }  // namespace toolkit

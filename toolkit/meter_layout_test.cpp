@@ -57,5 +57,22 @@ TEST(MeterLayoutTest, FilledPartEndsAtAShareOfTheLastColumn) {
     EXPECT_EQ(meterFillRight(300, 100), 299);
 }
 
+// A 14-pixel cell in the 13 pixels a 9-unit meter gets from 12-pixel base
+// units: the meter grows about its middle until the text starts on the row
+// under the frame and ends on the row above it, whatever the parity.
+TEST(MeterLayoutTest, MeterLowerThanItsFontGrowsUntilTheCellFitsInsideTheFrame) {
+    EXPECT_EQ(meterRowsForFont({271, 13}, 14), (MeterRows{270, 16}));
+    EXPECT_EQ(meterRowsForFont({271, 14}, 14), (MeterRows{270, 16}));
+    EXPECT_EQ(meterRowsForFont({100, 10}, 15), (MeterRows{97, 17}));
+    for (int cell : {13, 14, 15}) {
+        const MeterRows fit = meterRowsForFont({50, 9}, cell);
+        EXPECT_EQ(meterTextOrigin(fit.height, cell), 1) << cell;
+        EXPECT_EQ(meterTextOrigin(fit.height, cell) + cell, fit.height - 1) << cell;
+    }
+    EXPECT_EQ(meterRowsForFont({10, 20}, 14), (MeterRows{10, 20})) << "high enough: kept";
+    EXPECT_EQ(meterRowsForFont({10, 16}, 14), (MeterRows{10, 16}));
+    EXPECT_EQ(meterRowsForFont({10, 5}, 0), (MeterRows{10, 5})) << "no font measured";
+}
+
 }  // namespace
 }  // namespace toolkit

@@ -58,6 +58,25 @@ const MethodEntry kBitmapMethods[] = {
      [](TWindow& w, Args a) { return Value(asBitmap(w).LoadImage(textArg(a, 0), textArg(a, 1))); }},
 };
 
+// A picture with a transparent colour scaled to `area`: it is first laid on
+// the dialog's brush at its own size, and the result scaled, so that the
+// filter blends its edges into the dialog's background and never into the
+// transparent colour (which would leave a fringe of it).
+void drawMaskedScaled(HDC hDC, HBITMAP hBitmap, const RECT& area, HBRUSH background) {
+    const SIZE size = bitmapSize(hBitmap);
+    MemoryDC laid(hDC);
+    GdiObject laidBmp(CreateCompatibleBitmap(hDC, size.cx, size.cy));
+    if (!laid.get() || !laidBmp.get()) return;
+    {
+        SelectedObject s(laid.get(), laidBmp.get());
+        const RECT all{0, 0, size.cx, size.cy};
+        FillRect(laid.get(), &all, background ? background : GetSysColorBrush(COLOR_BTNFACE));
+        DRAWMASKED(laid.get(), hBitmap, 0, 0);
+    }
+    DRAWBITMAP(hDC, static_cast<HBITMAP>(laidBmp.get()), area.top, area.left,
+               area.right - area.left, area.bottom - area.top);
+}
+
 // Names of the pictures that lie over the dialog's background picture.
 constexpr const char* kFondoNames = "L1L2L3L4L5L6L7L8L9L10L11L12L13L14L15L16L17L18L19L20L21L22";
 
@@ -95,9 +114,16 @@ void DRAWBITMAP(HDC hDC, HBITMAP hBitmap, int nRow, int nCol, int nWidth, int nH
     if (!hDC || size.cx <= 0 || size.cy <= 0) return;
     MemoryDC source(hDC);
     SelectedObject selected(source.get(), hBitmap);
-    if (nWidth != 0 && nHeight != 0) {
-        SetStretchBltMode(hDC, COLORONCOLOR);
+    if (nWidth != 0 && nHeight != 0 && (nWidth != size.cx || nHeight != size.cy)) {
+        // HALFTONE averages the source pixels that each target pixel
+        // covers: a picture made smaller keeps its thin lines and its text
+        // readable, where COLORONCOLOR would drop whole rows and columns.
+        const int oldMode = SetStretchBltMode(hDC, HALFTONE);
+        POINT oldOrigin{};
+        SetBrushOrgEx(hDC, 0, 0, &oldOrigin);
         StretchBlt(hDC, nCol, nRow, nWidth, nHeight, source.get(), 0, 0, size.cx, size.cy, nRop);
+        SetBrushOrgEx(hDC, oldOrigin.x, oldOrigin.y, nullptr);
+        SetStretchBltMode(hDC, oldMode);
     } else {
         BitBlt(hDC, nCol, nRow, size.cx, size.cy, source.get(), 0, 0, nRop);
     }
@@ -258,10 +284,16 @@ Value TBitmap::Paint() {
     RECT client{};
     GetClientRect(hWnd, &client);
     const auto o = owner();
-    if (lStretch) {
-        DRAWBITMAP(hDC, hBitmap, 0, 0, client.right, client.bottom);
+    const SIZE size = bitmapSize(hBitmap);
+    const bool onDialog = lTransparent && o && o->isKindOf("TDialog");
+    if (lStretch && (size.cx != client.right || size.cy != client.bottom)) {
+        if (onDialog) {
+            drawMaskedScaled(hDC, hBitmap, client, o->oBrush ? o->oBrush->hBrush() : nullptr);
+        } else {
+            DRAWBITMAP(hDC, hBitmap, 0, 0, client.right, client.bottom);
+        }
     } else if (nZoom <= 1) {
-        if (lTransparent && o && o->isKindOf("TDialog")) {
+        if (onDialog) {
             // No background picture is loaded for dialogs here: the area
             // under a picture of the background set takes the owner's brush.
             if (lFondo && o->oBrush) FillRect(hDC, &client, o->oBrush->hBrush());
@@ -273,7 +305,6 @@ Value TBitmap::Paint() {
             if (old) SelectPalette(hDC, old, FALSE);
         }
     } else {
-        const SIZE size = bitmapSize(hBitmap);
         DRAWBITMAP(hDC, hBitmap, nY, nX, size.cx * nZoom, size.cy * nZoom);
     }
     if (bPainted) bPainted(hDC, cPS, *this);

@@ -160,6 +160,30 @@ TEST(BitmapTest, ControlsPaintPlainAndTransparentPictures) {
     EXPECT_EQ(plain->hBitmap, nullptr) << "released with its window";
 }
 
+// Scaled to a control larger than itself, a picture with a transparent
+// colour is laid on the dialog's brush first: its ground and its edges show
+// the dialog, never the transparent colour.
+TEST(BitmapTest, TransparentPictureScaledToItsControlShowsNoTransparentColour) {
+    auto dialog = bitmapsDialog();
+    auto scaled = bitmapFor(dialog, IDC_CT_BITMAP1, "TKMASK", true);
+    scaled->lStretch = true;
+    bool ran = false;
+    dialog->bStart = [&] {
+        ran = true;
+        test::pumpFor(100);
+        const test::ClientImage img = test::clientImage(scaled->hWnd);
+        ASSERT_GT(img.width, 16 * 2) << "the control is larger than the picture";
+        const RECT all{0, 0, img.width, img.height};
+        EXPECT_EQ(img.count(all, kMagenta), 0);
+        EXPECT_EQ(img.at(0, 0), kModernPane);
+        EXPECT_EQ(img.at(img.width - 1, img.height - 1), kModernPane);
+        EXPECT_GT(img.count(all, kRed), 16 * 14 / 2) << "the red square, enlarged";
+        dialog->End(1);
+    };
+    dialog->Activate();
+    EXPECT_TRUE(ran);
+}
+
 TEST(BitmapTest, TransparentPictureOfTheBackgroundSetIsMarked) {
     auto dialog = bitmapsDialog();
     auto fondo = bitmapFor(dialog, IDC_CT_BITMAP1, "l12", true);

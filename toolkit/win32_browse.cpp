@@ -341,7 +341,7 @@ void TWBrowse::afterRow() {
 Value TWBrowse::Display() {
     BeginPaint();
     const int64_t length = bLogicLen ? bLogicLen() : 0;
-    if (length != nLen) {
+    if (length != nLen && !showsKeptRows()) {
         nLen = length;
         setScrollRange();
     }
@@ -350,8 +350,53 @@ Value TWBrowse::Display() {
     return Value(0);
 }
 
+bool TWBrowse::showsKeptRows() const {
+    return !cAlias.empty() && !kept_.empty() && !hasArea();
+}
+
+void TWBrowse::keepRow(int nRow, const runtime::Array& values, RowColours colours,
+                       bool lBitmapHandles) {
+    if (keeping_) kept_.push_back(KeptRow{nRow, values, colours, lBitmapHandles});
+}
+
+void TWBrowse::paintKeptRows() {
+    wBrwLineEx(hDC, 0, runtime::Array(aHeaders.begin(), aHeaders.end()),
+               RowColours{nClrForeHead, nClrBackHead}, false);
+    for (const KeptRow& k : kept_) wBrwLineEx(hDC, k.nRow, k.values, k.colours, k.lBitmapHandles);
+    if (!LCLASSIC() && nLineStyle != 3) drawEmptyRows(keptDrawn_ + 1);
+}
+
 Value TWBrowse::Paint() {
     if (lIconView) return Value(0);
+    if (showsKeptRows()) {
+        paintKeptRows();
+        return Value(0);
+    }
+    kept_.clear();
+    keeping_ = hasArea();
+    struct StopKeeping {
+        bool& on;
+        ~StopKeeping() { on = false; }
+    } stopKeeping{keeping_};
+    // A work area left past its last record (a walk that has ended) shows
+    // its last records, the last on the bottom row, not the empty record
+    // past the end; the end is restored once they are painted.
+    const bool pastEnd = inArea([] { return tables::EOF_() && tables::RECCOUNT() > 0; });
+    if (pastEnd) {
+        inArea([] { tables::DBGOBOTTOM(); });
+        const int64_t length = bLogicLen ? bLogicLen() : 0;
+        nRowPos = static_cast<int>(std::max<int64_t>(1, std::min<int64_t>(nRowCount(), length)));
+    }
+    paintRows();
+    if (pastEnd) inArea([] { tables::DBSKIP(1); });
+    inArea([this] {
+        lHitTop = tables::BOF();
+        lHitBottom = tables::EOF_();
+    });
+    return Value(0);
+}
+
+void TWBrowse::paintRows() {
     inArea([] {
         if (!tables::EOF_()) {
             tables::DBSKIP(-1);
@@ -382,13 +427,9 @@ Value TWBrowse::Paint() {
         Skip(nRowPos - r);
         if (nLen < nRowPos) nRowPos = static_cast<int>(nLen);
     }
+    keptDrawn_ = drawn;
     if (!LCLASSIC() && nLineStyle != 3) drawEmptyRows(drawn + 1);
     if (drawn > 0) DrawSelect();
-    inArea([this] {
-        lHitTop = tables::BOF();
-        lHitBottom = tables::EOF_();
-    });
-    return Value(0);
 }
 
 void TWBrowse::drawEmptyRows(int fromRow) {
@@ -403,7 +444,9 @@ void TWBrowse::drawEmptyRows(int fromRow) {
 void TWBrowse::DrawLine(std::optional<int> nRow) {
     if (lTCB) return;
     const runtime::Array values = rowValues();
-    wBrwLineEx(hDC, nRow.value_or(nRowPos), values, rowColours(), static_cast<bool>(bColSizes));
+    const RowColours colours = rowColours();
+    wBrwLineEx(hDC, nRow.value_or(nRowPos), values, colours, static_cast<bool>(bColSizes));
+    keepRow(nRow.value_or(nRowPos), values, colours, static_cast<bool>(bColSizes));
     afterRow();
 }
 
@@ -423,6 +466,7 @@ void TWBrowse::DrawSelect() {
         return;
     }
     wBrwLineEx(hDC, nRowPos, values, RowColours{nClrForeFocus, back}, static_cast<bool>(bColSizes));
+    keepRow(nRowPos, values, RowColours{nClrForeFocus, back}, static_cast<bool>(bColSizes));
 }
 
 Value TWBrowse::EraseBkGnd(HDC hDCErase) {

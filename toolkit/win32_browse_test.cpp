@@ -112,6 +112,34 @@ TEST_F(BrowseTest, FirstRowsAfterTheResizeStartWithTheFirstStripe) {
     });
 }
 
+// A walk that has gone past the last record leaves the browse showing its
+// last records (not the empty record past the end) and the area at its
+// end; once the area is closed, the browse paints those rows again rather
+// than going blank.
+TEST_F(BrowseTest, PastTheEndAndAfterItsAreaClosesTheLastRowsStay) {
+    makeCompanies(3);
+    makeBrowse();
+    show([&] {
+        tables::DBGOBOTTOM();
+        tables::DBSKIP(1);
+        ASSERT_TRUE(tables::EOF_());
+        repaint();
+        EXPECT_TRUE(tables::EOF_()) << "the area is left at its end";
+        const test::ClientImage atEnd = test::clientImage(browse_->hWnd);
+        const int h = browse_->nHRow();
+        for (int r = 1; r <= 3; ++r)
+            EXPECT_GT(
+                atEnd.countOther(RECT{24, h * r + 1, 180, h * (r + 1) - 1}, {rowColour(atEnd, r)}),
+                10)
+                << "row " << r << " shows its company";
+        tables::DBCLOSEAREA();
+        repaint();
+        const test::ClientImage closed = test::clientImage(browse_->hWnd);
+        EXPECT_TRUE(closed.pixels == atEnd.pixels) << "the rows painted last, again";
+        test::saveScreenshot(dialog_->hWnd, "browse_closed");
+    });
+}
+
 TEST_F(BrowseTest, PaintingLeavesTheRecordWhereItWas) {
     makeCompanies(30);
     tables::DBGOTO(5);

@@ -9,7 +9,6 @@
 #include "toolkit/dialog_template.h"
 #include "toolkit/font.h"
 #include "toolkit/platform.h"
-#include "toolkit/win_handles.h"
 
 namespace toolkit {
 namespace {
@@ -17,7 +16,11 @@ namespace {
 using errors::DialogAnswer;
 
 constexpr int kButtonWidth = 30, kButtonHeight = 12;
-constexpr int kListTop = 33, kListLeft = 3, kListWidth = 145;
+// The description box spans the dialog's width above the labels; the
+// labels and the list sit below it.
+constexpr int kTextTop = 2, kTextHeight = 29;
+constexpr int kLabelTop = kTextTop + kTextHeight + 2;
+constexpr int kListTop = kLabelTop + 9, kListLeft = 3, kListWidth = 145;
 
 int buttonId(const std::string& caption) {
     if (caption == "&Reintentar") return kErrorRetryId;
@@ -25,10 +28,17 @@ int buttonId(const std::string& caption) {
     return kErrorExitId;
 }
 
-// The list ends above the buttons: the shorter layout's list (60 high from
-// row 33) would otherwise run under its button row at 87.
+// The list ends above the buttons.
 int listHeight(bool ntFamily, int buttonRow) {
     return std::min(ntFamily ? 78 : 60, buttonRow - 2 - kListTop);
+}
+
+// What the description box holds: the file and the cause first, then the
+// technical description, each from the start of a line. Windows' edit box
+// breaks lines at CR LF.
+std::string descriptionText(const errors::DialogRequest& r) {
+    if (r.headline.empty()) return r.description;
+    return r.headline + "\r\n" + r.description;
 }
 
 DialogTemplate errorTemplate(const errors::DialogRequest& r) {
@@ -38,10 +48,14 @@ DialogTemplate errorTemplate(const errors::DialogRequest& r) {
     t.fontPoints = pointsOfHeight(startup::NFONTHSIZE());
     t.cx = 160;
     t.cy = 130;
-    t.items.push_back(
-        {kErrorDescriptionId, "STATIC", r.description, SS_CENTER | SS_NOPREFIX, 22, 3, 126, 22});
-    t.items.push_back({-1, "STATIC", "&Secuencias", SS_LEFT, 6, 24, 60, 8});
-    t.items.push_back({-1, "STATIC", "Vea fichero Error.log", SS_LEFT, 90, 24, 80, 8});
+    // A read-only box that wraps at words and scrolls: a description longer
+    // than its three lines is read whole, never cut. It takes no tab stop,
+    // so that the focus goes to the list and the text is not shown selected.
+    t.items.push_back({kErrorDescriptionId, "EDIT", descriptionText(r),
+                       ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL, kListLeft,
+                       kTextTop, kListWidth, kTextHeight});
+    t.items.push_back({-1, "STATIC", "&Secuencias", SS_LEFT, 6, kLabelTop, 60, 8});
+    t.items.push_back({-1, "STATIC", "Vea fichero Error.log", SS_LEFT, 90, kLabelTop, 80, 8});
     const auto buttons = errors::dialogButtons(r.offerRetry, r.ntFamily);
     const int row = buttons.front().top;
     t.items.push_back({kErrorListId, "LISTBOX", "",
@@ -55,34 +69,24 @@ DialogTemplate errorTemplate(const errors::DialogRequest& r) {
     return t;
 }
 
-// Cuts the description's box to the whole lines it holds, so that a long
-// description does not show half a line over the labels below it
-// ("Error.log" holds all of it).
-void wholeLines(HWND label) {
-    RECT r{};
-    GetClientRect(label, &r);
-    TEXTMETRICA tm{};
-    {
-        WindowDC dc(label);
-        SelectedObject font(dc.get(),
-                            reinterpret_cast<HGDIOBJ>(SendMessageA(label, WM_GETFONT, 0, 0)));
-        GetTextMetricsA(dc.get(), &tm);
-    }
-    if (tm.tmHeight <= 0) return;
-    const int lines = std::max<int>(1, r.bottom / tm.tmHeight);
-    SetWindowPos(label, nullptr, 0, 0, r.right, lines * tm.tmHeight,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 // Fills the list, selects its first line, gives the window its pixel size
 // and centres it.
 void setUp(HWND hDlg, const errors::DialogRequest& r) {
-    wholeLines(GetDlgItem(hDlg, kErrorDescriptionId));
     const HWND list = GetDlgItem(hDlg, kErrorListId);
     for (const std::string& line : r.callStack)
         SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
     SendMessageA(list, LB_SETCURSEL, 0, 0);
     SetWindowPos(hDlg, nullptr, 0, 0, errors::kDialogWidth, errors::dialogHeight(r.ntFamily),
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // The window is sized in pixels, wider than its units' layout: the
+    // description box takes the whole width, so a file name and its cause
+    // fit on its first line.
+    const HWND box = GetDlgItem(hDlg, kErrorDescriptionId);
+    RECT client{}, boxRect{};
+    GetClientRect(hDlg, &client);
+    GetWindowRect(box, &boxRect);
+    MapWindowPoints(nullptr, hDlg, reinterpret_cast<POINT*>(&boxRect), 2);
+    SetWindowPos(box, nullptr, 0, 0, client.right - 2 * boxRect.left, boxRect.bottom - boxRect.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     WNDCENTER(hDlg);
 }

@@ -177,7 +177,30 @@ void TMeter::Default() {
     } else if (oFont && hWnd) {
         SendMessageA(hWnd, WM_SETFONT, reinterpret_cast<WPARAM>(oFont->hFont), FALSE);
     }
+    fitToFont();
     SetColor(nClrText, nClrPane.value_or(GetSysColor(COLOR_BTNFACE)));
+}
+
+void TMeter::fitToFont() {
+    if (!hWnd) return;
+    TEXTMETRICA tm{};
+    {
+        WindowDC dc(hWnd);
+        const HFONT font =
+            oFont ? oFont->hFont : reinterpret_cast<HFONT>(SendMessageA(hWnd, WM_GETFONT, 0, 0));
+        SelectedObject selected(dc.get(), font);
+        if (!GetTextMetricsA(dc.get(), &tm)) return;
+    }
+    RECT r{};
+    GetWindowRect(hWnd, &r);
+    MapWindowPoints(nullptr, GetParent(hWnd), reinterpret_cast<POINT*>(&r), 2);
+    const MeterRows now{r.top, r.bottom - r.top};
+    const MeterRows fit = meterRowsForFont(now, tm.tmHeight);
+    if (fit == now) return;
+    SetWindowPos(hWnd, nullptr, r.left, fit.top, r.right - r.left, fit.height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    nTop = fit.top;
+    nBottom = fit.top + fit.height;
 }
 
 Value TMeter::Display() {

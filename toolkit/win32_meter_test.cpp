@@ -5,9 +5,12 @@
 
 #include "resources/controls_test_ids.h"
 #include "toolkit/dialog.h"
+#include "toolkit/font.h"
 #include "toolkit/gui_testutil.h"
 #include "toolkit/meter.h"
+#include "toolkit/meter_layout.h"
 #include "toolkit/pump.h"
+#include "toolkit/win_handles.h"
 
 namespace toolkit {
 namespace {
@@ -43,6 +46,15 @@ runtime::Block accessor(Value& slot) {
     });
 }
 
+// The colours of the program's meters, for MeterNew or MeterRedefine.
+template <class Args>
+void programColours(Args& a) {
+    a.nClrPane = kPane;
+    a.nClrText = kText;
+    a.nClrBar = kBar;
+    a.nClrBText = kBarText;
+}
+
 // A 300 x 20 pixel meter with the colours of the program's meters, made in
 // code on a dialog that is on the screen.
 std::shared_ptr<CountingMeter> meterOn(const std::shared_ptr<TDialog>& dialog, Value& slot, int row,
@@ -59,10 +71,7 @@ std::shared_ptr<CountingMeter> meterOn(const std::shared_ptr<TDialog>& dialog, V
     m.nHeight = kHeight;
     m.cText = std::move(caption);
     m.lNoPercentage = noPercentage;
-    m.nClrPane = kPane;
-    m.nClrText = kText;
-    m.nClrBar = kBar;
-    m.nClrBText = kBarText;
+    programColours(m);
     auto meter = std::make_shared<CountingMeter>();
     TMeter::New(m, meter);
     return meter;
@@ -254,6 +263,101 @@ TEST(MeterTest, MeterFromTheTemplateTakesTheOwnersColoursAndFont) {
         EXPECT_EQ(test::clientPixel(other->hWnd, r2.right - 3, 2), *dialog->nClrPane);
         test::saveScreenshot(dialog->hWnd, "meter_template");
     });
+}
+
+// Rows of a picture that hold ink (pixels other than the pane colour), from
+// the first such row to the last, each as its count of ink pixels; and the
+// index of the first one in `firstRow`.
+std::vector<int> inkRows(const test::ClientImage& img, RECT r, COLORREF pane, int* firstRow) {
+    std::vector<int> rows;
+    int first = -1;
+    for (int y = r.top; y < r.bottom; ++y) {
+        const int n = img.countOther(RECT{r.left, y, r.right, y + 1}, {pane});
+        if (n == 0 && first < 0) continue;
+        if (first < 0) first = y;
+        rows.push_back(n);
+    }
+    while (!rows.empty() && rows.back() == 0) rows.pop_back();
+    if (firstRow) *firstRow = first;
+    return rows;
+}
+
+// The text drawn with nothing to clip it: in a bitmap far larger than the
+// font's cell.
+std::vector<int> inkUnclipped(HFONT font, const std::string& text, COLORREF pane, COLORREF ink) {
+    constexpr int kW = 600, kH = 60;
+    WindowDC screen(nullptr);
+    HDC dc = CreateCompatibleDC(screen.get());
+    GdiObject bitmap(CreateCompatibleBitmap(screen.get(), kW, kH));
+    test::ClientImage img;
+    {
+        SelectedObject b(dc, bitmap.get());
+        SelectedObject f(dc, font);
+        GdiObject brush(CreateSolidBrush(pane));
+        const RECT all{0, 0, kW, kH};
+        FillRect(dc, &all, static_cast<HBRUSH>(brush.get()));
+        SetBkColor(dc, pane);
+        SetTextColor(dc, ink);
+        ExtTextOutA(dc, 10, 20, ETO_OPAQUE, nullptr, text.data(), static_cast<UINT>(text.size()),
+                    nullptr);
+        img.width = kW;
+        img.height = kH;
+        for (int y = 0; y < kH; ++y)
+            for (int x = 0; x < kW; ++x) img.pixels.push_back(GetPixel(dc, x, y));
+    }
+    DeleteDC(dc);
+    return inkRows(img, RECT{0, 0, kW, kH}, pane, nullptr);
+}
+
+// The progress dialog's meters are 9 dialog units high in its Arial 8 and
+// paint their caption in Arial 14 pixels high: the meter grows to the
+// font's cell, so accented capitals and letters below the line show whole.
+TEST(MeterTest, CaptionWithAccentedCapitalsShowsWholeInALowMeter) {
+    const std::string accented =
+        "\xD1"
+        "AND\xDA \xCD\xD1IGO \xC1\xC9\xD3\xDA\xDC";
+    const std::string plain = "NANDU INIGO AEOUU";
+    FontNew f;
+    f.cFaceName = "Arial";
+    f.nWidth = 5;
+    f.nHeight = 14;
+    const auto font = TFont::New(f);
+    auto dialog = meterDialog(IDD_CT_LOW_METER);
+    Value slot;
+    MeterRedefine r;
+    r.nId = IDC_CT_LOW_METER;
+    r.bSetGet = accessor(slot);
+    r.nTotal = 100;
+    r.oWnd = dialog;
+    r.oFont = font;
+    r.cText = accented;
+    r.lNoPercentage = true;
+    programColours(r);
+    auto meter = TMeter::ReDefine(r);
+    runDialog(dialog, [&] {
+        TEXTMETRICA tm{};
+        {
+            WindowDC dc(meter->hWnd);
+            SelectedObject s(dc.get(), font->hFont);
+            GetTextMetricsA(dc.get(), &tm);
+        }
+        RECT client{};
+        GetClientRect(meter->hWnd, &client);
+        EXPECT_GE(client.bottom, tm.tmHeight + 2) << "the cell and the frame above and below";
+        const RECT inside{1, 1, client.right - 1, client.bottom - 1};
+
+        int accentTop = -1, plainTop = -1;
+        const std::vector<int> shown =
+            inkRows(paintedAt(*meter, slot, 0), inside, kPane, &accentTop);
+        test::saveScreenshot(dialog->hWnd, "meter_accents");
+        EXPECT_EQ(shown, inkUnclipped(font->hFont, meterText(accented, false, 0), kPane, kText))
+            << "every row of the caption, accents included, as drawn with nothing to clip it";
+        meter->cText = plain;
+        inkRows(paintedAt(*meter, slot, 0), inside, kPane, &plainTop);
+        EXPECT_GE(accentTop, 1);
+        EXPECT_LT(accentTop, plainTop) << "the marks rise above the plain capitals";
+    });
+    font->End();
 }
 
 }  // namespace

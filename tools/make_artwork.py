@@ -1,17 +1,27 @@
 #!/usr/bin/python3
 """Draws the updater's pictures into resources/artwork/: the animation frames
-ACTUA0..ACTUA9 (336x80, 24-bit: a sheet of paper flying from one folder to
-another over a pale blue sky), the banner BMPACTUA (550x40, 8-bit), the logo
-BMPLOGO (175x124, 8-bit, on magenta, which the dialog draws as transparent),
+ACTUA0..ACTUA9 (24-bit: a sheet of paper flying from one folder to another
+over a pale blue sky), the banner BMPACTUA (8-bit), the logo BMPLOGO (8-bit,
+on magenta, which the dialog draws as transparent),
 the browse marks BMPSIACT (16x14, 4-bit, a ticked box) and BMPNOACT (14x14,
 4-bit, an empty box), the small dialogs' pictures BMP_STOP, BMP_BOMBA and
 lupaDate, and the program's icon Conta.ico (48, 32 and 16 pixels, 32-bit).
+
+The animation, the banner and the logo are drawn for the size their
+controls have on the screen (--animation, --banner, --logo WxH; the
+defaults are the progress dialog's controls with the dialog's base units of
+6 x 12 pixels and its resource widening of 1.164609: 186 x 42, 314 x 23 and
+100 x 71 dialog units give 324 x 63, 548 x 35 and 174 x 107 pixels). Each
+scene is laid out in its own units, 80, 40 and 124 of them high, keeps its
+proportions at any size and spreads to the width it is given; the program
+stretches a picture only on a screen where its control has another size.
 
 Shapes are drawn four times larger and scaled down, so their edges are
 smooth. Pictures drawn with a transparent colour have their edges blended
 into the dialog's own background instead of into the transparent colour,
 so no pink fringe shows. Deterministic: the same Pillow and fonts make the
 same bytes. Needs Pillow (Debian: python3-pil) and fonts-liberation."""
+import argparse
 import math
 import os
 import struct
@@ -217,25 +227,31 @@ def sheet(d, cx, cy, angle):
                fill=(90, 130, 200, 255) if i == 0 else (150, 160, 175, 255), width=SS)
 
 
-def actua_frame(k):
-    w, h = 336, 80
-    sky = vertical_gradient(s(w), s(h), (236, 245, 253), (190, 216, 242)).convert("RGBA")
+def actua_frame(k, size):
+    """Frame k for a picture of size (width, height) pixels: the scene is 80
+    units high and as many wide as the picture's proportions give; the
+    folders keep their places from the two edges."""
+    px_w, px_h = size
+    h = 80
+    w = h * px_w / px_h
+    right = w - 336  # how far the right-hand things move from a 336-unit scene
+    sky = vertical_gradient(si(w), s(h), (236, 245, 253), (190, 216, 242)).convert("RGBA")
     img, d = Image.new("RGBA", sky.size, (0, 0, 0, 0)), None
     d = ImageDraw.Draw(img)
     # Ground line and the two folders' shadows.
-    d.rectangle([0, s(72), s(w), s(h)], fill=(170, 198, 228, 255))
-    d.line([0, s(72), s(w), s(72)], fill=(150, 182, 218, 255), width=SS)
-    for x0 in (18, 244):
+    d.rectangle([0, s(72), si(w), s(h)], fill=(170, 198, 228, 255))
+    d.line([0, s(72), si(w), s(72)], fill=(150, 182, 218, 255), width=SS)
+    for x0 in (18, 244 + right):
         d.ellipse([s(x0 - 4), s(69), s(x0 + 80), s(76)], fill=(120, 150, 190, 110))
     # The path: a dotted arc from folder to folder.
-    x_from, x_to, y_base, apex = 58, 282, 38, 18
+    x_from, x_to, y_base, apex = 58, 282 + right, 38, 18
     for i in range(1, 40):
         t = i / 40
         x = x_from + (x_to - x_from) * t
         y = y_base - 4 * (y_base - apex) * t * (1 - t)
         d.ellipse([s(x - 0.8), s(y - 0.8), s(x + 0.8), s(y + 0.8)], fill=(120, 150, 200, 140))
     folder(d, 20, 30, 74, 40, open_front=True)
-    folder(d, 246, 30, 74, 40, open_front=True)
+    folder(d, 246 + right, 30, 74, 40, open_front=True)
     # The sheet of this frame, with a fading trail behind it.
     t = k / 9
     for back, alpha in ((0.10, 18), (0.05, 34)):
@@ -250,24 +266,29 @@ def actua_frame(k):
     # The folders' fronts go over a sheet that is still (or already) inside.
     if k in (0, 9):
         front = ImageDraw.Draw(img)
-        fx = 20 if k == 0 else 246
+        fx = 20 if k == 0 else 246 + right
         top = 30 + 16
         poly = [(fx - 4, top), (fx + 78, top), (fx + 74, 70), (fx, 70)]
         front.polygon(pts(poly), fill=MANILA + (255,), outline=MANILA_EDGE + (255,))
         front.line(pts([poly[0], poly[1]]), fill=(255, 232, 170, 255), width=SS)
     out = Image.alpha_composite(sky, img)
-    return down(out, w, h).convert("RGB")
+    return down(out, px_w, px_h).convert("RGB")
 
 
 # ---- Banner ------------------------------------------------------------------------
 
-def banner():
-    w, h = 550, 40
-    img = Image.new("RGB", (s(w), s(h)))
+def banner(size):
+    """The banner for a picture of size (width, height): 40 units high, the
+    emblem and the title from the left edge, the product's name and the
+    bands from the right one."""
+    px_w, px_h = size
+    h = 40
+    w = h * px_w / px_h
+    img = Image.new("RGB", (si(w), s(h)))
     px = img.load()
     left, right = (14, 38, 102), (38, 104, 186)
-    for x in range(s(w)):
-        t = x / (s(w) - 1)
+    for x in range(si(w)):
+        t = x / (si(w) - 1)
         base = tuple(round(left[i] + (right[i] - left[i]) * t) for i in range(3))
         for y in range(s(h)):
             shine = 1 + 0.10 * math.cos(math.pi * y / s(h))  # lighter in the middle
@@ -276,7 +297,7 @@ def banner():
     d = ImageDraw.Draw(layer)
     # Soft diagonal bands on the right.
     for i in range(6):
-        x0 = 330 + i * 38
+        x0 = w - 220 + i * 38
         d.polygon(pts([(x0, 0), (x0 + 18, 0), (x0 - 12, h), (x0 - 30, h)]),
                   fill=(255, 255, 255, 14))
     # The emblem: a white sheet over a folder, with a circular arrow.
@@ -301,12 +322,15 @@ def banner():
     d.text((s(w - 10), s(14)), "VELMORANTIS ZENTA", font=font(s(10)), anchor="ra",
            fill=(200, 220, 255, 255))
     d.line([s(50), s(34), s(w - 10), s(34)], fill=(255, 190, 60, 200), width=SS)
-    return bmp8(down(out, w, h))
+    return bmp8(down(out, px_w, px_h))
 
 
 # ---- Logo --------------------------------------------------------------------------
 
-def logo():
+def logo(size):
+    """The logo for a picture of size (width, height): drawn 175 x 124 units
+    large, scaled to fit whole and centred on the transparent colour."""
+    px_w, px_h = size
     w, h = 175, 124
     img, d = canvas(w, h)
     # Emblem: a blue rounded square leaning on an orange one.
@@ -333,7 +357,10 @@ def logo():
     d.line([s(w - 58), s(97), s(w - 22), s(97)], fill=(214, 112, 20, 255), width=SS)
     d.text((s(w / 2), s(114)), "facturaci\u00f3n", font=font(s(10), bold=False), anchor="mm",
            fill=(70, 80, 100, 255))
-    layer = down(img, w, h)
+    unit = min(px_w / w, px_h / h)
+    fitted = down(img, max(1, round(w * unit)), max(1, round(h * unit)))
+    layer = Image.new("RGBA", (px_w, px_h), (0, 0, 0, 0))
+    layer.paste(fitted, ((px_w - fitted.size[0]) // 2, (px_h - fitted.size[1]) // 2))
     return bmp8(flatten(layer, DIALOG_PANE, transparent=MAGENTA))
 
 
@@ -437,13 +464,25 @@ def icon_picture(size):
     return img.resize((size, size), Image.Resampling.LANCZOS)
 
 
+def picture_size(text):
+    w, _, h = text.lower().partition("x")
+    if not (w.isdigit() and h.isdigit() and int(w) > 0 and int(h) > 0):
+        raise argparse.ArgumentTypeError("a size is WIDTHxHEIGHT in pixels, not %r" % text)
+    return int(w), int(h)
+
+
 def main():
+    ap = argparse.ArgumentParser(description="Draws the updater's pictures.")
+    ap.add_argument("--animation", type=picture_size, default=(324, 63), metavar="WxH")
+    ap.add_argument("--banner", type=picture_size, default=(548, 35), metavar="WxH")
+    ap.add_argument("--logo", type=picture_size, default=(174, 107), metavar="WxH")
+    args = ap.parse_args()
     os.makedirs(OUT, exist_ok=True)
     files = {}
     for k in range(10):
-        files["actua%d.bmp" % k] = bmp24(actua_frame(k))
-    files["bmpactua.bmp"] = banner()
-    files["bmplogo.bmp"] = logo()
+        files["actua%d.bmp" % k] = bmp24(actua_frame(k, args.animation))
+    files["bmpactua.bmp"] = banner(args.banner)
+    files["bmplogo.bmp"] = logo(args.logo)
     files["bmpsiact.bmp"] = bmp4(check_box(16, True))
     files["bmpnoact.bmp"] = bmp4(check_box(14, False))
     files["bmp_stop.bmp"] = stop_sign()

@@ -70,6 +70,10 @@ void writeKeys(const std::string& companyFolder, const std::vector<KeyRecord>& r
 void writeTemplates(const std::string& root);
 // A structural index tag NUMASIEN on the table.
 void indexByNumber(const std::string& path);
+// A second tag FECDEBE, DTOS(FECHA)+STR(DEBE,12,2), whose keys do not follow
+// the record order: the month of FECHA cycles through nine values and DEBE
+// through a thousand.
+void indexByDateAndAmount(const std::string& path);
 
 // The folder of a company code: blanks become "0".
 std::string companyFolder(const std::string& root, const std::string& code);

@@ -207,6 +207,15 @@ void indexByNumber(const std::string& path) {
     t.close();
 }
 
+void indexByDateAndAmount(const std::string& path) {
+    Table t(path);
+    int order = 0;
+    check(engine::createIndex(t.handle(), "", "FECDEBE", "DTOS(FECHA)+STR(DEBE,12,2)", "",
+                              engine::kIndexCompound, {}, &order),
+          path + " index");
+    t.close();
+}
+
 void writeTemplates(const std::string& root) {
     std::string dbf = withSlash(root) + "DBF/";
     writeTable(dbf + "TDiaNew.Dbf", kNewTDiaNewFields, {});

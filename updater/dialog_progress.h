@@ -68,7 +68,19 @@ public:
     // engine call is left half done by it.
     static void busyPump(void* self);
 
+    // Where the run goes longest without looking at the window's messages.
+    // With UPDATER_PUMP_TRACE naming a file, every call of pump() is timed
+    // (those of the run and those of the engine's busy hook apart), and
+    // when the run ends the longest gaps between two calls go to that
+    // file, each with the routines and lines it began and ended at.
+    class Trace;
+
+    DialogProgress();
+    ~DialogProgress() override;
+
 private:
+    void pumpFrom(bool busyHook);
+    std::unique_ptr<Trace> trace_;
     std::exception_ptr heldError_;
     DWORD lastPump_ = 0;
     long pumpsDone_ = 0;

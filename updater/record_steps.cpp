@@ -544,7 +544,7 @@ void cleanUp(const std::vector<TablePlan>& tables, size_t listed) {
     SetResult firstFailure, hardFailure;
     long step = 0;
     for (const TablePlan* t : order) {
-        SetResult r = eraseSet(backupFiles(s.companyFolder, t->name));
+        SetResult r = eraseSet(backupFiles(s.companyFolder, t->name), pump);
         if (!r.ok) {
             frame.localValue("cFile", r.file);
             frame.here();

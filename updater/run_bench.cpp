@@ -52,23 +52,6 @@ uint64_t bytesOf(const std::string& path) {
     return ec ? 0 : n;
 }
 
-// A second tag whose keys do not follow the record order: the month of
-// FECHA cycles through nine values and DEBE through a thousand.
-void addDateTag(const std::string& path) {
-    engine::Handle h = 0;
-    int order = 0;
-    engine::Status s = engine::openTable(path, "", engine::kTypeCdx, engine::kOpenExclusive, &h);
-    if (s.ok())
-        s = engine::createIndex(h, "", "FECDEBE", "DTOS(FECHA)+STR(DEBE,12,2)", "",
-                                engine::kIndexCompound, {}, &order);
-    engine::Status closed = h ? engine::closeTable(h) : engine::Status();
-    if (!s.ok() || !closed.ok()) {
-        std::fprintf(stderr, "second tag on %s: %s\n", path.c_str(),
-                     (s.ok() ? closed : s).message().c_str());
-        std::exit(1);
-    }
-}
-
 void build(const std::string& root, long rows, bool twoTags) {
     fs::create_directories(root + "/DBF");
     demo::writeTemplates(root);
@@ -79,8 +62,8 @@ void build(const std::string& root, long rows, bool twoTags) {
     demo::writeTable(folder + "TDiaNew.Dbf", demo::kOldTDiaNewFields, rows, 77);
     demo::indexByNumber(folder + "TDiaNew.Dbf");
     if (twoTags) {
-        addDateTag(folder + "TDiaNew.Dbf");
-        addDateTag(root + "/DBF/TDiaNew.Dbf");
+        demo::indexByDateAndAmount(folder + "TDiaNew.Dbf");
+        demo::indexByDateAndAmount(root + "/DBF/TDiaNew.Dbf");
     }
     demo::writeTable(folder + "TempDia.Dbf", demo::kOldTempDiaFields, rows, 78);
 }

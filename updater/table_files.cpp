@@ -128,10 +128,10 @@ SetResult copySet(const TableFiles& from, const TableFiles& to, const std::strin
     return {};
 }
 
-SetResult eraseSet(const TableFiles& set) {
+SetResult eraseSet(const TableFiles& set, const std::function<void()>& between) {
     for (const std::string* file : {&set.table, &set.memo, &set.index}) {
         if (!os::fileExists(*file)) continue;
-        os::Status s = os::eraseFile(*file);
+        os::Status s = between ? os::eraseFileInSteps(*file, between) : os::eraseFile(*file);
         if (!s.ok()) return failure(s, *file, "no se pudo borrar " + baseName(*file));
     }
     return {};

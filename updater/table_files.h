@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -57,6 +58,8 @@ SetResult moveSet(const TableFiles& from, const TableFiles& to);
 SetResult copySet(const TableFiles& from, const TableFiles& to, const std::string& indexFallback);
 
 // Erases the set, the table first; when that fails the companions stay.
-SetResult eraseSet(const TableFiles& set);
+// `between`, when given, runs between the steps in which a large file's
+// space is given back after its erasure (os::eraseFileInSteps).
+SetResult eraseSet(const TableFiles& set, const std::function<void()>& between = {});
 
 }  // namespace updater

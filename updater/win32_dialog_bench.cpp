@@ -4,16 +4,30 @@
 // each that is not counted. Prints each run's time and the dialog's share.
 // Then the cost of one look at the window's messages (SYSREFRESH on an empty
 // queue) and of a pump the dialog skips as too soon, the two things the run
-// does while it works (alone with --pump). Needs a display: run it under
-// tools/wine-gui-run.sh.
+// does while it works (alone with --pump).
+//
+// --answers ROWS: how soon the window answers while one company of ROWS
+// journal rows (TDiaNew with two tags, half as many rows in TempDia, a tenth
+// in TDiaNic) is migrated in a folder in memory. Another thread sends the
+// dialog a message every 5 ms all through the run and times each answer;
+// prints their number, the median, the 99th percentile and the longest, and
+// then the longest times the program itself went between two looks at its
+// messages and where (the dialog's own trace, UPDATER_PUMP_TRACE).
+//
+// Needs a display: run it under tools/wine-gui-run.sh.
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "os/fs.h"
 #include "os/process.h"
+#include "resources/updater_ids.h"
 #include "toolkit/pump.h"
 #include "updater/demo_installation.h"
 #include "updater/dialog_progress.h"
@@ -87,6 +101,92 @@ void pumpCosts() {
                  look / (kPumpIntervalMs * 1000.0) * 100);
 }
 
+// ---- --answers ---------------------------------------------------------------
+
+void makeLargeCompany(const std::string& root, long rows) {
+    fs::remove_all(root);
+    fs::create_directories(root + "/DBF");
+    demo::writeTemplates(root);
+    demo::indexByDateAndAmount(root + "/DBF/TDiaNew.Dbf");
+    demo::writeRegister(root, {{"001", "Banco de pruebas"}}, {});
+    const std::string folder = demo::companyFolder(root, "001");
+    fs::create_directories(folder);
+    demo::writeKeys(folder, {{0, "", "", ""}});
+    demo::writeTable(folder + "TDiaNew.Dbf", demo::kOldTDiaNewFields, rows, 5);
+    demo::indexByNumber(folder + "TDiaNew.Dbf");
+    demo::indexByDateAndAmount(folder + "TDiaNew.Dbf");
+    demo::writeTable(folder + "TempDia.Dbf", demo::kOldTempDiaFields, rows / 2, 6);
+    demo::writeTable(folder + "TDiaNic.dbf", demo::kOldTDiaNicFields, rows / 10, 7);
+}
+
+struct FindDialog {
+    DWORD pid;
+    HWND hWnd;
+};
+
+BOOL CALLBACK matchDialog(HWND h, LPARAM lParam) {
+    auto* f = reinterpret_cast<FindDialog*>(lParam);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(h, &pid);
+    if (pid != f->pid || !IsWindowVisible(h) || !GetDlgItem(h, IDC_INS_BROWSE)) return TRUE;
+    f->hWnd = h;
+    return FALSE;
+}
+
+// The answer time of every message sent while the window lives, in ms.
+std::vector<double> probeAnswers(HWND dialog) {
+    std::vector<double> answers;
+    while (IsWindow(dialog)) {
+        const auto t0 = std::chrono::steady_clock::now();
+        DWORD_PTR result = 0;
+        if (!SendMessageTimeoutA(dialog, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result)) break;
+        answers.push_back(
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0)
+                .count());
+        Sleep(5);
+    }
+    return answers;
+}
+
+double percentile(std::vector<double> v, double share) {
+    if (v.empty()) return 0;
+    std::sort(v.begin(), v.end());
+    const size_t i = std::min(v.size() - 1, static_cast<size_t>(share * (v.size() - 1) + 0.5));
+    return v[i];
+}
+
+int answers(const std::string& program, const std::string& root, long rows) {
+    std::fprintf(stderr, "making a company of %ld rows...\n", rows);
+    makeLargeCompany(root, rows);
+    const std::string trace = root + "_trace.txt";
+    SetEnvironmentVariableA("UPDATER_PUMP_TRACE", trace.c_str());
+    const auto t0 = std::chrono::steady_clock::now();
+    auto p = os::Process::start(program, {root + "\\BIN", "FA"});
+    SetEnvironmentVariableA("UPDATER_PUMP_TRACE", nullptr);
+    if (!p.ok()) return 1;
+    FindDialog f{p.value().id(), nullptr};
+    while (!f.hWnd) {
+        EnumWindows(matchDialog, reinterpret_cast<LPARAM>(&f));
+        auto ended = p.value().waitFor(20);
+        if (ended.ok() && ended.value()) break;
+    }
+    const std::vector<double> times = f.hWnd ? probeAnswers(f.hWnd) : std::vector<double>{};
+    auto code = p.value().wait();
+    const double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    std::fprintf(stderr,
+                 "%ld rows, two tags: run %.1f s, exit %d; %zu answers: median %.1f ms, "
+                 "99th percentile %.1f ms, longest %.1f ms\n",
+                 rows, s, code.ok() ? code.value() : -1, times.size(), percentile(times, 0.5),
+                 percentile(times, 0.99), percentile(times, 1.0));
+    std::ifstream in(trace);
+    std::string line;
+    while (std::getline(in, line)) std::fprintf(stderr, "  %s\n", line.c_str());
+    in.close();
+    fs::remove(trace);
+    fs::remove_all(root);
+    return code.ok() && code.value() == 0 && !times.empty() ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -97,6 +197,8 @@ int main(int argc, char** argv) {
     }
     const std::string program =
         fs::path(os::programFileName().value()).parent_path().string() + "\\updater.exe";
+    if (argc > 2 && std::string(argv[1]) == "--answers")
+        return answers(program, baseFolder() + "\\answer_bench", std::atol(argv[2]));
     const std::string root = baseFolder() + "\\dialog_bench";
     // The console run's output goes nowhere: it is not what is measured.
     std::freopen("NUL", "w", stdout);

@@ -2,6 +2,9 @@
 // as the dialog shows it.
 #include "updater/dialog_progress.h"
 
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <utility>
 
 #include "engine/busy.h"
@@ -85,7 +88,12 @@ std::shared_ptr<toolkit::TBitmap> bindBitmap(const std::shared_ptr<toolkit::TDia
     r.cResName = name;
     r.oWnd = dialog;
     r.lTransparent = transparent;
-    return toolkit::TBitmap::ReDefine(r);
+    auto b = toolkit::TBitmap::ReDefine(r);
+    // The pictures are drawn for the size their controls take with the
+    // usual dialog font; a screen whose font makes the dialog another size
+    // gets them scaled to fit, never cropped.
+    b->lStretch = true;
+    return b;
 }
 
 void bindBrowse(DialogProgress& p, const std::shared_ptr<toolkit::TFont>& font, Value pending,
@@ -154,8 +162,106 @@ void DialogProgress::showFrame(int frame) {
     if (animation) animation->SetBMP("ACTUA" + std::to_string(frame));
 }
 
+class DialogProgress::Trace {
+public:
+    explicit Trace(std::string file) : file_(std::move(file)) {
+        QueryPerformanceFrequency(&frequency_);
+        QueryPerformanceCounter(&last_);
+    }
+
+    // A call of pump(), looking at the messages or skipped as too soon.
+    void called(bool busyHook) { ++(busyHook ? busyCalls_ : runCalls_); }
+    // The pump is about to look: the time since it last looked is a gap,
+    // kept when it is among the longest.
+    void looking(bool busyHook) {
+        LARGE_INTEGER now{};
+        QueryPerformanceCounter(&now);
+        const double ms = static_cast<double>(now.QuadPart - last_.QuadPart) * 1000.0 /
+                          static_cast<double>(frequency_.QuadPart);
+        where_ = whereNow(busyHook);
+        if (longest_.size() < kKept || ms > longest_.back().ms) {
+            longest_.push_back(Gap{ms, lastWhere_, where_});
+            std::sort(longest_.begin(), longest_.end(),
+                      [](const Gap& a, const Gap& b) { return a.ms > b.ms; });
+            if (longest_.size() > kKept) longest_.pop_back();
+        }
+    }
+    // It has looked: the next gap starts now, here.
+    void looked() {
+        QueryPerformanceCounter(&last_);
+        lastWhere_ = where_;
+    }
+
+    void write() const {
+        std::FILE* f = std::fopen(file_.c_str(), "w");
+        if (!f) return;
+        std::fprintf(f,
+                     "pump calls: %ld from the run, %ld from the engine's busy hook; "
+                     "the longest times between two looks at the messages:\n",
+                     runCalls_, busyCalls_);
+        for (const Gap& g : longest_)
+            std::fprintf(f, "%8.1f ms  from %s\n            to   %s\n", g.ms, g.from.c_str(),
+                         g.to.c_str());
+        std::fclose(f);
+    }
+
+private:
+    static constexpr size_t kKept = 12;
+    struct Gap {
+        double ms;
+        std::string from, to;
+    };
+    // The innermost routines with their lines, innermost first; for the
+    // busy hook also the program's own code addresses that called it (as
+    // offsets in the program's image, for addr2line on updater.exe.debug),
+    // since the engine records no frames.
+    static std::string whereNow(bool busyHook) {
+        std::string out;
+        if (busyHook) {
+            out = "[busy hook";
+            void* calls[8] = {};
+            const USHORT n = RtlCaptureStackBackTrace(2, 7, calls, nullptr);
+            const auto base = reinterpret_cast<uintptr_t>(GetModuleHandleA(nullptr));
+            char text[32];
+            for (USHORT i = 0; i < n; ++i) {
+                std::snprintf(
+                    text, sizeof text, " +0x%llx",
+                    static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(calls[i]) - base));
+                out += text;
+            }
+            out += "] ";
+        }
+        for (int level = 0; level < 4; ++level) {
+            const std::string name = runtime::PROCNAME(level);
+            if (name.empty()) break;
+            if (level > 0) out += " < ";
+            out += name + "(" + std::to_string(runtime::PROCLINE(level)) + ")";
+        }
+        return out;
+    }
+    std::string file_;
+    LARGE_INTEGER frequency_{}, last_{};
+    std::string lastWhere_ = "(the start)", where_;
+    std::vector<Gap> longest_;
+    long runCalls_ = 0, busyCalls_ = 0;
+};
+
+DialogProgress::DialogProgress() {
+    if (const char* file = std::getenv("UPDATER_PUMP_TRACE"); file && *file)
+        trace_ = std::make_unique<Trace>(file);
+}
+
+DialogProgress::~DialogProgress() {
+    if (trace_) trace_->write();
+}
+
 void DialogProgress::pump() {
+    pumpFrom(false);
+}
+
+void DialogProgress::pumpFrom(bool busyHook) {
     if (heldError_) std::rethrow_exception(std::exchange(heldError_, nullptr));
+    if (trace_) trace_->called(busyHook);
     const DWORD now = GetTickCount();
     if (pumpsDone_ > 0 && now - lastPump_ < kPumpIntervalMs) {
         ++pumpsSkipped_;
@@ -163,14 +269,16 @@ void DialogProgress::pump() {
     }
     lastPump_ = now;
     ++pumpsDone_;
+    if (trace_) trace_->looking(busyHook);
     toolkit::SYSREFRESH();
+    if (trace_) trace_->looked();
 }
 
 void DialogProgress::busyPump(void* self) {
     auto* p = static_cast<DialogProgress*>(self);
     if (p->heldError_) return;
     try {
-        p->pump();
+        p->pumpFrom(true);
     } catch (...) {
         p->heldError_ = std::current_exception();
     }
@@ -227,6 +335,7 @@ void MAINDIALOG(const std::optional<std::string>& cPath,
         // sees is whole.
         RedrawWindow(progress.dialog->hWnd, nullptr, nullptr,
                      RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        progress.pump();  // what came while it painted
         progress.browse->Disable();
         struct BusyPumps {
             explicit BusyPumps(DialogProgress* p) {
