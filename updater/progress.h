@@ -41,6 +41,8 @@ struct CompanyReport {
     std::string linkNote;            // why no journal was visited, when none was
     std::vector<JournalReport> journals;
     std::vector<TableReport> tables;
+    std::vector<std::string> filesLeft;  // backups or other files the run left, full paths
+    std::string leftAdvice;  // the one instruction true for all of filesLeft
 };
 
 class Progress {

@@ -1,6 +1,8 @@
 // The message that closes a run which left something as it was.
 #include "updater/run_end_message.h"
 
+#include "updater/run_record.h"
+
 namespace updater {
 
 RunEndMessage runEndMessage(int exitCode, const std::vector<std::string>& problems) {
@@ -31,6 +33,8 @@ RunEndMessage runEndMessage(int exitCode, const std::vector<std::string>& proble
             "\r\n\r\nResuelva lo indicado (por ejemplo, cierre los programas que usan esos "
             "ficheros) y ejecute de nuevo la actualizaci\xF3n. Lo dejado como estaba no ha "
             "cambiado.";
+    m.text += std::string("\r\n\r\nEl registro de la actualizaci\xF3n, ") + kRunRecordName +
+              " junto al programa, detalla lo hecho en cada empresa y los ficheros que quedan.";
     return m;
 }
 
