@@ -42,7 +42,7 @@ struct CompanyReport {
     std::vector<JournalReport> journals;
     std::vector<TableReport> tables;
     std::vector<std::string> filesLeft;  // backups or other files the run left, full paths
-    std::string leftAdvice;  // the one instruction true for all of filesLeft
+    std::string leftAdvice;              // the one instruction true for all of filesLeft
 };
 
 class Progress {

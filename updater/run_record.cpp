@@ -127,7 +127,9 @@ long recordsRead(const TableReport& t) {
 std::string tableText(const TableReport& t) {
     std::string line = "  Tabla " + t.name + ": ";
     if (t.refilled)
-        line += std::to_string(recordsRead(t)) + " registros le\xED" "dos, " +
+        line += std::to_string(recordsRead(t)) +
+                " registros le\xED"
+                "dos, " +
                 std::to_string(t.copied) + " escritos, " + std::to_string(t.leftOut) +
                 " borrados omitidos, " + std::to_string(t.marked) + " marcados L340";
     else
@@ -148,7 +150,10 @@ std::string companyText(const CompanyRecord& c) {
     const CompanyReport& r = c.report;
     std::string text = "Empresa " + r.code + " - " + r.name + " (" + shownPath(c.folder) +
                        "): " + outcomeText(c.outcome) + " en " + secondsText(c.seconds) + "\n";
-    if (c.interrupted) text += "  Contin\xFA" "a una actualizaci\xF3n interrumpida\n";
+    if (c.interrupted)
+        text +=
+            "  Contin\xFA"
+            "a una actualizaci\xF3n interrumpida\n";
     for (const std::string& p : r.problems) text += "  ATENCI\xD3N: " + shownPath(p) + "\n";
     for (const std::string& n : r.notes) text += "  Nota: " + shownPath(n) + "\n";
     if (!r.linkNote.empty()) text += "  Diarios: " + shownPath(r.linkNote) + "\n";
@@ -249,10 +254,13 @@ std::string runRecordText(const RunRecord& r) {
     text += "Instalaci\xF3n: " + (r.root.empty() ? "(sin ruta)" : shownPath(r.root)) + "\n";
     text += "Variante: " + r.variant + "\n";
     for (const CompanyRecord& c : r.companies) text += companyText(c);
-    text += "Fin: " + std::string(endText(r.exitCode)) + "; " +
-            std::to_string(r.companies.size()) + " empresas en " + secondsText(r.seconds) + "\n";
+    text += "Fin: " + std::string(endText(r.exitCode)) + "; " + std::to_string(r.companies.size()) +
+            " empresas en " + secondsText(r.seconds) + "\n";
     for (const std::string& p : r.problems) text += "  " + shownPath(p) + "\n";
-    text += "C\xF3" "digo de salida " + std::to_string(r.exitCode) + "\n\n";
+    text +=
+        "C\xF3"
+        "digo de salida " +
+        std::to_string(r.exitCode) + "\n\n";
     return crlf(text);
 }
 
@@ -277,8 +285,11 @@ std::vector<std::string> saveRunRecord(const RunRecord& record, const std::strin
         const std::string text = runRecordText(record);
         out.write(text.data(), static_cast<std::streamsize>(text.size()));
         out.close();
-        if (!out) failed.push_back("No se pudo a\xF1" "adir el registro de la actualizaci\xF3n a " +
-                                   shownPath(path));
+        if (!out)
+            failed.push_back(
+                "No se pudo a\xF1"
+                "adir el registro de la actualizaci\xF3n a " +
+                shownPath(path));
     }
     if (jsonFile) {
         std::ofstream json(*jsonFile, std::ios::binary | std::ios::trunc);

@@ -29,11 +29,11 @@ inline constexpr const char* kRunRecordName = "Actualiza.log";
 inline constexpr const char* kProgramVersion = "1.0.0";
 
 struct CompanyRecord {
-    CompanyReport report;      // tables, journals, problems and notes as the run reported them
-    std::string folder;        // the company's folder
+    CompanyReport report;  // tables, journals, problems and notes as the run reported them
+    std::string folder;    // the company's folder
     Outcome outcome = Outcome::Migrate;  // Migrate, Leave or Stop
-    bool interrupted = false;  // an earlier run had stopped here: this one resumed it
-    double seconds = 0;        // from its start to its end
+    bool interrupted = false;            // an earlier run had stopped here: this one resumed it
+    double seconds = 0;                  // from its start to its end
     // Backups or other files the company's run left on disk, full paths,
     // and the one instruction true for all of them.
     std::vector<std::string> filesLeft;
@@ -41,14 +41,14 @@ struct CompanyRecord {
 };
 
 struct RunRecord {
-    std::string startedAt;   // local time "YYYY-MM-DD hh:mm:ss"
-    std::string program;     // the program's full file name
-    std::string version;     // kProgramVersion
-    std::string mode;        // "consola" or "ventana"; "" when not said
-    std::string root;        // the installation root, "" when the run had no path
-    std::string variant;     // the second argument, "" when absent
+    std::string startedAt;                 // local time "YYYY-MM-DD hh:mm:ss"
+    std::string program;                   // the program's full file name
+    std::string version;                   // kProgramVersion
+    std::string mode;                      // "consola" or "ventana"; "" when not said
+    std::string root;                      // the installation root, "" when the run had no path
+    std::string variant;                   // the second argument, "" when absent
     std::vector<CompanyRecord> companies;  // in the order the run took them
-    double seconds = 0;      // the whole run
+    double seconds = 0;                    // the whole run
     int exitCode = 0;
     std::vector<std::string> problems;  // the summary's lines, "code: what and why"
 };
