@@ -7,15 +7,17 @@
 #                    Error.log and its record Actualiza.log are written there).
 #                    Everything it prints is also kept in build/demo/console.txt.
 #   demo.sh window   The Windows updater with its progress dialog under Wine on
-#                    Xvfb, migrating a larger installation (build/demo/window) so
-#                    that the dialog can be watched for some seconds: screenshots
+#                    Xvfb, migrating a larger installation (build/demo/window:
+#                    more companies, more records) so that the dialog can be
+#                    watched for some seconds: screenshots
 #                    in build/demo/screenshots, a contact sheet of them with their
 #                    times in build/demo/contact-sheet.png and one picture of the
 #                    dialog at work in build/demo/dialog.png.
 #
 # The updater takes the installation root with four characters more at the
 # end (they are cut), so the demo passes <root>/BIN.
-# DEMO_ROWS (3000) and DEMO_DIALOG_ROWS (40000) are the rows of each TDiaNew.
+# DEMO_ROWS (3000) and DEMO_DIALOG_ROWS (20000) are the rows of each TDiaNew;
+# the window part's installation has DEMO_DIALOG_BRANCHES (40) more companies.
 set -eo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 out=$here/build/demo
@@ -56,7 +58,7 @@ window_part() {
   fi
   local inst=$out/window
   rm -rf "$inst"
-  "$bin/demo_install" "$inst" "${DEMO_DIALOG_ROWS:-40000}" >/dev/null
+  "$bin/demo_install" "$inst" "${DEMO_DIALOG_ROWS:-20000}" "${DEMO_DIALOG_BRANCHES:-40}" >/dev/null
   mkdir -p "$inst/BIN"
   cp "$winbin/updater.exe" "$inst/BIN/"
   local root

@@ -14,6 +14,9 @@ program=$1 path=$2 out=$3
 shots=$out/screenshots
 export WINEPREFIX=${DEMO_WINEPREFIX:-$here/build/windows/wineprefix-demo}
 bash "$here/tools/wine-prefix.sh"
+# Wine takes its display from the prefix's desktop process: one left from an
+# earlier demo would still be drawing on that demo's Xvfb, which is gone.
+wineserver -w
 mkdir -p "$shots"
 rm -f "$shots"/dialog-*.png "$shots/times.txt" "$out/contact-sheet.png" "$out/dialog.png"
 start=$(date +%s.%N)
@@ -39,6 +42,7 @@ wait "$pid"
 code=$?
 set -e
 total=$(awk -v a="$(date +%s.%N)" -v b="$start" 'BEGIN { printf "%.1f", a - b }')
+wineserver -w
 echo "updater.exe with its dialog ended with exit code $code after $total s; $n screenshots in ${shots#$here/}"
 if [ "$n" -gt 0 ]; then
   # Up to 9 pictures spread evenly from the first to the last.
