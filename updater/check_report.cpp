@@ -63,14 +63,14 @@ std::string companyBlock(const CompanyCheck& c) {
             "  Actualizaci\xF3n interrumpida: se contin\xFA"
             "a desde las copias de seguridad\n";
     if (c.keysPresent) {
-        if (!c.linkNote.empty()) text += "  Diarios: " + shownPath(c.linkNote) + "\n";
+        if (!c.linkNote.empty()) text += "  Diarios: " + shownPathsIn(c.linkNote) + "\n";
         for (const JournalCheck& j : c.journals)
-            text += "  Diario " + shownPath(j.path) + ": " + shownPath(j.why) + "\n";
+            text += "  Diario " + shownPath(j.path) + ": " + shownPathsIn(j.why) + "\n";
     }
     for (const TableCheck& t : c.tables) text += tableLine(t) + "\n";
-    for (const std::string& why : c.leaves) text += "  SE DEJA: " + shownPath(why) + "\n";
-    for (const std::string& why : c.stops) text += "  SE DETIENE: " + shownPath(why) + "\n";
-    for (const std::string& note : c.notes) text += "  Nota: " + shownPath(note) + "\n";
+    for (const std::string& why : c.leaves) text += "  SE DEJA: " + shownPathsIn(why) + "\n";
+    for (const std::string& why : c.stops) text += "  SE DETIENE: " + shownPathsIn(why) + "\n";
+    for (const std::string& note : c.notes) text += "  Nota: " + shownPathsIn(note) + "\n";
     return text + "  Resultado: " + outcomeText(c.outcome) + "\n";
 }
 
@@ -140,7 +140,7 @@ std::string formatCheck(const InstallationCheck& check) {
         text += "Espacio libre: no se puede saber\n";
     text += "Resumen: " + std::to_string(check.companies.size()) + " empresas; " +
             endText(check.exitCode) + ".\n";
-    for (const std::string& line : check.summary) text += "  " + shownPath(line) + "\n";
+    for (const std::string& line : check.summary) text += "  " + shownPathsIn(line) + "\n";
     return text +
            "C\xF3"
            "digo de salida " +

@@ -54,7 +54,7 @@ ConsoleProgress::~ConsoleProgress() {
 // The program's own lines name files by the paths the run builds; they are
 // shown with the platform's separator. Company names go out as they are.
 void ConsoleProgress::write(const std::string& text) {
-    runtime::consoleWrite(out_, shownPath(text), encoding_);
+    runtime::consoleWrite(out_, shownPathsIn(text), encoding_);
 }
 
 void ConsoleProgress::setCaption(Meter meter, std::string_view text) {
@@ -88,7 +88,7 @@ void ConsoleProgress::companyStarted(std::string_view code, std::string_view nam
 }
 
 void ConsoleProgress::stepStarted(std::string_view what) {
-    step_ = "  " + shownPath(what);
+    step_ = "  " + shownPathsIn(what);
     stepShown_ = -1;
     stepDone_ = -1;
     if (terminal_)

@@ -135,7 +135,7 @@ std::string tableText(const TableReport& t) {
     else
         line += "no termin\xF3 (" + std::to_string(t.copied) + " registros escritos, " +
                 std::to_string(t.marked) + " marcados L340)";
-    if (!t.note.empty()) line += "; " + shownPath(t.note);
+    if (!t.note.empty()) line += "; " + shownPathsIn(t.note);
     if (t.backupKept) line += "; copia de seguridad conservada";
     return line;
 }
@@ -143,7 +143,7 @@ std::string tableText(const TableReport& t) {
 std::string journalText(const JournalReport& j) {
     std::string line = "  Diario " + shownPath(j.path) + ": ";
     if (j.visited) return line + std::to_string(j.marked) + " filas marcadas L340";
-    return line + "omitido (" + shownPath(j.why) + ")";
+    return line + "omitido (" + shownPathsIn(j.why) + ")";
 }
 
 std::string companyText(const CompanyRecord& c) {
@@ -154,9 +154,9 @@ std::string companyText(const CompanyRecord& c) {
         text +=
             "  Contin\xFA"
             "a una actualizaci\xF3n interrumpida\n";
-    for (const std::string& p : r.problems) text += "  ATENCI\xD3N: " + shownPath(p) + "\n";
-    for (const std::string& n : r.notes) text += "  Nota: " + shownPath(n) + "\n";
-    if (!r.linkNote.empty()) text += "  Diarios: " + shownPath(r.linkNote) + "\n";
+    for (const std::string& p : r.problems) text += "  ATENCI\xD3N: " + shownPathsIn(p) + "\n";
+    for (const std::string& n : r.notes) text += "  Nota: " + shownPathsIn(n) + "\n";
+    if (!r.linkNote.empty()) text += "  Diarios: " + shownPathsIn(r.linkNote) + "\n";
     for (const JournalReport& j : r.journals) text += journalText(j) + "\n";
     for (const TableReport& t : r.tables) text += tableText(t) + "\n";
     if (!c.filesLeft.empty()) {
@@ -180,7 +180,7 @@ std::string crlf(const std::string& text) {
 
 std::vector<std::string> shown(const std::vector<std::string>& lines) {
     std::vector<std::string> out;
-    for (const std::string& line : lines) out.push_back(shownPath(line));
+    for (const std::string& line : lines) out.push_back(shownPathsIn(line));
     return out;
 }
 
@@ -188,12 +188,16 @@ void tableJson(Json& j, const TableReport& t) {
     j.open('{').key("name").str(t.name).key("refilled").boolean(t.refilled);
     j.key("records").num(recordsRead(t)).key("written").num(t.copied);
     j.key("deleted").num(t.refilled ? t.leftOut : -1).key("marked").num(t.marked);
-    j.key("backupKept").boolean(t.backupKept).key("note").str(shownPath(t.note)).close('}');
+    j.key("backupKept").boolean(t.backupKept).key("note").str(shownPathsIn(t.note)).close('}');
 }
 
 void journalJson(Json& j, const JournalReport& jr) {
     j.open('{').key("path").str(shownPath(jr.path)).key("visited").boolean(jr.visited);
-    j.key("marked").num(jr.visited ? jr.marked : -1).key("why").str(shownPath(jr.why)).close('}');
+    j.key("marked")
+        .num(jr.visited ? jr.marked : -1)
+        .key("why")
+        .str(shownPathsIn(jr.why))
+        .close('}');
 }
 
 void companyJson(Json& j, const CompanyRecord& c) {
@@ -201,7 +205,7 @@ void companyJson(Json& j, const CompanyRecord& c) {
     j.open('{').key("code").str(r.code).key("name").str(r.name);
     j.key("folder").str(shownPath(c.folder)).key("outcome").str(outcomeName(c.outcome));
     j.key("interrupted").boolean(c.interrupted).key("seconds").fixed3(c.seconds);
-    j.key("linkNote").str(shownPath(r.linkNote)).key("journals").open('[');
+    j.key("linkNote").str(shownPathsIn(r.linkNote)).key("journals").open('[');
     for (const JournalReport& jr : r.journals) journalJson(j, jr);
     j.close(']').key("tables").open('[');
     for (const TableReport& t : r.tables) tableJson(j, t);
@@ -218,8 +222,6 @@ void recordMode(const std::string& mode) {
 void recordRunStarted() {
     gRecorder = Recorder{};
     gRecorder.record.startedAt = localTimeText();
-    gRecorder.record.version = kProgramVersion;
-    if (auto self = os::programFileName(); self.ok()) gRecorder.record.program = self.value();
 }
 
 void recordInstallation(const std::string& root, const std::optional<std::string>& variant) {
@@ -240,6 +242,10 @@ void recordCompanyDone() {
 RunRecord takeRunRecord(int exitCode) {
     RunRecord r = gRecorder.record;
     r.mode = gMode;
+    // A program that ended before its run began still records when and what.
+    if (r.startedAt.empty()) r.startedAt = localTimeText();
+    r.version = kProgramVersion;
+    if (auto self = os::programFileName(); self.ok()) r.program = self.value();
     if (gRecorder.companyOpen) r.companies.push_back(companyRecord(true));
     r.seconds = secondsSince(gRecorder.runStart);
     r.exitCode = exitCode;
@@ -256,7 +262,7 @@ std::string runRecordText(const RunRecord& r) {
     for (const CompanyRecord& c : r.companies) text += companyText(c);
     text += "Fin: " + std::string(endText(r.exitCode)) + "; " + std::to_string(r.companies.size()) +
             " empresas en " + secondsText(r.seconds) + "\n";
-    for (const std::string& p : r.problems) text += "  " + shownPath(p) + "\n";
+    for (const std::string& p : r.problems) text += "  " + shownPathsIn(p) + "\n";
     text +=
         "C\xF3"
         "digo de salida " +

@@ -5,14 +5,14 @@
 // same Windows-1252 with CR LF line ends) and, when asked, writes the same
 // facts as JSON.
 //
-// The run feeds it through five calls (run.cpp); the program's entry
-// (main.cpp) takes the record once the run has ended, however it ended, and
-// saves it. A program end chosen in the error dialog leaves the company in
+// The run feeds it (run.cpp: its start, the installation, each company's
+// start and end); the program's entry (main.cpp) says how the program shows
+// itself, takes the record once the run has ended, however it ended, and
+// saves it. In-process runs (tests) record but save nothing. A program end chosen in the error dialog leaves the company in
 // work started but not done: the record takes it as stopped, with what its
 // report holds so far.
 #pragma once
 
-#include <cstdio>
 #include <optional>
 #include <string>
 #include <vector>
@@ -57,7 +57,7 @@ struct RunRecord {
 // taken after it.
 void recordMode(const std::string& mode);
 // The run begins: clears what an earlier run of this process recorded and
-// notes the time and the program.
+// notes the time.
 void recordRunStarted();
 // The installation the run works on, once its root is known.
 void recordInstallation(const std::string& root, const std::optional<std::string>& variant);

@@ -374,7 +374,9 @@ TEST_F(RunRecordTest, ACleanRunRecordsEveryTableAndJournalAsTheTablesCountThem) 
         << text;
     EXPECT_EQ(text.find('\n', 0), text.find("\r\n") + 1) << "lines end with CR LF";
     for (size_t i = 0; i < text.size(); ++i)
-        if (text[i] == '\n') ASSERT_EQ(text[i - 1], '\r') << "a bare line feed at " << i;
+        if (text[i] == '\n') {
+            ASSERT_EQ(text[i - 1], '\r') << "a bare line feed at " << i;
+        }
     EXPECT_NE(text.find("Instalaci\xF3n: " + shownPath(root())), std::string::npos);
     EXPECT_NE(text.find("Variante: FA\r\n"), std::string::npos);
     EXPECT_NE(text.find(std::string("versi\xF3n ") + kProgramVersion + " (consola)"),
@@ -537,6 +539,8 @@ TEST(ShownPathTest, OneSeparatorAsThePlatformWritesIt) {
     EXPECT_EQ(shownPath("/work/build/demo\\DBF004\\"), "/work/build/demo/DBF004/");
 #endif
     EXPECT_EQ(shownPath(""), "");
+    // Counts keep their slash in sentences on every platform.
+    EXPECT_NE(shownPathsIn("copia 1/2 de /srv\\DBF001").find("copia 1/2 de "), std::string::npos);
 }
 
 }  // namespace

@@ -10,9 +10,15 @@
 
 namespace updater {
 
-// `path` with every separator written as the running platform writes it:
-// '\' on Windows, '/' elsewhere (where the program takes '\' as a separator
-// too, os/path.h).
+// `path`, which is a path and nothing else, with every separator written as
+// the running platform writes it: '\' on Windows, '/' elsewhere (where the
+// program takes '\' as a separator too, os/path.h).
 std::string shownPath(std::string_view path);
+
+// A sentence that may name paths: on Linux every '\' becomes '/' (the
+// program's texts use it only as a separator). On Windows the text is left
+// as it is, since its paths already use '\' and a '/' there is more likely
+// a count ("2/3") than a separator.
+std::string shownPathsIn(std::string_view text);
 
 }  // namespace updater
