@@ -3,10 +3,10 @@
 
 #include <chrono>
 #include <cstdio>
-#include <ctime>
 #include <fstream>
 
 #include "os/fs.h"
+#include "runtime/dates.h"
 #include "updater/company_plan.h"
 #include "updater/file_steps.h"
 #include "updater/json_writer.h"
@@ -33,17 +33,9 @@ double secondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
+// Local date and time, "YYYY-MM-DD hh:mm:ss".
 std::string localTimeText() {
-    std::time_t now = std::time(nullptr);
-    std::tm tm{};
-#ifdef _WIN32
-    localtime_s(&tm, &now);
-#else
-    localtime_r(&now, &tm);
-#endif
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &tm);
-    return text;
+    return runtime::dateToText(runtime::DATE(), "yyyy-mm-dd") + " " + runtime::TIME();
 }
 
 // The backups of the company's tables that are on disk: what a stopped run
