@@ -11,10 +11,12 @@
 #include <cstring>
 #include <exception>
 #include <filesystem>
+#include <memory>
 #include <new>
 #include <optional>
 #include <string>
 
+#include "errors/console_dialog.h"
 #include "errors/error_handler.h"
 #include "runtime/alert.h"
 #include "runtime/console_text.h"
@@ -69,6 +71,17 @@ int handOver(const std::exception& e) {
     }
     return 1;
 }
+
+// The error dialog on the console, naming the file of the error with the
+// platform's separator (Error.log keeps the path as the run built it).
+class ConsoleErrorDialog : public errors::ConsoleDialog {
+public:
+    errors::DialogAnswer show(const errors::DialogRequest& request) override {
+        errors::DialogRequest shown = request;
+        shown.description = updater::shownPathsIn(request.description);
+        return errors::ConsoleDialog::show(shown);
+    }
+};
 
 // The run's record appended beside the program, and its JSON when asked.
 // One that cannot be written is said (on the console, or in a message box
@@ -139,6 +152,7 @@ int main(int argc, char** argv) {
 #else
     console = true;  // always console mode here
 #endif
+    if (console) errors::setErrorDialog(std::make_shared<ConsoleErrorDialog>());
     errors::ERRORSYS();
     updater::recordMode(console ? "consola" : "ventana");
     int exitCode = 0;

@@ -487,6 +487,15 @@ TEST_F(RunRecordTest, AStoppedRunRecordsTheCompaniesBeforeTheStopAndTheBackupsKe
     EXPECT_NE(record().find("\r\nC\xF3"
                             "digo de salida 1\r\n"),
               std::string::npos);
+#ifndef _WIN32
+    // The console's error dialog names the missing table with one separator.
+    const std::string console = readFile(root() + "/console.txt");
+    const size_t described = console.find("Descripci\xC3\xB3n del error: ");
+    ASSERT_NE(described, std::string::npos) << console;
+    const std::string line = console.substr(described, console.find('\n', described) - described);
+    EXPECT_NE(line.find(shownPath(folder("003") + "Claves.dbf")), std::string::npos) << line;
+    EXPECT_EQ(line.find('\\'), std::string::npos) << line;
+#endif
 }
 
 #ifndef _WIN32
