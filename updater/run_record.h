@@ -8,9 +8,9 @@
 // The run feeds it (run.cpp: its start, the installation, each company's
 // start and end); the program's entry (main.cpp) says how the program shows
 // itself, takes the record once the run has ended, however it ended, and
-// saves it. In-process runs (tests) record but save nothing. A program end chosen in the error dialog leaves the company in
-// work started but not done: the record takes it as stopped, with what its
-// report holds so far.
+// saves it; in-process runs (tests) record but save nothing. A program end
+// chosen in the error dialog leaves the company in work started but not
+// done: the record takes it as stopped, with what its report holds so far.
 #pragma once
 
 #include <optional>
