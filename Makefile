@@ -5,8 +5,10 @@
 #              tools/fuzz.sh runs them) so that a change that breaks one fails here.
 # make test-sanitize - only the last of these.
 # make fuzz  - only that build of the libFuzzer targets.
-# make demo  - builds, makes a fresh demo installation and runs the updater on it (console),
-#              then the Windows program with its progress dialog under Wine (screenshots).
+# make demo  - builds only the programs the demo runs (the updater of each build and the
+#              demo installation builder), migrates a fresh demo installation in console
+#              mode, then runs the Windows program with its progress dialog under Wine
+#              (screenshots and a contact sheet).
 JOBS ?= $(shell nproc)
 LINUX := build/linux
 WINDOWS := build/windows
@@ -22,8 +24,14 @@ all: linux windows
 bootstrap:
 	@bash tools/bootstrap.sh
 
+CONFIGURE_LINUX = cmake -S . -B $(LINUX) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+CONFIGURE_WINDOWS = cmake -S . -B $(WINDOWS) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	    -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64.cmake >/dev/null
+# What the demo runs; nothing of the tests.
+DEMO_TARGETS = updater_exe demo_install
+
 linux: bootstrap
-	@cmake -S . -B $(LINUX) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@$(CONFIGURE_LINUX)
 	@cmake --build $(LINUX) -j $(JOBS)
 
 # Debug (asserts on) with address and undefined-behaviour sanitizers.
@@ -38,8 +46,7 @@ fuzz: bootstrap
 	@cmake --build $(FUZZ) --target fuzzers -j $(JOBS)
 
 windows: bootstrap
-	@cmake -S . -B $(WINDOWS) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-	    -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64.cmake >/dev/null
+	@$(CONFIGURE_WINDOWS)
 	@cmake --build $(WINDOWS) -j $(JOBS)
 	@bash tools/wine-prefix.sh
 
@@ -65,8 +72,16 @@ test: bootstrap
 	 echo "== libFuzzer targets build =="; $(MAKE) --no-print-directory fuzz || status=1; \
 	 exit $$status
 
-demo: linux windows
-	@bash tools/demo.sh
+# The console part runs as soon as its two Linux programs are built; the
+# Windows program is built after it. The builds are the ones `make test`
+# continues.
+demo: bootstrap
+	@$(CONFIGURE_LINUX)
+	@cmake --build $(LINUX) -j $(JOBS) --target $(DEMO_TARGETS)
+	@bash tools/demo.sh console
+	@$(CONFIGURE_WINDOWS)
+	@cmake --build $(WINDOWS) -j $(JOBS) --target updater_exe
+	@bash tools/demo.sh window
 
 clean:
 	rm -rf build

@@ -1,47 +1,89 @@
 #!/usr/bin/env bash
-# Makes a fresh demo installation under build/demo and runs the updater on it
-# in console mode. The updater takes the installation root as its first
-# argument with four characters more at the end (they are cut), so the demo
-# passes <root>/BIN. With DEMO_WINE=1 the Windows build then migrates a second
-# fresh installation under Wine with --console. When the Windows build is
-# there, its progress dialog runs under Wine on Xvfb (tools/demo_dialog.sh).
-set -e
+# The demo, in two parts; `make demo` builds each part's programs and runs it.
+#
+#   demo.sh console  A fresh demo installation in build/demo/console, looked at
+#                    with --check and migrated by the Linux updater, which is
+#                    copied into the installation's BIN folder as it ships (its
+#                    Error.log and its record Actualiza.log are written there).
+#                    Everything it prints is also kept in build/demo/console.txt.
+#   demo.sh window   The Windows updater with its progress dialog under Wine on
+#                    Xvfb, migrating a larger installation (build/demo/window:
+#                    more companies, more records) so that the dialog can be
+#                    watched for some seconds: screenshots
+#                    in build/demo/screenshots, a contact sheet of them with their
+#                    times in build/demo/contact-sheet.png and one picture of the
+#                    dialog at work in build/demo/dialog.png.
+#
+# The updater takes the installation root with four characters more at the
+# end (they are cut), so the demo passes <root>/BIN.
+# DEMO_ROWS (3000) and DEMO_DIALOG_ROWS (20000) are the rows of each TDiaNew;
+# the window part's installation has DEMO_DIALOG_BRANCHES (40) more companies.
+set -eo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
-bin=${DEMO_BIN:-$here/build/linux/bin}
-if [ ! -x "$bin/updater" ] || [ ! -x "$bin/demo_install" ]; then
-  echo "demo: the updater is not built yet" >&2
-  exit 1
-fi
-rows=${DEMO_ROWS:-3000}
-rm -rf "$here/build/demo"
-"$bin/demo_install" "$here/build/demo" "$rows"
-echo "== check (changes nothing) =="
-"$bin/updater" --check "$here/build/demo/BIN" FA
-echo "== run =="
-"$bin/updater" "$here/build/demo/BIN" FA
-echo "== result =="
-for f in "$here"/build/demo/DBF0*/TDiaNew.Dbf; do
-  printf '%s: %s bytes\n' "${f#$here/}" "$(stat -c %s "$f")"
-done
-left=$(find "$here/build/demo" -name '_*' | wc -l)
-echo "backups left: $left"
+out=$here/build/demo
+part=${1:-console}
 
-winbin=${DEMO_WINBIN:-$here/build/windows/bin}
-# The Windows program as its users see it: the progress dialog on a display
-# of its own, migrating a second fresh installation; screenshots of it are
-# left in build/demo/screenshots. Its companies are larger (DEMO_DIALOG_ROWS,
-# 20000 rows by default) so that the run lasts long enough to watch.
-if [ -x "$winbin/updater.exe" ] && command -v xvfb-run >/dev/null; then
+console_part() {
+  local bin=${DEMO_BIN:-$here/build/linux/bin}
+  if [ ! -x "$bin/updater" ] || [ ! -x "$bin/demo_install" ]; then
+    echo "demo: the updater is not built yet (make demo builds it)" >&2
+    exit 1
+  fi
+  local inst=$out/console
+  rm -rf "$inst" "$out/console.txt"
+  mkdir -p "$out"
+  "$bin/demo_install" "$inst" "${DEMO_ROWS:-3000}"
+  mkdir -p "$inst/BIN"
+  cp "$bin/updater" "$inst/BIN/"
+  echo "== check (changes nothing) =="
+  "$inst/BIN/updater" --check "$inst/BIN" FA || true
+  echo "== run =="
+  local code=0
+  "$inst/BIN/updater" "$inst/BIN" FA --json "$out/run.json" || code=$?
+  echo "== result =="
+  for f in "$inst"/DBF0*/TDiaNew.Dbf; do
+    printf '%s: %s bytes\n' "${f#$here/}" "$(stat -c %s "$f")"
+  done
+  echo "backups left: $(find "$inst" -name '_*' | wc -l)"
+  echo "the run's record: ${inst#$here/}/BIN/Actualiza.log (Windows-1252), as JSON: ${out#$here/}/run.json"
+  return "$code"
+}
+
+window_part() {
+  local bin=${DEMO_BIN:-$here/build/linux/bin}
+  local winbin=${DEMO_WINBIN:-$here/build/windows/bin}
+  if [ ! -x "$winbin/updater.exe" ] || ! command -v xvfb-run >/dev/null; then
+    echo "demo: the Windows updater or Xvfb is missing; no dialog to show" >&2
+    exit 1
+  fi
+  local inst=$out/window
+  rm -rf "$inst"
+  "$bin/demo_install" "$inst" "${DEMO_DIALOG_ROWS:-20000}" "${DEMO_DIALOG_BRANCHES:-40}" >/dev/null
+  mkdir -p "$inst/BIN"
+  cp "$winbin/updater.exe" "$inst/BIN/"
+  local root
+  root=$(WINEPREFIX=${DEMO_WINEPREFIX:-$here/build/windows/wineprefix-demo} winepath -w "$inst" 2>/dev/null ||
+         echo "Z:${inst//\//\\}")
   echo "== the Windows program with its progress dialog (Wine, Xvfb) =="
-  rm -rf "$here/build/demo-dialog"
-  "$bin/demo_install" "$here/build/demo-dialog" "${DEMO_DIALOG_ROWS:-20000}" >/dev/null
-  root=$(winepath -w "$here/build/demo-dialog" 2>/dev/null || echo "Z:${here//\//\\}\\build\\demo-dialog")
   xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" \
-    bash "$here/tools/demo_dialog.sh" "$winbin/updater.exe" "$root\\BIN" "$here/build/demo/screenshots"
-fi
-if [ "${DEMO_WINE:-0}" = 1 ] && [ -x "$winbin/updater.exe" ]; then
-  rm -rf "$here/build/demo-win"
-  "$bin/demo_install" "$here/build/demo-win" "$rows"
-  root=$(winepath -w "$here/build/demo-win" 2>/dev/null || echo "Z:${here//\//\\}\\build\\demo-win")
-  bash "$here/tools/wine-run.sh" "$winbin/updater.exe" --console "$root\\BIN" FA
-fi
+    bash "$here/tools/demo_dialog.sh" "$inst/BIN/updater.exe" "$root\\BIN" "$out"
+}
+
+case $part in
+  console)
+    mkdir -p "$out"
+    # The transcript keeps what the terminal showed; the exit code is the run's.
+    set +e
+    console_part 2>&1 | tee "$out/console.txt.tmp"
+    code=${PIPESTATUS[0]}
+    set -e
+    mv "$out/console.txt.tmp" "$out/console.txt"
+    echo "console transcript: ${out#$here/}/console.txt"
+    exit "$code"
+    ;;
+  window) window_part ;;
+  *)
+    echo "usage: demo.sh console|window" >&2
+    exit 2
+    ;;
+esac

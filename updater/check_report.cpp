@@ -10,7 +10,9 @@
 #include "startup/arranque.h"
 #include "updater/console_progress.h"
 #include "updater/file_steps.h"
+#include "updater/json_writer.h"
 #include "updater/migration_record.h"
+#include "updater/shown_path.h"
 
 namespace updater {
 namespace {
@@ -60,7 +62,7 @@ std::string tableLine(const TableCheck& t) {
 
 std::string companyBlock(const CompanyCheck& c) {
     std::string text =
-        "Empresa " + c.code + " - " + runtime::UPPER(c.name) + " (" + c.folder + ")\n";
+        "Empresa " + c.code + " - " + runtime::UPPER(c.name) + " (" + shownPath(c.folder) + ")\n";
     if (!c.record.empty())
         text += std::string("  Actualizaci\xF3n interrumpida (registro ") + kRecordName +
                 "): " + c.record + "\n";
@@ -69,14 +71,15 @@ std::string companyBlock(const CompanyCheck& c) {
             "  Actualizaci\xF3n interrumpida: se contin\xFA"
             "a desde las copias de seguridad\n";
     if (c.keysPresent) {
-        if (!c.linkNote.empty()) text += "  Diarios: " + c.linkNote + "\n";
-        for (const JournalCheck& j : c.journals) text += "  Diario " + j.path + ": " + j.why + "\n";
+        if (!c.linkNote.empty()) text += "  Diarios: " + shownPathsIn(c.linkNote) + "\n";
+        for (const JournalCheck& j : c.journals)
+            text += "  Diario " + shownPath(j.path) + ": " + shownPathsIn(j.why) + "\n";
     }
     for (const TableCheck& t : c.tables) text += tableLine(t) + "\n";
-    for (const std::string& why : c.leaves) text += "  SE DEJA: " + why + "\n";
-    for (const std::string& why : c.stops) text += "  SE DETIENE: " + why + "\n";
-    for (const std::string& f : c.filesLeft) text += "  QUEDAR\xC1: " + f + "\n";
-    for (const std::string& note : c.notes) text += "  Nota: " + note + "\n";
+    for (const std::string& why : c.leaves) text += "  SE DEJA: " + shownPathsIn(why) + "\n";
+    for (const std::string& why : c.stops) text += "  SE DETIENE: " + shownPathsIn(why) + "\n";
+    for (const std::string& f : c.filesLeft) text += "  QUEDAR\xC1: " + shownPathsIn(f) + "\n";
+    for (const std::string& note : c.notes) text += "  Nota: " + shownPathsIn(note) + "\n";
     return text + "  Resultado: " + outcomeText(c.outcome) + "\n";
 }
 
@@ -94,45 +97,6 @@ std::string endText(int exitCode) {
     }
 }
 
-// A JSON writer of our own: it puts the commas between members and items.
-class Json {
-public:
-    Json& open(char bracket) {
-        value(std::string(1, bracket));
-        first_ = true;
-        return *this;
-    }
-    Json& close(char bracket) {
-        out_ += bracket;
-        first_ = false;
-        return *this;
-    }
-    Json& key(std::string_view name) {
-        value(jsonString(name) + ":");
-        first_ = true;
-        return *this;
-    }
-    Json& str(std::string_view text) { return value(jsonString(text)); }
-    Json& num(long long n) { return value(std::to_string(n)); }
-    Json& boolean(bool b) { return value(b ? "true" : "false"); }
-    Json& strings(const std::vector<std::string>& list) {
-        open('[');
-        for (const std::string& s : list) str(s);
-        return close(']');
-    }
-    const std::string& text() const { return out_; }
-
-private:
-    Json& value(const std::string& text) {
-        if (!first_) out_ += ',';
-        out_ += text;
-        first_ = false;
-        return *this;
-    }
-    std::string out_;
-    bool first_ = true;
-};
-
 void tableJson(Json& j, const TableCheck& t) {
     j.open('{').key("name").str(t.name).key("present").boolean(t.present);
     j.key("backupPresent")
@@ -146,14 +110,15 @@ void tableJson(Json& j, const TableCheck& t) {
 }
 
 void companyJson(Json& j, const CompanyCheck& c) {
-    j.open('{').key("code").str(c.code).key("name").str(c.name).key("folder").str(c.folder);
+    j.open('{').key("code").str(c.code).key("name").str(c.name);
+    j.key("folder").str(shownPath(c.folder));
     j.key("outcome").str(outcomeName(c.outcome)).key("interrupted").boolean(c.interrupted);
     j.key("keysPresent").boolean(c.keysPresent).key("linkNote").str(c.linkNote);
     j.key("journals").open('[');
     for (const JournalCheck& jc : c.journals)
         j.open('{')
             .key("path")
-            .str(jc.path)
+            .str(shownPath(jc.path))
             .key("state")
             .str(jc.state)
             .key("why")
@@ -178,7 +143,7 @@ void companyJson(Json& j, const CompanyCheck& c) {
 }  // namespace
 
 std::string formatCheck(const InstallationCheck& check) {
-    std::string text = "Comprobaci\xF3n de " + check.root + " (no se modifica nada)\n";
+    std::string text = "Comprobaci\xF3n de " + shownPath(check.root) + " (no se modifica nada)\n";
     for (const CompanyCheck& c : check.companies) text += companyBlock(c);
     if (check.freeKnown)
         text += "Espacio libre: " + sizeText(check.freeBytes) +
@@ -188,7 +153,7 @@ std::string formatCheck(const InstallationCheck& check) {
         text += "Espacio libre: no se puede saber\n";
     text += "Resumen: " + std::to_string(check.companies.size()) + " empresas; " +
             endText(check.exitCode) + ".\n";
-    for (const std::string& line : check.summary) text += "  " + line + "\n";
+    for (const std::string& line : check.summary) text += "  " + shownPathsIn(line) + "\n";
     return text +
            "C\xF3"
            "digo de salida " +
@@ -197,7 +162,7 @@ std::string formatCheck(const InstallationCheck& check) {
 
 std::string checkJson(const InstallationCheck& check) {
     Json j;
-    j.open('{').key("root").str(check.root).key("exitCode").num(check.exitCode);
+    j.open('{').key("root").str(shownPath(check.root)).key("exitCode").num(check.exitCode);
     j.key("stops").strings(check.stops).key("companies").open('[');
     for (const CompanyCheck& c : check.companies) companyJson(j, c);
     j.close(']').key("freeKnown").boolean(check.freeKnown);
@@ -245,24 +210,6 @@ int runCheck(const std::optional<std::string>& cPath, const std::optional<std::s
     if (json) return check.exitCode;
     say("No se pudo escribir " + *jsonFile + "\n");
     return 1;
-}
-
-std::string jsonString(std::string_view text) {
-    std::string out = "\"";
-    for (char ch : runtime::toUtf8(text)) {
-        unsigned char c = static_cast<unsigned char>(ch);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += ch;
-        } else if (c < 0x20) {
-            char escape[8];
-            std::snprintf(escape, sizeof escape, "\\u%04x", c);
-            out += escape;
-        } else {
-            out += ch;
-        }
-    }
-    return out + "\"";
 }
 
 }  // namespace updater

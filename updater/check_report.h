@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "updater/installation_check.h"
+#include "updater/json_writer.h"
 
 namespace updater {
 
@@ -24,9 +25,5 @@ std::string checkJson(const InstallationCheck& check);
 // path, or the JSON file cannot be written.
 int runCheck(const std::optional<std::string>& cPath, const std::optional<std::string>& jsonFile,
              std::FILE* out, bool utf8);
-
-// `text` (Windows-1252) as a JSON string literal, quotes included: UTF-8,
-// with quotes, backslashes and control characters escaped.
-std::string jsonString(std::string_view text);
 
 }  // namespace updater

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "updater/shown_path.h"
+
 namespace updater {
 namespace {
 
@@ -49,8 +51,10 @@ ConsoleProgress::~ConsoleProgress() {
     runtime::consoleEndStatus(out_);
 }
 
+// The program's own lines name files by the paths the run builds; they are
+// shown with the platform's separator. Company names go out as they are.
 void ConsoleProgress::write(const std::string& text) {
-    runtime::consoleWrite(out_, text, encoding_);
+    runtime::consoleWrite(out_, shownPathsIn(text), encoding_);
 }
 
 void ConsoleProgress::setCaption(Meter meter, std::string_view text) {
@@ -79,11 +83,12 @@ void ConsoleProgress::pump() {
 
 void ConsoleProgress::companyStarted(std::string_view code, std::string_view name) {
     fileSteps_ = 0;
-    write("Empresa " + std::string(code) + " - " + std::string(name) + "\n");
+    runtime::consoleWrite(out_, "Empresa " + std::string(code) + " - " + std::string(name) + "\n",
+                          encoding_);
 }
 
 void ConsoleProgress::stepStarted(std::string_view what) {
-    step_ = "  " + std::string(what);
+    step_ = "  " + shownPathsIn(what);
     stepShown_ = -1;
     stepDone_ = -1;
     if (terminal_)

@@ -8,6 +8,9 @@
 #include <cstdio>
 #include <string>
 
+#include "startup/file_names.h"
+#include "updater/shown_path.h"
+
 namespace updater {
 namespace {
 
@@ -68,11 +71,15 @@ TEST(ConsoleProgressTest, CompanyPassesAndSummary) {
               "  plantilla 1/2\n  plantilla 2/2\n"
               "  limpieza 1/2\n  limpieza 2/2\n"
               "  Resumen 001:\n"
-              "    Diario C:\\CONTA\\Emp0001\\Diario: 7 marcados L340\n"
-              "    Diario C:\\CONTA\\Emp0002\\Diario: no visitado (no se pudo abrir)\n"
-              "    TDiaNew.Dbf: 10 registros copiados, 3 marcados L340, 2 borrados omitidos\n"
-              "    TempDia.Dbf: 10 registros copiados, 3 marcados L340; copia de seguridad "
-              "conservada (el rellenado no termin\xF3)\n");
+              "    Diario " +
+                  shownPath("C:\\CONTA\\Emp0001\\Diario") +
+                  ": 7 marcados L340\n"
+                  "    Diario " +
+                  shownPath("C:\\CONTA\\Emp0002\\Diario") +
+                  ": no visitado (no se pudo abrir)\n"
+                  "    TDiaNew.Dbf: 10 registros copiados, 3 marcados L340, 2 borrados omitidos\n"
+                  "    TempDia.Dbf: 10 registros copiados, 3 marcados L340; copia de seguridad "
+                  "conservada (el rellenado no termin\xF3)\n");
 }
 
 // What the run reports while it refills a table of 1000 records, every 256
@@ -119,13 +126,51 @@ TEST(ConsoleProgressTest, ShorterStatusBlanksWhatTheLongerOneLeft) {
     Captured out;
     {
         ConsoleProgress p(out.file(), ConsoleEncoding::kWindows1252, true);
-        p.stepStarted("marcando C:\\CONTA\\Emp0001\\Diario");
+        p.stepStarted("marcando Emp0001 Diario");
         p.stepProgress(5, 5);
         p.stepStarted("x");  // a new step redraws the same line
     }
-    const std::string first = "  marcando C:\\CONTA\\Emp0001\\Diario: 5/5 registros (100%)";
-    EXPECT_EQ(out.text(), "\r  marcando C:\\CONTA\\Emp0001\\Diario\r" + first + "\r  x" +
+    const std::string first = "  marcando Emp0001 Diario: 5/5 registros (100%)";
+    EXPECT_EQ(out.text(), "\r  marcando Emp0001 Diario\r" + first + "\r  x" +
                               std::string(first.size() - 3, ' ') + "\n");
+}
+
+// The run joins the installation's backslash folders to the root it was
+// given: the console shows such paths with the platform's one separator,
+// in steps, summaries and the final list. Company names go out as they are,
+// and a count such as "1/2" keeps its slash on every platform.
+TEST(ConsoleProgressTest, PathsShowOneSeparatorAndNamesAndCountsStayAsTheyAre) {
+    const bool windows = startup::nativePathStyle() == startup::PathStyle::kWindows;
+    const std::string root = windows ? "C:\\inst" : "/srv/inst";
+    const char sep = windows ? '\\' : '/';
+    auto native = [sep](std::string path) {
+        for (char& ch : path)
+            if (ch == '\\') ch = sep;
+        return path;
+    };
+    Captured out;
+    {
+        ConsoleProgress p(out.file(), ConsoleEncoding::kWindows1252, false);
+        p.companyStarted("001", "A\\B S.L.");
+        p.setTotal(Meter::kFile, 2);
+        p.setValue(Meter::kFile, 1);
+        p.stepStarted("marcando " + root + "\\CONTA\\Emp0001\\Diario");
+        CompanyReport r;
+        r.code = "001";
+        r.journals.push_back({root + "\\CONTA\\Emp0002\\Diario", false, 0, "no existe"});
+        p.companyDone(r);
+        p.runDone(2, {"001: " + root + "\\DBF001\\_TDiaNic.dbf junto a TDiaNic.dbf"});
+    }
+    const std::string text = out.text();
+    EXPECT_NE(text.find("Empresa 001 - A\\B S.L.\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("  copia de seguridad 1/2\n"), std::string::npos) << text;
+    for (const char* path : {"\\CONTA\\Emp0001\\Diario\n", "\\CONTA\\Emp0002\\Diario: no visitado",
+                             "\\DBF001\\_TDiaNic.dbf junto a"})
+        EXPECT_NE(text.find(root + native(path)), std::string::npos) << path << "\n" << text;
+    if (!windows) {
+        EXPECT_EQ(text.find('\\', text.find('\n') + 1), std::string::npos)
+            << "only the company name keeps its backslash: " << text;
+    }
 }
 
 TEST(ConsoleProgressTest, Utf8ConsoleGetsEveryLineConverted) {

@@ -82,7 +82,9 @@ std::string companyFolder(const std::string& root, const std::string& code);
 // five companies in the register (one deleted, one with a blank in its
 // code), links to an accounting installation in root + "/CONTA/" with
 // journals (one without L340, one missing), `rows` records in each TDiaNew
-// and about two thirds as many in each TempDia, and one TDiaNic.
-void makeDemo(const std::string& root, long rows);
+// and about two thirds as many in each TempDia, and one TDiaNic; then
+// `branches` more companies ("101", "102"...), each with `rows` records in
+// its TDiaNew and no accounting link, for a run long enough to watch.
+void makeDemo(const std::string& root, long rows, int branches = 0);
 
 }  // namespace updater::demo

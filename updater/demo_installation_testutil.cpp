@@ -244,28 +244,32 @@ void makeCompany(const std::string& root, const std::string& code, long rows, ui
 
 }  // namespace
 
-void makeDemo(const std::string& root, long rows) {
+void makeDemo(const std::string& root, long rows, int branches) {
     std::string conta = withSlash(root) + "CONTA/";
     std::filesystem::create_directories(withSlash(root) + "DBF");
     writeTemplates(root);
-    writeRegister(root,
-                  {{"003",
-                    "Distribuciones \xD1"
-                    "and\xFA S.L."},
-                   {"001",
-                    "Comercial Pe\xF1"
-                    "alara S.A."},
-                   {"0 4",
-                    "Talleres O\xF1"
-                    "ate"},
-                   {"002", "Empresa dada de baja"},
-                   {"005",
-                    "Almacenes Zurbar\xE1"
-                    "n"},
-                   {"006",
-                    "Exportaciones \xCD\xF1"
-                    "igo"}},
-                  {false, false, false, true, false, false});
+    std::vector<std::vector<std::string>> companies = {{"003",
+                                                        "Distribuciones \xD1"
+                                                        "and\xFA S.L."},
+                                                       {"001",
+                                                        "Comercial Pe\xF1"
+                                                        "alara S.A."},
+                                                       {"0 4",
+                                                        "Talleres O\xF1"
+                                                        "ate"},
+                                                       {"002", "Empresa dada de baja"},
+                                                       {"005",
+                                                        "Almacenes Zurbar\xE1"
+                                                        "n"},
+                                                       {"006",
+                                                        "Exportaciones \xCD\xF1"
+                                                        "igo"}};
+    std::vector<bool> deleted = {false, false, false, true, false, false};
+    for (int i = 1; i <= branches; ++i) {
+        companies.push_back({std::to_string(100 + i), "Sucursal " + std::to_string(i)});
+        deleted.push_back(false);
+    }
+    writeRegister(root, companies, deleted);
     for (const char* emp : {"Emp0001", "Emp0002", "Emp0003"}) {
         std::filesystem::create_directories(conta + emp);
     }
@@ -281,6 +285,9 @@ void makeDemo(const std::string& root, long rows) {
     makeCompany(root, "0 4", rows / 2, 4, {{1, "", "0001", ""}});
     makeCompany(root, "005", rows / 2, 5, {{1, conta, "", "0002"}});
     makeCompany(root, "006", rows / 2, 6, {{1, conta, "0007", "0001"}});
+    for (int i = 1; i <= branches; ++i)
+        makeCompany(root, std::to_string(100 + i), rows, 100 + static_cast<uint32_t>(i),
+                    {{0, "", "", ""}});
 }
 
 }  // namespace updater::demo

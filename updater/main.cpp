@@ -4,14 +4,19 @@
 // a runtime error (Error.log written); 2 the run reached its end but left at
 // least one company or backup as it was (the console summary says why).
 // With --check (and --json FILE) nothing is changed: the program says what a
-// run would do and ends with the code that run would end with.
+// run would do and ends with the code that run would end with. A run appends
+// its record to "Actualiza.log" beside the program (and writes it as JSON to
+// FILE with --json), however it ends.
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <filesystem>
+#include <memory>
 #include <new>
 #include <optional>
 #include <string>
 
+#include "errors/console_dialog.h"
 #include "errors/error_handler.h"
 #include "runtime/alert.h"
 #include "runtime/console_text.h"
@@ -22,7 +27,9 @@
 #include "updater/check_report.h"
 #include "updater/console_progress.h"
 #include "updater/run.h"
+#include "updater/run_record.h"
 #include "updater/run_state.h"
+#include "updater/shown_path.h"
 #ifdef _WIN32
 #include <windows.h>
 
@@ -65,6 +72,45 @@ int handOver(const std::exception& e) {
     return 1;
 }
 
+// The error dialog on the console, naming the file of the error with the
+// platform's separator (Error.log keeps the path as the run built it).
+class ConsoleErrorDialog : public errors::ConsoleDialog {
+public:
+    errors::DialogAnswer show(const errors::DialogRequest& request) override {
+        errors::DialogRequest shown = request;
+        shown.description = updater::shownPathsIn(request.description);
+        return errors::ConsoleDialog::show(shown);
+    }
+};
+
+// The run's record appended beside the program, and its JSON when asked.
+// One that cannot be written is said (on the console, or in a message box
+// when the run had its window) and leaves the exit code as it is.
+void saveRecord(int exitCode, const std::optional<std::string>& json, bool console) {
+    const updater::RunRecord record = updater::takeRunRecord(exitCode);
+    const std::string folder = updater::programFolder();
+    std::vector<std::string> failed = updater::saveRunRecord(record, folder, json);
+    std::string text;
+    for (const std::string& line : failed) text += line + "\n";
+    if (console) {
+        if (failed.empty())
+            text = "Registro de la actualizaci\xF3n: " +
+                   updater::shownPath(folder + updater::kRunRecordName) + "\n";
+        runtime::consoleWrite(stdout, text);
+    } else if (!failed.empty()) {
+        runtime::MSGALERT(runtime::Value(text));
+    }
+}
+
+// A file named on the command line, as a full path: the run moves the
+// current folder to the program's before it writes.
+std::optional<std::string> fullPath(const std::optional<std::string>& file) {
+    if (!file) return file;
+    std::error_code ec;
+    std::filesystem::path full = std::filesystem::absolute(*file, ec);
+    return ec ? *file : full.string();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -79,7 +125,7 @@ int main(int argc, char** argv) {
         else if (std::strcmp(argv[i], "--check") == 0)
             check = true;
         else if (std::strcmp(argv[i], "--json") == 0 && i + 1 < argc)
-            json = argv[++i];
+            json = fullPath(std::string(argv[++i]));
         else if (n < 2)
             args[n++] = argv[i];
     }
@@ -106,7 +152,9 @@ int main(int argc, char** argv) {
 #else
     console = true;  // always console mode here
 #endif
+    if (console) errors::setErrorDialog(std::make_shared<ConsoleErrorDialog>());
     errors::ERRORSYS();
+    updater::recordMode(console ? "consola" : "ventana");
     int exitCode = 0;
     try {
 #ifdef _WIN32
@@ -125,6 +173,7 @@ int main(int argc, char** argv) {
     // Program end: every table still open is closed and flushed by the
     // engine's shutdown, whichever way the run ended.
     tables::ADSSHUTDOWN();
+    saveRecord(exitCode, json, console);
     std::fflush(stdout);
     return exitCode;
 }

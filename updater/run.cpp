@@ -16,6 +16,7 @@
 #include "updater/hooks.h"
 #include "updater/record_steps.h"
 #include "updater/register_walk.h"
+#include "updater/run_record.h"
 #include "updater/run_state.h"
 
 namespace updater {
@@ -94,10 +95,12 @@ void migrateCompany(const std::string& cRoot) {
         s.dialog->companyStarted(s.currentCode, name);
     }
     pump();
+    recordCompanyStarted();
     frame.here();
     COPIAEMP(cRoot, s.currentCode, migrationList());
     frame.here();
     TABLAS(migrationList());
+    recordCompanyDone();
     if (s.dialog) s.dialog->companyDone(s.report);
 }
 
@@ -107,6 +110,7 @@ std::optional<std::string> prepareRun(const std::optional<std::string>& cPath,
                                       const std::optional<std::string>& cVariant) {
     runtime::Frame frame("PREPARERUN");
     frame.param("cPath", cPath).param("cVariant", cVariant);
+    recordRunStarted();
     installProductHooks();
     runtime::HB_SETCODEPAGE("ESWIN");
     tables::RDDREGISTER("ADS", tables::kRddTable);
@@ -137,6 +141,7 @@ std::optional<std::string> prepareRun(const std::optional<std::string>& cPath,
     frame.localValue("cRoot", root);
     s.templateFolder = templateFolderOf(root);
     s.variant = cVariant;
+    recordInstallation(root, cVariant);
     frame.here();
     tables::DBUSEAREA(true, std::nullopt, root + "\\DBF\\Empresa", "Empresa", false, false);
     frame.here();

@@ -1,7 +1,17 @@
 // The message that closes a run which left something as it was.
 #include "updater/run_end_message.h"
 
+#include "updater/run_record.h"
+
 namespace updater {
+namespace {
+
+// Where the whole story is. Short enough to end the last line of the text
+// without making the box taller, so that it leaves the meters in sight.
+const std::string kRecordSentence =
+    std::string("Lo hecho en cada empresa est\xE1 en ") + kRunRecordName + ".";
+
+}  // namespace
 
 RunEndMessage runEndMessage(int exitCode, const std::vector<std::string>& problems) {
     RunEndMessage m;
@@ -13,7 +23,8 @@ RunEndMessage runEndMessage(int exitCode, const std::vector<std::string>& proble
             "El fichero Error.log, junto al programa, indica el fichero y la causa.\r\n"
             "Las copias de seguridad de la empresa en curso se conservan: "
             "al ejecutar de nuevo la actualizaci\xF3n, contin\xFA"
-            "a desde ellas.";
+            "a desde ellas. " +
+            kRecordSentence;
     } else {
         m.title = "Actualizaci\xF3n incompleta";
         m.text = "La actualizaci\xF3n ha terminado, pero se ha dejado como estaba:\r\n";
@@ -30,7 +41,8 @@ RunEndMessage runEndMessage(int exitCode, const std::vector<std::string>& proble
         m.text +=
             "\r\n\r\nResuelva lo indicado (por ejemplo, cierre los programas que usan esos "
             "ficheros) y ejecute de nuevo la actualizaci\xF3n. Lo dejado como estaba no ha "
-            "cambiado.";
+            "cambiado. " +
+            kRecordSentence;
     return m;
 }
 

@@ -1,6 +1,6 @@
 // What the progress dialog says when a run ends without migrating
 // everything: the message box text for exit code 2 (something left as it
-// was) and 1 (stopped on an error).
+// was) and 1 (stopped on an error), each naming the run's record.
 #pragma once
 
 #include <cstddef>

@@ -28,6 +28,17 @@ TEST(RunEndMessageTest, AStoppedRunNamesTheLog) {
     EXPECT_EQ(m.text.find("\r\n  "), std::string::npos) << "no problem lines to list";
 }
 
+// Both boxes send the administrator to the run's record.
+TEST(RunEndMessageTest, BothBoxesNameTheRunRecord) {
+    for (int code : {1, 2}) {
+        const std::string text = runEndMessage(code, {"001: p"}).text;
+        EXPECT_NE(text.find("Lo hecho en cada empresa est\xE1 en Actualiza.log."),
+                  std::string::npos)
+            << text;
+        EXPECT_EQ(text.find(';'), std::string::npos) << text;
+    }
+}
+
 TEST(RunEndMessageTest, ALongListIsCutAndCounted) {
     std::vector<std::string> problems;
     for (size_t i = 0; i < kListedProblems + 3; ++i) problems.push_back("p" + std::to_string(i));
