@@ -448,11 +448,13 @@ CompanyCheck checkCompany(const std::string& root, const std::string& code,
     return c;
 }
 
-// The register in order 1, as the run walks it; the companies it gives
-// (code, name), or the reason the run would stop before the first.
-std::vector<std::pair<std::string, std::string>> walkRegister(const std::string& root,
-                                                              InstallationCheck& check) {
-    std::vector<std::pair<std::string, std::string>> companies;
+// The register in order 1, as the run walks it; the companies it gives,
+// each with why the run would leave it alone unlooked-at (a company folder
+// an earlier record names; empty for the others), or the reason the run
+// would stop before the first.
+std::vector<std::pair<RegisterEntry, std::string>> walkRegister(const std::string& root,
+                                                                InstallationCheck& check) {
+    std::vector<std::pair<RegisterEntry, std::string>> companies;
     std::string path = root + "\\DBF\\Empresa";
     if (os::fileInUse(path + ".dbf") || os::fileInUse(path + ".cdx")) {
         check.stops.push_back("el registro de empresas " + path +
@@ -492,8 +494,15 @@ std::vector<std::pair<std::string, std::string>> walkRegister(const std::string&
         if (eof) break;
         uint32_t rec = 0;
         if (!(s = engine::recordNumber(t.handle(), &rec)).ok()) return unreadable(s);
-        if (!walk.step(rec)) break;
-        companies.emplace_back(t.text("CODEMP"), runtime::ALLTRIM(t.text("CNOMBRE")));
+        const std::string code = t.text("CODEMP");
+        RegisterEntry entry{rec, code, runtime::ALLTRIM(t.text("CNOMBRE")),
+                            companyFolderOf(root, code)};
+        if (!walk.step(entry)) break;
+        companies.emplace_back(std::move(entry), "");
+    }
+    for (auto& [entry, refusal] : companies) {
+        auto found = walk.refused().find(entry.recNo);
+        if (found != walk.refused().end()) refusal = found->second;
     }
     size_t visible = 0;
     s = engine::setOrder(t.handle(), 0);
@@ -579,8 +588,16 @@ InstallationCheck checkInstallation(const std::string& root) {
     check.root = root;
     std::optional<TemplateFault> templateFault =
         findTemplateFault(templateFolderOf(root), migrationList());
-    for (const auto& [code, name] : walkRegister(root, check)) {
-        check.companies.push_back(checkCompany(root, code, name));
+    for (const auto& [entry, refusal] : walkRegister(root, check)) {
+        if (!refusal.empty()) {  // the run does not look at it: no plan, no tables
+            CompanyCheck& c = check.companies.emplace_back();
+            c.code = entry.code;
+            c.name = entry.name;
+            c.folder = entry.folder;
+            c.leaves.push_back(refusal);
+            continue;
+        }
+        check.companies.push_back(checkCompany(root, entry.code, entry.name));
         // The run reads the templates before the first company's plan.
         if (templateFault && check.companies.size() == 1) {
             CompanyCheck& first = check.companies.front();

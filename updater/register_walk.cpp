@@ -1,14 +1,29 @@
 // The register walk's soundness.
 #include "updater/register_walk.h"
 
+#include "runtime/codepage.h"
+
 namespace updater {
 
-bool RegisterWalk::step(uint32_t recNo) {
+bool RegisterWalk::step(const RegisterEntry& entry) {
     if (!why_.empty()) return false;
-    if (!seen_.insert(recNo).second || seen_.size() > total_) {
-        why_ = "su orden vuelve al registro " + std::to_string(recNo);
+    if (!seen_.insert(entry.recNo).second || seen_.size() > total_) {
+        why_ = "su orden vuelve al registro " + std::to_string(entry.recNo);
         return false;
     }
+    auto [first, isNew] = byFolder_.emplace(runtime::UPPER(entry.folder), entry);
+    if (!isNew)
+        refused_[entry.recNo] =
+            "el c\xF3"
+            "digo \"" +
+            entry.code + "\" (" + entry.name + ") da la misma carpeta " + entry.folder +
+            " que el c\xF3"
+            "digo \"" +
+            first->second.code + "\" (" + first->second.name +
+            "), que va antes en el registro: esta empresa se deja como est\xE1. D\xE9 a cada "
+            "empresa un "
+            "c\xF3"
+            "digo propio en el registro de empresas";
     return true;
 }
 

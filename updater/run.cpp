@@ -1,11 +1,15 @@
 // MAIN, INICIODLG and ACTUA.
 #include "updater/run.h"
 
+#include <map>
 #include <set>
 
 #include "runtime/codepage.h"
 #include "runtime/error.h"
+#include "os/fs.h"
+#include "os/path_parts.h"
 #include "runtime/frames.h"
+#include "runtime/neterr.h"
 #include "runtime/settings.h"
 #include "startup/arranque.h"
 #include "tables/ads.h"
@@ -16,6 +20,7 @@
 #include "updater/hooks.h"
 #include "updater/record_steps.h"
 #include "updater/register_walk.h"
+#include "updater/run_lock.h"
 #include "updater/run_state.h"
 
 namespace updater {
@@ -48,15 +53,22 @@ void setTotal(Meter meter, long total) {
 // Walks the register once in its order before any company is touched: an
 // index that leads back to a record already seen would make the run loop,
 // one that misses visible records would skip companies. False (after the
-// run's error) when the walk is not sound.
-bool registerWalkSound(const std::string& cRoot) {
+// run's error) when the walk is not sound. `refused` gets the records whose
+// company folder an earlier one names, with why.
+bool registerWalkSound(const std::string& cRoot, std::map<uint32_t, std::string>& refused) {
     runtime::Frame frame("REGISTERWALKSOUND");
     frame.param("cRoot", cRoot);
-    std::string problem = tables::inAlias("Empresa", [] {
+    std::string problem = tables::inAlias("Empresa", [&] {
         uint32_t total = tables::RECCOUNT();
         RegisterWalk walk(total);
         tables::DBGOTOP();
-        while (!tables::EOF_() && walk.step(tables::RECNO())) tables::DBSKIP();
+        auto entry = [&] {
+            const std::string code = registerText("CODEMP");
+            return RegisterEntry{tables::RECNO(), code, runtime::ALLTRIM(registerText("CNOMBRE")),
+                                 companyFolderOf(cRoot, code)};
+        };
+        while (!tables::EOF_() && walk.step(entry())) tables::DBSKIP();
+        refused = walk.refused();
         int order = tables::INDEXORD();
         tables::DBSETORDER(Value(0));
         size_t visible = 0;
@@ -77,7 +89,8 @@ long registerCount() {
     return static_cast<long>(tables::inAlias("Empresa", [] { return tables::RECCOUNT(); }));
 }
 
-void migrateCompany(const std::string& cRoot) {
+// `refusal`: why the company is left alone without being looked at, or empty.
+void migrateCompany(const std::string& cRoot, const std::string& refusal) {
     runtime::Frame frame("MIGRATECOMPANY");
     RunState& s = runState();
     frame.param("cRoot", cRoot).local("cCodEmp", s.currentCode).local("nEmpresa", s.companyCount);
@@ -95,10 +108,103 @@ void migrateCompany(const std::string& cRoot) {
     }
     pump();
     frame.here();
-    COPIAEMP(cRoot, s.currentCode, migrationList());
-    frame.here();
-    TABLAS(migrationList());
+    if (!refusal.empty()) {
+        noteProblem(refusal);
+    } else {
+        COPIAEMP(cRoot, s.currentCode, migrationList());
+        frame.here();
+        TABLAS(migrationList());
+    }
     if (s.dialog) s.dialog->companyDone(s.report);
+}
+
+// The register that failed to open, by the system's code of the open. The
+// error handler gives a refused open code 5 whether another program holds
+// the file or its rights refuse it: the files themselves tell which.
+std::string registerOpenCause(const std::string& registerFile, int osCode) {
+    if (osCode == os::kErrAccessDenied) {
+        for (const char* extension : {".dbf", ".cdx", ".fpt"})
+            if (os::fileInUse(os::withExtension(registerFile, extension)))
+                osCode = os::kErrSharingViolation;
+    }
+    switch (osCode) {
+        case os::kErrSharingViolation:
+        case os::kErrLockViolation:
+            return "el registro de empresas est\xE1 en uso por otro programa: cierre los "
+                   "programas de la instalaci\xF3n y vuelva a ejecutar la actualizaci\xF3n";
+        case os::kErrAccessDenied:
+            return "el registro de empresas no se puede abrir para escribir (acceso denegado o "
+                   "de solo lectura): quite el atributo de solo lectura o pida permiso de "
+                   "escritura y vuelva a ejecutar la actualizaci\xF3n";
+        case os::kErrFileNotFound:
+        case os::kErrPathNotFound:
+            return "falta el registro de empresas o uno de sus ficheros (\xEDndice, memo)";
+        case os::kErrTooManyOpenFiles:
+            return "el sistema no deja abrir m\xE1s ficheros: cierre otros programas";
+        default:
+            return "el registro de empresas no se puede abrir (c\xF3"
+                   "digo " +
+                   std::to_string(osCode) + ")";
+    }
+}
+
+// Before anything of the installation is opened for writing: its paths fit,
+// its register is there, no other run works on it (the run lock, held from
+// here to ACTUA's end) and the register opens. False after the run's error,
+// which names the path looked at and the cause.
+bool openInstallation(const std::string& cRoot) {
+    runtime::Frame frame("OPENINSTALLATION");
+    frame.param("cRoot", cRoot);
+    const std::string registerFile = cRoot + "\\DBF\\Empresa.dbf";
+    const std::string lockFile = runLockPath(cRoot);
+    for (const std::string& path : {registerFile, lockFile}) {
+        if (path.size() <= os::maxPathLength()) continue;
+        frame.here();
+        raiseRunError(RunError::kInstallation, path,
+                      "la ruta es demasiado larga (" + std::to_string(path.size()) +
+                          " caracteres, el m\xE1ximo es " + std::to_string(os::maxPathLength()) +
+                          "): lleve la instalaci\xF3n a una carpeta de ruta m\xE1s corta",
+                      os::kErrFilenameTooLong);
+        return false;
+    }
+    if (!os::fileExists(registerFile)) {
+        frame.here();
+        raiseRunError(RunError::kInstallation, registerFile,
+                      "no hay registro de empresas en esta ruta: compruebe la ruta de la "
+                      "instalaci\xF3n (la ruta del programa sin sus cuatro \xFAltimos caracteres)",
+                      os::kErrFileNotFound);
+        return false;
+    }
+    const os::Status lock = takeRunLock(cRoot);
+    if (!lock.ok()) {
+        frame.here();
+        raiseRunError(RunError::kInstallation, lockFile,
+                      heldByAnotherRun(lock)
+                          ? "ya hay una actualizaci\xF3n en marcha en " + cRoot +
+                                ": espere a que termine (esta no ha cambiado nada)"
+                          : "no se puede crear el fichero de bloqueo de la actualizaci\xF3n (c\xF3"
+                            "digo " + std::to_string(lock.code()) +
+                                "): compruebe que se puede escribir en la carpeta " + cRoot +
+                                "\\DBF",
+                      lock.code());
+        return false;
+    }
+    runtime::NETERR(false);
+    runtime::NERRORCODE(0);
+    frame.here();
+    tables::DBUSEAREA(true, std::nullopt, cRoot + "\\DBF\\Empresa", "Empresa", false, false);
+    if (tables::SELECT("Empresa") != 0) return true;
+    (void)releaseRunLock();
+    // An open failure the handler did not answer silently has been reported.
+    if (!runtime::NETERR()) {
+        noteStop();
+        return false;
+    }
+    const int osCode = runtime::NERRORCODE();
+    frame.here();
+    raiseRunError(RunError::kInstallation, registerFile, registerOpenCause(registerFile, osCode),
+                  static_cast<uint32_t>(osCode));
+    return false;
 }
 
 }  // namespace
@@ -138,7 +244,7 @@ std::optional<std::string> prepareRun(const std::optional<std::string>& cPath,
     s.templateFolder = templateFolderOf(root);
     s.variant = cVariant;
     frame.here();
-    tables::DBUSEAREA(true, std::nullopt, root + "\\DBF\\Empresa", "Empresa", false, false);
+    if (!openInstallation(root)) return std::nullopt;
     frame.here();
     tables::inAlias("Empresa", [] {
         tables::DBSETORDER(Value(1));
@@ -167,7 +273,8 @@ bool ACTUA(const std::string& cRoot) {
     frame.param("cRoot", cRoot).local("cCodEmp", s.currentCode).local("nEmpresa", s.companyCount);
     tables::inAlias("Empresa", [] { tables::DBGOTOP(); });
     // A register that failed to open has been reported by the line above.
-    bool walk = tables::SELECT("Empresa") != 0 && registerWalkSound(cRoot);
+    std::map<uint32_t, std::string> refused;
+    bool walk = tables::SELECT("Empresa") != 0 && registerWalkSound(cRoot, refused);
     std::set<uint32_t> seen;
     while (walk && !s.stopRun && !tables::inAlias("Empresa", [] { return tables::EOF_(); })) {
         frame.here();
@@ -178,7 +285,8 @@ bool ACTUA(const std::string& cRoot) {
             break;
         }
         frame.here();
-        migrateCompany(cRoot);
+        const auto refusal = refused.find(tables::inAlias("Empresa", [] { return tables::RECNO(); }));
+        migrateCompany(cRoot, refusal == refused.end() ? std::string() : refusal->second);
         frame.here();
         tables::inAlias("Empresa", [] { tables::DBSKIP(); });
     }
@@ -187,6 +295,16 @@ bool ACTUA(const std::string& cRoot) {
     frame.here();
     if (tables::SELECT("Empresa") != 0) tables::inAlias("Empresa", [] { tables::DBCLOSEAREA(); });
     tables::DBCLOSEALL();
+    // Nothing is written after this: another run may start.
+    const os::Status unlocked = releaseRunLock();
+    if (!unlocked.ok()) {
+        s.problems.push_back("el fichero de bloqueo " + runLockPath(cRoot) +
+                             " no se pudo borrar (c\xF3"
+                             "digo " +
+                             std::to_string(unlocked.code()) +
+                             "): b\xF3rrelo, aunque no impide la pr\xF3xima actualizaci\xF3n");
+        if (s.exitCode == 0) s.exitCode = 2;
+    }
     return true;
 }
 
@@ -195,6 +313,13 @@ void MAIN(const std::optional<std::string>& cPath, const std::optional<std::stri
     runtime::Frame frame("MAIN");
     frame.param("cPath", cPath).param("cVariant", cVariant);
     frame.here();
+    // The run lock goes last, after the tables, however the run ends.
+    struct Unlock {
+        ~Unlock() {
+            tables::dropAllAreas();
+            (void)releaseRunLock();
+        }
+    } unlock;
     std::optional<std::string> root = prepareRun(cPath, cVariant);
     RunState& s = runState();
     s.dialog = &progress;
