@@ -14,6 +14,7 @@
 #include "updater/company_plan.h"
 #include "updater/field_fit.h"
 #include "updater/file_steps.h"
+#include "updater/installation_files.h"
 #include "updater/register_walk.h"
 #include "updater/run_state.h"
 #include "updater/table_files.h"
@@ -456,6 +457,15 @@ std::vector<std::pair<RegisterEntry, std::string>> walkRegister(const std::strin
                                                                 InstallationCheck& check) {
     std::vector<std::pair<RegisterEntry, std::string>> companies;
     std::string path = root + "\\DBF\\Empresa";
+    // What stops a run before it opens the register stops it here too.
+    if (const auto tooLong = tooLongInstallationPath(root)) {
+        check.stops.push_back(tooLong->path + ": " + tooLong->why);
+        return companies;
+    }
+    if (!os::fileExists(registerFile(root))) {
+        check.stops.push_back(registerFile(root) + ": " + noRegisterText());
+        return companies;
+    }
     if (os::fileInUse(path + ".dbf") || os::fileInUse(path + ".cdx")) {
         check.stops.push_back("el registro de empresas " + path +
                               ".dbf est\xE1 en uso por otro programa");

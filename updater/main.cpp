@@ -4,7 +4,9 @@
 // a runtime error (Error.log written); 2 the run reached its end but left at
 // least one company or backup as it was (the console summary says why).
 // With --check (and --json FILE) nothing is changed: the program says what a
-// run would do and ends with the code that run would end with.
+// run would do and ends with the code that run would end with. A command
+// line without the path, or with an option not known, gets the usage text
+// and exit code 1.
 #include <cstdio>
 #include <cstring>
 #include <exception>

@@ -7,7 +7,6 @@
 #include "runtime/codepage.h"
 #include "runtime/error.h"
 #include "os/fs.h"
-#include "os/path_parts.h"
 #include "runtime/frames.h"
 #include "runtime/neterr.h"
 #include "runtime/settings.h"
@@ -18,6 +17,7 @@
 #include "tables/workarea.h"
 #include "updater/file_steps.h"
 #include "updater/hooks.h"
+#include "updater/installation_files.h"
 #include "updater/record_steps.h"
 #include "updater/register_walk.h"
 #include "updater/run_lock.h"
@@ -118,36 +118,6 @@ void migrateCompany(const std::string& cRoot, const std::string& refusal) {
     if (s.dialog) s.dialog->companyDone(s.report);
 }
 
-// The register that failed to open, by the system's code of the open. The
-// error handler gives a refused open code 5 whether another program holds
-// the file or its rights refuse it: the files themselves tell which.
-std::string registerOpenCause(const std::string& registerFile, int osCode) {
-    if (osCode == os::kErrAccessDenied) {
-        for (const char* extension : {".dbf", ".cdx", ".fpt"})
-            if (os::fileInUse(os::withExtension(registerFile, extension)))
-                osCode = os::kErrSharingViolation;
-    }
-    switch (osCode) {
-        case os::kErrSharingViolation:
-        case os::kErrLockViolation:
-            return "el registro de empresas est\xE1 en uso por otro programa: cierre los "
-                   "programas de la instalaci\xF3n y vuelva a ejecutar la actualizaci\xF3n";
-        case os::kErrAccessDenied:
-            return "el registro de empresas no se puede abrir para escribir (acceso denegado o "
-                   "de solo lectura): quite el atributo de solo lectura o pida permiso de "
-                   "escritura y vuelva a ejecutar la actualizaci\xF3n";
-        case os::kErrFileNotFound:
-        case os::kErrPathNotFound:
-            return "falta el registro de empresas o uno de sus ficheros (\xEDndice, memo)";
-        case os::kErrTooManyOpenFiles:
-            return "el sistema no deja abrir m\xE1s ficheros: cierre otros programas";
-        default:
-            return "el registro de empresas no se puede abrir (c\xF3"
-                   "digo " +
-                   std::to_string(osCode) + ")";
-    }
-}
-
 // Before anything of the installation is opened for writing: its paths fit,
 // its register is there, no other run works on it (the run lock, held from
 // here to ACTUA's end) and the register opens. False after the run's error,
@@ -155,23 +125,16 @@ std::string registerOpenCause(const std::string& registerFile, int osCode) {
 bool openInstallation(const std::string& cRoot) {
     runtime::Frame frame("OPENINSTALLATION");
     frame.param("cRoot", cRoot);
-    const std::string registerFile = cRoot + "\\DBF\\Empresa.dbf";
     const std::string lockFile = runLockPath(cRoot);
-    for (const std::string& path : {registerFile, lockFile}) {
-        if (path.size() <= os::maxPathLength()) continue;
+    if (const auto tooLong = tooLongInstallationPath(cRoot)) {
         frame.here();
-        raiseRunError(RunError::kInstallation, path,
-                      "la ruta es demasiado larga (" + std::to_string(path.size()) +
-                          " caracteres, el m\xE1ximo es " + std::to_string(os::maxPathLength()) +
-                          "): lleve la instalaci\xF3n a una carpeta de ruta m\xE1s corta",
+        raiseRunError(RunError::kInstallation, tooLong->path, tooLong->why,
                       os::kErrFilenameTooLong);
         return false;
     }
-    if (!os::fileExists(registerFile)) {
+    if (!os::fileExists(registerFile(cRoot))) {
         frame.here();
-        raiseRunError(RunError::kInstallation, registerFile,
-                      "no hay registro de empresas en esta ruta: compruebe la ruta de la "
-                      "instalaci\xF3n (la ruta del programa sin sus cuatro \xFAltimos caracteres)",
+        raiseRunError(RunError::kInstallation, registerFile(cRoot), noRegisterText(),
                       os::kErrFileNotFound);
         return false;
     }
@@ -202,8 +165,8 @@ bool openInstallation(const std::string& cRoot) {
     }
     const int osCode = runtime::NERRORCODE();
     frame.here();
-    raiseRunError(RunError::kInstallation, registerFile, registerOpenCause(registerFile, osCode),
-                  static_cast<uint32_t>(osCode));
+    raiseRunError(RunError::kInstallation, registerFile(cRoot),
+                  registerOpenCause(registerFile(cRoot), osCode), static_cast<uint32_t>(osCode));
     return false;
 }
 

@@ -34,8 +34,14 @@ os::Status releaseRunLock() {
     const std::string path = gLock.path();
     gLock.close();
     os::Status erased = os::eraseFile(path);
-    if (erased.ok() || heldByAnotherRun(erased) || erased.code() == os::kErrFileNotFound)
-        return os::Status();
+    // Refused as in use: another run may just have opened it, and then it
+    // is that run's lock now. When nobody holds it, the refusal has passed:
+    // once more.
+    if (heldByAnotherRun(erased)) {
+        if (os::fileInUse(path)) return os::Status();
+        erased = os::eraseFile(path);
+    }
+    if (erased.ok() || erased.code() == os::kErrFileNotFound) return os::Status();
     return erased;
 }
 

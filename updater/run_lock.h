@@ -26,8 +26,9 @@ os::Status takeRunLock(const std::string& root);
 bool heldByAnotherRun(const os::Status& status);
 
 // Closes the lock file and erases it; nothing when no lock is held. An
-// erasure refused because the file is open is no failure: another run has
-// just taken the lock. Any other failure of the erasure is returned.
+// erasure refused because another program now holds the file is no
+// failure: another run has just taken the lock. A refusal while nobody
+// holds it is tried once more; any other failure of the erasure is returned.
 os::Status releaseRunLock();
 
 }  // namespace updater
