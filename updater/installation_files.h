@@ -3,6 +3,7 @@
 // from them. The run says them as its error; the check predicts them alike.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -28,5 +29,20 @@ std::string noRegisterText();
 // program holds the file or its rights refuse it: the register's files tell
 // which, by whether another program has one of them open.
 std::string registerOpenCause(const std::string& registerFile, int osCode);
+
+// Why a run stops when another run holds the installation's lock, and when
+// the lock file cannot be opened for another reason (the system's code).
+std::string runningElsewhereText(const std::string& root);
+std::string lockRefusedText(const std::string& root, uint32_t osCode);
+
+// The box a run that cannot start shows: the file and why, for people
+// (Windows-1252, lines ended by CR LF).
+std::string startRefusalText(const std::string& file, const std::string& why);
+
+// Ends a run that cannot start: the run's error for `file` (Error.log
+// written, exit code 1), shown as a message box with startRefusalText
+// instead of the error dialog, whose one line is too short for the words.
+// In the console the box is its text. Throws runtime::ProgramExit.
+[[noreturn]] void refuseStart(const std::string& file, const std::string& why, uint32_t osCode);
 
 }  // namespace updater

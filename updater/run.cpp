@@ -120,37 +120,27 @@ void migrateCompany(const std::string& cRoot, const std::string& refusal) {
 
 // Before anything of the installation is opened for writing: its paths fit,
 // its register is there, no other run works on it (the run lock, held from
-// here to ACTUA's end) and the register opens. False after the run's error,
-// which names the path looked at and the cause.
+// here to ACTUA's end) and the register opens. What fails ends the program
+// with its words (refuseStart); false after an open failure the error
+// handler reported itself.
 bool openInstallation(const std::string& cRoot) {
     runtime::Frame frame("OPENINSTALLATION");
     frame.param("cRoot", cRoot);
     const std::string lockFile = runLockPath(cRoot);
     if (const auto tooLong = tooLongInstallationPath(cRoot)) {
         frame.here();
-        raiseRunError(RunError::kInstallation, tooLong->path, tooLong->why,
-                      os::kErrFilenameTooLong);
-        return false;
+        refuseStart(tooLong->path, tooLong->why, os::kErrFilenameTooLong);
     }
     if (!os::fileExists(registerFile(cRoot))) {
         frame.here();
-        raiseRunError(RunError::kInstallation, registerFile(cRoot), noRegisterText(),
-                      os::kErrFileNotFound);
-        return false;
+        refuseStart(registerFile(cRoot), noRegisterText(), os::kErrFileNotFound);
     }
     const os::Status lock = takeRunLock(cRoot);
     if (!lock.ok()) {
         frame.here();
-        raiseRunError(RunError::kInstallation, lockFile,
-                      heldByAnotherRun(lock)
-                          ? "ya hay una actualizaci\xF3n en marcha en " + cRoot +
-                                ": espere a que termine (esta no ha cambiado nada)"
-                          : "no se puede crear el fichero de bloqueo de la actualizaci\xF3n (c\xF3"
-                            "digo " + std::to_string(lock.code()) +
-                                "): compruebe que se puede escribir en la carpeta " + cRoot +
-                                "\\DBF",
-                      lock.code());
-        return false;
+        refuseStart(lockFile, heldByAnotherRun(lock) ? runningElsewhereText(cRoot)
+                                                      : lockRefusedText(cRoot, lock.code()),
+                    lock.code());
     }
     runtime::NETERR(false);
     runtime::NERRORCODE(0);
@@ -165,9 +155,8 @@ bool openInstallation(const std::string& cRoot) {
     }
     const int osCode = runtime::NERRORCODE();
     frame.here();
-    raiseRunError(RunError::kInstallation, registerFile(cRoot),
-                  registerOpenCause(registerFile(cRoot), osCode), static_cast<uint32_t>(osCode));
-    return false;
+    refuseStart(registerFile(cRoot), registerOpenCause(registerFile(cRoot), osCode),
+                static_cast<uint32_t>(osCode));
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include "os/file.h"
 #include "os/fs.h"
 #include "os/process.h"
+#include "runtime/alert.h"
 #include "updater/arguments.h"
 #include "updater/demo_installation.h"
 #include "updater/installation_check.h"
@@ -29,6 +30,10 @@ namespace {
 namespace fs = std::filesystem;
 using testing::fileBytes;
 using testing::TempFolder;
+
+std::string errorLog() {
+    return (fs::path(os::programFileName().value()).parent_path() / "Error.log").string();
+}
 
 Arguments parse(std::vector<const char*> words) {
     words.insert(words.begin(), "updater");
@@ -71,8 +76,9 @@ protected:
     std::string root() const { return tmp_.path(); }
 
     // Runs on `runRoot` and expects exit code 1, nothing under root()
-    // changed, no lock left, and one error whose description holds each
-    // of `words`. With `checkAgrees`, the check says the same beforehand.
+    // changed, no lock left, no error dialog but one message box whose text
+    // holds each of `words`, and an Error.log. With `checkAgrees`, the
+    // check says the same beforehand.
     void expectRefused(const std::string& runRoot, const std::vector<std::string>& words,
                        bool checkAgrees = true) {
         if (checkAgrees) {
@@ -82,15 +88,23 @@ protected:
                 EXPECT_TRUE(testing::mentions(check.summary, w)) << w;
         }
         auto before = fileBytes(root());
-        auto dialog = std::make_shared<errors::ScriptedDialog>();
+        fs::remove(errorLog());
+        auto dialog = std::make_shared<errors::ScriptedDialog>(errors::DialogAnswer::Default);
+        runtime::RecordingAlertUi boxes;
         RecordingProgress progress;
-        EXPECT_EQ(testing::runInProcess(runRoot, progress, dialog), 1);
+        {
+            runtime::ScopedAlertUi shown(boxes);
+            EXPECT_EQ(testing::runInProcess(runRoot, progress, dialog), 1);
+        }
         EXPECT_TRUE(fileBytes(root()) == before) << "the installation changed";
         EXPECT_TRUE(progress.reports.empty());
-        ASSERT_EQ(dialog->shown().size(), 1u);
+        EXPECT_TRUE(dialog->shown().empty());
+        EXPECT_TRUE(fs::exists(errorLog()));
+        ASSERT_EQ(boxes.shown.size(), 1u);
+        EXPECT_EQ(boxes.shown[0].title, "Actualizaci\xF3n no iniciada");
         for (const std::string& w : words)
-            EXPECT_NE(dialog->shown()[0].description.find(w), std::string::npos)
-                << w << " not in " << dialog->shown()[0].description;
+            EXPECT_NE(boxes.shown[0].message.find(w), std::string::npos)
+                << w << " not in " << boxes.shown[0].message;
     }
 
     TempFolder tmp_;
@@ -99,9 +113,9 @@ protected:
 TEST_F(RunStartTest, InstallationPathWithoutRegister) {
     // A root whose DBF folder is missing, and one with the folder but no register.
     const std::string wrong = root() + "/BIN";
-    expectRefused(wrong, {wrong + "\\DBF\\Empresa.dbf", "no hay registro de empresas"});
+    expectRefused(wrong, {wrong + "\\DBF\\Empresa.dbf", "hay registro de empresas en esta ruta"});
     fs::create_directories(wrong + "/DBF");
-    expectRefused(wrong, {wrong + "\\DBF\\Empresa.dbf", "no hay registro de empresas"});
+    expectRefused(wrong, {wrong + "\\DBF\\Empresa.dbf", "hay registro de empresas en esta ruta"});
 }
 
 TEST_F(RunStartTest, RegisterHeldByAnotherProgramOrReadOnly) {
@@ -110,7 +124,7 @@ TEST_F(RunStartTest, RegisterHeldByAnotherProgramOrReadOnly) {
         auto held = os::File::open(registerFile, os::Access::Read, os::Share::Shared,
                                    os::Disposition::OpenExisting);
         ASSERT_TRUE(held.ok());
-        expectRefused(root(), {registerFile, "en uso por otro programa"});
+        expectRefused(root(), {registerFile, "est\xE1 en uso por otro programa"});
     }
     // The run lock is the first open for writing, the register the second.
     os::armOpenFault(2, os::kErrAccessDenied);
@@ -138,7 +152,7 @@ TEST_F(RunStartTest, LockHeldByAnotherRunAndLockLeftByAKilledOne) {
         auto held = os::File::open(lockFile, os::Access::ReadWrite, os::Share::Exclusive,
                                    os::Disposition::OpenAlways);
         ASSERT_TRUE(held.ok());
-        expectRefused(root(), {"ya hay una actualizaci\xF3n en marcha en " + root()}, false);
+        expectRefused(root(), {"hay una actualizaci\xF3n en marcha en " + root()}, false);
         EXPECT_EQ(checkInstallation(root()).exitCode, 0);
     }
     ASSERT_TRUE(fs::exists(lockFile));
@@ -183,10 +197,6 @@ constexpr long kRows = 1500;  // slower file calls: a run still outlasts a proce
 #else
 constexpr long kRows = 3000;
 #endif
-
-std::string errorLog() {
-    return (fs::path(os::programFileName().value()).parent_path() / "Error.log").string();
-}
 
 std::string readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
