@@ -90,11 +90,18 @@ std::string lockRefusedText(const std::string& root, uint32_t osCode) {
            "\\DBF";
 }
 
+std::string lockLeftText(const std::string& root, uint32_t osCode) {
+    return "el fichero de bloqueo " + runLockPath(root) +
+           " no se pudo borrar (c\xF3"
+           "digo " +
+           std::to_string(osCode) +
+           "): b\xF3rrelo, aunque no impide la pr\xF3xima actualizaci\xF3n";
+}
+
 std::string startRefusalText(const std::string& file, const std::string& why) {
     const std::string sentence = runtime::UPPER(why.substr(0, 1)) + why.substr(1);
-    return "La actualizaci\xF3n no puede empezar y no ha cambiado nada.\r\n\r\n" + file +
-           "\r\n" + sentence +
-           ".\r\n\r\nEl fichero Error.log, junto al programa, guarda los detalles.";
+    return "La actualizaci\xF3n no puede empezar y no ha cambiado nada.\r\n\r\n" + file + "\r\n" +
+           sentence + ".\r\n\r\nEl fichero Error.log, junto al programa, guarda los detalles.";
 }
 
 void refuseStart(const std::string& file, const std::string& why, uint32_t osCode) {

@@ -34,6 +34,8 @@ std::string registerOpenCause(const std::string& registerFile, int osCode);
 // the lock file cannot be opened for another reason (the system's code).
 std::string runningElsewhereText(const std::string& root);
 std::string lockRefusedText(const std::string& root, uint32_t osCode);
+// The summary line when the lock file could not be erased at the run's end.
+std::string lockLeftText(const std::string& root, uint32_t osCode);
 
 // The box a run that cannot start shows: the file and why, for people
 // (Windows-1252, lines ended by CR LF).

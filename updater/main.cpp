@@ -8,7 +8,6 @@
 // line without the path, or with an option not known, gets the usage text
 // and exit code 1.
 #include <cstdio>
-#include <cstring>
 #include <exception>
 #include <new>
 #include <optional>

@@ -108,18 +108,20 @@ TEST_F(RegisterCodesTest, TwoCodesNamingOneFolder) {
     ASSERT_EQ(progress.reports.size(), 3u);
     EXPECT_EQ(progress.reports[2].code, "003");
     for (const auto& lines : {progress.summary, summary_}) {
-        EXPECT_TRUE(mentions(lines, "003: el c\xF3"
-                                    "digo \"003\" (Tres) da la misma carpeta"));
-        EXPECT_TRUE(mentions(lines, "que el c\xF3"
-                                    "digo \"0 3\" (Otra)"));
+        EXPECT_TRUE(mentions(lines,
+                             "003: el c\xF3"
+                             "digo \"003\" (Tres) da la misma carpeta"));
+        EXPECT_TRUE(mentions(lines,
+                             "que el c\xF3"
+                             "digo \"0 3\" (Otra)"));
     }
-    EXPECT_EQ(progress.only("start"), (std::vector<std::string>{"start 0 3", "start 001",
-                                                                "start 003"}));
+    EXPECT_EQ(progress.only("start"),
+              (std::vector<std::string>{"start 0 3", "start 001", "start 003"}));
     EXPECT_TRUE(progress.reports[2].tables.empty());  // nothing of it was looked at
     for (const char* code : {"001", "003"})
-        EXPECT_EQ(testing::dumpTable(demo::companyFolder(root(), code) + "TDiaNew.Dbf")
-                      .records.size(),
-                  visibleRows())
+        EXPECT_EQ(
+            testing::dumpTable(demo::companyFolder(root(), code) + "TDiaNew.Dbf").records.size(),
+            visibleRows())
             << code;
     EXPECT_EQ(testing::leftoverBackups(root()), std::vector<std::string>{});
 }
@@ -140,11 +142,11 @@ TEST_F(RegisterCodesTest, EditThatDuplicatesACodeIsNotSilent) {
 
     RecordingProgress progress;
     EXPECT_EQ(checkThenRun(progress), 2);
-    EXPECT_TRUE(mentions(progress.summary, "002: el c\xF3"
-                                           "digo \"002\" (Tres) da la misma carpeta"));
+    EXPECT_TRUE(mentions(progress.summary,
+                         "002: el c\xF3"
+                         "digo \"002\" (Tres) da la misma carpeta"));
     EXPECT_TRUE(testing::fileBytes(demo::companyFolder(root(), "003")) == untouched);
-    EXPECT_EQ(testing::dumpTable(demo::companyFolder(root(), "002") + "TDiaNew.Dbf")
-                  .records.size(),
+    EXPECT_EQ(testing::dumpTable(demo::companyFolder(root(), "002") + "TDiaNew.Dbf").records.size(),
               visibleRows());
 }
 

@@ -4,9 +4,9 @@
 #include <map>
 #include <set>
 
+#include "os/fs.h"
 #include "runtime/codepage.h"
 #include "runtime/error.h"
-#include "os/fs.h"
 #include "runtime/frames.h"
 #include "runtime/neterr.h"
 #include "runtime/settings.h"
@@ -138,8 +138,9 @@ bool openInstallation(const std::string& cRoot) {
     const os::Status lock = takeRunLock(cRoot);
     if (!lock.ok()) {
         frame.here();
-        refuseStart(lockFile, heldByAnotherRun(lock) ? runningElsewhereText(cRoot)
-                                                      : lockRefusedText(cRoot, lock.code()),
+        refuseStart(lockFile,
+                    heldByAnotherRun(lock) ? runningElsewhereText(cRoot)
+                                           : lockRefusedText(cRoot, lock.code()),
                     lock.code());
     }
     runtime::NETERR(false);
@@ -237,7 +238,8 @@ bool ACTUA(const std::string& cRoot) {
             break;
         }
         frame.here();
-        const auto refusal = refused.find(tables::inAlias("Empresa", [] { return tables::RECNO(); }));
+        const auto refusal =
+            refused.find(tables::inAlias("Empresa", [] { return tables::RECNO(); }));
         migrateCompany(cRoot, refusal == refused.end() ? std::string() : refusal->second);
         frame.here();
         tables::inAlias("Empresa", [] { tables::DBSKIP(); });
@@ -250,11 +252,7 @@ bool ACTUA(const std::string& cRoot) {
     // Nothing is written after this: another run may start.
     const os::Status unlocked = releaseRunLock();
     if (!unlocked.ok()) {
-        s.problems.push_back("el fichero de bloqueo " + runLockPath(cRoot) +
-                             " no se pudo borrar (c\xF3"
-                             "digo " +
-                             std::to_string(unlocked.code()) +
-                             "): b\xF3rrelo, aunque no impide la pr\xF3xima actualizaci\xF3n");
+        s.problems.push_back(lockLeftText(cRoot, unlocked.code()));
         if (s.exitCode == 0) s.exitCode = 2;
     }
     return true;

@@ -56,8 +56,7 @@ TEST(ArgumentsTest, WhatCannotBeTakenIsSaidAndTheRestIsKept) {
     EXPECT_EQ(parse({"--console"}).error, "falta la ruta del programa");
     EXPECT_EQ(parse({"--check", "C:\\X\\EXE", "--json"}).error,
               "falta el nombre del fichero tras --json");
-    EXPECT_EQ(parse({"--consola", "C:\\X\\EXE", "FA"}).error,
-              "opci\xF3n desconocida: --consola");
+    EXPECT_EQ(parse({"--consola", "C:\\X\\EXE", "FA"}).error, "opci\xF3n desconocida: --consola");
 
     std::string usage = usageText("falta la ruta del programa");
     EXPECT_EQ(usage.rfind("No se puede empezar: falta la ruta del programa.", 0), 0u) << usage;
@@ -170,9 +169,8 @@ TEST_F(RunStartTest, LockThatCannotBeErasedIsSaid) {
     const std::string probe = root() + "_probe";
     fs::copy(root(), probe, fs::copy_options::recursive);
     std::string last;
-    os::setWriteCallObserver([&last](const char* op, const std::string& path) {
-        last = std::string(op) + " " + path;
-    });
+    os::setWriteCallObserver(
+        [&last](const char* op, const std::string& path) { last = std::string(op) + " " + path; });
     const uint64_t before = os::writeCallCount();
     RecordingProgress first;
     EXPECT_EQ(testing::runInProcess(probe, first), 0);
