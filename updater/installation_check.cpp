@@ -496,33 +496,48 @@ std::vector<std::pair<RegisterEntry, std::string>> walkRegister(const std::strin
         engine::Status step = engine::skip(t.handle(), 1);
         return step == engine::kAtEof ? engine::Status() : step;
     };
+    // The current record as the walk takes it; false, with `s` set, when
+    // its number cannot be read.
+    auto read = [&](RegisterEntry& entry) {
+        if (!(s = engine::recordNumber(t.handle(), &entry.recNo)).ok()) return false;
+        entry.code = t.text("CODEMP");
+        entry.name = runtime::ALLTRIM(t.text("CNOMBRE"));
+        entry.folder = companyFolderOf(root, entry.code);
+        return true;
+    };
     RegisterWalk walk(count);
     bool eof = true;
     for (s = engine::goTop(t.handle());; s = next()) {
         if (s.ok()) s = engine::atEof(t.handle(), &eof);
         if (!s.ok()) return unreadable(s);
         if (eof) break;
-        uint32_t rec = 0;
-        if (!(s = engine::recordNumber(t.handle(), &rec)).ok()) return unreadable(s);
-        const std::string code = t.text("CODEMP");
-        RegisterEntry entry{rec, code, runtime::ALLTRIM(t.text("CNOMBRE")),
-                            companyFolderOf(root, code)};
+        RegisterEntry entry;
+        if (!read(entry)) return unreadable(s);
         if (!walk.step(entry)) break;
         companies.emplace_back(std::move(entry), "");
     }
-    for (auto& [entry, refusal] : companies) {
-        auto found = walk.refused().find(entry.recNo);
-        if (found != walk.refused().end()) refusal = found->second;
-    }
     size_t visible = 0;
+    std::vector<RegisterEntry> inNaturalOrder;
     s = engine::setOrder(t.handle(), 0);
     for (s = s.ok() ? engine::goTop(t.handle()) : s; visible <= count; s = next()) {
         if (s.ok()) s = engine::atEof(t.handle(), &eof);
         if (!s.ok()) return unreadable(s);
         if (eof) break;
         ++visible;
+        if (!read(inNaturalOrder.emplace_back())) return unreadable(s);
+        walk.visible(inNaturalOrder.back());
     }
     if (!t.why().empty()) return unreadable(engine::Status(engine::kIoError, t.why()));
+    // The run says those a unique index hides after the walk, in record order.
+    for (RegisterEntry& entry : inNaturalOrder)
+        if (walk.refused().count(entry.recNo) &&
+            std::none_of(companies.begin(), companies.end(),
+                         [&](const auto& c) { return c.first.recNo == entry.recNo; }))
+            companies.emplace_back(std::move(entry), "");
+    for (auto& [entry, refusal] : companies) {
+        auto found = walk.refused().find(entry.recNo);
+        if (found != walk.refused().end()) refusal = found->second;
+    }
     std::string problem = walk.problem(visible);
     if (!problem.empty()) check.stops.push_back(registerProblemText(problem));
     return companies;

@@ -31,10 +31,16 @@ public:
     // Notes the next record the order gives. False when the walk must end
     // here: the order came back to a record, or gave more than there are.
     bool step(const RegisterEntry& entry);
+    // After the walk in the order: notes each visible record as a walk in
+    // natural order gives it. One the order did not give whose folder a
+    // record it gave names is refused too: a unique index shows one record
+    // of each code, and its own is then not missing but a code given twice.
+    void visible(const RegisterEntry& entry);
     // Records the order gave so far.
     size_t walked() const { return seen_.size(); }
     // Empty when the walk was sound, given the visible records a walk in
-    // natural order counts; otherwise why it was not, for people.
+    // natural order counts (those refused by visible() count as given);
+    // otherwise why it was not, for people.
     std::string problem(size_t visible) const;
     // The records the run leaves alone, by record number, each with why
     // (both codes and names, and the folder): an earlier record in the
@@ -42,11 +48,14 @@ public:
     const std::map<uint32_t, std::string>& refused() const { return refused_; }
 
 private:
+    void refuse(const RegisterEntry& entry, const RegisterEntry& first);
+
     uint32_t total_;
     std::set<uint32_t> seen_;
     std::string why_;
     std::map<std::string, RegisterEntry> byFolder_;  // upper-cased folder -> first record naming it
     std::map<uint32_t, std::string> refused_;
+    size_t hidden_ = 0;  // refused by visible(): the order did not give them
 };
 
 // The sentence the run stops with when the walk is not sound.

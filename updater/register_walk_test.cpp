@@ -150,5 +150,31 @@ TEST_F(RegisterCodesTest, EditThatDuplicatesACodeIsNotSilent) {
               visibleRows());
 }
 
+// The same edit under a unique index, which shows one record of each code:
+// the hidden one is not a damaged index but the code given twice, and is
+// said as such after the walk.
+TEST_F(RegisterCodesTest, UniqueIndexHidesTheDuplicatedCode) {
+    build({{"001", "Uno"}, {"002", "Dos"}, {"003", "Tres"}});
+    fs::remove(root() + "/DBF/Empresa.cdx");
+    engine::Handle h = 0;
+    ASSERT_EQ(engine::openTable(root() + "/DBF/Empresa.dbf", "", engine::kTypeCdx,
+                                engine::kOpenExclusive, &h),
+              engine::kOk);
+    int order = 0;
+    ASSERT_EQ(engine::createIndex(h, "", "CODEMP", "CODEMP", "", engine::kIndexUnique, {}, &order),
+              engine::kOk);
+    ASSERT_EQ(engine::gotoRecord(h, 3), engine::kOk);
+    ASSERT_EQ(engine::setString(h, 1, "002"), engine::kOk);
+    ASSERT_EQ(engine::closeTable(h), engine::kOk);
+
+    RecordingProgress progress;
+    EXPECT_EQ(checkThenRun(progress), 2);
+    EXPECT_EQ(progress.only("start"),
+              (std::vector<std::string>{"start 001", "start 002", "start 002"}));
+    EXPECT_TRUE(mentions(progress.summary, "002: el c\xF3"
+                                           "digo \"002\" (Tres) da la misma carpeta"));
+    EXPECT_FALSE(mentions(progress.summary, "\xEDndice"));
+}
+
 }  // namespace
 }  // namespace updater

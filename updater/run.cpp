@@ -68,12 +68,15 @@ bool registerWalkSound(const std::string& cRoot, std::map<uint32_t, std::string>
                                  companyFolderOf(cRoot, code)};
         };
         while (!tables::EOF_() && walk.step(entry())) tables::DBSKIP();
-        refused = walk.refused();
         int order = tables::INDEXORD();
         tables::DBSETORDER(Value(0));
         size_t visible = 0;
         tables::DBGOTOP();
-        for (; !tables::EOF_() && visible <= total; tables::DBSKIP()) ++visible;
+        for (; !tables::EOF_() && visible <= total; tables::DBSKIP()) {
+            walk.visible(entry());
+            ++visible;
+        }
+        refused = walk.refused();
         tables::DBSETORDER(Value(order));
         tables::DBGOTOP();
         return walk.problem(visible);
@@ -243,6 +246,13 @@ bool ACTUA(const std::string& cRoot) {
         migrateCompany(cRoot, refusal == refused.end() ? std::string() : refusal->second);
         frame.here();
         tables::inAlias("Empresa", [] { tables::DBSKIP(); });
+    }
+    // Records a unique index hides behind another of the same code: said too.
+    for (const auto& [recNo, why] : refused) {
+        if (!walk || s.stopRun || seen.count(recNo)) continue;
+        tables::inAlias("Empresa", [recNo] { tables::DBGOTO(recNo); });
+        frame.here();
+        migrateCompany(cRoot, why);
     }
     setMeter(Meter::kCompany, registerCount());
     pump();
