@@ -5,10 +5,11 @@
 # CMake edit:
 #   *_test.cpp, *_testutil.cpp, test_main.cpp  -> the test program only
 #                                                (test_main.cpp replaces gtest_main)
-#   *_fuzz.cpp                                 -> left out (tools/fuzz builds them with clang)
+#   *_fuzz.cpp                                 -> left out (the folder's CMakeLists adds them)
 #   *_bench.cpp                                -> one benchmark program each, named after the file
 #   main.cpp, main_*.cpp                       -> left out (the folder's CMakeLists adds programs)
 #   win32_*.cpp / posix_*.cpp                  -> only on Windows / only elsewhere
+# With FUZZ=ON only the library is built: no test program, no benchmarks.
 function(add_layer name)
   cmake_parse_arguments(L "" "" "DEPS" ${ARGN})
   file(GLOB all CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
@@ -46,6 +47,10 @@ function(add_layer name)
     add_library(${name} INTERFACE)
     target_include_directories(${name} INTERFACE ${CMAKE_SOURCE_DIR})
     target_link_libraries(${name} INTERFACE ${L_DEPS})
+  endif()
+
+  if(FUZZ)
+    return()
   endif()
 
   if(test_src)

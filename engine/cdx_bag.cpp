@@ -12,20 +12,6 @@ namespace engine {
 
 namespace {
 
-constexpr size_t kMaxTags = 1024;
-
-std::string trimName(std::string_view key) {
-    size_t n = key.size();
-    while (n > 0 && (key[n - 1] == ' ' || key[n - 1] == '\0')) --n;
-    return std::string(key.substr(0, n));
-}
-
-std::string upperAscii(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return out;
-}
-
 uint64_t nextTagSerial() {
     static uint64_t serials = 0;
     return ++serials;
@@ -40,6 +26,18 @@ bool validTagName(std::string_view name) {
 }
 
 }  // namespace
+
+std::string cdxTrimTagName(std::string_view key) {
+    size_t n = key.size();
+    while (n > 0 && (key[n - 1] == ' ' || key[n - 1] == '\0')) --n;
+    return std::string(key.substr(0, n));
+}
+
+std::string cdxUpperTagName(std::string_view name) {
+    std::string out(name);
+    for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return out;
+}
 
 Status cdxPrepareTag(CdxTag& tag, std::string_view keyExpr, std::string_view forExpr,
                      const RecordView& schema) {
@@ -63,24 +61,60 @@ Status cdxPrepareTag(CdxTag& tag, std::string_view keyExpr, std::string_view for
     return r;
 }
 
+Status checkCdxTagHeaderPlace(uint32_t offset, uint64_t fileBytes) {
+    if (offset % kCdxPageSize != 0 || offset < kCdxHeaderSize ||
+        offset + uint64_t(kCdxHeaderSize) > fileBytes)
+        return Status(kCorruptIndex, "tag header at " + std::to_string(offset) + " outside the file");
+    return Status();
+}
+
+Status parseCdxTagHeader(const uint8_t* bytes, uint32_t offset, uint64_t fileBytes,
+                         CdxHeader* header) {
+    std::string where = "tag header at " + std::to_string(offset);
+    if (Status s = parseCdxHeader(bytes, header); !s.ok())
+        return Status(kCorruptIndex, where + ": " + s.message());
+    if (header->root % kCdxPageSize != 0 || header->root < kCdxHeaderSize ||
+        header->root >= fileBytes)
+        return Status(kCorruptIndex, where + ": root outside the file");
+    return Status();
+}
+
+Status parseCdxDirectoryHeader(const uint8_t* bytes, CdxHeader* header) {
+    Status parsed = parseCdxHeader(bytes, header);
+    if (parsed.ok() && header->keyLength == kCdxTagNameLength) return Status();
+    return Status(kCorruptIndex,
+                  "compound header damaged" + (parsed.ok() ? "" : ": " + parsed.message()));
+}
+
+void cdxPrepareStoredTag(CdxTag& tag, const CdxHeader& h, const RecordView& schema) {
+    // A tag whose expressions this engine cannot compile still opens: it is
+    // kept (and written back) as it is, and refuses maintenance with its
+    // exprError (maintainable() is false).
+    (void)cdxPrepareTag(tag, h.keyExpr, h.forExpr, schema);
+    // Candidate keys of nullable columns carry no null marker.
+    if (tag.maintainable() && tag.format.nullable && tag.format.length == h.keyLength + 1) {
+        tag.format.nullable = false;
+        tag.format.length = h.keyLength;
+    }
+    if (tag.maintainable() && tag.format.length != h.keyLength) {
+        if (tag.format.type == 'C' && !tag.format.nullable)
+            tag.format.length = h.keyLength;
+        else
+            tag.exprError = "key length in the file (" + std::to_string(h.keyLength) +
+                            ") differs from the key expression's (" +
+                            std::to_string(tag.format.length) + ")";
+    }
+}
+
 Status CdxBag::readTagHeader(uint32_t offset, CdxHeader* header) {
     uint8_t head[kCdxHeaderSize];
-    if (offset % kCdxPageSize != 0 || offset < kCdxHeaderSize ||
-        offset + uint64_t(kCdxHeaderSize) > file_.sizeBytes()) {
-        return Status(kCorruptIndex,
-                      path() + ": tag header at " + std::to_string(offset) + " outside the file");
-    }
+    if (Status s = checkCdxTagHeaderPlace(offset, file_.sizeBytes()); !s.ok())
+        return Status::error(s.code(), path(), s.message());
     Status r = file_.readPage(offset, head);
     if (r.ok()) r = file_.readPage(offset + kCdxPageSize, head + kCdxPageSize);
     if (!r.ok()) return r;
-    if (Status s = parseCdxHeader(head, header); !s.ok())
-        return Status::error(kCorruptIndex, path(),
-                             "tag header at " + std::to_string(offset) + ": " + s.message());
-    if (header->root % kCdxPageSize != 0 || header->root < kCdxHeaderSize ||
-        header->root >= file_.sizeBytes()) {
-        return Status(kCorruptIndex, path() + ": tag header at " + std::to_string(offset) +
-                                         ": root outside the file");
-    }
+    if (Status s = parseCdxTagHeader(head, offset, file_.sizeBytes(), header); !s.ok())
+        return Status::error(s.code(), path(), s.message());
     return Status();
 }
 
@@ -89,11 +123,11 @@ Status CdxBag::readDirectory(std::vector<std::pair<std::string, uint32_t>>* entr
     CdxCursor c;
     Status r = directory_->first(&c);
     while (r.ok() && c.valid) {
-        if (entries->size() >= kMaxTags) {
+        if (entries->size() >= kCdxMaxTags) {
             return Status(kCorruptIndex,
-                          path() + ": more than " + std::to_string(kMaxTags) + " tags");
+                          path() + ": more than " + std::to_string(kCdxMaxTags) + " tags");
         }
-        entries->emplace_back(trimName(c.key), c.recno);
+        entries->emplace_back(cdxTrimTagName(c.key), c.recno);
         r = directory_->next(&c);
     }
     return r;
@@ -106,23 +140,7 @@ Status CdxBag::openTag(const std::string& name, uint32_t offset, const RecordVie
     tag->serial = nextTagSerial();
     CdxHeader h;
     if (Status r = readTagHeader(offset, &h); !r.ok()) return r;
-    // A tag whose expressions this engine cannot compile still opens: it is
-    // kept (and written back) as it is, and refuses maintenance with its
-    // exprError (maintainable() is false).
-    (void)cdxPrepareTag(*tag, h.keyExpr, h.forExpr, schema);
-    // Candidate keys of nullable columns carry no null marker.
-    if (tag->maintainable() && tag->format.nullable && tag->format.length == h.keyLength + 1) {
-        tag->format.nullable = false;
-        tag->format.length = h.keyLength;
-    }
-    if (tag->maintainable() && tag->format.length != h.keyLength) {
-        if (tag->format.type == 'C' && !tag->format.nullable)
-            tag->format.length = h.keyLength;
-        else
-            tag->exprError = "key length in the file (" + std::to_string(h.keyLength) +
-                             ") differs from the key expression's (" +
-                             std::to_string(tag->format.length) + ")";
-    }
+    cdxPrepareStoredTag(*tag, h, schema);
     uint8_t pad = tag->key ? tag->format.pad() : kCdxBlank;
     tag->tree = std::make_unique<CdxTree>(&file_, offset, h, pad);
     *out = std::move(tag);
@@ -153,12 +171,8 @@ Status CdxBag::open(const std::string& path, const RecordView& schema, IndexOpen
     if (r.ok()) r = bag->file_.readPage(kCdxPageSize, head + kCdxPageSize);
     if (!r.ok()) return r;
     CdxHeader h;
-    Status parsed = parseCdxHeader(head, &h);
-    if (!parsed.ok() || h.keyLength != kCdxTagNameLength) {
-        return Status::error(
-            kCorruptIndex, path,
-            "compound header damaged" + (parsed.ok() ? "" : ": " + parsed.message()));
-    }
+    if (Status parsed = parseCdxDirectoryHeader(head, &h); !parsed.ok())
+        return Status::error(parsed.code(), path, parsed.message());
     bag->structural_ = (h.options & kCdxStructural) != 0;
     bag->directory_ = std::make_unique<CdxTree>(&bag->file_, 0, h, kCdxBlank);
     if (r = bag->loadTags(schema); !r.ok()) return r;
@@ -183,7 +197,7 @@ Status CdxBag::create(const std::string& path, bool structural, bool shared,
 }
 
 CdxTag* CdxBag::find(std::string_view name) const {
-    std::string want = upperAscii(trimName(name));
+    std::string want = cdxUpperTagName(cdxTrimTagName(name));
     for (const auto& t : tags_)
         if (t->name == want) return t.get();
     return nullptr;
@@ -262,7 +276,7 @@ Status CdxBag::createTag(std::string_view name, std::string_view keyExpr, std::s
         return Status(kReadOnly, path() + ": index opened read-only");
     }
     auto tag = std::make_unique<CdxTag>();
-    tag->name = upperAscii(name);
+    tag->name = cdxUpperTagName(name);
     tag->serial = nextTagSerial();
     Status r = cdxPrepareTag(*tag, keyExpr, forExpr, schema);
     if (!r.ok()) return r;

@@ -17,6 +17,9 @@
 
 namespace engine {
 
+// More directory entries than this make a bag damaged (a cyclic directory).
+constexpr size_t kCdxMaxTags = 1024;
+
 struct CdxTag {
     std::string name;  // upper case, no padding
     std::unique_ptr<CdxTree> tree;
@@ -98,5 +101,25 @@ Status cdxFillTree(CdxTag& tag, std::string& keys, std::vector<uint32_t>& recnos
 // key format; on failure sets tag.exprError and *error and returns the code.
 Status cdxPrepareTag(CdxTag& tag, std::string_view keyExpr, std::string_view forExpr,
                      const RecordView& schema);
+
+// A directory key as a tag name: trailing blanks and NULs cut.
+std::string cdxTrimTagName(std::string_view key);
+// A tag name upper-cased (ASCII letters): how names are looked up.
+std::string cdxUpperTagName(std::string_view name);
+
+// The checks every reader of a bag makes on its headers; kCorruptIndex with
+// the fault as the message (the caller adds the file).
+// A tag header at `offset` must lie whole inside a file of `fileBytes` bytes.
+Status checkCdxTagHeaderPlace(uint32_t offset, uint64_t fileBytes);
+// Parses the tag header `bytes` (kCdxHeaderSize of them) read at `offset`:
+// the header's own checks, and a root inside the file.
+Status parseCdxTagHeader(const uint8_t* bytes, uint32_t offset, uint64_t fileBytes,
+                         CdxHeader* header);
+// Parses the compound header at offset 0: a header whose keys are tag names.
+Status parseCdxDirectoryHeader(const uint8_t* bytes, CdxHeader* header);
+// Compiles a stored tag's expressions against `schema` and fits its key
+// format to the stored key length; what does not fit goes to tag.exprError
+// (the tag then opens for reading only).
+void cdxPrepareStoredTag(CdxTag& tag, const CdxHeader& h, const RecordView& schema);
 
 }  // namespace engine

@@ -23,21 +23,32 @@ Status CdxFile::open(const std::string& path, bool readOnly, bool shared) {
     auto size = file_.size();
     if (!size.ok()) return Status::fromOs(size.status());
     sizeBytes_ = diskBytes_ = size.value();
-    if (sizeBytes_ < kCdxHeaderSize || sizeBytes_ > 0xFFFFFE00u) {
-        return Status(kCorruptIndex,
-                      path + ": not a compound index (size " + std::to_string(sizeBytes_) + ")");
-    }
+    if (Status r = checkCdxFileSize(sizeBytes_); !r.ok())
+        return Status::error(r.code(), path, r.message());
     uint8_t head[kCdxHeadBytes];
     auto n = file_.read(0, head, sizeof head);
     if (!n.ok()) return Status::fromOs(n.status());
-    freeHead_ = getU32le(head + kCdxFreeListOffset);
-    counter_ = getU32be(head + kCdxCounterOffset);
-    if (freeHead_ == kCdxNone) freeHead_ = 0;
-    if (freeHead_ != 0 &&
-        (freeHead_ % kCdxPageSize != 0 || freeHead_ < kCdxHeaderSize || freeHead_ >= sizeBytes_)) {
-        return Status(kCorruptIndex, path + ": free-page list head " + std::to_string(freeHead_) +
-                                         " outside the file");
-    }
+    if (Status r = parseCdxFileHead(head, sizeBytes_, &freeHead_, &counter_); !r.ok())
+        return Status::error(r.code(), path, r.message());
+    return Status();
+}
+
+Status checkCdxFileSize(uint64_t sizeBytes) {
+    if (sizeBytes < kCdxHeaderSize || sizeBytes > 0xFFFFFE00u)
+        return Status(kCorruptIndex,
+                      "not a compound index (size " + std::to_string(sizeBytes) + ")");
+    return Status();
+}
+
+Status parseCdxFileHead(const uint8_t* head, uint64_t sizeBytes, uint32_t* freeHead,
+                        uint32_t* counter) {
+    *freeHead = getU32le(head + kCdxFreeListOffset);
+    *counter = getU32be(head + kCdxCounterOffset);
+    if (*freeHead == kCdxNone) *freeHead = 0;
+    if (*freeHead != 0 &&
+        (*freeHead % kCdxPageSize != 0 || *freeHead < kCdxHeaderSize || *freeHead >= sizeBytes))
+        return Status(kCorruptIndex,
+                      "free-page list head " + std::to_string(*freeHead) + " outside the file");
     return Status();
 }
 

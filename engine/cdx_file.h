@@ -23,6 +23,15 @@
 
 namespace engine {
 
+// The checks an open makes before any page is read; kCorruptIndex with the
+// fault as the message (the caller adds the file).
+// A file of `sizeBytes` can be an index: two header pages, 32-bit offsets.
+Status checkCdxFileSize(uint64_t sizeBytes);
+// The first kCdxHeadBytes of the file: the free-page list head (0 when
+// none, else a page inside the file) and the change counter.
+Status parseCdxFileHead(const uint8_t* head, uint64_t sizeBytes, uint32_t* freeHead,
+                        uint32_t* counter);
+
 class CdxFile {
 public:
     CdxFile() = default;

@@ -1,5 +1,8 @@
 // libFuzzer target: DBF header parsing and decoding of every field of every
 // record the header admits, over arbitrary bytes taken as a whole file.
+// What must hold: a refusal says kCorruptTable or kNotSupported; an accepted
+// header, its fields and its counted records lie within the bytes; a parsed
+// header encodes to one that parses the same.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -12,7 +15,14 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string_view bytes(reinterpret_cast<const char*>(data), size);
     engine::DbfHeader h;
-    if (engine::parseDbfHeader(bytes, size, &h) != engine::kOk) return 0;
+    if (engine::Status r = engine::parseDbfHeader(bytes, size, &h); !r.ok()) {
+        if (r.code() != engine::kCorruptTable && r.code() != engine::kNotSupported)
+            __builtin_trap();  // a refusal without the table's codes
+        return 0;
+    }
+    if (h.headerBytes > size) __builtin_trap();
+    for (const engine::FieldDesc& f : h.fields)
+        if (uint32_t(f.offset) + f.length > h.recordBytes) __builtin_trap();
     engine::TableLayout layout;
     layout.build(h, "T");
     engine::DbfRecord rec(&layout, nullptr);

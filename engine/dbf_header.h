@@ -43,6 +43,9 @@ namespace engine {
 constexpr uint32_t kDbfHeaderBytes = 32;
 constexpr uint32_t kDbfDescriptorBytes = 32;
 constexpr uint32_t kDbfBacklinkBytes = 263;
+// The longest header the 16-bit header length can state; a reader that
+// reads this much from offset 0 has every header whole.
+constexpr uint32_t kDbfMaxHeaderBytes = 0xFFFF;
 constexpr uint32_t kDbfRecordCountOffset = 4;
 constexpr uint32_t kDbfHeaderLengthOffset = 8;
 constexpr uint32_t kDbfRecordLengthOffset = 10;

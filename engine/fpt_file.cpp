@@ -36,6 +36,16 @@ Status parseFptHeader(std::string_view bytes, uint64_t fileBytes, FptHeader* h) 
     return Status();
 }
 
+Status parseMemoHeader(std::string_view bytes, uint64_t fileBytes, bool dbt, FptHeader* h) {
+    if (!dbt) return parseFptHeader(bytes, fileBytes, h);
+    if (bytes.size() < 4) return corrupt("memo file header truncated");
+    const auto* p = reinterpret_cast<const uint8_t*>(bytes.data());
+    h->nextFree = getU32le(p);
+    uint16_t bs = bytes.size() >= 22 ? getU16le(p + 20) : 0;
+    h->blockSize = (bs >= 64 && bs % 64 == 0 && p[16] != 0x03) ? bs : kDbtBlockSize;
+    return Status();
+}
+
 Status checkFptItem(const FptHeader& h, uint32_t block, std::string_view item, uint64_t fileBytes,
                     uint32_t* dataBytes) {
     // A block inside the header is read like any other (other writers leave
@@ -179,14 +189,7 @@ Status MemoFile::readHeader() {
     auto got = file_.read(0, hdr, sizeof hdr);
     if (!got.ok()) return Status::fromOs(got.status());
     std::string_view bytes(reinterpret_cast<const char*>(hdr), got.value());
-    if (dbt_) {
-        if (bytes.size() < 4) return corrupt("memo file header truncated");
-        header_.nextFree = getU32le(hdr);
-        uint16_t bs = bytes.size() >= 22 ? getU16le(hdr + 20) : 0;
-        header_.blockSize = (bs >= 64 && bs % 64 == 0 && hdr[16] != 0x03) ? bs : kDbtBlockSize;
-        return Status();
-    }
-    return parseFptHeader(bytes, fileBytes_, &header_);
+    return parseMemoHeader(bytes, fileBytes_, dbt_, &header_);
 }
 
 Status MemoFile::refresh() {

@@ -40,6 +40,10 @@ struct FptHeader {
 // kCorruptMemo when the header is short, the block size is 0, or next free
 // lies before the header's end or far beyond the file.
 Status parseFptHeader(std::string_view bytes, uint64_t fileBytes, FptHeader* h);
+// The header of a memo file, FPT or (`dbt`) DBT, from its first bytes (up
+// to kFptHeaderBytes of them). A DBT's block size is 512 unless the header
+// states a multiple of 64 (dBASE IV).
+Status parseMemoHeader(std::string_view bytes, uint64_t fileBytes, bool dbt, FptHeader* h);
 // Where block `block`'s item lies and how long its data is; kCorruptMemo
 // when it does not fit the file. `item` is the first 8 bytes of the block.
 Status checkFptItem(const FptHeader& h, uint32_t block, std::string_view item, uint64_t fileBytes,

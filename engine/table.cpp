@@ -13,8 +13,6 @@
 namespace engine {
 namespace {
 
-constexpr size_t kHeaderReadBytes = 16384;  // more than any valid header
-
 // The memo file's name: the table's with the memo extension.
 std::string memoPath(const std::string& tablePath, bool dbt) {
     return os::withExtension(tablePath, dbt ? ".dbt" : ".fpt");
@@ -83,7 +81,7 @@ Status Table::openFiles(const OpenParams& p) {
     // The header before the size: another process appending to a shared
     // table writes its records before the count, so a size taken after the
     // count always covers the records it counts; taken before, it may not.
-    std::string head(kHeaderReadBytes, '\0');
+    std::string head(kDbfMaxHeaderBytes, '\0');
     auto got = dbf_.read(0, head.data(), head.size());
     if (!got.ok()) return Status::fromOs(got.status());
     head.resize(got.value());

@@ -70,7 +70,8 @@ public:
     File& operator=(const File&) = delete;
     ~File();  // closes; errors on close are ignored
 
-    // Opens `path` (resolved with resolvePath on POSIX). Errors: 2, 3, 4, 5,
+    // Opens `path` (resolved with resolvePath on POSIX). Errors: 2, 3, 4, 5
+    // (also write access to a read-only file, see isReadOnly in fs.h),
     // 32 (sharing), 80 (CreateNew of an existing file), 123 (empty path).
     // A failed open leaves no handle behind and, with CreateAlways, does not
     // truncate a file that another open holds.

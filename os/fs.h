@@ -62,6 +62,17 @@ Result<uint64_t> freeDiskBytes(const std::string& path);
 // missing file.
 bool fileInUse(const std::string& path);
 
+// True for an existing file or folder that may not be written: Windows'
+// read-only attribute; on POSIX a mode without any write bit, which this
+// layer treats the same way for every user (root too): such a file is not
+// opened for writing, erased or replaced (5), as on Windows. A folder is
+// read-only only on POSIX (Windows ignores the attribute on folders).
+bool isReadOnly(const std::string& path);
+
+// Sets or clears the read-only attribute of an existing file (POSIX: clears
+// every write bit, or gives the owner's back).
+Status setReadOnly(const std::string& path, bool readOnly);
+
 bool fileExists(const std::string& path);    // true for an existing non-folder
 bool folderExists(const std::string& path);  // true for an existing folder
 

@@ -98,6 +98,31 @@ TEST_F(FsTest, ReplaceTakesTheNameInOneStep) {
     EXPECT_EQ(replaceFile(at("R.TMP"), at("SUB")).code(), kErrAccessDenied);
 }
 
+// A read-only file (Windows' attribute; no write bit on POSIX, for root as
+// for anyone) is read, copied from and renamed, but never written, erased
+// or replaced.
+TEST_F(FsTest, ReadOnlyFilesAreNotWrittenErasedOrReplaced) {
+    writeWholeFile(at("RO.DBF"), "kept");
+    writeWholeFile(at("OTHER.DBF"), "other");
+    EXPECT_FALSE(isReadOnly(at("RO.DBF")));
+    ASSERT_TRUE(setReadOnly(at("RO.DBF"), true).ok());
+    EXPECT_TRUE(isReadOnly(at("RO.DBF")));
+    EXPECT_EQ(File::open(at("RO.DBF"), Access::ReadWrite, Share::Shared, Disposition::OpenExisting)
+                  .status()
+                  .code(),
+              kErrAccessDenied);
+    EXPECT_TRUE(
+        File::open(at("RO.DBF"), Access::Read, Share::Shared, Disposition::OpenExisting).ok());
+    EXPECT_EQ(eraseFile(at("RO.DBF")).code(), kErrAccessDenied);
+    EXPECT_EQ(copyFile(at("OTHER.DBF"), at("RO.DBF")).code(), kErrAccessDenied);
+    EXPECT_EQ(replaceFile(at("OTHER.DBF"), at("RO.DBF")).code(), kErrAccessDenied);
+    EXPECT_EQ(readWholeFile(at("RO.DBF")), "kept");
+    ASSERT_TRUE(renameFile(at("RO.DBF"), at("RO.BAK")).ok());
+    EXPECT_TRUE(isReadOnly(at("RO.BAK")));
+    ASSERT_TRUE(setReadOnly(at("RO.BAK"), false).ok());
+    EXPECT_TRUE(eraseFile(at("RO.BAK")).ok());
+}
+
 TEST_F(FsTest, FlushFolderIsACountedFileCall) {
     std::vector<std::string> seen;
     setWriteCallObserver([&seen](const char* op, const std::string&) { seen.push_back(op); });

@@ -37,8 +37,15 @@ int creationFlags(Disposition disposition) {
 // exclusive open and an exclusive byte-range lock need a descriptor open for
 // writing. A read-only file still opens for reading (then its exclusive open
 // can only take a read lock, which keeps out writers but not other readers).
-int openDescriptor(const std::string& native, Access access, Disposition disposition) {
+int openDescriptor(const std::string& native, Access access, Share share, Disposition disposition) {
     int flags = O_CLOEXEC | creationFlags(disposition);
+    // A shared reader needs no write access: its open-mode lock is a read
+    // lock. Anything else asks for it, since an exclusive open-mode lock
+    // (and an exclusive byte-range lock) can only be taken through a
+    // descriptor open for writing.
+    if (access == Access::Read && share == Share::Shared &&
+        disposition == Disposition::OpenExisting)
+        return ::open(native.c_str(), flags | O_RDONLY, 0666);
     int fd = ::open(native.c_str(), flags | O_RDWR, 0666);
     bool mayFallBack = access == Access::Read && disposition != Disposition::CreateAlways;
     if (fd < 0 && mayFallBack && (errno == EACCES || errno == EROFS || errno == ETXTBSY))
@@ -69,7 +76,13 @@ Result<File> File::open(const std::string& path, Access access, Share share,
         if (!fault.ok()) return fault;
     }
     std::string native = resolvePath(path);
-    int fd = openDescriptor(native, access, disposition);
+    // Write bits all off is the read-only attribute: no writing open, for
+    // root as for anyone, as Windows refuses it.
+    struct stat mode;
+    if (access == Access::ReadWrite && ::stat(native.c_str(), &mode) == 0 &&
+        !S_ISDIR(mode.st_mode) && (mode.st_mode & 0222) == 0)
+        return Status(kErrAccessDenied, "open " + path + " (read-only)");
+    int fd = openDescriptor(native, access, share, disposition);
     if (fd < 0) return posix::errnoStatus(errno, "open", path, native);
 
     struct stat st;

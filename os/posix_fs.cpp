@@ -89,6 +89,22 @@ Status renameFile(const std::string& from, const std::string& to) {
     return posix::errnoStatus(errno, "rename", to, nativeTo);
 }
 
+bool isReadOnly(const std::string& path) {
+    struct stat st;
+    return ::stat(resolvePath(path).c_str(), &st) == 0 && (st.st_mode & 0222) == 0;
+}
+
+Status setReadOnly(const std::string& path, bool readOnly) {
+    std::string native = resolvePath(path);
+    struct stat st;
+    if (::stat(native.c_str(), &st) != 0)
+        return posix::errnoStatus(errno, "attributes", path, native);
+    mode_t mode = readOnly ? (st.st_mode & ~mode_t(0222)) : (st.st_mode | S_IWUSR);
+    if (::chmod(native.c_str(), mode & 07777) != 0)
+        return posix::errnoStatus(errno, "attributes", path, native);
+    return Status();
+}
+
 Status replaceFile(const std::string& from, const std::string& to) {
     std::string nativeFrom = resolvePath(from);
     std::string nativeTo = resolvePath(to);
@@ -96,7 +112,8 @@ Status replaceFile(const std::string& from, const std::string& to) {
     if (::lstat(nativeFrom.c_str(), &st) != 0)
         return posix::errnoStatus(errno, "replace", from, nativeFrom);
     if (::lstat(nativeTo.c_str(), &st) == 0) {
-        if (S_ISDIR(st.st_mode)) return Status(kErrAccessDenied, "replace " + to);
+        if (S_ISDIR(st.st_mode) || (st.st_mode & 0222) == 0)
+            return Status(kErrAccessDenied, "replace " + to);
         if (posix::isOpenByAnyone(nativeTo, false)) return sharingViolation("replace", to);
     }
     if (posix::isOpenByAnyone(nativeFrom, false)) return sharingViolation("replace", from);
@@ -138,6 +155,11 @@ Status copyFile(const std::string& from, const std::string& to) {
         ::close(in);
         return sharingViolation("copy", from);
     }
+    struct stat target;
+    if (::stat(nativeTo.c_str(), &target) == 0 && (target.st_mode & 0222) == 0) {
+        ::close(in);
+        return Status(kErrAccessDenied, "copy " + to + " (read-only)");
+    }
     int out = ::open(nativeTo.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, st.st_mode & 0777);
     if (out < 0) {
         int err = errno;
@@ -162,7 +184,8 @@ Status eraseFile(const std::string& path) {
     std::string native = resolvePath(path);
     struct stat st;
     if (::lstat(native.c_str(), &st) != 0) return posix::errnoStatus(errno, "erase", path, native);
-    if (S_ISDIR(st.st_mode)) return Status(kErrAccessDenied, "erase " + path);
+    if (S_ISDIR(st.st_mode) || (st.st_mode & 0222) == 0)
+        return Status(kErrAccessDenied, "erase " + path);
     if (posix::isOpenByAnyone(native, false)) return sharingViolation("erase", path);
     Status fault = checkWriteFault("erase", path);
     if (!fault.ok()) return fault;

@@ -57,6 +57,23 @@ Status renameFile(const std::string& from, const std::string& to) {
     return Status();
 }
 
+bool isReadOnly(const std::string& path) {
+    DWORD attributes = ::GetFileAttributesA(path.c_str());
+    // The attribute on a folder does not stop writing in it.
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
+           !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+Status setReadOnly(const std::string& path, bool readOnly) {
+    DWORD attributes = ::GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return lastError("attributes", path);
+    attributes = readOnly ? (attributes | FILE_ATTRIBUTE_READONLY)
+                          : (attributes & ~DWORD(FILE_ATTRIBUTE_READONLY));
+    if (!::SetFileAttributesA(path.c_str(), attributes ? attributes : FILE_ATTRIBUTE_NORMAL))
+        return lastError("attributes", path);
+    return Status();
+}
+
 Status replaceFile(const std::string& from, const std::string& to) {
     DWORD attributes = ::GetFileAttributesA(from.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return lastError("replace", from);

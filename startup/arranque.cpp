@@ -13,14 +13,12 @@
 
 namespace startup {
 
-namespace {
-
-// Moves the current directory to the running executable's folder. A
-// failure is not reported: start-up goes on where it is.
 void moveToProgramFolder() {
     os::Result<std::string> exe = os::programFileName();
     if (exe.ok()) (void)SETCURRENTDIRECTORY(CFILEPATH(exe.value()));
 }
+
+namespace {
 
 // The process-wide settings every later table operation and date
 // conversion depends on, in the order they are made.

@@ -22,6 +22,12 @@ namespace startup {
 // INTENSITY on, SCOREBOARD off, WRAP on, EPOCH 1920; the table-handle budget
 // (NHANDLERS) is the allowance granted; the printing destinations are
 // computed. Always returns false.
+// Moves the current directory to the running executable's folder, as
+// ARRANQUE does: every relative path the run meets afterwards (an
+// installation path, an accounting folder) is relative to it. A failure is
+// not reported: the program goes on where it is.
+void moveToProgramFolder();
+
 bool ARRANQUE(std::optional<std::string> cPath = std::nullopt,
               std::optional<bool> lNetwork = std::nullopt,
               std::optional<bool> lBasic = std::nullopt);

@@ -8,7 +8,7 @@ packages=(
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
   wine wine64 xvfb xauth imagemagick
   fonts-wine fonts-liberation
-  clang libclang-rt-14-dev
+  clang-19 libclang-rt-19-dev
   python3 python3-dbfread libdbd-xbase-perl perl
 )
 

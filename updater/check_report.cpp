@@ -2,10 +2,12 @@
 #include "updater/check_report.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 
 #include "runtime/codepage.h"
 #include "runtime/console_text.h"
+#include "startup/arranque.h"
 #include "updater/console_progress.h"
 #include "updater/file_steps.h"
 #include "updater/migration_record.h"
@@ -215,16 +217,33 @@ int runCheck(const std::optional<std::string>& cPath, const std::optional<std::s
         return 1;
     }
     runtime::HB_SETCODEPAGE("ESWIN");
+    auto say = [&](const std::string& text) {
+        std::fputs((utf8 ? runtime::toUtf8(text) : text).c_str(), out);
+        std::fflush(out);
+    };
+    // The JSON file is named from where the program was started; it is
+    // opened first, so that a name that cannot be written is said before
+    // the report, not after it.
+    std::ofstream json;
+    if (jsonFile) {
+        json.open(std::filesystem::absolute(*jsonFile), std::ios::binary | std::ios::trunc);
+        if (!json) {
+            say("No se puede escribir el fichero " + *jsonFile +
+                " (compruebe que su carpeta existe y que se puede escribir en ella)\n"
+                "C\xF3"
+                "digo de salida 1\n");
+            return 1;
+        }
+    }
+    // Paths are read as the run reads them: from the program's folder.
+    startup::moveToProgramFolder();
     InstallationCheck check = checkInstallation(installRoot(*cPath));
-    std::string text = formatCheck(check);
-    std::fputs((utf8 ? runtime::toUtf8(text) : text).c_str(), out);
-    std::fflush(out);
+    say(formatCheck(check));
     if (!jsonFile) return check.exitCode;
-    std::ofstream json(*jsonFile, std::ios::binary | std::ios::trunc);
     json << checkJson(check);
     json.close();
     if (json) return check.exitCode;
-    std::fprintf(out, "No se pudo escribir %s\n", jsonFile->c_str());
+    say("No se pudo escribir " + *jsonFile + "\n");
     return 1;
 }
 

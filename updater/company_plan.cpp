@@ -8,6 +8,7 @@
 #include "os/file.h"
 #include "os/fs.h"
 #include "os/path_parts.h"
+#include "runtime/value.h"
 #include "updater/file_steps.h"
 #include "updater/table_files.h"
 
@@ -85,6 +86,45 @@ bool tableIsHalfMade(const std::string& path, const TableLayout& backup, const T
         return false;
     }
     return true;
+}
+
+// A file the run will write, rename and then write, or erase, that may not
+// be written: found now, the company stays as it is, instead of half moved.
+bool setWritable(const TableFiles& set, CompanyPlan& plan) {
+    for (const std::string* file : {&set.table, &set.memo, &set.index}) {
+        if (!os::fileExists(*file) || !os::isReadOnly(*file)) continue;
+        plan.blockers.push_back(fileName(*file) +
+                                " es de solo lectura: la actualizaci\xF3n no podr\xED"
+                                "a rellenar ni borrar su tabla");
+        return false;
+    }
+    return true;
+}
+
+// Two names in the folder that differ only in case: on a file system that
+// tells them apart, the run would move one and open the other.
+void findCaseTwins(const std::vector<std::string>& names, CompanyPlan& plan) {
+    auto listed = os::listFolder(plan.folder);
+    if (!listed.ok()) return;
+    for (const std::string& name : names) {
+        std::vector<std::string> same;
+        for (const os::FolderEntry& e : listed.value())
+            if (!e.isFolder && runtime::sameName(e.name, name)) same.push_back(e.name);
+        if (same.size() > 1)
+            plan.blockers.push_back("hay dos ficheros que solo se distinguen por may\xFAsculas: " +
+                                    same[0] + " y " + same[1]);
+    }
+}
+
+// Every file name of the company the run may touch.
+std::vector<std::string> namesTouched(const std::vector<std::string>& aFiles) {
+    std::vector<std::string> names = {kRecordName, kRecordScratchName};
+    std::vector<std::string> tables = aFiles;
+    tables.push_back(kNicName);
+    for (const std::string& t : tables)
+        for (const TableFiles& set : {tableFiles("", t), backupFiles("", t)})
+            for (const std::string* f : {&set.table, &set.memo, &set.index}) names.push_back(*f);
+    return names;
 }
 
 void planTable(const std::string& name, const std::string& templateName,
@@ -262,6 +302,16 @@ std::optional<TemplateFault> findTemplateFault(const std::string& templateFolder
     for (const std::string& name : names) {
         TableLayout t = readLayout(templateFolder + name);
         if (!t.readable) return TemplateFault{name, t.why, t.osCode};
+        // Copies keep the read-only attribute, and a read-only table cannot be refilled.
+        TableFiles set = tableFiles(templateFolder, name);
+        for (const std::string* f : {&set.table, &set.memo, &set.index})
+            if (os::fileExists(*f) && os::isReadOnly(*f))
+                return TemplateFault{name,
+                                     std::string(os::fileNameOf(*f)) +
+                                         " es de solo lectura, y sus copias lo ser\xED"
+                                         "an: no se podr\xED"
+                                         "an rellenar",
+                                     os::kErrAccessDenied};
     }
     return std::nullopt;
 }
@@ -300,6 +350,11 @@ CompanyPlan planCompany(const std::string& root, std::string_view code,
         plan.blockers.push_back("no existe la carpeta " + plan.folder);
         return plan;
     }
+    if (os::isReadOnly(plan.folder)) {
+        plan.blockers.push_back("la carpeta " + plan.folder +
+                                " es de solo lectura: no se pueden hacer las copias de seguridad");
+        return plan;
+    }
     RecordRead found = readRecord(plan.folder, recordableTables(aFiles));
     if (found.state == RecordRead::State::Unreadable) {
         plan.blockers.push_back(std::string("el registro de la actualizaci\xF3n anterior ") +
@@ -310,6 +365,13 @@ CompanyPlan planCompany(const std::string& root, std::string_view code,
     } else {
         for (const std::string& name : aFiles) planTable(name, name, templateFolder, false, plan);
         planTable(kNicName, kNicTemplate, templateFolder, true, plan);
+    }
+    findCaseTwins(namesTouched(aFiles), plan);
+    for (const TablePlan& t : plan.tables) {
+        if (t.action == TableAction::Erase) continue;  // a backup it cannot erase is named after
+        if (!setWritable(tableFiles(plan.folder, t.name), plan)) break;
+        if (t.action == TableAction::Resume && !setWritable(backupFiles(plan.folder, t.name), plan))
+            break;
     }
     if (!plan.proceeds()) plan.tables.clear();
     return plan;

@@ -95,7 +95,8 @@ bool safeCompanyCode(std::string_view code);
 // tables it lists are resumed from their backups, or only have their
 // backups erased when it says they were refilled; a backup it does not list
 // is left alone. A record that cannot be read leaves the company as it is.
-// Without a record the plan is decided from the files there. Reads only. A missing template is not decided here: it is the run's error.
+// Without a record the plan is decided from the files there. Reads only. A missing template is not
+// decided here: it is the run's error.
 CompanyPlan planCompany(const std::string& root, std::string_view code,
                         const std::string& templateFolder, const std::vector<std::string>& aFiles);
 

@@ -262,6 +262,42 @@ TEST_F(FaultScenarioTest, StaleRegisterIndexStopsBeforeAnyCompany) {
     EXPECT_TRUE(progress_.reports.empty());
 }
 
+// A file the run would have to write, or a company folder it may not write
+// in, is found before anything moves: the company stays as it is.
+TEST_F(FaultScenarioTest, ReadOnlyFileOrFolderIsFoundBeforeAnythingMoves) {
+    for (std::string name : {"TDiaNew.cdx", "TDiaNew.fpt", "TempDia.Dbf", ""}) {
+        SCOPED_TRACE(name);
+        std::string path = name.empty() ? folder() : folder() + name;
+        ASSERT_TRUE(os::setReadOnly(path, true).ok());
+        expectLeftAsItWas("solo lectura");
+        ASSERT_TRUE(os::setReadOnly(path, false).ok());
+    }
+    expectCleanRunAfter();
+}
+
+// A template that is read-only would give read-only tables: the run stops
+// before any company is touched.
+TEST_F(FaultScenarioTest, ReadOnlyTemplateStopsTheRunBeforeAnythingMoves) {
+    std::string templ = root() + "/DBF/TempDia.Dbf";
+    ASSERT_TRUE(os::setReadOnly(templ, true).ok());
+    auto before = fileBytes(root());
+    EXPECT_EQ(runInProcess(root(), progress_), 1);
+    EXPECT_TRUE(fileBytes(root()) == before);
+    ASSERT_TRUE(os::setReadOnly(templ, false).ok());
+    expectCleanRunAfter();
+}
+
+#ifndef _WIN32
+// Two names that differ only in case (possible where the file system tells
+// them apart): the run would move one and open the other.
+TEST_F(FaultScenarioTest, NamesThatDifferOnlyInCase) {
+    fs::copy_file(folder() + "TempDia.Dbf", folder() + "TEMPDIA.DBF");
+    expectLeftAsItWas("may\xFAsculas");
+    fs::remove(folder() + "TEMPDIA.DBF");
+    expectCleanRunAfter();
+}
+#endif
+
 // The clean-up cannot erase a backup: the run says so (exit 2), names every
 // file left and what to do; the next run erases them and refills nothing.
 TEST_F(FaultScenarioTest, BackupThatCannotBeErasedIsReported) {

@@ -405,6 +405,24 @@ std::string describeRecord(const CompanyPlan& plan) {
            todo;
 }
 
+// The deleted records of a table the run leaves alone, for the report; its
+// counts stay unknown (-1) when it cannot be read.
+void countDeleted(const std::string& folder, TableCheck& t) {
+    ReadOnlyTable table(folder + t.source);
+    if (!table.ok()) return;
+    uint32_t records = table.recordCount();
+    long deleted = 0;
+    for (uint32_t rec = 1; rec <= records; ++rec) {
+        bool isDeleted = false;
+        if (!table.note(engine::gotoRecord(table.handle(), rec)) ||
+            !table.note(engine::isDeleted(table.handle(), &isDeleted)))
+            return;
+        deleted += isDeleted;
+    }
+    t.records = records;
+    t.deleted = deleted;
+}
+
 const TablePlan* plannedFor(const CompanyPlan& plan, const std::string& name) {
     for (const TablePlan& t : plan.tables)
         if (t.name == name) return &t;
@@ -429,8 +447,12 @@ CompanyCheck checkCompany(const std::string& root, const std::string& code,
     for (const std::string& table : names) {
         const TablePlan* planned = plannedFor(plan, table);
         c.tables.push_back(describeTable(c.folder, table, planned));
-        if (!planned) continue;
+        if (!planned) {
+            if (!c.tables.back().source.empty()) countDeleted(c.folder, c.tables.back());
+            continue;
+        }
         if (planned->action == TableAction::Erase) {
+            if (!c.tables.back().source.empty()) countDeleted(c.folder, c.tables.back());
             for (const std::string& f : inUse(backupFiles(c.folder, table)))
                 c.filesLeft.push_back(f +
                                       " est\xE1 en uso por otro programa: no se podr\xE1 borrar");

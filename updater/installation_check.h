@@ -56,11 +56,11 @@ struct CompanyCheck {
     bool keysPresent = false;  // Claves can be read
     std::string linkNote;      // why no journal is marked, when none is
     std::vector<JournalCheck> journals;
-    std::vector<TableCheck> tables;     // the migration list's tables, then TDiaNic
-    std::vector<std::string> leaves;    // why a run leaves the company as it is
-    std::vector<std::string> stops;     // why a run would stop in this company
-    std::vector<std::string> notes;     // what a run leaves alone without harm
-    std::vector<std::string> unmarked;  // journals a run would leave unmarked (exit code 2)
+    std::vector<TableCheck> tables;      // the migration list's tables, then TDiaNic
+    std::vector<std::string> leaves;     // why a run leaves the company as it is
+    std::vector<std::string> stops;      // why a run would stop in this company
+    std::vector<std::string> notes;      // what a run leaves alone without harm
+    std::vector<std::string> unmarked;   // journals a run would leave unmarked (exit code 2)
     std::vector<std::string> filesLeft;  // backups a run could not erase (exit code 2)
     uint64_t bytesNeeded = 0;  // what its rebuilt tables take while their backups are still there
 };

@@ -9,7 +9,9 @@
 #include <filesystem>
 #include <fstream>
 
+#include "os/fault.h"
 #include "os/file.h"
+#include "os/fs.h"
 #include "updater/check_report.h"
 #include "updater/demo_installation.h"
 #include "updater/installation_testutil.h"
@@ -128,7 +130,7 @@ public:
                                 Outcome second) {
         for (const Case& c : cases) {
             SCOPED_TRACE(c.name);
-            fs::remove_all(root());
+            testing::removeAll(root());
             SetUp();
             c.make(*this);
             InstallationCheck check = expectRunAsChecked(code, c.why);
@@ -188,6 +190,18 @@ TEST_F(InstallationCheckTest, CasesLeftAsTheyAre) {
                  overwrite(t.folder() + "TempDia.Dbf", 4, std::string("\x1E\0\0\0", 4));
              },
              "10 registros m\xE1s"},
+            {"read-only memo",
+             [](InstallationCheckTest& t) {
+                 ASSERT_TRUE(os::setReadOnly(t.folder() + "TDiaNew.fpt", true).ok());
+             },
+             "TDiaNew.fpt es de solo lectura"},
+#ifndef _WIN32
+            {"names that differ only in case",
+             [](InstallationCheckTest& t) {
+                 fs::copy_file(t.folder() + "TempDia.Dbf", t.folder() + "TEMPDIA.DBF");
+             },
+             "may\xFAsculas"},
+#endif
         },
         2, Outcome::Leave, Outcome::Migrate);
 }
@@ -366,13 +380,47 @@ TEST(InstallationCheckWrites, Nothing) {
     std::string out = tmp.path() + "/check.txt", json = tmp.path() + "/check.json";
     std::FILE* text = std::fopen(out.c_str(), "w");
     ASSERT_NE(text, nullptr);
+    uint64_t writes = os::writeCallCount(), writeOpens = os::writeOpenCount();
     int code = runCheck(root + "\\BIN", json, text, true);
     std::fclose(text);
     EXPECT_EQ(code, 1);  // company 005 cannot be opened without its memo file
     EXPECT_TRUE(stamped(root) == before);
+    // No file of the installation was opened for writing, nor changed.
+    EXPECT_EQ(os::writeOpenCount(), writeOpens);
+    EXPECT_EQ(os::writeCallCount(), writes);
     auto written = fileBytes(tmp.path());
     EXPECT_NE(written.at("check.txt").find("Empresa 001"), std::string::npos);
     EXPECT_EQ(written.at("check.json").find("{\"root\":"), 0u);
+}
+
+// A JSON file that cannot be written is said before any report, and the
+// check ends with 1 without looking further.
+TEST(CheckJsonTarget, UnwritableIsSaidFirst) {
+    TempFolder tmp;
+    std::string root = tmp.path() + "/inst";
+    demo::makeDemo(root, 10);
+    std::string out = tmp.path() + "/check.txt";
+    std::FILE* text = std::fopen(out.c_str(), "w");
+    ASSERT_NE(text, nullptr);
+    int code = runCheck(root + "\\BIN", tmp.path() + "/no/such/folder/check.json", text, false);
+    std::fclose(text);
+    EXPECT_EQ(code, 1);
+    std::string said = fileBytes(tmp.path()).at("check.txt");
+    EXPECT_EQ(said.find("No se puede escribir"), 0u) << said;
+    EXPECT_EQ(said.find("Empresa 001"), std::string::npos) << said;
+    EXPECT_NE(said.find("de salida 1"), std::string::npos) << said;
+}
+
+// A company the run leaves alone still has its tables counted.
+TEST_F(InstallationCheckTest, CompanyLeftAloneIsCounted) {
+    fs::create_directories(folder() + "_TempDia.Dbf");
+    InstallationCheck check = checkInstallation(root());
+    ASSERT_EQ(check.companies[0].outcome, Outcome::Leave);
+    const TableCheck& t = check.companies[0].tables[0];
+    EXPECT_EQ(t.records, 40) << formatCheck(check);
+    // Company 002 has the same rows and is migrated: the same count.
+    EXPECT_GE(t.deleted, 0) << formatCheck(check);
+    EXPECT_EQ(t.deleted, check.companies[1].tables[0].deleted) << formatCheck(check);
 }
 
 TEST(CheckJson, StringsAreEscapedAndUtf8) {

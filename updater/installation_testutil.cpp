@@ -14,6 +14,7 @@
 #include "engine/engine.h"
 #include "errors/error_handler.h"
 #include "errors/scripted_dialog.h"
+#include "os/fs.h"
 #include "os/process.h"
 #include "runtime/codepage.h"
 #include "runtime/error.h"
@@ -264,9 +265,17 @@ TempFolder::TempFolder(const std::string& tag, const std::string& base) {
     fs::create_directories(path_);
 }
 
-TempFolder::~TempFolder() {
+void removeAll(const std::string& root) {
     std::error_code ec;
-    fs::remove_all(path_, ec);
+    // Windows refuses to erase a read-only file: tests that make one clear it first.
+    for (auto it = fs::recursive_directory_iterator(root, ec); !ec && it != fs::end(it);
+         it.increment(ec))
+        if (os::isReadOnly(it->path().string())) (void)os::setReadOnly(it->path().string(), false);
+    fs::remove_all(root, ec);
+}
+
+TempFolder::~TempFolder() {
+    removeAll(path_);
 }
 
 }  // namespace updater::testing

@@ -67,6 +67,9 @@ void recodeBehindRegisterIndex(const std::string& root, uint32_t recNo, const st
 // True when one of `lines` contains `text`.
 bool mentions(const std::vector<std::string>& lines, const std::string& text);
 
+// Removes the folder `root` and everything in it, read-only files too.
+void removeAll(const std::string& root);
+
 // A fresh temporary folder named after the running test; removed by the
 // destructor.
 
