@@ -488,6 +488,12 @@ std::vector<std::pair<RegisterEntry, std::string>> walkRegister(const std::strin
         check.stops.push_back(registerFile(root) + ": " + noRegisterText());
         return companies;
     }
+    // The run opens the register for writing, and looks at this first.
+    if (const std::string readOnly = readOnlyRegisterFile(root); !readOnly.empty()) {
+        check.stops.push_back(readOnly + ": " +
+                              registerOpenCause(registerFile(root), os::kErrAccessDenied));
+        return companies;
+    }
     if (os::fileInUse(path + ".dbf") || os::fileInUse(path + ".cdx")) {
         check.stops.push_back("el registro de empresas " + path +
                               ".dbf est\xE1 en uso por otro programa");

@@ -47,6 +47,14 @@ std::optional<PathProblem> tooLongInstallationPath(const std::string& root) {
     return std::nullopt;
 }
 
+std::string readOnlyRegisterFile(const std::string& root) {
+    for (const char* extension : {".dbf", ".cdx", ".fpt"}) {
+        const std::string file = os::withExtension(registerFile(root), extension);
+        if (os::isReadOnly(file)) return file;
+    }
+    return "";
+}
+
 std::string noRegisterText() {
     return "no hay registro de empresas en esta ruta: compruebe la ruta de la instalaci\xF3n "
            "(la ruta del programa sin sus cuatro \xFAltimos caracteres)";

@@ -21,6 +21,10 @@ struct PathProblem {
 // than the platform takes, and why; nothing when both fit.
 std::optional<PathProblem> tooLongInstallationPath(const std::string& root);
 
+// The first of the register's files (table, index, memo) that may not be
+// written, or empty.
+std::string readOnlyRegisterFile(const std::string& root);
+
 // Why a run stops when `registerFile(root)` is not there.
 std::string noRegisterText();
 

@@ -138,6 +138,13 @@ bool openInstallation(const std::string& cRoot) {
         frame.here();
         refuseStart(registerFile(cRoot), noRegisterText(), os::kErrFileNotFound);
     }
+    // Read-only files are refused before the open: not every system refuses
+    // them to every user.
+    if (const std::string readOnly = readOnlyRegisterFile(cRoot); !readOnly.empty()) {
+        frame.here();
+        refuseStart(readOnly, registerOpenCause(registerFile(cRoot), os::kErrAccessDenied),
+                    os::kErrAccessDenied);
+    }
     const os::Status lock = takeRunLock(cRoot);
     if (!lock.ok()) {
         frame.here();

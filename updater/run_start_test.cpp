@@ -15,6 +15,7 @@
 #include "os/fault.h"
 #include "os/file.h"
 #include "os/fs.h"
+#include "os/path_parts.h"
 #include "os/process.h"
 #include "runtime/alert.h"
 #include "updater/arguments.h"
@@ -125,6 +126,14 @@ TEST_F(RunStartTest, RegisterHeldByAnotherProgramOrReadOnly) {
         ASSERT_TRUE(held.ok());
         expectRefused(root(), {registerFile, "est\xE1 en uso por otro programa"});
     }
+    // The table or its index read only; the check says it too.
+    for (const char* extension : {".dbf", ".cdx"}) {
+        const std::string file = os::withExtension(registerFile, extension);
+        ASSERT_TRUE(os::setReadOnly(file, true).ok());
+        expectRefused(root(), {file, "solo lectura"});
+        ASSERT_TRUE(os::setReadOnly(file, false).ok());
+    }
+    // An open for writing refused without the attribute (rights): the same words.
     // The run lock is the first open for writing, the register the second.
     os::armOpenFault(2, os::kErrAccessDenied);
     expectRefused(root(), {registerFile, "solo lectura"}, false);
