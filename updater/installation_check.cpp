@@ -14,6 +14,7 @@
 #include "updater/company_plan.h"
 #include "updater/field_fit.h"
 #include "updater/file_steps.h"
+#include "updater/installation_files.h"
 #include "updater/register_walk.h"
 #include "updater/run_state.h"
 #include "updater/table_files.h"
@@ -470,12 +471,29 @@ CompanyCheck checkCompany(const std::string& root, const std::string& code,
     return c;
 }
 
-// The register in order 1, as the run walks it; the companies it gives
-// (code, name), or the reason the run would stop before the first.
-std::vector<std::pair<std::string, std::string>> walkRegister(const std::string& root,
-                                                              InstallationCheck& check) {
-    std::vector<std::pair<std::string, std::string>> companies;
+// The register in order 1, as the run walks it; the companies it gives,
+// each with why the run would leave it alone unlooked-at (a company folder
+// an earlier record names; empty for the others), or the reason the run
+// would stop before the first.
+std::vector<std::pair<RegisterEntry, std::string>> walkRegister(const std::string& root,
+                                                                InstallationCheck& check) {
+    std::vector<std::pair<RegisterEntry, std::string>> companies;
     std::string path = root + "\\DBF\\Empresa";
+    // What stops a run before it opens the register stops it here too.
+    if (const auto tooLong = tooLongInstallationPath(root)) {
+        check.stops.push_back(tooLong->path + ": " + tooLong->why);
+        return companies;
+    }
+    if (!os::fileExists(registerFile(root))) {
+        check.stops.push_back(registerFile(root) + ": " + noRegisterText());
+        return companies;
+    }
+    // The run opens the register for writing, and looks at this first.
+    if (const std::string readOnly = readOnlyRegisterFile(root); !readOnly.empty()) {
+        check.stops.push_back(readOnly + ": " +
+                              registerOpenCause(registerFile(root), os::kErrAccessDenied));
+        return companies;
+    }
     if (os::fileInUse(path + ".dbf") || os::fileInUse(path + ".cdx")) {
         check.stops.push_back("el registro de empresas " + path +
                               ".dbf est\xE1 en uso por otro programa");
@@ -506,26 +524,48 @@ std::vector<std::pair<std::string, std::string>> walkRegister(const std::string&
         engine::Status step = engine::skip(t.handle(), 1);
         return step == engine::kAtEof ? engine::Status() : step;
     };
+    // The current record as the walk takes it; false, with `s` set, when
+    // its number cannot be read.
+    auto read = [&](RegisterEntry& entry) {
+        if (!(s = engine::recordNumber(t.handle(), &entry.recNo)).ok()) return false;
+        entry.code = t.text("CODEMP");
+        entry.name = runtime::ALLTRIM(t.text("CNOMBRE"));
+        entry.folder = companyFolderOf(root, entry.code);
+        return true;
+    };
     RegisterWalk walk(count);
     bool eof = true;
     for (s = engine::goTop(t.handle());; s = next()) {
         if (s.ok()) s = engine::atEof(t.handle(), &eof);
         if (!s.ok()) return unreadable(s);
         if (eof) break;
-        uint32_t rec = 0;
-        if (!(s = engine::recordNumber(t.handle(), &rec)).ok()) return unreadable(s);
-        if (!walk.step(rec)) break;
-        companies.emplace_back(t.text("CODEMP"), runtime::ALLTRIM(t.text("CNOMBRE")));
+        RegisterEntry entry;
+        if (!read(entry)) return unreadable(s);
+        if (!walk.step(entry)) break;
+        companies.emplace_back(std::move(entry), "");
     }
     size_t visible = 0;
+    std::vector<RegisterEntry> inNaturalOrder;
     s = engine::setOrder(t.handle(), 0);
     for (s = s.ok() ? engine::goTop(t.handle()) : s; visible <= count; s = next()) {
         if (s.ok()) s = engine::atEof(t.handle(), &eof);
         if (!s.ok()) return unreadable(s);
         if (eof) break;
         ++visible;
+        if (!read(inNaturalOrder.emplace_back())) return unreadable(s);
+        walk.visible(inNaturalOrder.back());
     }
     if (!t.why().empty()) return unreadable(engine::Status(engine::kIoError, t.why()));
+    // The run says those a unique index hides after the walk, in record order.
+    for (RegisterEntry& entry : inNaturalOrder)
+        if (walk.refused().count(entry.recNo) &&
+            std::none_of(companies.begin(), companies.end(),
+                         [&](const auto& c) { return c.first.recNo == entry.recNo; }))
+            companies.emplace_back(std::move(entry), "");
+    for (auto& [entry, refusal] : companies) {
+        auto found = walk.refused().find(entry.recNo);
+        if (found != walk.refused().end()) refusal = found->second;
+    }
     std::string problem = walk.problem(visible);
     if (!problem.empty()) check.stops.push_back(registerProblemText(problem));
     return companies;
@@ -601,8 +641,16 @@ InstallationCheck checkInstallation(const std::string& root) {
     check.root = root;
     std::optional<TemplateFault> templateFault =
         findTemplateFault(templateFolderOf(root), migrationList());
-    for (const auto& [code, name] : walkRegister(root, check)) {
-        check.companies.push_back(checkCompany(root, code, name));
+    for (const auto& [entry, refusal] : walkRegister(root, check)) {
+        if (!refusal.empty()) {  // the run does not look at it: no plan, no tables
+            CompanyCheck& c = check.companies.emplace_back();
+            c.code = entry.code;
+            c.name = entry.name;
+            c.folder = entry.folder;
+            c.leaves.push_back(refusal);
+            continue;
+        }
+        check.companies.push_back(checkCompany(root, entry.code, entry.name));
         // The run reads the templates before the first company's plan.
         if (templateFault && check.companies.size() == 1) {
             CompanyCheck& first = check.companies.front();

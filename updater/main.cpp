@@ -6,9 +6,9 @@
 // With --check (and --json FILE) nothing is changed: the program says what a
 // run would do and ends with the code that run would end with. A run appends
 // its record to "Actualiza.log" beside the program (and writes it as JSON to
-// FILE with --json), however it ends.
+// FILE with --json), however it ends. A command line without the path, or
+// with an option not known, gets the usage text and exit code 1.
 #include <cstdio>
-#include <cstring>
 #include <exception>
 #include <filesystem>
 #include <memory>
@@ -24,9 +24,11 @@
 #include "startup/date_dialog.h"
 #include "tables/ads.h"
 #include "tables/dialogs.h"
+#include "updater/arguments.h"
 #include "updater/check_report.h"
 #include "updater/console_progress.h"
 #include "updater/run.h"
+#include "updater/run_lock.h"
 #include "updater/run_record.h"
 #include "updater/run_state.h"
 #include "updater/shown_path.h"
@@ -114,24 +116,31 @@ std::optional<std::string> fullPath(const std::optional<std::string>& file) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    bool console = false;
-    bool check = false;
-    std::optional<std::string> args[2];
-    std::optional<std::string> json;
-    int n = 0;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--console") == 0)
-            console = true;
-        else if (std::strcmp(argv[i], "--check") == 0)
-            check = true;
-        else if (std::strcmp(argv[i], "--json") == 0 && i + 1 < argc)
-            json = fullPath(std::string(argv[++i]));
-        else if (n < 2)
-            args[n++] = argv[i];
-    }
+    const updater::Arguments a = updater::parseArguments(argc, argv);
+    bool console = a.console;
+    const bool check = a.check;
+    const std::optional<std::string> args[2] = {a.path, a.variant};
+    // Named from where the program was started, before start-up moves the
+    // current folder.
+    const std::optional<std::string> json = fullPath(a.json);
 #ifdef _WIN32
     if (console || check) attachParentConsole();
 #endif
+    // A command line that cannot be taken: the usage text (in a box in the
+    // window) and exit code 1; nothing is read or written.
+    if (!a.error.empty()) {
+        const std::string usage = updater::usageText(a.error);
+#ifdef _WIN32
+        if (!console && !check) {
+            toolkit::WindowAlertUi box;
+            runtime::ScopedAlertUi shown(box);
+            runtime::MSGSTOP(runtime::Value(usage), runtime::Value("Actualizaci\xF3n"));
+            return 1;
+        }
+#endif
+        runtime::consoleWrite(stderr, usage);
+        return 1;
+    }
     // The check speaks the console's encoding, as the run's lines do.
     if (check)
         return updater::runCheck(args[0], json, stdout,
@@ -173,6 +182,7 @@ int main(int argc, char** argv) {
     // Program end: every table still open is closed and flushed by the
     // engine's shutdown, whichever way the run ended.
     tables::ADSSHUTDOWN();
+    (void)updater::releaseRunLock();  // after the tables, however the run ended
     saveRecord(exitCode, json, console);
     std::fflush(stdout);
     return exitCode;

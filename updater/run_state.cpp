@@ -74,7 +74,8 @@ void raiseRunError(RunError error, const std::string& file, const std::string& d
                 {RunError::kMove, runtime::gen::kWrite},
                 {RunError::kErase, runtime::gen::kWrite},
                 {RunError::kCheck, runtime::gen::kCorruption},
-                {RunError::kRegister, runtime::gen::kCorruption}};
+                {RunError::kRegister, runtime::gen::kCorruption},
+                {RunError::kInstallation, runtime::gen::kOpen}};
     int genCode = runtime::gen::kWrite;
     for (const auto& g : kGen)
         if (g.error == error) genCode = g.genCode;

@@ -64,6 +64,7 @@ enum class RunError {
     kCheck = 1006,      // a refilled table on disk is not what was written
     kRegister = 1007,   // the company register cannot be walked safely
     kRecord = 1008,     // the migration record, or the folder's names, cannot be made durable
+    kInstallation = 1009,  // no register at the path, another run on it, a path too long
 };
 // Raises the error through the handler and stops the run after the company
 // in work. `osCode` is the operating system's code, 0 when there is none.

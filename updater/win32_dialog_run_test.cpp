@@ -509,5 +509,25 @@ TEST_F(DialogRunTest, TheWindowKeepsAnsweringThroughACompanyOf200000Rows) {
     EXPECT_LT(watch.longestMs(), kStallMs);
 }
 
+// A run that cannot start (no register at the path) says so in a message
+// box of its own, not in the error dialog (whose one line is too short for
+// the path and the cause); Error.log holds them too; exit code 1.
+TEST_F(DialogRunTest, AnInstallationWithoutRegisterIsSaidInAMessageBox) {
+    TempFolder tmp;
+    os::Process run = startUpdater(tmp.path(), false);
+    const HWND box = waitForWindow(run, "Actualizaci\xF3n no iniciada");
+    ASSERT_NE(box, nullptr) << "no message box";
+    toolkit::test::saveScreenshot(box, "dialog_start_refused");
+    clickButton(box, "Aceptar");
+    EXPECT_EQ(exitCodeOf(run), 1);
+    std::FILE* f = std::fopen((programFolder() + "Error.log").c_str(), "rb");
+    ASSERT_NE(f, nullptr);
+    std::string log(1 << 16, '\0');
+    log.resize(std::fread(log.data(), 1, log.size(), f));
+    std::fclose(f);
+    EXPECT_NE(log.find("no hay registro de empresas en esta ruta"), std::string::npos);
+    EXPECT_NE(log.find(tmp.path() + "\\DBF\\Empresa.dbf"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace updater
