@@ -276,10 +276,10 @@ TEST_F(RecordScenarioTest, UnreadableRecordLeavesTheCompanyAsItIs) {
 // its Error.log and every backup kept; the next run gives the clean result.
 TEST_F(RecordScenarioTest, RefillThatDiffersFromItsBackupStopsTheRun) {
     TempFolder cleanTmp("clean");
-    fs::copy(root(), cleanTmp.path(),
-             fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+    std::string clean = cleanTmp.path() + "/inst";
+    fs::copy(root(), clean, fs::copy_options::recursive);
     RecordingProgress cleanProgress;
-    ASSERT_EQ(runInProcess(cleanTmp.path(), cleanProgress), 0);
+    ASSERT_EQ(runInProcess(clean, cleanProgress), 0);
 
     struct Tampering : RecordingProgress {
         std::string table;
@@ -309,7 +309,7 @@ TEST_F(RecordScenarioTest, RefillThatDiffersFromItsBackupStopsTheRun) {
     EXPECT_TRUE(fs::exists(folder() + "_TDiaNew.Dbf"));
     RecordingProgress again;
     EXPECT_EQ(runInProcess(root(), again), 0);
-    EXPECT_TRUE(testing::snapshot(root()) == testing::snapshot(cleanTmp.path()));
+    EXPECT_TRUE(testing::snapshot(root()) == testing::snapshot(clean));
     EXPECT_EQ(leftoverBackups(root()), std::vector<std::string>{});
 }
 
