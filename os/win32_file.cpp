@@ -48,6 +48,11 @@ Result<File> File::open(const std::string& path, Access access, Share share,
     if (access == Access::ReadWrite) {
         Status fault = checkOpenFault(path);
         if (!fault.ok()) return fault;
+        // Windows refuses it itself; an emulation run by an administrator may not.
+        DWORD attributes = ::GetFileAttributesA(path.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
+            !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+            return Status(kErrAccessDenied, "open " + path + " (read-only)");
     }
     DWORD desired = access == Access::Read ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE;
     DWORD shareMode = share == Share::Exclusive ? 0 : FILE_SHARE_READ | FILE_SHARE_WRITE;

@@ -78,7 +78,8 @@ Status replaceFile(const std::string& from, const std::string& to) {
     DWORD attributes = ::GetFileAttributesA(from.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return lastError("replace", from);
     attributes = ::GetFileAttributesA(to.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+    if (attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)))
         return Status(kErrAccessDenied, "replace " + to);
     Status fault = checkWriteFault("replace", to);
     if (!fault.ok()) return fault;
@@ -97,6 +98,8 @@ Status flushFolder(const std::string& path) {
 }
 
 Status copyFile(const std::string& from, const std::string& to) {
+    // Checked here too: an emulation run by an administrator may not refuse it.
+    if (isReadOnly(to)) return Status(kErrAccessDenied, "copy " + to + " (read-only)");
     Status fault = checkWriteFault("copy", to);
     if (!fault.ok()) return fault;
     if (!::CopyFileA(from.c_str(), to.c_str(), FALSE)) return lastError("copy", to);
@@ -106,7 +109,8 @@ Status copyFile(const std::string& from, const std::string& to) {
 Status eraseFile(const std::string& path) {
     DWORD attributes = ::GetFileAttributesA(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return lastError("erase", path);
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return Status(kErrAccessDenied, "erase " + path);
+    if (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY))
+        return Status(kErrAccessDenied, "erase " + path);
     Status fault = checkWriteFault("erase", path);
     if (!fault.ok()) return fault;
     if (!::DeleteFileA(path.c_str())) return lastError("erase", path);
@@ -117,7 +121,8 @@ Status eraseFileInSteps(const std::string& path, const std::function<void()>& be
                         uint64_t stepBytes) {
     DWORD attributes = ::GetFileAttributesA(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return lastError("erase", path);
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return Status(kErrAccessDenied, "erase " + path);
+    if (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY))
+        return Status(kErrAccessDenied, "erase " + path);
     Status fault = checkWriteFault("erase", path);
     if (!fault.ok()) return fault;
     // Opened as DeleteFile opens it (refused with 32 while another handle
