@@ -64,7 +64,8 @@ Status cdxPrepareTag(CdxTag& tag, std::string_view keyExpr, std::string_view for
 Status checkCdxTagHeaderPlace(uint32_t offset, uint64_t fileBytes) {
     if (offset % kCdxPageSize != 0 || offset < kCdxHeaderSize ||
         offset + uint64_t(kCdxHeaderSize) > fileBytes)
-        return Status(kCorruptIndex, "tag header at " + std::to_string(offset) + " outside the file");
+        return Status(kCorruptIndex,
+                      "tag header at " + std::to_string(offset) + " outside the file");
     return Status();
 }
 

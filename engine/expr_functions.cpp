@@ -63,6 +63,10 @@ std::string exprNumberText(double v, int width, int decimals) {
 
 namespace {
 
+// The day number of a date value; 0 (the empty date) for any number that is
+// not a day, such as the infinity a date minus a huge number gives.
+int32_t dayOf(const ExprValue& v);
+
 std::string asText(const ExprValue& v) {
     switch (v.type) {
         case ExprType::Character:
@@ -71,7 +75,7 @@ std::string asText(const ExprValue& v) {
             return runtime::LTRIM(
                 exprNumberText(v.number, 20, v.number == std::floor(v.number) ? 0 : 2));
         case ExprType::Date:
-            return dateToText(static_cast<int32_t>(v.number), exprSettings().dateFormat);
+            return dateToText(dayOf(v), exprSettings().dateFormat);
         case ExprType::Logical:
             return v.logical ? "T" : "F";
     }

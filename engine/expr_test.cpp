@@ -96,6 +96,13 @@ TEST_F(ExprTest, NumbersAndDatesConvert) {
     EXPECT_DOUBLE_EQ(number("7 % 4 + 2 ^ 3 - 10 / 4"), 3 + 8 - 2.5);
 }
 
+// A date pushed past every day (here to infinity) turned into text was an
+// undefined conversion of the day number; it reads as the empty date.
+TEST_F(ExprTest, DateBeyondEveryDayReadsAsEmptyDate) {
+    EXPECT_EQ(text("PADL(born+4**99,8)"), text("PADL(CTOD(''),8)"));
+    EXPECT_EQ(text("PADL(born-4**99,8)"), text("PADL(CTOD(''),8)"));
+}
+
 TEST_F(ExprTest, LogicOperatorsAndComparisons) {
     EXPECT_TRUE(logical("ok .AND. .NOT. EMPTY(city)"));
     EXPECT_TRUE(logical("EMPTY(city) .OR. !ok", 2));

@@ -2,14 +2,60 @@
 // taken as a whole memo file; every block number the data names is tried.
 // What must hold: refusals say kCorruptMemo; an accepted header has a block
 // size and a next free block past the header; an accepted item lies within
-// the bytes.
+// the bytes. Then the same bytes as an FPT file opened for our use alone:
+// every item that reads has the length the file states, a new memo reads
+// back as written, and no item that read before it changed.
+#include <unistd.h>
 #include <cstddef>
+
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
 #include <string>
 #include <string_view>
 
 #include "engine/byte_order.h"
 #include "engine/fpt_file.h"
+
+namespace {
+
+void fail(const char* what, uint32_t block) {
+    std::fprintf(stderr, "fpt_fuzz: %s (block %u)\n", what, block);
+    std::abort();
+}
+
+// The bytes as a memo file of our own: items read, a memo appended, the
+// items read again.
+void memoFile(std::string_view bytes) {
+    static const std::string path = "/tmp/fpt_fuzz_" + std::to_string(getpid()) + ".fpt";
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) return;
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+    engine::MemoFile memo;
+    if (!memo.open(path, false, os::Access::ReadWrite, os::Share::Exclusive).ok()) return;
+    std::map<uint32_t, std::string> read;  // items outside the header that read
+    for (size_t i = 0; i + 4 <= bytes.size() && i < 256; i += 4) {
+        uint32_t block = engine::getU32be(reinterpret_cast<const uint8_t*>(bytes.data()) + i);
+        std::string text;
+        uint32_t n = 0;
+        if (!memo.read(block, &text).ok()) continue;
+        if (!memo.length(block, &n).ok() || n != text.size())
+            fail("read and length disagree", block);
+        if (uint64_t(block) * memo.blockSize() >= engine::kFptHeaderBytes) read[block] = text;
+    }
+    std::string text(bytes.substr(0, 300));
+    text += "|new memo";
+    uint32_t block = 0;
+    if (!memo.write(0, text, &block).ok() || !memo.writeOut().ok()) return;
+    std::string back;
+    if (!memo.read(block, &back).ok() || back != text) fail("a new memo reads back changed", block);
+    for (const auto& [b, before] : read)
+        if (!memo.read(b, &back).ok() || back != before) fail("an old memo changed", b);
+}
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string_view bytes(reinterpret_cast<const char*>(data), size);
@@ -42,5 +88,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         volatile char last = n > 0 ? data[offset + 8 + n - 1] : 0;
         (void)last;
     }
+    memoFile(bytes);
     return 0;
 }

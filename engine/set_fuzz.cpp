@@ -131,6 +131,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     bool opens = engineOpens(table, memoGiven ? &memo : nullptr, h.memoKind == MemoKind::Dbt,
                              indexGiven ? &index : nullptr);
     if (opens && !r.ok()) fail("the engine opens a set the headers refuse", r.message());
-    if (!opens && r.ok()) fail("the headers accept a set the engine refuses", lastError().message());
+    if (!opens && r.ok())
+        fail("the headers accept a set the engine refuses", lastError().message());
     return 0;
 }

@@ -65,9 +65,9 @@ Status readDirectory(const FileBytes& index, uint32_t root,
     uint32_t offset = root;
     for (int depth = 0;; ++depth) {
         if (depth == kCdxMaxDepth)
-            return Status::error(kCorruptIndex, index.name, "tag directory deeper than " +
-                                                                std::to_string(kCdxMaxDepth) +
-                                                                " levels (cyclic nodes?)");
+            return Status::error(kCorruptIndex, index.name,
+                                 "tag directory deeper than " + std::to_string(kCdxMaxDepth) +
+                                     " levels (cyclic nodes?)");
         if (Status r = readNode(index, offset, &n); !r.ok()) return r;
         if (n.leaf) break;
         offset = n.children[0];  // decoding refuses an interior node without keys
@@ -77,9 +77,9 @@ Status readDirectory(const FileBytes& index, uint32_t root,
     uint64_t steps = index.sizeBytes / kCdxPageSize + 1;
     while (true) {
         if (n.count() > 0 && !entries->empty() && compareEntry(n, 0, lastKey, lastRecno) <= 0)
-            return Status::error(kCorruptIndex, index.name,
-                                 "leaf " + std::to_string(offset) +
-                                     " out of key order (cyclic siblings?)");
+            return Status::error(
+                kCorruptIndex, index.name,
+                "leaf " + std::to_string(offset) + " out of key order (cyclic siblings?)");
         for (size_t i = 0; i < n.count(); ++i) {
             if (entries->size() >= kCdxMaxTags)
                 return Status::error(kCorruptIndex, index.name,
@@ -90,7 +90,8 @@ Status readDirectory(const FileBytes& index, uint32_t root,
         }
         if (n.right == kCdxNone) return Status();
         if (steps-- == 0)
-            return Status::error(kCorruptIndex, index.name, "leaf sibling chain longer than the file");
+            return Status::error(kCorruptIndex, index.name,
+                                 "leaf sibling chain longer than the file");
         offset = n.right;
         if (Status r = readNode(index, offset, &n); !r.ok()) return r;
         if (!n.leaf)
@@ -116,8 +117,8 @@ Status readTable(const FileBytes& table, TableSetHeaders* out) {
     if (Status r = readBytes(table, 0, kDbfMaxHeaderBytes, &head); !r.ok()) return r;
     if (Status r = parseDbfHeader(head, table.sizeBytes, &out->table); !r.ok())
         return Status::error(r.code(), table.name, r.message());
-    out->dataEndBytes =
-        uint64_t(out->table.headerBytes) + uint64_t(out->table.recordCount) * out->table.recordBytes;
+    out->dataEndBytes = uint64_t(out->table.headerBytes) +
+                        uint64_t(out->table.recordCount) * out->table.recordBytes;
     return Status();
 }
 
@@ -127,7 +128,8 @@ Status readMemo(const FileBytes& table, const FileBytes* memo, TableSetHeaders* 
     if (!memo) return Status::error(kCorruptMemo, table.name, "its memo file is missing");
     std::string head;
     if (Status r = readBytes(*memo, 0, kFptHeaderBytes, &head); !r.ok()) return r;
-    if (Status r = parseMemoHeader(head, memo->sizeBytes, out->memoKind == MemoKind::Dbt, &out->memo);
+    if (Status r =
+            parseMemoHeader(head, memo->sizeBytes, out->memoKind == MemoKind::Dbt, &out->memo);
         !r.ok())
         return Status::error(kCorruptMemo, memo->name, r.message());
     return Status();

@@ -258,8 +258,8 @@ TEST(TableSetHeadersCorpusTest, EveryCorpusSetIsAcceptedWithItsTags) {
         FileBytes t = fileBytesOf("t", table), m = fileBytesOf("m", memo),
                   i = fileBytesOf("i", index);
         TableSetHeaders got;
-        Status r = readTableSetHeaders(t, memo.empty() ? nullptr : &m,
-                                       index.empty() ? nullptr : &i, &got);
+        Status r =
+            readTableSetHeaders(t, memo.empty() ? nullptr : &m, index.empty() ? nullptr : &i, &got);
         EXPECT_EQ(r, kOk) << e.path() << ": " << r.message();
         ++sets;
         fs::path list = e.path();
