@@ -38,7 +38,7 @@ nice -n 19 cmake --build "$OUT" --target fuzzers -j 2
 
 targets=("$@")
 if [[ ${#targets[@]} -eq 0 ]]; then
-    for f in "$ROOT"/engine/*_fuzz.cpp; do targets+=("$(basename "${f%.cpp}")"); done
+    for f in "$ROOT"/engine/*_fuzz.cpp "$ROOT"/updater/*_fuzz.cpp; do targets+=("$(basename "${f%.cpp}")"); done
 fi
 
 # A set_fuzz input: one byte of flags (1 memo file given, 2 index file
