@@ -39,11 +39,27 @@ public:
     void showFrame(int) override {}
     void pump() override { ++pumps; }
     void companyStarted(std::string_view, std::string_view) override {}
-    void stepStarted(std::string_view) override {}
+    // The time the read-back checks before erasing take: from a step
+    // "comprobando ..." to the step or company end after it.
+    void stepStarted(std::string_view what) override {
+        endCheck();
+        if (what.rfind("comprobando", 0) == 0) checkStart_ = os::monotonicMs();
+    }
     void stepProgress(long, long) override {}
-    void companyDone(const CompanyReport& r) override { report = r; }
+    void companyDone(const CompanyReport& r) override {
+        endCheck();
+        report = r;
+    }
+    uint64_t checkMs = 0;
     void runDone(int, const std::vector<std::string>&) override {}
     CompanyReport report;
+
+private:
+    void endCheck() {
+        if (checkStart_) checkMs += os::monotonicMs() - checkStart_;
+        checkStart_ = 0;
+    }
+    uint64_t checkStart_ = 0;
 };
 
 uint64_t bytesOf(const std::string& path) {
@@ -144,6 +160,9 @@ int runCase(const char* label, long rows, bool twoTags) {
     for (const TableReport& t : progress.report.tables) copied += t.copied;
     std::printf("update run: %llu ms (cpu %.0f ms), exit code %d, %ld records copied, %ld pumps\n",
                 static_cast<unsigned long long>(run), cpuMs, code, copied, progress.pumps);
+    std::printf("of it the check of the refilled tables against their backups: %llu ms (%.0f%%)\n",
+                static_cast<unsigned long long>(progress.checkMs),
+                run ? 100.0 * double(progress.checkMs) / double(run) : 0.0);
     std::printf("system copy of the same files (%llu bytes): %llu ms\n",
                 static_cast<unsigned long long>(bytes), static_cast<unsigned long long>(copy));
     std::printf("ratio run / copy: %.1f   (aim: 2 natively, 10 under Wine)\n",
