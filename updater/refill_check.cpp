@@ -1,6 +1,7 @@
 // Reading a refilled table back and comparing it with its backup.
 #include "updater/refill_check.h"
 
+#include <cstring>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -20,7 +21,36 @@ enum class Compare { Bytes, Text, Memo, Number, Date, DateTime, Logical, Mark };
 struct FieldPair {
     int from = 0, to = 0;
     Compare how = Compare::Bytes;
+    // Bytes: the run of bytes compared at once, from the field's offset in
+    // each record (fields stored alike and side by side in both layouts
+    // make one run).
+    uint32_t fromOffset = 0, toOffset = 0, length = 0;
 };
+
+// Joins pairs compared as bytes that follow each other in both records.
+std::vector<FieldPair> joinRuns(const std::vector<FieldPair>& pairs, const engine::Table& from,
+                                const engine::Table& to) {
+    std::vector<FieldPair> joined;
+    for (FieldPair p : pairs) {
+        if (p.how == Compare::Bytes) {
+            const engine::FieldDesc& a = from.layout().user[size_t(p.from)];
+            const engine::FieldDesc& b = to.layout().user[size_t(p.to)];
+            p.fromOffset = a.offset;
+            p.toOffset = b.offset;
+            p.length = a.length;
+            if (!joined.empty()) {
+                FieldPair& last = joined.back();
+                if (last.how == Compare::Bytes && last.fromOffset + last.length == p.fromOffset &&
+                    last.toOffset + last.length == p.toOffset) {
+                    last.length += p.length;
+                    continue;
+                }
+            }
+        }
+        joined.push_back(p);
+    }
+    return joined;
+}
 
 bool numeric(char t) {
     return t == 'N' || t == 'F' || t == 'I' || t == 'B' || t == 'Y';
@@ -65,7 +95,7 @@ bool sameValue(const engine::DbfRecord& a, const engine::DbfRecord& b, const Fie
                std::string* failure) {
     switch (p.how) {
         case Compare::Bytes:
-            return a.raw(p.from) == b.raw(p.to);
+            return std::memcmp(a.data() + p.fromOffset, b.data() + p.toOffset, p.length) == 0;
         case Compare::Memo: {
             std::string x, y;
             engine::Status ra = a.memoText(p.from, &x);
@@ -91,6 +121,20 @@ bool sameValue(const engine::DbfRecord& a, const engine::DbfRecord& b, const Fie
             return trimRight(a.text(p.from)) == trimRight(b.text(p.to));
     }
     return false;
+}
+
+// The field of the refilled record where a pair first differs (within a
+// run of bytes, the field that holds the first differing byte).
+const engine::FieldDesc& differingField(const engine::DbfRecord& b, const FieldPair& p,
+                                        const engine::DbfRecord& a) {
+    if (p.how != Compare::Bytes) return b.field(p.to);
+    uint32_t at = 0;
+    while (at < p.length && a.data()[p.fromOffset + at] == b.data()[p.toOffset + at]) ++at;
+    for (int i = 0; i < b.fieldCount(); ++i) {
+        const engine::FieldDesc& f = b.field(i);
+        if (p.toOffset + at >= f.offset && p.toOffset + at < f.offset + f.length) return f;
+    }
+    return b.field(p.to);
 }
 
 RefillComparison failed(const engine::Status& s) {
@@ -119,7 +163,7 @@ RefillComparison compareWithBackup(const std::string& backup, const std::string&
     std::unique_ptr<engine::Table> from, to;
     if (engine::Status s = openForReading(backup, &from); !s.ok()) return failed(s);
     if (engine::Status s = openForReading(table, &to); !s.ok()) return failed(s);
-    std::vector<FieldPair> pairs = pairFields(*from, *to, match);
+    std::vector<FieldPair> pairs = joinRuns(pairFields(*from, *to, match), *from, *to);
     std::string fromName(os::fileNameOf(backup)), toName(os::fileNameOf(table));
     RefillComparison c;
     uint32_t total = from->recordCount(), written = to->recordCount();
@@ -145,7 +189,7 @@ RefillComparison compareWithBackup(const std::string& backup, const std::string&
             std::string failure;
             if (sameValue(*a, *b, p, &failure)) continue;
             c.why = failure.empty()
-                        ? "el campo " + b->field(p.to).name + " del registro " +
+                        ? "el campo " + differingField(*b, p, *a).name + " del registro " +
                               std::to_string(next) + " de " + toName + " no es el del registro " +
                               std::to_string(n) + " de " + fromName
                         : failure;

@@ -305,6 +305,7 @@ TEST_F(RecordScenarioTest, RefillThatDiffersFromItsBackupStopsTheRun) {
     std::ifstream in(log, std::ios::binary);
     std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     EXPECT_NE(text.find("no coincide con su copia"), std::string::npos);
+    EXPECT_NE(text.find("el campo CONTRA del registro 3"), std::string::npos) << text;
     EXPECT_TRUE(fs::exists(folder() + "_TempDia.Dbf"));
     EXPECT_TRUE(fs::exists(folder() + "_TDiaNew.Dbf"));
     RecordingProgress again;
