@@ -106,25 +106,27 @@ Status copyFile(const std::string& from, const std::string& to) {
     return Status();
 }
 
-Status eraseFile(const std::string& path) {
+// What both erasures check first: the file is there, is no folder and is not
+// read-only; then the erasure counts as a file-modifying call.
+Status mayErase(const std::string& path) {
     DWORD attributes = ::GetFileAttributesA(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return lastError("erase", path);
     if (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY))
         return Status(kErrAccessDenied, "erase " + path);
     Status fault = checkWriteFault("erase", path);
     if (!fault.ok()) return fault;
+    return Status();
+}
+
+Status eraseFile(const std::string& path) {
+    if (Status refused = mayErase(path); !refused.ok()) return refused;
     if (!::DeleteFileA(path.c_str())) return lastError("erase", path);
     return Status();
 }
 
 Status eraseFileInSteps(const std::string& path, const std::function<void()>& between,
                         uint64_t stepBytes) {
-    DWORD attributes = ::GetFileAttributesA(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) return lastError("erase", path);
-    if (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY))
-        return Status(kErrAccessDenied, "erase " + path);
-    Status fault = checkWriteFault("erase", path);
-    if (!fault.ok()) return fault;
+    if (Status refused = mayErase(path); !refused.ok()) return refused;
     // Opened as DeleteFile opens it (refused with 32 while another handle
     // does not share deletion, 5 for a read-only file), and marked for
     // deletion: from here the file goes when this handle closes, whatever
