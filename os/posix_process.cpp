@@ -1,5 +1,6 @@
 // Processes on POSIX: posix_spawn, waitpid and SIGKILL.
 #include <signal.h>
+#include <sys/resource.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -25,6 +26,18 @@ int exitCodeOf(int status) {
 
 uint32_t processId() {
     return static_cast<uint32_t>(::getpid());
+}
+
+ProcessUse processUse() {
+    struct rusage use {};
+    ::getrusage(RUSAGE_SELF, &use);
+    auto micros = [](const struct timeval& t) {
+        return static_cast<uint64_t>(t.tv_sec) * 1000000u + static_cast<uint64_t>(t.tv_usec);
+    };
+    ProcessUse out;
+    out.cpuMicros = micros(use.ru_utime) + micros(use.ru_stime);
+    out.peakResidentBytes = static_cast<uint64_t>(use.ru_maxrss) * 1024u;  // Linux counts KiB
+    return out;
 }
 
 Result<Process> Process::start(const std::string& program, const std::vector<std::string>& args) {

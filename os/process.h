@@ -15,6 +15,15 @@ namespace os {
 
 uint32_t processId();
 
+// What this process has used so far, for benchmarks: processor time of all
+// its threads (user and system, microseconds) and its peak resident memory
+// (bytes; the peak working set on Windows).
+struct ProcessUse {
+    uint64_t cpuMicros = 0;
+    uint64_t peakResidentBytes = 0;
+};
+ProcessUse processUse();
+
 // Exit code reported for a child ended by Process::kill() on every platform
 // (128 + SIGKILL, as POSIX shells report it).
 inline constexpr int kKilledExitCode = 137;

@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
+#include "os/clock.h"
+
 #include "os/file.h"
 #include "os/os_testutil.h"
 
@@ -47,6 +51,28 @@ TEST(ProcessTest, KillEndsARunningChild) {
     ASSERT_TRUE(child->kill().ok());
     EXPECT_EQ(*child->wait(), kKilledExitCode);
     EXPECT_TRUE(child->kill().ok());  // killing an ended child is harmless
+}
+
+// The figures come in the units their names promise: a busy loop's
+// processor time cannot outrun the wall clock, and memory touched shows in
+// the peak at its size in bytes.
+TEST(ProcessTest, UseIsCountedInMicrosecondsAndBytes) {
+    ProcessUse before = processUse();
+    uint64_t wallStart = monotonicMs();
+    volatile uint64_t spin = 0;
+    while (processUse().cpuMicros < before.cpuMicros + 30000 && monotonicMs() - wallStart < 10000)
+        for (int i = 0; i < 100000; ++i) spin = spin + i;
+    uint64_t wallMicros = (monotonicMs() - wallStart + 20) * 1000;
+    uint64_t spent = processUse().cpuMicros - before.cpuMicros;
+    EXPECT_GE(spent, 30000u);
+    EXPECT_LE(spent, wallMicros);
+
+    const size_t size = size_t(64) << 20;
+    std::vector<char> touched(size);
+    for (size_t i = 0; i < size; i += 4096) touched[i] = char(i);
+    uint64_t peak = processUse().peakResidentBytes;
+    EXPECT_GE(peak, size);
+    EXPECT_LT(peak, uint64_t(64) << 30);
 }
 
 TEST(ProcessTest, MissingProgramIsFileNotFound) {

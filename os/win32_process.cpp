@@ -1,6 +1,8 @@
 // Processes on Windows: CreateProcessA with a quoted command line,
 // WaitForSingleObject and TerminateProcess.
 #include <windows.h>
+// After windows.h: the memory counters need its types.
+#include <psapi.h>
 
 #include "os/process.h"
 
@@ -34,6 +36,22 @@ std::string quoteArgument(const std::string& arg) {
 
 uint32_t processId() {
     return static_cast<uint32_t>(::GetCurrentProcessId());
+}
+
+ProcessUse processUse() {
+    ProcessUse out;
+    FILETIME created, exited, kernel, user;
+    if (::GetProcessTimes(::GetCurrentProcess(), &created, &exited, &kernel, &user)) {
+        auto ticks = [](const FILETIME& t) {
+            return (static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+        };
+        out.cpuMicros = (ticks(kernel) + ticks(user)) / 10;  // 100 ns units
+    }
+    PROCESS_MEMORY_COUNTERS memory = {};
+    memory.cb = sizeof memory;
+    if (::K32GetProcessMemoryInfo(::GetCurrentProcess(), &memory, sizeof memory))
+        out.peakResidentBytes = memory.PeakWorkingSetSize;
+    return out;
 }
 
 Result<Process> Process::start(const std::string& program, const std::vector<std::string>& args) {

@@ -4,10 +4,14 @@
 // operating system's copy, with the aims beside it. Two cases: TDiaNew with
 // its one-tag structural index, and TDiaNew (and its template) with a
 // structural index of two tags, a number and a date plus a number whose keys
-// come in scrambled order. run_bench [rows [one|two]]
+// come in scrambled order. Each case also prints the processor time per
+// record copied and the peak resident memory; every case runs in a process
+// of its own, so that the peak is that case's alone.
+//
+//   run_bench                      300,000, 1,000,000 and 3,000,000 rows, both cases
+//   run_bench ROWS... [one|two]    the rows given, both cases or the one named
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -141,7 +145,7 @@ int runCase(const char* label, long rows, bool twoTags) {
     uint64_t copy = copyMs(folder, &bytes);
 
     QuietProgress progress;
-    std::clock_t cpuStart = std::clock();
+    uint64_t cpuStart = os::processUse().cpuMicros;
     uint64_t start = os::monotonicMs();
     int code = 0;
     try {
@@ -150,9 +154,10 @@ int runCase(const char* label, long rows, bool twoTags) {
         code = e.code;
     }
     uint64_t run = os::monotonicMs() - start;
-    // Processor time of this process (wall time on Windows): meaningful on a
-    // machine busy with other work.
-    double cpuMs = 1000.0 * double(std::clock() - cpuStart) / CLOCKS_PER_SEC;
+    // Processor time of this process, every thread: meaningful on a machine
+    // busy with other work.
+    os::ProcessUse use = os::processUse();
+    double cpuMs = double(use.cpuMicros - cpuStart) / 1000.0;
     // After the run (of the tables as it left them), so that the disk work
     // of erasing these copies does not fall into the run's time.
     uint64_t flushed = flushedCopyMs(folder);
@@ -160,6 +165,9 @@ int runCase(const char* label, long rows, bool twoTags) {
     for (const TableReport& t : progress.report.tables) copied += t.copied;
     std::printf("update run: %llu ms (cpu %.0f ms), exit code %d, %ld records copied, %ld pumps\n",
                 static_cast<unsigned long long>(run), cpuMs, code, copied, progress.pumps);
+    std::printf("processor time per record copied: %.3f us; peak resident memory: %.0f MB\n",
+                copied ? 1000.0 * cpuMs / double(copied) : 0.0,
+                double(use.peakResidentBytes) / double(1 << 20));
     std::printf("of it the check of the refilled tables against their backups: %llu ms (%.0f%%)\n",
                 static_cast<unsigned long long>(progress.checkMs),
                 run ? 100.0 * double(progress.checkMs) / double(run) : 0.0);
@@ -176,15 +184,45 @@ int runCase(const char* label, long rows, bool twoTags) {
     return code;
 }
 
+// Runs one case in a child process (this program, given the rows and the
+// case); returns its exit code.
+int runChild(long rows, const char* which) {
+    auto self = os::programFileName();
+    if (!self.ok()) return 1;
+    auto child = os::Process::start(self.value(), {std::to_string(rows), which});
+    if (!child.ok()) return 1;
+    auto code = child.value().wait();
+    return code.ok() ? code.value() : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    long rows = argc > 1 ? std::atol(argv[1]) : 1000000;
-    std::string only = argc > 2 ? argv[2] : "";  // "one" or "two": that case alone
-    errors::ERRORSYS();
-    int code = 0;
-    if (only != "two") code = runCase("TDiaNew with one tag (NUMASIEN)", rows, false);
-    if (code == 0 && only != "one")
-        code = runCase("TDiaNew with two tags (NUMASIEN; DTOS(FECHA)+STR(DEBE,12,2))", rows, true);
-    return code;
+    std::vector<long> rows;
+    std::string only;  // "one" or "two": that case alone
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        if (arg == "one" || arg == "two")
+            only = arg;
+        else if (std::atol(arg.c_str()) > 0)
+            rows.push_back(std::atol(arg.c_str()));
+        else {
+            std::fprintf(stderr, "usage: run_bench [rows...] [one|two]\n");
+            return 1;
+        }
+    }
+    if (rows.empty()) rows = {300000, 1000000, 3000000};
+    if (rows.size() == 1 && !only.empty()) {
+        errors::ERRORSYS();
+        return only == "one" ? runCase("TDiaNew with one tag (NUMASIEN)", rows[0], false)
+                             : runCase("TDiaNew with two tags (NUMASIEN; DTOS(FECHA)+STR(DEBE,12,2))",
+                                       rows[0], true);
+    }
+    std::fflush(stdout);
+    for (long n : rows)
+        for (const char* which : {"one", "two"}) {
+            if (!only.empty() && only != which) continue;
+            if (int code = runChild(n, which); code != 0) return code;
+        }
+    return 0;
 }
