@@ -89,15 +89,22 @@ std::string_view trimRight(std::string_view s) {
     return s;
 }
 
+// The memo texts of the record pair being compared; kept from record to
+// record so that their space is allocated once.
+struct MemoTexts {
+    std::string from, to;
+};
+
 // Whether field pair `p` holds the same value in both records; a memo that
 // cannot be read is reported through `failure`.
 bool sameValue(const engine::DbfRecord& a, const engine::DbfRecord& b, const FieldPair& p,
-               std::string* failure) {
+               MemoTexts& memos, std::string* failure) {
     switch (p.how) {
         case Compare::Bytes:
             return std::memcmp(a.data() + p.fromOffset, b.data() + p.toOffset, p.length) == 0;
         case Compare::Memo: {
-            std::string x, y;
+            std::string& x = memos.from;
+            std::string& y = memos.to;
             engine::Status ra = a.memoText(p.from, &x);
             engine::Status rb = b.memoText(p.to, &y);
             if (!ra.ok() || !rb.ok()) {
@@ -151,9 +158,23 @@ engine::Status openForReading(const std::string& path, std::unique_ptr<engine::T
     return engine::Table::open(p, table);
 }
 
-const engine::DbfRecord* asRecord(const engine::RecordView* view) {
-    return dynamic_cast<const engine::DbfRecord*>(view);
-}
+// A table's reads hand out one of its own record buffers, the same one
+// record after record: the view is cast to the record it is once per buffer,
+// not once per record.
+class RecordOf {
+public:
+    const engine::DbfRecord* operator()(const engine::RecordView* view) {
+        if (view != view_) {
+            view_ = view;
+            record_ = dynamic_cast<const engine::DbfRecord*>(view);
+        }
+        return record_;
+    }
+
+private:
+    const engine::RecordView* view_ = nullptr;
+    const engine::DbfRecord* record_ = nullptr;
+};
 
 }  // namespace
 
@@ -168,11 +189,15 @@ RefillComparison compareWithBackup(const std::string& backup, const std::string&
     RefillComparison c;
     uint32_t total = from->recordCount(), written = to->recordCount();
     uint32_t next = 0;  // records of the refilled table compared so far
+    RecordOf fromRecord, toRecord;
+    MemoTexts memos;
+    std::string failure;
     for (uint32_t n = 1; n <= total; ++n) {
         if (progress && n % 256 == 0) progress(n, total);
         const engine::RecordView* view = nullptr;
         if (engine::Status s = from->readRecord(n, &view); !s.ok()) return failed(s);
-        const engine::DbfRecord* a = asRecord(view);
+        const engine::DbfRecord* a = fromRecord(view);
+        if (!a) return failed(engine::Status(engine::kCorruptTable, "not a table record"));
         if (a->deleted()) continue;
         if (next == written) {
             c.why = toName + " no tiene el registro " + std::to_string(n) + " de " + fromName;
@@ -180,14 +205,14 @@ RefillComparison compareWithBackup(const std::string& backup, const std::string&
         }
         // The backup's record stays in its own buffer while the other is read.
         if (engine::Status s = to->readRecord(++next, &view); !s.ok()) return failed(s);
-        const engine::DbfRecord* b = asRecord(view);
+        const engine::DbfRecord* b = toRecord(view);
+        if (!b) return failed(engine::Status(engine::kCorruptTable, "not a table record"));
         if (b->deleted()) {
             c.why = "el registro " + std::to_string(next) + " de " + toName + " est\xE1 borrado";
             return c;
         }
         for (const FieldPair& p : pairs) {
-            std::string failure;
-            if (sameValue(*a, *b, p, &failure)) continue;
+            if (sameValue(*a, *b, p, memos, &failure)) continue;
             c.why = failure.empty()
                         ? "el campo " + differingField(*b, p, *a).name + " del registro " +
                               std::to_string(next) + " de " + toName + " no es el del registro " +
