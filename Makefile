@@ -4,7 +4,10 @@
 #              It also builds every libFuzzer target (build/fuzz, clang; built, not run:
 #              tools/fuzz.sh runs them) so that a change that breaks one fails here.
 # make test-sanitize - only the last of these.
+#              Last, the tests of what runs on a second thread (a refill's index keys),
+#              and whole demo runs, under the thread sanitizer (build/tsan).
 # make fuzz  - only that build of the libFuzzer targets.
+# make tsan  - only that thread-sanitizer build and its tests.
 # make demo  - builds only the programs the demo runs (the updater of each build and the
 #              demo installation builder), migrates a fresh demo installation in console
 #              mode, then runs the Windows program with its progress dialog under Wine
@@ -14,10 +17,15 @@ LINUX := build/linux
 WINDOWS := build/windows
 SANITIZE := build/sanitize
 FUZZ := build/fuzz
+TSAN := build/tsan
+# What the thread-sanitizer run covers: the key worker's tests, and whole
+# runs of indexed tables that use it.
+TSAN_TESTS = $(TSAN)/bin/engine_tests --gtest_filter='IndexBulk*' && \
+	$(TSAN)/bin/updater_tests --gtest_filter='DemoRunTest.*:ResumeTest.*'
 FUZZ_CXX ?= clang++-19
 FUZZ_CC ?= clang-19
 
-.PHONY: all bootstrap linux windows sanitize fuzz test test-linux test-sanitize test-windows demo clean
+.PHONY: all bootstrap linux windows sanitize fuzz tsan test test-linux test-sanitize test-windows demo clean
 
 all: linux windows
 
@@ -45,6 +53,13 @@ fuzz: bootstrap
 	    -DCMAKE_C_COMPILER=$(FUZZ_CC) >/dev/null
 	@cmake --build $(FUZZ) --target fuzzers -j $(JOBS)
 
+# The thread sanitizer, only for the tests that run a second thread.
+tsan: bootstrap
+	@cmake -S . -B $(TSAN) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTSAN=ON >/dev/null
+	@cmake --build $(TSAN) -j $(JOBS) --target engine_tests updater_tests
+	@echo "== thread sanitizer: the key worker and whole runs =="
+	@$(TSAN_TESTS)
+
 windows: bootstrap
 	@$(CONFIGURE_WINDOWS)
 	@cmake --build $(WINDOWS) -j $(JOBS)
@@ -70,6 +85,7 @@ test: bootstrap
 	 $(MAKE) --no-print-directory sanitize || status=1; \
 	 echo "== native tests, Debug with sanitizers =="; (cd $(SANITIZE) && ctest --output-on-failure -j $(JOBS)) || status=1; \
 	 echo "== libFuzzer targets build =="; $(MAKE) --no-print-directory fuzz || status=1; \
+	 $(MAKE) --no-print-directory tsan || status=1; \
 	 exit $$status
 
 # The console part runs as soon as its two Linux programs are built; the

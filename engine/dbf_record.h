@@ -40,6 +40,7 @@ public:
     // was built) and blanks it.
     void attach();
 
+    const TableLayout& layout() const { return *layout_; }
     uint8_t* data() { return bytes_.data(); }
     const uint8_t* data() const { return bytes_.data(); }
     size_t size() const { return bytes_.size(); }

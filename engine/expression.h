@@ -44,6 +44,8 @@ public:
     // record and without the evaluator; false, *out untouched, for any other
     // expression.
     bool textInto(const RecordView& record, std::string* out) const;
+    // True when textInto() applies.
+    bool hasTextPlan() const { return plan_ != nullptr; }
 
 private:
     Expression() = default;

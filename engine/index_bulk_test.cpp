@@ -12,8 +12,10 @@
 #include "engine/busy.h"
 #include "engine/dbf_testutil.h"
 #include "engine/engine.h"
+#include "engine/key_worker.h"
 #include "engine/table.h"
 #include "os/fault.h"
+#include "os/path_parts.h"
 
 namespace engine {
 namespace {
@@ -45,12 +47,26 @@ protected:
 
     // A table with a structural bag of five tags: a number, a date plus a
     // number, a unique text, a text with FOR and a descending text whose
-    // keys tie often; no records.
-    std::string makeIndexed(const char* name) {
+    // keys tie often; no records. `fromBytes`: five tags whose keys a
+    // worker thread computes from the records' bytes instead (a number, a
+    // date plus a number, a unique text, an upper-cased text, a date).
+    std::string makeIndexed(const char* name, bool fromBytes = false) {
         std::string path = dir_.file(name);
         EXPECT_EQ(createTable(path, kFields, kTypeCdx, 0), kOk);
         Handle h = test::openOrDie(path);
         int order = 0;
+        if (fromBytes) {
+            for (auto [tag, key] : {std::pair{"QTY", "QTY"}, {"DAYQTY", "DTOS(DAY)+STR(QTY,8)"},
+                                    {"UNAME", "NAME"}, {"UPNAME", "UPPER(NAME)"}, {"DAY", "DAY"}})
+                EXPECT_EQ(createIndex(h, "", tag, key, "", std::string_view(tag) == "UNAME"
+                                                                 ? kIndexUnique
+                                                                 : 0,
+                                      nullptr, &order),
+                          kOk)
+                    << lastErrorString();
+            EXPECT_EQ(closeTable(h), kOk);
+            return path;
+        }
         EXPECT_EQ(createIndex(h, "", "QTY", "QTY", "", 0, nullptr, &order), kOk)
             << lastErrorString();
         EXPECT_EQ(createIndex(h, "", "DAYQTY", "DTOS(DAY)+STR(QTY,8)", "", 0, nullptr, &order),
@@ -130,6 +146,48 @@ TEST_F(IndexBulkTest, RefillOfAnEmptyTableGivesTheIndexOfKeyByKeyInserts) {
     EXPECT_EQ(checkIndexes(bulk), kOk) << lastErrorString();
 }
 
+// Keys computed from the records' bytes on a second thread make the same
+// index file, byte for byte, as keys computed by the table's own thread and
+// the same orders as key-by-key inserts; over several batches, and for a
+// refill shorter than one batch.
+TEST_F(IndexBulkTest, KeysFromAWorkerMakeTheSameFileAsKeysComputedInline) {
+    for (size_t count : {size_t(5000), size_t(300)}) {
+        SCOPED_TRACE(std::to_string(count) + " rows");
+        std::vector<Row> rows = randomRows(count, 11);
+        std::string n = std::to_string(count);
+        std::string byWorker = makeIndexed(("w" + n + ".dbf").c_str(), true),
+                    inline_ = makeIndexed(("l" + n + ".dbf").c_str(), true),
+                    inserted = makeIndexed(("i" + n + ".dbf").c_str(), true);
+        uint64_t runs = keyWorkerRuns();
+        fill(byWorker, true, rows);
+        EXPECT_EQ(keyWorkerRuns(), runs + 1);
+        setKeyWorkerEnabled(false);
+        fill(inline_, true, rows);
+        setKeyWorkerEnabled(true);
+        EXPECT_EQ(keyWorkerRuns(), runs + 1);
+        fill(inserted, false, rows);
+        EXPECT_EQ(test::readFile(os::withExtension(byWorker, ".cdx")),
+                  test::readFile(os::withExtension(inline_, ".cdx")));
+        EXPECT_EQ(walkAll(byWorker), walkAll(inserted));
+        EXPECT_EQ(checkIndexes(byWorker), kOk) << lastErrorString();
+    }
+}
+
+// A zap while the worker holds records it has not done drops them: the
+// index has only the records appended after it.
+TEST_F(IndexBulkTest, ZapWhileTheWorkerIsBusyLeavesOnlyTheNewKeys) {
+    std::string path = makeIndexed("zapw.dbf", true), inserted = makeIndexed("zapi.dbf", true);
+    std::vector<Row> rows = randomRows(2500, 12);
+    Handle h = test::openOrDie(path);
+    for (const Row& r : randomRows(4000, 13)) put(h, r);
+    ASSERT_EQ(zap(h), kOk) << lastErrorString();
+    for (const Row& r : rows) put(h, r);
+    ASSERT_EQ(closeTable(h), kOk) << lastErrorString();
+    fill(inserted, false, rows);
+    EXPECT_EQ(walkAll(path), walkAll(inserted));
+    EXPECT_EQ(checkIndexes(path), kOk) << lastErrorString();
+}
+
 // Only an empty table opened exclusively and writable keeps keys aside.
 TEST_F(IndexBulkTest, KeysAreKeptOnlyForAnEmptyExclusiveTable) {
     std::string path = makeIndexed("who.dbf");
@@ -192,11 +250,16 @@ TEST_F(IndexBulkTest, ReadsAndChangesInTheMiddleOfARefillSeeEveryKey) {
         ASSERT_EQ(setDouble(h, 2, 499), kOk);
         ASSERT_EQ(closeTable(h), kOk) << lastErrorString();
     };
-    std::string path = makeIndexed("mid.dbf"), inserted = makeIndexed("inserted.dbf");
-    refill(path, true);
-    refill(inserted, false);
-    EXPECT_EQ(walkAll(path), walkAll(inserted));
-    EXPECT_EQ(checkIndexes(path), kOk) << lastErrorString();
+    for (bool fromBytes : {false, true}) {
+        SCOPED_TRACE(fromBytes ? "keys from a worker" : "keys computed inline");
+        std::string n = fromBytes ? "w" : "i";
+        std::string path = makeIndexed(("mid" + n + ".dbf").c_str(), fromBytes),
+                    inserted = makeIndexed(("inserted" + n + ".dbf").c_str(), fromBytes);
+        refill(path, true);
+        refill(inserted, false);
+        EXPECT_EQ(walkAll(path), walkAll(inserted));
+        EXPECT_EQ(checkIndexes(path), kOk) << lastErrorString();
+    }
 }
 
 // The long passes of one call (the tags built as a refilled table closes,
@@ -267,12 +330,14 @@ TEST_F(IndexBulkTest, KeyOrderOfTheAppendsDoesNotMatter) {
 // match its table: never one with keys missing passed off as whole.
 TEST_F(IndexBulkTest, FailedWriteAtCloseIsReportedAndNoIndexPassesForWholeWithKeysMissing) {
     std::vector<Row> rows = randomRows(3000, 5);
-    for (uint32_t nth = 1; nth <= 12; ++nth) {
-        SCOPED_TRACE("write call " + std::to_string(nth) + " of the close fails");
-        std::string path = makeIndexed(("fault" + std::to_string(nth) + ".dbf").c_str());
+    for (uint32_t nth = 1; nth <= 24; ++nth) {
+        bool fromBytes = nth > 12;
+        SCOPED_TRACE("write call " + std::to_string((nth - 1) % 12 + 1) + " of the close fails" +
+                     (fromBytes ? ", keys from a worker" : ""));
+        std::string path = makeIndexed(("fault" + std::to_string(nth) + ".dbf").c_str(), fromBytes);
         Handle h = test::openOrDie(path);
         for (const Row& r : rows) put(h, r);
-        os::armWriteFault(nth, os::kErrWriteFault, true);
+        os::armWriteFault((nth - 1) % 12 + 1, os::kErrWriteFault, true);
         Status closed = closeTable(h);
         bool faulted = os::injectedFaultCount() > 0;
         os::disarmWriteFault();

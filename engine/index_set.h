@@ -3,8 +3,11 @@
 // order, navigation in it, and the hooks that keep every tag exact while the
 // table changes.
 //
-// Threading: one thread. An IndexSet belongs to one open table, which calls
-// the hooks below at the moments they name; nothing here reads the DBF.
+// Threading: one thread calls it. An IndexSet belongs to one open table,
+// which calls the hooks below at the moments they name; nothing here reads
+// the DBF. While a fresh table is filled in bulk, the set may compute the
+// appended records' keys on a thread of its own (key_worker.h), which ends
+// before any call returns a tree to its caller.
 //
 // Every call returns a Status (status.h) whose message tells what went wrong
 // ("file: detail"); files are left as they were before the failing call (a
@@ -228,6 +231,8 @@ private:
     Status settle();
     Status keepKeys(const std::vector<std::string>& keys, const std::vector<char>& in,
                     uint32_t recno);
+    void decideWorker(const RecordView& record);
+    Status keepByWorker(const RecordView& record, bool* taken);
 
     std::vector<std::unique_ptr<CdxBag>> bags_;  // [0] is the structural bag when open
     bool hasStructural_ = false;

@@ -1,6 +1,10 @@
 // IndexSet: appends in bulk. While a fresh, exclusively opened table is
 // filled, the keys of its appended records are kept aside and each tag is
-// built once, sorted, when anything needs the trees (see index_set.h).
+// built once, sorted, when anything needs the trees (see index_set.h). The
+// keys are computed on a second thread when the tags allow it
+// (key_worker.h).
+#include <thread>
+
 #include "engine/index_set.h"
 #include "engine/index_set_internal.h"
 
@@ -29,6 +33,54 @@ void IndexSet::beginBulk() {
     bulk_->recnos.resize(orders_.size());
 }
 
+// Decides, at the first append of a bulk fill, whether a worker computes
+// the keys: every tag's key must be computable from the record's bytes
+// alone, without a FOR condition, and the record must be one of bytes.
+void IndexSet::decideWorker(const RecordView& record) {
+    bulk_->workerDecided = true;
+    if (!keyWorkerEnabled() || std::thread::hardware_concurrency() < 2) return;
+    const auto* bytes = dynamic_cast<const DbfRecord*>(&record);
+    if (!bytes) return;
+    std::vector<KeyWorker::Tag> tags;
+    for (size_t i = 0; i < orders_.size(); ++i) {
+        const CdxTag& t = *orders_[i].tag;
+        if (t.filter || !t.key || !KeyWorker::canCompute(*t.key, t.format)) return;
+        KeyWorker::Tag w;
+        w.key = t.key.get();
+        w.format = t.format;
+        w.keyLength = static_cast<size_t>(t.tree->keyLength());
+        w.pad = static_cast<char>(t.tree->pad());
+        w.keys = &bulk_->keys[i];
+        w.recnos = &bulk_->recnos[i];
+        w.name = orders_[i].bag->path() + ": tag " + t.name;
+        tags.push_back(std::move(w));
+    }
+    bulk_->worker = std::make_unique<KeyWorker>(bytes->layout(), std::move(tags));
+    bulk_->workerRecord = &record;
+}
+
+// Hands an appended record to the worker; false when the record is not the
+// one of bytes the worker was started with (the worker is then finished and
+// the caller keeps this record's keys itself).
+Status IndexSet::keepByWorker(const RecordView& record, bool* taken) {
+    *taken = false;
+    const DbfRecord* bytes = &record == bulk_->workerRecord
+                                 ? static_cast<const DbfRecord*>(&record)
+                                 : dynamic_cast<const DbfRecord*>(&record);
+    if (!bytes || bytes->size() != bulk_->worker->recordBytes()) {
+        Status r = bulk_->worker->finish();
+        bulk_->worker.reset();
+        return r;
+    }
+    bulk_->workerRecord = &record;
+    bulk_->worker->add(bytes->data(), record.recordNumber());
+    for (const Order& o : orders_)
+        bulk_->bytes += static_cast<size_t>(o.tag->tree->keyLength()) + sizeof(uint32_t);
+    bulk_->entries += orders_.size();
+    *taken = true;
+    return bulk_->bytes > kMaxBulkBytes ? settle() : Status();
+}
+
 Status IndexSet::keepKeys(const std::vector<std::string>& keys, const std::vector<char>& in,
                           uint32_t recno) {
     for (size_t i = 0; i < orders_.size(); ++i) {
@@ -48,6 +100,10 @@ Status IndexSet::keepKeys(const std::vector<std::string>& keys, const std::vecto
 Status IndexSet::settle() {
     if (!bulk_ || bulk_->entries == 0) return Status();
     std::unique_ptr<Bulk> b = std::move(bulk_);
+    if (b->worker) {
+        if (Status r = b->worker->finish(); !r.ok()) return r;
+        b->worker.reset();
+    }
     for (size_t i = 0; i < orders_.size() && i < b->keys.size(); ++i) {
         if (b->recnos[i].empty()) continue;
         CdxTag& t = *orders_[i].tag;

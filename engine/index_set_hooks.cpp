@@ -98,6 +98,12 @@ Status IndexSet::moveKeys(const RecordView& record, const std::vector<std::strin
 
 Status IndexSet::onAppend(const RecordView& record) {
     if (orders_.empty()) return Status();  // a table without indexes
+    if (bulk_ && !bulk_->workerDecided) decideWorker(record);
+    if (bulk_ && bulk_->worker) {
+        bool taken = false;
+        Status r = keepByWorker(record, &taken);
+        if (!r.ok() || taken) return r;
+    }
     std::vector<std::string>& keys = appendKeys_;
     std::vector<char>& in = appendIn_;
     Status r = noteKeys(record, &keys, &in);

@@ -6,6 +6,7 @@
 
 #include "engine/cdx_bag.h"
 #include "engine/index_set.h"
+#include "engine/key_worker.h"
 
 namespace engine {
 
@@ -35,6 +36,14 @@ struct IndexSet::Bulk {
     std::vector<std::vector<uint32_t>> recnos;
     size_t bytes = 0;    // memory the kept keys take
     size_t entries = 0;  // keys kept, over every order
+    // Whether the first append has decided about a worker yet, and the
+    // table's record the worker copies (checked to be a record of bytes
+    // once, not at every append).
+    bool workerDecided = false;
+    const RecordView* workerRecord = nullptr;
+    // Computes the keys on a second thread (key_worker.h), when every tag's
+    // key allows it. Last, so that it stops before the keys it fills go.
+    std::unique_ptr<KeyWorker> worker;
 };
 
 }  // namespace engine
