@@ -280,7 +280,8 @@ Status MemoFile::write(uint32_t oldBlock, std::string_view text, uint32_t* block
         target = header_.nextFree > end ? header_.nextFree : end;
         if (uint64_t(target) + need > 0xFFFFFFFFu) return corrupt("memo file full");
     }
-    std::string item(size_t(need) * bs, '\0');
+    std::string& item = item_;
+    item.assign(size_t(need) * bs, '\0');
     auto* p = reinterpret_cast<uint8_t*>(item.data());
     putU32be(p, kFptTextType);
     putU32be(p + 4, uint32_t(text.size()));

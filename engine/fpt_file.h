@@ -125,6 +125,7 @@ private:
     std::string readBlock_;   // read-ahead: the file's bytes from readFrom_
     uint64_t readFrom_ = 0;
     std::string newItems_;  // items not written yet, from newFrom_ on
+    std::string item_;      // write()'s item being made, kept for its memory
     uint64_t newFrom_ = 0;
     bool headerDirty_ = false;  // next-free pointer not written yet
 };
