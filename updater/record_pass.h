@@ -41,8 +41,8 @@ private:
     long total_;
 };
 
-// Opens `file` exclusively in a new area as `alias`; false when the open
-// failed (NETERR).
+// Opens `file` exclusively, for writing, in a new area as `alias`; false
+// when the open failed (NETERR).
 bool openArea(const std::string& file, const char* alias);
 // Opens a table the company's migration cannot go without; a failure is the
 // run's error, naming the file and the cause.
