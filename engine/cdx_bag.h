@@ -13,7 +13,8 @@
 #include "engine/cdx_key.h"
 #include "engine/cdx_tree.h"
 #include "engine/expression.h"
-#include "engine/index_set.h"
+#include "engine/index_open_mode.h"
+#include "engine/record_source.h"
 
 namespace engine {
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "engine/expression.h"
-#include "engine/index_set.h"
+#include "engine/record_source.h"
 #include "engine/record_view.h"
 
 namespace engine::test {

@@ -25,6 +25,8 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/index_open_mode.h"
+#include "engine/record_source.h"
 #include "engine/record_view.h"
 #include "engine/status.h"
 
@@ -32,22 +34,6 @@ namespace engine {
 
 class CdxBag;
 struct CdxTag;
-
-// Hands the table's records to a bulk build (createTag, rebuildAll).
-class RecordSource {
-public:
-    virtual ~RecordSource() = default;
-    // Records in the table, deleted ones included.
-    virtual uint32_t recordCount() const = 0;
-    // Reads record `recordNumber` (1-based) and points *view at it; the view
-    // stays valid until the next call. REQUIRES: 1 <= recordNumber <= count.
-    virtual Status readRecord(uint32_t recordNumber, const RecordView** view) = 0;
-};
-
-// Called during a bulk build with the records read so far and the total;
-// its result is ignored. Called at most about 100 times per build, and
-// always once at the end with done == total.
-using IndexBuildProgress = std::function<void(uint32_t done, uint32_t total)>;
 
 // What the table (and ORDER-style queries) can learn about one order.
 struct OrderInfo {
@@ -60,12 +46,6 @@ struct OrderInfo {
     bool unique = false;
     bool descending = false;
     bool stale = false;  // the bag does not match the table (see IndexSet::openStructural)
-};
-
-// Open flags of a bag.
-struct IndexOpenMode {
-    bool readOnly = false;  // no hook may write; createTag/zap fail with kReadOnly
-    bool shared = false;    // other processes may change the file: see sync()
 };
 
 class IndexSet {

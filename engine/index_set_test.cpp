@@ -13,6 +13,7 @@
 #include "engine/cdx_testutil.h"
 #include "engine/engine.h"
 #include "engine/expr_text.h"
+#include "engine/index_set.h"
 #include "runtime/dates.h"
 
 namespace engine {

@@ -118,7 +118,8 @@ runtime::Value REWRITETABLEINFO(std::string_view cFile) {
         actual == expected || (actual == expected + 1 && byteAt(f, expected) == kEofMark);
     if (stored != count || !endsRight) {
         // A last record cut short keeps the bytes it has, completed with
-        // blanks; what lies past the last record is dropped.
+        // blanks; what lies past the last record is dropped. Then the
+        // end-of-file mark. A failure of either is the repair's failure.
         bool ok = true;
         if (actual < expected) {
             std::string blanks(static_cast<size_t>(expected - actual), ' ');
@@ -127,7 +128,8 @@ runtime::Value REWRITETABLEINFO(std::string_view cFile) {
             ok = f.truncate(expected).ok();
         }
         unsigned char eof = kEofMark;
-        if (ok) (void)f.write(expected, &eof, 1);
+        ok = ok && f.write(expected, &eof, 1).ok();
+        lastOk = ok && lastOk;
     }
     return result(lastOk, stored, recLen, static_cast<double>(expected),
                   static_cast<double>(actual));

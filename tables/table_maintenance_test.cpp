@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "os/fault.h"
 #include "os/fs.h"
 #include "runtime/settings.h"
 #include "tables/dbcmd.h"
@@ -165,6 +166,33 @@ TEST_F(MaintenanceTest, RewriteTableInfoOfMissingFile) {
     EXPECT_FALSE(a[0].logical());
     EXPECT_EQ(a[1].num(), 0);
     EXPECT_EQ(a[4].num(), -1);
+}
+
+// A write of the repair that fails makes its first element false, whichever
+// it is: a descriptor, the cut of what lies past the records, or the
+// end-of-file mark written last.
+TEST_F(MaintenanceTest, RewriteTableInfoReportsEveryFailedWrite) {
+    createPeople("P", 2);
+    std::string dbf = path("P") + ".dbf";
+    const std::string junked = bytes(dbf) + std::string(10, 'Z');
+    writeBytes(dbf, junked);
+    const uint64_t before = os::writeCallCount();
+    ASSERT_TRUE(REWRITETABLEINFO(dbf).array()->at(0).logical());
+    const uint64_t writes = os::writeCallCount() - before;
+    const std::string repaired = bytes(dbf);
+    ASSERT_EQ(repaired.back(), '\x1A');
+    ASSERT_GE(writes, 3u);  // the descriptors, the cut, the mark
+    for (uint32_t n = 1; n <= writes; ++n) {
+        writeBytes(dbf, junked);
+        os::armWriteFault(n);
+        runtime::Value r = REWRITETABLEINFO(dbf);
+        EXPECT_EQ(os::injectedFaultCount(), 1u) << "write " << n;
+        os::disarmWriteFault();
+        EXPECT_FALSE(r.array()->at(0).logical()) << "write " << n << " of " << writes;
+        if (n == writes) {  // the mark: the records are cut right, the mark is missing
+            EXPECT_EQ(bytes(dbf), repaired.substr(0, repaired.size() - 1));
+        }
+    }
 }
 
 TEST_F(MaintenanceTest, IntegrityCheckAsksFirstAndRepairsEveryTable) {

@@ -10,6 +10,7 @@
 #include "startup/dialog_font.h"
 #include "toolkit/alert_box.h"
 #include "toolkit/gui_testutil.h"
+#include "toolkit/win_handles.h"
 
 namespace toolkit {
 namespace {
@@ -20,15 +21,12 @@ constexpr COLORREF kModernPane = 0xCAD3D7;
 
 // The box's font height, measured here on our own.
 int boxFontHeight() {
-    HFONT font = CreateFontA(startup::NFONTHSIZE(), startup::NFONTVSIZE(), 0, 0, 0, 0, 0, 0, 0, 0,
-                             0, 0, 0, kAlertFontFace);
-    HDC dc = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, font);
+    GdiObject font(CreateFontA(startup::NFONTHSIZE(), startup::NFONTVSIZE(), 0, 0, 0, 0, 0, 0, 0, 0,
+                               0, 0, 0, kAlertFontFace));
+    WindowDC dc(nullptr);
+    SelectedObject selected(dc.get(), font.get());
     TEXTMETRICA tm{};
-    GetTextMetricsA(dc, &tm);
-    SelectObject(dc, old);
-    ReleaseDC(nullptr, dc);
-    DeleteObject(font);
+    GetTextMetricsA(dc.get(), &tm);
     return tm.tmHeight;
 }
 

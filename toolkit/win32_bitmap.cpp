@@ -15,21 +15,6 @@ namespace {
 
 using Args = std::span<const Value>;
 
-// A memory DC compatible with another, deleted once.
-class MemoryDC {
-public:
-    explicit MemoryDC(HDC like) : dc_(CreateCompatibleDC(like)) {}
-    MemoryDC(const MemoryDC&) = delete;
-    MemoryDC& operator=(const MemoryDC&) = delete;
-    ~MemoryDC() {
-        if (dc_) DeleteDC(dc_);
-    }
-    HDC get() const { return dc_; }
-
-private:
-    HDC dc_;
-};
-
 BitmapCache& cache() {
     static BitmapCache c;
     return c;

@@ -22,25 +22,25 @@ constexpr COLORREF kModernPane = 0xCAD3D7;
 // A memory DC over a bitmap of w x h filled with one colour.
 class Canvas {
 public:
-    Canvas(int w, int h, COLORREF fill) : screen_(nullptr), dc_(CreateCompatibleDC(screen_.get())) {
-        bitmap_.reset(CreateCompatibleBitmap(screen_.get(), w, h));
-        old_ = SelectObject(dc_, bitmap_.get());
+    Canvas(int w, int h, COLORREF fill)
+        : screen_(nullptr),
+          dc_(screen_.get()),
+          bitmap_(CreateCompatibleBitmap(screen_.get(), w, h)),
+          selected_(dc_.get(), bitmap_.get()) {
         GdiObject brush(CreateSolidBrush(fill));
         const RECT all{0, 0, w, h};
-        FillRect(dc_, &all, static_cast<HBRUSH>(brush.get()));
+        FillRect(dc_.get(), &all, static_cast<HBRUSH>(brush.get()));
     }
-    ~Canvas() {
-        SelectObject(dc_, old_);
-        DeleteDC(dc_);
-    }
-    HDC dc() const { return dc_; }
-    COLORREF at(int x, int y) const { return GetPixel(dc_, x, y); }
+    HDC dc() const { return dc_.get(); }
+    COLORREF at(int x, int y) const { return GetPixel(dc_.get(), x, y); }
 
 private:
+    // Released in the reverse order: the selection put back, the bitmap
+    // deleted, then the DC.
     WindowDC screen_;
-    HDC dc_;
+    MemoryDC dc_;
     GdiObject bitmap_;
-    HGDIOBJ old_ = nullptr;
+    SelectedObject selected_;
 };
 
 std::shared_ptr<TBitmap> bitmapFor(const std::shared_ptr<TDialog>& dialog, int id,
@@ -198,14 +198,9 @@ protected:
     void TearDown() override { DELBMPBRW(); }
     COLORREF stripPixel(int x, int y) {
         WindowDC screen(nullptr);
-        HDC dc = CreateCompatibleDC(screen.get());
-        COLORREF c;
-        {
-            SelectedObject s(dc, stripBitmap());
-            c = GetPixel(dc, x, y);
-        }
-        DeleteDC(dc);
-        return c;
+        MemoryDC dc(screen.get());
+        SelectedObject s(dc.get(), stripBitmap());
+        return GetPixel(dc.get(), x, y);
     }
 };
 

@@ -55,17 +55,14 @@ void drawStripPicture(HDC dc, const StripSlot& slot, const Cell& c) {
     const int h = std::min(slot.height, rowHeight);
     if (w <= 0 || h <= 0) return;
     GdiObject picture(CreateCompatibleBitmap(dc, w, h));
-    HDC from = CreateCompatibleDC(dc);
-    HDC to = CreateCompatibleDC(dc);
     {
-        SelectedObject s1(from, stripBitmap());
-        SelectedObject s2(to, picture.get());
-        SetStretchBltMode(to, COLORONCOLOR);
-        StretchBlt(to, 0, 0, w, h, from, (slot.k - 1) * kStripSlotWidth, 0, slot.width, slot.height,
-                   SRCCOPY);
+        MemoryDC from(dc), to(dc);
+        SelectedObject s1(from.get(), stripBitmap());
+        SelectedObject s2(to.get(), picture.get());
+        SetStretchBltMode(to.get(), COLORONCOLOR);
+        StretchBlt(to.get(), 0, 0, w, h, from.get(), (slot.k - 1) * kStripSlotWidth, 0, slot.width,
+                   slot.height, SRCCOPY);
     }
-    DeleteDC(from);
-    DeleteDC(to);
     const int left = c.left + (c.right - c.left) / 2 - w / 2;
     const int top = c.top + rowHeight / 2 - h / 2;
     DRAWMASKED(dc, static_cast<HBITMAP>(picture.get()), top, left);

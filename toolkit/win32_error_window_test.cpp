@@ -7,6 +7,7 @@
 
 #include "toolkit/error_window.h"
 #include "toolkit/gui_testutil.h"
+#include "toolkit/win_handles.h"
 
 namespace toolkit {
 namespace {
@@ -123,12 +124,12 @@ TEST(ErrorWindowTest, FileAndCauseComeFirstAndALongDescriptionIsReadWhole) {
         text = test::windowText(box);
         lines = boxLines(box);
         TEXTMETRICA tm{};
-        HDC dc = GetDC(box);
-        const HGDIOBJ old =
-            SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(box, WM_GETFONT, 0, 0)));
-        GetTextMetricsA(dc, &tm);
-        SelectObject(dc, old);
-        ReleaseDC(box, dc);
+        {
+            WindowDC dc(box);
+            SelectedObject font(dc.get(),
+                                reinterpret_cast<HGDIOBJ>(SendMessageA(box, WM_GETFONT, 0, 0)));
+            GetTextMetricsA(dc.get(), &tm);
+        }
         RECT c{};
         GetClientRect(box, &c);
         visible = tm.tmHeight > 0 ? c.bottom / tm.tmHeight : 0;

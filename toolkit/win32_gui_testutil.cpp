@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "toolkit/gui_testutil.h"
+#include "toolkit/win_handles.h"
 
 namespace toolkit::test {
 namespace {
@@ -92,10 +93,8 @@ void pumpFor(unsigned ms) {
 }
 
 COLORREF clientPixel(HWND hWnd, int x, int y) {
-    HDC dc = GetDC(hWnd);
-    const COLORREF c = GetPixel(dc, x, y);
-    ReleaseDC(hWnd, dc);
-    return c;
+    WindowDC dc(hWnd);
+    return GetPixel(dc.get(), x, y);
 }
 
 ClientImage clientImage(HWND hWnd) {
@@ -112,11 +111,15 @@ ClientImage clientImage(HWND hWnd) {
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     void* bits = nullptr;
-    HDC screen = GetDC(hWnd);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP dib = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, dib);
-    BitBlt(memory, 0, 0, image.width, image.height, screen, 0, 0, SRCCOPY);
+    WindowDC screen(hWnd);
+    MemoryDC memory(screen.get());
+    GdiObject dib(CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!memory.get() || !dib.get() || !bits) {
+        image.width = image.height = 0;
+        return image;
+    }
+    SelectedObject selected(memory.get(), dib.get());
+    BitBlt(memory.get(), 0, 0, image.width, image.height, screen.get(), 0, 0, SRCCOPY);
     GdiFlush();
     const auto* p = static_cast<const uint32_t*>(bits);
     image.pixels.reserve(static_cast<size_t>(image.width * image.height));
@@ -124,10 +127,6 @@ ClientImage clientImage(HWND hWnd) {
         const uint32_t bgra = p[i];  // 0x00RRGGBB in memory order B, G, R
         image.pixels.push_back(RGB((bgra >> 16) & 0xFF, (bgra >> 8) & 0xFF, bgra & 0xFF));
     }
-    SelectObject(memory, old);
-    DeleteObject(dib);
-    DeleteDC(memory);
-    ReleaseDC(hWnd, screen);
     return image;
 }
 

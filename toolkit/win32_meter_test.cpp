@@ -287,25 +287,24 @@ std::vector<int> inkRows(const test::ClientImage& img, RECT r, COLORREF pane, in
 std::vector<int> inkUnclipped(HFONT font, const std::string& text, COLORREF pane, COLORREF ink) {
     constexpr int kW = 600, kH = 60;
     WindowDC screen(nullptr);
-    HDC dc = CreateCompatibleDC(screen.get());
+    MemoryDC dc(screen.get());
     GdiObject bitmap(CreateCompatibleBitmap(screen.get(), kW, kH));
     test::ClientImage img;
     {
-        SelectedObject b(dc, bitmap.get());
-        SelectedObject f(dc, font);
+        SelectedObject b(dc.get(), bitmap.get());
+        SelectedObject f(dc.get(), font);
         GdiObject brush(CreateSolidBrush(pane));
         const RECT all{0, 0, kW, kH};
-        FillRect(dc, &all, static_cast<HBRUSH>(brush.get()));
-        SetBkColor(dc, pane);
-        SetTextColor(dc, ink);
-        ExtTextOutA(dc, 10, 20, ETO_OPAQUE, nullptr, text.data(), static_cast<UINT>(text.size()),
-                    nullptr);
+        FillRect(dc.get(), &all, static_cast<HBRUSH>(brush.get()));
+        SetBkColor(dc.get(), pane);
+        SetTextColor(dc.get(), ink);
+        ExtTextOutA(dc.get(), 10, 20, ETO_OPAQUE, nullptr, text.data(),
+                    static_cast<UINT>(text.size()), nullptr);
         img.width = kW;
         img.height = kH;
         for (int y = 0; y < kH; ++y)
-            for (int x = 0; x < kW; ++x) img.pixels.push_back(GetPixel(dc, x, y));
+            for (int x = 0; x < kW; ++x) img.pixels.push_back(GetPixel(dc.get(), x, y));
     }
-    DeleteDC(dc);
     return inkRows(img, RECT{0, 0, kW, kH}, pane, nullptr);
 }
 

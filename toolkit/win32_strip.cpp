@@ -43,13 +43,10 @@ HBITMAP stripBitmap() {
     if (!s.bitmap.get()) {
         WindowDC screen(nullptr);
         s.bitmap.reset(CreateCompatibleBitmap(screen.get(), kStripWidth, kStripHeight));
-        HDC dc = CreateCompatibleDC(screen.get());
-        {
-            SelectedObject selected(dc, s.bitmap.get());
-            const RECT all{0, 0, kStripWidth, kStripHeight};
-            FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-        }
-        DeleteDC(dc);
+        MemoryDC dc(screen.get());
+        SelectedObject selected(dc.get(), s.bitmap.get());
+        const RECT all{0, 0, kStripWidth, kStripHeight};
+        FillRect(dc.get(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
         s.slots.clear();
     }
     return static_cast<HBITMAP>(s.bitmap.get());
@@ -66,16 +63,13 @@ StripSlot XLOADBITMAP(HINSTANCE, const runtime::Value& key) {
     if (!slot) return StripSlot{};
     if (loaded.get()) {
         WindowDC screen(nullptr);
-        HDC dc = CreateCompatibleDC(screen.get());
-        {
-            SelectedObject selected(dc, target);
-            const HBITMAP picture = static_cast<HBITMAP>(loaded.get());
-            if (text == kUnmaskedKey)
-                DRAWBITMAP(dc, picture, 0, stripSlotLeft(slot->k));
-            else
-                DRAWMASKED(dc, picture, 0, stripSlotLeft(slot->k));
-        }
-        DeleteDC(dc);
+        MemoryDC dc(screen.get());
+        SelectedObject selected(dc.get(), target);
+        const HBITMAP picture = static_cast<HBITMAP>(loaded.get());
+        if (text == kUnmaskedKey)
+            DRAWBITMAP(dc.get(), picture, 0, stripSlotLeft(slot->k));
+        else
+            DRAWMASKED(dc.get(), picture, 0, stripSlotLeft(slot->k));
     }
     return *slot;
 }

@@ -141,7 +141,7 @@ TEST(FontTest, FailedDeletionIsWrittenToResourcesTxt) {
     EXPECT_NE(line.find(" 0 .T."), std::string::npos) << line;
 }
 
-TEST(GuardTest, GdiObjectDeletesOnceAndSelectionIsRestored) {
+TEST(GuardTest, GdiObjectAndMemoryDCDeleteOnceAndSelectionIsRestored) {
     HGDIOBJ handle = nullptr;
     {
         GdiObject brush(CreateSolidBrush(RGB(1, 2, 3)));
@@ -153,14 +153,19 @@ TEST(GuardTest, GdiObjectDeletesOnceAndSelectionIsRestored) {
     EXPECT_EQ(GetObjectType(handle), 0u);
 
     WindowDC screen(nullptr);
-    HDC dc = CreateCompatibleDC(screen.get());
-    const HGDIOBJ original = GetCurrentObject(dc, OBJ_FONT);
+    HDC kept = nullptr;
     {
-        SelectedObject selected(dc, GetStockObject(ANSI_FIXED_FONT));
-        EXPECT_EQ(GetCurrentObject(dc, OBJ_FONT), GetStockObject(ANSI_FIXED_FONT));
+        MemoryDC dc(screen.get());
+        kept = dc.get();
+        EXPECT_EQ(GetObjectType(kept), static_cast<DWORD>(OBJ_MEMDC));
+        const HGDIOBJ original = GetCurrentObject(dc.get(), OBJ_FONT);
+        {
+            SelectedObject selected(dc.get(), GetStockObject(ANSI_FIXED_FONT));
+            EXPECT_EQ(GetCurrentObject(dc.get(), OBJ_FONT), GetStockObject(ANSI_FIXED_FONT));
+        }
+        EXPECT_EQ(GetCurrentObject(dc.get(), OBJ_FONT), original);
     }
-    EXPECT_EQ(GetCurrentObject(dc, OBJ_FONT), original);
-    DeleteDC(dc);
+    EXPECT_EQ(GetObjectType(kept), 0u) << "the memory DC is deleted with its guard";
 }
 
 TEST(ResourceModuleTest, LibrariesServeUntilFreed) {

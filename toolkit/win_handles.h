@@ -73,6 +73,23 @@ private:
     HDC dc_;
 };
 
+// CreateCompatibleDC / DeleteDC: a memory DC compatible with another
+// (nullptr: the screen), deleted once. Declare it before the SelectedObject
+// guards over it, so that they put their selections back before it goes.
+class MemoryDC {
+public:
+    explicit MemoryDC(HDC like) : dc_(CreateCompatibleDC(like)) {}
+    MemoryDC(const MemoryDC&) = delete;
+    MemoryDC& operator=(const MemoryDC&) = delete;
+    ~MemoryDC() {
+        if (dc_) DeleteDC(dc_);
+    }
+    HDC get() const { return dc_; }
+
+private:
+    HDC dc_;
+};
+
 // A window timer, killed on exit unless killed before.
 class WindowTimer {
 public:

@@ -9,7 +9,7 @@
 #include "runtime/console_text.h"
 #include "startup/arranque.h"
 #include "updater/console_progress.h"
-#include "updater/file_steps.h"
+#include "updater/installation_paths.h"
 #include "updater/json_writer.h"
 #include "updater/migration_record.h"
 #include "updater/shown_path.h"

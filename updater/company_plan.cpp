@@ -10,7 +10,7 @@
 #include "os/fs.h"
 #include "os/path_parts.h"
 #include "runtime/value.h"
-#include "updater/file_steps.h"
+#include "updater/installation_paths.h"
 #include "updater/table_files.h"
 
 namespace updater {

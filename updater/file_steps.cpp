@@ -1,4 +1,4 @@
-// Paths, file copy and the per-company file step.
+// File copy and the per-company file step.
 #include "updater/file_steps.h"
 
 #include "os/fs.h"
@@ -9,26 +9,6 @@
 #include "updater/table_files.h"
 
 namespace updater {
-
-const std::vector<std::string>& migrationList() {
-    static const std::vector<std::string> list = {"TDiaNew.Dbf", "TempDia.Dbf"};
-    return list;
-}
-
-std::string installRoot(std::string_view cPath) {
-    return std::string(cPath.substr(0, cPath.size() > 4 ? cPath.size() - 4 : 0));
-}
-
-std::string templateFolderOf(const std::string& root) {
-    return root + "\\DBF\\";
-}
-
-std::string companyFolderOf(const std::string& root, std::string_view code) {
-    std::string folder(code);
-    for (char& c : folder)
-        if (c == ' ') c = '0';
-    return root + "\\DBF" + folder + "\\";
-}
 
 bool KWCOPYFILE(const std::string& cSource, const std::string& cTarget) {
     return os::copyFile(cSource, cTarget).ok();

@@ -1,24 +1,16 @@
-// The file step of the migration: the installation's paths, the file copy
-// primitive, and the moves, copies and erasures of a company's table files
-// together with their memo and index companions (COPIAEMP).
+// The file step of the migration: the file copy primitive, and the moves,
+// copies and erasures of a company's table files together with their memo
+// and index companions (COPIAEMP), in the folders of installation_paths.h.
 #pragma once
 
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "updater/installation_paths.h"
+
 namespace updater {
 
-// The migration list: the journal work tables every company has.
-const std::vector<std::string>& migrationList();
-
-// The installation root: the first argument without its last four characters
-// (nothing when it is shorter).
-std::string installRoot(std::string_view cPath);
-// root + "\DBF\".
-std::string templateFolderOf(const std::string& root);
-// root + "\DBF" + code with every blank as "0" + "\". The code is not trimmed.
-std::string companyFolderOf(const std::string& root, std::string_view code);
 // Copies cSource to cTarget with the platform's file copy, replacing cTarget.
 // True on success.
 bool KWCOPYFILE(const std::string& cSource, const std::string& cTarget);

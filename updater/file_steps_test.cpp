@@ -1,5 +1,5 @@
-// Tests of the file step: paths, company codes, and a table's set of files
-// (table, memo, index) moved, replaced and erased together.
+// Tests of the file step: a table's set of files (table, memo, index) moved,
+// replaced and erased together.
 #include "updater/file_steps.h"
 
 #include <gtest/gtest.h>
@@ -17,14 +17,6 @@ namespace updater {
 namespace {
 
 namespace fs = std::filesystem;
-
-TEST(PathsTest, RootTemplateAndCompanyFolders) {
-    EXPECT_EQ(installRoot("C:\\PROG\\EXE"), "C:\\PROG");
-    EXPECT_EQ(templateFolderOf("C:\\PROG"), "C:\\PROG\\DBF\\");
-    EXPECT_EQ(companyFolderOf("C:\\PROG", "0 1"), "C:\\PROG\\DBF001\\");
-    EXPECT_EQ(companyFolderOf("C:\\PROG", " 1 "), "C:\\PROG\\DBF010\\");  // not trimmed
-    EXPECT_EQ(installRoot("abc"), "");
-}
 
 // A company folder and a template folder in a fresh temporary directory.
 class FileStepTest : public ::testing::Test {

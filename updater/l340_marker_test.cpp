@@ -17,8 +17,9 @@
 #include "tables/record_copy.h"
 #include "tables/workarea.h"
 #include "updater/area_folder_testutil.h"
+#include "updater/journal_marking.h"
+#include "updater/l340_marker.h"
 #include "updater/l340_rule.h"
-#include "updater/record_steps.h"
 
 namespace updater {
 namespace {

@@ -8,7 +8,7 @@
 #include "os/fs.h"
 #include "runtime/dates.h"
 #include "updater/company_plan.h"
-#include "updater/file_steps.h"
+#include "updater/installation_paths.h"
 #include "updater/json_writer.h"
 #include "updater/run_state.h"
 #include "updater/shown_path.h"

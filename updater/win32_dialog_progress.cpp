@@ -1,5 +1,5 @@
-// The progress dialog "DLGINS": MAIN's screen steps and the run's Progress
-// as the dialog shows it.
+// The progress dialog "DLGINS": how MAINDIALOG builds and runs it, and the
+// run's Progress as the dialog shows it.
 #include "updater/dialog_progress.h"
 
 #include <algorithm>
@@ -111,7 +111,10 @@ void bindBrowse(DialogProgress& p, const std::shared_ptr<toolkit::TFont>& font, 
     p.browse->SetColor(0, GetSysColor(toolkit::LCOLORBRW() ? COLOR_BTNFACE : COLOR_WINDOW));
 }
 
-// Steps 9 and 10 of MAIN: fonts, icon, the dialog and its bound items.
+// Builds the dialog "DLGINS" for MAINDIALOG once the run is prepared: its
+// Arial fonts and icon, the installation's root in its label, the company
+// browse, the two meters and the three pictures bound to their template
+// items. Nothing is shown yet; Activate does that.
 void buildDialog(DialogProgress& p, const std::string& root, Value pending, Value done) {
     const auto bold = arial(true);
     const auto regular = arial(false);

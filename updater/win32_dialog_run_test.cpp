@@ -22,6 +22,7 @@
 #include "resources/updater_ids.h"
 #include "toolkit/error_window.h"
 #include "toolkit/gui_testutil.h"
+#include "toolkit/win_handles.h"
 #include "updater/demo_installation.h"
 #include "updater/installation_testutil.h"
 
@@ -158,16 +159,13 @@ toolkit::test::ClientImage programPicture(const char* name) {
     HBITMAP bitmap = static_cast<HBITMAP>(LoadImageA(module, name, IMAGE_BITMAP, 0, 0, 0));
     BITMAP info{};
     if (bitmap && GetObjectA(bitmap, sizeof info, &info)) {
-        HDC screen = GetDC(nullptr);
-        HDC dc = CreateCompatibleDC(screen);
-        const HGDIOBJ old = SelectObject(dc, bitmap);
+        toolkit::WindowDC screen(nullptr);
+        toolkit::MemoryDC dc(screen.get());
+        toolkit::SelectedObject selected(dc.get(), bitmap);
         img.width = info.bmWidth;
         img.height = info.bmHeight;
         for (int y = 0; y < img.height; ++y)
-            for (int x = 0; x < img.width; ++x) img.pixels.push_back(GetPixel(dc, x, y));
-        SelectObject(dc, old);
-        DeleteDC(dc);
-        ReleaseDC(nullptr, screen);
+            for (int x = 0; x < img.width; ++x) img.pixels.push_back(GetPixel(dc.get(), x, y));
     }
     if (bitmap) DeleteObject(bitmap);
     FreeLibrary(module);
