@@ -4,8 +4,8 @@
 #              It also builds every libFuzzer target (build/fuzz, clang; built, not run:
 #              tools/fuzz.sh runs them) so that a change that breaks one fails here.
 # make test-sanitize - only the last of these.
-#              Last, the tests of what runs on a second thread (a refill's index keys),
-#              and whole demo runs, under the thread sanitizer (build/tsan).
+#              Last, the tests of what runs on a second thread (a refill's index keys,
+#              the read-back check), and whole runs, under the thread sanitizer (build/tsan).
 # make fuzz  - only that build of the libFuzzer targets.
 # make tsan  - only that thread-sanitizer build and its tests.
 # make demo  - builds only the programs the demo runs (the updater of each build and the
@@ -18,10 +18,10 @@ WINDOWS := build/windows
 SANITIZE := build/sanitize
 FUZZ := build/fuzz
 TSAN := build/tsan
-# What the thread-sanitizer run covers: the key worker's tests, and whole
-# runs of indexed tables that use it.
+# What the thread-sanitizer run covers: the tests of the key worker and of
+# the read-back check on a second thread, and whole runs that use both.
 TSAN_TESTS = $(TSAN)/bin/engine_tests --gtest_filter='IndexBulk*' && \
-	$(TSAN)/bin/updater_tests --gtest_filter='DemoRunTest.*:ResumeTest.*'
+	$(TSAN)/bin/updater_tests --gtest_filter='DemoRunTest.*:ResumeTest.*:RecordScenarioTest.*:RefillCheckTest.*'
 FUZZ_CXX ?= clang++-19
 FUZZ_CC ?= clang-19
 

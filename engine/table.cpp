@@ -2,6 +2,7 @@
 #include "engine/table.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <cstring>
 
@@ -27,8 +28,10 @@ TableSettings& tableSettings() {
 
 namespace {
 
+// Tables may be opened on two threads at once (a read-back check runs
+// beside the refill of the next table).
 uint64_t nextTableSerial() {
-    static uint64_t serial = 0;
+    static std::atomic<uint64_t> serial{0};
     return ++serial;
 }
 

@@ -307,9 +307,9 @@ TEST_F(FaultScenarioTest, NamesThatDifferOnlyInCase) {
 // The clean-up cannot erase a backup: the run says so (exit 2), names every
 // file left and what to do; the next run erases them and refills nothing.
 TEST_F(FaultScenarioTest, BackupThatCannotBeErasedIsReported) {
-    // TDiaNic is the last table rebuilt: the journal tables' backups are
-    // closed by now and wait for the clean-up.
-    HoldingProgress progress("TDiaNic", folder() + "_TempDia.Dbf");
+    // TDiaNic is the last table rebuilt: when its check starts, the journal
+    // tables' checks have ended and their backups wait for the clean-up.
+    HoldingProgress progress("comprobando TDiaNic", folder() + "_TempDia.Dbf");
     EXPECT_EQ(runInProcess(root(), progress), 2);
     ASSERT_TRUE(progress.held.isOpen());
     EXPECT_TRUE(fs::exists(folder() + "_TempDia.Dbf"));

@@ -3,6 +3,7 @@
 // dialog and the console both implement it, so the run itself needs no window.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,6 +22,7 @@ struct TableReport {
     bool refilled = false;    // the refill ran to its end without an error
     bool backupKept = false;  // the backup stays for the next run
     std::string note;         // why a table was skipped or a backup kept
+    uint64_t checkMs = 0;     // how long reading it back and comparing took
 };
 
 // One linked accounting journal.

@@ -2,10 +2,14 @@
 // clean-up pass.
 #include "updater/record_steps.h"
 
+#include <memory>
+#include <optional>
+
 #include "os/fs.h"
 #include "runtime/frames.h"
 #include "tables/dbcmd.h"
 #include "tables/workarea.h"
+#include "updater/background_check.h"
 #include "updater/company_plan.h"
 #include "updater/error_watch.h"
 #include "updater/file_steps.h"
@@ -21,25 +25,67 @@
 namespace updater {
 namespace {
 
-// Reads the table back from the disk and compares it with its backup; a
-// difference is the run's error and keeps every backup.
-bool matchesBackup(const std::string& name, FieldMatch match) {
+// A refilled table whose read-back check runs on a second thread while the
+// next table is refilled.
+struct CheckInFlight {
+    size_t row = 0;  // the table's row in the company's report
+    std::string name;
+    std::unique_ptr<BackgroundCheck> check;
+};
+
+// Starts reading the table back from the disk and comparing it with its
+// backup.
+CheckInFlight startCheck(const std::string& name, FieldMatch match, size_t row) {
+    startStep("comprobando " + name);
+    const std::string& folder = runState().companyFolder;
+    return {row, name, std::make_unique<BackgroundCheck>(folder + "_" + name, folder + name, match)};
+}
+
+// Waits for the check, the window answering and its meter showing the
+// check's progress meanwhile; a difference is the run's error and keeps
+// every backup. `announce`: say that the run now waits for this check
+// (another step was shown since it started).
+bool matchesBackup(CheckInFlight& c, bool announce) {
     runtime::Frame frame("MATCHESBACKUP");
     const std::string& folder = runState().companyFolder;
-    frame.param("cName", name).local("cFolder", folder);
-    startStep("comprobando " + name);
-    RefillComparison c = compareWithBackup(folder + "_" + name, folder + name, match,
-                                           [](uint32_t done, uint32_t total) {
-                                               if (Progress* p = runState().dialog) {
-                                                   p->stepProgress(done, total);
-                                                   p->pump();
-                                               }
-                                           });
-    if (c.same) return true;
+    frame.param("cName", c.name).local("cFolder", folder);
+    if (announce && !c.check->done()) startStep("comprobando " + c.name);
+    RefillComparison r = c.check->wait([](uint32_t done, uint32_t total) {
+        if (Progress* p = runState().dialog) {
+            p->stepProgress(done, total);
+            p->pump();
+        }
+    });
+    if (r.same) return true;
     frame.here();
-    raiseRunError(RunError::kCheck, folder + name,
-                  "la tabla rellenada no coincide con su copia _" + name + ": " + c.why, c.osCode);
+    raiseRunError(RunError::kCheck, folder + c.name,
+                  "la tabla rellenada no coincide con su copia _" + c.name + ": " + r.why,
+                  r.osCode);
     return false;
+}
+
+// The table keeps its backup for the next run.
+void keepBackup(TableReport& t) {
+    t.refilled = false;
+    t.backupKept = true;
+    t.note = "el rellenado no termin\xF3";
+}
+
+// Ends a check: a table that matches its backup is recorded as refilled,
+// any other keeps its backup. `wanted`: false when the company stops
+// anyway, and the check is only waited for.
+bool endCheck(CheckInFlight& c, bool announce, bool wanted) {
+    RunState& s = runState();
+    bool same = wanted ? matchesBackup(c, announce) : (c.check->wait({}), false);
+    TableReport& t = s.report.tables[c.row];
+    t.checkMs = c.check->ms();
+    t.refilled = same;
+    if (same) {
+        s.plan.record->find(c.name)->refilled = true;
+        t.refilled = keepRecord();
+    }
+    if (!t.refilled) keepBackup(t);
+    return t.refilled;
 }
 
 // The files of a backup set still on disk.
@@ -134,6 +180,10 @@ bool TABLAS(const std::vector<std::string>& aFiles) {
             allDone = keepRecord();
         }
     }
+    // Each table's check runs while the next table is refilled; the run's
+    // thread waits for it before it starts the next check, and before the
+    // clean-up.
+    std::optional<CheckInFlight> inFlight;
     for (const TablePlan& plan : s.plan.tables) {
         if (!allDone || watch.errors() != 0 || s.stopRun) {
             allDone = false;
@@ -150,20 +200,27 @@ bool TABLAS(const std::vector<std::string>& aFiles) {
         frame.localValue("cTable", t.name);
         frame.here();
         bool nic = plan.name == kNicName;
-        t.refilled = nic ? rebuildNic(t, watch) : refill(plan.name, t, watch);
+        bool refilled = (nic ? rebuildNic(t, watch) : refill(plan.name, t, watch)) &&
+                        watch.errors() == 0;
+        report.tables.push_back(std::move(t));
+        size_t row = report.tables.size() - 1;
         frame.here();
-        t.refilled = t.refilled && watch.errors() == 0 &&
-                     matchesBackup(plan.name, nic ? FieldMatch::ByName : FieldMatch::ByPosition);
-        if (t.refilled) {
-            record.find(plan.name)->refilled = true;
-            t.refilled = keepRecord();
+        if (inFlight) {
+            allDone = endCheck(*inFlight, true, true) && allDone;
+            inFlight.reset();
         }
-        if (!t.refilled) {
-            t.backupKept = true;
-            t.note = "el rellenado no termin\xF3";
+        if (refilled && allDone) {
+            inFlight = startCheck(plan.name, nic ? FieldMatch::ByName : FieldMatch::ByPosition, row);
+        } else {
+            keepBackup(report.tables[row]);
             allDone = false;
         }
-        report.tables.push_back(std::move(t));
+    }
+    if (inFlight) {
+        frame.here();
+        bool wanted = allDone && watch.errors() == 0 && !s.stopRun;
+        allDone = endCheck(*inFlight, false, wanted) && allDone;
+        inFlight.reset();
     }
     frame.localValue("lAllDone", allDone);
     frame.here();

@@ -43,8 +43,9 @@ public:
     void showFrame(int) override {}
     void pump() override { ++pumps; }
     void companyStarted(std::string_view, std::string_view) override {}
-    // The time the read-back checks before erasing take: from a step
-    // "comprobando ..." to the step or company end after it.
+    // The time the run spends on the read-back checks before erasing, on
+    // its own thread: from a step "comprobando ..." (a check starting, or
+    // the run waiting for one) to the step or company end after it.
     void stepStarted(std::string_view what) override {
         endCheck();
         if (what.rfind("comprobando", 0) == 0) checkStart_ = os::monotonicMs();
@@ -168,9 +169,13 @@ int runCase(const char* label, long rows, bool twoTags) {
     std::printf("processor time per record copied: %.3f us; peak resident memory: %.0f MB\n",
                 copied ? 1000.0 * cpuMs / double(copied) : 0.0,
                 double(use.peakResidentBytes) / double(1 << 20));
-    std::printf("of it the check of the refilled tables against their backups: %llu ms (%.0f%%)\n",
-                static_cast<unsigned long long>(progress.checkMs),
-                run ? 100.0 * double(progress.checkMs) / double(run) : 0.0);
+    uint64_t checks = 0;
+    for (const TableReport& t : progress.report.tables) checks += t.checkMs;
+    std::printf(
+        "the checks of the refilled tables against their backups took %llu ms on a second "
+        "thread; the run waited %llu ms (%.0f%%) for them\n",
+        static_cast<unsigned long long>(checks), static_cast<unsigned long long>(progress.checkMs),
+        run ? 100.0 * double(progress.checkMs) / double(run) : 0.0);
     std::printf("system copy of the same files (%llu bytes): %llu ms\n",
                 static_cast<unsigned long long>(bytes), static_cast<unsigned long long>(copy));
     std::printf("ratio run / copy: %.1f   (aim: 2 natively, 10 under Wine)\n",
