@@ -15,55 +15,25 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/open_options.h"
+#include "engine/session.h"
 #include "engine/status.h"
 
 namespace engine {
 
+class Table;
+
 using Handle = uint32_t;
-
-// Table types; they choose the extensions added to names without one.
-constexpr int kTypeNtx = 1;  // .dbf, memo .dbt, index .ntx
-constexpr int kTypeCdx = 2;  // .dbf, memo .fpt, index .cdx
-constexpr int kTypeAdt = 3;  // not supported: open returns kNotSupported
-
-// Open options (bit set).
-constexpr int kOpenExclusive = 1;
-constexpr int kOpenReadOnly = 2;
-constexpr int kOpenShared = 4;
-
-// Key types of seek.
-constexpr int kKeyText = 2;    // key bytes as stored (character tags)
-constexpr int kKeyDouble = 4;  // 8 bytes: a native double (numeric, date as Julian day)
-
-// Index creation options (bit set).
-constexpr int kIndexUnique = 1;
-constexpr int kIndexCompound = 2;  // a tag in a multi-tag bag (always true for CDX)
-constexpr int kIndexDescending = 8;
 
 // ---- Tables ---------------------------------------------------------------
 
-// Opens the table `path` (".dbf" added when the name has no extension; a
-// relative name is looked up in the default folder, then along the search
-// path). `alias` may be empty (the base name is used). `options` is
-// kOpenShared or kOpenExclusive, plus kOpenReadOnly. Also opens the memo file
-// and the structural index when the header announces them (a missing
-// structural index is ignored). Results: kNotFound, kLocked (another process
-// holds it exclusive, or shared while we want exclusive), kAccessDenied,
-// kTooManyOpenFiles, kCorruptTable, kCorruptMemo, kNotSupported.
+// Opens the table `path` as session.h's openTable does and hands out its
+// handle.
 Status openTable(std::string_view path, std::string_view alias, int tableType, int options,
                  Handle* table);
 // Flushes and closes the table with its memo and index files; the handle
 // is invalid afterwards, even when the result is an error.
 Status closeTable(Handle table);
-
-// Creates (or replaces) a table from a field list "NAME,TYPE,LEN,DEC;..."
-// ("NAME,TYPE;" for D, L, M, I, B, Y, T). Types C N F L D M I B Y T.
-// Tables with only C N F L D M are written as 0x03 (0xF5 with memo fields,
-// FPT with `memoBlockSize` bytes per block, 0 means 64); any of I B Y T
-// makes a 0x30 table. Memos always go to an FPT file (DBT files are read,
-// never written). The file is closed afterwards.
-Status createTable(std::string_view path, std::string_view fieldList, int tableType,
-                   uint16_t memoBlockSize);
 
 Status fieldCount(Handle table, int* count);
 Status fieldName(Handle table, int field, std::string* name);
@@ -143,45 +113,16 @@ struct FieldPair {
     int to;
     int from;
 };
-// Copies fields of the current record of `from` into the current record of
-// `to` as they are stored: per pair, the bytes (a memo's text goes into
-// `to`'s memo file) and the NULL flag. Each pair must be of the same type,
-// length and decimals, of type C N F D L M B Y or T (kTypeMismatch names the
-// first that is not; nothing is written then). kAtEof on either phantom
-// record. Otherwise as the writes above.
+// Table::copyFields between the current records of two open tables.
 Status copyFields(Handle to, Handle from, const std::vector<FieldPair>& pairs);
 
-// The record a block call (appendCopies, visitRecords) shows its caller:
-// the fields as stored, and logical fields to set on it.
-class BlockRecord {
-public:
-    // The bytes of `field` (1-based) as stored; false for a field out of
-    // range or one holding NULL.
-    virtual bool stored(int field, std::string_view* bytes) const = 0;
-    virtual Status setLogical(int field, bool value) = 0;
+// What a block call shows its caller: the table on the record just made or
+// reached (the same alias as table.h's).
+using BlockVisit = std::function<Status(Table&)>;
 
-protected:
-    ~BlockRecord() = default;
-};
-using BlockVisit = std::function<Status(BlockRecord&)>;
-
-// Appends to `to` a copy of each record of `from` from its current one on,
-// as a skip forward walks them (its order, the DELETED setting), at most
-// `limit` of them: the `pairs` as copyFields copies them, every other field
-// blank; `visit`, when given, sees each new record once its fields are in.
-// `from` moves past the last record copied (to its end once all are);
-// `to` stands on the last new record. `*copied` counts the records made
-// whole, also when the call fails part way (the record being made then may
-// stay appended, not whole). kAtEof when `from` is already at its end.
+// Table::appendCopies and Table::visitRecords on open tables.
 Status appendCopies(Handle to, Handle from, const std::vector<FieldPair>& pairs, uint32_t limit,
                     const BlockVisit& visit, uint32_t* copied);
-
-// Shows `visit` the records of `table` from its current one on, as a skip
-// forward walks them, at most `limit`; a record the visit changes is
-// written as any change is. The table moves past the last record visited
-// (to its end once all are). `*visited` counts the records the visit
-// finished with, also when the call fails part way. kAtEof when the table
-// is already at its end.
 Status visitRecords(Handle table, uint32_t limit, const BlockVisit& visit, uint32_t* visited);
 
 // ---- Records ----------------------------------------------------------------
@@ -242,16 +183,6 @@ Status seek(Handle table, std::string_view key, int keyType, bool soft, bool las
 Status found(Handle table, bool* isFound);
 // Keys in the controlling order (records when natural order).
 Status keyCount(Handle table, uint32_t* count);
-
-// ---- Settings (process-wide) ---------------------------------------------------
-
-Status setExact(bool on);
-Status setDateFormat(std::string_view format);  // e.g. "DD/MM/YYYY"; stored for expressions
-Status getDateFormat(std::string* format);
-Status setEpoch(int year);
-Status setDeleted(bool hideDeleted);          // true: navigation skips deleted records
-Status setPath(std::string_view searchPath);  // folders separated by ';' or ','
-Status setDefault(std::string_view folder);
 
 // ---- Errors and shutdown ----------------------------------------------------------
 

@@ -1,5 +1,5 @@
-// Process-wide state behind the public API (open tables by handle, the last
-// error, settings) and the helpers every API file uses. Internal.
+// Process-wide state behind the handle API (open tables by handle, the last
+// error) and the helpers every API file uses. Internal.
 #pragma once
 
 #include <memory>
@@ -16,10 +16,6 @@ inline constexpr size_t kMaxErrorText = 600;
 struct State {
     std::vector<std::unique_ptr<Table>> tables;  // handle h at tables[h-1]
     Status last;                                 // the latest call's outcome
-    std::string dateFormat = "MM/DD/YY";
-    int epoch = 1900;
-    std::string searchPath;
-    std::string defaultFolder;
 };
 
 extern State gState;  // defined in engine.cpp

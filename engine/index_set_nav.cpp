@@ -3,7 +3,7 @@
 // the physical order walked backwards.
 #include <cstring>
 
-#include "engine/engine.h"
+#include "engine/open_options.h"
 #include "engine/index_set.h"
 #include "engine/index_set_internal.h"
 
