@@ -67,13 +67,6 @@ Status fieldLength(Handle h, int field, int* length) {
     return Status();
 }
 
-Status fieldDecimals(Handle h, int field, int* decimals) {
-    TABLE_OR_FAIL(h, t);
-    if (!fieldOk(t, field)) return badField(field);
-    *decimals = t->layout().user[size_t(field - 1)].decimals;
-    return Status();
-}
-
 Status fieldNumber(Handle h, std::string_view name, int* field) {
     TABLE_OR_FAIL(h, t);
     return report(fieldNumber(*t, name, field));
@@ -97,11 +90,6 @@ Status skip(Handle h, int64_t count) {
 Status gotoRecord(Handle h, uint32_t recno) {
     TABLE_OR_FAIL(h, t);
     return report(t->gotoRecord(recno));
-}
-
-Status refreshRecord(Handle h) {
-    TABLE_OR_FAIL(h, t);
-    return report(t->refresh());
 }
 
 Status atBof(Handle h, bool* bof) {

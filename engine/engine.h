@@ -1,8 +1,10 @@
-// The table engine's public API: handle-based calls over DBF tables with FPT
-// memos and CDX indexes, one call per role the table driver needs. Every call
-// returns a Status (status.h: a code from result_codes.h and a "file: detail"
-// message); a failure is also kept as the process's last error (message cut
-// to 600 characters) until the next call.
+// The engine's handle API, for tests, benchmarks and fuzzers: handle-based
+// calls over DBF tables with FPT memos and CDX indexes, each the call of
+// table_access.h or of Table on the table the handle names. (The table
+// driver owns its Table and calls it directly.) Every call returns a Status
+// (status.h: a code from result_codes.h and a "file: detail" message); a
+// failure is also kept as the process's last error (message cut to 600
+// characters) until the next call.
 //
 // Threading: one thread. Handles are process-wide small integers; 0 is never a
 // valid handle. Field numbers are 1-based and count only user fields (the
@@ -39,7 +41,6 @@ Status fieldCount(Handle table, int* count);
 Status fieldName(Handle table, int field, std::string* name);
 Status fieldType(Handle table, int field, char* type);
 Status fieldLength(Handle table, int field, int* length);
-Status fieldDecimals(Handle table, int field, int* decimals);
 // 1-based position of the named field (case ignored, trailing blanks
 // ignored); kFieldNotFound when there is none.
 Status fieldNumber(Handle table, std::string_view name, int* field);
@@ -55,8 +56,6 @@ Status skip(Handle table, int64_t count);
 // Any record by number, deleted or not; a number above the count goes to the
 // phantom record (atEof true, recordNumber = count + 1).
 Status gotoRecord(Handle table, uint32_t recordNumber);
-// Re-reads the current record from disk (shared tables change under us).
-Status refreshRecord(Handle table);
 Status atBof(Handle table, bool* bof);
 Status atEof(Handle table, bool* eof);
 // Records in the table, deleted ones included. Shared: re-read from disk.
@@ -74,7 +73,6 @@ Status getString(Handle table, int field, std::string* value);
 Status getDouble(Handle table, int field, double* value);        // N F I B Y
 Status getLogical(Handle table, int field, bool* value);         // L
 Status getDate(Handle table, int field, std::string* yyyymmdd);  // D, date of T; "" when blank
-Status getJulian(Handle table, int field, int32_t* julianDay);   // D, T; 0 when blank
 Status getMemoLength(Handle table, int field, uint32_t* length);
 Status getMemo(Handle table, int field, std::string* value);
 Status isNull(Handle table, int field, bool* null);
@@ -88,8 +86,6 @@ Status getStored(Handle table, int field, std::string_view* bytes, bool* null);
 double storedNumber(std::string_view bytes);
 // D and T with the time of day (T: milliseconds since midnight; D: 0).
 Status getDateTime(Handle table, int field, int32_t* julianDay, int32_t* millis);
-// Y exactly: the value in ten-thousandths.
-Status getCurrency(Handle table, int field, int64_t* tenThousandths);
 
 // Writes into the current record (kAtEof on the phantom record, kReadOnly,
 // kTypeMismatch for an unsuitable field type). In a shared table the record
@@ -103,10 +99,6 @@ Status setDate(Handle table, int field, std::string_view yyyymmdd);  // D T; "" 
 Status setJulian(Handle table, int field, int32_t julianDay);        // D T; 0 blanks it
 // D T; D keeps the day only. kInvalidArgument for millis outside 0..86399999.
 Status setDateTime(Handle table, int field, int32_t julianDay, int32_t millis);
-Status setCurrency(Handle table, int field, int64_t tenThousandths);  // Y
-// Makes a nullable field NULL (its bytes blank); kTypeMismatch for a field
-// that cannot hold NULL. Any other write clears the NULL.
-Status setNull(Handle table, int field);
 
 // One field of a record copy: the field written and the field read.
 struct FieldPair {
@@ -165,8 +157,6 @@ using IndexProgress = std::function<void(uint32_t done, uint32_t total)>;
 Status createIndex(Handle table, std::string_view bag, std::string_view tag,
                    std::string_view keyExpr, std::string_view forExpr, int options,
                    const IndexProgress& progress, int* order);
-// Opens another index bag; kIndexAlreadyOpen when it is open.
-Status openIndex(Handle table, std::string_view bag);
 // Closes every bag, the structural one too; natural order afterwards.
 Status closeIndexes(Handle table);
 Status orderCount(Handle table, int* count);
@@ -180,7 +170,6 @@ Status orderKey(Handle table, int order, std::string* keyExpr);  // "" for order
 // length), or kKeyDouble 8 bytes of a double. `last`: the last match.
 // Not found: eof, or with `soft` the next higher key. kNoOrder without order.
 Status seek(Handle table, std::string_view key, int keyType, bool soft, bool last, bool* found);
-Status found(Handle table, bool* isFound);
 // Keys in the controlling order (records when natural order).
 Status keyCount(Handle table, uint32_t* count);
 

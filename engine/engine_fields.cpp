@@ -24,11 +24,6 @@ Status getLogical(Handle h, int field, bool* value) {
     return report(engine::getLogical(*t, field, value));
 }
 
-Status getJulian(Handle h, int field, int32_t* julianDay) {
-    TABLE_OR_FAIL(h, t);
-    return report(engine::getJulian(*t, field, julianDay));
-}
-
 Status getDate(Handle h, int field, std::string* yyyymmdd) {
     TABLE_OR_FAIL(h, t);
     return report(engine::getDate(*t, field, yyyymmdd));
@@ -59,11 +54,6 @@ Status getDateTime(Handle h, int field, int32_t* julianDay, int32_t* millis) {
     return report(engine::getDateTime(*t, field, julianDay, millis));
 }
 
-Status getCurrency(Handle h, int field, int64_t* tenThousandths) {
-    TABLE_OR_FAIL(h, t);
-    return report(engine::getCurrency(*t, field, tenThousandths));
-}
-
 Status setString(Handle h, int field, std::string_view value) {
     TABLE_OR_FAIL(h, t);
     return report(engine::setString(*t, field, value));
@@ -92,16 +82,6 @@ Status setJulian(Handle h, int field, int32_t julianDay) {
 Status setDateTime(Handle h, int field, int32_t julianDay, int32_t millis) {
     TABLE_OR_FAIL(h, t);
     return report(engine::setDateTime(*t, field, julianDay, millis));
-}
-
-Status setCurrency(Handle h, int field, int64_t tenThousandths) {
-    TABLE_OR_FAIL(h, t);
-    return report(engine::setCurrency(*t, field, tenThousandths));
-}
-
-Status setNull(Handle h, int field) {
-    TABLE_OR_FAIL(h, t);
-    return report(engine::setNull(*t, field));
 }
 
 double storedNumber(std::string_view bytes) {

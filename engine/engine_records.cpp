@@ -73,11 +73,6 @@ Status createIndex(Handle h, std::string_view bag, std::string_view tag, std::st
     return report(engine::createIndex(*t, bag, tag, keyExpr, forExpr, options, progress, order));
 }
 
-Status openIndex(Handle h, std::string_view bag) {
-    TABLE_OR_FAIL(h, t);
-    return report(t->openIndex(bag));
-}
-
 Status closeIndexes(Handle h) {
     TABLE_OR_FAIL(h, t);
     return report(t->closeIndexes());
@@ -117,12 +112,6 @@ Status orderKey(Handle h, int order, std::string* keyExpr) {
 Status seek(Handle h, std::string_view key, int keyType, bool soft, bool last, bool* isFound) {
     TABLE_OR_FAIL(h, t);
     return report(engine::seek(*t, key, keyType, soft, last, isFound));
-}
-
-Status found(Handle h, bool* isFound) {
-    TABLE_OR_FAIL(h, t);
-    *isFound = t->found();
-    return Status();
 }
 
 Status keyCount(Handle h, uint32_t* count) {

@@ -3,7 +3,8 @@
 // 1-based field number with their type checks, and the order, lock and
 // index calls that say more than Table's own members (refusal texts, option
 // bits, orders other processes changed). Each does what its namesake in
-// engine.h documents, on the table itself.
+// engine.h documents, on the table itself; those engine.h does not have are
+// described here.
 #pragma once
 
 #include <cstdint>
@@ -24,12 +25,14 @@ Status getString(Table& t, int field, std::string* value);
 Status getDouble(const Table& t, int field, double* value);
 Status getLogical(const Table& t, int field, bool* value);
 Status getDate(const Table& t, int field, std::string* yyyymmdd);
+// D, T: the Julian day; 0 when blank.
 Status getJulian(const Table& t, int field, int32_t* julianDay);
 Status getMemoLength(Table& t, int field, uint32_t* length);
 Status getMemo(Table& t, int field, std::string* value);
 Status isNull(const Table& t, int field, bool* null);
 Status getStored(const Table& t, int field, std::string_view* bytes, bool* null);
 Status getDateTime(const Table& t, int field, int32_t* julianDay, int32_t* millis);
+// Y exactly: the value in ten-thousandths.
 Status getCurrency(const Table& t, int field, int64_t* tenThousandths);
 
 Status setString(Table& t, int field, std::string_view value);
@@ -38,7 +41,9 @@ Status setLogical(Table& t, int field, bool value);
 Status setDate(Table& t, int field, std::string_view yyyymmdd);
 Status setJulian(Table& t, int field, int32_t julianDay);
 Status setDateTime(Table& t, int field, int32_t julianDay, int32_t millis);
-Status setCurrency(Table& t, int field, int64_t tenThousandths);
+Status setCurrency(Table& t, int field, int64_t tenThousandths);  // Y
+// Makes a nullable field NULL (its bytes blank); kTypeMismatch for a field
+// that cannot hold NULL. Any other write clears the NULL.
 Status setNull(Table& t, int field);
 
 // ---- Locks, orders, indexes -----------------------------------------------------
