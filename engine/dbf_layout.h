@@ -14,8 +14,8 @@ namespace engine {
 
 struct DbfLayout {
     bool readable = false;
-    uint32_t osCode = 0;          // why the file could not be read: 2 missing, 32 in use...
-    std::string why;              // the same for people, or why the header is refused
+    uint32_t osCode = 0;            // why the file could not be read: 2 missing, 32 in use...
+    std::string why;                // the same for people, or why the header is refused
     std::vector<FieldDesc> fields;  // user fields, in order
     uint32_t recordCount = 0;
     uint32_t recordBytes = 0;

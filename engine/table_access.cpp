@@ -191,8 +191,7 @@ Status setDate(Table& t, int field, std::string_view yyyymmdd) {
     std::string_view v = yyyymmdd;
     while (!v.empty() && v.back() == ' ') v.remove_suffix(1);
     int32_t j = julianFromText(v);
-    if (j == 0 && !v.empty())
-        return Status(kTypeMismatch, "not a date: " + std::string(yyyymmdd));
+    if (j == 0 && !v.empty()) return Status(kTypeMismatch, "not a date: " + std::string(yyyymmdd));
     return setJulian(t, field, j);
 }
 

@@ -130,7 +130,8 @@ runtime::Value ERRORDIALOG(const runtime::ObjectPtr& oError) {
 
     if (oError->get("GenCode").numOr(0) == runtime::gen::kZeroDiv) return runtime::Value(0);
 
-    if (auto mapped = tables::osCodeForEngineCode(engineLastError())) oError->set("OsCode", *mapped);
+    if (auto mapped = tables::osCodeForEngineCode(engineLastError()))
+        oError->set("OsCode", *mapped);
     oError->set("CanDefault", true);
     if (answeredSilently(oError)) return runtime::Value(false);
 

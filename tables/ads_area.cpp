@@ -7,12 +7,12 @@
 #include <cstring>
 #include <typeinfo>
 
+#include "engine/session.h"
+#include "engine/table_access.h"
 #include "os/path_parts.h"
 #include "runtime/alert.h"
 #include "runtime/dates.h"
 #include "runtime/error.h"
-#include "engine/session.h"
-#include "engine/table_access.h"
 #include "tables/dberror.h"
 
 namespace tables {
@@ -65,8 +65,8 @@ void showEngineError(const std::string& title) {
     runtime::MSGSTOP(runtime::Value(lastDriverError().message()), runtime::Value(title));
 }
 
-AdsArea::AdsArea(std::unique_ptr<engine::Table> table, std::string fileName,
-                 std::string driverName, int tableType, bool shared, bool readOnly)
+AdsArea::AdsArea(std::unique_ptr<engine::Table> table, std::string fileName, std::string driverName,
+                 int tableType, bool shared, bool readOnly)
     : table_(std::move(table)),
       fileName_(std::move(fileName)),
       driverName_(std::move(driverName)),
@@ -191,9 +191,8 @@ void AdsArea::goTo(uint32_t recNo) {
     uint32_t current = table_->recno();
     clearDriverError();
     if (recNo > cachedCount_ && shared_) refreshCount();
-    engine::Status s = keepDriverError(recNo == current && recNo <= cachedCount_
-                                           ? table_->refresh()
-                                           : table_->gotoRecord(recNo));
+    engine::Status s = keepDriverError(
+        recNo == current && recNo <= cachedCount_ ? table_->refresh() : table_->gotoRecord(recNo));
     if (!check(s, runtime::gen::kRead)) return standAtEnd();
     readFlags();
     if (recNo > cachedCount_ || recNo == 0) eof_ = true;
@@ -219,7 +218,8 @@ void AdsArea::skip(int64_t count) {
         if (step < 0 && wasEof && bof_) {
             // Backwards from the phantom record onto the beginning: the step
             // means "the last visible record", so go there instead.
-            if (!check(keepDriverError(table_->goBottom()), runtime::gen::kRead)) return standAtEnd();
+            if (!check(keepDriverError(table_->goBottom()), runtime::gen::kRead))
+                return standAtEnd();
             readFlags();
         }
         if ((step > 0 && eof_) || (step < 0 && bof_)) break;
@@ -275,8 +275,7 @@ bool AdsArea::seek(const runtime::Value& key, bool soft, bool last) {
 
 runtime::Value AdsArea::readDate(int field) {
     std::string text;
-    engine::Status s = engine::getDate(*table_, field, &text);
-    clearDriverError();  // a date read leaves no last error behind
+    engine::Status s = keepDriverError(engine::getDate(*table_, field, &text));
     if (!check(s, runtime::gen::kRead)) text.clear();
     return runtime::Value(runtime::STOD(text));
 }
@@ -285,7 +284,8 @@ runtime::Value AdsArea::readDate(int field) {
 // datetime field keeps every bit.
 runtime::Value AdsArea::readDateTime(int field) {
     int32_t julian = 0, millis = 0;
-    if (!check(keepDriverError(engine::getDateTime(*table_, field, &julian, &millis)), runtime::gen::kRead))
+    if (!check(keepDriverError(engine::getDateTime(*table_, field, &julian, &millis)),
+               runtime::gen::kRead))
         julian = millis = 0;
     return runtime::Value(runtime::DateTime{julian, millis});
 }
@@ -304,7 +304,8 @@ runtime::Value AdsArea::getValue(int field) {
     const FieldInfo& f = fields_[field - 1];
     // A NULL reads as nothing (NIL); writing NIL back makes the field NULL.
     bool null = false;
-    if (!check(keepDriverError(engine::isNull(*table_, field, &null)), runtime::gen::kRead) || null) return {};
+    if (!check(keepDriverError(engine::isNull(*table_, field, &null)), runtime::gen::kRead) || null)
+        return {};
     if (isMemoField(f.type)) return readMemo(field);
     if (f.type == 'T') return readDateTime(field);
     if (f.type == 'D') return readDate(field);
@@ -325,10 +326,12 @@ runtime::Value AdsArea::getValue(int field) {
         runtime::Number n = v.numberInfo();
         int64_t exact = 0;
         if (f.type == 'Y') {
-            if (check(keepDriverError(engine::getCurrency(*table_, field, &exact)), runtime::gen::kRead))
+            if (check(keepDriverError(engine::getCurrency(*table_, field, &exact)),
+                      runtime::gen::kRead))
                 n.currency = exact;
         } else if ((f.type == 'N' || f.type == 'F') &&
-                   !check(keepDriverError(engine::getString(*table_, field, &n.stored)), runtime::gen::kRead)) {
+                   !check(keepDriverError(engine::getString(*table_, field, &n.stored)),
+                          runtime::gen::kRead)) {
             n.stored.clear();
         }
         return runtime::Value(n);
@@ -354,20 +357,21 @@ bool AdsArea::writeValue(int field, char type, const runtime::Value& value) {
     } else if (type == 'Y' && value.isNumber() && value.numberInfo().currency) {
         r = keepDriverError(engine::setCurrency(*table_, field, *value.numberInfo().currency));
     } else if (value.isNumber() && sameNumericShape(fields_[field - 1], value.numberInfo()) &&
-               (r = keepDriverError(engine::setString(*table_, field, value.numberInfo().stored))).ok()) {
+               (r = keepDriverError(engine::setString(*table_, field, value.numberInfo().stored)))
+                   .ok()) {
         // the digits went back as they were read
     } else if (isNumberType(type)) {
         r = keepDriverError(engine::setDouble(*table_, field, value.num()));
     } else if (type == 'L') {
         r = keepDriverError(engine::setLogical(*table_, field, value.logical()));
     } else if (value.isDateTime()) {
-        r = keepDriverError(engine::setDateTime(*table_, field, value.dateTime().julian, value.dateTime().millis));
+        r = keepDriverError(
+            engine::setDateTime(*table_, field, value.dateTime().julian, value.dateTime().millis));
     } else if (type == 'T') {
         r = keepDriverError(engine::setDateTime(*table_, field, value.date().julian, 0));
     } else {
         std::string text = value.date().empty() ? std::string() : runtime::DTOS(value.date());
-        r = engine::setDate(*table_, field, text);
-        clearDriverError();  // a date write leaves no last error behind
+        r = keepDriverError(engine::setDate(*table_, field, text));
     }
     if (r.ok()) return true;
     if (r != engine::kAtEof) raiseEngine(runtime::gen::kWrite, r);
@@ -457,9 +461,8 @@ long AdsArea::appendCopiesFrom(AreaDriver& from, const std::vector<std::pair<int
         return -1;
     if (source->eof_) return 0;
     uint32_t copied = 0;
-    engine::Status r = keepDriverError(table_->appendCopies(*source->table_, pairs,
-                                                            blockLimit(limit), blockVisit(visit),
-                                                            &copied));
+    engine::Status r = keepDriverError(table_->appendCopies(
+        *source->table_, pairs, blockLimit(limit), blockVisit(visit), &copied));
     refreshCount();
     source->readFlags();
     source->found_ = false;

@@ -2,9 +2,9 @@
 // set, create, count) and closing.
 #include <cstdio>
 
-#include "os/path_parts.h"
 #include "engine/open_options.h"
 #include "engine/table_access.h"
+#include "os/path_parts.h"
 #include "runtime/error.h"
 #include "tables/ads.h"
 #include "tables/ads_area.h"
