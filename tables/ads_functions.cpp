@@ -23,9 +23,11 @@ int g_tableType = kAdsCdx;  // driver-wide default table type
 
 constexpr size_t kMaxErrorText = 600;
 
+// Never destroyed: an area still open at program end closes (and notes its
+// outcome here) while the statics are being destroyed.
 engine::Status& lastError() {
-    static engine::Status last;
-    return last;
+    static engine::Status* last = new engine::Status();
+    return *last;
 }
 
 // Passes a runtime setting on to the engine when it changes. The engine
