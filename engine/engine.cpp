@@ -68,28 +68,23 @@ Status fieldLength(Handle h, int field, int* length) {
 }
 
 Status fieldNumber(Handle h, std::string_view name, int* field) {
-    TABLE_OR_FAIL(h, t);
-    return report(fieldNumber(*t, name, field));
+    return onTable(h, [&](Table& t) { return fieldNumber(t, name, field); });
 }
 
 Status goTop(Handle h) {
-    TABLE_OR_FAIL(h, t);
-    return report(t->goTop());
+    return onTable(h, [&](Table& t) { return t.goTop(); });
 }
 
 Status goBottom(Handle h) {
-    TABLE_OR_FAIL(h, t);
-    return report(t->goBottom());
+    return onTable(h, [&](Table& t) { return t.goBottom(); });
 }
 
 Status skip(Handle h, int64_t count) {
-    TABLE_OR_FAIL(h, t);
-    return report(t->skip(count));
+    return onTable(h, [&](Table& t) { return t.skip(count); });
 }
 
 Status gotoRecord(Handle h, uint32_t recno) {
-    TABLE_OR_FAIL(h, t);
-    return report(t->gotoRecord(recno));
+    return onTable(h, [&](Table& t) { return t.gotoRecord(recno); });
 }
 
 Status atBof(Handle h, bool* bof) {
@@ -105,8 +100,7 @@ Status atEof(Handle h, bool* eof) {
 }
 
 Status recordCount(Handle h, uint32_t* count) {
-    TABLE_OR_FAIL(h, t);
-    return report(t->count(count));
+    return onTable(h, [&](Table& t) { return t.count(count); });
 }
 
 Status recordNumber(Handle h, uint32_t* recno) {

@@ -10,78 +10,63 @@
 namespace engine {
 
 Status getString(Handle h, int field, std::string* value) {
-    TABLE_OR_FAIL(h, t);
-    return report(engine::getString(*t, field, value));
+    return onTable(h, [&](Table& t) { return engine::getString(t, field, value); });
 }
 
 Status getDouble(Handle h, int field, double* value) {
-    TABLE_OR_FAIL(h, t);
-    return report(engine::getDouble(*t, field, value));
+    return onTable(h, [&](Table& t) { return engine::getDouble(t, field, value); });
 }
 
 Status getLogical(Handle h, int field, bool* value) {
-    TABLE_OR_FAIL(h, t);
-    return report(engine::getLogical(*t, field, value));
+    return onTable(h, [&](Table& t) { return engine::getLogical(t, field, value); });
 }
 
 Status getDate(Handle h, int field, std::string* yyyymmdd) {
-    TABLE_OR_FAIL(h, t);
-    return report(engine::getDate(*t, field, yyyymmdd));
+    return onTable(h, [&](Table& t) { return engine::getDate(t, field, yyyymmdd); });
 }
 
 Status getMemoLength(Handle h, int field, uint32_t* length) {
-    TABLE_OR_FAIL(h, t);
-    return report(engine::getMemoLength(*t, field, length));
+    return onTable(h, [&](Table& t) { return engine::getMemoLength(t, field, length); });
 }
 
 Status getMemo(Handle h, int field, std::string* value) {
-    TABLE_OR_FAIL(h, t);
-    return report(engine::getMemo(*t, field, value));
+    return onTable(h, [&](Table& t) { return engine::getMemo(t, field, value); });
 }
 
 Status isNull(Handle h, int field, bool* null) {
-    TABLE_OR_FAIL(h, t);
-    return report(engine::isNull(*t, field, null));
+    return onTable(h, [&](Table& t) { return engine::isNull(t, field, null); });
 }
 
 Status getStored(Handle h, int field, std::string_view* bytes, bool* null) {
-    TABLE_OR_FAIL(h, t);
-    return report(engine::getStored(*t, field, bytes, null));
+    return onTable(h, [&](Table& t) { return engine::getStored(t, field, bytes, null); });
 }
 
 Status getDateTime(Handle h, int field, int32_t* julianDay, int32_t* millis) {
-    TABLE_OR_FAIL(h, t);
-    return report(engine::getDateTime(*t, field, julianDay, millis));
+    return onTable(h, [&](Table& t) { return engine::getDateTime(t, field, julianDay, millis); });
 }
 
 Status setString(Handle h, int field, std::string_view value) {
-    TABLE_OR_FAIL(h, t);
-    return report(engine::setString(*t, field, value));
+    return onTable(h, [&](Table& t) { return engine::setString(t, field, value); });
 }
 
 Status setDouble(Handle h, int field, double value) {
-    TABLE_OR_FAIL(h, t);
-    return report(engine::setDouble(*t, field, value));
+    return onTable(h, [&](Table& t) { return engine::setDouble(t, field, value); });
 }
 
 Status setLogical(Handle h, int field, bool value) {
-    TABLE_OR_FAIL(h, t);
-    return report(engine::setLogical(*t, field, value));
+    return onTable(h, [&](Table& t) { return engine::setLogical(t, field, value); });
 }
 
 Status setDate(Handle h, int field, std::string_view yyyymmdd) {
-    TABLE_OR_FAIL(h, t);
-    return report(engine::setDate(*t, field, yyyymmdd));
+    return onTable(h, [&](Table& t) { return engine::setDate(t, field, yyyymmdd); });
 }
 
 Status setJulian(Handle h, int field, int32_t julianDay) {
-    TABLE_OR_FAIL(h, t);
-    return report(engine::setJulian(*t, field, julianDay));
+    return onTable(h, [&](Table& t) { return engine::setJulian(t, field, julianDay); });
 }
 
 Status setDateTime(Handle h, int field, int32_t julianDay, int32_t millis) {
-    TABLE_OR_FAIL(h, t);
-    return report(engine::setDateTime(*t, field, julianDay, millis));
+    return onTable(h, [&](Table& t) { return engine::setDateTime(t, field, julianDay, millis); });
 }
 
 double storedNumber(std::string_view bytes) {

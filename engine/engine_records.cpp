@@ -6,18 +6,15 @@
 namespace engine {
 
 Status append(Handle h) {
-    TABLE_OR_FAIL(h, t);
-    return report(t->append());
+    return onTable(h, [&](Table& t) { return t.append(); });
 }
 
 Status deleteRecord(Handle h) {
-    TABLE_OR_FAIL(h, t);
-    return report(t->setDeleted(true));
+    return onTable(h, [&](Table& t) { return t.setDeleted(true); });
 }
 
 Status recall(Handle h) {
-    TABLE_OR_FAIL(h, t);
-    return report(t->setDeleted(false));
+    return onTable(h, [&](Table& t) { return t.setDeleted(false); });
 }
 
 Status isDeleted(Handle h, bool* deleted) {
@@ -27,70 +24,59 @@ Status isDeleted(Handle h, bool* deleted) {
 }
 
 Status flush(Handle h) {
-    TABLE_OR_FAIL(h, t);
-    return report(t->flush());
+    return onTable(h, [&](Table& t) { return t.flush(); });
 }
 
 Status zap(Handle h) {
-    TABLE_OR_FAIL(h, t);
-    return report(t->zap());
+    return onTable(h, [&](Table& t) { return t.zap(); });
 }
 
 Status pack(Handle h) {
-    TABLE_OR_FAIL(h, t);
-    return report(t->pack());
+    return onTable(h, [&](Table& t) { return t.pack(); });
 }
 
 Status lockRecord(Handle h, uint32_t recno) {
-    TABLE_OR_FAIL(h, t);
-    return report(t->lockRecord(recno));
+    return onTable(h, [&](Table& t) { return t.lockRecord(recno); });
 }
 
 Status unlockRecord(Handle h, uint32_t recno) {
-    TABLE_OR_FAIL(h, t);
-    return report(engine::unlockRecord(*t, recno));
+    return onTable(h, [&](Table& t) { return engine::unlockRecord(t, recno); });
 }
 
 Status lockedRecords(Handle h, uint32_t* out, uint16_t capacity, uint16_t* count) {
-    TABLE_OR_FAIL(h, t);
-    return report(engine::lockedRecords(*t, out, capacity, count));
+    return onTable(h, [&](Table& t) { return engine::lockedRecords(t, out, capacity, count); });
 }
 
 Status lockTable(Handle h) {
-    TABLE_OR_FAIL(h, t);
-    return report(t->lockTable());
+    return onTable(h, [&](Table& t) { return t.lockTable(); });
 }
 
 Status unlockTable(Handle h) {
-    TABLE_OR_FAIL(h, t);
-    return report(engine::unlockTable(*t));
+    return onTable(h, [&](Table& t) { return engine::unlockTable(t); });
 }
 
 Status createIndex(Handle h, std::string_view bag, std::string_view tag, std::string_view keyExpr,
                    std::string_view forExpr, int options, const IndexProgress& progress,
                    int* order) {
-    TABLE_OR_FAIL(h, t);
-    return report(engine::createIndex(*t, bag, tag, keyExpr, forExpr, options, progress, order));
+    return onTable(h, [&](Table& t) {
+        return engine::createIndex(t, bag, tag, keyExpr, forExpr, options, progress, order);
+    });
 }
 
 Status closeIndexes(Handle h) {
-    TABLE_OR_FAIL(h, t);
-    return report(t->closeIndexes());
+    return onTable(h, [&](Table& t) { return t.closeIndexes(); });
 }
 
 Status orderCount(Handle h, int* count) {
-    TABLE_OR_FAIL(h, t);
-    return report(engine::orderCount(*t, count));
+    return onTable(h, [&](Table& t) { return engine::orderCount(t, count); });
 }
 
 Status setOrder(Handle h, int order) {
-    TABLE_OR_FAIL(h, t);
-    return report(t->setOrder(order));
+    return onTable(h, [&](Table& t) { return t.setOrder(order); });
 }
 
 Status setOrderByName(Handle h, std::string_view tag) {
-    TABLE_OR_FAIL(h, t);
-    return report(engine::setOrderByName(*t, tag));
+    return onTable(h, [&](Table& t) { return engine::setOrderByName(t, tag); });
 }
 
 Status currentOrder(Handle h, int* order) {
@@ -100,23 +86,19 @@ Status currentOrder(Handle h, int* order) {
 }
 
 Status orderName(Handle h, int order, std::string* tag) {
-    TABLE_OR_FAIL(h, t);
-    return report(engine::orderName(*t, order, tag));
+    return onTable(h, [&](Table& t) { return engine::orderName(t, order, tag); });
 }
 
 Status orderKey(Handle h, int order, std::string* keyExpr) {
-    TABLE_OR_FAIL(h, t);
-    return report(engine::orderKey(*t, order, keyExpr));
+    return onTable(h, [&](Table& t) { return engine::orderKey(t, order, keyExpr); });
 }
 
 Status seek(Handle h, std::string_view key, int keyType, bool soft, bool last, bool* isFound) {
-    TABLE_OR_FAIL(h, t);
-    return report(engine::seek(*t, key, keyType, soft, last, isFound));
+    return onTable(h, [&](Table& t) { return engine::seek(t, key, keyType, soft, last, isFound); });
 }
 
 Status keyCount(Handle h, uint32_t* count) {
-    TABLE_OR_FAIL(h, t);
-    return report(t->keyCount(count));
+    return onTable(h, [&](Table& t) { return t.keyCount(count); });
 }
 
 const Status& lastError() {

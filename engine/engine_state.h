@@ -28,14 +28,18 @@ inline void begin() {
     state().last = Status();
 }
 
-// Keeps `s` as the last error (its message cut to the documented length)
-// and hands it back to the caller.
+// Keeps a failure as the last error (its message cut to the documented
+// length); success leaves it as begin() set it.
+inline void keep(const Status& s) {
+    if (s.ok()) return;
+    std::string text = s.message();
+    if (text.size() > kMaxErrorText) text.resize(kMaxErrorText);
+    state().last = Status(s.code(), std::move(text));
+}
+
+// keep(), handing `s` back to the caller.
 inline Status report(Status s) {
-    if (!s.ok()) {
-        std::string text = s.message();
-        if (text.size() > kMaxErrorText) text.resize(kMaxErrorText);
-        state().last = Status(s.code(), std::move(text));
-    }
+    keep(s);
     return s;
 }
 
@@ -53,6 +57,18 @@ inline Table* findTable(Handle h) {
     begin();                 \
     Table* t = findTable(h); \
     if (!t) return setError(kInvalidHandle, "invalid table handle " + std::to_string(h))
+
+// Runs `call` on the table `h` names and keeps its outcome as the last error
+// (the outcome goes back to the caller without a copy).
+template <class Call>
+Status onTable(Handle h, Call&& call) {
+    begin();
+    Table* t = findTable(h);
+    if (!t) return setError(kInvalidHandle, "invalid table handle " + std::to_string(h));
+    Status r = call(*t);
+    keep(r);
+    return r;
+}
 
 inline Status badField(int field) {
     return setError(kFieldNotFound, "no field number " + std::to_string(field));

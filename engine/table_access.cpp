@@ -7,11 +7,7 @@
 #include "engine/table.h"
 
 namespace engine {
-namespace {
-
-bool fieldOk(const Table& t, int field) {
-    return field >= 1 && field <= t.fieldCount();
-}
+namespace access_detail {
 
 Status badField(int field) {
     return Status(kFieldNotFound, "no field number " + std::to_string(field));
@@ -22,6 +18,14 @@ Status mismatch(const Table& t, int field, const char* want) {
     return Status(kTypeMismatch,
                   t.path() + ": field " + f.name + " (type " + f.type + ") is not " + want);
 }
+
+}  // namespace access_detail
+
+using access_detail::badField;
+using access_detail::fieldOk;
+using access_detail::mismatch;
+
+namespace {
 
 Status orderInfo(Table& t, int order, OrderInfo* info) {
     if (Status r = t.refreshOrders(); !r.ok()) return r;
@@ -41,69 +45,12 @@ Status fieldNumber(const Table& t, std::string_view name, int* field) {
     return Status();
 }
 
-Status getString(Table& t, int field, std::string* value) {
-    if (!fieldOk(t, field)) return badField(field);
-    const DbfRecord& r = t.record();
-    const FieldDesc& f = r.user(field - 1);
-    if (isMemoType(f.type)) {
-        Status res = t.memo(field - 1, value);
-        return res == kAtEof ? Status() : res;
-    }
-    if (f.type == 'L') {
-        value->assign(1, r.logical(field - 1) ? 'T' : 'F');
-        return Status();
-    }
-    if (f.type == 'C') {
-        value->assign(r.raw(field - 1));  // keeps the caller's buffer
-        return Status();
-    }
-    *value = r.text(field - 1);
-    return Status();
-}
-
-Status getStored(const Table& t, int field, std::string_view* bytes, bool* null) {
-    if (!fieldOk(t, field)) return badField(field);
-    *bytes = t.record().raw(field - 1);
-    *null = t.record().isNull(field - 1);
-    return Status();
-}
-
-Status getDouble(const Table& t, int field, double* value) {
-    if (!fieldOk(t, field)) return badField(field);
-    if (!isNumericType(t.record().user(field - 1).type)) return mismatch(t, field, "numeric");
-    *value = t.record().number(field - 1);
-    return Status();
-}
-
-Status getLogical(const Table& t, int field, bool* value) {
-    if (!fieldOk(t, field)) return badField(field);
-    if (t.record().user(field - 1).type != 'L') return mismatch(t, field, "logical");
-    *value = t.record().logical(field - 1);
-    if (t.eof()) return Status(kAtEof, t.path() + ": logical read at end of file");
-    return Status();
-}
-
 Status getJulian(const Table& t, int field, int32_t* julianDay) {
     if (!fieldOk(t, field)) return badField(field);
     char type = t.record().user(field - 1).type;
     if (type != 'D' && type != 'T') return mismatch(t, field, "a date");
     *julianDay = t.record().julianDay(field - 1);
     return Status();
-}
-
-Status getDate(const Table& t, int field, std::string* yyyymmdd) {
-    if (fieldOk(t, field) && t.record().user(field - 1).type == 'D') {
-        std::string_view raw = t.record().raw(field - 1);
-        if (julianFromText(raw) != 0)
-            yyyymmdd->assign(raw);  // stored form is the answer
-        else
-            yyyymmdd->clear();
-        return Status();
-    }
-    int32_t j = 0;
-    Status r = getJulian(t, field, &j);
-    *yyyymmdd = r.ok() ? textFromJulian(j) : std::string();
-    return r;
 }
 
 Status getMemoLength(Table& t, int field, uint32_t* length) {
@@ -122,12 +69,6 @@ Status getMemo(Table& t, int field, std::string* value) {
     Status r = t.memo(field - 1, value);
     if (r == kAtEof) return Status(kAtEof, t.path() + ": memo read at end of file");
     return r;
-}
-
-Status isNull(const Table& t, int field, bool* null) {
-    if (!fieldOk(t, field)) return badField(field);
-    *null = t.record().isNull(field - 1);
-    return Status();
 }
 
 Status getDateTime(const Table& t, int field, int32_t* julianDay, int32_t* millis) {
@@ -149,21 +90,6 @@ Status getCurrency(const Table& t, int field, int64_t* tenThousandths) {
     return Status();
 }
 
-Status setString(Table& t, int field, std::string_view value) {
-    if (!fieldOk(t, field)) return badField(field);
-    return t.setText(field - 1, value);
-}
-
-Status setDouble(Table& t, int field, double value) {
-    if (!fieldOk(t, field)) return badField(field);
-    return t.setNumber(field - 1, value);
-}
-
-Status setLogical(Table& t, int field, bool value) {
-    if (!fieldOk(t, field)) return badField(field);
-    return t.setLogical(field - 1, value);
-}
-
 Status setDateTime(Table& t, int field, int32_t julianDay, int32_t millis) {
     if (!fieldOk(t, field)) return badField(field);
     return t.setDateTime(field - 1, julianDay, millis);
@@ -182,17 +108,6 @@ Status setNull(Table& t, int field) {
 Status setJulian(Table& t, int field, int32_t julianDay) {
     if (!fieldOk(t, field)) return badField(field);
     return t.setJulian(field - 1, julianDay);
-}
-
-Status setDate(Table& t, int field, std::string_view yyyymmdd) {
-    if (fieldOk(t, field) && t.record().user(field - 1).type == 'D' &&
-        julianFromText(yyyymmdd) != 0)
-        return t.setText(field - 1, yyyymmdd);  // already the stored form
-    std::string_view v = yyyymmdd;
-    while (!v.empty() && v.back() == ' ') v.remove_suffix(1);
-    int32_t j = julianFromText(v);
-    if (j == 0 && !v.empty()) return Status(kTypeMismatch, "not a date: " + std::string(yyyymmdd));
-    return setJulian(t, field, j);
 }
 
 // ---- Locks, orders, indexes -----------------------------------------------------------

@@ -11,12 +11,12 @@
 #include <string>
 #include <string_view>
 
+#include "engine/dbf_field.h"
 #include "engine/index_set.h"
 #include "engine/status.h"
+#include "engine/table.h"
 
 namespace engine {
-
-class Table;
 
 // ---- Fields (1-based; kFieldNotFound for a number out of range) --------------
 
@@ -59,5 +59,105 @@ Status setOrderByName(Table& t, std::string_view tag);
 Status orderName(Table& t, int order, std::string* tag);
 Status orderKey(Table& t, int order, std::string* keyExpr);
 Status seek(Table& t, std::string_view key, int keyType, bool soft, bool last, bool* found);
+
+// ---- The field calls a pass over many records makes, inline ----------------------
+
+namespace access_detail {
+inline bool fieldOk(const Table& t, int field) {
+    return field >= 1 && field <= t.fieldCount();
+}
+Status badField(int field);
+Status mismatch(const Table& t, int field, const char* want);
+}  // namespace access_detail
+
+inline Status getString(Table& t, int field, std::string* value) {
+    if (!access_detail::fieldOk(t, field)) return access_detail::badField(field);
+    const DbfRecord& r = t.record();
+    const FieldDesc& f = r.user(field - 1);
+    if (isMemoType(f.type)) {
+        Status res = t.memo(field - 1, value);
+        return res == kAtEof ? Status() : res;
+    }
+    if (f.type == 'L') {
+        value->assign(1, r.logical(field - 1) ? 'T' : 'F');
+        return Status();
+    }
+    if (f.type == 'C') {
+        value->assign(r.raw(field - 1));  // keeps the caller's buffer
+        return Status();
+    }
+    *value = r.text(field - 1);
+    return Status();
+}
+
+inline Status getStored(const Table& t, int field, std::string_view* bytes, bool* null) {
+    if (!access_detail::fieldOk(t, field)) return access_detail::badField(field);
+    *bytes = t.record().raw(field - 1);
+    *null = t.record().isNull(field - 1);
+    return Status();
+}
+
+inline Status getDouble(const Table& t, int field, double* value) {
+    if (!access_detail::fieldOk(t, field)) return access_detail::badField(field);
+    if (!isNumericType(t.record().user(field - 1).type))
+        return access_detail::mismatch(t, field, "numeric");
+    *value = t.record().number(field - 1);
+    return Status();
+}
+
+inline Status getLogical(const Table& t, int field, bool* value) {
+    if (!access_detail::fieldOk(t, field)) return access_detail::badField(field);
+    if (t.record().user(field - 1).type != 'L') return access_detail::mismatch(t, field, "logical");
+    *value = t.record().logical(field - 1);
+    if (t.eof()) return Status(kAtEof, t.path() + ": logical read at end of file");
+    return Status();
+}
+
+inline Status getDate(const Table& t, int field, std::string* yyyymmdd) {
+    if (access_detail::fieldOk(t, field) && t.record().user(field - 1).type == 'D') {
+        std::string_view raw = t.record().raw(field - 1);
+        if (julianFromText(raw) != 0)
+            yyyymmdd->assign(raw);  // stored form is the answer
+        else
+            yyyymmdd->clear();
+        return Status();
+    }
+    int32_t j = 0;
+    Status r = getJulian(t, field, &j);
+    *yyyymmdd = r.ok() ? textFromJulian(j) : std::string();
+    return r;
+}
+
+inline Status isNull(const Table& t, int field, bool* null) {
+    if (!access_detail::fieldOk(t, field)) return access_detail::badField(field);
+    *null = t.record().isNull(field - 1);
+    return Status();
+}
+
+inline Status setString(Table& t, int field, std::string_view value) {
+    if (!access_detail::fieldOk(t, field)) return access_detail::badField(field);
+    return t.setText(field - 1, value);
+}
+
+inline Status setDouble(Table& t, int field, double value) {
+    if (!access_detail::fieldOk(t, field)) return access_detail::badField(field);
+    return t.setNumber(field - 1, value);
+}
+
+inline Status setLogical(Table& t, int field, bool value) {
+    if (!access_detail::fieldOk(t, field)) return access_detail::badField(field);
+    return t.setLogical(field - 1, value);
+}
+
+inline Status setDate(Table& t, int field, std::string_view yyyymmdd) {
+    if (access_detail::fieldOk(t, field) && t.record().user(field - 1).type == 'D' &&
+        julianFromText(yyyymmdd) != 0)
+        return t.setText(field - 1, yyyymmdd);  // already the stored form
+    std::string_view v = yyyymmdd;
+    while (!v.empty() && v.back() == ' ') v.remove_suffix(1);
+    int32_t j = julianFromText(v);
+    if (j == 0 && !v.empty()) return Status(kTypeMismatch, "not a date: " + std::string(yyyymmdd));
+    return setJulian(t, field, j);
+}
 
 }  // namespace engine
