@@ -58,14 +58,13 @@ inline Table* findTable(Handle h) {
     Table* t = findTable(h); \
     if (!t) return setError(kInvalidHandle, "invalid table handle " + std::to_string(h))
 
-// Runs `call` on the table `h` names and keeps its outcome as the last error
-// (the outcome goes back to the caller without a copy).
+// Runs `call` on the table `h` names and keeps its outcome as the last error.
+// Every path ends in the one `r`, so the outcome goes back without a copy.
 template <class Call>
 Status onTable(Handle h, Call&& call) {
     begin();
     Table* t = findTable(h);
-    if (!t) return setError(kInvalidHandle, "invalid table handle " + std::to_string(h));
-    Status r = call(*t);
+    Status r = t ? call(*t) : Status(kInvalidHandle, "invalid table handle " + std::to_string(h));
     keep(r);
     return r;
 }
