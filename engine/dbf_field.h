@@ -35,6 +35,13 @@ inline bool isNumericType(char t) {
 inline bool isMemoType(char t) {
     return t == 'M' || t == 'G' || t == 'P' || t == 'W';
 }
+// True for the field types whose stored bytes mean the same in any table of
+// the same field length and decimals, so that a copy may take them as bytes:
+// C N F D L M B Y T. V and Q carry a length elsewhere in the record, I may
+// move an autoincrement counter: those go over as values.
+inline bool copiesAsBytes(char t) {
+    return std::string_view("CNFDLMBYT").find(t) != std::string_view::npos;
+}
 
 // Field values from the field's bytes at `p` (the field's own offset).
 double readNumber(const uint8_t* p, const FieldDesc& f);

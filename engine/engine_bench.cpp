@@ -15,6 +15,8 @@
 #include <vector>
 
 #include "engine/engine.h"
+#include "engine/table.h"
+#include "engine/table_access.h"
 #include "os/fs.h"
 
 namespace {
@@ -155,8 +157,8 @@ void markBlocks(const std::string& path) {
     check(engine::openTable(path, "", engine::kTypeCdx, engine::kOpenExclusive, &h), "open");
     check(engine::goTop(h), "top");
     uint32_t n = 0, seen = 0;
-    engine::BlockVisit mark = [&seen](engine::BlockRecord& r) {
-        return ++seen % 7 == 0 ? r.setLogical(9, true) : engine::Status();
+    engine::BlockVisit mark = [&seen](engine::Table& r) {
+        return ++seen % 7 == 0 ? engine::setLogical(r, 9, true) : engine::Status();
     };
     engine::Status s;
     while ((s = engine::visitRecords(h, 256, mark, &n)) == engine::kOk) {

@@ -1,5 +1,5 @@
-// Process-wide state behind the public API (open tables by handle, the last
-// error, settings) and the helpers every API file uses. Internal.
+// Process-wide state behind the handle API (open tables by handle, the last
+// error) and the helpers every API file uses. Internal.
 #pragma once
 
 #include <memory>
@@ -16,10 +16,6 @@ inline constexpr size_t kMaxErrorText = 600;
 struct State {
     std::vector<std::unique_ptr<Table>> tables;  // handle h at tables[h-1]
     Status last;                                 // the latest call's outcome
-    std::string dateFormat = "MM/DD/YY";
-    int epoch = 1900;
-    std::string searchPath;
-    std::string defaultFolder;
 };
 
 extern State gState;  // defined in engine.cpp
@@ -32,14 +28,18 @@ inline void begin() {
     state().last = Status();
 }
 
-// Keeps `s` as the last error (its message cut to the documented length)
-// and hands it back to the caller.
+// Keeps a failure as the last error (its message cut to the documented
+// length); success leaves it as begin() set it.
+inline void keep(const Status& s) {
+    if (s.ok()) return;
+    std::string text = s.message();
+    if (text.size() > kMaxErrorText) text.resize(kMaxErrorText);
+    state().last = Status(s.code(), std::move(text));
+}
+
+// keep(), handing `s` back to the caller.
 inline Status report(Status s) {
-    if (!s.ok()) {
-        std::string text = s.message();
-        if (text.size() > kMaxErrorText) text.resize(kMaxErrorText);
-        state().last = Status(s.code(), std::move(text));
-    }
+    keep(s);
     return s;
 }
 
@@ -57,6 +57,17 @@ inline Table* findTable(Handle h) {
     begin();                 \
     Table* t = findTable(h); \
     if (!t) return setError(kInvalidHandle, "invalid table handle " + std::to_string(h))
+
+// Runs `call` on the table `h` names and keeps its outcome as the last error.
+// Every path ends in the one `r`, so the outcome goes back without a copy.
+template <class Call>
+Status onTable(Handle h, Call&& call) {
+    begin();
+    Table* t = findTable(h);
+    Status r = t ? call(*t) : Status(kInvalidHandle, "invalid table handle " + std::to_string(h));
+    keep(r);
+    return r;
+}
 
 inline Status badField(int field) {
     return setError(kFieldNotFound, "no field number " + std::to_string(field));

@@ -3,9 +3,9 @@
 // the physical order walked backwards.
 #include <cstring>
 
-#include "engine/engine.h"
 #include "engine/index_set.h"
 #include "engine/index_set_internal.h"
+#include "engine/open_options.h"
 
 namespace engine {
 

@@ -36,7 +36,6 @@
 #include <vector>
 
 #include "engine/dbf_record.h"
-#include "engine/engine.h"
 #include "engine/fpt_file.h"
 #include "engine/index_set.h"
 #include "engine/status.h"
@@ -60,6 +59,13 @@ struct TableSettings {
     bool exact = false;
 };
 TableSettings& tableSettings();
+
+class Table;
+
+// What a block call (Table::appendCopies, visitRecords) shows its caller:
+// the table standing on the record just made or reached. A failure it
+// returns ends the call with that status.
+using BlockVisit = std::function<Status(Table&)>;
 
 class Table : public RecordSource {
 public:
@@ -101,17 +107,32 @@ public:
     Status setCurrency(int field, int64_t tenThousandths);
     // NULL into a nullable field (its bytes blank); kTypeMismatch otherwise.
     Status setNull(int field);
-    // Copies fields of `from`'s current record as stored (see engine.h
-    // copyFields); field numbers 0-based.
+    // Copies fields of `from`'s current record into this one as they are
+    // stored: per (to, from) pair of 1-based field numbers, the bytes (a
+    // memo's text goes into this table's memo file) and the NULL flag. Each
+    // pair must be of the same type, length and decimals and copiesAsBytes
+    // (kTypeMismatch names the first that is not; nothing is written then).
+    // kAtEof on either phantom record. The checked byte runs are kept while
+    // the same pairs are copied from the same table.
     Status copyFields(Table& from, const std::vector<std::pair<int, int>>& pairs);
-    // Appends copies of `from`'s records from its current one on (see
-    // engine.h appendCopies); field numbers 0-based.
+    // Appends a copy of each record of `from` from its current one on, as a
+    // skip forward walks them (its order, the DELETED setting), at most
+    // `limit` of them: the `pairs` as copyFields copies them, every other
+    // field blank; `visit`, when given, sees each new record once its fields
+    // are in. `from` moves past the last record copied (to its end once all
+    // are); this table stands on the last new record. `*copied` counts the
+    // records made whole, also when the call fails part way (the record being
+    // made then may stay appended, not whole). kAtEof when `from` is already
+    // at its end.
     Status appendCopies(Table& from, const std::vector<std::pair<int, int>>& pairs, uint32_t limit,
-                        const std::function<Status(BlockRecord&)>& visit, uint32_t* copied);
-    // Shows `visit` the records from the current one on (see engine.h
-    // visitRecords).
-    Status visitRecords(uint32_t limit, const std::function<Status(BlockRecord&)>& visit,
-                        uint32_t* visited);
+                        const BlockVisit& visit, uint32_t* copied);
+    // Shows `visit` the records from the current one on, as a skip forward
+    // walks them, at most `limit`; a record the visit changes is written as
+    // any change is. The table moves past the last record visited (to its
+    // end once all are). `*visited` counts the records the visit finished
+    // with, also when the call fails part way. kAtEof when the table is
+    // already at its end.
+    Status visitRecords(uint32_t limit, const BlockVisit& visit, uint32_t* visited);
 
     Status append();
     Status setDeleted(bool deleted);
@@ -224,10 +245,10 @@ private:
     // pairs are copied from the same table.
     struct CopyPlan {
         uint64_t fromSerial = 0;                     // the source table's serial_
-        std::vector<std::pair<int, int>> pairs;      // (to, from) as asked, 0-based
+        std::vector<std::pair<int, int>> pairs;      // (to, from) as asked, 1-based
         std::vector<std::array<uint32_t, 3>> runs;   // (to offset, from offset, bytes)
-        std::vector<std::pair<int, int>> memos;      // memo fields, copied as text
-        std::vector<std::pair<int, int>> nullables;  // pairs with a NULL flag on either side
+        std::vector<std::pair<int, int>> memos;      // memo fields, copied as text, 0-based
+        std::vector<std::pair<int, int>> nullables;  // with a NULL flag on either side, 0-based
     };
     CopyPlan copyPlan_;
     uint64_t serial_;  // tells tables apart for the plan, even at one address

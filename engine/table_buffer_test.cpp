@@ -9,6 +9,8 @@
 
 #include "engine/dbf_testutil.h"
 #include "engine/engine.h"
+#include "engine/table.h"
+#include "engine/table_access.h"
 #include "os/fault.h"
 
 namespace engine {
@@ -179,13 +181,15 @@ TEST_F(TableBufferTest, AppendCopiesTakesBlocksOfVisibleRecordsAndShowsEachToThe
     ASSERT_EQ(setDeleted(true), kOk);
     ASSERT_EQ(goTop(src), kOk);
     std::vector<std::string> seen;
-    BlockVisit visit = [&seen](BlockRecord& r) {
+    BlockVisit visit = [&seen](Table& r) {
         std::string_view name, qty;
-        EXPECT_TRUE(r.stored(1, &name));
-        EXPECT_TRUE(r.stored(2, &qty));
-        EXPECT_FALSE(r.stored(6, &qty));  // no such field
+        bool null = true;
+        EXPECT_EQ(getStored(r, 1, &name, &null), kOk);
+        EXPECT_FALSE(null);
+        EXPECT_EQ(getStored(r, 2, &qty, &null), kOk);
+        EXPECT_EQ(getStored(r, 6, &qty, &null), kFieldNotFound);
         seen.emplace_back(name);
-        return r.setLogical(3, seen.size() % 2 == 0);
+        return setLogical(r, 3, seen.size() % 2 == 0);
     };
     uint32_t copied = 0;
     ASSERT_EQ(appendCopies(dst, src, {{1, 1}, {2, 2}, {4, 4}}, 3, visit, &copied), kOk)
@@ -246,12 +250,13 @@ TEST_F(TableBufferTest, VisitRecordsMarksInPlaceBlockAfterBlock) {
     ASSERT_EQ(goTop(h), kOk);
     uint64_t writesBefore = os::writeCallCount();
     std::vector<int> seen;
-    BlockVisit visit = [&seen](BlockRecord& r) {
+    BlockVisit visit = [&seen](Table& r) {
         std::string_view qty;
-        EXPECT_TRUE(r.stored(2, &qty));
+        bool null = true;
+        EXPECT_EQ(getStored(r, 2, &qty, &null), kOk);
         int n = std::stoi(std::string(qty));
         seen.push_back(n);
-        return n % 7 == 0 ? r.setLogical(3, true) : Status();
+        return n % 7 == 0 ? setLogical(r, 3, true) : Status();
     };
     uint32_t visited = 0, total = 0;
     Status s;
@@ -291,7 +296,7 @@ TEST_F(TableBufferTest, AFailedWriteInsideABlockCallIsNotTakenForTheEnd) {
     std::string path = makeTable("fail.dbf", 20000);  // records of 30 bytes: several blocks
     Handle h = test::openOrDie(path);
     ASSERT_EQ(goTop(h), kOk);
-    BlockVisit mark = [](BlockRecord& r) { return r.setLogical(3, true); };
+    BlockVisit mark = [](Table& r) { return setLogical(r, 3, true); };
     os::armWriteFault(1, os::kErrWriteFault, /*persistent=*/false);
     uint32_t visited = 0, total = 0;
     Status s;

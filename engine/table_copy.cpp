@@ -9,40 +9,12 @@
 #include "engine/table.h"
 
 namespace engine {
-namespace {
-
-// Field types whose stored bytes mean the same in any table (V and Q carry
-// a length elsewhere in the record, I may move an autoincrement counter).
-bool copiesAsBytes(char type) {
-    return std::string_view("CNFDLMBYT").find(type) != std::string_view::npos;
-}
-
-// The current record of a block call as its caller's visit sees it.
-class CurrentRecord final : public BlockRecord {
-public:
-    explicit CurrentRecord(Table& table) : table_(table) {}
-    bool stored(int field, std::string_view* bytes) const override {
-        if (field < 1 || field > table_.fieldCount()) return false;
-        const DbfRecord& r = table_.record();
-        if (r.isNull(field - 1)) return false;
-        *bytes = r.raw(field - 1);
-        return true;
-    }
-    Status setLogical(int field, bool value) override {
-        return table_.setLogical(field - 1, value);
-    }
-
-private:
-    Table& table_;
-};
-
-}  // namespace
-
 // Checks `pairs` against both layouts and plans the copy; the plan is left
 // empty (and not kept) on a failure.
 Status Table::planCopy(const Table& from, const std::vector<std::pair<int, int>>& pairs) {
     CopyPlan plan;
-    for (auto [to, src] : pairs) {
+    for (auto [to1, src1] : pairs) {
+        const int to = to1 - 1, src = src1 - 1;
         if (to < 0 || to >= fieldCount() || src < 0 || src >= from.fieldCount())
             return fail(kFieldNotFound, "no such field to copy");
         const FieldDesc& t = rec_.user(to);
@@ -114,20 +86,18 @@ Status Table::copyPlanned(Table& from) {
 // The per-record work stays that of append, copyFields and skip, so the
 // buffering, the index keys and the durability order are theirs.
 Status Table::appendCopies(Table& from, const std::vector<std::pair<int, int>>& pairs,
-                           uint32_t limit, const std::function<Status(BlockRecord&)>& visit,
-                           uint32_t* copied) {
+                           uint32_t limit, const BlockVisit& visit, uint32_t* copied) {
     *copied = 0;
     if (&from == this) return fail(kInvalidArgument, "a table cannot be copied into itself");
     if (from.eof_) return from.fail(kAtEof, "no current record (end of file)");
     // Pairs stored differently are refused before anything is appended.
     if (Status r = keepCopyPlan(from, pairs); !r.ok()) return r;
-    CurrentRecord row(*this);
     while (*copied < limit) {
         busyStep();
         if (Status r = append(); !r.ok()) return r;
         if (Status r = copyPlanned(from); !r.ok()) return r;
         if (visit)
-            if (Status r = visit(row); !r.ok()) return r;
+            if (Status r = visit(*this); !r.ok()) return r;
         ++*copied;
         // A step that fails also leaves the source at its end: the failure
         // is told apart from the end of the records first.
@@ -140,15 +110,13 @@ Status Table::appendCopies(Table& from, const std::vector<std::pair<int, int>>& 
 
 // A pass over records in place (a journal's marking): the visit's changes
 // go through the same writes as any change, the steps through skip.
-Status Table::visitRecords(uint32_t limit, const std::function<Status(BlockRecord&)>& visit,
-                           uint32_t* visited) {
+Status Table::visitRecords(uint32_t limit, const BlockVisit& visit, uint32_t* visited) {
     *visited = 0;
     if (eof_) return fail(kAtEof, "no current record (end of file)");
-    CurrentRecord row(*this);
     while (*visited < limit) {
         busyStep();
         if (visit)
-            if (Status r = visit(row); !r.ok()) return r;
+            if (Status r = visit(*this); !r.ok()) return r;
         ++*visited;
         Status r = skip(1);
         if (!r.ok() && r != kAtEof) return r;  // not the end: a failed step

@@ -117,21 +117,6 @@ DialogAnswer askUser(const DialogRequest& request) {
 
 }  // namespace
 
-std::optional<int> osCodeForEngineError(int engineCode) {
-    switch (engineCode) {
-        case 7004:
-            return 4;
-        case 7008:
-            return 5;
-        case 5004:
-            return 2;
-        case 7040:
-            return 5;
-        default:
-            return std::nullopt;
-    }
-}
-
 runtime::Value ERRORDIALOG(const runtime::ObjectPtr& oError) {
     runtime::Frame frame("ERRORDIALOG", __LINE__);
     if (state().dialogUp) {
@@ -145,7 +130,8 @@ runtime::Value ERRORDIALOG(const runtime::ObjectPtr& oError) {
 
     if (oError->get("GenCode").numOr(0) == runtime::gen::kZeroDiv) return runtime::Value(0);
 
-    if (auto mapped = osCodeForEngineError(engineLastError())) oError->set("OsCode", *mapped);
+    if (auto mapped = tables::osCodeForEngineCode(engineLastError()))
+        oError->set("OsCode", *mapped);
     oError->set("CanDefault", true);
     if (answeredSilently(oError)) return runtime::Value(false);
 

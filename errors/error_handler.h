@@ -18,8 +18,8 @@ void ERRORSYS();
 
 // Handles one error object:
 //   - division by zero: returns 0, shows and writes nothing;
-//   - the engine's last error 7004, 7008, 5004 or 7040 becomes OsCode 4, 5,
-//     2 or 5; CanDefault is set for every error;
+//   - the driver's last error 7004, 7008, 5004 or 7040 becomes OsCode 4, 5,
+//     2 or 5 (tables::osCodeForEngineCode); CanDefault is set for every error;
 //   - open errors with OsCode 32, 5, 4, 2, 3 and create errors with 3, 4, 5,
 //     2 set NETERR and NERRORCODE; append-lock failures set NETERR; these
 //     return false (the operation gives up);
@@ -41,14 +41,10 @@ bool setLwRunning(bool running);
 using ResourceReleaser = std::function<void()>;
 ResourceReleaser setResourceReleaser(ResourceReleaser releaser);
 
-// Where the handler reads the table engine's last error code. By default the
+// Where the handler reads the table driver's last error code. By default the
 // table layer's ADSGETLASTERROR; tests install their own. An empty function
 // restores the default. Returns the previous source.
 using EngineErrorSource = std::function<int()>;
 EngineErrorSource setEngineErrorSource(EngineErrorSource source);
-
-// Maps an engine error code to the OS code the handler records; nothing for
-// codes that are not mapped.
-std::optional<int> osCodeForEngineError(int engineCode);
 
 }  // namespace errors

@@ -1,6 +1,6 @@
-// The "ADS" table driver: every table operation goes to the client table
-// engine (engine/engine.h), and the engine's failures become runtime errors
-// or silent failures. Also the driver's own functions callable by the
+// The "ADS" table driver: every table operation goes to the table engine
+// (an engine::Table each area owns), and the engine's failures become
+// runtime errors or silent failures. Also the driver's own functions callable by the
 // program (ADSSETSERVERTYPE, ADSSETFILETYPE, ADSGETLASTERROR, ADSKEYCOUNT).
 //
 // Table types: 1 NTX, 2 CDX (the default), 3 ADT. The type names the driver
@@ -33,9 +33,15 @@ int ADSSETSERVERTYPE(std::optional<int> n = std::nullopt);
 // Returns the previous type.
 int ADSSETFILETYPE(std::optional<int> n = std::nullopt);
 
-// ADSGETLASTERROR([&cText]): the engine's last error code (0 when none);
-// stores the error text (at most 600 characters) in *cText when given.
+// ADSGETLASTERROR([&cText]): the code of the driver's last table call (0
+// when it succeeded); stores its error text (at most 600 characters) in
+// *cText when given.
 int ADSGETLASTERROR(std::string* cText = nullptr);
+
+// The system error code the error handler records (OsCode) for an engine
+// code: a file handle refused (4), a file in use or locked (5), a file not
+// found (2), access denied (5); nothing for the other codes.
+std::optional<int> osCodeForEngineCode(int engineCode);
 
 // ADSKEYCOUNT([xOrder], [cBag], [nOption = 2]): keys of the order given by
 // number or name, else of the controlling order (records in natural order).

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <typeinfo>
 
+#include "engine/session.h"
+#include "engine/table_access.h"
 #include "os/path_parts.h"
 #include "runtime/alert.h"
 #include "runtime/dates.h"
@@ -16,25 +18,6 @@
 namespace tables {
 
 namespace {
-
-// The engine's date format is switched to "YYYYMMDD" while a date field is
-// read or written, and put back afterwards, so that the text the engine
-// exchanges never depends on SET DATEFORMAT.
-class DateFormatSwitch {
-public:
-    // The engine's date-format calls only store and hand back a setting;
-    // they have no failure to report.
-    DateFormatSwitch() {
-        (void)engine::getDateFormat(&saved_);
-        (void)engine::setDateFormat("YYYYMMDD");
-    }
-    ~DateFormatSwitch() { (void)engine::setDateFormat(saved_); }
-    DateFormatSwitch(const DateFormatSwitch&) = delete;
-    DateFormatSwitch& operator=(const DateFormatSwitch&) = delete;
-
-private:
-    std::string saved_;
-};
 
 // Display width and decimals of numbers read from a field.
 runtime::Value numberFor(const FieldInfo& f, double d) {
@@ -79,12 +62,12 @@ std::string withTableExtension(std::string_view fileName, int tableType) {
 }
 
 void showEngineError(const std::string& title) {
-    runtime::MSGSTOP(runtime::Value(engine::lastError().message()), runtime::Value(title));
+    runtime::MSGSTOP(runtime::Value(lastDriverError().message()), runtime::Value(title));
 }
 
-AdsArea::AdsArea(engine::Handle handle, std::string fileName, std::string driverName, int tableType,
-                 bool shared, bool readOnly)
-    : handle_(handle),
+AdsArea::AdsArea(std::unique_ptr<engine::Table> table, std::string fileName, std::string driverName,
+                 int tableType, bool shared, bool readOnly)
+    : table_(std::move(table)),
       fileName_(std::move(fileName)),
       driverName_(std::move(driverName)),
       tableType_(tableType),
@@ -94,8 +77,8 @@ AdsArea::AdsArea(engine::Handle handle, std::string fileName, std::string driver
 AdsArea::~AdsArea() {
     // Only an area dropped without DBCLOSEAREA gets here (program end, a
     // failed open): there is nobody left to report a failure to but the trace.
-    if (handle_ == 0) return;
-    engine::Status s = closeHandle();
+    if (!table_) return;
+    engine::Status s = closeTable();
     if (!s.ok()) traceEngineFailure("adsCloseTable", s);
 }
 
@@ -104,34 +87,32 @@ std::unique_ptr<AdsArea> AdsArea::open(const OpenRequest& request, int tableType
     std::string file = withTableExtension(request.fileName, tableType);
     int options = request.shared ? engine::kOpenShared : engine::kOpenExclusive;
     if (request.readOnly) options |= engine::kOpenReadOnly;
-    engine::Handle h = 0;
-    engine::Status r = engine::openTable(file, request.alias, tableType, options, &h);
+    std::unique_ptr<engine::Table> table;
+    engine::Status r =
+        keepDriverError(engine::openTable(file, request.alias, tableType, options, &table));
     if (r == engine::kOpenRefused) return nullptr;
     if (!r.ok()) {
         raiseDriverError(driverName, runtime::gen::kOpen, r.code(), file);
         return nullptr;
     }
-    std::unique_ptr<AdsArea> area(
-        new AdsArea(h, file, driverName, tableType, request.shared, request.readOnly));
-    if (!area->check(area->readFields(), runtime::gen::kOpen)) return nullptr;
+    std::unique_ptr<AdsArea> area(new AdsArea(std::move(table), file, driverName, tableType,
+                                              request.shared, request.readOnly));
+    area->readFields();
     area->refreshCount();
     area->goTop();  // an open table stands on its first visible record
     return area;
 }
 
-engine::Status AdsArea::readFields() {
-    int n = 0;
-    if (engine::Status s = engine::fieldCount(handle_, &n); !s.ok()) return s;
-    fields_.resize(n);
-    for (int i = 1; i <= n; ++i) {
-        FieldInfo& f = fields_[i - 1];
-        engine::Status s = engine::fieldName(handle_, i, &f.name);
-        if (s.ok()) s = engine::fieldType(handle_, i, &f.type);
-        if (s.ok()) s = engine::fieldLength(handle_, i, &f.length);
-        if (s.ok()) s = engine::fieldDecimals(handle_, i, &f.decimals);
-        if (!s.ok()) return s;
+void AdsArea::readFields() {
+    const auto& user = table_->layout().user;
+    fields_.resize(user.size());
+    for (size_t i = 0; i < user.size(); ++i) {
+        FieldInfo& f = fields_[i];
+        f.name = user[i].name;
+        f.type = user[i].type;
+        f.length = user[i].length;
+        f.decimals = user[i].decimals;
     }
-    return {};
 }
 
 bool AdsArea::check(const engine::Status& s, int genCode) {
@@ -168,13 +149,9 @@ void AdsArea::raiseEngine(int genCode, const engine::Status& s) {
 // ---- Navigation ------------------------------------------------------------------
 
 void AdsArea::readFlags() {
-    bool b = false, e = false;
-    if (!check(engine::atBof(handle_, &b), runtime::gen::kRead) ||
-        !check(engine::atEof(handle_, &e), runtime::gen::kRead)) {
-        b = e = true;
-    }
-    bof_ = b;
-    eof_ = e;
+    clearDriverError();
+    bof_ = table_->bof();
+    eof_ = table_->eof();
 }
 
 // After a navigation the engine could not complete (reported already), the
@@ -189,7 +166,7 @@ void AdsArea::afterTopOrBottom() {
     // At the beginning but not at the end: the engine stands before the
     // first visible record; one step forward lands on it (or at the end).
     if (bof_ && !eof_) {
-        engine::Status s = engine::skip(handle_, 1);
+        engine::Status s = keepDriverError(table_->skip(1));
         if (s == engine::kAtEof)
             eof_ = true;
         else if (check(s, runtime::gen::kRead))
@@ -200,23 +177,22 @@ void AdsArea::afterTopOrBottom() {
 }
 
 void AdsArea::goTop() {
-    if (!check(engine::goTop(handle_), runtime::gen::kRead)) return standAtEnd();
+    if (!check(keepDriverError(table_->goTop()), runtime::gen::kRead)) return standAtEnd();
     afterTopOrBottom();
 }
 
 void AdsArea::goBottom() {
-    if (!check(engine::goBottom(handle_), runtime::gen::kRead)) return standAtEnd();
+    if (!check(keepDriverError(table_->goBottom()), runtime::gen::kRead)) return standAtEnd();
     afterTopOrBottom();
 }
 
 void AdsArea::goTo(uint32_t recNo) {
     found_ = false;
-    uint32_t current = 0;
-    if (!check(engine::recordNumber(handle_, &current), runtime::gen::kRead)) return standAtEnd();
+    uint32_t current = table_->recno();
+    clearDriverError();
     if (recNo > cachedCount_ && shared_) refreshCount();
-    engine::Status s = recNo == current && recNo <= cachedCount_
-                           ? engine::refreshRecord(handle_)
-                           : engine::gotoRecord(handle_, recNo);
+    engine::Status s = keepDriverError(
+        recNo == current && recNo <= cachedCount_ ? table_->refresh() : table_->gotoRecord(recNo));
     if (!check(s, runtime::gen::kRead)) return standAtEnd();
     readFlags();
     if (recNo > cachedCount_ || recNo == 0) eof_ = true;
@@ -224,8 +200,8 @@ void AdsArea::goTo(uint32_t recNo) {
 
 void AdsArea::skip(int64_t count) {
     if (count == 0) {
-        engine::Status s = engine::skip(handle_, 0);
-        if (s.ok()) s = engine::refreshRecord(handle_);
+        engine::Status s = keepDriverError(table_->skip(0));
+        if (s.ok()) s = keepDriverError(table_->refresh());
         if (!check(s, runtime::gen::kRead)) return standAtEnd();
         readFlags();
         return;
@@ -233,7 +209,7 @@ void AdsArea::skip(int64_t count) {
     int step = count > 0 ? 1 : -1;
     for (int64_t i = 0; i != count; i += step) {
         bool wasEof = eof_;
-        engine::Status r = engine::skip(handle_, step);
+        engine::Status r = keepDriverError(table_->skip(step));
         // A skip that could not write the record it leaves or read the next
         // one is reported.
         if (r != engine::kAtEof && !check(r, runtime::gen::kRead)) return standAtEnd();
@@ -242,7 +218,8 @@ void AdsArea::skip(int64_t count) {
         if (step < 0 && wasEof && bof_) {
             // Backwards from the phantom record onto the beginning: the step
             // means "the last visible record", so go there instead.
-            if (!check(engine::goBottom(handle_), runtime::gen::kRead)) return standAtEnd();
+            if (!check(keepDriverError(table_->goBottom()), runtime::gen::kRead))
+                return standAtEnd();
             readFlags();
         }
         if ((step > 0 && eof_) || (step < 0 && bof_)) break;
@@ -252,14 +229,13 @@ void AdsArea::skip(int64_t count) {
 
 uint32_t AdsArea::refreshCount() {
     uint32_t n = 0;
-    if (check(engine::recordCount(handle_, &n), runtime::gen::kRead)) cachedCount_ = n;
+    if (check(keepDriverError(table_->count(&n)), runtime::gen::kRead)) cachedCount_ = n;
     return cachedCount_;
 }
 
 uint32_t AdsArea::recNo() {
-    uint32_t n = 0;
-    check(engine::recordNumber(handle_, &n), runtime::gen::kRead);
-    return n;
+    clearDriverError();
+    return table_->recno();
 }
 
 uint32_t AdsArea::recCount() {
@@ -267,9 +243,8 @@ uint32_t AdsArea::recCount() {
 }
 
 bool AdsArea::seek(const runtime::Value& key, bool soft, bool last) {
-    int order = 0;
-    if (!check(engine::currentOrder(handle_, &order), runtime::gen::kRead) || order == 0)
-        return false;
+    clearDriverError();
+    if (table_->indexes().currentOrder() == 0) return false;
     std::string bytes;
     int keyType = engine::kKeyText;
     if (key.isText()) {
@@ -285,8 +260,8 @@ bool AdsArea::seek(const runtime::Value& key, bool soft, bool last) {
         return false;
     }
     bool f = false;
-    engine::Status s = engine::seek(handle_, bytes, keyType, soft, last, &f);
-    if (s.ok()) s = engine::found(handle_, &f);
+    engine::Status s = keepDriverError(engine::seek(*table_, bytes, keyType, soft, last, &f));
+    if (s.ok()) f = table_->found();
     if (!check(s, runtime::gen::kRead)) {
         standAtEnd();
         return false;
@@ -300,11 +275,7 @@ bool AdsArea::seek(const runtime::Value& key, bool soft, bool last) {
 
 runtime::Value AdsArea::readDate(int field) {
     std::string text;
-    engine::Status s;
-    {
-        DateFormatSwitch sw;
-        s = engine::getDate(handle_, field, &text);
-    }
+    engine::Status s = keepDriverError(engine::getDate(*table_, field, &text));
     if (!check(s, runtime::gen::kRead)) text.clear();
     return runtime::Value(runtime::STOD(text));
 }
@@ -313,16 +284,17 @@ runtime::Value AdsArea::readDate(int field) {
 // datetime field keeps every bit.
 runtime::Value AdsArea::readDateTime(int field) {
     int32_t julian = 0, millis = 0;
-    if (!check(engine::getDateTime(handle_, field, &julian, &millis), runtime::gen::kRead))
+    if (!check(keepDriverError(engine::getDateTime(*table_, field, &julian, &millis)),
+               runtime::gen::kRead))
         julian = millis = 0;
     return runtime::Value(runtime::DateTime{julian, millis});
 }
 
 runtime::Value AdsArea::readMemo(int field) {
     uint32_t length = 0;
-    engine::Status r = engine::getMemoLength(handle_, field, &length);
+    engine::Status r = keepDriverError(engine::getMemoLength(*table_, field, &length));
     std::string text;
-    if (r.ok() && length > 0) r = engine::getMemo(handle_, field, &text);
+    if (r.ok() && length > 0) r = keepDriverError(engine::getMemo(*table_, field, &text));
     if (r == engine::kAtEof || !check(r, runtime::gen::kRead)) return runtime::Value::memo("");
     return runtime::Value::memo(std::move(text));
 }
@@ -332,13 +304,14 @@ runtime::Value AdsArea::getValue(int field) {
     const FieldInfo& f = fields_[field - 1];
     // A NULL reads as nothing (NIL); writing NIL back makes the field NULL.
     bool null = false;
-    if (!check(engine::isNull(handle_, field, &null), runtime::gen::kRead) || null) return {};
+    if (!check(keepDriverError(engine::isNull(*table_, field, &null)), runtime::gen::kRead) || null)
+        return {};
     if (isMemoField(f.type)) return readMemo(field);
     if (f.type == 'T') return readDateTime(field);
     if (f.type == 'D') return readDate(field);
     if (f.type == 'L') {
         bool b = false;
-        engine::Status s = engine::getLogical(handle_, field, &b);
+        engine::Status s = keepDriverError(engine::getLogical(*table_, field, &b));
         if (s == engine::kAtEof) {
             eof_ = true;
             return runtime::Value(false);
@@ -347,22 +320,24 @@ runtime::Value AdsArea::getValue(int field) {
     }
     if (isNumberType(f.type)) {
         double d = 0;
-        if (!check(engine::getDouble(handle_, field, &d), runtime::gen::kRead))
+        if (!check(keepDriverError(engine::getDouble(*table_, field, &d)), runtime::gen::kRead))
             return numberFor(f, 0);
         runtime::Value v = numberFor(f, d);
         runtime::Number n = v.numberInfo();
         int64_t exact = 0;
         if (f.type == 'Y') {
-            if (check(engine::getCurrency(handle_, field, &exact), runtime::gen::kRead))
+            if (check(keepDriverError(engine::getCurrency(*table_, field, &exact)),
+                      runtime::gen::kRead))
                 n.currency = exact;
         } else if ((f.type == 'N' || f.type == 'F') &&
-                   !check(engine::getString(handle_, field, &n.stored), runtime::gen::kRead)) {
+                   !check(keepDriverError(engine::getString(*table_, field, &n.stored)),
+                          runtime::gen::kRead)) {
             n.stored.clear();
         }
         return runtime::Value(n);
     }
     std::string s;
-    engine::Status r = engine::getString(handle_, field, &s);
+    engine::Status r = keepDriverError(engine::getString(*table_, field, &s));
     if (r != engine::kAtEof && !check(r, runtime::gen::kRead)) s.clear();
     if ((!r.ok()) && s.size() < static_cast<size_t>(f.length))
         s.assign(static_cast<size_t>(f.length), ' ');
@@ -372,30 +347,31 @@ runtime::Value AdsArea::getValue(int field) {
 bool AdsArea::writeValue(int field, char type, const runtime::Value& value) {
     engine::Status r;
     if (value.isNil()) {
-        r = engine::setNull(handle_, field);
+        r = keepDriverError(engine::setNull(*table_, field));
         if (r == engine::kTypeMismatch) {
             raiseDriverError(driverName_, runtime::gen::kDataType, 1020, fileName_);
             return false;
         }
     } else if (isTextType(type)) {
-        r = engine::setString(handle_, field, value.text());
+        r = keepDriverError(engine::setString(*table_, field, value.text()));
     } else if (type == 'Y' && value.isNumber() && value.numberInfo().currency) {
-        r = engine::setCurrency(handle_, field, *value.numberInfo().currency);
+        r = keepDriverError(engine::setCurrency(*table_, field, *value.numberInfo().currency));
     } else if (value.isNumber() && sameNumericShape(fields_[field - 1], value.numberInfo()) &&
-               (r = engine::setString(handle_, field, value.numberInfo().stored)).ok()) {
+               (r = keepDriverError(engine::setString(*table_, field, value.numberInfo().stored)))
+                   .ok()) {
         // the digits went back as they were read
     } else if (isNumberType(type)) {
-        r = engine::setDouble(handle_, field, value.num());
+        r = keepDriverError(engine::setDouble(*table_, field, value.num()));
     } else if (type == 'L') {
-        r = engine::setLogical(handle_, field, value.logical());
+        r = keepDriverError(engine::setLogical(*table_, field, value.logical()));
     } else if (value.isDateTime()) {
-        r = engine::setDateTime(handle_, field, value.dateTime().julian, value.dateTime().millis);
+        r = keepDriverError(
+            engine::setDateTime(*table_, field, value.dateTime().julian, value.dateTime().millis));
     } else if (type == 'T') {
-        r = engine::setDateTime(handle_, field, value.date().julian, 0);
+        r = keepDriverError(engine::setDateTime(*table_, field, value.date().julian, 0));
     } else {
-        DateFormatSwitch sw;
         std::string text = value.date().empty() ? std::string() : runtime::DTOS(value.date());
-        r = engine::setDate(handle_, field, text);
+        r = keepDriverError(engine::setDate(*table_, field, text));
     }
     if (r.ok()) return true;
     if (r != engine::kAtEof) raiseEngine(runtime::gen::kWrite, r);
@@ -418,8 +394,20 @@ bool AdsArea::putValue(int field, const runtime::Value& value) {
 bool AdsArea::storedBytes(int field, std::string_view* bytes) {
     if (field < 1 || field > static_cast<int>(fields_.size())) return false;
     bool null = false;
-    engine::Status r = engine::getStored(handle_, field, bytes, &null);
+    engine::Status r = keepDriverError(engine::getStored(*table_, field, bytes, &null));
     return r.ok() && !null;
+}
+
+bool BlockRow::storedBytes(int field, std::string_view* bytes) const {
+    if (field < 1 || field > table_.fieldCount()) return false;
+    const engine::DbfRecord& r = table_.record();
+    if (r.isNull(field - 1)) return false;
+    *bytes = r.raw(field - 1);
+    return true;
+}
+
+void BlockRow::setLogical(int field, bool value) {
+    if (failed_.ok()) failed_ = engine::setLogical(table_, field, value);
 }
 
 namespace {
@@ -433,24 +421,10 @@ AdsArea* asAdsArea(AreaDriver& area) {
 
 }  // namespace
 
-// A refill hands the same pairs for every record: they are converted again
-// only when they change.
-void AdsArea::keepCopyPairs(const std::vector<std::pair<int, int>>& pairs) {
-    bool same = copyPairs_.size() == pairs.size() &&
-                std::equal(pairs.begin(), pairs.end(), copyPairs_.begin(),
-                           [](const std::pair<int, int>& p, const engine::FieldPair& f) {
-                               return p.first == f.to && p.second == f.from;
-                           });
-    if (same) return;
-    copyPairs_.clear();
-    for (const auto& [to, src] : pairs) copyPairs_.push_back(engine::FieldPair{to, src});
-}
-
 bool AdsArea::copyFieldsFrom(AreaDriver& from, const std::vector<std::pair<int, int>>& pairs) {
     AdsArea* source = asAdsArea(from);
     if (!source || source->eof_ || eof_) return false;
-    keepCopyPairs(pairs);
-    engine::Status r = engine::copyFields(handle_, source->handle_, copyPairs_);
+    engine::Status r = keepDriverError(table_->copyFields(*source->table_, pairs));
     if (r == engine::kTypeMismatch) {
         raiseDriverError(driverName_, runtime::gen::kDataType, 1020, fileName_, {}, r.message());
         return true;
@@ -461,31 +435,16 @@ bool AdsArea::copyFieldsFrom(AreaDriver& from, const std::vector<std::pair<int, 
 
 namespace {
 
-// The engine's record of a block call as the caller's visit sees it; a mark
-// that cannot be written ends the call with its status.
-class RowOfBlock final : public BlockRow {
-public:
-    explicit RowOfBlock(const RowVisit& visit) : visit_(visit) {}
-    bool storedBytes(int field, std::string_view* bytes) const override {
-        return record_->stored(field, bytes);
-    }
-    void setLogical(int field, bool value) override {
-        if (failed_.ok()) failed_ = record_->setLogical(field, value);
-    }
-    engine::BlockVisit engineVisit() {
-        if (!visit_) return {};
-        return [this](engine::BlockRecord& r) {
-            record_ = &r;
-            visit_(*this);
-            return failed_;
-        };
-    }
-
-private:
-    const RowVisit& visit_;
-    engine::BlockRecord* record_ = nullptr;
-    engine::Status failed_;
-};
+// The engine's visit of a block call: the caller's visit over the table's
+// current record; a mark that could not be written ends the call.
+engine::BlockVisit blockVisit(const RowVisit& visit) {
+    if (!visit) return {};
+    return [&visit](engine::Table& table) {
+        BlockRow row(table);
+        visit(row);
+        return row.failure();
+    };
+}
 
 uint32_t blockLimit(long limit) {
     return static_cast<uint32_t>(std::min<int64_t>(limit, UINT32_MAX));
@@ -501,11 +460,9 @@ long AdsArea::appendCopiesFrom(AreaDriver& from, const std::vector<std::pair<int
     if (!source || source == this || shared_ || readOnly_ || source->shared_ || limit <= 0)
         return -1;
     if (source->eof_) return 0;
-    keepCopyPairs(pairs);
-    RowOfBlock row(visit);
     uint32_t copied = 0;
-    engine::Status r = engine::appendCopies(handle_, source->handle_, copyPairs_, blockLimit(limit),
-                                            row.engineVisit(), &copied);
+    engine::Status r = keepDriverError(table_->appendCopies(
+        *source->table_, pairs, blockLimit(limit), blockVisit(visit), &copied));
     refreshCount();
     source->readFlags();
     source->found_ = false;
@@ -517,10 +474,9 @@ long AdsArea::visitRecords(long limit, const RowVisit& visit) {
     // record's lock.
     if (shared_ || readOnly_ || limit <= 0) return -1;
     if (eof_) return 0;
-    RowOfBlock row(visit);
     uint32_t visited = 0;
     engine::Status r =
-        engine::visitRecords(handle_, blockLimit(limit), row.engineVisit(), &visited);
+        keepDriverError(table_->visitRecords(blockLimit(limit), blockVisit(visit), &visited));
     return endBlock(r, visited);
 }
 
@@ -539,7 +495,7 @@ long AdsArea::endBlock(const engine::Status& r, uint32_t done) {
 
 bool AdsArea::append(bool releaseLocks) {
     if (releaseLocks) unlockAll();
-    engine::Status r = engine::append(handle_);
+    engine::Status r = keepDriverError(table_->append());
     // Only a lock held by another program is the soft failure the caller
     // tests NETERR for; anything else (a full disk, a write fault, a write
     // refused) is an error: the engine reports those as kIoError.
@@ -551,44 +507,44 @@ bool AdsArea::append(bool releaseLocks) {
 }
 
 void AdsArea::deleteRecord() {
-    engine::Status r = engine::deleteRecord(handle_);
+    engine::Status r = keepDriverError(table_->setDeleted(true));
     if (r != engine::kAtEof) check(r, runtime::gen::kWrite);
 }
 
 void AdsArea::recall() {
-    engine::Status r = engine::recall(handle_);
+    engine::Status r = keepDriverError(table_->setDeleted(false));
     if (r != engine::kAtEof) check(r, runtime::gen::kWrite);
 }
 
 bool AdsArea::deleted() {
-    bool d = false;
-    return check(engine::isDeleted(handle_, &d), runtime::gen::kRead) && d;
+    clearDriverError();
+    return table_->record().deleted();
 }
 
 void AdsArea::flush() {
-    check(engine::flush(handle_), runtime::gen::kWrite);
+    check(keepDriverError(table_->flush()), runtime::gen::kWrite);
 }
 
 // Zap and pack rewrite the whole table: both need it opened exclusively and
 // writable, and both leave the area at its new top.
-bool AdsArea::rewriteWhole(engine::Status (*operation)(engine::Handle)) {
+bool AdsArea::rewriteWhole(engine::Status (engine::Table::*operation)()) {
     if (shared_) {
         raiseDriverError(driverName_, runtime::gen::kShared, 1023, fileName_);
         return false;
     }
     if (readOnly_) return false;
-    if (!check(operation(handle_), runtime::gen::kWrite)) return false;
+    if (!check(keepDriverError(((*table_).*operation)()), runtime::gen::kWrite)) return false;
     refreshCount();
     goTop();
     return true;
 }
 
 bool AdsArea::zap() {
-    return rewriteWhole(engine::zap);
+    return rewriteWhole(&engine::Table::zap);
 }
 
 bool AdsArea::pack() {
-    return rewriteWhole(engine::pack);
+    return rewriteWhole(&engine::Table::pack);
 }
 
 }  // namespace tables

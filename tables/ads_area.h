@@ -1,7 +1,8 @@
-// One table opened through the client table engine: the per-area state the
-// driver keeps (engine handle, cached record count, begin/end/found flags,
+// One table opened through the table engine: the per-area state the driver
+// keeps (the engine's Table, cached record count, begin/end/found flags,
 // table type, open mode, table-lock mark) and the AreaDriver operations,
-// each mapped onto the engine calls in a fixed order. Internal to tables/.
+// each mapped onto the table's calls in a fixed order. Every call's outcome
+// becomes the driver's last error (ADSGETLASTERROR). Internal to tables/.
 #pragma once
 
 #include <cstdint>
@@ -9,7 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/engine.h"
+#include "engine/status.h"
+#include "engine/table.h"
 #include "tables/rdd.h"
 
 namespace tables {
@@ -23,6 +25,8 @@ public:
     static std::unique_ptr<AdsArea> open(const OpenRequest& request, int tableType,
                                          const std::string& driverName);
     ~AdsArea() override;
+    AdsArea(const AdsArea&) = delete;
+    AdsArea& operator=(const AdsArea&) = delete;
 
     std::string rddName() const override { return driverName_; }
     const std::string& fileName() const override { return fileName_; }
@@ -76,14 +80,13 @@ public:
 
     void close() override;
 
-    engine::Handle handle() const { return handle_; }
     int tableType() const { return tableType_; }
 
 private:
-    bool rewriteWhole(engine::Status (*operation)(engine::Handle));
-    AdsArea(engine::Handle handle, std::string fileName, std::string driverName, int tableType,
-            bool shared, bool readOnly);
-    engine::Status readFields();
+    bool rewriteWhole(engine::Status (engine::Table::*operation)());
+    AdsArea(std::unique_ptr<engine::Table> table, std::string fileName, std::string driverName,
+            int tableType, bool shared, bool readOnly);
+    void readFields();
     void readFlags();         // bof/eof as the engine reports them
     void standAtEnd();        // after a failed navigation: bof, eof, not found
     void afterTopOrBottom();  // the flag rule shared by go top, go bottom and seek
@@ -98,14 +101,13 @@ private:
     void raiseEngine(int genCode, const engine::Status& s);
     // True when `s` succeeded; otherwise raises it (raiseEngine) and is false.
     bool check(const engine::Status& s, int genCode);
-    engine::Status closeHandle();
+    engine::Status closeTable();
     void traceEngineFailure(const char* call, const engine::Status& s);
     bool releaseRecordLocks();
     std::string indexFileFor(std::string_view bagName) const;
-    void keepCopyPairs(const std::vector<std::pair<int, int>>& pairs);
     long endBlock(const engine::Status& r, uint32_t done);
 
-    engine::Handle handle_ = 0;
+    std::unique_ptr<engine::Table> table_;  // null once closed
     std::string fileName_;
     std::string driverName_;
     int tableType_ = 2;
@@ -117,10 +119,17 @@ private:
     bool found_ = false;
     uint32_t cachedCount_ = 0;  // record count as last read
     std::vector<FieldInfo> fields_;
-    std::vector<engine::FieldPair> copyPairs_;  // copyFieldsFrom's pairs, kept between calls
 };
 
-// Shows the engine's last error text in a stop box under `title` (the
+// The driver's last error: the outcome of the latest table call it made (its
+// message cut to 600 characters), which ADSGETLASTERROR answers.
+const engine::Status& lastDriverError();
+// Makes `s` the last error and hands it back.
+engine::Status keepDriverError(engine::Status s);
+// A call that cannot fail: the last error is success.
+void clearDriverError();
+
+// Shows the driver's last error text in a stop box under `title` (the
 // engine's own error box).
 void showEngineError(const std::string& title);
 

@@ -2,6 +2,8 @@
 // set, create, count) and closing.
 #include <cstdio>
 
+#include "engine/open_options.h"
+#include "engine/table_access.h"
 #include "os/path_parts.h"
 #include "runtime/error.h"
 #include "tables/ads.h"
@@ -21,11 +23,11 @@ bool AdsArea::releaseRecordLocks() {
     for (;;) {
         uint32_t recs[5] = {};
         uint16_t n = 0;
-        engine::Status r = engine::lockedRecords(handle_, recs, 5, &n);
+        engine::Status r = keepDriverError(engine::lockedRecords(*table_, recs, 5, &n));
         if (r != engine::kMoreLocks && !check(r, runtime::gen::kWrite)) return false;
         for (uint16_t i = 0; i < n; ++i) {
             // Writing the record back before its lock goes can fail.
-            engine::Status u = engine::unlockRecord(handle_, recs[i]);
+            engine::Status u = keepDriverError(engine::unlockRecord(*table_, recs[i]));
             if (!u.succeeded() && !check(u, runtime::gen::kWrite)) return false;
         }
         if (r != engine::kMoreLocks) return true;
@@ -42,7 +44,7 @@ bool AdsArea::lock(LockMethod method, uint32_t recNo) {
     // for; anything else (the record written back before the lock moves
     // could not be written) is raised as well.
     if (method == LockMethod::Table) {
-        engine::Status s = engine::lockTable(handle_);
+        engine::Status s = keepDriverError(table_->lockTable());
         if (s != engine::kLocked) check(s, runtime::gen::kWrite);
         if (!s.ok()) return false;
         tableLocked_ = true;
@@ -50,17 +52,16 @@ bool AdsArea::lock(LockMethod method, uint32_t recNo) {
     }
     if (tableLocked_) return true;
     if (method == LockMethod::Record && !releaseRecordLocks()) return false;
-    uint32_t current = 0;
-    if (!check(engine::recordNumber(handle_, &current), runtime::gen::kRead)) return false;
-    if (recNo == 0) recNo = current;
-    engine::Status s = engine::lockRecord(handle_, recNo);
+    clearDriverError();
+    if (recNo == 0) recNo = table_->recno();
+    engine::Status s = keepDriverError(table_->lockRecord(recNo));
     if (s != engine::kLocked) check(s, runtime::gen::kWrite);
     return s.ok();
 }
 
 void AdsArea::unlockAll() {
     if (!shared_) return;
-    engine::Status r = engine::unlockTable(handle_);
+    engine::Status r = keepDriverError(engine::unlockTable(*table_));
     if (r.succeeded() || check(r, runtime::gen::kWrite)) tableLocked_ = false;
 }
 
@@ -70,7 +71,7 @@ std::vector<uint32_t> AdsArea::lockList() {
     uint16_t n = 0;
     // The engine answers the lowest numbers first; one large question is
     // enough for every list a program can hold in practice.
-    engine::Status r = engine::lockedRecords(handle_, recs, 256, &n);
+    engine::Status r = keepDriverError(engine::lockedRecords(*table_, recs, 256, &n));
     if (r == engine::kMoreLocks || check(r, runtime::gen::kRead)) all.assign(recs, recs + n);
     return all;
 }
@@ -79,12 +80,12 @@ std::vector<uint32_t> AdsArea::lockList() {
 
 int AdsArea::orderCount() {
     int n = 0;
-    return check(engine::orderCount(handle_, &n), runtime::gen::kRead) ? n : 0;
+    return check(keepDriverError(engine::orderCount(*table_, &n)), runtime::gen::kRead) ? n : 0;
 }
 
 int AdsArea::currentOrder() {
-    int n = 0;
-    return check(engine::currentOrder(handle_, &n), runtime::gen::kRead) ? n : 0;
+    clearDriverError();
+    return table_->indexes().currentOrder();
 }
 
 // An order number or name the area does not hold is an empty answer, not an
@@ -92,7 +93,7 @@ int AdsArea::currentOrder() {
 std::string AdsArea::orderName(int order) {
     std::string name;
     if (order < 1) return {};
-    engine::Status s = engine::orderName(handle_, order, &name);
+    engine::Status s = keepDriverError(engine::orderName(*table_, order, &name));
     if (s != engine::kNoOrder) check(s, runtime::gen::kRead);
     return s.ok() ? name : std::string();
 }
@@ -100,7 +101,7 @@ std::string AdsArea::orderName(int order) {
 std::string AdsArea::orderKey(int order) {
     std::string key;
     if (order < 1) return {};
-    engine::Status s = engine::orderKey(handle_, order, &key);
+    engine::Status s = keepDriverError(engine::orderKey(*table_, order, &key));
     if (s != engine::kNoOrder) check(s, runtime::gen::kRead);
     return s.ok() ? key : std::string();
 }
@@ -108,13 +109,13 @@ std::string AdsArea::orderKey(int order) {
 // A failed change of order leaves the previous one; only an unknown order
 // is the quiet failure.
 bool AdsArea::setOrder(int order) {
-    engine::Status s = engine::setOrder(handle_, order);
+    engine::Status s = keepDriverError(table_->setOrder(order));
     if (s != engine::kNoOrder) check(s, runtime::gen::kRead);
     return s.ok();
 }
 
 bool AdsArea::setOrder(std::string_view tagName) {
-    engine::Status s = engine::setOrderByName(handle_, tagName);
+    engine::Status s = keepDriverError(engine::setOrderByName(*table_, tagName));
     if (s != engine::kNoOrder) check(s, runtime::gen::kRead);
     return s.ok();
 }
@@ -128,7 +129,7 @@ std::string AdsArea::indexFileFor(std::string_view bagName) const {
 
 bool AdsArea::orderListAdd(std::string_view bagName) {
     std::string file = indexFileFor(bagName);
-    engine::Status r = engine::openIndex(handle_, file);
+    engine::Status r = keepDriverError(table_->openIndex(file));
     if (r.ok() || r == engine::kIndexAlreadyOpen) return true;
     raiseDriverError(driverName_, runtime::gen::kOpen, r.code(), file);
     return false;
@@ -136,7 +137,7 @@ bool AdsArea::orderListAdd(std::string_view bagName) {
 
 // Closing the bags writes what they still hold.
 void AdsArea::orderListClear() {
-    check(engine::closeIndexes(handle_), runtime::gen::kClose);
+    check(keepDriverError(table_->closeIndexes()), runtime::gen::kClose);
 }
 
 bool AdsArea::orderListRebuild() {
@@ -154,7 +155,7 @@ bool AdsArea::orderCreate(std::string_view bagName, std::string_view tagName,
     if (cond.descending) options |= engine::kIndexDescending;
     std::string file = indexFileFor(bagName);
     uint32_t lastCalled = 0;
-    engine::IndexProgress progress = [&](uint32_t done, uint32_t total) {
+    engine::IndexBuildProgress progress = [&](uint32_t done, uint32_t total) {
         if (!cond.evalBlock) return;
         uint32_t every = cond.evalInterval > 0 ? static_cast<uint32_t>(cond.evalInterval) : 1;
         if (done == total || done - lastCalled >= every) {
@@ -163,34 +164,37 @@ bool AdsArea::orderCreate(std::string_view bagName, std::string_view tagName,
         }
     };
     int order = 0;
-    engine::Status r =
-        engine::createIndex(handle_, bagName.empty() ? std::string_view() : file, tagName, keyText,
-                            cond.forText, options, progress, &order);
+    engine::Status r = keepDriverError(
+        engine::createIndex(*table_, bagName.empty() ? std::string_view() : file, tagName, keyText,
+                            cond.forText, options, progress, &order));
     if (!r.ok()) {
         raiseDriverError(driverName_, runtime::gen::kCreate, r.code(), file);
         return false;
     }
-    r = engine::openIndex(handle_, file);  // already open after the creation: accepted
+    r = keepDriverError(table_->openIndex(file));  // already open after the creation: accepted
     if (r != engine::kIndexAlreadyOpen && !check(r, runtime::gen::kOpen)) return false;
-    if (order > 0 && !check(engine::setOrder(handle_, order), runtime::gen::kRead)) return false;
+    if (order > 0 && !check(keepDriverError(table_->setOrder(order)), runtime::gen::kRead))
+        return false;
     goTop();
     return true;
 }
 
 uint32_t AdsArea::keyCount(int order) {
     uint32_t n = 0;
-    if (order <= 0) return check(engine::keyCount(handle_, &n), runtime::gen::kRead) ? n : 0;
+    if (order <= 0)
+        return check(keepDriverError(table_->keyCount(&n)), runtime::gen::kRead) ? n : 0;
     int previous = currentOrder();
-    if (setOrder(order) && !check(engine::keyCount(handle_, &n), runtime::gen::kRead)) n = 0;
+    if (setOrder(order) && !check(keepDriverError(table_->keyCount(&n)), runtime::gen::kRead))
+        n = 0;
     setOrder(previous);
     return n;
 }
 
 // ---- Closing ------------------------------------------------------------------------------
 
-engine::Status AdsArea::closeHandle() {
-    engine::Status r = engine::closeTable(handle_);
-    handle_ = 0;
+engine::Status AdsArea::closeTable() {
+    engine::Status r = keepDriverError(table_->close());
+    table_.reset();
     return r;
 }
 
@@ -205,8 +209,8 @@ void AdsArea::traceEngineFailure(const char* call, const engine::Status& s) {
 // the header count): a failure means the table on disk is not what the
 // program wrote, and is raised like any other write error.
 void AdsArea::close() {
-    if (handle_ == 0) return;
-    check(closeHandle(), runtime::gen::kClose);
+    if (!table_) return;
+    check(closeTable(), runtime::gen::kClose);
 }
 
 }  // namespace tables

@@ -7,7 +7,8 @@
 #include <cstdio>
 #include <iostream>
 
-#include "engine/engine.h"
+#include "engine/session.h"
+#include "os/status.h"
 #include "runtime/error.h"
 #include "runtime/settings.h"
 #include "tables/ads_area.h"
@@ -19,6 +20,15 @@ namespace tables {
 namespace {
 
 int g_tableType = kAdsCdx;  // driver-wide default table type
+
+constexpr size_t kMaxErrorText = 600;
+
+// Never destroyed: an area still open at program end closes (and notes its
+// outcome here) while the statics are being destroyed.
+engine::Status& lastError() {
+    static engine::Status* last = new engine::Status();
+    return *last;
+}
 
 // Passes a runtime setting on to the engine when it changes. The engine
 // refuses only a value out of its range (an epoch outside 0..9999): an
@@ -47,7 +57,7 @@ void passSetting(runtime::Set id, const runtime::Value& v) {
         default:
             break;
     }
-    if (!s.ok())
+    if (!keepDriverError(s).ok())
         raiseDriverError(adsDriverName(), runtime::gen::kArg, s.code(), {}, "SET", s.message());
 }
 
@@ -86,7 +96,8 @@ public:
     }
     bool create(std::string_view fileName, const std::vector<FieldInfo>& fields) override {
         std::string file = withTableExtension(fileName, g_tableType);
-        if (!engine::createTable(file, fieldListText(fields), g_tableType, 0).ok()) {
+        if (!keepDriverError(engine::createTable(file, fieldListText(fields), g_tableType, 0))
+                 .ok()) {
             showEngineError("Error");
             return false;
         }
@@ -133,10 +144,46 @@ int ADSSETFILETYPE(std::optional<int> n) {
     return previous;
 }
 
+const engine::Status& lastDriverError() {
+    return lastError();
+}
+
+engine::Status keepDriverError(engine::Status s) {
+    engine::Status& last = lastError();
+    if (s.ok()) {
+        if (!last.ok()) last = engine::Status();
+    } else {
+        std::string text = s.message();
+        if (text.size() > kMaxErrorText) text.resize(kMaxErrorText);
+        last = engine::Status(s.code(), std::move(text));
+    }
+    return s;
+}
+
+void clearDriverError() {
+    engine::Status& last = lastError();
+    if (!last.ok()) last = engine::Status();
+}
+
 int ADSGETLASTERROR(std::string* cText) {
-    const engine::Status& last = engine::lastError();
-    if (cText) *cText = last.message().substr(0, 600);
+    const engine::Status& last = lastError();
+    if (cText) *cText = last.message().substr(0, kMaxErrorText);
     return last.code();
+}
+
+std::optional<int> osCodeForEngineCode(int engineCode) {
+    switch (engineCode) {
+        case engine::kTooManyOpenFiles:
+            return static_cast<int>(os::kErrTooManyOpenFiles);
+        case engine::kLocked:
+            return static_cast<int>(os::kErrAccessDenied);
+        case engine::kNotFound:
+            return static_cast<int>(os::kErrFileNotFound);
+        case engine::kAccessDenied:
+            return static_cast<int>(os::kErrAccessDenied);
+        default:
+            return std::nullopt;
+    }
 }
 
 uint32_t ADSKEYCOUNT(const runtime::Value& xOrder, const runtime::Value& cBag,
@@ -165,10 +212,9 @@ uint32_t ADSKEYCOUNT(const runtime::Value& xOrder, const runtime::Value& cBag,
 
 void ADSSHUTDOWN() {
     // Quietly: this runs at program end, also after an error ended the run.
+    // Every area owns its table: dropping them closes every table the
+    // driver opened (a failure of those is traced).
     dropAllAreas();
-    // Every area was closed above (a failure of those is traced); what the
-    // engine still holds is nothing, so its own result tells nothing new.
-    (void)engine::shutdown();
 }
 
 }  // namespace tables

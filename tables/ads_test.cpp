@@ -85,6 +85,26 @@ TEST_F(AdsTest, CorruptTableRaisesAnOpenErrorThatIsNotSilent) {
     EXPECT_LE(text.size(), 600u);
 }
 
+// ADSGETLASTERROR answers the driver's latest table call: a missing table's
+// code (which the handler maps to "not found", a silent open failure), then
+// success once a later call succeeds.
+TEST_F(AdsTest, LastErrorDescribesTheDriversLatestCall) {
+    createPeople("P", 2);
+    DBUSEAREA(true, std::nullopt, path("NOSUCH"), "NOSUCH", false, false);
+    EXPECT_FALSE(USED());
+    std::string text;
+    EXPECT_EQ(ADSGETLASTERROR(&text), 5004);
+    EXPECT_NE(text.find("NOSUCH"), std::string::npos) << text;
+    EXPECT_EQ(osCodeForEngineCode(5004), 2);
+    EXPECT_EQ(NERRORCODE(), 2);
+    use("P");
+    DBGOBOTTOM();
+    EXPECT_EQ(ADSGETLASTERROR(&text), 0);
+    EXPECT_TRUE(text.empty());
+    EXPECT_EQ(osCodeForEngineCode(0), std::nullopt);
+    EXPECT_EQ(osCodeForEngineCode(5068), std::nullopt) << "the end of a table is no system error";
+}
+
 TEST_F(AdsTest, CreateFailureShowsTheEngineErrorUnderError) {
     EXPECT_FALSE(DBCREATE(path("NOFOLDER") + "/X", {{"A", 'C', 5, 0}}));
     ASSERT_EQ(alerts_.shown.size(), 1u);

@@ -13,7 +13,12 @@
 #include <utility>
 #include <vector>
 
+#include "engine/status.h"
 #include "runtime/value.h"
+
+namespace engine {
+class Table;
+}
 
 namespace tables {
 
@@ -65,14 +70,22 @@ struct OpenRequest {
 // shows its caller: its fields as stored, and logical fields to set on it.
 class BlockRow {
 public:
+    explicit BlockRow(engine::Table& table) : table_(table) {}
+    BlockRow(const BlockRow&) = delete;
+    BlockRow& operator=(const BlockRow&) = delete;
+
     // The bytes of `field` (1-based) as stored; false when out of range or
     // NULL.
-    virtual bool storedBytes(int field, std::string_view* bytes) const = 0;
-    // A failure ends the copy with the driver's error.
-    virtual void setLogical(int field, bool value) = 0;
+    bool storedBytes(int field, std::string_view* bytes) const;
+    // A failure ends the copy with the driver's error (the first failure
+    // stands; later marks are not written).
+    void setLogical(int field, bool value);
+    // The first mark that could not be written, or success.
+    const engine::Status& failure() const { return failed_; }
 
-protected:
-    ~BlockRow() = default;
+private:
+    engine::Table& table_;
+    engine::Status failed_;
 };
 using RowVisit = std::function<void(BlockRow&)>;
 

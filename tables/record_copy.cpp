@@ -1,18 +1,18 @@
 // Record copies by field position (see record_copy.h).
 #include "tables/record_copy.h"
 
+#include "engine/dbf_field.h"
 #include "tables/dbcmd.h"
 #include "tables/workarea.h"
 
 namespace tables {
 namespace {
 
-// Fields whose stored bytes mean the same in both tables. V and Q keep
-// their length apart from their bytes, I may move an autoincrement counter:
-// those go as values.
+// Fields whose stored bytes mean the same in both tables; the others go as
+// values.
 bool storedAlike(const FieldInfo& a, const FieldInfo& b) {
     return a.type == b.type && a.length == b.length && a.decimals == b.decimals &&
-           std::string_view("CNFDLMBYT").find(a.type) != std::string_view::npos;
+           engine::copiesAsBytes(a.type);
 }
 
 }  // namespace

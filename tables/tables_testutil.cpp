@@ -27,21 +27,6 @@ namespace {
 
 ErrorRecorder* g_recorder = nullptr;
 
-int mapEngineCode(int engineCode, int osCode) {
-    switch (engineCode) {
-        case 7004:
-            return 4;
-        case 7008:
-            return 5;
-        case 5004:
-            return 2;
-        case 7040:
-            return 5;
-        default:
-            return osCode;
-    }
-}
-
 runtime::Value handle(const runtime::ObjectPtr& err) {
     RaisedError e;
     e.genCode = static_cast<int>(err->get("GenCode").numOr(0));
@@ -51,7 +36,8 @@ runtime::Value handle(const runtime::ObjectPtr& err) {
     e.operation = err->get("Operation").textOr();
     e.fileName = err->get("FileName").textOr();
     e.description = err->get("Description").textOr();
-    e.osCode = mapEngineCode(ADSGETLASTERROR(), static_cast<int>(err->get("OsCode").numOr(0)));
+    e.osCode = osCodeForEngineCode(ADSGETLASTERROR())
+                   .value_or(static_cast<int>(err->get("OsCode").numOr(0)));
     err->set("CanDefault", true);
     bool openSilent = e.genCode == 21 && (e.osCode == 2 || e.osCode == 3 || e.osCode == 4 ||
                                           e.osCode == 5 || e.osCode == 32);

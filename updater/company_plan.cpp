@@ -3,8 +3,6 @@
 
 #include <algorithm>
 
-#include "engine/byte_order.h"
-#include "engine/dbf_header.h"
 #include "engine/table_set_headers.h"
 #include "os/file.h"
 #include "os/fs.h"
@@ -295,59 +293,8 @@ std::vector<std::pair<std::string, std::string>> recordableTables(
     return known;
 }
 
-uint64_t TableLayout::uncountedRecords() const {
-    if (!readable || recordBytes == 0 || fileBytes <= dataEnd) return 0;
-    return (fileBytes - dataEnd) / recordBytes;
-}
-
 TableLayout readLayout(const std::string& path) {
-    TableLayout t;
-    auto file =
-        os::File::open(path, os::Access::Read, os::Share::Shared, os::Disposition::OpenExisting);
-    if (!file.ok()) {
-        t.osCode = file.status().code();
-        t.why = file.status().message();
-        return t;
-    }
-    auto size = file.value().size();
-    if (!size.ok()) {
-        t.osCode = size.status().code();
-        t.why = size.status().message();
-        return t;
-    }
-    t.fileBytes = size.value();
-    std::string bytes(32, '\0');
-    auto got = file.value().read(0, bytes.data(), bytes.size());
-    if (!got.ok()) {
-        t.osCode = got.status().code();
-        t.why = got.status().message();
-        return t;
-    }
-    bytes.resize(got.value());
-    if (bytes.size() == 32) {
-        size_t headerBytes = engine::getU16le(reinterpret_cast<const uint8_t*>(bytes.data()) +
-                                              engine::kDbfHeaderLengthOffset);
-        bytes.resize(std::max<size_t>(headerBytes, 32));
-        got = file.value().read(0, bytes.data(), bytes.size());
-        if (!got.ok()) {
-            t.osCode = got.status().code();
-            t.why = got.status().message();
-            return t;
-        }
-        bytes.resize(got.value());
-    }
-    engine::DbfHeader h;
-    if (engine::Status s = engine::parseDbfHeader(bytes, t.fileBytes, &h); !s.ok()) {
-        t.why = s.message();
-        return t;
-    }
-    t.readable = true;
-    for (const engine::FieldDesc& f : h.fields)
-        if (!(f.flags & engine::kFieldSystem)) t.fields.push_back(f);
-    t.recordCount = h.recordCount;
-    t.recordBytes = h.recordBytes;
-    t.dataEnd = uint64_t(h.headerBytes) + uint64_t(h.recordCount) * h.recordBytes;
-    return t;
+    return engine::readTableLayout(path);
 }
 
 bool sameFields(const TableLayout& a, const TableLayout& b) {

@@ -12,25 +12,13 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/record_view.h"
+#include "engine/dbf_layout.h"
 #include "updater/migration_record.h"
 
 namespace updater {
 
 // What one DBF header says, read without opening the table.
-struct TableLayout {
-    bool readable = false;
-    uint32_t osCode = 0;                    // why it could not be read: 2 missing, 32 in use...
-    std::string why;                        // the same for people
-    std::vector<engine::FieldDesc> fields;  // user fields, in order
-    uint32_t recordCount = 0;
-    uint32_t recordBytes = 0;
-    uint64_t dataEnd = 0;  // where the records the header counts end
-    uint64_t fileBytes = 0;
-
-    // Whole records stored past the ones the header counts.
-    uint64_t uncountedRecords() const;
-};
+using TableLayout = engine::DbfLayout;
 
 // Reads the header of the table file `path` (shared, read only).
 TableLayout readLayout(const std::string& path);

@@ -6,7 +6,8 @@
 #include <algorithm>
 #include <optional>
 
-#include "engine/engine.h"
+#include "engine/session.h"
+#include "engine/table_reader.h"
 #include "os/file.h"
 #include "os/fs.h"
 #include "os/path_parts.h"
@@ -27,25 +28,16 @@ namespace {
 class ReadOnlyTable {
 public:
     explicit ReadOnlyTable(const std::string& path) {
-        engine::Status s = engine::openTable(path, "", engine::kTypeCdx,
-                                             engine::kOpenShared | engine::kOpenReadOnly, &h_);
+        engine::Status s = reader_.open(path);
         code_ = s.code();
-        if (!s.ok()) {
-            why_ = s.message();
-            h_ = 0;
-        }
+        if (!s.ok()) why_ = s.message();
     }
-    ~ReadOnlyTable() {
-        if (h_) (void)engine::closeTable(h_);
-    }
-    ReadOnlyTable(const ReadOnlyTable&) = delete;
-    ReadOnlyTable& operator=(const ReadOnlyTable&) = delete;
 
-    bool ok() const { return h_ != 0; }
+    bool ok() const { return reader_.isOpen(); }
     engine::Result code() const { return code_; }
     // Why the open, or the last read since, failed ("" when none did).
     const std::string& why() const { return why_; }
-    engine::Handle handle() const { return h_; }
+    engine::TableReader& reader() { return reader_; }
 
     // Keeps a failed read's text for why(); true when `s` succeeded.
     bool note(const engine::Status& s) const {
@@ -53,49 +45,52 @@ public:
         return s.ok();
     }
 
-    // The table's fields; empty, with why() set, when the engine cannot
-    // describe them.
+    // The table's fields.
     std::vector<tables::FieldInfo> fields() const {
         std::vector<tables::FieldInfo> list;
-        int n = 0;
-        if (!note(engine::fieldCount(h_, &n))) return {};
-        for (int i = 1; i <= n; ++i) {
+        for (int i = 1; i <= reader_.fieldCount(); ++i) {
+            const engine::FieldDesc& d = reader_.field(i);
             tables::FieldInfo f;
-            if (!note(engine::fieldName(h_, i, &f.name)) ||
-                !note(engine::fieldType(h_, i, &f.type)) ||
-                !note(engine::fieldLength(h_, i, &f.length)) ||
-                !note(engine::fieldDecimals(h_, i, &f.decimals)))
-                return {};
+            f.name = d.name;
+            f.type = d.type;
+            f.length = d.length;
+            f.decimals = d.decimals;
             list.push_back(f);
         }
         return list;
     }
-    uint32_t recordCount() const {
+    uint32_t recordCount() {
         uint32_t n = 0;
-        return note(engine::recordCount(h_, &n)) ? n : 0;
+        return note(reader_.recordCount(&n)) ? n : 0;
     }
     // Text of a field of the current record ("" when the table lacks it or
     // the read fails; a failure sets why()).
-    std::string text(const char* field) const {
-        int pos = 0;
+    std::string text(const char* field) {
+        int pos = reader_.fieldNumber(field);
         std::string value;
-        if (engine::fieldNumber(h_, field, &pos).ok() && !note(engine::getString(h_, pos, &value)))
-            value.clear();
+        if (pos > 0 && !note(reader_.getString(pos, &value))) value.clear();
         return value;
     }
 
     // Number in a field of the current record (0 when the table lacks it or
     // the read fails; a failure sets why()).
-    double number(const char* field) const {
-        int pos = 0;
+    double number(const char* field) {
+        int pos = reader_.fieldNumber(field);
         double value = 0;
-        if (engine::fieldNumber(h_, field, &pos).ok() && !note(engine::getDouble(h_, pos, &value)))
-            value = 0;
+        if (pos > 0 && !note(reader_.getDouble(pos, &value))) value = 0;
         return value;
     }
 
+    // Whether the record `rec` is deleted; false, with why() set, when it
+    // cannot be read.
+    bool readDeleted(uint32_t rec, bool* deleted) {
+        if (!note(reader_.gotoRecord(rec))) return false;
+        *deleted = reader_.deleted();
+        return true;
+    }
+
 private:
-    engine::Handle h_ = 0;
+    engine::TableReader reader_;
     engine::Result code_ = engine::kOk;
     mutable std::string why_;
 };
@@ -110,28 +105,29 @@ bool isMemoType(char type) {
 
 // The value of `field` in the current record as the driver hands it to the
 // refill; false when the engine cannot read it (a damaged memo).
-bool readValue(engine::Handle h, int field, const tables::FieldInfo& f, runtime::Value* value) {
+bool readValue(engine::TableReader& t, int field, const tables::FieldInfo& f,
+               runtime::Value* value) {
     engine::Status r;
     if (isMemoType(f.type)) {
         std::string text;
-        r = engine::getMemo(h, field, &text);
+        r = t.getMemo(field, &text);
         *value = runtime::Value(std::move(text));
     } else if (f.type == 'N' || f.type == 'F' || f.type == 'I' || f.type == 'B' || f.type == 'Y') {
         double d = 0;
-        r = engine::getDouble(h, field, &d);
+        r = t.getDouble(field, &d);
         *value = runtime::Value::number(d, f.length, f.decimals);
     } else if (f.type == 'L') {
         bool b = false;
-        r = engine::getLogical(h, field, &b);
+        r = t.getLogical(field, &b);
         *value = runtime::Value(b);
     } else if (f.type == 'D' || f.type == 'T') {
         int32_t julian = 0, millis = 0;
-        r = engine::getDateTime(h, field, &julian, &millis);
+        r = t.getDateTime(field, &julian, &millis);
         *value = f.type == 'T' ? runtime::Value(runtime::DateTime{julian, millis})
                                : runtime::Value(runtime::Date{julian});
     } else {
         std::string text;
-        r = engine::getString(h, field, &text);
+        r = t.getString(field, &text);
         *value = runtime::Value(std::move(text));
     }
     return r.ok();
@@ -188,19 +184,17 @@ struct SourceScan {
         walk(t, fields, targets);
     }
 
-    void walk(const ReadOnlyTable& t, const std::vector<tables::FieldInfo>& fields,
+    void walk(ReadOnlyTable& t, const std::vector<tables::FieldInfo>& fields,
               const std::vector<int>& targets) {
         bool stopped = false;
         for (uint32_t rec = 1; rec <= static_cast<uint32_t>(table.records); ++rec) {
-            bool deleted = false;
-            if (!engine::gotoRecord(t.handle(), rec).ok() ||
-                !engine::isDeleted(t.handle(), &deleted).ok()) {
+            if (!t.reader().gotoRecord(rec).ok()) {
                 if (!stopped)
                     company.stops.push_back("el registro " + std::to_string(rec) + " de " +
                                             baseName(sourcePath) + " no se puede leer");
                 return;
             }
-            if (deleted) {
+            if (t.reader().deleted()) {
                 ++table.deleted;
                 continue;
             }
@@ -208,7 +202,7 @@ struct SourceScan {
         }
     }
 
-    bool recordGoesWhole(const ReadOnlyTable& t, uint32_t rec,
+    bool recordGoesWhole(ReadOnlyTable& t, uint32_t rec,
                          const std::vector<tables::FieldInfo>& fields,
                          const std::vector<int>& targets) {
         for (size_t i = 0; i < fields.size(); ++i) {
@@ -217,7 +211,7 @@ struct SourceScan {
                 to < 0 ? FieldFit::Whole : fieldFit(fields[i], newLayout[static_cast<size_t>(to)]);
             if (fit == FieldFit::Whole && !isMemoType(fields[i].type)) continue;
             runtime::Value value;
-            if (!readValue(t.handle(), static_cast<int>(i) + 1, fields[i], &value)) {
+            if (!readValue(t.reader(), static_cast<int>(i) + 1, fields[i], &value)) {
                 company.stops.push_back("el campo " + fields[i].name + " del registro " +
                                         std::to_string(rec) + " de " + baseName(sourcePath) +
                                         " no se puede leer (memo da\xF1"
@@ -333,7 +327,6 @@ bool checkJournal(const std::string& path, CompanyCheck& c) {
         c.unmarked.push_back(heldJournalText(path));
     } else {
         ReadOnlyTable t(path);
-        int l340 = 0;
         if (!t.ok() && t.code() == engine::kLocked) {
             j.state = "inUse";
             j.why = "en uso por otro programa: no se marca";
@@ -342,7 +335,7 @@ bool checkJournal(const std::string& path, CompanyCheck& c) {
             j.state = "damaged";
             j.why = "no se puede abrir: " + t.why();
             c.stops.push_back("el diario " + path + " no se puede abrir: " + t.why());
-        } else if (!engine::fieldNumber(t.handle(), "L340", &l340).ok()) {
+        } else if (t.reader().fieldNumber("L340") == 0) {
             j.state = "noL340";
             j.why = "no tiene el campo L340: nada que marcar";
             goesOn = true;
@@ -372,7 +365,7 @@ void checkKeys(CompanyCheck& c) {
     c.keysPresent = true;
     double tipo = 0;
     std::string pathConta, code, code2;
-    if (t.note(engine::goTop(t.handle()))) {
+    if (t.note(t.reader().goTop())) {
         tipo = t.number("NTIPENLACE");
         pathConta = t.text("CPATHCONTA");
         code = t.text("CCODEMP");
@@ -414,9 +407,7 @@ void countDeleted(const std::string& folder, TableCheck& t) {
     long deleted = 0;
     for (uint32_t rec = 1; rec <= records; ++rec) {
         bool isDeleted = false;
-        if (!table.note(engine::gotoRecord(table.handle(), rec)) ||
-            !table.note(engine::isDeleted(table.handle(), &isDeleted)))
-            return;
+        if (!table.readDeleted(rec, &isDeleted)) return;
         deleted += isDeleted;
     }
     t.records = records;
@@ -507,8 +498,8 @@ std::vector<std::pair<RegisterEntry, std::string>> walkRegister(const std::strin
     }
     (void)engine::setDeleted(true);  // a process-wide switch that cannot fail
     int orders = 0;
-    engine::Status s = engine::orderCount(t.handle(), &orders);
-    if (s.ok() && orders > 0) s = engine::setOrder(t.handle(), 1);
+    engine::Status s = t.reader().orderCount(&orders);
+    if (s.ok() && orders > 0) s = t.reader().setOrder(1);
     if (!s.ok()) {
         check.stops.push_back(registerProblemText(s.message()));
         return companies;
@@ -521,38 +512,33 @@ std::vector<std::pair<RegisterEntry, std::string>> walkRegister(const std::strin
     };
     // A skip off the last record says so with kAtEof; atEof() tells the rest.
     auto next = [&t] {
-        engine::Status step = engine::skip(t.handle(), 1);
+        engine::Status step = t.reader().skip(1);
         return step == engine::kAtEof ? engine::Status() : step;
     };
-    // The current record as the walk takes it; false, with `s` set, when
-    // its number cannot be read.
+    // The current record as the walk takes it.
     auto read = [&](RegisterEntry& entry) {
-        if (!(s = engine::recordNumber(t.handle(), &entry.recNo)).ok()) return false;
+        entry.recNo = t.reader().recordNumber();
         entry.code = t.text("CODEMP");
         entry.name = runtime::ALLTRIM(t.text("CNOMBRE"));
         entry.folder = companyFolderOf(root, entry.code);
-        return true;
     };
     RegisterWalk walk(count);
-    bool eof = true;
-    for (s = engine::goTop(t.handle());; s = next()) {
-        if (s.ok()) s = engine::atEof(t.handle(), &eof);
+    for (s = t.reader().goTop();; s = next()) {
         if (!s.ok()) return unreadable(s);
-        if (eof) break;
+        if (t.reader().eof()) break;
         RegisterEntry entry;
-        if (!read(entry)) return unreadable(s);
+        read(entry);
         if (!walk.step(entry)) break;
         companies.emplace_back(std::move(entry), "");
     }
     size_t visible = 0;
     std::vector<RegisterEntry> inNaturalOrder;
-    s = engine::setOrder(t.handle(), 0);
-    for (s = s.ok() ? engine::goTop(t.handle()) : s; visible <= count; s = next()) {
-        if (s.ok()) s = engine::atEof(t.handle(), &eof);
+    s = t.reader().setOrder(0);
+    for (s = s.ok() ? t.reader().goTop() : s; visible <= count; s = next()) {
         if (!s.ok()) return unreadable(s);
-        if (eof) break;
+        if (t.reader().eof()) break;
         ++visible;
-        if (!read(inNaturalOrder.emplace_back())) return unreadable(s);
+        read(inNaturalOrder.emplace_back());
         walk.visible(inNaturalOrder.back());
     }
     if (!t.why().empty()) return unreadable(engine::Status(engine::kIoError, t.why()));
