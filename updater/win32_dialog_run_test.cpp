@@ -6,7 +6,7 @@
 // console run's; the error dialog of a failing installation, naming the
 // file; the message box of a run that leaves a company as it was, over a
 // company list still painted; and the time the window takes to answer
-// while a company of 200,000 rows is migrated.
+// while a company of 600,000 rows is migrated.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -248,8 +248,8 @@ protected:
 
 TEST_F(DialogRunTest, MigratesLikeTheConsoleWhileTheDialogShowsHowFarItIs) {
     TempFolder gui("_gui"), console("_console");
-    makeInstallation(gui.path(), 4, 100000);  // long enough to watch at the refill's speed
-    makeInstallation(console.path(), 4, 100000);
+    makeInstallation(gui.path(), 4, 250000);  // long enough to watch at the refill's speed
+    makeInstallation(console.path(), 4, 250000);
 
     os::Process run = startUpdater(gui.path(), false);
     const HWND dialog = waitForWindow(run, nullptr);
@@ -478,10 +478,10 @@ private:
 // it answers is measured by win32_dialog_bench --answers and printed here;
 // the test fails only on a stall no loaded machine explains, a window left
 // unanswered for a second.
-TEST_F(DialogRunTest, TheWindowKeepsAnsweringThroughACompanyOf200000Rows) {
+TEST_F(DialogRunTest, TheWindowKeepsAnsweringThroughACompanyOf600000Rows) {
     constexpr double kStallMs = 1000.0;
     TempFolder tmp("", testing::memoryFolder());
-    makeInstallation(tmp.path(), 1, 200000);
+    makeInstallation(tmp.path(), 1, 600000);
     const auto t0 = Clock::now();
     os::Process run = startUpdater(tmp.path(), false);
     const HWND dialog = waitForWindow(run, nullptr);
@@ -503,7 +503,7 @@ TEST_F(DialogRunTest, TheWindowKeepsAnsweringThroughACompanyOf200000Rows) {
     const int code = exitCodeOf(run);
     watch.stop();
     const double seconds = std::chrono::duration<double>(Clock::now() - t0).count();
-    std::printf("200,000 rows: %.1f s, %ld answers, longest %.1f ms\n", seconds, watch.answers(),
+    std::printf("600,000 rows: %.1f s, %ld answers, longest %.1f ms\n", seconds, watch.answers(),
                 watch.longestMs());
     EXPECT_TRUE(stillShown) << "Escape or a close request hid the window during the run";
     EXPECT_EQ(code, 0);
