@@ -34,17 +34,25 @@ void IndexSet::beginBulk() {
 }
 
 // Decides, at the first append of a bulk fill, whether a worker computes
-// the keys: every tag's key must be computable from the record's bytes
-// alone, without a FOR condition, and the record must be one of bytes.
+// keys: only without FOR conditions, for a record of bytes, and only for
+// the character keys that come from the record's bytes alone (expr_plan.h),
+// which cost the most; a bare field's key is cheaper to compute here than
+// to hand over, so those stay on this thread. No worker when no tag has
+// such a key.
 void IndexSet::decideWorker(const RecordView& record) {
     bulk_->workerDecided = true;
     if (!keyWorkerEnabled() || std::thread::hardware_concurrency() < 2) return;
     const auto* bytes = dynamic_cast<const DbfRecord*>(&record);
     if (!bytes) return;
     std::vector<KeyWorker::Tag> tags;
+    std::vector<size_t> here;
     for (size_t i = 0; i < orders_.size(); ++i) {
         const CdxTag& t = *orders_[i].tag;
-        if (t.filter || !t.key || !KeyWorker::canCompute(*t.key, t.format)) return;
+        if (t.filter || !t.key) return;
+        if (t.format.type != 'C' || !KeyWorker::canCompute(*t.key, t.format)) {
+            here.push_back(i);
+            continue;
+        }
         KeyWorker::Tag w;
         w.key = t.key.get();
         w.format = t.format;
@@ -55,13 +63,16 @@ void IndexSet::decideWorker(const RecordView& record) {
         w.name = orders_[i].bag->path() + ": tag " + t.name;
         tags.push_back(std::move(w));
     }
+    if (tags.empty()) return;
     bulk_->worker = std::make_unique<KeyWorker>(bytes->layout(), std::move(tags));
     bulk_->workerRecord = &record;
+    bulk_->keptHere = std::move(here);
 }
 
-// Hands an appended record to the worker; false when the record is not the
-// one of bytes the worker was started with (the worker is then finished and
-// the caller keeps this record's keys itself).
+// Hands an appended record to the worker and keeps the keys of the other
+// tags here; not taken when the record is not the one of bytes the worker
+// was started with (the worker is then finished and the caller keeps this
+// record's keys itself).
 Status IndexSet::keepByWorker(const RecordView& record, bool* taken) {
     *taken = false;
     const DbfRecord* bytes = &record == bulk_->workerRecord
@@ -74,6 +85,18 @@ Status IndexSet::keepByWorker(const RecordView& record, bool* taken) {
     }
     bulk_->workerRecord = &record;
     bulk_->worker->add(bytes->data(), record.recordNumber());
+    std::string& key = appendKeys_.empty() ? appendKeys_.emplace_back() : appendKeys_.front();
+    for (size_t i : bulk_->keptHere) {
+        const CdxTag& t = *orders_[i].tag;
+        if (Status r = cdxRecordKey(*t.key, t.format, record, &key); !r.ok())
+            return Status::error(r.code(), orders_[i].bag->path(),
+                                 "tag " + t.name + ": " + r.message());
+        size_t kl = static_cast<size_t>(t.tree->keyLength());
+        std::string& kept = bulk_->keys[i];
+        kept.append(key, 0, kl);
+        if (key.size() < kl) kept.append(kl - key.size(), static_cast<char>(t.tree->pad()));
+        bulk_->recnos[i].push_back(record.recordNumber());
+    }
     for (const Order& o : orders_)
         bulk_->bytes += static_cast<size_t>(o.tag->tree->keyLength()) + sizeof(uint32_t);
     bulk_->entries += orders_.size();

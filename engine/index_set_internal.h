@@ -41,6 +41,7 @@ struct IndexSet::Bulk {
     // once, not at every append).
     bool workerDecided = false;
     const RecordView* workerRecord = nullptr;
+    std::vector<size_t> keptHere;  // orders whose keys this thread keeps beside the worker
     // Computes the keys on a second thread (key_worker.h), when every tag's
     // key allows it. Last, so that it stops before the keys it fills go.
     std::unique_ptr<KeyWorker> worker;

@@ -82,9 +82,9 @@ struct KeyWorker::Shared {
                     failure = Status::error(s.code(), t.name, s.message());
                     return;
                 }
-                t.keys->append(key, 0, t.keyLength);
-                if (key.size() < t.keyLength) t.keys->append(t.keyLength - key.size(), t.pad);
-                t.recnos->push_back(batch.recnos[r]);
+                t.kept.append(key, 0, t.keyLength);
+                if (key.size() < t.keyLength) t.kept.append(t.keyLength - key.size(), t.pad);
+                t.keptRecnos.push_back(batch.recnos[r]);
             }
         }
     }
@@ -163,7 +163,19 @@ Status KeyWorker::finish() {
     }
     shared_->changed.notify_all();
     shared_->thread.join();
-    return shared_->failure;
+    if (!shared_->failure.ok()) return shared_->failure;
+    for (Tag& t : shared_->tags) {
+        if (t.keys->empty()) {
+            t.keys->swap(t.kept);
+            t.recnos->swap(t.keptRecnos);
+        } else {
+            t.keys->append(t.kept);
+            t.recnos->insert(t.recnos->end(), t.keptRecnos.begin(), t.keptRecnos.end());
+        }
+        std::string().swap(t.kept);
+        std::vector<uint32_t>().swap(t.keptRecnos);
+    }
+    return Status();
 }
 
 }  // namespace engine

@@ -4,10 +4,10 @@
 // appended record's key for every tag is computed and kept aside, and the
 // tags are built from the kept keys at the end. Computing those keys is a
 // good part of a refill's processor time, and it depends only on the
-// record's bytes; so, when every tag's key can be computed from the bytes
-// alone, the table hands a copy of each record to a KeyWorker and goes on
-// with the next one while the worker computes the keys on a thread of its
-// own. The worker keeps them exactly as the table would have (same bytes,
+// record's bytes; so the table hands a copy of each record to a KeyWorker
+// and goes on with the next one while the worker computes the keys of the
+// tags it was given (the character keys made from the bytes alone) on a
+// thread of its own. The worker keeps them exactly as the table would have (same bytes,
 // same order); the table takes them back, and the thread ends, before the
 // trees are built.
 //
@@ -46,9 +46,15 @@ public:
         CdxKeyFormat format;
         size_t keyLength = 0;  // bytes kept per key (cut or padded to it)
         char pad = ' ';
-        std::string* keys = nullptr;       // keys one after the other
+        // Where finish() puts the keys (one after the other) and their
+        // record numbers, after those already there.
+        std::string* keys = nullptr;
         std::vector<uint32_t>* recnos = nullptr;
         std::string name;  // for errors: "bag: tag NAME"
+        // What the worker keeps meanwhile: memory of its own, so that the
+        // two threads never write on the same cache lines.
+        std::string kept;
+        std::vector<uint32_t> keptRecnos;
     };
 
     // True when `key` gives the same bytes from a record's bytes on any
@@ -66,9 +72,9 @@ public:
     // Hands over a copy of one appended record (layout().header.recordBytes
     // bytes). Waits only when the worker is several batches behind.
     void add(const uint8_t* record, uint32_t recno);
-    // Waits until every record added has its keys kept and ends the thread;
-    // the first failure of a key, if any. The kept keys are the caller's
-    // again afterwards.
+    // Waits until every record added has its keys kept, ends the thread
+    // and puts the keys where each Tag says; the first failure of a key, if
+    // any (the keys are then dropped).
     Status finish();
 
     size_t recordBytes() const { return recordBytes_; }

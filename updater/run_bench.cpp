@@ -10,6 +10,9 @@
 //
 //   run_bench                      300,000, 1,000,000 and 3,000,000 rows, both cases
 //   run_bench ROWS... [one|two]    the rows given, both cases or the one named
+//
+// RUN_BENCH_NO_KEY_WORKER=1 computes every index key on the run's thread,
+// for a comparison with the key worker (engine/key_worker.h).
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -17,6 +20,7 @@
 #include <vector>
 
 #include "engine/engine.h"
+#include "engine/key_worker.h"
 #include "errors/error_handler.h"
 #include "os/clock.h"
 #include "os/file.h"
@@ -219,6 +223,8 @@ int main(int argc, char** argv) {
     if (rows.empty()) rows = {300000, 1000000, 3000000};
     if (rows.size() == 1 && !only.empty()) {
         errors::ERRORSYS();
+        // For comparisons: the keys of every tag computed on the run's thread.
+        if (std::getenv("RUN_BENCH_NO_KEY_WORKER")) engine::setKeyWorkerEnabled(false);
         return only == "one" ? runCase("TDiaNew with one tag (NUMASIEN)", rows[0], false)
                              : runCase("TDiaNew with two tags (NUMASIEN; DTOS(FECHA)+STR(DEBE,12,2))",
                                        rows[0], true);
