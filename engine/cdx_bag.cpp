@@ -244,11 +244,15 @@ Status CdxBag::scan(RecordSource& records, const std::vector<CdxTag*>& tags,
     return Status();
 }
 
-Status cdxFillTree(CdxTag& tag, std::string& keys, std::vector<uint32_t>& recnos) {
+Status cdxFillTree(CdxTag& tag, std::string& keys, std::vector<uint32_t>& recnos,
+                   std::vector<uint32_t>* sorted) {
     size_t kl = static_cast<size_t>(tag.tree->keyLength()), n = recnos.size();
     const char* base = keys.data();
     std::vector<uint32_t> order;
-    cdxSortKeys(base, kl, n, &order);
+    if (sorted && sorted->size() == n)
+        order.swap(*sorted);
+    else
+        cdxSortKeys(base, kl, n, &order);
     if (tag.unique()) {
         // Equal keys are next to each other, the first record's first.
         size_t kept = 0;

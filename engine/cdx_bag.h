@@ -96,7 +96,11 @@ private:
 // key bytes, then by their position in the lists (so by record number when
 // the lists are in record order); a unique tag keeps the first of equal keys.
 // `keys` and `recnos` are emptied to give their memory back.
-Status cdxFillTree(CdxTag& tag, std::string& keys, std::vector<uint32_t>& recnos);
+// `sorted`, when given with one entry per key, is their order as
+// cdxSortKeys() gives it, made beforehand (on another thread); it is used
+// up.
+Status cdxFillTree(CdxTag& tag, std::string& keys, std::vector<uint32_t>& recnos,
+                   std::vector<uint32_t>* sorted = nullptr);
 
 // Compiles `keyExpr` and `forExpr` for `tag` against `schema` and sets its
 // key format; on failure sets tag.exprError and *error and returns the code.

@@ -69,11 +69,10 @@ Status setDateTime(Handle h, int field, int32_t julianDay, int32_t millis) {
     return onTable(h, [&](Table& t) { return engine::setDateTime(t, field, julianDay, millis); });
 }
 
+// As readNumber() reads an N field of these bytes, without making one.
 double storedNumber(std::string_view bytes) {
-    FieldDesc f;
-    f.type = 'N';
-    f.length = static_cast<uint16_t>(std::min<size_t>(bytes.size(), 0xFFFF));
-    return readNumber(reinterpret_cast<const uint8_t*>(bytes.data()), f);
+    double v = 0;
+    return parseNumberText(bytes.substr(0, 0xFFFF), &v) ? v : 0.0;
 }
 
 namespace {

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "engine/index_set.h"
+#include "engine/cdx_sort.h"
 #include "engine/index_set_internal.h"
 
 namespace engine {
@@ -127,11 +128,36 @@ Status IndexSet::settle() {
         if (Status r = b->worker->finish(); !r.ok()) return r;
         b->worker.reset();
     }
-    for (size_t i = 0; i < orders_.size() && i < b->keys.size(); ++i) {
-        if (b->recnos[i].empty()) continue;
+    std::vector<size_t> todo;  // the orders with keys, in order
+    for (size_t i = 0; i < orders_.size() && i < b->keys.size(); ++i)
+        if (!b->recnos[i].empty()) todo.push_back(i);
+    // With two tags or more, a second thread sorts the next tag's keys
+    // while this one sorts and writes a tag (the writes stay here).
+    const bool ahead = keyWorkerEnabled() && todo.size() > 1 &&
+                       std::thread::hardware_concurrency() > 1;
+    std::vector<std::vector<uint32_t>> sorted(orders_.size());
+    std::thread sorter;
+    struct Joined {
+        std::thread& t;
+        ~Joined() {
+            if (t.joinable()) t.join();
+        }
+    } joined{sorter};
+    for (size_t k = 0; k < todo.size(); ++k) {
+        if (ahead && k + 1 < todo.size()) {
+            size_t next = todo[k + 1];
+            const std::string& keys = b->keys[next];
+            size_t kl = static_cast<size_t>(orders_[next].tag->tree->keyLength());
+            size_t n = b->recnos[next].size();
+            sorter = std::thread([&keys, kl, n, out = &sorted[next]] {
+                cdxSortKeys(keys.data(), kl, n, out);
+            });
+        }
+        size_t i = todo[k];
         CdxTag& t = *orders_[i].tag;
-        if (Status r = cdxFillTree(t, b->keys[i], b->recnos[i]); !r.ok()) return r;
+        if (Status r = cdxFillTree(t, b->keys[i], b->recnos[i], &sorted[i]); !r.ok()) return r;
         std::vector<uint32_t>().swap(b->recnos[i]);
+        if (sorter.joinable()) sorter.join();
     }
     return Status();
 }

@@ -249,6 +249,7 @@ private:
         std::vector<std::array<uint32_t, 3>> runs;   // (to offset, from offset, bytes)
         std::vector<std::pair<int, int>> memos;      // memo fields, copied as text, 0-based
         std::vector<std::pair<int, int>> nullables;  // with a NULL flag on either side, 0-based
+        std::string memoText;  // a memo on its way, kept for its memory
     };
     CopyPlan copyPlan_;
     uint64_t serial_;  // tells tables apart for the plan, even at one address

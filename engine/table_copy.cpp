@@ -55,7 +55,7 @@ Status Table::copyFields(Table& from, const std::vector<std::pair<int, int>>& pa
 
 // The copy of the kept plan.
 Status Table::copyPlanned(Table& from) {
-    const CopyPlan& plan = copyPlan_;
+    CopyPlan& plan = copyPlan_;
     for (auto [to, src] : plan.nullables)
         if (!rec_.nullable(to) && from.rec_.isNull(src))
             return fail(kTypeMismatch, "field " + rec_.user(to).name + " cannot hold NULL");
@@ -63,7 +63,7 @@ Status Table::copyPlanned(Table& from) {
     if (Status r = beginChange(); !r.ok()) return r;
     for (const auto& [toOffset, fromOffset, bytes] : plan.runs)
         std::memcpy(rec_.data() + toOffset, from.rec_.data() + fromOffset, bytes);
-    std::string text;
+    std::string& text = plan.memoText;
     for (auto [to, src] : plan.memos) {
         // No memo there: the new field points nowhere either, as writing an
         // empty text would leave it, without a look at either memo file.
