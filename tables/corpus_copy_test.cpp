@@ -13,6 +13,7 @@
 #include "tables/dbcmd.h"
 #include "tables/fieldlist.h"
 #include "tables/maintenance.h"
+#include "tables/record_copy.h"
 #include "tables/tables_testutil.h"
 #include "tables/workarea.h"
 
@@ -247,6 +248,35 @@ TEST_F(CorpusCopyTest, AppendFromKeepsEveryFieldOfEveryCorpusTable) {
         Layout layout(fileBytes(source + ".dbf"));
         __DBAPP(source);
         ASSERT_FALSE(NETERR());
+        std::string original = fileBytes(source + ".dbf");
+        for (uint32_t r = 1; r <= layout.count; ++r)
+            if (layout.record(original, r)[0] == '*') {
+                DBGOTO(r);
+                DBDELETE();
+            }
+    });
+}
+
+// A copy by field name as the rebuild of a table by name does it: a block of
+// records at a time where the fields are stored alike, value by value
+// otherwise; the deleted ones are marked afterwards.
+TEST_F(CorpusCopyTest, CopyByNameKeepsEveryFieldOfEveryCorpusTable) {
+    copyEach([](const std::string& source) {
+        Layout layout(fileBytes(source + ".dbf"));
+        int target = SELECT();
+        DBUSEAREA(true, std::nullopt, source, "SOURCE", false, true);
+        ASSERT_TRUE(USED());
+        DBSELECTAREA(target);
+        PositionCopy copy("SOURCE", CopyBy::Name);
+        inAlias("SOURCE", [] { DBGOTOP(); });
+        while (!inAlias("SOURCE", [] { return EOF_(); })) {
+            if (copy.appendCopies(7, {}) >= 0) continue;
+            DBAPPEND();
+            copy.copy();
+            inAlias("SOURCE", [] { DBSKIP(); });
+        }
+        inAlias("SOURCE", [] { DBCLOSEAREA(); });
+        DBSELECTAREA(target);
         std::string original = fileBytes(source + ".dbf");
         for (uint32_t r = 1; r <= layout.count; ++r)
             if (layout.record(original, r)[0] == '*') {

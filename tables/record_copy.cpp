@@ -1,4 +1,4 @@
-// Record copies by field position (see record_copy.h).
+// Record copies by field position or name (see record_copy.h).
 #include "tables/record_copy.h"
 
 #include "engine/dbf_field.h"
@@ -17,7 +17,7 @@ bool storedAlike(const FieldInfo& a, const FieldInfo& b) {
 
 }  // namespace
 
-PositionCopy::PositionCopy(std::string_view fromAlias) {
+PositionCopy::PositionCopy(std::string_view fromAlias, CopyBy by) {
     fromArea_ = areaOfAlias(fromAlias);
     toArea_ = SELECT();
     AreaDriver* from = tableInArea(fromArea_);
@@ -25,12 +25,24 @@ PositionCopy::PositionCopy(std::string_view fromAlias) {
     if (!from || !to) return;
     source_ = from->fields();
     target_ = to->fields();
-    for (size_t i = 0; i < source_.size() && i < target_.size(); ++i) {
-        if (storedAlike(source_[i], target_[i]))
-            alike_.emplace_back(static_cast<int>(i) + 1, static_cast<int>(i) + 1);
-        else
-            byValue_.push_back(i);
+    auto pair = [this](size_t t, size_t f) {
+        if (storedAlike(source_[f], target_[t])) {
+            alike_.emplace_back(static_cast<int>(t) + 1, static_cast<int>(f) + 1);
+        } else {
+            byValue_.push_back(t);
+            valueFrom_.push_back(f);
+        }
+    };
+    if (by == CopyBy::Position) {
+        for (size_t i = 0; i < source_.size() && i < target_.size(); ++i) pair(i, i);
+        return;
     }
+    for (size_t t = 0; t < target_.size(); ++t)
+        for (size_t f = 0; f < source_.size(); ++f)
+            if (runtime::sameName(source_[f].name, target_[t].name)) {
+                pair(t, f);
+                break;
+            }
 }
 
 std::vector<runtime::Value> PositionCopy::readValues() const {
@@ -38,7 +50,7 @@ std::vector<runtime::Value> PositionCopy::readValues() const {
     if (byValue_.empty()) return values;  // all fields go as bytes
     AreaSwitch sw(fromArea_);
     values.reserve(byValue_.size());
-    for (size_t i : byValue_) values.push_back(FIELDGET(static_cast<int>(i) + 1));
+    for (size_t i : valueFrom_) values.push_back(FIELDGET(static_cast<int>(i) + 1));
     return values;
 }
 

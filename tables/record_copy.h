@@ -1,7 +1,8 @@
-// Record copies by field position from another work area into the current
-// one, planned once for a pair of tables: fields stored alike in both (same
-// type, length and decimals) are copied as their bytes in one driver call,
-// the others as values, converted by the field they go into.
+// Record copies from another work area into the current one, field by field
+// position or by field name, planned once for a pair of tables: fields
+// stored alike in both (same type, length and decimals) are copied as their
+// bytes in one driver call, the others as values, converted by the field
+// they go into.
 #pragma once
 
 #include <cstddef>
@@ -14,16 +15,23 @@
 
 namespace tables {
 
+// How the fields of the two tables are paired.
+enum class CopyBy {
+    Position,  // field i into field i
+    Name,      // each field into the field of the same name (others stay blank)
+};
+
 class PositionCopy {
 public:
     // Plans copies from the area of `fromAlias` into the current area. An
     // unknown alias raises "Alias does not exist" and plans nothing.
-    explicit PositionCopy(std::string_view fromAlias);
+    explicit PositionCopy(std::string_view fromAlias, CopyBy by = CopyBy::Position);
 
     const std::vector<FieldInfo>& source() const { return source_; }
     const std::vector<FieldInfo>& target() const { return target_; }
-    // Positions (0-based, present in both tables) whose fields differ, so
-    // that their values are converted.
+    // Positions in the target (0-based) whose fields differ from the fields
+    // they are copied from, so that their values are converted; by
+    // position, the same positions in the source.
     const std::vector<size_t>& byValue() const { return byValue_; }
 
     // The values at the byValue() positions of the source's current record.
@@ -51,6 +59,7 @@ private:
     std::vector<FieldInfo> source_, target_;
     std::vector<std::pair<int, int>> alike_;  // (target field, source field), 1-based
     std::vector<size_t> byValue_;
+    std::vector<size_t> valueFrom_;  // the source position of each byValue_ entry
 };
 
 }  // namespace tables

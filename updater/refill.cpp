@@ -2,6 +2,7 @@
 // rebuild by field name, each checked on disk after its close.
 #include "updater/refill.h"
 
+#include <functional>
 #include <span>
 #include <string>
 #include <utility>
@@ -109,6 +110,43 @@ bool onDiskAsWritten(const std::string& file, long expected, const std::string& 
     return false;
 }
 
+// Copies the backup's visible records, from its current one on, into the
+// current area: `block(limit)` appends up to `limit` of them at once (-1:
+// it cannot, and from then on `one()` fills each record appended here).
+// False when something failed; `copied` counts the records appended.
+bool copyRecords(int backupArea, const ErrorWatch& watch, WalkProgress& progress, long& copied,
+                 const std::function<long(long)>& block, const std::function<bool()>& one) {
+    auto backupAtEnd = [backupArea] {
+        tables::AreaSwitch sw(backupArea);
+        return tables::EOF_();
+    };
+    bool complete = backupArea != 0 && watch.errors() == 0;
+    bool blocks = true;  // until the layouts turn out not to allow them
+    while (complete && !backupAtEnd()) {
+        long n = blocks ? block(kRecordsPerPump) : -1;
+        blocks = n >= 0;
+        if (n >= 0) {
+            copied += n;
+            progress.block();
+            complete = n > 0 && watch.errors() == 0;
+            continue;
+        }
+        tables::DBAPPEND();
+        if (tables::NETERR() || watch.errors() != 0 || !one()) {
+            complete = false;
+            break;
+        }
+        progress.every(++copied);
+        {
+            tables::AreaSwitch sw(backupArea);
+            tables::DBSKIP();
+        }
+        complete = watch.errors() == 0;
+    }
+    progress.end();
+    return complete;
+}
+
 }  // namespace
 
 bool refill(const std::string& name, TableReport& t, const ErrorWatch& watch) {
@@ -135,39 +173,17 @@ bool refill(const std::string& name, TableReport& t, const ErrorWatch& watch) {
     complete = complete && copier.layoutHolds();
     L340Marker marker;
     WalkProgress progress(backupAlias);
-    // The backup's area is looked up once, not by its alias per record.
-    const int backupArea = tables::areaOfAlias(backupAlias);
-    complete = complete && backupArea != 0;
-    auto backupAtEnd = [backupArea] {
-        tables::AreaSwitch sw(backupArea);
-        return tables::EOF_();
-    };
     frame.here();
-    bool blocks = true;  // until the layouts turn out not to allow them
-    while (complete && !backupAtEnd()) {
-        // A block of records at a time when the layouts allow it.
-        long block = blocks ? copier.copyBlock(kRecordsPerPump, marker, t.marked) : -1;
-        blocks = block >= 0;
-        if (block >= 0) {
-            t.copied += block;
-            progress.block();
-            complete = block > 0 && watch.errors() == 0;
-            continue;
-        }
-        tables::DBAPPEND();
-        if (tables::NETERR() || watch.errors() != 0 || !copier.copy()) {
-            complete = false;
-            break;
-        }
-        if (marker.apply()) ++t.marked;
-        progress.every(++t.copied);
-        {
-            tables::AreaSwitch sw(backupArea);
-            tables::DBSKIP();
-        }
-        complete = watch.errors() == 0;
-    }
-    progress.end();
+    // The backup's area is looked up once, not by its alias per record.
+    complete = complete &&
+               copyRecords(
+                   tables::areaOfAlias(backupAlias), watch, progress, t.copied,
+                   [&](long limit) { return copier.copyBlock(limit, marker, t.marked); },
+                   [&] {
+                       if (!copier.copy()) return false;
+                       if (marker.apply()) ++t.marked;
+                       return true;
+                   });
     frame.here();
     closeAlias(backupAlias.c_str());
     closeAlias(alias.c_str());
@@ -235,23 +251,28 @@ bool rebuildNic(TableReport& t, const ErrorWatch& watch) {
                                    layoutOf(runState().templateFolder + kNicTemplate), all);
     frame.localValue("nExpected", expected);
     frame.here();
-    if (expected < 0 || !openNeeded(folder + "TDiaNic", "TDiaNic")) return false;
+    if (expected < 0 || !openNeeded(folder + "_TDiaNic", "_TDiaNic")) return false;
+    frame.here();
+    if (!openNeeded(folder + "TDiaNic", "TDiaNic")) {
+        closeAlias("_TDiaNic");
+        return false;
+    }
     frame.here();
     tables::__DBZAP();
-    long appended = 0;
+    // Every visible record of the backup, each field into its namesake: a
+    // block of records at a time when the fields they share are stored
+    // alike, value by value otherwise.
+    tables::PositionCopy copy("_TDiaNic", tables::CopyBy::Name);
+    WalkProgress progress("_TDiaNic");
+    bool complete = copyRecords(
+        tables::areaOfAlias("_TDiaNic"), watch, progress, t.copied,
+        [&copy](long limit) { return copy.appendCopies(limit, {}); },
+        [&copy] {
+            copy.copy();
+            return true;
+        });
     frame.here();
-    tables::__DBAPP(folder + "_TDiaNic", {}, {},
-                    runtime::Block([&appended, expected](std::span<const Value>) {
-                        // Asked before each record: what came before is appended.
-                        if (appended++ % kRecordsPerPump == 0 && runState().dialog)
-                            runState().dialog->stepProgress(appended - 1, expected);
-                        LCAMBIAICO();
-                        return Value(true);
-                    }));
-    bool complete = !tables::NETERR() && watch.errors() == 0;
-    t.copied = static_cast<long>(tables::RECCOUNT());
-    if (runState().dialog) runState().dialog->stepProgress(t.copied, expected);
-    frame.here();
+    closeAlias("_TDiaNic");
     closeAlias("TDiaNic");
     if (!complete || watch.errors() != 0) return false;
     t.leftOut = all - expected;
