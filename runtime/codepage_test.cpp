@@ -145,6 +145,19 @@ TEST_F(CodePageTest, TrimEmptySearchAndStuff) {
     EXPECT_EQ(trimLeadingWhite(text), "A B\t  ");
     EXPECT_TRUE(emptyText(""));
     EXPECT_FALSE(emptyText(std::string_view("\0", 1)));
+    // Long blank runs, which are skipped eight bytes at a time: what follows
+    // them, on either side of an eight-byte boundary, still counts.
+    for (size_t blanks : {7u, 8u, 9u, 16u, 23u, 24u}) {
+        SCOPED_TRACE(blanks);
+        const std::string run(blanks, ' ');
+        EXPECT_TRUE(emptyText(run));
+        EXPECT_TRUE(emptyText(run + "\t\r\n" + run));
+        EXPECT_FALSE(emptyText(run + "X" + run));
+        EXPECT_FALSE(emptyText(run + std::string(1, '\0')));
+        EXPECT_EQ(trimLeadingWhite(run + "X "), "X ");
+        EXPECT_EQ(trimLeadingWhite(run + "\t" + run + "X"), "X");
+        EXPECT_EQ(trimLeadingWhite(run), "");
+    }
     EXPECT_TRUE(EMPTY("   "));
     EXPECT_TRUE(EMPTY(" \t\r\n"));
     EXPECT_TRUE(EMPTY(0));
