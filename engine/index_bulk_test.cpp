@@ -173,6 +173,34 @@ TEST_F(IndexBulkTest, KeysFromAWorkerMakeTheSameFileAsKeysComputedInline) {
     }
 }
 
+// A tag whose key only the evaluator computes stays on the table's thread
+// while the worker computes the others; the file is the same as ever.
+TEST_F(IndexBulkTest, KeysSplitBetweenTheWorkerAndTheTableMakeTheSameFile) {
+    auto make = [this](const char* name) {
+        std::string path = dir_.file(name);
+        EXPECT_EQ(createTable(path, kFields, kTypeCdx, 0), kOk);
+        Handle h = test::openOrDie(path);
+        int order = 0;
+        EXPECT_EQ(createIndex(h, "", "DAYQTY", "DTOS(DAY)+STR(QTY,8)", "", 0, nullptr, &order),
+                  kOk);
+        EXPECT_EQ(createIndex(h, "", "LEFT2", "LEFT(NAME,2)", "", 0, nullptr, &order), kOk);
+        EXPECT_EQ(createIndex(h, "", "QTY", "QTY", "", 0, nullptr, &order), kOk);
+        EXPECT_EQ(closeTable(h), kOk);
+        return path;
+    };
+    std::vector<Row> rows = randomRows(4000, 14);
+    std::string byWorker = make("split.dbf"), inline_ = make("alone.dbf");
+    uint64_t runs = keyWorkerRuns();
+    fill(byWorker, true, rows);
+    EXPECT_EQ(keyWorkerRuns(), runs + 1);
+    setKeyWorkerEnabled(false);
+    fill(inline_, true, rows);
+    setKeyWorkerEnabled(true);
+    EXPECT_EQ(test::readFile(os::withExtension(byWorker, ".cdx")),
+              test::readFile(os::withExtension(inline_, ".cdx")));
+    EXPECT_EQ(checkIndexes(byWorker), kOk) << lastErrorString();
+}
+
 // A zap while the worker holds records it has not done drops them: the
 // index has only the records appended after it.
 TEST_F(IndexBulkTest, ZapWhileTheWorkerIsBusyLeavesOnlyTheNewKeys) {

@@ -35,22 +35,28 @@ void IndexSet::beginBulk() {
 }
 
 // Decides, at the first append of a bulk fill, whether a worker computes
-// keys: only without FOR conditions, for a record of bytes, and only for
-// the character keys that come from the record's bytes alone (expr_plan.h),
-// which cost the most; a bare field's key is cheaper to compute here than
-// to hand over, so those stay on this thread. No worker when no tag has
-// such a key.
+// keys: only without FOR conditions, for a record of bytes, and only when a
+// tag has a character key that comes from the record's bytes alone
+// (expr_plan.h), the costly kind: a table whose keys are all bare fields
+// computes them here for less than handing its records over. The worker
+// then takes every key it can compute; the others stay on this thread.
 void IndexSet::decideWorker(const RecordView& record) {
     bulk_->workerDecided = true;
     if (!keyWorkerEnabled() || std::thread::hardware_concurrency() < 2) return;
     const auto* bytes = dynamic_cast<const DbfRecord*>(&record);
     if (!bytes) return;
+    bool costly = false;
+    for (const Order& o : orders_) {
+        const CdxTag& t = *o.tag;
+        if (t.filter || !t.key) return;
+        costly = costly || (t.format.type == 'C' && KeyWorker::canCompute(*t.key, t.format));
+    }
+    if (!costly) return;
     std::vector<KeyWorker::Tag> tags;
     std::vector<size_t> here;
     for (size_t i = 0; i < orders_.size(); ++i) {
         const CdxTag& t = *orders_[i].tag;
-        if (t.filter || !t.key) return;
-        if (t.format.type != 'C' || !KeyWorker::canCompute(*t.key, t.format)) {
+        if (!KeyWorker::canCompute(*t.key, t.format)) {
             here.push_back(i);
             continue;
         }
@@ -64,7 +70,6 @@ void IndexSet::decideWorker(const RecordView& record) {
         w.name = orders_[i].bag->path() + ": tag " + t.name;
         tags.push_back(std::move(w));
     }
-    if (tags.empty()) return;
     bulk_->worker = std::make_unique<KeyWorker>(bytes->layout(), std::move(tags));
     bulk_->workerRecord = &record;
     bulk_->keptHere = std::move(here);

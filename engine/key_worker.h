@@ -6,8 +6,9 @@
 // good part of a refill's processor time, and it depends only on the
 // record's bytes; so the table hands a copy of each record to a KeyWorker
 // and goes on with the next one while the worker computes the keys of the
-// tags it was given (the character keys made from the bytes alone) on a
-// thread of its own. The worker keeps them exactly as the table would have (same bytes,
+// tags it was given on a thread of its own (only tables with a character
+// key made from the bytes alone start one: bare-field keys alone cost less
+// than the handing over). The worker keeps them exactly as the table would have (same bytes,
 // same order); the table takes them back, and the thread ends, before the
 // trees are built.
 //
