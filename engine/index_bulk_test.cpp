@@ -102,6 +102,20 @@ protected:
         }
         ASSERT_EQ(closeTable(h), kOk) << lastErrorString();
     }
+    // Fills `byWorker` with the key worker (which must run once) and
+    // `alone` without it; both index files must be the same bytes.
+    void fillWithAndWithoutWorker(const std::string& byWorker, const std::string& alone,
+                                  const std::vector<Row>& rows) {
+        uint64_t runs = keyWorkerRuns();
+        fill(byWorker, true, rows);
+        EXPECT_EQ(keyWorkerRuns(), runs + 1);
+        setKeyWorkerEnabled(false);
+        fill(alone, true, rows);
+        setKeyWorkerEnabled(true);
+        EXPECT_EQ(keyWorkerRuns(), runs + 1);
+        EXPECT_EQ(test::readFile(os::withExtension(byWorker, ".cdx")),
+                  test::readFile(os::withExtension(alone, ".cdx")));
+    }
     // Record numbers of every order, top to bottom.
     static std::vector<std::vector<uint32_t>> walkAll(const std::string& path) {
         Handle h = test::openOrDie(path, kOpenShared | kOpenReadOnly);
@@ -158,16 +172,8 @@ TEST_F(IndexBulkTest, KeysFromAWorkerMakeTheSameFileAsKeysComputedInline) {
         std::string byWorker = makeIndexed(("w" + n + ".dbf").c_str(), true),
                     inline_ = makeIndexed(("l" + n + ".dbf").c_str(), true),
                     inserted = makeIndexed(("i" + n + ".dbf").c_str(), true);
-        uint64_t runs = keyWorkerRuns();
-        fill(byWorker, true, rows);
-        EXPECT_EQ(keyWorkerRuns(), runs + 1);
-        setKeyWorkerEnabled(false);
-        fill(inline_, true, rows);
-        setKeyWorkerEnabled(true);
-        EXPECT_EQ(keyWorkerRuns(), runs + 1);
+        fillWithAndWithoutWorker(byWorker, inline_, rows);
         fill(inserted, false, rows);
-        EXPECT_EQ(test::readFile(os::withExtension(byWorker, ".cdx")),
-                  test::readFile(os::withExtension(inline_, ".cdx")));
         EXPECT_EQ(walkAll(byWorker), walkAll(inserted));
         EXPECT_EQ(checkIndexes(byWorker), kOk) << lastErrorString();
     }
@@ -190,14 +196,7 @@ TEST_F(IndexBulkTest, KeysSplitBetweenTheWorkerAndTheTableMakeTheSameFile) {
     };
     std::vector<Row> rows = randomRows(4000, 14);
     std::string byWorker = make("split.dbf"), inline_ = make("alone.dbf");
-    uint64_t runs = keyWorkerRuns();
-    fill(byWorker, true, rows);
-    EXPECT_EQ(keyWorkerRuns(), runs + 1);
-    setKeyWorkerEnabled(false);
-    fill(inline_, true, rows);
-    setKeyWorkerEnabled(true);
-    EXPECT_EQ(test::readFile(os::withExtension(byWorker, ".cdx")),
-              test::readFile(os::withExtension(inline_, ".cdx")));
+    fillWithAndWithoutWorker(byWorker, inline_, rows);
     EXPECT_EQ(checkIndexes(byWorker), kOk) << lastErrorString();
 }
 
