@@ -16,21 +16,13 @@
 #include "engine/cdx_bag.h"
 #include "engine/cdx_testutil.h"
 #include "engine/engine.h"
+#include "runtime/value.h"
 
 namespace engine {
 namespace {
 
 namespace fs = std::filesystem;
 using test::TempDir;
-
-bool sameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (std::toupper(static_cast<unsigned char>(a[i])) !=
-            std::toupper(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
 
 // The field list of a DBF file, enough to compile its tags' expressions.
 class DbfSchema : public RecordView {
@@ -54,7 +46,7 @@ public:
     const FieldDesc& field(int i) const override { return fields_[static_cast<size_t>(i)]; }
     int findField(std::string_view name) const override {
         for (size_t i = 0; i < fields_.size(); ++i)
-            if (sameName(fields_[i].name, name)) return static_cast<int>(i);
+            if (runtime::sameName(fields_[i].name, name)) return static_cast<int>(i);
         return -1;
     }
     std::string text(int i) const override { return std::string(field(i).length, ' '); }

@@ -20,19 +20,11 @@
 
 #include "engine/cdx_bag.h"
 #include "engine/cdx_check.h"
+#include "runtime/value.h"
 
 namespace {
 
 using namespace engine;
-
-bool sameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (std::toupper(static_cast<unsigned char>(a[i])) !=
-            std::toupper(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
 
 // A record with one field of each kind the corpus tags use.
 class FuzzRecord : public RecordView {
@@ -53,7 +45,7 @@ public:
     const FieldDesc& field(int i) const override { return fields_[static_cast<size_t>(i)]; }
     int findField(std::string_view name) const override {
         for (size_t i = 0; i < fields_.size(); ++i)
-            if (sameName(fields_[i].name, name)) return static_cast<int>(i);
+            if (runtime::sameName(fields_[i].name, name)) return static_cast<int>(i);
         return -1;
     }
     std::string text(int i) const override { return std::string(field(i).length, 'k'); }

@@ -10,6 +10,7 @@
 #include "os/fs.h"
 #include "os/path.h"
 #include "os/path_parts.h"
+#include "runtime/value.h"
 
 namespace engine {
 namespace {
@@ -24,15 +25,6 @@ Folders& folders() {
     return f;
 }
 
-bool sameFormatIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (std::toupper(static_cast<unsigned char>(a[i])) !=
-            std::toupper(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
-
 }  // namespace
 
 Status setExact(bool on) {
@@ -45,7 +37,7 @@ Status setDateFormat(std::string_view format) {
     // "YYYYMMDD" is a caller's momentary switch around a date read or write;
     // keys built with DTOC() must keep the user's format, or a key computed
     // during a write would differ from the same key computed later.
-    if (!sameFormatIgnoringCase(format, "YYYYMMDD"))
+    if (!runtime::sameName(format, "YYYYMMDD"))
         exprSettings().dateFormat = std::string(format);
     return Status();
 }

@@ -76,7 +76,11 @@ void keepBackup(TableReport& t) {
 // anyway, and the check is only waited for.
 bool endCheck(CheckInFlight& c, bool announce, bool wanted) {
     RunState& s = runState();
-    bool same = wanted ? matchesBackup(c, announce) : (c.check->wait({}), false);
+    bool same = false;
+    if (wanted)
+        same = matchesBackup(c, announce);
+    else
+        (void)c.check->wait({});
     TableReport& t = s.report.tables[c.row];
     t.checkMs = c.check->ms();
     t.refilled = same;
