@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "engine/engine.h"
 #include "runtime/dates.h"
 
 namespace engine {
@@ -49,6 +50,17 @@ TEST(DbfFieldTest, BlankAndDamagedNumbersReadAsZero) {
     double v = 0;
     EXPECT_TRUE(parseNumberText("  123456789012345678.5", &v));  // beyond the fast path
     EXPECT_DOUBLE_EQ(v, 123456789012345678.5);
+}
+
+// The zero test reads digits where it can and the number elsewhere; both
+// must answer as storedNumber(bytes) == 0 does, for any bytes.
+TEST(DbfFieldTest, ZeroTestAgreesWithTheStoredNumber) {
+    const char* texts[] = {"",       "    ",   "   0",  "  -0.00", "+0",     "0.",
+                           ".",      "-",      "  12.50", " -0.01", "***",   "1e-400",
+                           "0e5",    " 0 0",   "0.0.0", "1 ",     " 0x10", "0000000000000000",
+                           "00000000000000000001", "0.000000000000000000001", "  abc", "-.0"};
+    for (const char* t : texts)
+        EXPECT_EQ(storedNumberIsZero(t), storedNumber(t) == 0) << '"' << t << '"';
 }
 
 TEST(DbfFieldTest, BinaryNumbersUseTheirOwnEncodings) {

@@ -84,6 +84,9 @@ Status getStored(Handle table, int field, std::string_view* bytes, bool* null);
 // The number the stored text of an N or F field holds, as getDouble reads it
 // (0 for a blank or overflowed field).
 double storedNumber(std::string_view bytes);
+// storedNumber(bytes) == 0, answered from the digits of a usual stored
+// number ("  -0.00", "   12.50") without making the number.
+bool storedNumberIsZero(std::string_view bytes);
 // D and T with the time of day (T: milliseconds since midnight; D: 0).
 Status getDateTime(Handle table, int field, int32_t* julianDay, int32_t* millis);
 

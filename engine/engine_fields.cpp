@@ -75,6 +75,33 @@ double storedNumber(std::string_view bytes) {
     return parseNumberText(bytes.substr(0, 0xFFFF), &v) ? v : 0.0;
 }
 
+bool storedNumberIsZero(std::string_view bytes) {
+    const char* s = bytes.data();
+    const size_t n = bytes.size();
+    size_t i = 0;
+    while (i < n && s[i] == ' ') ++i;
+    if (i < n && (s[i] == '-' || s[i] == '+')) ++i;
+    int digits = 0;
+    bool dot = false, nonZero = false;
+    for (; i < n; ++i) {
+        char c = s[i];
+        if (c >= '0' && c <= '9') {
+            ++digits;
+            nonZero |= c != '0';
+        } else if (c == '.' && !dot) {
+            dot = true;
+        } else {
+            break;
+        }
+    }
+    while (i < n && s[i] == ' ') ++i;
+    // Blanks, signs and dots around at most 15 digits read as those digits
+    // say; anything else (stars, an exponent, more digits that could round
+    // to nothing) as storedNumber reads it.
+    if (digits > 0 && digits <= 15 && i == n) return !nonZero;
+    return storedNumber(bytes) == 0;
+}
+
 namespace {
 
 std::vector<std::pair<int, int>> pairsOf(const std::vector<FieldPair>& pairs) {

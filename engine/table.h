@@ -175,6 +175,11 @@ private:
 
     // Record I/O (table_io.cpp).
     Status loadRecord(uint32_t recno, DbfRecord* into);
+    // Exclusive and read-only tables: the bytes of record `recno` where they
+    // are kept (the append buffer, the read-ahead block, which is read from
+    // disk when the record is in neither); valid until the next read, write
+    // or append of this table.
+    Status recordBytes(uint32_t recno, const uint8_t** bytes);
     Status commit();
     Status commitLocked();
     Status writeRecordBytes(uint32_t recno, const uint8_t* bytes);
@@ -194,7 +199,13 @@ private:
     Status forEachRecordChunk(const std::function<bool(uint8_t* records, uint32_t n)>& visit);
     Status movePointers(const std::map<uint32_t, uint32_t>& moves);
     Status planCopy(const Table& from, const std::vector<std::pair<int, int>>& pairs);
-    Status copyPlanned(Table& from);
+    // The kept plan's copy from `src`, the bytes of a record of `from` (its
+    // current record's when the plan has NULL flags to copy).
+    Status copyPlanned(Table& from, const uint8_t* src);
+    // appendCopies over a source walked in its natural order: each record
+    // is copied from where the source keeps it, without making it current.
+    Status appendCopiesInOrder(Table& from, uint32_t limit, const BlockVisit& visit,
+                               uint32_t* copied);
     Status keepCopyPlan(const Table& from, const std::vector<std::pair<int, int>>& pairs);
 
     // Navigation helpers (table_nav.cpp).

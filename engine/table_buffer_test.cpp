@@ -4,6 +4,7 @@
 // and for the number of file calls it takes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -164,6 +165,96 @@ TEST_F(TableBufferTest, CopyFieldsChecksAgainForAnotherSourceOrOtherPairs) {
     ASSERT_EQ(getString(dst, 1, &s), kOk);
     EXPECT_EQ(s, std::string(10, ' '));  // the refused copy wrote nothing
     EXPECT_EQ(closeTable(dst), kOk);
+}
+
+// Every record of `path` as "NAME|QTY|NOTES|deleted", in natural order.
+std::vector<std::string> recordsOf(const std::string& path) {
+    Handle h = test::openOrDie(path);
+    std::vector<std::string> rows;
+    uint32_t count = 0;
+    EXPECT_EQ(recordCount(h, &count), kOk);
+    for (uint32_t n = 1; n <= count; ++n) {
+        EXPECT_EQ(gotoRecord(h, n), kOk);
+        std::string name, qty, notes;
+        bool deleted = false;
+        EXPECT_EQ(getString(h, 1, &name), kOk);
+        EXPECT_EQ(getString(h, 2, &qty), kOk);
+        EXPECT_EQ(getMemo(h, 4, &notes), kOk);
+        EXPECT_EQ(isDeleted(h, &deleted), kOk);
+        rows.push_back(name + "|" + qty + "|" + notes + (deleted ? "|*" : "|"));
+    }
+    EXPECT_EQ(closeTable(h), kOk);
+    return rows;
+}
+
+// Block copies read the source where it keeps its records (read-ahead
+// blocks, or its append buffer before it is written) and give the records,
+// memos and hidden deleted records of a copy made record by record; over a
+// controlling order they follow it.
+TEST_F(TableBufferTest, BlockCopiesAcrossReadAheadBlocksMatchARecordByRecordCopy) {
+    const int n = 25000;  // a little over two read-ahead blocks of these records
+    std::string from = makeTable("big.dbf", n);
+    Handle src = test::openOrDie(from);
+    for (int i = 7; i <= n; i += 7) {
+        ASSERT_EQ(gotoRecord(src, uint32_t(i)), kOk);
+        ASSERT_EQ(deleteRecord(src), kOk);
+    }
+    ASSERT_EQ(setDeleted(true), kOk);
+    const std::vector<FieldPair> pairs = {{1, 1}, {2, 2}, {4, 4}};
+    const char* layout = "NAME,C,10,0;QTY,N,8,2;OK,L;NOTES,M";
+    auto copyTo = [&](const char* name, uint32_t block) {
+        std::string to = dir_.file(name);
+        EXPECT_EQ(createTable(to, layout, kTypeCdx, 0), kOk);
+        Handle dst = test::openOrDie(to);
+        EXPECT_EQ(goTop(src), kOk);
+        auto atEnd = [&] {
+            bool eof = true;
+            EXPECT_EQ(atEof(src, &eof), kOk);
+            return eof;
+        };
+        while (!atEnd()) {
+            if (block > 0) {
+                uint32_t copied = 0;
+                EXPECT_EQ(appendCopies(dst, src, pairs, block, nullptr, &copied), kOk)
+                    << lastErrorString();
+                continue;
+            }
+            EXPECT_EQ(append(dst), kOk);
+            EXPECT_EQ(copyFields(dst, src, pairs), kOk);
+            Status r = skip(src, 1);  // the last step finds the end
+            EXPECT_TRUE(r == kOk || r == kAtEof) << lastErrorString();
+        }
+        EXPECT_EQ(closeTable(dst), kOk) << lastErrorString();
+        return recordsOf(to);
+    };
+    std::vector<std::string> byRecord = copyTo("rows.dbf", 0);
+    ASSERT_EQ(byRecord.size(), size_t(n - n / 7));
+    EXPECT_EQ(byRecord[2], "R3        |    3.00|note 3|");
+    EXPECT_EQ(byRecord[6], "R8        |    8.00||");  // 7 is hidden
+    EXPECT_EQ(copyTo("blocks.dbf", 997), byRecord);
+    EXPECT_EQ(copyTo("one.dbf", 1), byRecord);
+
+    int order = 0;
+    ASSERT_EQ(createIndex(src, "", "DOWN", "QTY", "", kIndexDescending, nullptr, &order), kOk);
+    std::vector<std::string> down = copyTo("down.dbf", 997);
+    ASSERT_EQ(down.size(), byRecord.size());
+    EXPECT_TRUE(std::equal(down.begin(), down.end(), byRecord.rbegin()));
+    ASSERT_EQ(closeTable(src), kOk);
+
+    // A source whose records are all still in its append buffer.
+    std::string fresh = dir_.file("fresh.dbf");
+    ASSERT_EQ(createTable(fresh, layout, kTypeCdx, 0), kOk);
+    src = test::openOrDie(fresh);
+    for (int i = 1; i <= 3000; ++i) {
+        ASSERT_EQ(append(src), kOk);
+        ASSERT_EQ(setString(src, 1, "F" + std::to_string(i)), kOk);
+        ASSERT_EQ(setDouble(src, 2, i), kOk);
+        if (i % 3 == 0) ASSERT_EQ(setString(src, 4, "memo " + std::to_string(i)), kOk);
+    }
+    std::vector<std::string> buffered = copyTo("buffered.dbf", 997);
+    ASSERT_EQ(setDeleted(false), kOk);
+    ASSERT_EQ(closeTable(src), kOk);
+    EXPECT_EQ(buffered, recordsOf(fresh));
 }
 
 // A block copy walks the source as skips do (hidden deleted records

@@ -50,34 +50,36 @@ Status Table::keepCopyPlan(const Table& from, const std::vector<std::pair<int, i
 
 Status Table::copyFields(Table& from, const std::vector<std::pair<int, int>>& pairs) {
     if (Status r = keepCopyPlan(from, pairs); !r.ok()) return r;
-    return copyPlanned(from);
+    if (from.eof_) return from.fail(kAtEof, "no current record (end of file)");
+    return copyPlanned(from, from.rec_.data());
 }
 
-// The copy of the kept plan.
-Status Table::copyPlanned(Table& from) {
+Status Table::copyPlanned(Table& from, const uint8_t* src) {
     CopyPlan& plan = copyPlan_;
-    for (auto [to, src] : plan.nullables)
-        if (!rec_.nullable(to) && from.rec_.isNull(src))
+    for (auto [to, src1] : plan.nullables)
+        if (!rec_.nullable(to) && from.rec_.isNull(src1))
             return fail(kTypeMismatch, "field " + rec_.user(to).name + " cannot hold NULL");
-    if (from.eof_) return from.fail(kAtEof, "no current record (end of file)");
     if (Status r = beginChange(); !r.ok()) return r;
     for (const auto& [toOffset, fromOffset, bytes] : plan.runs)
-        std::memcpy(rec_.data() + toOffset, from.rec_.data() + fromOffset, bytes);
+        std::memcpy(rec_.data() + toOffset, src + fromOffset, bytes);
     std::string& text = plan.memoText;
-    for (auto [to, src] : plan.memos) {
+    for (auto [to, field] : plan.memos) {
         // No memo there: the new field points nowhere either, as writing an
         // empty text would leave it, without a look at either memo file.
-        const FieldDesc& f = from.rec_.user(src);
-        if (readMemoBlock(from.rec_.data() + f.offset, f) == 0) {
+        const FieldDesc& f = from.rec_.user(field);
+        uint32_t block = readMemoBlock(src + f.offset, f);
+        if (block == 0) {
             const FieldDesc& t = rec_.user(to);
             writeMemoBlock(rec_.data() + t.offset, t, 0);
             continue;
         }
-        if (Status r = from.memo(src, &text); !r.ok()) return r;
+        if (!from.memo_.isOpen())
+            return from.memoFail(Status(kCorruptMemo, "memo file not open"));
+        if (Status r = from.memo_.read(block, &text); !r.ok()) return from.memoFail(r);
         if (Status r = setText(to, text); !r.ok()) return r;
     }
-    for (auto [to, src] : plan.nullables)
-        if (rec_.nullable(to)) rec_.setNull(to, from.rec_.nullable(src) && from.rec_.isNull(src));
+    for (auto [to, src1] : plan.nullables)
+        if (rec_.nullable(to)) rec_.setNull(to, from.rec_.nullable(src1) && from.rec_.isNull(src1));
     return Status();
 }
 
@@ -92,10 +94,12 @@ Status Table::appendCopies(Table& from, const std::vector<std::pair<int, int>>& 
     if (from.eof_) return from.fail(kAtEof, "no current record (end of file)");
     // Pairs stored differently are refused before anything is appended.
     if (Status r = keepCopyPlan(from, pairs); !r.ok()) return r;
+    if (!from.shared_ && from.indexes_->currentOrder() == 0 && copyPlan_.nullables.empty())
+        return appendCopiesInOrder(from, limit, visit, copied);
     while (*copied < limit) {
         busyStep();
         if (Status r = append(); !r.ok()) return r;
-        if (Status r = copyPlanned(from); !r.ok()) return r;
+        if (Status r = copyPlanned(from, from.rec_.data()); !r.ok()) return r;
         if (visit)
             if (Status r = visit(*this); !r.ok()) return r;
         ++*copied;
@@ -106,6 +110,35 @@ Status Table::appendCopies(Table& from, const std::vector<std::pair<int, int>>& 
         if (from.eof_) break;
     }
     return Status();
+}
+
+// The source's records are read where it keeps them and only the record it
+// is to stand on at the end is made current: the steps are those of a skip
+// forward in natural order (the DELETED setting hides the same records),
+// without a copy of each record into the current one.
+Status Table::appendCopiesInOrder(Table& from, uint32_t limit, const BlockVisit& visit,
+                                  uint32_t* copied) {
+    if (Status r = from.commit(); !r.ok()) return r;
+    const bool hideDeleted = tableSettings().hideDeleted;
+    const uint8_t* src = from.rec_.data();
+    uint32_t at = from.rec_.recordNumber();
+    from.bof_ = from.found_ = false;
+    while (*copied < limit) {
+        busyStep();
+        if (Status r = append(); !r.ok()) return r;
+        if (Status r = copyPlanned(from, src); !r.ok()) return r;
+        if (visit)
+            if (Status r = visit(*this); !r.ok()) return r;
+        ++*copied;
+        do {
+            if (at >= from.count_) return from.moveTo(0);  // the end of the records
+            if (Status r = from.recordBytes(++at, &src); !r.ok()) {
+                from.setPhantom();
+                return r;
+            }
+        } while (hideDeleted && src[0] == '*');
+    }
+    return from.moveTo(at);
 }
 
 // A pass over records in place (a journal's marking): the visit's changes

@@ -23,23 +23,32 @@ constexpr size_t kJumpReadBytes = 8 * 1024;
 Status Table::loadRecord(uint32_t recno, DbfRecord* into) {
     const size_t rb = layout_.header.recordBytes;
     into->setRecordNumber(recno);
-    if (appendFirst_ != 0 && recno >= appendFirst_ && recno <= count_) {
-        std::memcpy(into->data(), appendBuf_.data() + (recno - appendFirst_) * rb, rb);
-        return Status();
-    }
-    if (!shared_ && recno >= cacheFirst_ && recno < cacheFirst_ + cacheCount_) {
-        std::memcpy(into->data(), cache_.data() + (recno - cacheFirst_) * rb, rb);
-        return Status();
-    }
-    uint64_t offset = layout_.header.headerBytes + uint64_t(recno - 1) * rb;
     if (shared_) {
+        uint64_t offset = layout_.header.headerBytes + uint64_t(recno - 1) * rb;
         auto got = dbf_.read(offset, into->data(), rb);
         if (!got.ok()) return Status::ioError(got.status());
         if (got.value() != rb)
             return fail(kCorruptTable, "record " + std::to_string(recno) + " beyond end of file");
         return Status();
     }
+    const uint8_t* bytes = nullptr;
+    if (Status r = recordBytes(recno, &bytes); !r.ok()) return r;
+    std::memcpy(into->data(), bytes, rb);
+    return Status();
+}
+
+Status Table::recordBytes(uint32_t recno, const uint8_t** bytes) {
+    const size_t rb = layout_.header.recordBytes;
+    if (appendFirst_ != 0 && recno >= appendFirst_ && recno <= count_) {
+        *bytes = appendBuf_.data() + (recno - appendFirst_) * rb;
+        return Status();
+    }
+    if (recno >= cacheFirst_ && recno < cacheFirst_ + cacheCount_) {
+        *bytes = cache_.data() + (recno - cacheFirst_) * rb;
+        return Status();
+    }
     if (Status r = writeBack(); !r.ok()) return r;
+    uint64_t offset = layout_.header.headerBytes + uint64_t(recno - 1) * rb;
     uint32_t lastOnDisk = appendFirst_ != 0 ? appendFirst_ - 1 : count_;
     bool onwards = cacheCount_ == 0 || recno == cacheFirst_ + cacheCount_;
     uint32_t n = uint32_t(std::max<size_t>(1, (onwards ? kReadAheadBytes : kJumpReadBytes) / rb));
@@ -52,7 +61,7 @@ Status Table::loadRecord(uint32_t recno, DbfRecord* into) {
         return fail(kCorruptTable, "record " + std::to_string(recno) + " beyond end of file");
     cacheFirst_ = recno;
     cacheCount_ = uint32_t(got.value() / rb);
-    std::memcpy(into->data(), cache_.data(), rb);
+    *bytes = cache_.data();
     return Status();
 }
 

@@ -33,8 +33,8 @@ struct RowView : L340Row {
     const demo::Row& row;
     bool hasL340() override { return true; }
     std::string_view contra() override { return row.contra; }
-    double factura() override { return row.factura; }
-    double nfactick() override { return row.nfactick; }
+    bool facturaZero() override { return row.factura == 0; }
+    bool nfactickZero() override { return row.nfactick == 0; }
     bool documentoEmpty() override { return runtime::emptyText(row.documento); }
     std::string_view serie() override { return row.serie; }
 };

@@ -30,12 +30,12 @@ public:
         std::string_view b;
         return stored(0, "C", &b) ? b : std::string_view(text_ = get(0, "CONTRA").textOr());
     }
-    double factura() override { return number(1, "FACTURA"); }
-    double nfactick() override { return number(2, "NFACTICK"); }
+    bool facturaZero() override { return zero(1, "FACTURA"); }
+    bool nfactickZero() override { return zero(2, "NFACTICK"); }
     bool documentoEmpty() override {
         std::string_view b;
         if (stored(3, "C", &b)) return runtime::emptyText(b);
-        if (stored(3, "NF", &b)) return engine::storedNumber(b) == 0;
+        if (stored(3, "NF", &b)) return engine::storedNumberIsZero(b);
         return runtime::EMPTY(get(3, "DOCUMENTO"));
     }
     std::string_view serie() override {
@@ -48,9 +48,9 @@ private:
         return pos_[i] && area_ && types_[i] != 0 && std::strchr(types, types_[i]) &&
                area_->storedBytes(pos_[i], bytes);
     }
-    double number(int i, const char* name) const {
+    bool zero(int i, const char* name) const {
         std::string_view b;
-        return stored(i, "NF", &b) ? engine::storedNumber(b) : get(i, name).numOr();
+        return stored(i, "NF", &b) ? engine::storedNumberIsZero(b) : get(i, name).numOr() == 0;
     }
     Value get(int i, const char* name) const {
         return pos_[i] ? tables::FIELDGET(pos_[i]) : tables::fieldValue(name);
@@ -65,29 +65,30 @@ private:
 // A record a block copy has just made, as the rule reads it: every field
 // from its stored bytes, which L340Marker::readsStored() vouches for. A
 // NULL reads as a blank text, a zero or an empty value, as its value would.
-class BlockL340Row : public L340Row {
+// The rule reads it through l340HoldsFor, without virtual calls.
+class BlockL340Row {
 public:
     BlockL340Row(tables::BlockRow& row, int l340, const int* pos, const char* types)
         : row_(row), l340_(l340), pos_(pos), types_(types) {}
-    bool hasL340() override { return l340_ != 0; }
-    std::string_view contra() override { return bytes(0); }
-    double factura() override { return number(1); }
-    double nfactick() override { return number(2); }
-    bool documentoEmpty() override {
+    bool hasL340() const { return l340_ != 0; }
+    std::string_view contra() const { return bytes(0); }
+    bool facturaZero() const { return zero(1); }
+    bool nfactickZero() const { return zero(2); }
+    bool documentoEmpty() const {
         std::string_view b = bytes(3);
         if (b.empty()) return true;
-        return types_[3] == 'C' ? runtime::emptyText(b) : engine::storedNumber(b) == 0;
+        return types_[3] == 'C' ? runtime::emptyText(b) : engine::storedNumberIsZero(b);
     }
-    std::string_view serie() override { return bytes(4); }
+    std::string_view serie() const { return bytes(4); }
 
 private:
     std::string_view bytes(int i) const {
         std::string_view b;
         return row_.storedBytes(pos_[i], &b) ? b : std::string_view();
     }
-    double number(int i) const {
+    bool zero(int i) const {
         std::string_view b = bytes(i);
-        return b.empty() ? 0 : engine::storedNumber(b);
+        return b.empty() || engine::storedNumberIsZero(b);
     }
     tables::BlockRow& row_;
     int l340_;
@@ -125,7 +126,7 @@ bool L340Marker::readsStored() const {
 bool L340Marker::apply(tables::BlockRow& copied) {
     const int pos[] = {contra_, factura_, nfactick_, documento_, serie_};
     BlockL340Row row(copied, l340_, pos, types_);
-    if (!L340Holds(row)) return false;
+    if (!l340HoldsFor(row)) return false;
     copied.setLogical(l340_, true);
     return true;
 }

@@ -29,8 +29,8 @@ class ValueRow : public L340Row {
 public:
     bool hasL340() override { return true; }
     std::string_view contra() override { return text = tables::FIELDGET(2).textOr(); }
-    double factura() override { return tables::FIELDGET(3).numOr(); }
-    double nfactick() override { return tables::FIELDGET(4).numOr(); }
+    bool facturaZero() override { return tables::FIELDGET(3).numOr() == 0; }
+    bool nfactickZero() override { return tables::FIELDGET(4).numOr() == 0; }
     bool documentoEmpty() override { return runtime::EMPTY(tables::FIELDGET(5)); }
     std::string_view serie() override { return text = tables::FIELDGET(6).textOr(); }
 

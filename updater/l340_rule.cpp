@@ -30,14 +30,7 @@ bool notRegularizacion(std::string_view contra) {
 }
 
 bool L340Holds(L340Row& row) {
-    if (!row.hasL340()) return false;
-    // One scan for both tests: a blank CONTRA has nothing left once its
-    // leading blanks are skipped.
-    std::string_view contra = runtime::trimLeadingWhite(row.contra());
-    if (contra.empty() || beginsRegularizacion(contra)) return false;
-    if (row.factura() == 0 && row.nfactick() == 0) return false;
-    if (row.documentoEmpty()) return false;
-    return serieQualifies(row.serie());
+    return l340HoldsFor(row);
 }
 
 }  // namespace updater

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "runtime/codepage.h"
+
 namespace updater {
 
 // The fields of one journal row as the rule reads them. The rule asks for a
@@ -17,14 +19,18 @@ public:
     virtual bool hasL340() = 0;  // the table has a field named "l340"
     // CONTRA, as stored (trailing blanks kept); valid until the next call.
     virtual std::string_view contra() = 0;
-    virtual double factura() = 0;          // FACTURA
-    virtual double nfactick() = 0;         // NFACTICK, read only when FACTURA is 0
+    virtual bool facturaZero() = 0;        // FACTURA == 0
+    virtual bool nfactickZero() = 0;       // NFACTICK == 0, read only when FACTURA is 0
     virtual bool documentoEmpty() = 0;     // EMPTY(DOCUMENTO), whatever its type
     virtual std::string_view serie() = 0;  // SERIE, as stored; valid until the next call
 };
 
 // True when all six conditions hold for `row`, tested left to right and
-// stopping at the first that fails.
+// stopping at the first that fails. The template serves a row type known
+// where it is called (a block copy's, record after record) without a
+// virtual call per field.
+template <class Row>
+bool l340HoldsFor(Row& row);
 bool L340Holds(L340Row& row);
 
 // ALLTRIM(contra) != "REGULARIZACI" with exact comparison off: false exactly
@@ -32,5 +38,17 @@ bool L340Holds(L340Row& row);
 bool notRegularizacion(std::string_view contra);
 // RAT(ALLTRIM(serie), "ABCRZ") != 0.
 bool serieQualifies(std::string_view serie);
+
+template <class Row>
+bool l340HoldsFor(Row& row) {
+    if (!row.hasL340()) return false;
+    // One scan for both tests: a blank CONTRA has nothing left once its
+    // leading blanks are skipped.
+    std::string_view contra = runtime::trimLeadingWhite(row.contra());
+    if (contra.empty() || !notRegularizacion(contra)) return false;
+    if (row.facturaZero() && row.nfactickZero()) return false;
+    if (row.documentoEmpty()) return false;
+    return serieQualifies(row.serie());
+}
 
 }  // namespace updater

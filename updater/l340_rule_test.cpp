@@ -30,13 +30,13 @@ struct FakeRow : L340Row {
         reads.push_back("CONTRA");
         return contraText;
     }
-    double factura() override {
+    bool facturaZero() override {
         reads.push_back("FACTURA");
-        return facturaNo;
+        return facturaNo == 0;
     }
-    double nfactick() override {
+    bool nfactickZero() override {
         reads.push_back("NFACTICK");
-        return nfactickNo;
+        return nfactickNo == 0;
     }
     bool documentoEmpty() override {
         reads.push_back("DOCUMENTO");
