@@ -84,11 +84,6 @@ void DbfRecord::clear() {
     for (const FieldDesc& f : layout_->header.fields) writeBlank(bytes_.data() + f.offset, f);
 }
 
-std::string_view DbfRecord::raw(int i) const {
-    const FieldDesc& f = user(i);
-    return std::string_view(reinterpret_cast<const char*>(bytes_.data()) + f.offset, f.length);
-}
-
 Status DbfRecord::memoText(int i, std::string* text) const {
     text->clear();
     uint32_t block = readMemoBlock(bytes_.data() + user(i).offset, user(i));
@@ -106,13 +101,6 @@ void DbfRecord::setFlagBit(int bit, bool on) {
         b = uint8_t(b | (1u << (bit % 8)));
     else
         b = uint8_t(b & ~(1u << (bit % 8)));
-}
-
-bool DbfRecord::isNull(int i) const {
-    int bit = layout_->nullBit[size_t(i)];
-    if (bit < 0) return false;
-    uint8_t b = bytes_[size_t(layout_->nullFlagsOffset) + size_t(bit / 8)];
-    return (b >> (bit % 8)) & 1;
 }
 
 std::string DbfRecord::text(int i) const {

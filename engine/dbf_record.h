@@ -33,7 +33,7 @@ struct TableLayout {
     int find(std::string_view name) const;
 };
 
-class DbfRecord : public RecordView {
+class DbfRecord final : public RecordView {
 public:
     DbfRecord(const TableLayout* layout, MemoFile* memo);
     // Sizes the buffer for the layout's record length (after the layout
@@ -48,7 +48,10 @@ public:
     // Every field blank, not deleted.
     void clear();
     // Raw bytes of user field i (fixed width, as stored).
-    std::string_view raw(int i) const;
+    std::string_view raw(int i) const {
+        const FieldDesc& f = user(i);
+        return std::string_view(reinterpret_cast<const char*>(bytes_.data()) + f.offset, f.length);
+    }
     const FieldDesc& user(int i) const { return layout_->user[size_t(i)]; }
     // Memo text of user field i; the memo file's failure (and an empty
     // text) when it cannot be read at that block.
@@ -72,7 +75,12 @@ public:
     int32_t julianDay(int i) const override;
     bool logical(int i) const override;
     double dateTime(int i) const override;
-    bool isNull(int i) const override;
+    bool isNull(int i) const override {
+        int bit = layout_->nullBit[size_t(i)];
+        if (bit < 0) return false;
+        uint8_t b = bytes_[size_t(layout_->nullFlagsOffset) + size_t(bit / 8)];
+        return (b >> (bit % 8)) & 1;
+    }
     std::string_view stored(int i) const override { return raw(i); }
     bool deleted() const override { return bytes_[0] == '*'; }
     uint32_t recordNumber() const override { return recno_; }

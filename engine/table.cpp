@@ -347,7 +347,8 @@ Status Table::append() {
         if (appendBuf_.size() >= (size_t(1) << 20))
             if (Status r = flushAppends(); !r.ok()) return r;
         rec_.clear();
-        if (Status r = assignAutoIncrements(); !r.ok()) return r;
+        if (!layout_.header.autoIncrements.empty())
+            if (Status r = assignAutoIncrements(); !r.ok()) return r;
         recno = count_ + 1;
         if (appendBuf_.empty()) appendFirst_ = recno;
         appendBuf_.insert(appendBuf_.end(), rec_.data(), rec_.data() + rec_.size());

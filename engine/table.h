@@ -179,7 +179,20 @@ private:
     // are kept (the append buffer, the read-ahead block, which is read from
     // disk when the record is in neither); valid until the next read, write
     // or append of this table.
-    Status recordBytes(uint32_t recno, const uint8_t** bytes);
+    Status recordBytes(uint32_t recno, const uint8_t** bytes) {
+        const size_t rb = layout_.header.recordBytes;
+        if (appendFirst_ != 0 && recno >= appendFirst_ && recno <= count_) {
+            *bytes = appendBuf_.data() + (recno - appendFirst_) * rb;
+            return Status();
+        }
+        if (recno >= cacheFirst_ && recno < cacheFirst_ + cacheCount_) {
+            *bytes = cache_.data() + (recno - cacheFirst_) * rb;
+            return Status();
+        }
+        return readAhead(recno, bytes);
+    }
+    // recordBytes of a record in neither: the read-ahead block from it on.
+    Status readAhead(uint32_t recno, const uint8_t** bytes);
     Status commit();
     Status commitLocked();
     Status writeRecordBytes(uint32_t recno, const uint8_t* bytes);

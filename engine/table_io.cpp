@@ -37,16 +37,8 @@ Status Table::loadRecord(uint32_t recno, DbfRecord* into) {
     return Status();
 }
 
-Status Table::recordBytes(uint32_t recno, const uint8_t** bytes) {
+Status Table::readAhead(uint32_t recno, const uint8_t** bytes) {
     const size_t rb = layout_.header.recordBytes;
-    if (appendFirst_ != 0 && recno >= appendFirst_ && recno <= count_) {
-        *bytes = appendBuf_.data() + (recno - appendFirst_) * rb;
-        return Status();
-    }
-    if (recno >= cacheFirst_ && recno < cacheFirst_ + cacheCount_) {
-        *bytes = cache_.data() + (recno - cacheFirst_) * rb;
-        return Status();
-    }
     if (Status r = writeBack(); !r.ok()) return r;
     uint64_t offset = layout_.header.headerBytes + uint64_t(recno - 1) * rb;
     uint32_t lastOnDisk = appendFirst_ != 0 ? appendFirst_ - 1 : count_;
