@@ -6,17 +6,7 @@
 namespace updater {
 namespace {
 
-constexpr std::string_view kRegularizacion = "REGULARIZACI";
 constexpr std::string_view kSeries = "ABCRZ";
-
-// With exact comparison off the left operand only has to begin with the
-// right one to compare equal; letters compare with their case, so
-// "Regularizacion" is a different text. Trailing blanks cannot change
-// whether the trimmed text begins with those letters: only the leading ones
-// are skipped.
-bool beginsRegularizacion(std::string_view trimmedStart) {
-    return trimmedStart.starts_with(kRegularizacion);
-}
 
 }  // namespace
 

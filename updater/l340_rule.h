@@ -36,6 +36,14 @@ bool L340Holds(L340Row& row);
 // ALLTRIM(contra) != "REGULARIZACI" with exact comparison off: false exactly
 // when the trimmed text begins with those twelve capital letters.
 bool notRegularizacion(std::string_view contra);
+// With exact comparison off the left operand only has to begin with the
+// right one to compare equal; letters compare with their case, so
+// "Regularizacion" is a different text. Trailing blanks cannot change
+// whether the trimmed text begins with those letters: only the leading ones
+// are skipped.
+inline bool beginsRegularizacion(std::string_view trimmedStart) {
+    return trimmedStart.starts_with("REGULARIZACI");
+}
 // RAT(ALLTRIM(serie), "ABCRZ") != 0.
 bool serieQualifies(std::string_view serie);
 
@@ -45,7 +53,7 @@ bool l340HoldsFor(Row& row) {
     // One scan for both tests: a blank CONTRA has nothing left once its
     // leading blanks are skipped.
     std::string_view contra = runtime::trimLeadingWhite(row.contra());
-    if (contra.empty() || !notRegularizacion(contra)) return false;
+    if (contra.empty() || beginsRegularizacion(contra)) return false;
     if (row.facturaZero() && row.nfactickZero()) return false;
     if (row.documentoEmpty()) return false;
     return serieQualifies(row.serie());
