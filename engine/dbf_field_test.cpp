@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "engine/dbf_record.h"
 #include "engine/engine.h"
 #include "runtime/dates.h"
 
@@ -111,6 +112,33 @@ TEST(DbfFieldTest, LogicalsAndMemoPointers) {
     EXPECT_EQ(readMemoBlock(m, field('M', 4)), 70000u);
     EXPECT_EQ(readMemoBlock(reinterpret_cast<const uint8_t*>("   12x4   "), field('M', 10)), 0u);
     EXPECT_EQ(readMemoBlock(reinterpret_cast<const uint8_t*>("9999999999"), field('M', 10)), 0u);
+}
+
+// A record that shows bytes kept elsewhere (a table's read-ahead block)
+// reads its fields from them; asking for its bytes to write takes its own
+// back, so that nothing written to the record reaches the kept bytes.
+TEST(DbfFieldTest, ARecordReadsShownBytesInPlaceAndNeverWritesThem) {
+    DbfHeader h;
+    h.recordBytes = 10;
+    FieldDesc name = field('C', 4), qty = field('N', 5);
+    name.name = "NAME";
+    name.offset = 1;
+    qty.name = "QTY";
+    qty.offset = 5;
+    h.fields = {name, qty};
+    TableLayout layout;
+    layout.build(h, "T");
+    DbfRecord r(&layout, nullptr);
+    const std::string kept = "*ABCD   12";
+    r.show(reinterpret_cast<const uint8_t*>(kept.data()), 7);
+    EXPECT_EQ(r.recordNumber(), 7u);
+    EXPECT_TRUE(r.deleted());
+    EXPECT_EQ(r.raw(0), "ABCD");
+    EXPECT_EQ(r.number(1), 12);
+    r.data()[1] = 'Z';
+    EXPECT_EQ(kept, "*ABCD   12");
+    EXPECT_EQ(r.raw(0), "Z   ");  // its own bytes, blank but for the write
+    EXPECT_FALSE(r.deleted());
 }
 
 }  // namespace

@@ -70,11 +70,13 @@ DbfRecord::DbfRecord(const TableLayout* layout, MemoFile* memo)
 }
 
 void DbfRecord::attach() {
+    shown_ = nullptr;
     bytes_.assign(layout_->header.recordBytes, ' ');
     clear();
 }
 
 void DbfRecord::clear() {
+    shown_ = nullptr;
     if (layout_->blank.size() == bytes_.size()) {
         if (bytes_.empty()) return;
         std::memcpy(bytes_.data(), layout_->blank.data(), bytes_.size());
@@ -86,7 +88,7 @@ void DbfRecord::clear() {
 
 Status DbfRecord::memoText(int i, std::string* text) const {
     text->clear();
-    uint32_t block = readMemoBlock(bytes_.data() + user(i).offset, user(i));
+    uint32_t block = readMemoBlock(data() + user(i).offset, user(i));
     if (block == 0) return Status();
     if (!memo_ || !memo_->isOpen()) return Status(kCorruptMemo, "memo file not open");
     Status s = memo_->read(block, text);
@@ -96,6 +98,7 @@ Status DbfRecord::memoText(int i, std::string* text) const {
 
 void DbfRecord::setFlagBit(int bit, bool on) {
     if (bit < 0) return;
+    shown_ = nullptr;
     uint8_t& b = bytes_[size_t(layout_->nullFlagsOffset) + size_t(bit / 8)];
     if (on)
         b = uint8_t(b | (1u << (bit % 8)));
@@ -115,7 +118,7 @@ std::string DbfRecord::text(int i) const {
     std::string_view r = raw(i);
     int vb = layout_->varBit[size_t(i)];
     if (vb >= 0) {
-        uint8_t b = bytes_[size_t(layout_->nullFlagsOffset) + size_t(vb / 8)];
+        uint8_t b = data()[size_t(layout_->nullFlagsOffset) + size_t(vb / 8)];
         if ((b >> (vb % 8)) & 1) {
             size_t len = uint8_t(r.back());
             r = r.substr(0, len < r.size() ? len : r.size() - 1);
@@ -125,19 +128,19 @@ std::string DbfRecord::text(int i) const {
 }
 
 double DbfRecord::number(int i) const {
-    return readNumber(bytes_.data() + user(i).offset, user(i));
+    return readNumber(data() + user(i).offset, user(i));
 }
 
 int32_t DbfRecord::julianDay(int i) const {
-    return readJulian(bytes_.data() + user(i).offset, user(i));
+    return readJulian(data() + user(i).offset, user(i));
 }
 
 bool DbfRecord::logical(int i) const {
-    return readLogical(bytes_.data() + user(i).offset, user(i));
+    return readLogical(data() + user(i).offset, user(i));
 }
 
 double DbfRecord::dateTime(int i) const {
-    const uint8_t* p = bytes_.data() + user(i).offset;
+    const uint8_t* p = data() + user(i).offset;
     int32_t day = readJulian(p, user(i));
     if (day == 0) return 0.0;
     return day + readMillis(p, user(i)) / 86400000.0;

@@ -41,16 +41,27 @@ public:
     void attach();
 
     const TableLayout& layout() const { return *layout_; }
-    uint8_t* data() { return bytes_.data(); }
-    const uint8_t* data() const { return bytes_.data(); }
+    // The record's bytes. A record may show bytes kept elsewhere instead of
+    // its own (show()); asking for them to write takes its own back.
+    uint8_t* data() {
+        shown_ = nullptr;
+        return bytes_.data();
+    }
+    const uint8_t* data() const { return shown_ ? shown_ : bytes_.data(); }
     size_t size() const { return bytes_.size(); }
+    // Reads record `recno` from `bytes` (size() of them, kept by the caller
+    // until the record is read again or written), without a copy.
+    void show(const uint8_t* bytes, uint32_t recno) {
+        shown_ = bytes;
+        recno_ = recno;
+    }
     void setRecordNumber(uint32_t n) { recno_ = n; }
     // Every field blank, not deleted.
     void clear();
     // Raw bytes of user field i (fixed width, as stored).
     std::string_view raw(int i) const {
         const FieldDesc& f = user(i);
-        return std::string_view(reinterpret_cast<const char*>(bytes_.data()) + f.offset, f.length);
+        return std::string_view(reinterpret_cast<const char*>(data()) + f.offset, f.length);
     }
     const FieldDesc& user(int i) const { return layout_->user[size_t(i)]; }
     // Memo text of user field i; the memo file's failure (and an empty
@@ -78,11 +89,11 @@ public:
     bool isNull(int i) const override {
         int bit = layout_->nullBit[size_t(i)];
         if (bit < 0) return false;
-        uint8_t b = bytes_[size_t(layout_->nullFlagsOffset) + size_t(bit / 8)];
+        uint8_t b = data()[size_t(layout_->nullFlagsOffset) + size_t(bit / 8)];
         return (b >> (bit % 8)) & 1;
     }
     std::string_view stored(int i) const override { return raw(i); }
-    bool deleted() const override { return bytes_[0] == '*'; }
+    bool deleted() const override { return data()[0] == '*'; }
     uint32_t recordNumber() const override { return recno_; }
 
 private:
@@ -91,6 +102,7 @@ private:
     const TableLayout* layout_;
     MemoFile* memo_;
     std::vector<uint8_t> bytes_;
+    const uint8_t* shown_ = nullptr;  // bytes kept elsewhere, read instead of bytes_
     uint32_t recno_ = 0;
 };
 

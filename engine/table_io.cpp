@@ -221,8 +221,12 @@ Status Table::readRecord(uint32_t recordNumber, const RecordView** view) {
         *view = &rec_;
         return Status();
     }
-    Status r = loadRecord(recordNumber, &scan_);
     *view = &scan_;
+    if (shared_) return loadRecord(recordNumber, &scan_);
+    // Shown where the table keeps it, not copied: valid until the next read.
+    const uint8_t* bytes = nullptr;
+    Status r = recordBytes(recordNumber, &bytes);
+    if (r.ok()) scan_.show(bytes, recordNumber);
     return r;
 }
 
