@@ -1,6 +1,8 @@
-// os::File on Windows: CreateFileA share modes, positioned ReadFile/WriteFile
-// and LockFileEx byte-range locks. Error numbers are GetLastError() as is.
+// os::File on Windows: CreateFileA share modes, positioned reads and writes
+// (NtReadFile/NtWriteFile) and LockFileEx byte-range locks. Error numbers are
+// GetLastError() as is, or the system's error for the call's status.
 #include <windows.h>
+#include <winternl.h>
 
 #include "os/fault.h"
 #include "os/file.h"
@@ -28,6 +30,26 @@ DWORD creationDisposition(Disposition disposition) {
             return CREATE_ALWAYS;
     }
     return OPEN_EXISTING;
+}
+
+// The positioned reads and writes of ntdll, which ReadFile and WriteFile
+// make with an OVERLAPPED. Called directly with no completion context, a
+// call that completes at once queues no completion packet for the handle:
+// through ReadFile and WriteFile, Windows emulations post one to their
+// server on every call, which made the file calls of a refill several
+// times dearer there.
+extern "C" NTSTATUS NTAPI NtReadFile(HANDLE file, HANDLE event, PIO_APC_ROUTINE apc,
+                                     PVOID apcContext, PIO_STATUS_BLOCK status, PVOID buffer,
+                                     ULONG length, PLARGE_INTEGER offset, PULONG key);
+extern "C" NTSTATUS NTAPI NtWriteFile(HANDLE file, HANDLE event, PIO_APC_ROUTINE apc,
+                                      PVOID apcContext, PIO_STATUS_BLOCK status, PVOID buffer,
+                                      ULONG length, PLARGE_INTEGER offset, PULONG key);
+
+constexpr NTSTATUS kStatusEndOfFile = static_cast<NTSTATUS>(0xC0000011L);
+
+Status ntError(NTSTATUS status, const char* operation, const std::string& path) {
+    return Status(static_cast<uint32_t>(::RtlNtStatusToDosError(status)),
+                  std::string(operation) + " " + path);
 }
 
 OVERLAPPED at(uint64_t offset) {
@@ -67,15 +89,16 @@ Result<size_t> File::read(uint64_t offset, void* buffer, size_t bytes) {
     size_t done = 0;
     char* out = static_cast<char*>(buffer);
     while (done < bytes) {
-        DWORD want = static_cast<DWORD>(bytes - done < kMaxChunk ? bytes - done : kMaxChunk);
-        DWORD got = 0;
-        OVERLAPPED ov = at(offset + done);
-        if (!::ReadFile(asHandle(handle_), out + done, want, &got, &ov)) {
-            if (::GetLastError() == ERROR_HANDLE_EOF) break;
-            return lastError("read", path_);
-        }
-        if (got == 0) break;  // end of file
-        done += got;
+        ULONG want = static_cast<ULONG>(bytes - done < kMaxChunk ? bytes - done : kMaxChunk);
+        IO_STATUS_BLOCK io = {};
+        LARGE_INTEGER from;
+        from.QuadPart = static_cast<LONGLONG>(offset + done);
+        NTSTATUS s = NtReadFile(asHandle(handle_), nullptr, nullptr, nullptr, &io, out + done,
+                                want, &from, nullptr);
+        if (s == kStatusEndOfFile) break;
+        if (s < 0) return ntError(s, "read", path_);
+        if (io.Information == 0) break;  // end of file
+        done += io.Information;
     }
     return done;
 }
@@ -90,13 +113,15 @@ Status File::write(uint64_t offset, const void* buffer, size_t bytes) {
     size_t done = 0;
     const char* in = static_cast<const char*>(buffer);
     while (done < bytes) {
-        DWORD want = static_cast<DWORD>(bytes - done < kMaxChunk ? bytes - done : kMaxChunk);
-        DWORD put = 0;
-        OVERLAPPED ov = at(offset + done);
-        if (!::WriteFile(asHandle(handle_), in + done, want, &put, &ov))
-            return lastError("write", path_);
-        if (put == 0) return Status(kErrWriteFault, "write " + path_);
-        done += put;
+        ULONG want = static_cast<ULONG>(bytes - done < kMaxChunk ? bytes - done : kMaxChunk);
+        IO_STATUS_BLOCK io = {};
+        LARGE_INTEGER to;
+        to.QuadPart = static_cast<LONGLONG>(offset + done);
+        NTSTATUS s = NtWriteFile(asHandle(handle_), nullptr, nullptr, nullptr, &io,
+                                 const_cast<char*>(in + done), want, &to, nullptr);
+        if (s < 0) return ntError(s, "write", path_);
+        if (io.Information == 0) return Status(kErrWriteFault, "write " + path_);
+        done += io.Information;
     }
     return Status();
 }
