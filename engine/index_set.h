@@ -194,6 +194,9 @@ private:
     Status usable(const Order** order, bool refresh = true);
     Status noteKeys(const RecordView& record, std::vector<std::string>* keys,
                     std::vector<char>* in);
+    // The key of order `i` for `record` into *key, and where the record
+    // stands in that tag (kKeyIn, kKeyOut, kKeySkip) into *in.
+    Status keyOf(size_t i, const RecordView& record, std::string* key, char* in);
     Status moveKeys(const RecordView& record, const std::vector<std::string>& oldKeys,
                     const std::vector<char>& oldIn);
     Status addKey(CdxTag& tag, const std::string& key, uint32_t recno);
@@ -209,8 +212,8 @@ private:
     // Builds the tags from the keys kept aside (beginBulk) and leaves bulk
     // mode; nothing to do when no key was kept.
     Status settle();
-    Status keepKeys(const std::vector<std::string>& keys, const std::vector<char>& in,
-                    uint32_t recno);
+    // Keeps the keys of an appended record aside (bulk mode).
+    Status keepKeysOf(const RecordView& record);
     void decideWorker(const RecordView& record);
     Status keepByWorker(const RecordView& record, bool* taken);
 

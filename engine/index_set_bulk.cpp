@@ -110,16 +110,20 @@ Status IndexSet::keepByWorker(const RecordView& record, bool* taken) {
     return bulk_->bytes > kMaxBulkBytes ? settle() : Status();
 }
 
-Status IndexSet::keepKeys(const std::vector<std::string>& keys, const std::vector<char>& in,
-                          uint32_t recno) {
+// Each key of an appended record goes straight into the tag's list.
+Status IndexSet::keepKeysOf(const RecordView& record) {
+    if (Status r = checkOpened(); !r.ok()) return r;
+    std::string& key = appendKeys_.empty() ? appendKeys_.emplace_back() : appendKeys_.front();
     for (size_t i = 0; i < orders_.size(); ++i) {
-        if (in[i] != kKeyIn) continue;  // FOR false, or a tag the hooks skip
+        char in = kKeySkip;
+        if (Status r = keyOf(i, record, &key, &in); !r.ok()) return r;
+        if (in != kKeyIn) continue;  // FOR false, or a tag the hooks skip
         std::string& kept = bulk_->keys[i];
         size_t kl = static_cast<size_t>(orders_[i].tag->tree->keyLength());
-        kept.append(keys[i], 0, kl);
-        if (keys[i].size() < kl)
-            kept.append(kl - keys[i].size(), static_cast<char>(orders_[i].tag->tree->pad()));
-        bulk_->recnos[i].push_back(recno);
+        kept.append(key, 0, kl);
+        if (key.size() < kl)
+            kept.append(kl - key.size(), static_cast<char>(orders_[i].tag->tree->pad()));
+        bulk_->recnos[i].push_back(record.recordNumber());
         bulk_->bytes += kl + sizeof(uint32_t);
         ++bulk_->entries;
     }

@@ -18,6 +18,28 @@ constexpr char kOut = 0, kIn = 1, kSkip = 2, kUnknown = 3;
 
 }  // namespace
 
+Status IndexSet::keyOf(size_t i, const RecordView& record, std::string* key, char* in) {
+    *in = kKeySkip;
+    const Order& o = orders_[i];
+    if (isStale(o.bag) || o.bag->readOnly()) return Status();
+    CdxTag& t = *o.tag;
+    if (!t.maintainable())
+        return Status(kBadExpression, o.bag->path() + ": tag " + t.name + ": " + t.exprError);
+    *in = kKeyOut;
+    if (t.filter) {
+        ExprValue ok;
+        if (Status s = t.filter->evaluate(record, &ok); !s.ok())
+            return Status::error(kBadExpression, o.bag->path(),
+                                 "tag " + t.name + ": FOR of record " +
+                                     std::to_string(record.recordNumber()) + ": " + s.message());
+        if (!ok.logical) return Status();
+    }
+    Status r = cdxRecordKey(*t.key, t.format, record, key);
+    if (!r.ok()) return Status::error(r.code(), o.bag->path(), "tag " + t.name + ": " + r.message());
+    *in = kKeyIn;
+    return Status();
+}
+
 Status IndexSet::noteKeys(const RecordView& record, std::vector<std::string>* keys,
                           std::vector<char>* in) {
     if (Status r = checkOpened(); !r.ok()) return r;
@@ -26,27 +48,8 @@ Status IndexSet::noteKeys(const RecordView& record, std::vector<std::string>* ke
     keys->resize(orders_.size());
     for (std::string& k : *keys) k.clear();
     in->assign(orders_.size(), kKeySkip);
-    for (size_t i = 0; i < orders_.size(); ++i) {
-        const Order& o = orders_[i];
-        if (isStale(o.bag) || o.bag->readOnly()) continue;
-        CdxTag& t = *o.tag;
-        if (!t.maintainable())
-            return Status(kBadExpression, o.bag->path() + ": tag " + t.name + ": " + t.exprError);
-        (*in)[i] = kKeyOut;
-        if (t.filter) {
-            ExprValue ok;
-            if (Status s = t.filter->evaluate(record, &ok); !s.ok())
-                return Status::error(kBadExpression, o.bag->path(),
-                                     "tag " + t.name + ": FOR of record " +
-                                         std::to_string(record.recordNumber()) + ": " +
-                                         s.message());
-            if (!ok.logical) continue;
-        }
-        Status r = cdxRecordKey(*t.key, t.format, record, &(*keys)[i]);
-        if (!r.ok())
-            return Status::error(r.code(), o.bag->path(), "tag " + t.name + ": " + r.message());
-        (*in)[i] = kKeyIn;
-    }
+    for (size_t i = 0; i < orders_.size(); ++i)
+        if (Status r = keyOf(i, record, &(*keys)[i], &(*in)[i]); !r.ok()) return r;
     return Status();
 }
 
@@ -104,11 +107,11 @@ Status IndexSet::onAppend(const RecordView& record) {
         Status r = keepByWorker(record, &taken);
         if (!r.ok() || taken) return r;
     }
+    if (bulk_) return keepKeysOf(record);
     std::vector<std::string>& keys = appendKeys_;
     std::vector<char>& in = appendIn_;
     Status r = noteKeys(record, &keys, &in);
     if (!r.ok()) return r;
-    if (bulk_) return keepKeys(keys, in, record.recordNumber());
     for (size_t i = 0; i < orders_.size(); ++i)
         if (in[i] == kKeyIn && (r = addKey(*orders_[i].tag, keys[i], record.recordNumber())) != kOk)
             return r;
