@@ -383,6 +383,32 @@ TEST_F(TableBufferTest, VisitRecordsMarksInPlaceBlockAfterBlock) {
 // A write that fails while a block call steps on (a changed block going
 // out as the next is read) is that call's failure, not the end of the
 // records.
+// A block copy that fails part way leaves the source on the record it was
+// copying, as a copy record by record would, with the records before it
+// counted.
+TEST_F(TableBufferTest, ABlockCopyThatFailsLeavesTheSourceOnTheRecordItWasCopying) {
+    std::string from = makeTable("src.dbf", 50);
+    std::string to = dir_.file("dst.dbf");
+    ASSERT_EQ(createTable(to, "NAME,C,10,0;QTY,N,8,2;OK,L;NOTES,M", kTypeCdx, 0), kOk);
+    Handle src = test::openOrDie(from), dst = test::openOrDie(to);
+    ASSERT_EQ(gotoRecord(src, 5), kOk);
+    int calls = 0;
+    BlockVisit refuse = [&calls](Table&) {
+        return ++calls == 10 ? Status(kIoError, "refused") : Status();
+    };
+    uint32_t copied = 0;
+    EXPECT_EQ(appendCopies(dst, src, {{1, 1}, {2, 2}}, 100, refuse, &copied), kIoError);
+    EXPECT_EQ(copied, 9u);
+    uint32_t n = 0;
+    ASSERT_EQ(recordNumber(src, &n), kOk);
+    EXPECT_EQ(n, 14u);  // 5 to 13 copied, 14 refused
+    std::string name;
+    ASSERT_EQ(getString(src, 1, &name), kOk);
+    EXPECT_EQ(name, "R14       ");
+    ASSERT_EQ(closeTable(src), kOk);
+    (void)closeTable(dst);
+}
+
 TEST_F(TableBufferTest, AFailedWriteInsideABlockCallIsNotTakenForTheEnd) {
     std::string path = makeTable("fail.dbf", 20000);  // records of 30 bytes: several blocks
     Handle h = test::openOrDie(path);

@@ -123,12 +123,18 @@ Status Table::appendCopiesInOrder(Table& from, uint32_t limit, const BlockVisit&
     const uint8_t* src = from.rec_.data();
     uint32_t at = from.rec_.recordNumber();
     from.bof_ = from.found_ = false;
+    // A failure leaves the source on the record being copied, as a copy
+    // record by record leaves it; the first failure is the one reported.
+    auto standing = [&from, &at](Status failure) {
+        (void)from.moveTo(at);
+        return failure;
+    };
     while (*copied < limit) {
         busyStep();
-        if (Status r = append(); !r.ok()) return r;
-        if (Status r = copyPlanned(from, src); !r.ok()) return r;
+        if (Status r = append(); !r.ok()) return standing(r);
+        if (Status r = copyPlanned(from, src); !r.ok()) return standing(r);
         if (visit)
-            if (Status r = visit(*this); !r.ok()) return r;
+            if (Status r = visit(*this); !r.ok()) return standing(r);
         ++*copied;
         do {
             if (at >= from.count_) return from.moveTo(0);  // the end of the records
