@@ -38,6 +38,13 @@ protected:
         EXPECT_EQ(closeTable(h), kOk);
         return path;
     }
+    // makeTable's table of `n` records ("from.dbf") and an empty "to.dbf"
+    // of `layout`, both open.
+    std::pair<Handle, Handle> sourceAndTarget(int n, const char* layout) {
+        std::string from = makeTable("from.dbf", n);
+        EXPECT_EQ(createTable(dir_.file("to.dbf"), layout, kTypeCdx, 0), kOk);
+        return {test::openOrDie(from), test::openOrDie(dir_.file("to.dbf"))};
+    }
     test::ScratchDir dir_;
 };
 
@@ -104,10 +111,8 @@ TEST_F(TableBufferTest, MemoItemsAreBufferedAndReadBackBeforeAndAfterTheClose) {
 // Fields stored alike go over as bytes, memos through the target's memo
 // file; a pair stored differently is refused before anything is written.
 TEST_F(TableBufferTest, CopyFieldsTakesStoredBytesAndRefusesFieldsStoredDifferently) {
-    std::string from = makeTable("from.dbf", 9);
+    auto [src, dst] = sourceAndTarget(9, "NAME,C,10,0;QTY,N,8,2;OK,L;NOTES,M;WIDE,N,10,2");
     std::string to = dir_.file("to.dbf");
-    ASSERT_EQ(createTable(to, "NAME,C,10,0;QTY,N,8,2;OK,L;NOTES,M;WIDE,N,10,2", kTypeCdx, 0), kOk);
-    Handle src = test::openOrDie(from), dst = test::openOrDie(to);
     ASSERT_EQ(gotoRecord(src, 9), kOk);
     ASSERT_EQ(append(dst), kOk);
     ASSERT_EQ(copyFields(dst, src, {{5, 2}}), kTypeMismatch);  // N(8,2) into N(10,2)
@@ -380,17 +385,11 @@ TEST_F(TableBufferTest, VisitRecordsMarksInPlaceBlockAfterBlock) {
     EXPECT_EQ(closeTable(h), kOk);
 }
 
-// A write that fails while a block call steps on (a changed block going
-// out as the next is read) is that call's failure, not the end of the
-// records.
 // A block copy that fails part way leaves the source on the record it was
 // copying, as a copy record by record would, with the records before it
 // counted.
 TEST_F(TableBufferTest, ABlockCopyThatFailsLeavesTheSourceOnTheRecordItWasCopying) {
-    std::string from = makeTable("src.dbf", 50);
-    std::string to = dir_.file("dst.dbf");
-    ASSERT_EQ(createTable(to, "NAME,C,10,0;QTY,N,8,2;OK,L;NOTES,M", kTypeCdx, 0), kOk);
-    Handle src = test::openOrDie(from), dst = test::openOrDie(to);
+    auto [src, dst] = sourceAndTarget(50, "NAME,C,10,0;QTY,N,8,2;OK,L;NOTES,M");
     ASSERT_EQ(gotoRecord(src, 5), kOk);
     int calls = 0;
     BlockVisit refuse = [&calls](Table&) {
@@ -409,6 +408,9 @@ TEST_F(TableBufferTest, ABlockCopyThatFailsLeavesTheSourceOnTheRecordItWasCopyin
     (void)closeTable(dst);
 }
 
+// A write that fails while a block call steps on (a changed block going
+// out as the next is read) is that call's failure, not the end of the
+// records.
 TEST_F(TableBufferTest, AFailedWriteInsideABlockCallIsNotTakenForTheEnd) {
     std::string path = makeTable("fail.dbf", 20000);  // records of 30 bytes: several blocks
     Handle h = test::openOrDie(path);
