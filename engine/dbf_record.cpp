@@ -87,8 +87,12 @@ void DbfRecord::clear() {
 }
 
 Status DbfRecord::memoText(int i, std::string* text) const {
+    return memoTextOf(data(), i, text);
+}
+
+Status DbfRecord::memoTextOf(const uint8_t* record, int i, std::string* text) const {
     text->clear();
-    uint32_t block = readMemoBlock(data() + user(i).offset, user(i));
+    uint32_t block = readMemoBlock(record + user(i).offset, user(i));
     if (block == 0) return Status();
     if (!memo_ || !memo_->isOpen()) return Status(kCorruptMemo, "memo file not open");
     Status s = memo_->read(block, text);

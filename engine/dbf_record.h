@@ -67,6 +67,9 @@ public:
     // Memo text of user field i; the memo file's failure (and an empty
     // text) when it cannot be read at that block.
     Status memoText(int i, std::string* text) const;
+    // The same for the record whose bytes are `record` (of this layout),
+    // wherever they are kept.
+    Status memoTextOf(const uint8_t* record, int i, std::string* text) const;
     void setNull(int i, bool null) {
         if (layout_->nullFlagsOffset >= 0) setFlagBit(layout_->nullBit[size_t(i)], null);
     }

@@ -47,7 +47,7 @@ Status IndexSet::noteKeys(const RecordView& record, std::vector<std::string>* ke
     // record after record keeps their memory.
     keys->resize(orders_.size());
     for (std::string& k : *keys) k.clear();
-    in->assign(orders_.size(), kKeySkip);
+    in->resize(orders_.size());  // keyOf says where the record stands in each
     for (size_t i = 0; i < orders_.size(); ++i)
         if (Status r = keyOf(i, record, &(*keys)[i], &(*in)[i]); !r.ok()) return r;
     return Status();

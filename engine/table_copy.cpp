@@ -73,9 +73,7 @@ Status Table::copyPlanned(Table& from, const uint8_t* src) {
             writeMemoBlock(rec_.data() + t.offset, t, 0);
             continue;
         }
-        if (!from.memo_.isOpen())
-            return from.memoFail(Status(kCorruptMemo, "memo file not open"));
-        if (Status r = from.memo_.read(block, &text); !r.ok()) return from.memoFail(r);
+        if (Status r = from.rec_.memoTextOf(src, field, &text); !r.ok()) return from.memoFail(r);
         if (Status r = setText(to, text); !r.ok()) return r;
     }
     for (auto [to, src1] : plan.nullables)
